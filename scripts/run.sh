@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Morvane and starts it.
+# Without a display, starts it under a virtual one, saves a screenshot of its window and says where.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+bash scripts/install-deps.sh
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j "$(nproc)" --target Morvane
+
+exe="$root/build/bin/Morvane"
+
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+    exec "$exe"
+fi
+
+source scripts/display.sh
+morvane_start_display
+trap morvane_stop_display EXIT
+
+shot="$root/build/morvane-screenshot.png"
+"$exe" &
+pid=$!
+
+# Wait for the main window to appear, then give it a moment to paint.
+for i in $(seq 1 100); do
+    if xwininfo -root -tree 2>/dev/null | grep -q '"Morvane"'; then break; fi
+    if ! kill -0 "$pid" 2>/dev/null; then break; fi
+    sleep 0.1
+done
+sleep 1
+
+if kill -0 "$pid" 2>/dev/null; then
+    import -window root "$shot"
+    echo "No display here: Morvane ran under a virtual display; its window is in $shot"
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+else
+    wait "$pid" || true
+    echo "Morvane ended before its window could be captured."
+    exit 1
+fi
