@@ -1,0 +1,34 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+#include <map>
+
+/** Figures of this process that the benchmarks report: CPU time and scheduler wake-ups per
+    thread, resident and peak memory. They are read from Linux's process files through JUCE's
+    file classes; where a platform has no such files the values are -1.
+*/
+class ProcessStats
+{
+public:
+    struct ThreadFigures
+    {
+        juce::String name;
+        double cpuMs = 0.0;         // time on a CPU
+        juce::int64 wakeUps = 0;    // times the thread was put on a CPU
+    };
+
+    /** The figures of every thread now, by thread id. */
+    static std::map<juce::String, ThreadFigures> takeThreadFigures();
+
+    /** Resident memory now and its peak since the start or the last reset, in KiB. */
+    static juce::int64 getResidentKiB();
+    static juce::int64 getPeakResidentKiB();
+
+    /** Starts a new peak from the current resident size; false where that is not possible. */
+    static bool resetPeakResident();
+
+private:
+    static juce::String readWhole (const juce::File& file);
+    static juce::int64 readStatusField (const juce::String& field);
+};

@@ -1,0 +1,254 @@
+#include "SysExRequest.h"
+
+#include "LinkClock.h"
+
+namespace
+{
+const juce::uint8 placeholderMessage[] = { 0xF0, 0xF7 };
+
+juce::File fileForPath (const juce::String& path)
+{
+    if (juce::File::isAbsolutePath (path))
+        return juce::File (path);
+
+    return juce::File::getCurrentWorkingDirectory().getChildFile (path);
+}
+} // namespace
+
+SysExRequest::SysExRequest (const juce::MidiMessage& messageToSend)
+    : message (messageToSend)
+{
+}
+
+SysExRequest::SysExRequest (juce::uint32 timeout)
+    : message (placeholderMessage, (int) sizeof (placeholderMessage), 0.0)
+    , timeoutMs (timeout)
+{
+}
+
+SysExRequest::~SysExRequest() = default;
+
+void SysExRequest::setMessage (const juce::MidiMessage& newMessage)
+{
+    message = newMessage;
+}
+
+void SysExRequest::setProgramChangeMessage()
+{
+    const auto programChange = juce::MidiMessage::programChange (1, 0);
+    message = programChange; // a copy: the framework's move assignment leaks the old message
+    expectedReplies = 0;
+}
+
+juce::uint8 SysExRequest::getFunctionId() const noexcept
+{
+    const auto* data = message.getRawData();
+
+    if (message.getRawDataSize() >= 6 && data[0] == 0xF0)
+        return data[5];
+
+    return 0;
+}
+
+void SysExRequest::setInFlight (bool isInFlight)
+{
+    const juce::ScopedLock sl (inFlightLock);
+    inFlight = isInFlight ? 1 : 0;
+}
+
+void SysExRequest::setState (int newState)
+{
+    const juce::ScopedLock sl (stateLock);
+    state = newState;
+}
+
+void SysExRequest::markSent()
+{
+    const auto now = LinkClock::now();
+    const juce::ScopedLock sl (timeLock);
+    sentAt = now;
+    lastActivity = now;
+    wasSent = true;
+}
+
+bool SysExRequest::addReply (const juce::MidiMessage& reply)
+{
+    {
+        const juce::ScopedLock sl (stateLock);
+
+        if (state == complete)
+            return false;
+    }
+
+    const juce::ScopedLock sl (repliesLock);
+    replies.push_back (reply);
+    const auto now = LinkClock::now();
+
+    if ((juce::int32) replies.size() == expectedReplies.load())
+    {
+        setState (complete);
+        const juce::ScopedLock tl (timeLock);
+        completedAt = now;
+        return true;
+    }
+
+    const juce::ScopedLock tl (timeLock);
+    lastActivity = now;
+    return false;
+}
+
+bool SysExRequest::checkTimeout()
+{
+    const auto now = LinkClock::now();
+
+    {
+        const juce::ScopedLock sl (stateLock);
+
+        if (state == complete)
+            return false;
+    }
+
+    const juce::ScopedLock tl (timeLock);
+
+    if (wasSent && millisecondsBetween (now, lastActivity) > timeoutMs)
+    {
+        setState (failed);
+        return true;
+    }
+
+    return false;
+}
+
+int SysExRequest::getState() const
+{
+    {
+        const juce::ScopedLock sl (inFlightLock);
+
+        if (inFlight != 0)
+            return pending;
+    }
+
+    const juce::ScopedLock sl (stateLock);
+    return state;
+}
+
+int SysExRequest::getReplyCount() const
+{
+    const juce::ScopedLock sl (repliesLock);
+    return (int) replies.size();
+}
+
+bool SysExRequest::getReply (int n, juce::MidiMessage& out) const
+{
+    const juce::ScopedLock sl (repliesLock);
+
+    if (n < 0 || n >= (int) replies.size())
+        return false;
+
+    out = replies[(size_t) n];
+    return true;
+}
+
+void SysExRequest::appendRepliesTo (juce::MemoryBlock& block) const
+{
+    for (int n = 0;; ++n)
+    {
+        juce::MidiMessage reply;
+
+        if (! getReply (n, reply))
+            break;
+
+        if (reply.getRawDataSize() > 0)
+            block.append (reply.getRawData(), (size_t) reply.getRawDataSize());
+    }
+}
+
+bool SysExRequest::writeRepliesToFile (const juce::String& path) const
+{
+    if (path.isEmpty())
+        return false;
+
+    const auto target = fileForPath (path);
+    const auto folder = target.getParentDirectory();
+
+    if (! folder.isDirectory())
+        folder.createDirectory(); // a failure shows when the file is opened
+
+    if (target.isDirectory())
+        return false;
+
+    juce::MemoryBlock data;
+    appendRepliesTo (data);
+
+    return getAppendToFile() ? writeByAppending (target, data)
+                             : writeByReplacing (target, data);
+}
+
+bool SysExRequest::writeByReplacing (const juce::File& target, const juce::MemoryBlock& data) const
+{
+    // The replies go into a file beside the target that takes its place only when complete,
+    // so a failed write never destroys an older backup.
+    juce::TemporaryFile temporary (target);
+
+    {
+        juce::FileOutputStream stream (temporary.getFile(), 16384);
+
+        if (stream.failedToOpen())
+            return false;
+
+        if (data.getSize() > 0 && ! stream.write (data.getData(), data.getSize()))
+            return false;
+
+        stream.flush();
+
+        if (stream.getStatus().failed())
+            return false;
+    }
+
+    return temporary.overwriteTargetFileWithTemporary();
+}
+
+bool SysExRequest::writeByAppending (const juce::File& target, const juce::MemoryBlock& data) const
+{
+    const bool existed = target.existsAsFile();
+    const auto oldSize = existed ? target.getSize() : (juce::int64) 0;
+    bool written = false;
+
+    {
+        juce::FileOutputStream stream (target, 16384);
+
+        if (stream.failedToOpen())
+            return false;
+
+        written = data.getSize() == 0 || stream.write (data.getData(), data.getSize());
+        stream.flush();
+        written = written && stream.getStatus().wasOk();
+
+        // Leave the older content as it was rather than with a partial tail.
+        if (! written && existed && stream.setPosition (oldSize))
+            stream.truncate();
+    }
+
+    if (! written && ! existed)
+        target.deleteFile();
+
+    return written;
+}
+
+juce::uint32 SysExRequest::getSentAt() const
+{
+    const juce::ScopedLock sl (timeLock);
+    return sentAt;
+}
+
+juce::uint32 SysExRequest::getCompletedAt() const
+{
+    const juce::ScopedLock sl (timeLock);
+    return completedAt;
+}
+
+juce::uint32 SysExRequest::getLastActivity() const
+{
+    const juce::ScopedLock sl (timeLock);
+    return lastActivity;
+}

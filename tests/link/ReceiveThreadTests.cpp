@@ -1,0 +1,469 @@
+#include "DumpBuilders.h"
+#include "LinkTestRig.h"
+#include "ManualLinkClock.h"
+#include "MessageLoop.h"
+#include "ReceiveThread.h"
+#include "SysExBuilders.h"
+#include "SysExRequest.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+using morvane::test::runMessageLoopFor;
+using morvane::test::runMessageLoopUntil;
+namespace dumps = morvane::test;
+
+namespace
+{
+    using namespace BackupJobTypes;
+
+    /** A request driven by the test in place of the link worker: queued, fed replies, retired. */
+    struct WorkerStandIn
+    {
+        explicit WorkerStandIn (int expectedReplies)
+        {
+            request.setExpectedReplies (expectedReplies);
+            request.setInFlight (true);
+        }
+
+        void deliver (const juce::MemoryBlock& dump, int maxMessages = -1)
+        {
+            for (const auto& message : dumps::splitMessages (dump))
+            {
+                if (maxMessages-- == 0)
+                    break;
+
+                request.addReply (juce::MidiMessage (message.getData(), (int) message.getSize()));
+            }
+        }
+
+        void retire() { request.setInFlight (false); }
+
+        void timeOut()
+        {
+            request.setState (SysExRequest::failed);
+            request.setInFlight (false);
+        }
+
+        SysExRequest request;
+    };
+
+    /** Counts the change messages a thread sends and notes the result each one found. */
+    struct ResultRecorder : public juce::ChangeListener
+    {
+        void changeListenerCallback (juce::ChangeBroadcaster* source) override
+        {
+            results.add (static_cast<ReceiveThread*> (source)->getResult());
+        }
+
+        juce::Array<ReceiveResult> results;
+    };
+
+    bool isFinal (ReceiveResult result)
+    {
+        return result == ReceiveResults::written
+            || result == ReceiveResults::requestFailed
+            || result == ReceiveResults::writeFailed;
+    }
+
+    class ReceiveThreadTest : public ::testing::Test
+    {
+    protected:
+        ~ReceiveThreadTest() override { folder.deleteRecursively(); }
+
+        /** Runs one job on a request that the stand-in has already retired and returns its
+            result once the listener has heard of it.
+        */
+        ReceiveResult receive (WorkerStandIn& worker, BackupJobType jobType, juce::uint16 number = 0,
+                               bool firstStep = false)
+        {
+            ReceiveThread thread (&worker.request, &progress, folder.getFullPathName(), jobType, number,
+                                  baseName, firstStep);
+            ResultRecorder recorder;
+            thread.addChangeListener (&recorder);
+            thread.startThread();
+
+            const bool reported = runMessageLoopUntil ([&] { return ! recorder.results.isEmpty()
+                                                                    && isFinal (recorder.results.getLast()); },
+                                                       5000);
+            EXPECT_TRUE (reported);
+
+            savedFile = juce::File();
+            hasSavedFile = thread.getSavedFile (savedFile);
+            warning = thread.getWarningText();
+            thread.removeChangeListener (&recorder);
+            return thread.getResult();
+        }
+
+        juce::StringArray filesInFolder() const
+        {
+            juce::StringArray names;
+
+            for (const auto& entry : juce::RangedDirectoryIterator (folder, false, "*", juce::File::findFilesAndDirectories))
+                names.add (entry.getFile().getFileName());
+
+            names.sort (false);
+            return names;
+        }
+
+        juce::MemoryBlock fileContent (const juce::String& name) const
+        {
+            juce::MemoryBlock block;
+            folder.getChildFile (name).loadFileAsData (block);
+            return block;
+        }
+
+        static juce::MemoryBlock presetDump (juce::uint8 model, const juce::String& name)
+        {
+            return dumps::makePresetDump (model, dumps::makePresetWords (model, name, 7), 5);
+        }
+
+        static juce::MemoryBlock cabDump (juce::uint8 model, const juce::String& name)
+        {
+            return dumps::makeCabDump (model, dumps::makeCabWords (name, 11), 3);
+        }
+
+        ReceiveResult receiveDump (const juce::MemoryBlock& dump, BackupJobType jobType, juce::uint16 number = 0,
+                                   bool firstStep = false)
+        {
+            WorkerStandIn worker ((int) dumps::splitMessages (dump).size());
+            worker.deliver (dump);
+            worker.retire();
+            return receive (worker, jobType, number, firstStep);
+        }
+
+        const juce::File folder = juce::File::createTempFile ("morvane-receive");
+        const juce::String baseName = "250314-093005";
+        std::atomic<double> progress { 0.0 };
+        juce::File savedFile;
+        bool hasSavedFile = false;
+        juce::String warning;
+    };
+} // namespace
+
+//==============================================================================
+TEST_F (ReceiveThreadTest, WritesABankJobsRepliesUnderItsSuffix)
+{
+    const auto dump = dumps::makeBankDump (3, 0, 2);
+
+    EXPECT_EQ (receiveDump (dump, orvixIIBankA), ReceiveResults::written);
+
+    EXPECT_EQ (filesInFolder(), juce::StringArray ("250314-093005-bank-A.syx"));
+    EXPECT_EQ (fileContent ("250314-093005-bank-A.syx"), dump);
+    EXPECT_TRUE (hasSavedFile);
+    EXPECT_EQ (savedFile, folder.getChildFile ("250314-093005-bank-A.syx"));
+    EXPECT_DOUBLE_EQ (progress.load(), 1.0);
+}
+
+TEST_F (ReceiveThreadTest, ATimeOutAfterSomeRepliesWritesNoFileAndKeepsTheProgress)
+{
+    const auto dump = presetDump (3, "Clean");
+    WorkerStandIn worker (34);
+    worker.deliver (dump, 17);
+    worker.timeOut();
+
+    EXPECT_EQ (receive (worker, orvixIIOnePreset), ReceiveResults::requestFailed);
+
+    EXPECT_TRUE (filesInFolder().isEmpty());
+    EXPECT_FALSE (hasSavedFile);
+    EXPECT_DOUBLE_EQ (progress.load(), 0.5);
+}
+
+TEST_F (ReceiveThreadTest, FollowsTheRepliesWhileTheyArrive)
+{
+    const auto dump = dumps::makeBankDump (3, 1, 1);
+    WorkerStandIn worker (34);
+
+    ReceiveThread thread (&worker.request, &progress, folder.getFullPathName(), 2, 0, baseName);
+    ResultRecorder recorder;
+    thread.addChangeListener (&recorder);
+    thread.startThread();
+
+    worker.deliver (dump, 17);
+    EXPECT_TRUE (runMessageLoopUntil ([&] { return progress.load() == 0.5; }, 3000));
+    EXPECT_TRUE (recorder.results.isEmpty());
+    EXPECT_EQ (thread.getResult(), ReceiveResults::running);
+
+    // The reply matching may lower the expected count below what has arrived: never above 1.
+    worker.request.setExpectedReplies (10);
+    EXPECT_TRUE (runMessageLoopUntil ([&] { return progress.load() == 1.0; }, 3000));
+
+    // A count of 0 must not be divided by: the value stays as it was.
+    worker.request.setExpectedReplies (0);
+    runMessageLoopFor (250);
+    EXPECT_DOUBLE_EQ (progress.load(), 1.0);
+    EXPECT_EQ (thread.getResult(), ReceiveResults::running);
+
+    worker.request.setExpectedReplies (34);
+    worker.deliver (dump);
+    worker.retire();
+
+    EXPECT_TRUE (runMessageLoopUntil ([&] { return thread.getResult() == ReceiveResults::written; }, 5000));
+    EXPECT_TRUE (folder.getChildFile ("250314-093005-bank-B.syx").existsAsFile());
+    thread.removeChangeListener (&recorder);
+}
+
+TEST_F (ReceiveThreadTest, StoppedWhileWaitingItEndsWithoutResultOrFile)
+{
+    WorkerStandIn worker (34);
+    worker.deliver (presetDump (3, "Clean"), 3);
+
+    auto thread = std::make_unique<ReceiveThread> (&worker.request, &progress, folder.getFullPathName(),
+                                                   orvixIIOnePreset, 0, baseName);
+    ResultRecorder recorder;
+    thread->addChangeListener (&recorder);
+    thread->startThread();
+
+    EXPECT_TRUE (runMessageLoopUntil ([&] { return progress.load() > 0.0; }, 3000));
+    EXPECT_TRUE (thread->stopThread (1000));
+    EXPECT_EQ (thread->getResult(), ReceiveResults::running);
+
+    thread->removeChangeListener (&recorder);
+    thread.reset();
+    runMessageLoopFor (50);
+
+    EXPECT_TRUE (recorder.results.isEmpty());
+    EXPECT_TRUE (filesInFolder().isEmpty());
+    worker.retire();
+}
+
+//==============================================================================
+TEST_F (ReceiveThreadTest, PresetsAreNamedAfterThemselvesAndNeverOverwriteEachOther)
+{
+    const auto clean = presetDump (6, "Clean");
+
+    EXPECT_EQ (receiveDump (clean, orvixIIOnePreset), ReceiveResults::written);
+    EXPECT_EQ (receiveDump (clean, orvixIIOnePreset), ReceiveResults::written);
+    EXPECT_EQ (receiveDump (clean, orvixIIEditBuffer), ReceiveResults::written);
+    EXPECT_EQ (savedFile, folder.getChildFile ("Clean (2).syx"));
+
+    EXPECT_EQ (filesInFolder(), juce::StringArray ("Clean (1).syx", "Clean (2).syx", "Clean.syx"));
+    EXPECT_EQ (fileContent ("Clean (1).syx"), clean);
+}
+
+TEST_F (ReceiveThreadTest, EachFamilyTriesItsOwnModels)
+{
+    EXPECT_EQ (receiveDump (presetDump (7, "XL Plus"), orvixIIOnePreset), ReceiveResults::written);
+    EXPECT_EQ (receiveDump (presetDump (10, "Mark Two"), lm6CurrentPreset), ReceiveResults::written);
+    EXPECT_EQ (receiveDump (presetDump (8, "Kay"), kt4OnePreset), ReceiveResults::written);
+    EXPECT_EQ (receiveDump (presetDump (16, "Three"), orvixIIIOnePreset), ReceiveResults::written);
+
+    // An Orvix II preset received by an LM6 job loads under neither LM6 model.
+    EXPECT_EQ (receiveDump (presetDump (3, "Stray"), lm6OnePreset), ReceiveResults::written);
+
+    EXPECT_EQ (filesInFolder(), juce::StringArray ("Kay.syx", "Mark Two.syx", "Three.syx", "XL Plus.syx", "unnamed.syx"));
+}
+
+TEST_F (ReceiveThreadTest, UnnamedAndUnsafePresetNames)
+{
+    EXPECT_EQ (receiveDump (presetDump (3, ""), orvixIIOnePreset), ReceiveResults::written);
+    EXPECT_EQ (savedFile.getFileName(), "EMPTY.syx");
+
+    EXPECT_EQ (receiveDump (presetDump (3, "Lead/Dist: 2?"), orvixIIOnePreset), ReceiveResults::written);
+    EXPECT_EQ (savedFile.getFileName(), "LeadDist 2.syx");
+
+    EXPECT_EQ (receiveDump (presetDump (16, "Tab\tBell\x07"), orvixIIIOnePreset), ReceiveResults::written);
+    EXPECT_EQ (savedFile.getFileName(), "Tab Bell.syx");
+
+    EXPECT_EQ (receiveDump (presetDump (5, "CON"), lm6OnePreset), ReceiveResults::written);
+    EXPECT_EQ (savedFile.getFileName(), "_CON.syx");
+}
+
+//==============================================================================
+TEST_F (ReceiveThreadTest, CabsAreNamedAfterThemselvesWithUnsafeCharactersReplaced)
+{
+    EXPECT_EQ (receiveDump (cabDump (6, "A/B:C?"), orvixIIOneUserCab), ReceiveResults::written);
+    EXPECT_EQ (savedFile.getFileName(), "A-B-C-.syx");
+
+    EXPECT_EQ (receiveDump (cabDump (8, "A/B:C?"), kt4OneUserCab), ReceiveResults::written);
+    EXPECT_EQ (savedFile.getFileName(), "A-B-C- (1).syx");
+
+    EXPECT_EQ (receiveDump (cabDump (16, "Room   "), orvixIIIOneUserCab), ReceiveResults::written);
+    EXPECT_EQ (savedFile.getFileName(), "Room.syx");
+    EXPECT_EQ (fileContent ("Room.syx"), cabDump (16, "Room   "));
+}
+
+TEST_F (ReceiveThreadTest, AnEmptyOrUnreadableCabSlotIsSavedAsEmpty)
+{
+    auto words = dumps::makeCabWords ("", 1);
+    words[0] = 0xFFFFFFFFu;
+    EXPECT_EQ (receiveDump (dumps::makeCabDump (3, words, 4), orvixIIOneUserCab), ReceiveResults::written);
+    EXPECT_EQ (savedFile.getFileName(), "EMPTY.syx");
+
+    // A dump with a broken checksum does not parse.
+    auto broken = cabDump (3, "Room");
+    static_cast<juce::uint8*> (broken.getData())[20] ^= 0x01;
+    EXPECT_EQ (receiveDump (broken, orvixIIOneUserCab), ReceiveResults::written);
+    EXPECT_EQ (savedFile.getFileName(), "EMPTY (1).syx");
+    EXPECT_TRUE (warning.isEmpty());
+}
+
+TEST_F (ReceiveThreadTest, AllUserCabsAreNumberedAndReplaceOlderFiles)
+{
+    EXPECT_EQ (receiveDump (cabDump (3, "Room"), orvixIIAllUserCabs, 7), ReceiveResults::written);
+    EXPECT_EQ (receiveDump (cabDump (3, "Room"), orvixIIAllUserCabs, 123), ReceiveResults::written);
+
+    const auto other = cabDump (6, "Room");
+    EXPECT_EQ (receiveDump (other, orvixIIAllUserCabs, 7), ReceiveResults::written);
+
+    EXPECT_EQ (filesInFolder(), juce::StringArray ("007-Room.syx", "123-Room.syx"));
+    EXPECT_EQ (fileContent ("007-Room.syx"), other);
+}
+
+//==============================================================================
+TEST_F (ReceiveThreadTest, SteppedOrvixIIIJobsAppendAfterTheirFirstStep)
+{
+    const auto first = presetDump (16, "One");
+    const auto second = presetDump (16, "Two");
+
+    // An older file of the same name, such as another run's within the same second.
+    folder.createDirectory();
+    folder.getChildFile ("250314-093005-bank-C.syx").replaceWithText ("older run");
+
+    EXPECT_EQ (receiveDump (first, 39, 0, true), ReceiveResults::written);
+    EXPECT_EQ (receiveDump (second, 39, 1, false), ReceiveResults::written);
+
+    juce::MemoryBlock both (first);
+    both.append (second.getData(), second.getSize());
+    EXPECT_EQ (fileContent ("250314-093005-bank-C.syx"), both);
+
+    // A new run starts the file afresh.
+    EXPECT_EQ (receiveDump (second, 39, 0, true), ReceiveResults::written);
+    EXPECT_EQ (fileContent ("250314-093005-bank-C.syx"), second);
+
+    const auto cab = cabDump (16, "Slot");
+    EXPECT_EQ (receiveDump (cab, orvixIIIUserCabBank2, 1, true), ReceiveResults::written);
+    EXPECT_EQ (receiveDump (cab, orvixIIIUserCabBank2, 2, false), ReceiveResults::written);
+    EXPECT_EQ (fileContent ("250314-093005-user-cab-bank-2.syx").getSize(), 2 * cab.getSize());
+}
+
+TEST_F (ReceiveThreadTest, OtherJobsReplaceAnOlderFileWhateverTheStep)
+{
+    folder.createDirectory();
+    folder.getChildFile ("250314-093005-fc.syx").replaceWithText ("older run");
+
+    const auto dump = dumps::makeBankDump (16, 0, 1);
+    EXPECT_EQ (receiveDump (dump, orvixIIIFootControllerOnly, 0, false), ReceiveResults::written);
+    EXPECT_EQ (fileContent ("250314-093005-fc.syx"), dump);
+}
+
+TEST_F (ReceiveThreadTest, AFileThatCannotBeWrittenOrNamedGivesWriteFailed)
+{
+    // A folder where the file should go.
+    folder.getChildFile ("250314-093005-system.syx").createDirectory();
+    EXPECT_EQ (receiveDump (dumps::makeBankDump (6, 0, 1), orvixIISystem), ReceiveResults::writeFailed);
+
+    // A code that names no job has no file name.
+    EXPECT_EQ (receiveDump (dumps::makeBankDump (6, 0, 1), 49), ReceiveResults::writeFailed);
+    EXPECT_FALSE (hasSavedFile);
+
+    EXPECT_EQ (filesInFolder(), juce::StringArray ("250314-093005-system.syx"));
+}
+
+TEST (ReceiveThreadWithoutFolder, WritesNothing)
+{
+    WorkerStandIn worker (1);
+    worker.deliver (morvane::test::makeBankDump (6, 0, 1), 1);
+    worker.retire();
+
+    ReceiveThread thread (&worker.request, nullptr, {}, orvixIISystem, 0, "base");
+    thread.startThread();
+    EXPECT_TRUE (thread.waitForThreadToExit (5000));
+    EXPECT_EQ (thread.getResult(), ReceiveResults::writeFailed);
+}
+
+//==============================================================================
+// Backup jobs received from a simulated device through the link worker.
+
+namespace
+{
+    using Rig = morvane::test::LinkRig<MidiProcessing>;
+
+    std::vector<juce::MidiMessage> toMessages (const juce::MemoryBlock& dump)
+    {
+        std::vector<juce::MidiMessage> messages;
+
+        for (const auto& message : dumps::splitMessages (dump))
+            messages.emplace_back (message.getData(), (int) message.getSize());
+
+        return messages;
+    }
+
+    class BackupEndToEnd : public ReceiveThreadTest
+    {
+    protected:
+        /** Queues the request, runs a ReceiveThread on it and returns its final result. */
+        ReceiveResult runJob (Rig& rig, SysExRequest& request, BackupJobType jobType, juce::uint16 number = 0)
+        {
+            EXPECT_TRUE (rig.link->enqueueRequest (&request));
+
+            ReceiveThread thread (&request, &progress, folder.getFullPathName(), jobType, number, baseName);
+            thread.startThread();
+            EXPECT_TRUE (rig.runUntil ([&] { return isFinal (thread.getResult()); }, 20000));
+
+            hasSavedFile = thread.getSavedFile (savedFile);
+            return thread.getResult();
+        }
+    };
+} // namespace
+
+TEST_F (BackupEndToEnd, APresetIsReceivedIntoAFileNamedAfterIt)
+{
+    Rig rig (6);
+    const auto dump = dumps::makePresetDump (6, dumps::makePresetWords (6, "Clean", 3), 12);
+    rig.device->setReplyGenerator (0x03, [dump] (const juce::MidiMessage&) { return toMessages (dump); });
+    ASSERT_TRUE (rig.connect());
+
+    SysExRequest request (3000);
+    const juce::uint32 preset[3] = { 0, 12, 1 };
+    ASSERT_TRUE (buildPatchDumpRequest (&request, preset));
+
+    EXPECT_EQ (runJob (rig, request, orvixIIOnePreset), ReceiveResults::written);
+    EXPECT_EQ (savedFile, folder.getChildFile ("Clean.syx"));
+    EXPECT_EQ (fileContent ("Clean.syx"), dump);
+    EXPECT_DOUBLE_EQ (progress.load(), 1.0);
+}
+
+TEST_F (BackupEndToEnd, ABankIsReceivedWhole)
+{
+    Rig rig (3);
+    ASSERT_TRUE (rig.connect());
+
+    SysExRequest request (3000);
+    const juce::uint32 bank = 2;
+    ASSERT_TRUE (buildBankDumpRequest (&request, &bank));
+
+    juce::MemoryBlock expected;
+
+    for (const auto& reply : rig.device->defaultRepliesTo (request.getMessage()))
+        expected.append (reply.getRawData(), (size_t) reply.getRawDataSize());
+
+    EXPECT_EQ (runJob (rig, request, orvixIIBankA + 2), ReceiveResults::written);
+    EXPECT_EQ (request.getReplyCount(), 34 * 128);
+    EXPECT_EQ (fileContent ("250314-093005-bank-C.syx"), expected);
+}
+
+TEST_F (BackupEndToEnd, ACabFallingSilentMidDumpWritesNothing)
+{
+    ManualLinkClock clock;
+    Rig rig (8);
+    rig.device->setSilentAfterReplies (33);
+    ASSERT_TRUE (rig.connect());
+
+    SysExRequest request (3000);
+    const juce::uint32 cab = 4;
+    ASSERT_TRUE (buildCabDumpRequest (&request, &cab));
+    ASSERT_TRUE (rig.link->enqueueRequest (&request));
+
+    ReceiveThread thread (&request, &progress, folder.getFullPathName(), kt4OneUserCab, 0, baseName);
+    thread.startThread();
+
+    ASSERT_TRUE (rig.runUntil ([&] { return progress.load() == 0.5; }, 10000));
+    clock.advance (3001);
+    ASSERT_TRUE (rig.runUntil ([&] { return isFinal (thread.getResult()); }, 10000));
+
+    EXPECT_EQ (thread.getResult(), ReceiveResults::requestFailed);
+    EXPECT_DOUBLE_EQ (progress.load(), 0.5);
+    EXPECT_FALSE (folder.exists());
+}
