@@ -4,6 +4,7 @@
 #include "PresetConverter.h"
 #include "SysExFieldLayout.h"
 #include "SysExMessage.h"
+#include "SysExPayload.h"
 #include "SysExStream.h"
 
 #include <cstring>
@@ -23,51 +24,29 @@ bool canTakeCabs (juce::uint8 model) noexcept
     return model == 3 || model == 6 || model == 7 || model == 8 || model == 16;
 }
 
-juce::MemoryBlock makePayload (const SysExField* layout)
-{
-    return juce::MemoryBlock ((size_t) juce::jmax (0, layoutSize (layout)), true);
-}
 
-bool packField (juce::MemoryBlock& payload, const SysExField* layout, int fieldId, juce::uint32 value)
-{
-    const auto offset = fieldOffset (layout, fieldId);
-    const auto length = fieldLength (layout, fieldId);
 
-    if (offset < 6 || length < 1)
-        return false;
-
-    return pack7BitValue (payload, offset - 6, value, length);
-}
-
-void appendMessage (juce::MemoryBlock& out, juce::uint8 function, const juce::MemoryBlock& payload,
-                    juce::uint8 model)
-{
-    juce::MidiMessage message;
-    buildSysExMessage (message, function, static_cast<const juce::uint8*> (payload.getData()),
-                       (int) payload.getSize(), model);
-    out.append (message.getRawData(), (size_t) message.getRawDataSize());
-}
 
 bool buildCabDump (juce::uint8 model, juce::uint32 slot, const CabIRWords& words, juce::MemoryBlock& dump)
 {
     const auto* startLayout = SysExFieldLayout::forCabIRStart (model);
-    auto start = makePayload (startLayout);
+    auto start = makeLayoutPayload (startLayout);
 
     if (SysExFieldLayout::hasTwoByteCabNumber (model))
     {
         // The slot travels high part first: slot / 128, then slot % 128.
-        if (! packField (start, startLayout, 0, (slot >> 7) & 0x7F)
-            || ! packField (start, startLayout, 1, slot & 0x7F)
-            || ! packField (start, startLayout, 2, (juce::uint32) cabIRWordCount))
+        if (! packLayoutField (start, startLayout, 0, (slot >> 7) & 0x7F)
+            || ! packLayoutField (start, startLayout, 1, slot & 0x7F)
+            || ! packLayoutField (start, startLayout, 2, (juce::uint32) cabIRWordCount))
             return false;
     }
-    else if (! packField (start, startLayout, 0, slot)
-             || ! packField (start, startLayout, 1, (juce::uint32) cabIRWordCount))
+    else if (! packLayoutField (start, startLayout, 0, slot)
+             || ! packLayoutField (start, startLayout, 1, (juce::uint32) cabIRWordCount))
     {
         return false;
     }
 
-    appendMessage (dump, cabStartFunction, start, model);
+    appendSysExMessage (dump, cabStartFunction, start, model);
 
     const auto* dataLayout = SysExFieldLayout::forCabIRData (model);
     const auto valuesOffset = fieldOffset (dataLayout, 1) - 6;
@@ -79,23 +58,23 @@ bool buildCabDump (juce::uint8 model, juce::uint32 slot, const CabIRWords& words
     for (size_t first = 0; first < words.size(); first += perMessage)
     {
         const auto count = juce::jmin (perMessage, words.size() - first);
-        auto data = makePayload (dataLayout);
+        auto data = makeLayoutPayload (dataLayout);
 
-        if (! packField (data, dataLayout, 0, (juce::uint32) count))
+        if (! packLayoutField (data, dataLayout, 0, (juce::uint32) count))
             return false;
 
         for (size_t i = 0; i < count; ++i)
             pack7BitValue (data, valuesOffset + (int) (5 * i), words[first + i], 5);
 
-        appendMessage (dump, cabDataFunction, data, model);
+        appendSysExMessage (dump, cabDataFunction, data, model);
     }
 
-    auto end = makePayload (SysExFieldLayout::cabIREnd);
+    auto end = makeLayoutPayload (SysExFieldLayout::cabIREnd);
 
-    if (! packField (end, SysExFieldLayout::cabIREnd, 0, xorWords32 (words.data(), (juce::uint32) words.size())))
+    if (! packLayoutField (end, SysExFieldLayout::cabIREnd, 0, xorWords32 (words.data(), (juce::uint32) words.size())))
         return false;
 
-    appendMessage (dump, cabEndFunction, end, model);
+    appendSysExMessage (dump, cabEndFunction, end, model);
     return true;
 }
 } // namespace

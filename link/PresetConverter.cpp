@@ -4,6 +4,7 @@
 #include "SysExDecoders.h"
 #include "SysExFieldLayout.h"
 #include "SysExMessage.h"
+#include "SysExPayload.h"
 #include "SysExStream.h"
 
 #include <vector>
@@ -43,31 +44,8 @@ juce::uint32 xorOfPresetWords (const juce::MemoryBlock& block) noexcept
     return sum;
 }
 
-// A payload of the layout's full size, zero where no field is packed.
-juce::MemoryBlock makePayload (const SysExField* layout)
-{
-    return juce::MemoryBlock ((size_t) juce::jmax (0, layoutSize (layout)), true);
-}
 
-bool packField (juce::MemoryBlock& payload, const SysExField* layout, int fieldId, juce::uint32 value)
-{
-    const auto offset = fieldOffset (layout, fieldId);
-    const auto length = fieldLength (layout, fieldId);
 
-    if (offset < 6 || length < 1)
-        return false;
-
-    return pack7BitValue (payload, offset - 6, value, length);
-}
-
-void appendMessage (juce::MemoryBlock& out, juce::uint8 function, const juce::MemoryBlock& payload,
-                    juce::uint8 model)
-{
-    juce::MidiMessage message;
-    buildSysExMessage (message, function, static_cast<const juce::uint8*> (payload.getData()),
-                       (int) payload.getSize(), model);
-    out.append (message.getRawData(), (size_t) message.getRawDataSize());
-}
 
 juce::String characterOf (juce::uint8 byte)
 {
@@ -355,14 +333,14 @@ bool PresetConverter::writePatchDump (juce::MemoryBlock& out)
 
     // Every message is built for the target model, whatever model the console has chosen.
     const auto* startLayout = SysExFieldLayout::forPatchStart (targetModel);
-    auto start = makePayload (startLayout);
+    auto start = makeLayoutPayload (startLayout);
 
-    if (! packField (start, startLayout, 0, presetNumberHigh)
-        || ! packField (start, startLayout, 1, presetNumberLow)
-        || ! packField (start, startLayout, 2, (juce::uint32) (words & 0xFFFF)))
+    if (! packLayoutField (start, startLayout, 0, presetNumberHigh)
+        || ! packLayoutField (start, startLayout, 1, presetNumberLow)
+        || ! packLayoutField (start, startLayout, 2, (juce::uint32) (words & 0xFFFF)))
         return fail (PresetConverterStatus::fieldCodingFailed, PresetConverterStage::patchStart);
 
-    appendMessage (dump, patchStartFunction, start, targetModel);
+    appendSysExMessage (dump, patchStartFunction, start, targetModel);
 
     const auto* dataLayout = SysExFieldLayout::forPatchData (targetModel);
     const auto wordsOffset = fieldOffset (dataLayout, 1) - 6;
@@ -374,23 +352,23 @@ bool PresetConverter::writePatchDump (juce::MemoryBlock& out)
     for (size_t first = 0; first < words; first += perMessage)
     {
         const auto count = juce::jmin (perMessage, words - first);
-        auto data = makePayload (dataLayout);
+        auto data = makeLayoutPayload (dataLayout);
 
-        if (! packField (data, dataLayout, 0, (juce::uint32) count))
+        if (! packLayoutField (data, dataLayout, 0, (juce::uint32) count))
             return fail (PresetConverterStatus::fieldCodingFailed, PresetConverterStage::patchData);
 
         for (size_t i = 0; i < count; ++i)
             pack7BitValue (data, wordsOffset + (int) (3 * i), readWord (convertedPreset, first + i), 3);
 
-        appendMessage (dump, patchDataFunction, data, targetModel);
+        appendSysExMessage (dump, patchDataFunction, data, targetModel);
     }
 
-    auto end = makePayload (SysExFieldLayout::patchEnd);
+    auto end = makeLayoutPayload (SysExFieldLayout::patchEnd);
 
-    if (! packField (end, SysExFieldLayout::patchEnd, 0, xorOfPresetWords (convertedPreset)))
+    if (! packLayoutField (end, SysExFieldLayout::patchEnd, 0, xorOfPresetWords (convertedPreset)))
         return fail (PresetConverterStatus::fieldCodingFailed, PresetConverterStage::patchEnd);
 
-    appendMessage (dump, patchEndFunction, end, targetModel);
+    appendSysExMessage (dump, patchEndFunction, end, targetModel);
 
     out.append (dump.getData(), dump.getSize());
     return true;
