@@ -1,11 +1,34 @@
 #include <gtest/gtest.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#if defined (__SANITIZE_ADDRESS__)
+ #include <sanitizer/lsan_interface.h>
+#endif
+
+namespace
+{
+/** JUCE closes the display libraries when it shuts down, after the tests; memory that those
+    libraries keep for the life of the process then looks lost to LeakSanitizer, which checks at
+    exit. So the leak check runs once all tests are done, before the shutdown, and not again.
+*/
+class LeakCheckBeforeShutdown : public ::testing::Environment
+{
+public:
+    void TearDown() override
+    {
+       #if defined (__SANITIZE_ADDRESS__)
+        __lsan_do_leak_check();
+       #endif
+    }
+};
+} // namespace
+
 // Every test binary starts JUCE here, so the main thread is the message thread for the whole run,
 // as it is in the program.
 int main (int argc, char** argv)
 {
     testing::InitGoogleTest (&argc, argv);
+    ::testing::AddGlobalTestEnvironment (new LeakCheckBeforeShutdown);
     juce::ScopedJuceInitialiser_GUI juce;
     const int result = RUN_ALL_TESTS();
     juce::DeletedAtShutdown::deleteAll();

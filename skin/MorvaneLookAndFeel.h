@@ -1,0 +1,101 @@
+#pragma once
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <memory>
+
+class SkinManager;
+
+/** The program's default look-and-feel. Takes the colours and fonts of pop-up menus, menu bars and
+    message boxes from the skin, draws the main window's own title bar (a vertical gradient, the
+    program name, the window icon and two image buttons from the skin) and draws linear slider
+    thumbs without hover shading.
+
+    The application builds it once the skin has loaded, calls the four load...Skin() readers in
+    their declared order and installs it as the default look-and-feel. Fonts that the skin does
+    not give fall back to the framework's default font.
+*/
+class MorvaneLookAndFeel : public juce::LookAndFeel_V2
+{
+public:
+    /** The images, tooltip and offsets of one title bar button; the x offset counts from the right
+        end of the title bar.
+    */
+    struct TitleButtonImages
+    {
+        juce::DrawableImage up, over, down, upOn, overOn, downOn;
+        juce::String toolTip;
+        int offsetX = 0;
+        int offsetY = 0;
+    };
+
+    explicit MorvaneLookAndFeel (const SkinManager* skin);
+    ~MorvaneLookAndFeel() override;
+
+    void loadPopupMenuSkin();
+    void loadMenuBarSkin();
+    void loadAlertWindowSkin();
+    void loadTitlebarSkin();
+
+    const TitleButtonImages& getCloseButtonImages() const noexcept { return closeButtonImages; }
+    const TitleButtonImages& getMinimiseButtonImages() const noexcept { return minimiseButtonImages; }
+    juce::Colour getMenuBorderColour() const noexcept { return menuBorderColour; }
+    juce::Colour getMenuBarTextColour() const noexcept { return menuBarTextColour; }
+    juce::Colour getMenuBarSelectedTextColour() const noexcept { return menuBarSelectedTextColour; }
+    int getIconPositionY() const noexcept { return iconY; }
+
+    //==============================================================================
+    void drawPopupMenuBackground (juce::Graphics&, int width, int height) override;
+    juce::Font getPopupMenuFont() override;
+    void drawMenuBarBackground (juce::Graphics&, int width, int height, bool isMouseOverBar,
+                                juce::MenuBarComponent&) override;
+    juce::Font getMenuBarFont (juce::MenuBarComponent&, int itemIndex, const juce::String& itemText) override;
+    void drawMenuBarItem (juce::Graphics&, int width, int height, int itemIndex, const juce::String& itemText,
+                          bool isMouseOverItem, bool isMenuOpen, bool isMouseOverBar,
+                          juce::MenuBarComponent&) override;
+
+    juce::Font getAlertWindowMessageFont() override;
+    juce::Font getAlertWindowFont() override;
+
+    void drawLinearSliderThumb (juce::Graphics&, int x, int y, int width, int height, float sliderPos,
+                                float minSliderPos, float maxSliderPos, juce::Slider::SliderStyle,
+                                juce::Slider&) override;
+
+    void drawDocumentWindowTitleBar (juce::DocumentWindow&, juce::Graphics&, int width, int height,
+                                     int titleSpaceX, int titleSpaceW, const juce::Image* icon,
+                                     bool drawTitleTextOnLeft) override;
+    juce::Button* createDocumentWindowButton (int buttonType) override;
+    void positionDocumentWindowButtons (juce::DocumentWindow&, int titleBarX, int titleBarY, int titleBarW,
+                                        int titleBarH, juce::Button* minimiseButton, juce::Button* maximiseButton,
+                                        juce::Button* closeButton, bool positionTitleBarButtonsOnLeft) override;
+
+private:
+    const juce::XmlElement* findSection (const char* tag, bool needsLoadedFlag) const;
+    juce::Font fontOrDefault (const std::unique_ptr<juce::Font>& font) const;
+    std::unique_ptr<juce::Font> readFont (const juce::XmlElement&, const char* fontAttribute,
+                                          const char* sizeAttribute) const;
+    static void readTitleButton (const juce::XmlElement& widget, TitleButtonImages& images);
+
+    std::unique_ptr<juce::Font> popupMenuFont;
+    float popupMenuFontSize = 0.0f;
+    juce::Colour menuBorderColour { 0x00000000 };
+    std::unique_ptr<juce::Font> menuBarFont;
+    juce::Colour menuBarSelectedTextColour { 0xFFFFCC00 };
+    juce::Colour menuBarTextColour { 0xFF909090 };
+    std::unique_ptr<juce::Font> alertFont;
+    float alertFontSize = 0.0f;
+    std::unique_ptr<juce::Font> alertMessageFont;
+    float alertMessageFontSize = 0.0f;
+    TitleButtonImages closeButtonImages;
+    TitleButtonImages maximiseButtonImages;
+    TitleButtonImages minimiseButtonImages;
+    juce::Colour titleGradientTop { 0x00000000 };
+    juce::Colour titleGradientBottom { 0x00000000 };
+    int iconY = 0;
+    std::unique_ptr<juce::Font> titleFont;
+    juce::Colour activeTitleColour { 0x00000000 };
+    juce::Colour inactiveTitleColour { 0x00000000 };
+    const SkinManager* skinManager = nullptr;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MorvaneLookAndFeel)
+};

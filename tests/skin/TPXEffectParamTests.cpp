@@ -1,0 +1,66 @@
+#include "SkinTestSupport.h"
+#include "TPXEffectParam_Impl.h"
+#include "TPXProgressBar.h"
+
+#include "MessageLoop.h"
+
+#include <gtest/gtest.h>
+
+using namespace morvane::test;
+
+namespace
+{
+/** The smallest widget channel: the neutral parameter bodies and nothing else. */
+struct PlainParam : TPXEffectParam_Impl
+{
+};
+} // namespace
+
+TEST (TPXEffectParam, WithoutListenersTheCodeIsStoredAndNothingIsPosted)
+{
+    PlainParam param;
+    param.notify (tpxEventActivated);
+    EXPECT_EQ (param.getEventCode(), tpxEventActivated);
+
+    // A listener that arrives later hears nothing of the earlier event.
+    ChangeCounter changes (param);
+    runMessageLoopFor (30);
+    EXPECT_EQ (changes.count, 0);
+}
+
+TEST (TPXEffectParam, TwoQuickNotificationsGiveOneCallbackWithTheLaterCode)
+{
+    PlainParam param;
+    ChangeCounter changes (param);
+    int seen = -1;
+    changes.onChange = [&] { seen = param.getEventCode(); };
+
+    param.notify (tpxEventActivated);
+    param.notify (tpxEventSecondaryClick);
+    EXPECT_TRUE (runMessageLoopUntil ([&] { return changes.count > 0; }, 2000));
+    runMessageLoopFor (30);
+
+    EXPECT_EQ (changes.count, 1);
+    EXPECT_EQ (seen, tpxEventSecondaryClick);
+}
+
+//==============================================================================
+TEST (TPXProgressBar, ShowsItsOwnValueFromTheStart)
+{
+    TPXProgressBar bar;
+    bar.setSize (200, 20);
+    bar.setColour (juce::ProgressBar::backgroundColourId, juce::Colours::white);
+    bar.setColour (juce::ProgressBar::foregroundColourId, juce::Colours::black);
+    bar.setPercentageDisplay (false);
+    bar.setVisible (true);
+
+    EXPECT_EQ (bar.getProgress(), 0.0);
+    EXPECT_GT (darkestLevel (snapshot (bar), { 4, 4, 192, 12 }), 200); // empty bar
+
+    bar.setProgress (0.5);
+    EXPECT_EQ (bar.getProgress(), 0.5);
+
+    // The bar takes the value on its own timer.
+    EXPECT_TRUE (runMessageLoopUntil ([&] { return darkestLevel (snapshot (bar), { 20, 8, 20, 4 }) < 100; }, 2000));
+    EXPECT_GT (darkestLevel (snapshot (bar), { 160, 8, 30, 4 }), 200);
+}
