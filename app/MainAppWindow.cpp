@@ -1,0 +1,50 @@
+#include "MainAppWindow.h"
+
+#include "MorvaneDialog.h"
+#include "SystemServices.h"
+
+MainAppWindow::MainAppWindow (SkinManager* skin, MidiProcessing* link, UserDialogs& dialogs, SystemServices& servicesToUse,
+                              const juce::File& userFolder)
+    : juce::DocumentWindow ("Morvane", juce::Colour (0xffd3d3d3), juce::DocumentWindow::allButtons, true),
+      services (servicesToUse)
+{
+    setTitleBarHeight (titleBarHeight);
+    setTitleBarButtonsRequired (juce::DocumentWindow::minimiseButton | juce::DocumentWindow::closeButton, false);
+    setTitleBarTextCentred (false);
+
+    console = new MorvaneDialog (skin, link, dialogs, services, userFolder);
+    setContentOwned (console, true);
+    console->setBounds (0, 0, MorvaneDialog::consoleWidth, MorvaneDialog::consoleHeight);
+
+    const int barHeight = isUsingNativeTitleBar() ? 0 : juce::jmin (titleBarHeight, getHeight() - 4);
+    setSize (MorvaneDialog::consoleWidth, MorvaneDialog::consoleHeight + juce::jmax (0, barHeight));
+
+    const auto state = console->getWindowStateText();
+
+    if (state.isEmpty() || console->findParentComponentOfClass<juce::DocumentWindow>() == nullptr
+        || ! restoreWindowStateFromString (state))
+        centreWithSize (getWidth(), getHeight());
+
+    setVisible (true);
+}
+
+MainAppWindow::~MainAppWindow()
+{
+    // The content goes first, while the window is still whole.
+    clearContentComponent();
+    console = nullptr;
+}
+
+void MainAppWindow::closeButtonPressed()
+{
+    if (console != nullptr)
+    {
+        if (! console->confirmClose())
+            return;
+
+        console->saveWindowState();
+        console->saveSettingsAndWarn();
+    }
+
+    services.quit();
+}

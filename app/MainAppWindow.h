@@ -1,0 +1,39 @@
+#pragma once
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+class MidiProcessing;
+class MorvaneDialog;
+class SkinManager;
+class SystemServices;
+class UserDialogs;
+
+/** The one top-level window; its content is the transfer console, MorvaneDialog.
+
+    Its close button is where the user quits: it asks first while a transfer, a backup or a
+    foot-controller dump runs, stores the window's state and the settings (warning when they
+    cannot be saved) and asks the application to quit. Message thread only.
+*/
+class MainAppWindow : public juce::DocumentWindow
+{
+public:
+    /** The title-bar height of the skinned (non-native) title bar. */
+    static constexpr int titleBarHeight = 27;
+
+    MainAppWindow (SkinManager* skin, MidiProcessing* link, UserDialogs& dialogs, SystemServices& services,
+                   const juce::File& userFolder = {});
+    ~MainAppWindow() override;
+
+    void closeButtonPressed() override;
+
+    /** No frame around the console: the window is exactly the console plus the title bar. */
+    juce::BorderSize<int> getBorderThickness() override { return {}; }
+
+    MorvaneDialog* getConsole() const noexcept { return console; }
+
+private:
+    MorvaneDialog* console = nullptr;   // owned as the window's content
+    SystemServices& services;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainAppWindow)
+};

@@ -1,0 +1,150 @@
+#include "MorvaneApplication.h"
+
+#include "MidiProcessing.h"
+#include "MorvaneDialog.h"
+#include "MorvaneLookAndFeel.h"
+#include "SkinManager.h"
+
+MorvaneApplication::MorvaneApplication()
+{
+    updateDialogOptions.dialogBackgroundColour = juce::Colour (0xffd3d3d3);
+    updateDialogOptions.escapeKeyTriggersCloseButton = true;
+    updateDialogOptions.useNativeTitleBar = true;
+    updateDialogOptions.resizable = true;
+    updateDialogOptions.useBottomRightCornerResizer = false;
+
+    // The link worker exists, with its port-list refresh, before the skin or any window.
+    link = MidiProcessing::getInstance();
+}
+
+MorvaneApplication::~MorvaneApplication()
+{
+    mainWindow.reset();
+    link = nullptr;
+    MidiProcessing::deleteInstance();
+
+    juce::LookAndFeel::setDefaultLookAndFeel (nullptr);
+    lookAndFeel.reset();
+    skinManager.reset();
+    instanceChannel.reset();
+}
+
+juce::File MorvaneApplication::getUserFolder()
+{
+    return juce::File::getSpecialLocation (juce::File::userApplicationDataDirectory)
+        .getChildFile ("Zandrel Audio")
+        .getChildFile ("Morvane");
+}
+
+juce::String MorvaneApplication::anotherInstanceText()
+{
+    return "Another instance of " + juce::String ("Morvane") + " was trying to start.\nOnly one instance can execute at a time.";
+}
+
+bool MorvaneApplication::initialiseApp()
+{
+    if (! moreThanOneInstanceAllowed())
+    {
+        instanceChannel = std::make_unique<SingleInstanceChannel> (getUserFolder());
+
+        if (! instanceChannel->claim())
+        {
+            instanceChannel->signalRunningInstance();
+            instanceChannel.reset();
+            return false;
+        }
+
+        instanceChannel->onAnotherInstance = [this] { anotherInstanceStarted ({}); };
+    }
+
+    return juce::JUCEApplicationBase::initialiseApp();
+}
+
+void MorvaneApplication::initialise (const juce::String&)
+{
+    if (! loadSkin())
+    {
+        systemRequestedQuit();
+        return;
+    }
+
+    lookAndFeel = std::make_unique<MorvaneLookAndFeel> (skinManager.get());
+    lookAndFeel->loadPopupMenuSkin();
+    lookAndFeel->loadMenuBarSkin();
+    lookAndFeel->loadAlertWindowSkin();
+    lookAndFeel->loadTitlebarSkin();
+    juce::LookAndFeel::setDefaultLookAndFeel (lookAndFeel.get());
+
+    mainWindow.reset();
+    mainWindow = std::make_unique<MainAppWindow> (skinManager.get(), link, dialogs, services);
+
+    startUpdateCheck();
+}
+
+bool MorvaneApplication::loadSkin()
+{
+    skinManager = std::make_unique<SkinManager>();
+    // Without a skin the program ends quietly: there is nothing to draw a message with.
+    return skinManager->load (skinManager->getSkinFile().getFullPathName(), SkinManager::engineVersion, false);
+}
+
+void MorvaneApplication::startUpdateCheck()
+{
+    // The program-update check comes with the update service; until then nothing is checked and
+    // nothing is reported.
+}
+
+void MorvaneApplication::shutdown()
+{
+    // The console saves the settings, stops its worker threads and gives up its pending request
+    // as the window deletes it.
+    mainWindow.reset();
+}
+
+void MorvaneApplication::anotherInstanceStarted (const juce::String&)
+{
+    dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", anotherInstanceText());
+}
+
+void MorvaneApplication::systemRequestedQuit()
+{
+    juce::LookAndFeel::setDefaultLookAndFeel (nullptr);
+
+    for (int i = juce::Desktop::getInstance().getNumComponents(); --i >= 0;)
+        if (auto* component = juce::Desktop::getInstance().getComponent (i))
+            component->sendLookAndFeelChange();
+
+    quit();
+}
+
+void MorvaneApplication::changeListenerCallback (juce::ChangeBroadcaster*)
+{
+    // Only the program-update component broadcasts to the application; it arrives with the
+    // update service.
+}
+
+bool MorvaneApplication::handleDownloadResult (int result, const juce::File& installer, UserDialogs& dialogs,
+                                               SystemServices& services)
+{
+    switch (result)
+    {
+        case 1:
+            if (installer.existsAsFile() && services.startProcess (installer, {}))
+                return true;
+
+            dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane",
+                                 "The installer could not be started.\n\nIt was saved as:\n" + installer.getFullPathName());
+            return false;
+
+        case 2:
+            dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", "Update canceled.");
+            return false;
+
+        case 3:
+            dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", "Download error.");
+            return false;
+
+        default:
+            return false;
+    }
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "JuceSystemServices.h"
+#include "JuceUserDialogs.h"
+#include "MainAppWindow.h"
+#include "SingleInstanceChannel.h"
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+class MidiProcessing;
+class MorvaneLookAndFeel;
+class SkinManager;
+
+/** The program's application object: keeps Morvane to one running instance, loads the skin,
+    installs the look-and-feel, shows the main window and runs the shutdown in a safe order.
+
+    It owns the skin, the look-and-feel and the main window, and deletes the MidiProcessing
+    singleton in its destructor. Everything here runs on the message thread.
+*/
+class MorvaneApplication : public juce::JUCEApplication,
+                           public juce::ChangeListener
+{
+public:
+    MorvaneApplication();
+    ~MorvaneApplication() override;
+
+    const juce::String getApplicationName() override { return "Morvane"; }
+    const juce::String getApplicationVersion() override { return "1.0.0"; }
+    /** False until this process holds the single-instance channel. Once it does, JUCE's own
+        check (a machine-wide lock that cannot reach the running instance on every platform) is
+        not needed and is skipped.
+    */
+    bool moreThanOneInstanceAllowed() override { return instanceChannel != nullptr; }
+
+    void initialise (const juce::String& commandLine) override;
+    void shutdown() override;
+    void anotherInstanceStarted (const juce::String& commandLine) override;
+    void systemRequestedQuit() override;
+    void suspended() override {}
+    void resumed() override {}
+    void unhandledException (const std::exception*, const juce::String&, int) override {}
+
+    /** Claims the single-instance channel before JUCE's own start-up; a later start signals the
+        running instance and ends here (returns false, so the message loop never runs).
+    */
+    bool initialiseApp() override;
+
+    void changeListenerCallback (juce::ChangeBroadcaster* source) override;
+
+    /** Creates the skin manager and loads "Skin/MV.qorby" beside the executable; false when that failed. */
+    bool loadSkin();
+
+    /** The program-update check at start-up. */
+    void startUpdateCheck();
+
+    /** The warning that the running instance shows when a later start was refused. */
+    static juce::String anotherInstanceText();
+
+    /** What happens after the installer download ended with the given result (1 done, 2 cancelled,
+        3 failed): the installer is started and true returned (quit) only when it started;
+        otherwise the user is told what happened, including where a downloaded file lies.
+    */
+    static bool handleDownloadResult (int result, const juce::File& installer, UserDialogs& dialogs, SystemServices& services);
+
+    /** The folder that holds the settings file and the single-instance channel. */
+    static juce::File getUserFolder();
+
+private:
+    std::unique_ptr<MainAppWindow> mainWindow;
+    std::unique_ptr<MorvaneLookAndFeel> lookAndFeel;
+    MidiProcessing* link = nullptr;
+    juce::DialogWindow::LaunchOptions updateDialogOptions;
+    std::unique_ptr<SkinManager> skinManager;
+
+    JuceUserDialogs dialogs;
+    JuceSystemServices services;
+    std::unique_ptr<SingleInstanceChannel> instanceChannel;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MorvaneApplication)
+};

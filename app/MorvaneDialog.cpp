@@ -1,0 +1,1484 @@
+#include "MorvaneDialog.h"
+
+#include "DeviceRules.h"
+#include "MidiProcessing.h"
+#include "ProgramVersion.h"
+#include "ReceiveThread.h"
+#include "SkinManager.h"
+#include "SysExDecoders.h"
+#include "SysExMessage.h"
+#include "SysExRequest.h"
+#include "SystemServices.h"
+#include "TPXDrawableButton.h"
+#include "TPXLabelComponent.h"
+#include "TPXProgressBar.h"
+#include "UpdateHardware.h"
+#include "UserDialogs.h"
+
+namespace
+{
+const char* const noPortText = "<< none >>";
+const char* const selectDeviceText = "Select Device";
+const char* const selectInputText = "Select an Input Port";
+const char* const selectOutputText = "Select an Output Port";
+const char* const receiveBeginText = "Press BEGIN to select a backup type to receive.";
+const char* const closeDuringTransferText = "Closing the application will cancel the current transfer.";
+const char* const cancelAfterBankText = "The backup will cancel following the completion of the current bank.";
+
+constexpr juce::uint8 editorDisconnectFunction = 0x42; // SYSEX_EDITOR_DISCONNECT
+
+const char* const manualAddress = "https://www.zandrelaudio.com/downloads/morvane-manual.pdf";
+const char* const videoAddress = "https://www.zandrelaudio.com/morvane/videos";
+const char* const supportAddress = "https://www.zandrelaudio.com/support";
+const char* const forumAddress = "https://forum.zandrelaudio.com";
+
+const juce::Colour greyThumb (0xff808080);
+const juce::Colour blackThumb (0xff000000);
+
+// A request that the link worker still holds after this long beyond its own time-out of
+// silence is given up: the worker would have retired it long before.
+constexpr juce::uint32 requestWaitMarginMs = 2000;
+
+juce::Image skinImage (const juce::String& name)
+{
+    return name.isEmpty() ? juce::Image() : SkinManager::getImage (name);
+}
+} // namespace
+
+//==============================================================================
+/** Moves the progress that a backup step's receive thread writes to the progress bar, every
+    100 ms while the step runs.
+*/
+class MorvaneDialog::ProgressFollower : public juce::Timer
+{
+public:
+    explicit ProgressFollower (std::function<void()> tickToUse)
+        : tick (std::move (tickToUse))
+    {
+    }
+
+    ~ProgressFollower() override { stopTimer(); }
+
+    void timerCallback() override { tick(); }
+
+private:
+    std::function<void()> tick;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ProgressFollower)
+};
+
+//==============================================================================
+MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, UserDialogs& dialogsToUse,
+                              SystemServices& servicesToUse, const juce::File& userFolder)
+    : dialogs (dialogsToUse),
+      services (servicesToUse),
+      settings (userFolder)
+{
+    tooltipWindow = std::make_unique<juce::TooltipWindow> (this);
+
+    skinManager = skin;
+    resetState();
+    loadSettings();
+    setOpaque (true);
+
+    link = linkToUse;
+
+    buildFromSkin();
+
+    progressFollower = std::make_unique<ProgressFollower> ([this] { progressBar->setProgress (transferProgress.load()); });
+
+    successText = "Transfer complete!  ";
+    errorText = "An error has occurred during file transmission.  ";
+    cancelText = "File transmission has been canceled.\n";
+
+    addKeyListener (this);
+
+    startTimer (ConsoleTimers::logoTimer, ConsoleTimers::logoPeriodMs);
+    startTimer (ConsoleTimers::devicePollTimer, ConsoleTimers::devicePollPeriodMs);
+
+    setBounds (getX(), getY(), consoleWidth, consoleHeight);
+}
+
+MorvaneDialog::~MorvaneDialog()
+{
+    for (int id = ConsoleTimers::logoTimer; id <= ConsoleTimers::firmwareNotice5; ++id)
+        stopTimer (id);
+
+    progressFollower.reset();
+
+    // The window saves (and warns) when it closes; this is the quiet last chance.
+    settings.save();
+
+    // The threads go first: a receive thread reads the pending request until it stops. Only
+    // then is the request taken from the link worker and deleted.
+    stopWorkerThreads();
+    deletePendingRequest();
+
+    removeKeyListener (this);
+}
+
+void MorvaneDialog::resetState()
+{
+    deviceModel = DeviceRules::noModel;
+    bufferDelay = 0;
+    payloadKind = 0;
+    destinationSlot = -1;
+    destinationBank = -1;
+    currentBackupJob = 0;
+    transferProgress = 0.0;
+    deviceChosen = inputPortOk = outputPortOk = deviceAnswered = false;
+    fileLoaded = receiveFolderChosen = busy = false;
+    receiveMode = 0;
+    receiveFolderDefaulted = queryRunning = firmwareOfferShown = controlsLocked = false;
+    filePath.clear();
+    receiveFolder.clear();
+}
+
+void MorvaneDialog::loadSettings()
+{
+    settings.load();
+    receiveFolderDefaulted = settings.isReceiveFolderDefaulted();
+}
+
+void MorvaneDialog::setSendDirectory (const juce::String& path)
+{
+    settings.setSendDirectory (path);
+}
+
+void MorvaneDialog::setReceiveDirectory (const juce::String& path)
+{
+    settings.setReceiveDirectory (path);
+}
+
+void MorvaneDialog::saveWindowState()
+{
+    if (auto* window = findParentComponentOfClass<juce::DocumentWindow>())
+        settings.setWindowState (window->getWindowStateAsString());
+}
+
+bool MorvaneDialog::saveSettingsAndWarn()
+{
+    if (settings.save())
+        return true;
+
+    dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", "Preferences could not be saved.");
+    return false;
+}
+
+bool MorvaneDialog::isSendRunning() const
+{
+    if (senderThread != nullptr && senderThread->getTransferState() == TransferStates::running)
+        return true;
+
+    return link != nullptr && link->getMultiMsgTimer().getState() == TransferStates::running;
+}
+
+bool MorvaneDialog::isBackupRunning() const
+{
+    if (receiveThread == nullptr)
+        return false;
+
+    const auto result = receiveThread->getResult();
+    return receiveThread->isThreadRunning() || result == ReceiveResults::running || result == ReceiveResults::saving;
+}
+
+bool MorvaneDialog::isDumpRunning() const
+{
+    return dumpProgressThread != nullptr && dumpProgressThread->isThreadRunning();
+}
+
+bool MorvaneDialog::isWorkRunning() const
+{
+    return isSendRunning() || isBackupRunning() || isDumpRunning();
+}
+
+bool MorvaneDialog::stopSend()
+{
+    // A send thread that is still loading the sender finishes that first; then the transfer it
+    // started is stopped.
+    if (senderThread != nullptr)
+        senderThread->stopThread (UpdateHardware::stopTimeoutMs);
+
+    if (link == nullptr)
+        return true;
+
+    auto& sender = link->getMultiMsgTimer();
+    return sender.getState() != TransferStates::running || sender.stop();
+}
+
+bool MorvaneDialog::confirmClose()
+{
+    const bool sending = isSendRunning();
+
+    if (! sending && ! isBackupRunning() && ! isDumpRunning())
+        return true;
+
+    if (! dialogs.askOkCancel (juce::MessageBoxIconType::WarningIcon, "Morvane", closeDuringTransferText))
+        return false;
+
+    // A backup step or a dump is stopped as the console goes, after a file write in progress.
+    if (sending && ! stopSend()
+        && ! dialogs.askOkCancel (juce::MessageBoxIconType::WarningIcon, "Morvane",
+                                  "Transfer could not be canceled.  Press 'OK' to force quit."))
+        return false;
+
+    return true;
+}
+
+void MorvaneDialog::stopWorkerThreads()
+{
+    // Each thread is given the time of its longest step, a file write included, so that none is
+    // ever killed in the middle of one.
+    if (senderThread != nullptr)
+    {
+        senderThread->stopThread (UpdateHardware::stopTimeoutMs);
+        senderThread.reset();
+    }
+
+    stopReceiveThread();
+
+    if (dumpProgressThread != nullptr)
+    {
+        dumpProgressThread.reset();
+
+        if (link != nullptr)
+            link->stopMonitoring();
+    }
+}
+
+void MorvaneDialog::retireReceiveThread()
+{
+    if (receiveThread == nullptr)
+        return;
+
+    // The next step may start from this thread's own change message: the thread is stopped now
+    // but deleted only when the step after it starts, long after that message was delivered.
+    receiveThread->removeChangeListener (this);
+    receiveThread->stopThread (ReceiveThread::stopTimeoutMs);
+    retiredReceiveThread = std::move (receiveThread);
+}
+
+void MorvaneDialog::stopReceiveThread()
+{
+    retireReceiveThread();
+    retiredReceiveThread.reset();
+}
+
+void MorvaneDialog::deletePendingRequest()
+{
+    if (pendingRequest == nullptr)
+        return;
+
+    // Every request the console makes is queued at once, so a pending one is in the link
+    // worker's hands. The worker lets go of a request only by retiring it, and stopping the
+    // worker retires every request it holds; the ports go with it, and the page says so.
+    if (link != nullptr && pendingRequest->getState() == SysExRequest::pending)
+    {
+        resetPorts();
+        updatePageVisibility();
+    }
+
+    pendingRequest.reset();
+}
+
+bool MorvaneDialog::waitForPendingRequest()
+{
+    // The worker retires the request at its last reply, or once nothing has happened for the
+    // request's time-out. Waiting ends at the latest a margin after that.
+    const auto limit = pendingRequest->getTimeoutMs() + requestWaitMarginMs;
+    auto lastActivity = pendingRequest->getLastActivity();
+    auto idleSince = juce::Time::getMillisecondCounter();
+
+    while (pendingRequest->getState() == SysExRequest::pending)
+    {
+        const auto now = juce::Time::getMillisecondCounter();
+        const auto activity = pendingRequest->getLastActivity();
+
+        if (activity != lastActivity)
+        {
+            lastActivity = activity;
+            idleSince = now;
+        }
+        else if (now - idleSince > limit)
+        {
+            return false;
+        }
+
+        exchangeWait.wait (1);
+    }
+
+    return true;
+}
+
+bool MorvaneDialog::sendEditorDisconnect()
+{
+    deletePendingRequest();
+
+    if (link == nullptr)
+        return false;
+
+    juce::MidiMessage message;
+    buildSysExMessage (message, editorDisconnectFunction, nullptr, 0, currentDeviceModel.load());
+    pendingRequest = std::make_unique<SysExRequest> (SysExRequest::defaultTimeoutMs);
+    pendingRequest->setMessage (message);
+    pendingRequest->setExpectedReplies (1);
+
+    juce::MouseCursor::showWaitCursor();
+    link->enqueueRequest (pendingRequest.get());
+    const bool retired = waitForPendingRequest();
+    juce::MouseCursor::hideWaitCursor();
+
+    if (! retired)
+    {
+        deletePendingRequest();
+        return false;
+    }
+
+    juce::MidiMessage reply;
+    StatusReply status;
+
+    return pendingRequest->getState() == SysExRequest::complete
+        && pendingRequest->getReplyCount() == 1
+        && pendingRequest->getReply (0, reply)
+        && decodeStatusReply (reply, &status)
+        && status.resultCode == 0;
+}
+
+//==============================================================================
+bool MorvaneDialog::startSendThread (const juce::MemoryBlock& data, juce::uint8 model, PayloadKind kind, bool leadIn)
+{
+    if (link == nullptr || data.isEmpty() || isSendRunning())
+        return false;
+
+    if (senderThread != nullptr)
+    {
+        senderThread->stopThread (UpdateHardware::stopTimeoutMs);
+        senderThread.reset();
+    }
+
+    if (&data != &loadedData)
+        loadedData = data;
+
+    payloadKind = kind;
+    senderThread = std::make_unique<UpdateHardware> (&link->getMultiMsgTimer(),
+                                                     static_cast<const juce::uint8*> (loadedData.getData()),
+                                                     (juce::uint32) loadedData.getSize(), model,
+                                                     (juce::uint32) juce::jlimit (0, 1000, bufferDelay), leadIn, kind);
+    stopTimer (ConsoleTimers::devicePollTimer);
+    setControlsEnabled (false);
+    senderThread->startThread();
+    startTimer (ConsoleTimers::transferPollTimer, ConsoleTimers::transferPollPeriodMs);
+    return true;
+}
+
+bool MorvaneDialog::startReceiveStep (std::unique_ptr<SysExRequest> request, const ReceiveStep& step)
+{
+    if (link == nullptr || request == nullptr)
+        return false;
+
+    retireReceiveThread();
+    deletePendingRequest();
+
+    pendingRequest = std::move (request);
+    currentStep = step;
+    currentBackupJob = step.job;
+    currentStepMessage = pendingRequest->getMessage();
+    currentStepTimeoutMs = pendingRequest->getTimeoutMs();
+    currentStepExpectedReplies = pendingRequest->getExpectedReplies();
+    currentStepAppends = pendingRequest->getAppendToFile();
+
+    stopTimer (ConsoleTimers::devicePollTimer);
+    setControlsEnabled (false);
+
+    if (! step.consoleWritesProgress)
+        transferProgress = 0.0;
+
+    link->enqueueRequest (pendingRequest.get());
+    receiveThread = std::make_unique<ReceiveThread> (pendingRequest.get(),
+                                                     step.consoleWritesProgress ? nullptr : &transferProgress,
+                                                     step.folder, step.job, step.number, step.baseName, step.firstStep);
+    receiveThread->addChangeListener (this);
+    receiveThread->startThread();
+    progressFollower->startTimer (ConsoleTimers::transferPollPeriodMs);
+    return true;
+}
+
+bool MorvaneDialog::startDumpCounter (DumpProgressThread::Listener& listener)
+{
+    if (link == nullptr)
+        return false;
+
+    dumpProgressThread.reset();
+    link->startMonitoring();
+
+    auto* linkToCount = link;
+    dumpProgressThread = std::make_unique<DumpProgressThread> (listener, [linkToCount] { return linkToCount->getReceivedByteCount(); });
+    dumpProgressThread->startThread();
+
+    stopTimer (ConsoleTimers::devicePollTimer);
+    setControlsEnabled (false);
+    return true;
+}
+
+void MorvaneDialog::stopDumpCounter()
+{
+    transferProgress = 0.0;
+    progressBar->setProgress (0.0);
+
+    if (dumpProgressThread != nullptr)
+    {
+        dumpProgressThread.reset();
+
+        // Nothing is recorded once nobody counts.
+        if (link != nullptr)
+            link->stopMonitoring();
+    }
+
+    restartDevicePoll();
+    setControlsEnabled (true);
+}
+
+void MorvaneDialog::handleReceiveResult (int result)
+{
+    switch (result)
+    {
+        case ReceiveResults::saving:
+            progressBar->setTextToDisplay ("Saving...");
+            break;
+
+        case ReceiveResults::written:
+            onReceiveComplete();
+            break;
+
+        case ReceiveResults::requestFailed:
+        {
+            const auto retry = ConsoleTimers::stepRetryFor (deviceModel, currentBackupJob);
+            int* count = retry == ConsoleTimers::StepRetry::orvix ? &orvixRetryCount
+                       : retry == ConsoleTimers::StepRetry::kt4   ? &kt4RetryCount
+                                                                  : nullptr;
+
+            if (count != nullptr && *count < ConsoleTimers::maxStepRetries && link != nullptr)
+            {
+                // The same step once more: the same message, time-out, reply count and file.
+                ++*count;
+                auto again = std::make_unique<SysExRequest> (currentStepTimeoutMs);
+                again->setMessage (currentStepMessage);
+                again->setExpectedReplies (currentStepExpectedReplies);
+                again->setAppendToFile (currentStepAppends);
+                startReceiveStep (std::move (again), currentStep);
+                break;
+            }
+
+            endBackupRun (true);
+            break;
+        }
+
+        case ReceiveResults::writeFailed:
+        {
+            progressBar->setTextToDisplay ({});
+            transferProgress = 0.0;
+            progressBar->setProgress (0.0);
+            progressBar->setPercentageDisplay (true);
+
+            const auto warning = receiveThread != nullptr ? receiveThread->getWarningText() : juce::String();
+
+            if (warning.isNotEmpty())
+                dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", warning);
+
+            dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane",
+                                 "An error was encountered while writing the file to disk.");
+            // Going on with the next user cab of the Orvix II all-user-cabs job comes with the
+            // backup runs; until then a write error ends every run.
+            endBackupRun (false);
+            break;
+        }
+
+        default:
+            break;
+    }
+}
+
+void MorvaneDialog::onReceiveComplete()
+{
+    progressBar->setTextToDisplay ({});
+    transferProgress = 0.0;
+    progressBar->setProgress (0.0);
+    orvixRetryCount = 0;
+    kt4RetryCount = 0;
+
+    // The next job of a run, the recall of the patch and "Backup complete." come with the backup
+    // runs; until then a step that was written ends its run without a word.
+    endBackupRun (false);
+}
+
+void MorvaneDialog::endBackupRun (bool timedOut)
+{
+    progressFollower->stopTimer();
+    orvixRetryCount = 0;
+    kt4RetryCount = 0;
+    cancelAfterCurrentStep = false;
+
+    if (timedOut)
+        dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", "Message timeout.");
+
+    restartDevicePoll();
+    setControlsEnabled (true);
+    progressLabel->setText ({}, juce::dontSendNotification);
+    progressBar->setTextToDisplay ({});
+    transferProgress = 0.0;
+    progressBar->setProgress (0.0);
+    progressBar->setPercentageDisplay (true);
+    receiveBeginLabel->setVisible (Roads::backup && receiveMode == 1);
+}
+
+//==============================================================================
+juce::String MorvaneDialog::getVersionText()
+{
+    return "Morvane MIDI Utility Version"
+         + juce::String::formatted (" %d.%d.%d", ProgramVersion::major, ProgramVersion::minor, ProgramVersion::revision);
+}
+
+void MorvaneDialog::paint (juce::Graphics& g)
+{
+    g.fillAll (juce::Colour (0xffd3d3d3));
+    const auto& image = receiveMode == 1 ? receiveBackground : sendBackground;
+
+    if (image.isValid())
+        g.drawImageAt (image, 0, 0);
+}
+
+void MorvaneDialog::selectAllToggles (const juce::Array<juce::ToggleButton*>& toggles)
+{
+    for (auto* toggle : toggles)
+        if (toggle != nullptr && ! toggle->getToggleState())
+            toggle->setToggleState (true, juce::dontSendNotification);
+}
+
+void MorvaneDialog::deselectAllToggles (const juce::Array<juce::ToggleButton*>& toggles)
+{
+    for (auto* toggle : toggles)
+        if (toggle != nullptr && toggle->getToggleState())
+            toggle->setToggleState (false, juce::dontSendNotification);
+}
+
+void MorvaneDialog::invertToggleSelection (const juce::Array<juce::ToggleButton*>& toggles)
+{
+    for (auto* toggle : toggles)
+        if (toggle != nullptr)
+            toggle->setToggleState (! toggle->getToggleState(), juce::dontSendNotification);
+}
+
+//==============================================================================
+juce::String MorvaneDialog::variant (const juce::String& image, const juce::String& suffix)
+{
+    return image.upToLastOccurrenceOf (".png", false, true) + suffix + ".png";
+}
+
+void MorvaneDialog::addChild (juce::Component& child, bool visible)
+{
+    addAndMakeVisible (child);
+    child.setVisible (visible);
+}
+
+std::unique_ptr<juce::ImageButton> MorvaneDialog::makeImageButton (const juce::String& name, const juce::String& image,
+                                                                   const juce::String& down, const juce::String& over,
+                                                                   juce::Rectangle<int> bounds, bool visible)
+{
+    auto button = std::make_unique<juce::ImageButton> (name);
+    const auto normal = skinImage (image);
+    const auto overImage = over.isNotEmpty() ? skinImage (over) : normal;
+    const auto downImage = down.isNotEmpty() ? skinImage (down) : overImage;
+    button->setImages (false, false, true,
+                       normal, 1.0f, juce::Colours::transparentBlack,
+                       overImage, 1.0f, juce::Colours::transparentBlack,
+                       downImage, 1.0f, juce::Colours::transparentBlack);
+    button->setBounds (bounds);
+    button->addListener (this);
+    addChild (*button, visible);
+    return button;
+}
+
+std::unique_ptr<juce::Label> MorvaneDialog::makeLabel (const juce::String& name, const juce::String& text,
+                                                       juce::Rectangle<int> bounds, bool visible)
+{
+    auto label = std::make_unique<juce::Label> (name, text);
+    label->setBounds (bounds);
+    addChild (*label, visible);
+    return label;
+}
+
+std::unique_ptr<juce::DrawableButton> MorvaneDialog::makeSelector (const juce::String& name, juce::Rectangle<int> bounds)
+{
+    auto button = std::make_unique<juce::DrawableButton> (name, juce::DrawableButton::ImageRaw);
+
+    if (dropdownImage != nullptr)
+        button->setImages (dropdownImage.get());
+
+    button->setColour (juce::DrawableButton::textColourId, juce::Colours::black);
+    button->setBounds (bounds);
+    button->addListener (this);
+    addChild (*button, true);
+    return button;
+}
+
+void MorvaneDialog::buildFromSkin()
+{
+    sendBackground = skinImage ("bg-body-send.png");
+    receiveBackground = skinImage ("bg-body-receive.png");
+
+    if (auto dropdown = skinImage ("dropdown.png"); dropdown.isValid())
+    {
+        auto drawable = std::make_unique<juce::DrawableImage>();
+        drawable->setImage (dropdown);
+        dropdownImage = std::move (drawable);
+    }
+
+    if (skinManager != nullptr)
+    {
+        if (auto* section = skinManager->getSection ("MainSkin"))
+        {
+            for (auto* widget : section->getChildWithTagNameIterator ("Widget"))
+            {
+                if (widget->getStringAttribute ("name") == "showFolder" && showFolder == nullptr)
+                {
+                    showFolder = skinManager->createDrawableButton (widget, "showFolder");
+
+                    if (showFolder != nullptr)
+                    {
+                        showFolder->addListener (this);
+                        addAndMakeVisible (*showFolder);
+                        showFolder->setEnabled (false);
+                    }
+                }
+            }
+        }
+    }
+
+    glimEyes = makeImageButton ("Glim Eyes", "glim-eyes-off.png", {}, {}, { 79, 246, 83, 34 }, true);
+    sendTabFocus = makeImageButton ("Send Tab Focus", "tab-send.png", {}, {}, { 260, 13, 169, 33 }, true);
+    sendTabButton = makeImageButton ("Send Tab Button", "tab-send-back.png", {}, "tab-send-over.png", { 260, 13, 169, 33 }, false);
+    receiveTabFocus = makeImageButton ("Receive Tab Focus", "tab-receive.png", {}, {}, { 429, 13, 169, 33 }, false);
+    receiveTabButton = makeImageButton ("Receive Tab Button", "tab-receive-back.png", {}, "tab-receive-over.png", { 429, 13, 169, 33 }, true);
+
+    deviceSelector = makeSelector ("Device To Update", { 280, 111, 232, 27 });
+    deviceLabel = makeLabel ("Device Label", selectDeviceText, { 280, 111, 232, 27 }, true);
+    connectedLabel = makeLabel ("Connected Label", "Connected", { 550, 115, 200, 200 }, false);
+    checkMark = makeImageButton ("Check", "icon-check.png", {}, {}, { 530, 115, 15, 15 }, false);
+    inputCheck = makeImageButton ("Input Check", "icon-check.png", {}, {}, { 530, 153, 15, 15 }, false);
+    outputCheck = makeImageButton ("Output Check", "icon-check.png", {}, {}, { 530, 191, 15, 15 }, false);
+    error1 = makeImageButton ("Error 1", "icon-error.png", {}, {}, { 530, 115, 15, 15 }, false);
+
+    inputSelector = makeSelector (selectInputText, { 280, 149, 232, 27 });
+    inputSelector->setEnabled (false);
+    inputPortLabel = makeLabel ("Input Port Label", selectInputText, { 280, 149, 232, 27 }, true);
+    inputPortLabel->setJustificationType (juce::Justification::centredLeft);
+    inputPortLabel->setEnabled (false);
+
+    outputSelector = makeSelector (selectOutputText, { 280, 187, 232, 27 });
+    outputSelector->setEnabled (false);
+    outputPortLabel = makeLabel ("Output Port Label", selectOutputText, { 280, 187, 232, 27 }, true);
+    outputPortLabel->setEnabled (false);
+
+    for (auto* label : { deviceLabel.get(), inputPortLabel.get(), outputPortLabel.get() })
+    {
+        label->setColour (juce::Label::textColourId, juce::Colours::black);
+        label->addMouseListener (this, false);
+    }
+
+    bufferDelaySlider = std::make_unique<juce::Slider> (juce::Slider::LinearHorizontal, juce::Slider::NoTextBox);
+    bufferDelaySlider->setName ("MIDI Buffer Delay");
+    bufferDelaySlider->setRange (0.0, 1000.0, 10.0);
+    bufferDelaySlider->setValue (0.0, juce::dontSendNotification);
+    bufferDelaySlider->setTextValueSuffix (" ms");
+    bufferDelaySlider->setPopupDisplayEnabled (true, true, this);
+    bufferDelaySlider->setBounds (563, 187, 180, 24);
+    bufferDelaySlider->addListener (this);
+    addChild (*bufferDelaySlider, false);
+    bufferDelayLabel = makeLabel ("Buffer Delay Label", juce::String ("MIDI Buffer Delay") + ":", { 595, 171, 125, 20 }, false);
+    bufferDelayLabel->setJustificationType (juce::Justification::centredLeft);
+    setBufferDelayEnabled (false);
+
+    browseButton = makeImageButton ("Browse", "btn-browse.png", "btn-browse-down.png", "btn-browse-over.png", { 268, 289, 152, 42 }, true);
+    browseButton->setEnabled (false);
+
+    fileField = std::make_unique<juce::TextEditor> ("File");
+    fileField->setCaretVisible (false);
+    fileField->setReadOnly (true);
+    fileField->setBounds (430, 295, 307, 25);
+    fileField->addListener (this);
+    addChild (*fileField, true);
+    fileField->setEnabled (false);
+
+    error2 = makeImageButton ("Error 2", "icon-error.png", {}, {}, { 275, 334, 15, 15 }, false);
+    firmwareTextLabel = makeLabel ("Firmware Text Label", {}, { 395, 329, 480, 27 }, false);
+    firmwareTextLabel->setColour (juce::Label::textColourId, juce::Colours::black);
+    firmwareLinkLabel = makeLabel ("Firmware Link Label", {}, { 275, 329, 125, 27 }, false);
+    firmwareLinkLabel->setColour (juce::Label::textColourId, juce::Colour (0xff0000ff));
+    firmwareLinkLabel->setMouseCursor (juce::MouseCursor::PointingHandCursor);
+    firmwareLinkLabel->addMouseListener (this, false);
+    receiveBrowseLabel = makeLabel ("Receive Browse Label",
+                                    receiveFolderDefaulted ? "Press BROWSE to select a folder where backups will be stored." : "",
+                                    { 275, 329, 500, 27 }, false);
+    receiveBrowseLabel->addMouseListener (this, false);
+
+    transmitButton = makeImageButton ("Transmit", "btn-begin.png", "btn-begin-down.png", "btn-begin-over.png", { 268, 429, 152, 42 }, true);
+    transmitButton->setEnabled (false);
+
+    progressBar = std::make_unique<TPXProgressBar>();
+    progressBar->setColour (juce::ProgressBar::backgroundColourId, juce::Colour (0xffd3d3d3));
+    progressBar->setColour (juce::ProgressBar::foregroundColourId, juce::Colour (0xff32cd32).darker (0.2f));
+    progressBar->setBounds (430, 435, 254, 25);
+    addChild (*progressBar, true);
+
+    cancelButton = makeImageButton ("Cancel", "btn-cancel.png", "btn-cancel-down.png", "btn-cancel-over.png", { 690, 435, 78, 30 }, true);
+    cancelButton->setEnabled (false);
+    check3 = makeImageButton ("Check3", "icon-check.png", {}, {}, { 275, 474, 15, 15 }, false);
+    error3 = makeImageButton ("Error 3", "icon-error.png", {}, {}, { 275, 474, 15, 15 }, false);
+    progressLabel = makeLabel ("Progress", {}, { 295, 469, 475, 27 }, true);
+    receiveBeginLabel = makeLabel ("Receive Begin Label", receiveBeginText, { 275, 469, 475, 27 }, false);
+    receiveBeginLabel->addMouseListener (this, false);
+
+    helpText = makeImageButton ("Help Text", "helptext_01.png", {}, {}, { 0, 69, 240, 20 }, true);
+    documentButton = makeImageButton ("Document", "helptext_02.png", variant ("helptext_02.png", "-down"),
+                                      variant ("helptext_02.png", "-over"), { 0, 89, 240, 20 }, true);
+    videoButton = makeImageButton ("Video", "helptext_03.png", variant ("helptext_03.png", "-down"),
+                                   variant ("helptext_03.png", "-over"), { 0, 109, 240, 20 }, true);
+    moreHelp = makeImageButton ("More Help", "helptext_05.png", {}, {}, { 0, 139, 240, 20 }, true);
+    supportButton = makeImageButton ("Support", "helptext_06.png", "helptext-down_06.png", "helptext-over_06.png", { 0, 159, 240, 20 }, true);
+    forumButton = makeImageButton ("Forum", "helptext_07.png", variant ("helptext_07.png", "-down"),
+                                   variant ("helptext_07.png", "-over"), { 0, 179, 240, 20 }, true);
+
+    const auto labelFont = juce::String ("_bgp_b.stf");
+    copyrightLabel = std::make_unique<TPXLabelComponent> (skinManager, 10, 531, 300, 15, "Copyright Label",
+                                                          juce::String (juce::CharPointer_UTF8 ("\xc2\xa9 2009-2025 Zandrel Audio. All rights reserved.")),
+                                                          labelFont, 12.0f, juce::Colour (0xff555555), juce::Justification::left);
+    addChild (*copyrightLabel, true);
+    versionLabel = std::make_unique<TPXLabelComponent> (skinManager, 593, 531, 200, 15, "Version Label", getVersionText(),
+                                                        labelFont, 12.0f, juce::Colour (0xff555555), juce::Justification::right);
+    addChild (*versionLabel, true);
+
+    if (! receiveFolderDefaulted)
+    {
+        receiveFolder = settings.getStoredReceiveFolder();
+        receiveFolderChosen = true;
+    }
+}
+
+//==============================================================================
+void MorvaneDialog::setEnabledIf (juce::Component* component, bool enabled)
+{
+    if (component != nullptr)
+        component->setEnabled (enabled);
+}
+
+void MorvaneDialog::setVisibleIf (juce::Component* component, bool visible)
+{
+    if (component != nullptr)
+        component->setVisible (visible);
+}
+
+void MorvaneDialog::setPortControlsEnabled (bool inputEnabled, bool outputEnabled)
+{
+    setEnabledIf (inputSelector.get(), inputEnabled);
+    setEnabledIf (inputPortLabel.get(), inputEnabled);
+    setEnabledIf (outputSelector.get(), outputEnabled);
+    setEnabledIf (outputPortLabel.get(), outputEnabled);
+}
+
+void MorvaneDialog::showDeviceMenu()
+{
+    const auto modifiers = dialogs.currentModifiers();
+    deviceMenu.clear();
+
+    for (const auto& entry : DeviceRules::deviceMenuEntries())
+        deviceMenu.addItem (entry.id, entry.text);
+
+    if (DeviceRules::offersUtility (receiveMode == 1, modifiers.isCtrlDown()))
+    {
+        deviceMenu.addSeparator();
+        deviceMenu.addItem (DeviceRules::utilityModel, "Utility");
+    }
+
+    const int result = dialogs.showMenu (deviceMenu, deviceSelector.get());
+
+    if (result != 0)
+        chooseDevice (result);
+}
+
+void MorvaneDialog::chooseDevice (int model)
+{
+    const auto text = DeviceRules::menuTextForModel (model);
+
+    if (text.isEmpty())
+        return;
+
+    deviceModel = (std::uint8_t) model;
+    currentDeviceModel = (juce::uint8) model;
+    deviceAnswered = false;
+    deviceChosen = true;
+    deviceLabel->setText (text, juce::dontSendNotification);
+    checkMark->setVisible (true);
+    resetPorts();
+
+    if (DeviceRules::needsBothPorts (model))
+    {
+        autoSelectInputPort();
+        autoSelectOutputPort();
+        // Checking a loaded file against the new model and asking the device for its firmware
+        // come with the send road and the device queries.
+    }
+    else
+    {
+        updatePageVisibility();
+    }
+
+    updateBufferDelay();
+    setBufferDelayEnabled (false);
+    updatePageVisibility();
+}
+
+void MorvaneDialog::buildInputPortMenu()
+{
+    inputPortMenu.clear();
+    inputPortMenu.addItem (-1, noPortText);
+    inputPortMenu.addSeparator();
+    inputPortNames.clear();
+
+    if (link != nullptr)
+        link->getInputDeviceNames (inputPortNames);
+
+    for (int i = 0; i < inputPortNames.size(); ++i)
+        inputPortMenu.addColouredItem (i + 1, inputPortNames[i], juce::Colours::black);
+}
+
+void MorvaneDialog::buildOutputPortMenu()
+{
+    outputPortMenu.clear();
+    outputPortMenu.addItem (-1, noPortText);
+    outputPortMenu.addSeparator();
+    outputPortNames.clear();
+
+    if (link != nullptr)
+        link->getOutputDeviceNames (outputPortNames);
+
+    for (int i = 0; i < outputPortNames.size(); ++i)
+        outputPortMenu.addColouredItem (i + 1, outputPortNames[i], juce::Colours::black);
+}
+
+juce::String MorvaneDialog::portNameFromMenu (int itemId, const juce::PopupMenu& menu)
+{
+    for (juce::PopupMenu::MenuItemIterator it (menu); it.next();)
+    {
+        const auto& item = it.getItem();
+
+        if (! item.isSeparator && item.itemID == itemId)
+            return item.text;
+    }
+
+    return {};
+}
+
+void MorvaneDialog::showInputPortMenu()
+{
+    buildInputPortMenu();
+    const int result = dialogs.showMenu (inputPortMenu, inputSelector.get());
+
+    if (result == 0)
+        return;
+
+    const auto text = portNameFromMenu (result, inputPortMenu);
+    inputPortLabel->setText (text, juce::dontSendNotification);
+    openPort (true, text, result - 1);
+    updateBufferDelay();
+}
+
+void MorvaneDialog::showOutputPortMenu()
+{
+    buildOutputPortMenu();
+    const int result = dialogs.showMenu (outputPortMenu, outputSelector.get());
+
+    if (result == 0)
+        return;
+
+    const auto text = portNameFromMenu (result, outputPortMenu);
+    outputPortLabel->setText (text, juce::dontSendNotification);
+    openPort (false, text, result - 1);
+    updateBufferDelay();
+}
+
+void MorvaneDialog::autoSelectInputPort()
+{
+    const auto pattern = DeviceRules::portPattern (currentDeviceModel.load());
+    buildInputPortMenu();
+    const int index = DeviceRules::findPortByPattern (inputPortNames, pattern);
+
+    if (index >= 0)
+        openPort (true, inputPortNames[index], index);
+}
+
+void MorvaneDialog::autoSelectOutputPort()
+{
+    const auto pattern = DeviceRules::portPattern (currentDeviceModel.load());
+    buildOutputPortMenu();
+    const int index = DeviceRules::findPortByPattern (outputPortNames, pattern);
+
+    if (index >= 0)
+        openPort (false, outputPortNames[index], index);
+}
+
+bool MorvaneDialog::openInputPort (const juce::String& name)
+{
+    return openPort (true, name, -1);
+}
+
+bool MorvaneDialog::openOutputPort (const juce::String& name)
+{
+    return openPort (false, name, -1);
+}
+
+bool MorvaneDialog::openPort (bool input, const juce::String& name, int menuIndex)
+{
+    auto& label = input ? *inputPortLabel : *outputPortLabel;
+    auto& ok = input ? inputPortOk : outputPortOk;
+    bool closed = false;
+
+    if (name != noPortText)
+    {
+        bool opened = false;
+
+        if (link != nullptr)
+        {
+            auto& ports = link->getPortManager();
+            const auto listed = input ? ports.getInputNames() : ports.getOutputNames();
+
+            // Open the very port the user picked: by its place in the list when the list still
+            // shows it there, else the first port of exactly that name. Opening by a part of the
+            // name could take a longer name that merely contains this one.
+            int index = (menuIndex >= 0 && listed[menuIndex] == name) ? menuIndex : listed.indexOf (name);
+
+            if (index >= 0)
+                opened = input ? ports.openInputByIndex (index) : ports.openOutputByIndex (index);
+        }
+
+        if (opened)
+        {
+            ok = true;
+            label.setText (name, juce::dontSendNotification);
+            openLinkForModel();
+        }
+        else
+        {
+            // The side that failed is given up entirely, so the worker does not keep watching
+            // (and reopening) a port that is no longer the user's choice.
+            if (link != nullptr)
+                input ? link->closeInputPort() : link->closeOutputPort();
+
+            ok = false;
+            label.setText (input ? selectInputText : selectOutputText, juce::dontSendNotification);
+            openLinkForModel();
+        }
+    }
+    else
+    {
+        if (link != nullptr)
+            closed = input ? link->closeInputPort() : link->closeOutputPort();
+
+        ok = false;
+        label.setText (name, juce::dontSendNotification);
+        // The other side of a one-port model keeps working.
+        openLinkForModel();
+    }
+
+    updatePageVisibility();
+    return closed;
+}
+
+bool MorvaneDialog::resetPort (bool input)
+{
+    bool closed = false;
+
+    if (link != nullptr)
+        closed = input ? link->closeInputPort() : link->closeOutputPort();
+
+    const bool receivePage = receiveMode == 1;
+
+    if (input)
+    {
+        inputPortOk = false;
+        inputPortLabel->setText (DeviceRules::inputLabelAfterReset (deviceModel, receivePage), juce::dontSendNotification);
+    }
+    else
+    {
+        outputPortOk = false;
+        outputPortLabel->setText (DeviceRules::outputLabelAfterReset (deviceModel, receivePage), juce::dontSendNotification);
+    }
+
+    return closed;
+}
+
+bool MorvaneDialog::resetInputPort()  { return resetPort (true); }
+bool MorvaneDialog::resetOutputPort() { return resetPort (false); }
+
+bool MorvaneDialog::resetPorts()
+{
+    const bool input = resetInputPort();
+    const bool output = resetOutputPort();
+    return input && output;
+}
+
+bool MorvaneDialog::openLinkForModel()
+{
+    if (link == nullptr)
+        return false;
+
+    if (const auto sides = DeviceRules::linkSidesFor (deviceModel, inputPortOk, outputPortOk))
+        return link->openDevices (sides->input, sides->output);
+
+    return false;
+}
+
+void MorvaneDialog::updatePageVisibility()
+{
+    const bool receivePage = receiveMode == 1;
+    const bool utility = deviceModel == DeviceRules::utilityModel;
+
+    if (controlsLocked)
+        setPortControlsEnabled (false, false);
+    else if (deviceChosen)
+        setPortControlsEnabled (DeviceRules::inputSelectorEnabled (deviceModel, receivePage),
+                                DeviceRules::outputSelectorEnabled (deviceModel, receivePage));
+    else
+        setPortControlsEnabled (false, false);
+
+    if (deviceChosen && ! fileLoaded && utility)
+    {
+        firmwareTextLabel->setVisible (false);
+        firmwareLinkLabel->setVisible (false);
+    }
+
+    const bool ready = DeviceRules::isLinkReady (deviceModel, inputPortOk, outputPortOk, receivePage);
+    const bool browseRoad = receivePage ? Roads::backup : Roads::sendFile;
+
+    if (ready)
+    {
+        if (! controlsLocked)
+        {
+            browseButton->setEnabled (browseRoad);
+            fileField->setEnabled (true);
+            setEnabledIf (showFolder.get(), Roads::firmwareOffer);
+        }
+
+        if (! utility)
+        {
+            if (! receivePage)
+            {
+                firmwareTextLabel->setVisible (firmwareOfferShown);
+                firmwareLinkLabel->setVisible (firmwareOfferShown);
+            }
+            else
+            {
+                receiveBrowseLabel->setVisible (! receiveFolderChosen && Roads::backup);
+            }
+        }
+        else
+        {
+            firmwareTextLabel->setVisible (false);
+            firmwareLinkLabel->setVisible (false);
+        }
+    }
+    else
+    {
+        browseButton->setEnabled (false);
+        fileField->setEnabled (false);
+        setEnabledIf (showFolder.get(), false);
+        firmwareTextLabel->setVisible (false);
+        firmwareLinkLabel->setVisible (false);
+    }
+
+    receiveBeginLabel->setVisible (Roads::backup
+                                   && DeviceRules::showsReceiveBegin (deviceModel, inputPortOk, outputPortOk,
+                                                                      receiveFolderChosen, receivePage));
+}
+
+void MorvaneDialog::updateBufferDelay()
+{
+    const auto delay = DeviceRules::bufferDelayFor (deviceModel, receiveMode == 1);
+
+    if (! delay.has_value())
+        return;
+
+    bufferDelaySlider->setValue (delay->milliseconds, juce::sendNotificationAsync);
+    bufferDelaySlider->setVisible (delay->shown);
+    bufferDelayLabel->setVisible (delay->shown);
+    bufferDelaySlider->setColour (juce::Slider::thumbColourId, delay->shown ? blackThumb : greyThumb);
+}
+
+void MorvaneDialog::setBufferDelayEnabled (bool shown)
+{
+    if (bufferDelaySlider == nullptr || bufferDelayLabel == nullptr)
+        return;
+
+    if (shown)
+    {
+        bufferDelaySlider->setVisible (true);
+        bufferDelaySlider->setColour (juce::Slider::thumbColourId, blackThumb);
+        bufferDelayLabel->setVisible (true);
+    }
+    else
+    {
+        bufferDelaySlider->setVisible (false);
+        bufferDelaySlider->setColour (juce::Slider::thumbColourId, greyThumb);
+        bufferDelaySlider->setValue (0.0, juce::sendNotificationAsync);
+        bufferDelayLabel->setVisible (false);
+    }
+}
+
+void MorvaneDialog::onDeviceLost()
+{
+    deviceModel = DeviceRules::lostModel;
+    deviceChosen = false;
+    deviceAnswered = false;
+    resetInputPort();
+    resetOutputPort();
+    deviceLabel->setText (selectDeviceText, juce::dontSendNotification);
+    checkMark->setVisible (false);
+    inputPortLabel->setText (selectInputText, juce::dontSendNotification);
+    outputPortLabel->setText (selectOutputText, juce::dontSendNotification);
+    updatePageVisibility();
+}
+
+bool MorvaneDialog::isConnectedForModel() const
+{
+    if (link == nullptr)
+        return false;
+
+    if (DeviceRules::needsBothPorts (deviceModel))
+        return link->areConnected (true, true);
+
+    if (DeviceRules::usesOnePort (deviceModel))
+        return receiveMode == 1 ? link->isInputConnected() == 1 : link->isOutputConnected() == 1;
+
+    return false;
+}
+
+void MorvaneDialog::pollDeviceInfo()
+{
+    const bool connected = isConnectedForModel();
+
+    inputCheck->setVisible (inputPortOk);
+    outputCheck->setVisible (outputPortOk);
+
+    if (connected)
+    {
+        // Asking a newly connected device for its firmware version and system information, and
+        // the firmware feed for newer firmware, comes with the device queries.
+        const bool canStart = receiveMode == 1 ? (Roads::backup && receiveFolderChosen)
+                                               : (Roads::sendFile && fileLoaded);
+
+        if (canStart)
+        {
+            transmitButton->setEnabled (true);
+            cancelButton->setEnabled (true);
+        }
+    }
+    else
+    {
+        deviceAnswered = false;
+        connectedLabel->setVisible (false);
+        firmwareTextLabel->setVisible (false);
+        firmwareLinkLabel->setVisible (false);
+        transmitButton->setEnabled (false);
+        cancelButton->setEnabled (false);
+    }
+
+    wasConnected = connected;
+}
+
+void MorvaneDialog::resetReceivePage()
+{
+    progressLabel->setText (receiveMode == 1 ? receiveBeginText : "", juce::dontSendNotification);
+    check3->setVisible (false);
+    transferProgress = 0.0;
+    progressBar->setProgress (0.0);
+}
+
+void MorvaneDialog::setControlsEnabled (bool enabled)
+{
+    controlsLocked = ! enabled;
+    const bool receivePage = receiveMode == 1;
+    const bool browseRoad = receivePage ? Roads::backup : Roads::sendFile;
+
+    browseButton->setEnabled (enabled && browseRoad);
+    setEnabledIf (showFolder.get(), enabled && Roads::firmwareOffer);
+    transmitButton->setEnabled (enabled && browseRoad);
+
+    if (receivePage && ! ConsoleTimers::isMultiBankJob (currentBackupJob))
+        cancelButton->setEnabled (enabled && Roads::backup);
+
+    sendTabButton->setEnabled (enabled);
+    receiveTabButton->setEnabled (enabled);
+    fileField->setEnabled (enabled);
+    deviceLabel->setEnabled (enabled);
+    deviceSelector->setEnabled (enabled);
+
+    // While work runs neither port may change, whatever the model: giving up a port stops the
+    // link worker under a request in flight.
+    if (! enabled)
+        setPortControlsEnabled (false, false);
+    else if (deviceChosen)
+        setPortControlsEnabled (DeviceRules::inputSelectorEnabled (deviceModel, receivePage),
+                                DeviceRules::outputSelectorEnabled (deviceModel, receivePage));
+
+    firmwareLinkLabel->setEnabled (enabled);
+}
+
+void MorvaneDialog::restartDevicePoll()
+{
+    startTimer (ConsoleTimers::devicePollTimer, ConsoleTimers::devicePollPeriodMs);
+}
+
+//==============================================================================
+void MorvaneDialog::showReceivePage()
+{
+    receiveMode = 1;
+    receiveTabButton->setVisible (false);
+    receiveTabFocus->setVisible (true);
+    sendTabButton->setVisible (true);
+    sendTabFocus->setVisible (false);
+
+    if (DeviceRules::isFootController (deviceModel))
+    {
+        resetInputPort();
+        resetOutputPort();
+        updatePageVisibility();
+    }
+    else if (deviceModel == DeviceRules::utilityModel)
+    {
+        // The Utility cannot back anything up.
+        deviceLabel->setText (selectDeviceText, juce::dontSendNotification);
+        checkMark->setVisible (false);
+        deviceModel = DeviceRules::lostModel;
+        deviceChosen = false;
+        resetPorts();
+        updatePageVisibility();
+    }
+
+    setBufferDelayEnabled (false);
+    firmwareTextLabel->setVisible (false);
+    firmwareLinkLabel->setVisible (false);
+
+    if (receiveFolderChosen)
+    {
+        fileField->setText (receiveFolder, false);
+        fileField->setTooltip (receiveFolder);
+        receiveBeginLabel->setVisible (Roads::backup);
+    }
+    else
+    {
+        fileField->clear();
+        fileField->setTooltip ({});
+
+        if (deviceChosen)
+            receiveBrowseLabel->setVisible (Roads::backup);
+    }
+
+    repaint();
+}
+
+void MorvaneDialog::showSendPage()
+{
+    receiveMode = 0;
+    sendTabFocus->setVisible (true);
+    receiveTabButton->setVisible (true);
+    sendTabButton->setVisible (false);
+    receiveTabFocus->setVisible (false);
+
+    if (DeviceRules::isFootController (deviceModel))
+    {
+        resetInputPort();
+        resetOutputPort();
+        updatePageVisibility();
+
+        if (deviceModel == 2 && deviceChosen && outputPortOk)
+            setBufferDelayEnabled (true);
+    }
+
+    receiveBrowseLabel->setVisible (false);
+    receiveBeginLabel->setVisible (false);
+
+    if (fileLoaded)
+    {
+        fileField->setText (juce::File (filePath).getFileName(), false);
+        fileField->setTooltip (filePath);
+    }
+    else
+    {
+        fileField->clear();
+        fileField->setTooltip ({});
+    }
+
+    if (deviceChosen && inputPortOk && outputPortOk && firmwareOfferShown)
+    {
+        firmwareTextLabel->setVisible (true);
+        firmwareLinkLabel->setVisible (true);
+    }
+
+    repaint();
+}
+
+void MorvaneDialog::openHelpPage (const juce::String& address)
+{
+    services.openUrl (juce::URL (address));
+}
+
+void MorvaneDialog::buttonClicked (juce::Button* button)
+{
+    if (button == receiveTabButton.get())
+        showReceivePage();
+    else if (button == sendTabButton.get())
+        showSendPage();
+    else if (button == cancelButton.get())
+    {
+        if (isSendRunning() && ! stopSend())
+            dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", "Transfer could not be canceled.");
+
+        // A backup of many steps stops after the step in progress.
+        if (isBackupRunning() && ConsoleTimers::stepRetryFor (deviceModel, currentBackupJob) != ConsoleTimers::StepRetry::none)
+        {
+            cancelAfterCurrentStep = true;
+
+            if (deviceModel == 8)
+                progressLabel->setText (cancelAfterBankText, juce::dontSendNotification);
+        }
+    }
+    else if (button == documentButton.get())
+        openHelpPage (manualAddress);
+    else if (button == videoButton.get())
+        openHelpPage (videoAddress);
+    else if (button == supportButton.get())
+        openHelpPage (supportAddress);
+    else if (button == forumButton.get())
+        openHelpPage (forumAddress);
+    // "Browse", "Transmit" and "showFolder" start roads this console does not carry yet; they
+    // stay disabled, so their clicks never arrive.
+}
+
+void MorvaneDialog::changeListenerCallback (juce::ChangeBroadcaster* source)
+{
+    if (receiveThread != nullptr && source == receiveThread.get())
+        handleReceiveResult (receiveThread->getResult());
+
+    // The send dialog, the backup dialogs and the firmware update arrive with their roads.
+}
+
+void MorvaneDialog::timerCallback (int timerId)
+{
+    switch (timerId)
+    {
+        case ConsoleTimers::logoTimer:
+            glimEyes->setVisible (false);
+            stopTimer (ConsoleTimers::logoTimer);
+            break;
+
+        case ConsoleTimers::transferPollTimer:
+        {
+            if (link == nullptr)
+                break;
+
+            // This send's own state: an earlier transfer's end is never read as its result.
+            auto& sender = link->getMultiMsgTimer();
+            const auto state = senderThread != nullptr ? senderThread->getTransferState() : sender.getState();
+            transferProgress = senderThread != nullptr ? senderThread->getProgress() : sender.getProgress();
+            progressBar->setProgress (transferProgress.load());
+
+            switch (ConsoleTimers::pollActionFor (state))
+            {
+                case ConsoleTimers::PollAction::keepPolling:
+                    break;
+
+                case ConsoleTimers::PollAction::reenableAndKeepPolling:
+                    // Lifting the KT4's mute comes with the device queries.
+                    setControlsEnabled (true);
+                    restartDevicePoll();
+                    break;
+
+                case ConsoleTimers::PollAction::canceled:
+                case ConsoleTimers::PollAction::succeeded:
+                case ConsoleTimers::PollAction::deviceError:
+                case ConsoleTimers::PollAction::noResponse:
+                    // The result texts come with the send road, which starts this poll.
+                case ConsoleTimers::PollAction::stopQuietly:
+                    stopTimer (ConsoleTimers::transferPollTimer);
+                    setControlsEnabled (true);
+                    restartDevicePoll();
+                    break;
+            }
+            break;
+        }
+
+        case ConsoleTimers::devicePollTimer:
+            pollDeviceInfo();
+            break;
+
+        default:
+            stopTimer (timerId);
+            break;
+    }
+}
+
+void MorvaneDialog::mouseDown (const juce::MouseEvent& event)
+{
+    auto* clicked = event.eventComponent;
+
+    if (clicked == deviceLabel.get())
+    {
+        if (deviceSelector->isEnabled() && deviceLabel->isEnabled())
+        {
+            showDeviceMenu();
+            updatePageVisibility();
+        }
+    }
+    else if (clicked == inputPortLabel.get())
+    {
+        if (inputSelector->isEnabled() && inputPortLabel->isEnabled())
+        {
+            showInputPortMenu();
+            updatePageVisibility();
+        }
+    }
+    else if (clicked == outputPortLabel.get())
+    {
+        if (outputSelector->isEnabled() && outputPortLabel->isEnabled())
+        {
+            showOutputPortMenu();
+            updatePageVisibility();
+        }
+    }
+    // The firmware link and the send dialog's fields arrive with the firmware offer and the send road.
+}
+
+bool MorvaneDialog::keyPressed (const juce::KeyPress&, juce::Component*)
+{
+    return true;
+}
+
+void MorvaneDialog::sliderValueChanged (juce::Slider* slider)
+{
+    if (slider != bufferDelaySlider.get())
+        return;
+
+    bufferDelay = (int) slider->getValue();
+
+    if (link != nullptr)
+        link->getMultiMsgTimer().setInterval ((juce::uint32) juce::jlimit (0, 1000, bufferDelay));
+}
+
+bool MorvaneDialog::isInterestedInFileDrag (const juce::StringArray&)
+{
+    // Dropped files are sent by the send road; until it exists the page takes no drops.
+    return Roads::sendFile;
+}
+
+void MorvaneDialog::filesDropped (const juce::StringArray&, int, int)
+{
+}

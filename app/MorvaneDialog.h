@@ -1,0 +1,341 @@
+#pragma once
+
+#include "BackupJobType.h"
+#include "ConsoleSettings.h"
+#include "ConsoleTimers.h"
+#include "DumpProgressThread.h"
+#include "PayloadKind.h"
+
+#include <juce_audio_basics/juce_audio_basics.h>
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+class MidiProcessing;
+class ReceiveThread;
+class SkinManager;
+class SysExRequest;
+class SystemServices;
+class TPXDrawableButton;
+class TPXLabelComponent;
+class TPXProgressBar;
+class UpdateHardware;
+class UserDialogs;
+
+/** The transfer console: the one component inside the main window, 800 by 553 pixels, with a
+    send page and a receive page.
+
+    It lets the user choose the device and its MIDI ports (opening them through the link worker),
+    keeps the page's controls usable only when the ports that the device needs are open, opens
+    the help pages, and keeps the user's folders and the window state in the settings file.
+
+    Controls of work that this build does not carry out yet (sending a file, backups, device
+    queries, the firmware offer) stay disabled: see the Road flags below. The worker threads that
+    those roads start (the send thread, a backup step's receive thread, the dump counter) are
+    owned here, so that closing the window asks first while one runs and the console stops each
+    with enough time to finish the step it is in before it gives up the pending request.
+
+    Message thread only; the link worker is reached through MidiProcessing.
+*/
+class MorvaneDialog : public juce::Component,
+                      public juce::Button::Listener,
+                      public juce::ChangeListener,
+                      public juce::TextEditor::Listener,
+                      public juce::Slider::Listener,
+                      public juce::KeyListener,
+                      public juce::MultiTimer,
+                      public juce::FileDragAndDropTarget
+{
+public:
+    static constexpr int consoleWidth = 800;
+    static constexpr int consoleHeight = 553;
+
+    /** The roads of work that this console carries out. A control that starts a road that is not
+        here stays disabled, so that nothing pretends to work.
+    */
+    struct Roads
+    {
+        static constexpr bool sendFile = false;        ///< Browse/BEGIN on the send page, file drops
+        static constexpr bool backup = false;          ///< Browse/BEGIN on the receive page
+        static constexpr bool deviceQueries = false;   ///< firmware version and system information
+        static constexpr bool firmwareOffer = false;   ///< firmware labels, folder link
+    };
+
+    /** Builds the console from the skin (section "MainSkin" and the archive's images), loads the
+        settings from userFolder (the user's settings folder when empty) and starts the timers.
+        The skin and the link may be null (tests); the console then shows what it can.
+    */
+    MorvaneDialog (SkinManager* skin, MidiProcessing* link, UserDialogs& dialogs, SystemServices& services,
+                   const juce::File& userFolder = {});
+
+    /** Saves the settings (silently), stops the worker threads and gives up the pending request
+        only once the link worker no longer holds it.
+    */
+    ~MorvaneDialog() override;
+
+    //==============================================================================
+    /** "Morvane MIDI Utility Version 2.10.0". */
+    static juce::String getVersionText();
+
+    void paint (juce::Graphics& g) override;
+
+    /** Sets every non-null toggle on (off, or flips it), without notification. */
+    static void selectAllToggles (const juce::Array<juce::ToggleButton*>& toggles);
+    static void deselectAllToggles (const juce::Array<juce::ToggleButton*>& toggles);
+    static void invertToggleSelection (const juce::Array<juce::ToggleButton*>& toggles);
+
+    //==============================================================================
+    // Settings
+    void setSendDirectory (const juce::String& path);
+    void setReceiveDirectory (const juce::String& path);
+
+    /** Stores the main window's state text under `MAIN_WINDOW_STATE`. */
+    void saveWindowState();
+
+    /** Saves the settings now; shows "Preferences could not be saved." and returns false on failure. */
+    bool saveSettingsAndWarn();
+
+    /** The window state read at start. */
+    juce::String getWindowStateText() const { return settings.getWindowState(); }
+
+    ConsoleSettings& getSettings() noexcept { return settings; }
+
+    /** Asks the user before the window closes while a send, a backup or a foot-controller dump
+        runs ("Closing the application will cancel the current transfer."); a send is stopped at
+        once, and when it cannot be, the user may still force the quit. False when the window
+        must stay.
+    */
+    bool confirmClose();
+
+    //==============================================================================
+    // Device and ports
+    void showDeviceMenu();
+    void showInputPortMenu();
+    void showOutputPortMenu();
+    void autoSelectInputPort();
+    void autoSelectOutputPort();
+
+    /** Opens the named port ("<< none >>" closes it); true when a port was closed. */
+    bool openInputPort (const juce::String& name);
+    bool openOutputPort (const juce::String& name);
+
+    bool resetInputPort();
+    bool resetOutputPort();
+    bool resetPorts();
+
+    /** Hands the open ports to the link worker as the model needs them. */
+    bool openLinkForModel();
+
+    void updatePageVisibility();
+    void updateBufferDelay();
+    void setBufferDelayEnabled (bool shown);
+
+    void buildInputPortMenu();
+    void buildOutputPortMenu();
+
+    /** The text of the menu item with that id ("<< none >>" for -1); empty when there is none. */
+    static juce::String portNameFromMenu (int itemId, const juce::PopupMenu& menu);
+
+    /** Forgets the device after it stopped answering. */
+    void onDeviceLost();
+
+    /** Sends the editor-disconnect message and waits, with the wait cursor, until the link worker
+        has retired it. True only when the device answered with one good status reply.
+    */
+    bool sendEditorDisconnect();
+
+    /** The device poll (timer 3): whether the link still reaches the ports the model needs on
+        this page; the port marks follow the port flags, and a lost connection hides the
+        "Connected Label" and the firmware labels and disables "Transmit" and "Cancel".
+    */
+    void pollDeviceInfo();
+
+    /** What the last device poll found. */
+    bool isDeviceConnected() const noexcept { return wasConnected; }
+
+    void resetReceivePage();
+
+    /** Enables or disables the page's controls around a transfer or backup. While they are
+        disabled, neither port can be changed, whatever the model.
+    */
+    void setControlsEnabled (bool enabled);
+
+    /** Chooses a device as the device menu would (the model code of a menu item). */
+    void chooseDevice (int model);
+
+    void showReceivePage();
+    void showSendPage();
+
+    //==============================================================================
+    void buttonClicked (juce::Button* button) override;
+    void changeListenerCallback (juce::ChangeBroadcaster* source) override;
+    void timerCallback (int timerId) override;
+    void mouseDown (const juce::MouseEvent& event) override;
+    bool keyPressed (const juce::KeyPress& key, juce::Component* origin) override;
+    void sliderValueChanged (juce::Slider* slider) override;
+    bool isInterestedInFileDrag (const juce::StringArray& files) override;
+    void filesDropped (const juce::StringArray& files, int x, int y) override;
+
+    //==============================================================================
+    // State, for the window and the tests
+    int getDeviceModel() const noexcept { return deviceModel; }
+    bool isDeviceChosen() const noexcept { return deviceChosen; }
+    bool isInputOk() const noexcept { return inputPortOk; }
+    bool isOutputOk() const noexcept { return outputPortOk; }
+    int getReceiveMode() const noexcept { return receiveMode; }
+    int getBufferDelay() const noexcept { return bufferDelay; }
+    bool isReceiveFolderChosen() const noexcept { return receiveFolderChosen; }
+    bool isCancelAfterCurrentStepRequested() const noexcept { return cancelAfterCurrentStep; }
+    juce::String getReceiveFolder() const { return receiveFolder; }
+
+    /** True while a send, a backup job or a foot-controller dump runs. */
+    bool isWorkRunning() const;
+    bool isSendRunning() const;
+    bool isBackupRunning() const;
+    bool isDumpRunning() const;
+
+    //==============================================================================
+    // The worker threads. The roads that send, back up and record start them through these;
+    // each stops the device poll and disables the page's controls while it runs.
+
+    /** Takes a copy of the data as the loaded data and starts an UpdateHardware thread that
+        loads it into the link's paced sender, for messages of the model byte (254 any of the
+        maker's, 255 any SysEx), paced by the buffer delay; the transfer poll (timer 1) follows
+        it. False, starting nothing, without a link or data, or while a send runs.
+    */
+    bool startSendThread (const juce::MemoryBlock& data, juce::uint8 model, PayloadKind kind, bool leadIn);
+
+    /** Where a backup step's replies go (see ReceiveThread). */
+    struct ReceiveStep
+    {
+        BackupJobType job = 0;
+        juce::uint16 number = 0;
+        juce::String folder, baseName;
+        bool firstStep = false;
+        bool consoleWritesProgress = false;   ///< the stepped jobs, whose progress the console counts
+    };
+
+    /** Makes the request the console's pending request (giving up the previous one safely),
+        queues it with the link worker and starts a ReceiveThread on it, whose results arrive in
+        changeListenerCallback. False, starting nothing, without a link or request.
+    */
+    bool startReceiveStep (std::unique_ptr<SysExRequest> request, const ReceiveStep& step);
+
+    /** Starts recording the foot controller's dump: the link's monitor is switched on and a
+        DumpProgressThread tells the listener the byte count. The listener must outlive the
+        counter. False without a link.
+    */
+    bool startDumpCounter (DumpProgressThread::Listener& listener);
+
+    /** Stops the dump counter (if any), restarts the device poll and enables the controls. */
+    void stopDumpCounter();
+
+private:
+    void resetState();
+    void loadSettings();
+    void buildFromSkin();
+
+    std::unique_ptr<juce::ImageButton> makeImageButton (const juce::String& name, const juce::String& image,
+                                                        const juce::String& down, const juce::String& over,
+                                                        juce::Rectangle<int> bounds, bool visible);
+    std::unique_ptr<juce::Label> makeLabel (const juce::String& name, const juce::String& text,
+                                            juce::Rectangle<int> bounds, bool visible);
+    std::unique_ptr<juce::DrawableButton> makeSelector (const juce::String& name, juce::Rectangle<int> bounds);
+    void addChild (juce::Component& child, bool visible);
+    static juce::String variant (const juce::String& image, const juce::String& suffix);
+
+    bool openPort (bool input, const juce::String& name, int menuIndex);
+    bool resetPort (bool input);
+    void setPortControlsEnabled (bool inputEnabled, bool outputEnabled);
+    void restartDevicePoll();
+    void deletePendingRequest();
+    bool waitForPendingRequest();
+    void stopWorkerThreads();
+    void retireReceiveThread();
+    void stopReceiveThread();
+    bool stopSend();
+    void handleReceiveResult (int result);
+    void endBackupRun (bool timedOut);
+    void onReceiveComplete();
+    bool isConnectedForModel() const;
+    void openHelpPage (const juce::String& address);
+
+    static void setEnabledIf (juce::Component* component, bool enabled);
+    static void setVisibleIf (juce::Component* component, bool visible);
+
+    //==============================================================================
+    SkinManager* skinManager = nullptr;
+    MidiProcessing* link = nullptr;
+    UserDialogs& dialogs;
+    SystemServices& services;
+    ConsoleSettings settings;
+
+    // The console waits on this, without sleeping, while a short device exchange runs.
+    juce::WaitableEvent exchangeWait;
+
+    juce::Image sendBackground, receiveBackground;
+    std::unique_ptr<juce::Drawable> dropdownImage;
+    juce::PopupMenu inputPortMenu, outputPortMenu, deviceMenu;
+    juce::StringArray inputPortNames, outputPortNames;
+
+    // Written by a backup step's receive thread, shown by the progress bar.
+    std::atomic<double> transferProgress { 0.0 };
+    int bufferDelay = 0;
+    int payloadKind = 0;
+    int destinationSlot = -1, destinationBank = -1;
+    int currentBackupJob = 0;
+    std::uint8_t deviceModel = 247;
+    bool deviceChosen = false, inputPortOk = false, outputPortOk = false, deviceAnswered = false;
+    bool fileLoaded = false, receiveFolderChosen = false, busy = false;
+    int receiveMode = 0;
+    bool receiveFolderDefaulted = false, queryRunning = false, firmwareOfferShown = false;
+    bool controlsLocked = false, wasConnected = false;
+    int orvixRetryCount = 0, kt4RetryCount = 0;
+    bool cancelAfterCurrentStep = false;   // read by the stepped backup jobs after each step
+    juce::String successText, errorText, cancelText;
+    juce::String filePath, receiveFolder;
+
+    std::unique_ptr<SysExRequest> pendingRequest;
+    std::unique_ptr<juce::TooltipWindow> tooltipWindow;
+
+    // The send's bytes (the sender copies them while it loads) and the worker threads.
+    juce::MemoryBlock loadedData;
+    std::unique_ptr<UpdateHardware> senderThread;
+    std::unique_ptr<ReceiveThread> receiveThread, retiredReceiveThread;
+    std::unique_ptr<DumpProgressThread> dumpProgressThread;
+    ReceiveStep currentStep;
+    juce::MidiMessage currentStepMessage;
+    juce::uint32 currentStepTimeoutMs = 0;
+    juce::int32 currentStepExpectedReplies = 0;
+    bool currentStepAppends = false;
+
+    class ProgressFollower;
+    std::unique_ptr<ProgressFollower> progressFollower;
+
+    // Widgets, in layout order.
+    std::unique_ptr<TPXDrawableButton> showFolder;
+    std::unique_ptr<juce::ImageButton> glimEyes, sendTabFocus, sendTabButton, receiveTabFocus, receiveTabButton;
+    std::unique_ptr<juce::DrawableButton> deviceSelector;
+    std::unique_ptr<juce::Label> deviceLabel, connectedLabel;
+    std::unique_ptr<juce::ImageButton> checkMark, inputCheck, outputCheck, error1;
+    std::unique_ptr<juce::DrawableButton> inputSelector;
+    std::unique_ptr<juce::Label> inputPortLabel;
+    std::unique_ptr<juce::DrawableButton> outputSelector;
+    std::unique_ptr<juce::Label> outputPortLabel;
+    std::unique_ptr<juce::Slider> bufferDelaySlider;
+    std::unique_ptr<juce::Label> bufferDelayLabel;
+    std::unique_ptr<juce::ImageButton> browseButton;
+    std::unique_ptr<juce::TextEditor> fileField;
+    std::unique_ptr<juce::ImageButton> error2;
+    std::unique_ptr<juce::Label> firmwareTextLabel, firmwareLinkLabel, receiveBrowseLabel;
+    std::unique_ptr<juce::ImageButton> transmitButton;
+    std::unique_ptr<TPXProgressBar> progressBar;
+    std::unique_ptr<juce::ImageButton> cancelButton, check3, error3;
+    std::unique_ptr<juce::Label> progressLabel, receiveBeginLabel;
+    std::unique_ptr<juce::ImageButton> helpText, documentButton, videoButton, moreHelp, supportButton, forumButton;
+    std::unique_ptr<TPXLabelComponent> copyrightLabel, versionLabel;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MorvaneDialog)
+};

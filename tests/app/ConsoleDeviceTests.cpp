@@ -1,0 +1,515 @@
+#include "AppTestDoubles.h"
+#include "DumpBuilders.h"
+#include "MainAppWindow.h"
+#include "MessageLoop.h"
+#include "MidiProcessing.h"
+#include "MorvaneDialog.h"
+#include "SimulatedDevice.h"
+#include "SkinManager.h"
+#include "SysExBuilders.h"
+#include "SysExMessage.h"
+#include "SysExRequest.h"
+#include "TestSkin.h"
+#include "VirtualMidiPorts.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+using morvane::test::runMessageLoopFor;
+using morvane::test::runMessageLoopUntil;
+using morvane::test::SimulatedDevice;
+using morvane::test::VirtualMidiPorts;
+
+namespace
+{
+/** The console (inside its main window) on virtual MIDI ports with simulated devices, a test skin
+    and scripted dialogs, with its settings in a temporary folder.
+*/
+class ConsoleDeviceTest : public ::testing::Test
+{
+protected:
+    ConsoleDeviceTest()
+    {
+        hub.plugInput ("Midi Through Port-0");
+        hub.plugOutput ("Midi Through Port-0");
+    }
+
+    ~ConsoleDeviceTest() override
+    {
+        window.reset();
+        link.reset();
+        devices.clear();
+        currentDeviceModel = previousModel;
+        userFolder.deleteRecursively();
+    }
+
+    void SetUp() override { ASSERT_TRUE (skinManager.load (false)); }
+
+    SimulatedDevice& plugDevice (juce::uint8 model, const juce::String& portName)
+    {
+        devices.push_back (std::make_unique<SimulatedDevice> (hub, model, portName));
+        return *devices.back();
+    }
+
+    /** Starts the link and the window once every port of the test is plugged. */
+    MorvaneDialog& open()
+    {
+        link = std::make_unique<MidiProcessing> (hub.createBackend());
+        link->timerCallback();   // the port lists, without waiting for the 2000 ms refresh
+        window = std::make_unique<MainAppWindow> (&skinManager, link.get(), dialogs, services, userFolder);
+        return *window->getConsole();
+    }
+
+    MorvaneDialog& console() { return *window->getConsole(); }
+
+    juce::Component* child (const juce::String& name)
+    {
+        for (auto* c : console().getChildren())
+            if (c->getName() == name)
+                return c;
+
+        return nullptr;
+    }
+
+    juce::String labelText (const juce::String& name)
+    {
+        auto* label = dynamic_cast<juce::Label*> (child (name));
+        return label != nullptr ? label->getText() : juce::String ("<missing " + name + ">");
+    }
+
+    bool visible (const juce::String& name)
+    {
+        auto* c = child (name);
+        return c != nullptr && c->isVisible();
+    }
+
+    bool enabled (const juce::String& name)
+    {
+        auto* c = child (name);
+        return c != nullptr && c->isEnabled();
+    }
+
+    /** Picks the device from the device menu as a user would. */
+    void chooseFromMenu (int model)
+    {
+        dialogs.menuChoices = { model };
+        console().showDeviceMenu();
+    }
+
+    /** Picks the output port from its menu by its place in the list of port names. */
+    void chooseOutput (const juce::String& name)
+    {
+        juce::StringArray names;
+        link->getOutputDeviceNames (names);
+        ASSERT_TRUE (names.contains (name)) << name;
+        dialogs.menuChoices = { names.indexOf (name) + 1 };
+        console().showOutputPortMenu();
+    }
+
+    const juce::uint8 previousModel = currentDeviceModel.load();
+    juce::File userFolder { juce::File::createTempFile ("user") };
+    TestSkin skin;
+    SkinManager skinManager { skin.folder };
+    ScriptedUserDialogs dialogs;
+    RecordingSystemServices services;
+    VirtualMidiPorts hub;
+    std::vector<std::unique_ptr<SimulatedDevice>> devices;
+    std::unique_ptr<MidiProcessing> link;
+    std::unique_ptr<MainAppWindow> window;
+};
+
+/** A device that streams its dump of a bank slowly, so that a test can act while it runs. */
+void streamBankSlowly (SimulatedDevice& device, int pauseMs)
+{
+    device.setReplyHandler (0x1C, [&device, pauseMs] (const juce::MidiMessage& request, const SimulatedDevice::Emit& emit)
+    {
+        for (const auto& reply : device.defaultRepliesTo (request))
+        {
+            if (! emit (reply))
+                return;
+
+            std::this_thread::sleep_for (std::chrono::milliseconds (pauseMs));
+        }
+    });
+}
+
+std::unique_ptr<SysExRequest> makeBankRequest (juce::uint32 bank, juce::uint32 timeoutMs = SysExRequest::defaultTimeoutMs)
+{
+    auto request = std::make_unique<SysExRequest> (timeoutMs);
+    buildBankDumpRequest (request.get(), &bank);
+    return request;
+}
+
+juce::Array<juce::File> syxFilesIn (const juce::File& folder)
+{
+    return folder.findChildFiles (juce::File::findFiles, false, "*.syx");
+}
+
+//==============================================================================
+TEST_F (ConsoleDeviceTest, ChoosingEachDeviceOpensItsOwnPortsByNameAndReachesTheDevice)
+{
+    // Each device sits behind a port whose name is close to another device's.
+    const struct { juce::uint8 model; const char* port; const char* label; } cases[] = {
+        { 16, "Orvix III MIDI 1", "Orvix III" },
+        { 3, "ORVIX II MIDI 1", "Orvix II Original/MK II" },
+        { 5, "LM6 MIDI 1", "LM6" },
+        { 8, "KT4 MIDI 1", "KT4" },
+    };
+
+    hub.plugInput ("LM6MIDI");
+    hub.plugOutput ("LM6MIDI");
+
+    for (const auto& c : cases)
+        plugDevice (c.model, c.port);
+
+    open();
+
+    // The Orvix II family and the LM6 MK II share the Orvix II port.
+    for (int model : { 16, 3, 6, 7, 5, 10, 8 })
+    {
+        const auto& device = model == 16 ? *devices[0] : model == 5 ? *devices[2] : model == 8 ? *devices[3] : *devices[1];
+        const auto before = device.getReceivedCount (0x42);
+
+        chooseFromMenu (model);
+
+        EXPECT_EQ (labelText ("Input Port Label"), device.getPortName()) << model;
+        EXPECT_EQ (labelText ("Output Port Label"), device.getPortName()) << model;
+        EXPECT_TRUE (console().isInputOk() && console().isOutputOk()) << model;
+        EXPECT_TRUE (link->areConnected (true, true)) << model;
+        EXPECT_TRUE (enabled ("File")) << model;
+
+        console().pollDeviceInfo();
+        EXPECT_TRUE (console().isDeviceConnected()) << model;
+        EXPECT_TRUE (visible ("Input Check") && visible ("Output Check")) << model;
+
+        // The port is really the device's: an exchange reaches it and it answers.
+        EXPECT_TRUE (console().sendEditorDisconnect()) << model;
+        EXPECT_EQ (device.getReceivedCount (0x42), before + 1) << model;
+    }
+
+    EXPECT_EQ (labelText ("Device Label"), "KT4");
+}
+
+TEST_F (ConsoleDeviceTest, FootControllerAndUtilityGetTheOutputTheUserPicks)
+{
+    auto& qmr = plugDevice (4, "QMR-303 MK3 MIDI");
+    open();
+
+    chooseFromMenu (4);
+    EXPECT_FALSE (console().isOutputOk()) << "no automatic choice for the foot controller";
+    chooseOutput (qmr.getPortName());
+    EXPECT_EQ (labelText ("Output Port Label"), qmr.getPortName());
+    EXPECT_EQ (link->isOutputConnected(), 1);
+    EXPECT_EQ (link->isInputConnected(), 0);
+    console().pollDeviceInfo();
+    EXPECT_TRUE (console().isDeviceConnected());
+
+    // The receive page needs the input instead: the output is given up.
+    console().showReceivePage();
+    EXPECT_EQ (labelText ("Output Port Label"), "Select an Output Port");
+    EXPECT_FALSE (enabled ("Output Port Label"));
+    EXPECT_TRUE (enabled ("Input Port Label"));
+    console().pollDeviceInfo();
+    EXPECT_FALSE (console().isDeviceConnected());
+
+    console().showSendPage();
+    dialogs.modifiers = juce::ModifierKeys (juce::ModifierKeys::ctrlModifier);
+    chooseFromMenu (255);
+    chooseOutput (qmr.getPortName());
+    EXPECT_EQ (labelText ("Device Label"), "Utility");
+    EXPECT_EQ (labelText ("Input Port Label"), "Port is not needed");
+    EXPECT_EQ (link->isOutputConnected(), 1);
+    EXPECT_TRUE (runMessageLoopUntil ([this] { return console().getBufferDelay() == 300; }));
+}
+
+TEST_F (ConsoleDeviceTest, UnpluggingTheDeviceLeavesThePortChoiceAndReconnectsByName)
+{
+    auto& device = plugDevice (16, "Orvix III MIDI 1");
+    open();
+    chooseFromMenu (16);
+    ASSERT_TRUE (runMessageLoopUntil ([this] { return console().isDeviceConnected(); }, 3000)) << "the 750 ms poll";
+    EXPECT_TRUE (visible ("Input Check") && visible ("Output Check"));
+
+    device.unplug();
+    link->timerCallback();   // the port lists now, not at the next 2000 ms refresh
+    ASSERT_TRUE (runMessageLoopUntil ([this] { console().pollDeviceInfo(); return ! console().isDeviceConnected(); }, 5000));
+
+    // The choice stays, with its marks; what needs the device is off until it is back.
+    EXPECT_EQ (labelText ("Device Label"), "Orvix III");
+    EXPECT_EQ (labelText ("Input Port Label"), "Orvix III MIDI 1");
+    EXPECT_TRUE (console().isInputOk() && console().isOutputOk());
+    EXPECT_TRUE (visible ("Input Check") && visible ("Output Check"));
+    EXPECT_FALSE (visible ("Connected Label"));
+    EXPECT_FALSE (visible ("Firmware Text Label") || visible ("Firmware Link Label"));
+    EXPECT_FALSE (enabled ("Transmit") || enabled ("Cancel"));
+    EXPECT_TRUE (dialogs.boxes.empty()) << "a lost connection is shown, not announced";
+
+    device.replug();
+    link->timerCallback();
+    ASSERT_TRUE (runMessageLoopUntil ([this] { console().pollDeviceInfo(); return console().isDeviceConnected(); }, 5000));
+    EXPECT_EQ (hub.getInputOpenCount ("Orvix III MIDI 1"), 2) << "the link reopened the port by its name";
+    EXPECT_TRUE (console().sendEditorDisconnect());
+}
+
+TEST_F (ConsoleDeviceTest, EditorDisconnectFailsOnAnErrorCodeAndWithoutAnOpenLink)
+{
+    auto& device = plugDevice (8, "KT4 MIDI");
+    open();
+
+    currentDeviceModel = 8;
+    EXPECT_FALSE (console().sendEditorDisconnect()) << "no port is open: nothing is sent";
+    EXPECT_EQ (device.getReceivedCount (0x42), 0);
+
+    chooseFromMenu (8);
+    device.setResultCodeForMessage (1, 3);
+    EXPECT_FALSE (console().sendEditorDisconnect());
+    EXPECT_TRUE (console().sendEditorDisconnect());
+    EXPECT_EQ (device.getReceivedCount (0x42), 2);
+}
+
+//==============================================================================
+// Closing the window while work runs
+
+TEST_F (ConsoleDeviceTest, ClosingDuringASendAsksAndCancelLeavesTheTransferRunning)
+{
+    auto& device = plugDevice (16, "Orvix III MIDI 1");
+    open();
+    chooseFromMenu (16);
+    device.setReplyDelayMs (20);
+
+    juce::MemoryOutputStream data;
+
+    for (int i = 0; i < 60; ++i)
+        data << morvane::test::makeSysExMessage (16, 0x55, { (juce::uint8) i });
+
+    ASSERT_TRUE (console().startSendThread (data.getMemoryBlock(), 16, PayloadKinds::preset, false));
+    EXPECT_FALSE (enabled ("Device Label")) << "the page is locked while the send runs";
+    ASSERT_TRUE (runMessageLoopUntil ([&] { return device.getPacedMessageCount() >= 2; }));
+
+    dialogs.answers = { false };
+    window->closeButtonPressed();
+    ASSERT_EQ (dialogs.boxes.size(), 1u);
+    EXPECT_EQ (dialogs.boxes[0].text, "Closing the application will cancel the current transfer.");
+    EXPECT_EQ (dialogs.boxes[0].icon, juce::MessageBoxIconType::WarningIcon);
+    EXPECT_EQ (services.quits, 0) << "the window stays";
+    const auto sent = device.getPacedMessageCount();
+    ASSERT_TRUE (runMessageLoopUntil ([&] { return device.getPacedMessageCount() > sent; })) << "the transfer goes on";
+
+    dialogs.answers = { true };
+    window->closeButtonPressed();
+    EXPECT_EQ (services.quits, 1);
+    EXPECT_EQ (link->getMultiMsgTimer().getState(), TransferStates::stopped);
+    EXPECT_EQ (dialogs.boxes.size(), 2u) << "the transfer stopped: no force-quit question";
+
+    // The transfer poll hands the page back.
+    EXPECT_TRUE (runMessageLoopUntil ([this] { return enabled ("Device Label"); }));
+}
+
+TEST_F (ConsoleDeviceTest, AConsoleThatGoesDuringASendOrADumpLeavesTheLinkWhole)
+{
+    // The force-quit path: nothing more is stopped, and the link goes after the window.
+    auto& device = plugDevice (16, "Orvix III MIDI 1");
+    open();
+    chooseFromMenu (16);
+    device.setReplyDelayMs (10);
+
+    juce::MemoryOutputStream data;
+
+    for (int i = 0; i < 40; ++i)
+        data << morvane::test::makeSysExMessage (16, 0x55, { (juce::uint8) i });
+
+    struct NoListener : public DumpProgressThread::Listener
+    {
+        void dumpByteCountChanged (juce::uint32, const juce::String&) override {}
+    } listener;
+
+    ASSERT_TRUE (console().startSendThread (data.getMemoryBlock(), 16, PayloadKinds::preset, false));
+    ASSERT_TRUE (console().startDumpCounter (listener));
+    ASSERT_TRUE (runMessageLoopUntil ([&] { return device.getPacedMessageCount() >= 2; }));
+
+    window.reset();
+    EXPECT_FALSE (link->isMonitoring()) << "nobody records for a console that is gone";
+    runMessageLoopFor (50);   // the sender's own ticks go on with its own copy of the data
+    link.reset();
+}
+
+TEST_F (ConsoleDeviceTest, ClosingDuringABackupAsksFirstAndTheShutdownTakesTheRequestBackSafely)
+{
+    auto& device = plugDevice (8, "KT4 MIDI");
+    streamBankSlowly (device, 2);
+    open();
+    chooseFromMenu (8);
+
+    const auto folder = userFolder.getChildFile ("backups");
+    ASSERT_TRUE (folder.createDirectory().wasOk());
+    MorvaneDialog::ReceiveStep step;
+    step.job = BackupJobTypes::kt4OnePresetBank;
+    step.folder = folder.getFullPathName();
+    step.baseName = "250101-120000";
+    ASSERT_TRUE (console().startReceiveStep (makeBankRequest (0), step));
+    EXPECT_FALSE (enabled ("Device Label"));
+    EXPECT_FALSE (enabled ("Input Port Label") || enabled ("Output Port Label"));
+    ASSERT_TRUE (runMessageLoopUntil ([&] { return device.getSentCount() > 20; }));
+    EXPECT_TRUE (console().isBackupRunning());
+
+    dialogs.answers = { false };
+    window->closeButtonPressed();
+    ASSERT_EQ (dialogs.boxes.size(), 1u);
+    EXPECT_EQ (dialogs.boxes[0].text, "Closing the application will cancel the current transfer.");
+    EXPECT_EQ (services.quits, 0);
+    EXPECT_TRUE (console().isBackupRunning());
+
+    dialogs.answers = { true };
+    window->closeButtonPressed();
+    EXPECT_EQ (services.quits, 1);
+
+    // The program's order: the window, with the console and its threads, then the link. The
+    // request was still in the worker's hands; the worker must have let it go first.
+    window.reset();
+    EXPECT_FALSE (link->isThreadRunning());
+    EXPECT_TRUE (syxFilesIn (folder).isEmpty()) << "nothing half received is written";
+    link.reset();
+}
+
+TEST_F (ConsoleDeviceTest, ABackupStepThatCompletesIsWrittenAndHandsThePageBack)
+{
+    plugDevice (8, "KT4 MIDI");
+    open();
+    chooseFromMenu (8);
+
+    const auto folder = userFolder.getChildFile ("backups");
+    ASSERT_TRUE (folder.createDirectory().wasOk());
+    MorvaneDialog::ReceiveStep step;
+    step.job = BackupJobTypes::kt4OnePresetBank;
+    step.number = 1;
+    step.folder = folder.getFullPathName();
+    step.baseName = "250101-120000";
+    ASSERT_TRUE (console().startReceiveStep (makeBankRequest (0), step));
+
+    ASSERT_TRUE (runMessageLoopUntil ([this] { return enabled ("Device Label"); }));
+    EXPECT_FALSE (console().isBackupRunning());
+    ASSERT_EQ (syxFilesIn (folder).size(), 1);
+    EXPECT_GT (syxFilesIn (folder)[0].getSize(), 1000);
+    EXPECT_TRUE (dialogs.boxes.empty()) << "nothing is claimed for the run beyond its file";
+    EXPECT_TRUE (enabled ("Output Port Label"));
+}
+
+TEST_F (ConsoleDeviceTest, SteppedBackupJobsRetryThreeTimesOthersEndAtTheFirstTimeOut)
+{
+    auto& device = plugDevice (8, "KT4 MIDI");
+    open();
+    chooseFromMenu (8);
+    device.setSilent (true);
+
+    MorvaneDialog::ReceiveStep step;
+    step.folder = userFolder.getFullPathName();
+    step.baseName = "250101-120000";
+
+    step.job = BackupJobTypes::kt4OnePresetBank;
+    ASSERT_TRUE (console().startReceiveStep (makeBankRequest (0, 50), step));
+    ASSERT_TRUE (runMessageLoopUntil ([this] { return ! dialogs.boxes.empty(); }));
+    EXPECT_EQ (dialogs.boxes[0].text, "Message timeout.");
+    EXPECT_EQ (device.getReceivedCount (0x1C), 1);
+    EXPECT_TRUE (enabled ("Device Label"));
+
+    // A KT4 bank-set step is sent again up to three times; "Cancel" would stop after it.
+    step.job = BackupJobTypes::kt4BankSet1;
+    ASSERT_TRUE (console().startReceiveStep (makeBankRequest (0, 50), step));
+    ASSERT_TRUE (runMessageLoopUntil ([this] { return dialogs.boxes.size() == 2; }));
+    EXPECT_EQ (dialogs.boxes[1].text, "Message timeout.");
+    EXPECT_EQ (device.getReceivedCount (0x1C), 1 + 4);
+    EXPECT_TRUE (syxFilesIn (userFolder).isEmpty());
+}
+
+TEST_F (ConsoleDeviceTest, CancelDuringAKT4BankSetAsksToStopAfterTheCurrentBank)
+{
+    auto& device = plugDevice (8, "KT4 MIDI");
+    streamBankSlowly (device, 2);
+    open();
+    chooseFromMenu (8);
+
+    MorvaneDialog::ReceiveStep step;
+    step.job = BackupJobTypes::kt4BankSet1;
+    step.folder = userFolder.getFullPathName();
+    step.baseName = "250101-120000";
+    ASSERT_TRUE (console().startReceiveStep (makeBankRequest (0), step));
+    ASSERT_TRUE (runMessageLoopUntil ([&] { return device.getSentCount() > 10; }));
+
+    console().buttonClicked (dynamic_cast<juce::Button*> (child ("Cancel")));
+    EXPECT_TRUE (console().isCancelAfterCurrentStepRequested());
+    EXPECT_EQ (labelText ("Progress"), "The backup will cancel following the completion of the current bank.");
+    EXPECT_TRUE (console().isBackupRunning()) << "the bank in progress goes on";
+}
+
+TEST_F (ConsoleDeviceTest, AFileThatCannotBeWrittenIsReportedAndEndsTheRun)
+{
+    plugDevice (8, "KT4 MIDI");
+    open();
+    chooseFromMenu (8);
+
+    // A plain file where the backup folder should be.
+    ASSERT_TRUE (userFolder.createDirectory().wasOk());
+    const auto notAFolder = userFolder.getChildFile ("backups");
+    ASSERT_TRUE (notAFolder.replaceWithText ("x"));
+    MorvaneDialog::ReceiveStep step;
+    step.job = BackupJobTypes::kt4System;
+    step.folder = notAFolder.getChildFile ("inner").getFullPathName();
+    step.baseName = "250101-120000";
+
+    auto request = std::make_unique<SysExRequest>();
+    juce::MidiMessage message;
+    ASSERT_TRUE (buildDumpSystemRequest (&message));
+    request->setMessage (message);
+    ASSERT_TRUE (console().startReceiveStep (std::move (request), step));
+
+    ASSERT_TRUE (runMessageLoopUntil ([this] { return ! dialogs.boxes.empty(); }));
+    EXPECT_EQ (dialogs.boxes.back().text, "An error was encountered while writing the file to disk.");
+    EXPECT_TRUE (runMessageLoopUntil ([this] { return enabled ("Device Label"); }));
+}
+
+TEST_F (ConsoleDeviceTest, ClosingDuringAFootControllerDumpAsksFirst)
+{
+    struct CountListener : public DumpProgressThread::Listener
+    {
+        void dumpByteCountChanged (juce::uint32 count, const juce::String& text) override
+        {
+            lastCount = count;
+            lastText = text;
+        }
+
+        juce::uint32 lastCount = 0;
+        juce::String lastText;
+    };
+
+    auto& qmr = plugDevice (4, "QMR-303 MK3 MIDI");
+    open();
+    chooseFromMenu (4);
+    console().showReceivePage();
+    juce::StringArray inputs;
+    link->getInputDeviceNames (inputs);
+    dialogs.menuChoices = { inputs.indexOf (qmr.getPortName()) + 1 };
+    console().showInputPortMenu();
+    ASSERT_EQ (link->isInputConnected(), 1);
+
+    CountListener listener;
+    ASSERT_TRUE (console().startDumpCounter (listener));
+    qmr.sendUnsolicited (qmr.makeMessage (0x30, { 1, 2, 3, 4 }));
+    ASSERT_TRUE (runMessageLoopUntil ([&] { return listener.lastCount > 0; }));
+    EXPECT_EQ (listener.lastText, juce::String (listener.lastCount) + " bytes received");
+    EXPECT_TRUE (console().isDumpRunning());
+
+    dialogs.answers = { false };
+    window->closeButtonPressed();
+    ASSERT_EQ (dialogs.boxes.size(), 1u);
+    EXPECT_EQ (dialogs.boxes[0].text, "Closing the application will cancel the current transfer.");
+    EXPECT_EQ (services.quits, 0);
+
+    console().stopDumpCounter();
+    EXPECT_FALSE (link->isMonitoring());
+    EXPECT_TRUE (enabled ("Device Label"));
+    window->closeButtonPressed();
+    EXPECT_EQ (services.quits, 1);
+    EXPECT_EQ (dialogs.boxes.size(), 1u) << "nothing runs: no question";
+}
+} // namespace

@@ -1,0 +1,171 @@
+#!/usr/bin/env bash
+# Runs the real Morvane executable under the test display, with HOME and XDG_CONFIG_HOME in a
+# fresh temporary folder, and checks what a user would see.
+#   EndToEnd.sh window <exe> <artefact-dir>   one skinned window; screenshot; closing stores MAIN_WINDOW_STATE
+#   EndToEnd.sh noskin <exe>                  without a skin the program quits at once, showing nothing
+#   EndToEnd.sh second <exe>                  a second start ends; the first shows the one-instance warning
+# Exit code 77 means skipped (no display, or no generated skin beside the executable).
+# Exit codes are checked, so a run under the sanitizers also fails on their reports.
+set -uo pipefail
+# MORVANE_E2E_TRACE=1 traces every step, for a run that fails only among other tests.
+[ -n "${MORVANE_E2E_TRACE:-}" ] && set -x
+
+mode=$1
+exe=$2
+skip=77
+
+if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
+    echo "no X display: skipped"
+    exit $skip
+fi
+
+scratch=$(mktemp -d)
+export HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config"
+mkdir -p "$HOME" "$XDG_CONFIG_HOME"
+# JUCE keeps application data in ~/.config on Linux, whatever XDG_CONFIG_HOME says.
+settings="$HOME/.config/Zandrel Audio/Morvane/Morvane.settings"
+pids=()
+
+cleanup()
+{
+    local p
+    for p in "${pids[@]}"; do
+        kill "$p" 2>/dev/null || true
+        wait "$p" 2>/dev/null || true
+    done
+    rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+fail() { echo "FAIL: $*"; exit 1; }
+
+# Windows of a process whose title is exactly "Morvane". Other tests open and close windows on the
+# same display; a search that meets a window as it goes comes back empty, so it is tried again.
+morvane_windows()
+{
+    local i found
+    for i in 1 2 3 4 5; do
+        found=$(xdotool search --all --onlyvisible --pid "$1" --name '^Morvane$' 2>/dev/null)
+        [ -n "$found" ] && { echo "$found"; return 0; }
+        sleep 0.05
+    done
+    return 0
+}
+
+# Waits until the process shows at least count windows, seen on three polls in a row: the window
+# manager unmaps a new window for a moment while it frames it.
+wait_for_windows() # pid count timeout-tenths
+{
+    local i seen=0
+    for i in $(seq 1 "$3"); do
+        if [ "$(morvane_windows "$1" | wc -l)" -ge "$2" ]; then
+            seen=$((seen + 1))
+            [ "$seen" -ge 3 ] && return 0
+        else
+            seen=0
+        fi
+        kill -0 "$1" 2>/dev/null || return 1
+        sleep 0.1
+    done
+    return 1
+}
+
+# Presses a key in a window as a user would, activating it first. Other tests may open windows on
+# the same display and take the focus, so the key is pressed again until the condition holds.
+press_until() # window key condition...
+{
+    local win=$1 key=$2 attempt i; shift 2
+    for attempt in 1 2 3 4 5; do
+        xdotool windowactivate --sync "$win" key --clearmodifiers "$key" 2>/dev/null
+        for i in $(seq 1 20); do
+            "$@" && return 0
+            sleep 0.1
+        done
+    done
+    return 1
+}
+
+has_exited() { ! kill -0 "$1" 2>/dev/null; }
+window_gone() { ! xdotool getwindowname "$1" >/dev/null 2>&1; }
+
+wait_for_exit() # pid timeout-tenths
+{
+    local i
+    for i in $(seq 1 "$2"); do
+        kill -0 "$1" 2>/dev/null || return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+need_skin()
+{
+    [ -f "$(dirname "$exe")/Skin/MV.qorby" ] || { echo "no generated skin beside $exe: skipped"; exit $skip; }
+}
+
+case "$mode" in
+    window)
+        need_skin
+        artefacts=$3
+        mkdir -p "$artefacts"
+        "$exe" & pid=$!; pids+=("$pid")
+        wait_for_windows "$pid" 1 150 || fail "no window appeared"
+        sleep 1   # past the logo's first second
+        wait_for_windows "$pid" 1 50 || fail "the window went away"
+        count=$(morvane_windows "$pid" | wc -l)
+        [ "$count" -eq 1 ] || fail "expected exactly one window, found $count"
+        win=$(morvane_windows "$pid" | head -n 1)
+        geometry=$(xdotool getwindowgeometry "$win")
+        echo "$geometry"
+        echo "$geometry" | grep -q "Geometry: 800x580" || fail "window is not 800 by 553 plus the title bar"
+        import -window root "$artefacts/morvane-window.png" || fail "screenshot failed"
+        echo "screenshot: $artefacts/morvane-window.png"
+
+        # Close it as a user would: the window manager's close key sends the window its close request.
+        press_until "$win" alt+F4 has_exited "$pid" || fail "closing the window did not end the program"
+        wait "$pid"; rc=$?
+        [ "$rc" -eq 0 ] || fail "exit code $rc"
+        grep -q 'name="MAIN_WINDOW_STATE"' "$settings" || fail "MAIN_WINDOW_STATE was not written"
+        grep -q 'name="SEND_DIR"' "$settings" || fail "SEND_DIR was not written"
+        ;;
+
+    noskin)
+        bare="$scratch/bare"
+        mkdir -p "$bare"
+        cp "$exe" "$bare/Morvane"
+        "$bare/Morvane" & pid=$!; pids+=("$pid")
+        wait_for_exit "$pid" 100 || fail "the program did not quit without its skin"
+        wait "$pid"; rc=$?
+        [ "$rc" -eq 0 ] || fail "exit code $rc"
+        [ -z "$(morvane_windows "$pid")" ] || fail "a window was shown"
+        [ ! -e "$settings" ] || fail "settings were written without a console"
+        ;;
+
+    second)
+        need_skin
+        "$exe" & first=$!; pids+=("$first")
+        wait_for_windows "$first" 1 150 || fail "the first instance showed no window"
+        main=$(morvane_windows "$first" | head -n 1)
+        "$exe" & second=$!; pids+=("$second")
+        wait_for_exit "$second" 100 || fail "the second start did not end"
+        wait "$second"; rc=$?
+        [ "$rc" -eq 0 ] || fail "the second start ended with exit code $rc"
+        [ -z "$(morvane_windows "$second")" ] || fail "the second start showed a window"
+        wait_for_windows "$first" 2 100 || fail "the first instance showed no warning"
+        kill -0 "$first" 2>/dev/null || fail "the first instance ended"
+
+        # The warning is dismissed and the first instance goes on, then closes normally.
+        warning=$(morvane_windows "$first" | grep -vx "$main" | head -n 1)
+        [ -n "$warning" ] || fail "the first instance showed no warning window"
+        press_until "$warning" Return window_gone "$warning" || fail "the warning did not close"
+        press_until "$main" alt+F4 has_exited "$first" || fail "closing the window did not end the first instance"
+        wait "$first"; rc=$?
+        [ "$rc" -eq 0 ] || fail "the first instance ended with exit code $rc"
+        ;;
+
+    *)
+        echo "unknown mode $mode"; exit 2 ;;
+esac
+
+echo "PASS: $mode"
+exit 0

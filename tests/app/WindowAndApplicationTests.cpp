@@ -1,0 +1,123 @@
+#include "AppTestDoubles.h"
+#include "ConsoleSettings.h"
+#include "MainAppWindow.h"
+#include "MessageLoop.h"
+#include "MidiProcessing.h"
+#include "MorvaneApplication.h"
+#include "MorvaneDialog.h"
+#include "SkinManager.h"
+#include "SysExRequest.h"
+#include "TestSkin.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+class WindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE (skinManager.load (false)); }
+    void TearDown() override { userFolder.deleteRecursively(); }
+
+    juce::File userFolder { juce::File::createTempFile ("user") };
+    TestSkin skin;
+    SkinManager skinManager { skin.folder };
+    ScriptedUserDialogs dialogs;
+    RecordingSystemServices services;
+};
+
+TEST_F (WindowTest, WindowHoldsTheConsoleAndClosingStoresItsState)
+{
+    juce::String storedState;
+
+    {
+        MainAppWindow window (&skinManager, nullptr, dialogs, services, userFolder);
+        EXPECT_EQ (window.getName(), "Morvane");
+        EXPECT_TRUE (window.isVisible());
+        ASSERT_NE (window.getConsole(), nullptr);
+        EXPECT_EQ (window.getConsole()->getLocalBounds(), juce::Rectangle<int> (0, 0, 800, 553));
+        EXPECT_EQ (window.getWidth(), 800);
+        EXPECT_EQ (window.getHeight(), 553 + (window.isUsingNativeTitleBar() ? 0 : 27));
+
+        window.setTopLeftPosition (123, 77);
+        window.closeButtonPressed();
+        EXPECT_EQ (services.quits, 1);
+        EXPECT_TRUE (dialogs.boxes.empty()) << "no question without a transfer";
+        storedState = window.getWindowStateAsString();
+    }
+
+    ConsoleSettings settings (userFolder);
+    settings.load();
+    EXPECT_EQ (settings.getWindowState(), storedState);
+    EXPECT_TRUE (storedState.isNotEmpty());
+
+    MainAppWindow again (&skinManager, nullptr, dialogs, services, userFolder);
+    EXPECT_EQ (again.getWindowStateAsString(), storedState) << "the window restores its place";
+}
+
+TEST_F (WindowTest, ClosingWarnsWhenTheSettingsCannotBeSaved)
+{
+    MainAppWindow window (&skinManager, nullptr, dialogs, services, userFolder);
+    const auto file = window.getConsole()->getSettings().getOptions().getDefaultFile();
+    file.deleteFile();
+    ASSERT_TRUE (file.createDirectory().wasOk());
+
+    window.closeButtonPressed();
+    ASSERT_EQ (dialogs.boxes.size(), 1u);
+    EXPECT_EQ (dialogs.boxes[0].text, "Preferences could not be saved.");
+    EXPECT_EQ (services.quits, 1) << "the program still quits";
+}
+
+TEST_F (WindowTest, ShutdownOrderWithOpenPortsAndARunningWorker)
+{
+    auto link = std::make_unique<MidiProcessing> (std::make_unique<FakePortBackend> (
+        juce::StringArray { "Orvix III MIDI" }, juce::StringArray { "Orvix III MIDI" }));
+    link->getPortManager().refreshDeviceLists();
+
+    auto window = std::make_unique<MainAppWindow> (&skinManager, link.get(), dialogs, services, userFolder);
+    window->getConsole()->chooseDevice (16);
+    ASSERT_TRUE (link->isThreadRunning());
+
+    // A request left in the link's hands when the program ends.
+    SysExRequest request;
+    ASSERT_TRUE (link->enqueueRequest (&request));
+    morvane::test::runMessageLoopFor (20);
+
+    // The application's order: the window (and its console) first, then the link.
+    window.reset();
+    link.reset();
+    EXPECT_NE (request.getState(), SysExRequest::pending);
+}
+
+TEST (MorvaneApplicationText, AnotherInstanceWarning)
+{
+    EXPECT_EQ (MorvaneApplication::anotherInstanceText(),
+               "Another instance of Morvane was trying to start.\nOnly one instance can execute at a time.");
+}
+
+TEST (MorvaneApplicationDownload, QuitsOnlyWhenTheInstallerStarted)
+{
+    ScriptedUserDialogs dialogs;
+    RecordingSystemServices services;
+    const auto installer = juce::File::createTempFile (".bin");
+    ASSERT_TRUE (installer.replaceWithText ("installer"));
+
+    EXPECT_TRUE (MorvaneApplication::handleDownloadResult (1, installer, dialogs, services));
+    EXPECT_EQ (services.started.size(), 1);
+    EXPECT_TRUE (dialogs.boxes.empty());
+
+    services.processStarts = false;
+    EXPECT_FALSE (MorvaneApplication::handleDownloadResult (1, installer, dialogs, services));
+    ASSERT_EQ (dialogs.boxes.size(), 1u);
+    EXPECT_TRUE (dialogs.boxes[0].text.contains (installer.getFullPathName()));
+
+    EXPECT_FALSE (MorvaneApplication::handleDownloadResult (2, installer, dialogs, services));
+    EXPECT_EQ (dialogs.boxes.back().text, "Update canceled.");
+    EXPECT_FALSE (MorvaneApplication::handleDownloadResult (3, installer, dialogs, services));
+    EXPECT_EQ (dialogs.boxes.back().text, "Download error.");
+    EXPECT_FALSE (MorvaneApplication::handleDownloadResult (0, installer, dialogs, services));
+    EXPECT_EQ (dialogs.boxes.size(), 3u);
+
+    installer.deleteFile();
+}
+} // namespace
