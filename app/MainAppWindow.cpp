@@ -19,11 +19,11 @@ MainAppWindow::MainAppWindow (SkinManager* skin, MidiProcessing* link, UserDialo
     const int barHeight = isUsingNativeTitleBar() ? 0 : juce::jmin (titleBarHeight, getHeight() - 4);
     setSize (MorvaneDialog::consoleWidth, MorvaneDialog::consoleHeight + juce::jmax (0, barHeight));
 
+    // The window keeps its place; only a stored state moves it.
     const auto state = console->getWindowStateText();
 
-    if (state.isEmpty() || console->findParentComponentOfClass<juce::DocumentWindow>() == nullptr
-        || ! restoreWindowStateFromString (state))
-        centreWithSize (getWidth(), getHeight());
+    if (state.isNotEmpty() && console->findParentComponentOfClass<juce::DocumentWindow>() != nullptr)
+        restoreWindowStateFromString (state);
 
     setVisible (true);
 }

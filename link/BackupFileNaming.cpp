@@ -151,7 +151,7 @@ juce::String makeLegalPresetFileName (const juce::String& presetName)
     return legal.isEmpty() ? legal : avoidReservedFileName (legal);
 }
 
-juce::String makeLegalCabFileName (const juce::String& cabName)
+juce::String makeLegalCabFileName (const juce::String& cabName, bool avoidReservedNames)
 {
     juce::String result;
 
@@ -172,7 +172,7 @@ juce::String makeLegalCabFileName (const juce::String& cabName)
     if (result.isEmpty())
         return "EMPTY";
 
-    return avoidReservedFileName (result);
+    return avoidReservedNames ? avoidReservedFileName (result) : result;
 }
 
 juce::String avoidReservedFileName (const juce::String& name)

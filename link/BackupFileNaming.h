@@ -55,9 +55,10 @@ juce::String makeLegalPresetFileName (const juce::String& presetName);
 
 /** A cab name made fit for a file name: characters above 0x7F and control characters become
     blanks; \ / : * ? " < > | become "-"; trailing white space is removed; an empty result becomes
-    "EMPTY"; a reserved device name gets a leading "_".
+    "EMPTY"; a reserved device name gets a leading "_" unless avoidReservedNames is false (for a
+    name that will follow a number, as in "007-CON", which no platform reserves).
 */
-juce::String makeLegalCabFileName (const juce::String& cabName);
+juce::String makeLegalCabFileName (const juce::String& cabName, bool avoidReservedNames = true);
 
 /** The name with a leading "_" when its part before the first dot is a device name that Windows
     reserves ("CON", "nul", "COM1", "LPT9.x" ...), so "_CON"; otherwise the name unchanged.

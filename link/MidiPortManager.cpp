@@ -79,14 +79,23 @@ juce::StringArray MidiPortManager::getOutputNames() const
 //==============================================================================
 bool MidiPortManager::openByName (bool isInput, const juce::String& text)
 {
-    const auto names = isInput ? getInputNames() : getOutputNames();
+    // The candidates are the listed devices themselves, not their places in the list: the list
+    // may be refreshed on the message thread while the worker reopens a port, and a place taken
+    // from the old list would then open whatever port now sits there.
+    juce::Array<juce::MidiDeviceInfo> devices;
 
-    for (int i = 0; i < names.size(); ++i)
     {
-        if (text.isNotEmpty() && ! names[i].contains (text))
+        const auto& side = isInput ? inputSide : outputSide;
+        const juce::ScopedLock sl (side.listLock);
+        devices = side.devices;
+    }
+
+    for (const auto& device : devices)
+    {
+        if (text.isNotEmpty() && ! device.name.contains (text))
             continue;
 
-        if (isInput ? openInputByIndex (i) : openOutputByIndex (i))
+        if (isInput ? openInputDevice (device) : openOutputDevice (device))
             return true;
     }
 
@@ -105,19 +114,52 @@ bool MidiPortManager::openOutputByName (const juce::String& text)
 
 bool MidiPortManager::openInputByIndex (int index)
 {
-    const juce::ScopedLock sl (inputLock);
-    closeInput();
-
     juce::MidiDeviceInfo device;
+    bool listed = false;
 
     {
         const juce::ScopedLock ll (inputSide.listLock);
+        listed = juce::isPositiveAndBelow (index, inputSide.devices.size());
 
-        if (! juce::isPositiveAndBelow (index, inputSide.devices.size()))
-            return false;
-
-        device = inputSide.devices.getReference (index);
+        if (listed)
+            device = inputSide.devices.getReference (index);
     }
+
+    if (! listed)
+    {
+        closeInput();
+        return false;
+    }
+
+    return openInputDevice (device);
+}
+
+bool MidiPortManager::openOutputByIndex (int index)
+{
+    juce::MidiDeviceInfo device;
+    bool listed = false;
+
+    {
+        const juce::ScopedLock ll (outputSide.listLock);
+        listed = juce::isPositiveAndBelow (index, outputSide.devices.size());
+
+        if (listed)
+            device = outputSide.devices.getReference (index);
+    }
+
+    if (! listed)
+    {
+        closeOutput();
+        return false;
+    }
+
+    return openOutputDevice (device);
+}
+
+bool MidiPortManager::openInputDevice (const juce::MidiDeviceInfo& device)
+{
+    const juce::ScopedLock sl (inputLock);
+    closeInput();
 
     input = backend.openInput (device, inputCallback);
 
@@ -129,21 +171,10 @@ bool MidiPortManager::openInputByIndex (int index)
     return true;
 }
 
-bool MidiPortManager::openOutputByIndex (int index)
+bool MidiPortManager::openOutputDevice (const juce::MidiDeviceInfo& device)
 {
     const juce::ScopedLock sl (outputLock);
     closeOutput();
-
-    juce::MidiDeviceInfo device;
-
-    {
-        const juce::ScopedLock ll (outputSide.listLock);
-
-        if (! juce::isPositiveAndBelow (index, outputSide.devices.size()))
-            return false;
-
-        device = outputSide.devices.getReference (index);
-    }
 
     output = backend.openOutput (device);
 

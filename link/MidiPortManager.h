@@ -104,6 +104,10 @@ private:
     static bool isPresent (const Side& side, bool isOpen);
     bool openByName (bool input, const juce::String& text);
 
+    /** Closes the open port of that side, then opens and starts the given listed device. */
+    bool openInputDevice (const juce::MidiDeviceInfo& device);
+    bool openOutputDevice (const juce::MidiDeviceInfo& device);
+
     MidiPortBackend& backend;
     const std::function<void()> incomingArrived;
 

@@ -202,7 +202,8 @@ juce::File ReceiveThread::chooseFileForCab (bool numbered)
         return {};
     }
 
-    const auto legalName = makeLegalCabFileName (name);
+    // After its number a name such as "CON" is no longer one that a platform reserves.
+    const auto legalName = makeLegalCabFileName (name, ! numbered);
 
     if (numbered)
         return getFolder().getChildFile (formatNumberedCabFileName (number, legalName) + ".syx");

@@ -1,6 +1,6 @@
 #include "SysExMessage.h"
 
-std::atomic<juce::uint8> currentDeviceModel { 3 };
+std::atomic<ModelId> currentDeviceModel { 3 };
 
 namespace
 {

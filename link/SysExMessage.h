@@ -5,11 +5,17 @@
 
 #include <atomic>
 
-/** The model byte (ModelId) that every builder writes into byte 4 and chooses its layout by.
+/** The one-byte model code of a device, which is also byte 4 of every message it sends or is
+    sent: 2 and 4 QMR-303, 3 Orvix II, 5 and 10 LM6, 6 Orvix II XL, 7 Orvix II XL+, 8 KT4,
+    16 Orvix III.
+*/
+using ModelId = juce::uint8;
+
+/** The model byte that every builder writes into byte 4 and chooses its layout by.
     3 (Orvix II) at start. Written on the message thread (device choice, conversions), read
     whole by the link worker's reply matching.
 */
-extern std::atomic<juce::uint8> currentDeviceModel;
+extern std::atomic<ModelId> currentDeviceModel;
 
 /** The maker's manufacturer id, bytes 1 to 3 of every device message. */
 constexpr juce::uint8 zandrelManufacturerId[3] = { 0x00, 0x01, 0x74 };

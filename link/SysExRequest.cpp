@@ -205,6 +205,10 @@ bool SysExRequest::writeByReplacing (const juce::File& target, const juce::Memor
             return false;
     }
 
+    // The stream's buffer flush does not report a short write (a full disk): check what landed.
+    if (temporary.getFile().getSize() != (juce::int64) data.getSize())
+        return false;
+
     return temporary.overwriteTargetFileWithTemporary();
 }
 
@@ -223,14 +227,26 @@ bool SysExRequest::writeByAppending (const juce::File& target, const juce::Memor
         written = data.getSize() == 0 || stream.write (data.getData(), data.getSize());
         stream.flush();
         written = written && stream.getStatus().wasOk();
-
-        // Leave the older content as it was rather than with a partial tail.
-        if (! written && existed && stream.setPosition (oldSize))
-            stream.truncate();
     }
 
-    if (! written && ! existed)
-        target.deleteFile();
+    // The stream's buffer flush does not report a short write (a full disk): check what landed.
+    written = written && target.getSize() == oldSize + (juce::int64) data.getSize();
+
+    if (! written)
+    {
+        // Leave the older content as it was rather than with a partial tail.
+        if (existed)
+        {
+            juce::FileOutputStream restore (target);
+
+            if (restore.openedOk() && restore.setPosition (oldSize))
+                restore.truncate();
+        }
+        else
+        {
+            target.deleteFile();
+        }
+    }
 
     return written;
 }

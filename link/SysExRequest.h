@@ -23,8 +23,8 @@
 class SysExRequest
 {
 public:
-    /** RequestState values. */
-    enum State
+    /** The state of a request; 1 and 2 are final. */
+    enum RequestState
     {
         pending = 0, // queued or awaiting replies
         complete = 1, // all expected replies arrived, or none was expected

@@ -111,11 +111,15 @@ juce::String TPXSpinControl::format (int value) const
 {
     juce::String label, first, second;
 
+    // The label formatters take 16-bit indexes; a larger value must not wrap round onto a label.
+    const auto index = (juce::uint16) juce::jlimit (0, 0xFFFF, value);
+    const auto fitsIndex = value >= 0 && value <= 0xFFFF;
+
     switch (displayMode)
     {
         case letterNumberMode:
         case letterNumberDecimalStepMode:
-            if (value >= 0 && formatLetterNumberLabel ((juce::uint16) value, label, first, second))
+            if (fitsIndex && formatLetterNumberLabel (index, label, first, second))
                 return label;
             break;
 
@@ -125,7 +129,7 @@ juce::String TPXSpinControl::format (int value) const
             break;
 
         case bankPresetMode:
-            if (value >= 0 && formatBankPresetLabel ((juce::uint16) value, label, first, second))
+            if (fitsIndex && formatBankPresetLabel (index, label, first, second))
                 return label;
             break;
 

@@ -37,6 +37,7 @@ protected:
 
     ~ConsoleDeviceTest() override
     {
+        heldReplies->store (true);
         window.reset();
         link.reset();
         devices.clear();
@@ -117,19 +118,29 @@ protected:
     std::vector<std::unique_ptr<SimulatedDevice>> devices;
     std::unique_ptr<MidiProcessing> link;
     std::unique_ptr<MainAppWindow> window;
+    std::shared_ptr<std::atomic<bool>> heldReplies = std::make_shared<std::atomic<bool>> (false);
 };
 
-/** A device that streams its dump of a bank slowly, so that a test can act while it runs. */
-void streamBankSlowly (SimulatedDevice& device, int pauseMs)
+/** A device that sends the first replies of a bank dump, then holds the rest back, trickling one
+    reply now and then so that the request never times out, until the test lets it go. Whatever the
+    machine's load, a test then acts while the backup is still running.
+*/
+void streamBankHeldBack (SimulatedDevice& device, std::shared_ptr<std::atomic<bool>> letGo, int firstReplies = 30)
 {
-    device.setReplyHandler (0x1C, [&device, pauseMs] (const juce::MidiMessage& request, const SimulatedDevice::Emit& emit)
+    device.setReplyHandler (0x1C, [&device, letGo, firstReplies] (const juce::MidiMessage& request, const SimulatedDevice::Emit& emit)
     {
+        int sent = 0;
+
         for (const auto& reply : device.defaultRepliesTo (request))
         {
-            if (! emit (reply))
+            if (letGo->load() || ! emit (reply))
                 return;
 
-            std::this_thread::sleep_for (std::chrono::milliseconds (pauseMs));
+            if (++sent <= firstReplies)
+                continue;
+
+            for (int waited = 0; waited < 200 && ! letGo->load(); waited += 5)
+                std::this_thread::sleep_for (std::chrono::milliseconds (5));
         }
     });
 }
@@ -337,7 +348,7 @@ TEST_F (ConsoleDeviceTest, AConsoleThatGoesDuringASendOrADumpLeavesTheLinkWhole)
 TEST_F (ConsoleDeviceTest, ClosingDuringABackupAsksFirstAndTheShutdownTakesTheRequestBackSafely)
 {
     auto& device = plugDevice (8, "KT4 MIDI");
-    streamBankSlowly (device, 2);
+    streamBankHeldBack (device, heldReplies);
     open();
     chooseFromMenu (8);
 
@@ -425,7 +436,7 @@ TEST_F (ConsoleDeviceTest, SteppedBackupJobsRetryThreeTimesOthersEndAtTheFirstTi
 TEST_F (ConsoleDeviceTest, CancelDuringAKT4BankSetAsksToStopAfterTheCurrentBank)
 {
     auto& device = plugDevice (8, "KT4 MIDI");
-    streamBankSlowly (device, 2);
+    streamBankHeldBack (device, heldReplies);
     open();
     chooseFromMenu (8);
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <thread>
 
 using morvane::test::runMessageLoopUntil;
@@ -31,6 +32,33 @@ namespace
         std::unique_ptr<MidiPortBackend> backend;
         std::atomic<int> wakeUps { 0 };
         std::unique_ptr<MidiPortManager> ports;
+    };
+
+    /** The hub's ports, with a hook that runs before each open (what another thread might do
+        between two tries).
+    */
+    struct HookedBackend : public MidiPortBackend
+    {
+        explicit HookedBackend (VirtualMidiPorts& hub) : inner (hub.createBackend()) {}
+
+        juce::Array<juce::MidiDeviceInfo> getAvailableInputs() override  { return inner->getAvailableInputs(); }
+        juce::Array<juce::MidiDeviceInfo> getAvailableOutputs() override { return inner->getAvailableOutputs(); }
+
+        std::unique_ptr<Input> openInput (const juce::MidiDeviceInfo& device, juce::MidiInputCallback& callback) override
+        {
+            if (beforeOpen != nullptr)
+                beforeOpen (device.name);
+
+            return inner->openInput (device, callback);
+        }
+
+        std::unique_ptr<Output> openOutput (const juce::MidiDeviceInfo& device) override
+        {
+            return inner->openOutput (device);
+        }
+
+        std::unique_ptr<MidiPortBackend> inner;
+        std::function<void (const juce::String&)> beforeOpen;
     };
 
     juce::String openedInput (const MidiPortManager& ports)
@@ -71,6 +99,31 @@ TEST (MidiPortManager, OpensTheFirstListedPortWhoseNameContainsTheText)
     juce::String output;
     EXPECT_TRUE (rig.ports->getOutputName (output));
     EXPECT_EQ (output, "Zandrel KT4 USB A");
+}
+
+TEST (MidiPortManager, OpensAMatchingPortEvenWhenTheListIsRefreshedMeanwhile)
+{
+    VirtualMidiPorts hub;
+    hub.plugInput ("Zandrel KT4 USB A");
+    hub.plugInput ("Zandrel KT4 USB B");
+    HookedBackend backend (hub);
+    MidiPortManager ports (backend);
+    ports.refreshDeviceLists();
+
+    // The first candidate vanishes as it is tried, and the refreshed list has a keyboard where
+    // the second candidate used to be: the keyboard must not be opened in its place.
+    backend.beforeOpen = [&] (const juce::String& name)
+    {
+        if (name == "Zandrel KT4 USB A" && hub.unplugInput (name))
+        {
+            hub.plugInput ("Keyboard");
+            ports.refreshDeviceLists();
+        }
+    };
+
+    EXPECT_TRUE (ports.openInputByName ("KT4"));
+    EXPECT_EQ (openedInput (ports), "Zandrel KT4 USB B");
+    EXPECT_EQ (hub.getInputOpenCount ("Keyboard"), 0);
 }
 
 TEST (MidiPortManager, AFailedOpenLeavesNoPortOfThatSideOpen)

@@ -307,7 +307,10 @@ TEST_F (ReceiveThreadTest, AllUserCabsAreNumberedAndReplaceOlderFiles)
     const auto other = cabDump (6, "Room");
     EXPECT_EQ (receiveDump (other, orvixIIAllUserCabs, 7), ReceiveResults::written);
 
-    EXPECT_EQ (filesInFolder(), juce::StringArray ("007-Room.syx", "123-Room.syx"));
+    // Behind its number a device name is harmless and keeps its own spelling.
+    EXPECT_EQ (receiveDump (cabDump (3, "CON"), orvixIIAllUserCabs, 5), ReceiveResults::written);
+
+    EXPECT_EQ (filesInFolder(), juce::StringArray ("005-CON.syx", "007-Room.syx", "123-Room.syx"));
     EXPECT_EQ (fileContent ("007-Room.syx"), other);
 }
 

@@ -136,6 +136,8 @@ TEST_F (SpinControl, DisplayModesFormatAndStepTheirLabels)
     bankPreset->decrement();
     bankPreset->decrement();
     EXPECT_EQ (bankPreset->getText(), "12-7");
+    bankPreset->setValue (65536 + 9); // beyond any label: shown as the number, not as "2-2"
+    EXPECT_EQ (bankPreset->getText(), "65545");
 
     auto mode3 = make (0, 127, 9, TPXSpinControl::letterNumberDecimalStepMode);
     EXPECT_EQ (mode3->getText(), "B2");
