@@ -13,6 +13,9 @@ source scripts/display.sh
 morvane_start_display
 trap morvane_stop_display EXIT
 
+# The compiler cache stays the user's own, so repeated runs reuse it.
+export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/ccache}"
+
 # Tests never touch the real user's settings.
 scratch=$(mktemp -d)
 export HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config"
