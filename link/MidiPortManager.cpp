@@ -114,46 +114,35 @@ bool MidiPortManager::openOutputByName (const juce::String& text)
 
 bool MidiPortManager::openInputByIndex (int index)
 {
-    juce::MidiDeviceInfo device;
-    bool listed = false;
-
-    {
-        const juce::ScopedLock ll (inputSide.listLock);
-        listed = juce::isPositiveAndBelow (index, inputSide.devices.size());
-
-        if (listed)
-            device = inputSide.devices.getReference (index);
-    }
-
-    if (! listed)
-    {
-        closeInput();
-        return false;
-    }
-
-    return openInputDevice (device);
+    return openByIndex (true, index);
 }
 
 bool MidiPortManager::openOutputByIndex (int index)
+{
+    return openByIndex (false, index);
+}
+
+bool MidiPortManager::openByIndex (bool isInput, int index)
 {
     juce::MidiDeviceInfo device;
     bool listed = false;
 
     {
-        const juce::ScopedLock ll (outputSide.listLock);
-        listed = juce::isPositiveAndBelow (index, outputSide.devices.size());
+        const auto& side = isInput ? inputSide : outputSide;
+        const juce::ScopedLock sl (side.listLock);
+        listed = juce::isPositiveAndBelow (index, side.devices.size());
 
         if (listed)
-            device = outputSide.devices.getReference (index);
+            device = side.devices.getReference (index);
     }
 
     if (! listed)
     {
-        closeOutput();
+        isInput ? closeInput() : closeOutput();
         return false;
     }
 
-    return openOutputDevice (device);
+    return isInput ? openInputDevice (device) : openOutputDevice (device);
 }
 
 bool MidiPortManager::openInputDevice (const juce::MidiDeviceInfo& device)

@@ -103,6 +103,7 @@ private:
     static juce::StringArray namesOf (const Side& side);
     static bool isPresent (const Side& side, bool isOpen);
     bool openByName (bool input, const juce::String& text);
+    bool openByIndex (bool input, int index);
 
     /** Closes the open port of that side, then opens and starts the given listed device. */
     bool openInputDevice (const juce::MidiDeviceInfo& device);
