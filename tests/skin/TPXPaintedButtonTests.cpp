@@ -119,7 +119,7 @@ TEST (TPXPaintedButton, ClickStatesInPushMode)
     mouse.release ({ 10, 10 });
     EXPECT_EQ (button->getEventCode(), tpxEventClicked);
     EXPECT_TRUE (button->isPressed()); // the pressed look stays 100 ms
-    EXPECT_TRUE (runMessageLoopUntil ([&] { return ! button->isPressed(); }, 2000));
+    EXPECT_TRUE (runMessageLoopUntil ([&] { return ! button->isPressed(); }, 20000));
     EXPECT_EQ (changes.count, 1);
     EXPECT_EQ (fillOf (*button), fillOver);
     EXPECT_EQ (button->getValue(), 0);
@@ -174,7 +174,7 @@ TEST (TPXPaintedButton, ToggleModeStartsDownAndFlipsOnClick)
     EXPECT_EQ (button->getParamState(), 1);
     EXPECT_FLOAT_EQ (button->getParamValueFloat(), 1.0f);
     EXPECT_EQ (fillOf (*button), fillNormal);
-    EXPECT_TRUE (runMessageLoopUntil ([&] { return changes.count == 1; }, 2000));
+    EXPECT_TRUE (runMessageLoopUntil ([&] { return changes.count == 1; }, 20000));
 
     button->clicked();
     EXPECT_EQ (button->getValue(), 0);

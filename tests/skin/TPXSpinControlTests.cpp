@@ -262,7 +262,7 @@ TEST_F (SpinControl, ClickingTheDecrementOverlayEnablesStepsAndPostsOnce)
     mouse.click ({ 70, 22 });
     EXPECT_TRUE (spin->isEnabledState());
     EXPECT_EQ (spin->getText(), "4");
-    EXPECT_TRUE (runMessageLoopUntil ([&] { return changes.count > 0; }, 2000));
+    EXPECT_TRUE (runMessageLoopUntil ([&] { return changes.count > 0; }, 20000));
     runMessageLoopFor (30);
     EXPECT_EQ (changes.count, 1);
     EXPECT_FALSE (spin->wasConfirmed());
@@ -282,14 +282,14 @@ TEST_F (SpinControl, ClickingTheIncrementOverlayStepsUpAndTheEditorOverlayFocuse
 
     mouse.click ({ 70, 5 });
     EXPECT_EQ (spin->getText(), "6");
-    EXPECT_TRUE (runMessageLoopUntil ([&] { return changes.count == 1; }, 2000));
+    EXPECT_TRUE (runMessageLoopUntil ([&] { return changes.count == 1; }, 20000));
 
     spin->setEnabledState (false);
     mouse.click ({ 20, 10 });
     EXPECT_EQ (spin->getText(), "6");
     EXPECT_TRUE (spin->isEnabledState());
     EXPECT_TRUE (spin->getEditor().getWantsKeyboardFocus());
-    EXPECT_TRUE (runMessageLoopUntil ([&] { return changes.count == 2; }, 2000));
+    EXPECT_TRUE (runMessageLoopUntil ([&] { return changes.count == 2; }, 20000));
 }
 
 TEST_F (SpinControl, ReturnOrEscapeConfirmsTheEntryAndPosts)
@@ -299,20 +299,20 @@ TEST_F (SpinControl, ReturnOrEscapeConfirmsTheEntryAndPosts)
     MouseDriver mouse (*spin);
 
     mouse.click ({ 20, 10 });
-    EXPECT_TRUE (runMessageLoopUntil ([&] { return changes.count == 1; }, 2000));
+    EXPECT_TRUE (runMessageLoopUntil ([&] { return changes.count == 1; }, 20000));
     EXPECT_FALSE (spin->wasConfirmed());
 
     // The editor reports Return and Escape asynchronously.
     spin->getEditor().keyPressed (juce::KeyPress (juce::KeyPress::returnKey));
-    EXPECT_TRUE (runMessageLoopUntil ([&] { return changes.count == 2; }, 2000));
+    EXPECT_TRUE (runMessageLoopUntil ([&] { return changes.count == 2; }, 20000));
     EXPECT_TRUE (spin->wasConfirmed());
 
     spin->setEnabledState (false);
     mouse.click ({ 20, 10 });
     EXPECT_FALSE (spin->wasConfirmed());
-    EXPECT_TRUE (runMessageLoopUntil ([&] { return changes.count == 3; }, 2000));
+    EXPECT_TRUE (runMessageLoopUntil ([&] { return changes.count == 3; }, 20000));
     spin->getEditor().keyPressed (juce::KeyPress (juce::KeyPress::escapeKey));
-    EXPECT_TRUE (runMessageLoopUntil ([&] { return changes.count == 4; }, 2000));
+    EXPECT_TRUE (runMessageLoopUntil ([&] { return changes.count == 4; }, 20000));
     EXPECT_TRUE (spin->wasConfirmed());
 }
 
@@ -333,7 +333,7 @@ TEST_F (SpinControl, StepButtonsRepeatWhileHeldAndShowTheSkinImages)
     // Held down, the button steps on its own.
     MouseDriver mouse (*spin);
     mouse.press ({ 70, 5 });
-    EXPECT_TRUE (runMessageLoopUntil ([&] { return spin->getValue() >= 52; }, 3000)) << spin->getText();
+    EXPECT_TRUE (runMessageLoopUntil ([&] { return spin->getValue() >= 52; }, 20000)) << spin->getText();
     mouse.release ({ 70, 5 });
 }
 
