@@ -3,6 +3,7 @@
 #include "DeviceRules.h"
 #include "MidiProcessing.h"
 #include "ProgramVersion.h"
+#include "QMR303BackupComponent.h"
 #include "ReceiveThread.h"
 #include "SkinManager.h"
 #include "SysExDecoders.h"
@@ -1172,7 +1173,7 @@ void MorvaneDialog::pollDeviceInfo()
     {
         // Asking a newly connected device for its firmware version and system information, and
         // the firmware feed for newer firmware, comes with the device queries.
-        const bool canStart = receiveMode == 1 ? (Roads::backup && receiveFolderChosen)
+        const bool canStart = receiveMode == 1 ? (isReceiveRoadBuilt() && receiveFolderChosen)
                                                : (Roads::sendFile && fileLoaded);
 
         if (canStart)
@@ -1210,10 +1211,10 @@ void MorvaneDialog::setControlsEnabled (bool enabled)
 
     browseButton->setEnabled (enabled && browseRoad);
     setEnabledIf (showFolder.get(), enabled && Roads::firmwareOffer);
-    transmitButton->setEnabled (enabled && browseRoad);
+    transmitButton->setEnabled (enabled && (receivePage ? isReceiveRoadBuilt() && receiveFolderChosen : browseRoad));
 
     if (receivePage && ! ConsoleTimers::isMultiBankJob (currentBackupJob))
-        cancelButton->setEnabled (enabled && Roads::backup);
+        cancelButton->setEnabled (enabled && isReceiveRoadBuilt());
 
     sendTabButton->setEnabled (enabled);
     receiveTabButton->setEnabled (enabled);
@@ -1359,8 +1360,36 @@ void MorvaneDialog::buttonClicked (juce::Button* button)
         openHelpPage (supportAddress);
     else if (button == forumButton.get())
         openHelpPage (forumAddress);
+    else if (button == transmitButton.get() && receiveMode == 1 && DeviceRules::isFootController (deviceModel))
+        showQMR303BackupWindow();
     // "Browse", "Transmit" and "showFolder" start roads this console does not carry yet; they
     // stay disabled, so their clicks never arrive.
+}
+
+bool MorvaneDialog::isReceiveRoadBuilt() const
+{
+    return Roads::backup || (Roads::footControllerDump && DeviceRules::isFootController (deviceModel));
+}
+
+void MorvaneDialog::showQMR303BackupWindow()
+{
+    if (qmr303Component == nullptr)
+        qmr303Component = std::make_unique<QMR303BackupComponent> (*this, link, dialogs);
+
+    qmr303Component->rebuild();
+
+    juce::DialogWindow::LaunchOptions options;
+    options.dialogTitle = "QMR-303 Create Backup";
+    options.dialogBackgroundColour = juce::Colour (0xffd3d3d3);
+    options.content.setNonOwned (qmr303Component.get());
+    options.componentToCentreAround = getParentComponent();
+    options.escapeKeyTriggersCloseButton = false;
+    options.useNativeTitleBar = false;
+    options.resizable = false;
+    options.runModal();
+
+    // Closed by its title bar's button: the same as Cancel.
+    qmr303Component->cancelDump();
 }
 
 void MorvaneDialog::changeListenerCallback (juce::ChangeBroadcaster* source)

@@ -14,6 +14,7 @@
 #include <memory>
 
 class MidiProcessing;
+class QMR303BackupComponent;
 class ReceiveThread;
 class SkinManager;
 class SysExRequest;
@@ -61,6 +62,7 @@ public:
         static constexpr bool backup = false;          ///< Browse/BEGIN on the receive page
         static constexpr bool deviceQueries = false;   ///< firmware version and system information
         static constexpr bool firmwareOffer = false;   ///< firmware labels, folder link
+        static constexpr bool footControllerDump = true; ///< BEGIN on the receive page for the QMR-303
     };
 
     /** Builds the console from the skin (section "MainSkin" and the archive's images), loads the
@@ -232,6 +234,11 @@ public:
     /** Stops the dump counter (if any), restarts the device poll and enables the controls. */
     void stopDumpCounter();
 
+    /** BEGIN on the receive page for the QMR-303: runs the foot controller's dump window
+        modally ("QMR-303 Create Backup") and returns when it closes.
+    */
+    void showQMR303BackupWindow();
+
 private:
     void resetState();
     void loadSettings();
@@ -260,6 +267,7 @@ private:
     void endBackupRun (bool timedOut);
     void onReceiveComplete();
     bool isConnectedForModel() const;
+    bool isReceiveRoadBuilt() const;
     void openHelpPage (const juce::String& address);
 
     static void setEnabledIf (juce::Component* component, bool enabled);
@@ -302,6 +310,7 @@ private:
 
     // The send's bytes (the sender copies them while it loads) and the worker threads.
     juce::MemoryBlock loadedData;
+    std::unique_ptr<QMR303BackupComponent> qmr303Component;   // listens to the dump counter: outlives it
     std::unique_ptr<UpdateHardware> senderThread;
     std::unique_ptr<ReceiveThread> receiveThread, retiredReceiveThread;
     std::unique_ptr<DumpProgressThread> dumpProgressThread;

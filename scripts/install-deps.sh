@@ -11,7 +11,7 @@ packages=(
     libx11-dev libxrandr-dev libxinerama-dev libxcursor-dev libxext-dev libxcomposite-dev libgl-dev
     libgtest-dev libgmock-dev libcpp-httplib-dev
     fonts-dejavu-core
-    xvfb xauth x11-utils openbox imagemagick
+    xvfb xauth x11-utils xdotool openbox imagemagick
 )
 
 missing=()

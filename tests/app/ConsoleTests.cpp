@@ -157,7 +157,7 @@ TEST_F (ConsoleTest, FreshConsoleShowsTheLayoutWithOnlyHelpAndTabsUsable)
     ASSERT_NE (child ("showFolder"), nullptr);
     EXPECT_TRUE (visible ("showFolder"));
 
-    EXPECT_TRUE (morvane::test::runMessageLoopUntil ([this] { return ! visible ("Glim Eyes"); }, 3000));
+    EXPECT_TRUE (morvane::test::runMessageLoopUntil ([this] { return ! visible ("Glim Eyes"); }, 20000));
 }
 
 TEST_F (ConsoleTest, SkinWithoutShowFolderStillMakesAWorkingConsole)

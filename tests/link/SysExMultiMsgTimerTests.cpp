@@ -367,7 +367,7 @@ TEST (SysExMultiMsgTimer, RunsAgainstTheWorkerThread)
 
     ASSERT_TRUE (load (sender, makeBlock (8, 60), 8));
     ASSERT_TRUE (sender.start (0));
-    ASSERT_TRUE (runMessageLoopUntil ([&] { return sender.getState() != TransferStates::running; }, 10000));
+    ASSERT_TRUE (runMessageLoopUntil ([&] { return sender.getState() != TransferStates::running; }, 20000));
     EXPECT_EQ (sender.getState(), TransferStates::finished);
     EXPECT_EQ (rig.device->getPacedMessageCount(), 60);
 }
