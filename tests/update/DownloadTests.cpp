@@ -15,8 +15,9 @@ protected:
     void SetUp() override
     {
         LocalServerTest::SetUp();
+        // A name of its own: the suite's tests run in parallel processes.
         folder = juce::File::getSpecialLocation (juce::File::tempDirectory)
-                     .getNonexistentChildFile ("morvane-downloads", {}, false);
+                     .getChildFile ("morvane-downloads-" + juce::Uuid().toString());
         ASSERT_TRUE (folder.createDirectory());
     }
 
