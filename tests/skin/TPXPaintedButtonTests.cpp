@@ -125,6 +125,27 @@ TEST (TPXPaintedButton, ClickStatesInPushMode)
     EXPECT_EQ (button->getValue(), 0);
 }
 
+TEST (TPXPaintedButton, ASecondClickKeepsThePressedLookAFull100MsAfterIt)
+{
+    // Only a lower bound is checked: a loaded machine can make the release later, never earlier.
+    for (const auto pauseMs : { 20, 50, 80 })
+    {
+        auto button = makeButton();
+        MouseDriver mouse (*button);
+
+        mouse.press ({ 10, 10 });
+        mouse.release ({ 10, 10 });
+        runMessageLoopFor (pauseMs);
+
+        mouse.press ({ 10, 10 });
+        const auto secondClickMs = juce::Time::getMillisecondCounterHiRes();
+        mouse.release ({ 10, 10 });
+
+        ASSERT_TRUE (runMessageLoopUntil ([&] { return ! button->isPressed(); }, 20000)) << pauseMs;
+        EXPECT_GE (juce::Time::getMillisecondCounterHiRes() - secondClickMs, 100.0) << pauseMs;
+    }
+}
+
 TEST (TPXPaintedButton, ReleasingOutsideOrWithTheRightButtonIsNoClick)
 {
     auto button = makeButton();

@@ -202,6 +202,48 @@ TEST_F (SpinControl, KeysStepUpAndDownAndOthersPassThrough)
     EXPECT_FALSE (spin->keyPressed (juce::KeyPress (juce::KeyPress::returnKey)));
 }
 
+TEST_F (SpinControl, PlusAndMinusAreTextInBankPresetLabelsAndStepsElsewhere)
+{
+    // Keys reach the control's key listener before the editor, which types what is not consumed.
+    auto type = [] (TPXSpinControl& spin, const juce::String& keys)
+    {
+        for (auto c : keys)
+            if (! spin.keyPressed (juce::KeyPress (c, {}, c)))
+                spin.getEditor().insertTextAtCaret (juce::String::charToString (c));
+    };
+
+    struct Case
+    {
+        int mode;
+        juce::String allowed, typed, expected;
+    };
+
+    const Case cases[] = {
+        { TPXSpinControl::bankPresetMode, "1234567890-*+/,.;:", "12-3", "12-3" },
+        { TPXSpinControl::bankPresetMode, "1234567890-*+/,.;:", "4+7", "4+7" },
+        { TPXSpinControl::bankPresetMode, "1234567890", "4-", "1-3" },   // no separator allowed: steps
+        { TPXSpinControl::bankPresetMode, "1234567890", "4+", "1-5" },
+        { TPXSpinControl::decimalMode, "1234567890-+", "12-", "11" },
+        { TPXSpinControl::decimalMode, "1234567890-+", "12+", "13" },
+        { TPXSpinControl::letterNumberMode, "ABCDEFGHIJKLMNOP12345678-+", "C5+", "C6" },
+    };
+
+    for (const auto& c : cases)
+    {
+        auto spin = make (0, 511, 0, c.mode, c.allowed);
+        spin->setEnabledState (true);
+        spin->getEditor().setText ({}, false);
+        type (*spin, c.typed);
+        EXPECT_EQ (spin->getText(), c.expected) << c.mode << " " << c.typed;
+    }
+
+    // The cursor keys step in every mode.
+    auto preset = make (0, 511, 0, TPXSpinControl::bankPresetMode, "1234567890-*+/,.;:");
+    preset->setText ("12-3");
+    EXPECT_TRUE (preset->keyPressed (juce::KeyPress (juce::KeyPress::upKey)));
+    EXPECT_EQ (preset->getText(), "12-4");
+}
+
 TEST_F (SpinControl, TheEditorTakesOnlyTheAllowedCharactersUpToTheLimit)
 {
     auto spin = make (0, 999, 1, 0, "1234", 2);
