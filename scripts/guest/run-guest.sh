@@ -41,11 +41,13 @@ if [ -w /dev/kvm ] && grep -qwE 'vmx|svm' /proc/cpuinfo && ! grep -qw hypervisor
     accel=(-accel kvm -cpu host)
 fi
 
+# One processor: a loaded host then slows the guest's threads alike, and none of them falls behind
+# the others (the sequencer drops what a starved reader does not take in time).
 # -no-reboot with panic=-1: a crashed init ends qemu at once. No standard input in CI, so the
 # serial console reads from /dev/null.
 status=0
 timeout --kill-after=10 "${MORVANE_GUEST_TIMEOUT:-240}" \
-    qemu-system-x86_64 "${accel[@]}" -m 768 -smp 2 -nodefaults -no-user-config \
+    qemu-system-x86_64 "${accel[@]}" -m 768 -smp 1 -nodefaults -no-user-config \
         -kernel "$kernel/vmlinux" -initrd "$initramfs" \
         -append "console=ttyS0 panic=-1 quiet loglevel=4" \
         -display none -serial stdio -no-reboot </dev/null | tee "$log" || status=$?

@@ -110,6 +110,16 @@ TEST (RealPorts, AreListedChosenByNameOpenedByIdentifierAndReopened)
     EXPECT_TRUE (devices[1].identifier.matchesWildcard ("*-0", false)) << devices[1].identifier;
 
     ASSERT_TRUE (rig.connect());
+
+    // The program's sequencer client receives into the kernel's largest input pool, not the
+    // default 200 cells that one long message or a short burst overflows.
+    const auto clients = juce::File ("/proc/asound/seq/clients").loadFileAsString();
+    const auto ours = clients.fromFirstOccurrenceOf ("[User", false, false);
+    EXPECT_TRUE (ours.fromFirstOccurrenceOf ("Input pool", false, false)
+                     .upToFirstOccurrenceOf ("Cells in use", false, false)
+                     .contains (": " + juce::String (JuceMidiPortBackend::sequencerInputPoolCells)))
+        << clients;
+
     juce::String opened;
     ASSERT_TRUE (ports.getInputName (opened));
     EXPECT_EQ (opened, "VirMIDI 0-0");

@@ -24,7 +24,7 @@ public:
 
     void handleIncomingMidiMessage (juce::MidiInput*, const juce::MidiMessage& message) override
     {
-        owner.writeRaw (message.getRawData(), (size_t) message.getRawDataSize());
+        owner.writeReply (message);
     }
 
 private:
@@ -118,6 +118,24 @@ bool RawMidiDeviceAdapter::writeRaw (const void* data, size_t size)
     juce::ignoreUnused (data, size);
     return false;
    #endif
+}
+
+void RawMidiDeviceAdapter::writeReply (const juce::MidiMessage& reply)
+{
+    const auto rate = replyBytesPerSecond.load();
+    const auto now = juce::Time::getMillisecondCounterHiRes();
+
+    // The link is idle when nothing was sent for a while: the next reply goes out at once.
+    if (rate <= 0 || replyClockMs < now)
+        replyClockMs = now;
+
+    if (replyClockMs > now + 1.0)
+        juce::Thread::sleep ((int) (replyClockMs - now));
+
+    writeRaw (reply.getRawData(), (size_t) reply.getRawDataSize());
+
+    if (rate > 0)
+        replyClockMs += 1000.0 * reply.getRawDataSize() / rate;
 }
 
 void RawMidiDeviceAdapter::readLoop()

@@ -15,8 +15,9 @@ namespace morvane::test
 
     The device sits on a private hub of virtual ports. A reader thread cuts the bytes that come
     out of the raw device into messages and hands them to the device; the device's replies are
-    written to the raw device in order, blocking while the kernel's buffer is full, as a device
-    on a MIDI cable waits for the wire.
+    written to the raw device in order, no faster than the device's link carries them (by
+    default about what a USB MIDI 1.0 device sends, one 64-byte packet of three-byte events per
+    millisecond), and blocking while the kernel's buffer is full.
 
     Linux only: the raw MIDI device is a character device that JUCE does not open, so this test
     adapter reads and writes it with the plain file calls.
@@ -42,8 +43,17 @@ public:
     */
     std::vector<juce::MemoryBlock> takeSysExRead();
 
-    /** Writes raw bytes to the device as they stand (for messages the device would not make). */
+    /** Writes raw bytes to the device as they stand (for messages the device would not make),
+        at once, without the link's pacing. False when the device is closed or gone.
+    */
     bool writeRaw (const void* data, size_t size);
+
+    /** The rate at which the device's replies go out; 0 writes them as fast as the kernel takes
+        them.
+    */
+    void setReplyBytesPerSecond (int bytesPerSecond) noexcept { replyBytesPerSecond = bytesPerSecond; }
+
+    static constexpr int usbMidiBytesPerSecond = 48000;
 
     /** Stops reading and closes the raw device, as when the device is switched off. */
     void close();
@@ -52,6 +62,7 @@ private:
     void readLoop();
     void parse (juce::uint8 byte);
     void deliver (const juce::MidiMessage& message);
+    void writeReply (const juce::MidiMessage& reply);
 
     const juce::String path;
     VirtualMidiPorts hub;
@@ -66,6 +77,10 @@ private:
     std::atomic<int> fd { -1 };
     std::atomic<bool> quit { false };
     std::atomic<juce::int64> bytesRead { 0 };
+    std::atomic<int> replyBytesPerSecond { usbMidiBytesPerSecond };
+
+    // The hub's delivery thread only: when the replies written so far are due on the link.
+    double replyClockMs = 0.0;
     std::thread reader;
 
     // Reader thread only: the message being cut out of the byte stream.
