@@ -449,6 +449,62 @@ TEST (MidiProcessing, MonitorRecordsEveryIncomingEventAndCountsItsBytes)
     EXPECT_EQ (rig.link->getReceivedByteCount(), 0u);
 }
 
+TEST (MidiProcessing, MonitorKeepsLongAndManyMessagesWholeAndInOrder)
+{
+    Rig rig (2);
+    ASSERT_TRUE (rig.connect());
+
+    // One message longer than a MidiBuffer event can hold, between many short ones.
+    std::vector<juce::uint8> longPayload (70000);
+
+    for (size_t i = 0; i < longPayload.size(); ++i)
+        longPayload[i] = (juce::uint8) (i % 127);
+
+    std::vector<juce::MidiMessage> sent;
+
+    for (int i = 0; i < 3000; ++i)
+    {
+        sent.push_back (i == 1500 ? rig.device->makeMessage (0x31, longPayload)
+                                  : rig.device->makeMessage (0x30, { (juce::uint8) (i & 0x7F), (juce::uint8) (i >> 7) }));
+
+        if (i % 100 == 0)
+            sent.push_back (juce::MidiMessage::midiClock());
+    }
+
+    juce::MemoryBlock expected;
+    juce::uint32 expectedCount = 0;
+
+    for (const auto& message : sent)
+    {
+        expected.append (message.getRawData(), (size_t) message.getRawDataSize());
+        expectedCount += (juce::uint32) message.getRawDataSize();
+    }
+
+    rig.link->startMonitoring();
+
+    for (const auto& message : sent)
+        rig.device->sendUnsolicited (message);
+
+    ASSERT_TRUE (runMessageLoopUntil ([&] { return rig.link->getReceivedByteCount() == expectedCount; }, 20000));
+    rig.link->stopMonitoring();
+
+    // Taken behind what a buffer already holds, the record keeps its order too.
+    juce::MidiBuffer recorded;
+    const auto first = juce::MidiMessage::midiClock();
+    recorded.addEvent (first, 0);
+    ASSERT_TRUE (rig.link->takeMonitorBuffer (recorded));
+
+    juce::MemoryBlock bytes;
+
+    for (const auto event : recorded)
+        bytes.append (event.data, (size_t) event.numBytes);
+
+    juce::MemoryBlock withFirst (first.getRawData(), (size_t) first.getRawDataSize());
+    withFirst.append (expected.getData(), expected.getSize());
+    EXPECT_EQ (bytes.getSize(), withFirst.getSize());
+    EXPECT_TRUE (bytes == withFirst);
+}
+
 TEST (MidiProcessing, TheSingletonIsCreatedOnceAndNeverAfterItsDeletion)
 {
     auto* first = MidiProcessing::getInstance();
