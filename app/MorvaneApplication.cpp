@@ -1,8 +1,10 @@
 #include "MorvaneApplication.h"
 
+#include "AlsaErrorFilter.h"
 #include "MidiProcessing.h"
 #include "MorvaneDialog.h"
 #include "MorvaneLookAndFeel.h"
+#include "ProgramVersion.h"
 #include "SkinManager.h"
 
 MorvaneApplication::MorvaneApplication()
@@ -13,12 +15,17 @@ MorvaneApplication::MorvaneApplication()
     updateDialogOptions.resizable = true;
     updateDialogOptions.useBottomRightCornerResizer = false;
 
+    // Before the first port list: a machine without the ALSA sequencer would otherwise print an
+    // error for every list and every port check.
+    AlsaErrorFilter::install();
+
     // The link worker exists, with its port-list refresh, before the skin or any window.
     link = MidiProcessing::getInstance();
 }
 
 MorvaneApplication::~MorvaneApplication()
 {
+    terminationSignal.reset();
     mainWindow.reset();
     link = nullptr;
     MidiProcessing::deleteInstance();
@@ -27,6 +34,11 @@ MorvaneApplication::~MorvaneApplication()
     lookAndFeel.reset();
     skinManager.reset();
     instanceChannel.reset();
+}
+
+const juce::String MorvaneApplication::getApplicationVersion()
+{
+    return ProgramVersion::text();
 }
 
 juce::File MorvaneApplication::getUserFolder()
@@ -77,6 +89,9 @@ void MorvaneApplication::initialise (const juce::String&)
 
     mainWindow.reset();
     mainWindow = std::make_unique<MainAppWindow> (skinManager.get(), link, dialogs, services);
+    dialogs.setOwner (mainWindow.get());
+
+    terminationSignal = std::make_unique<TerminationSignal> ([this] { terminationRequested(); });
 
     startUpdateCheck();
 }
@@ -103,7 +118,28 @@ void MorvaneApplication::shutdown()
 
 void MorvaneApplication::anotherInstanceStarted (const juce::String&)
 {
+    if (mainWindow != nullptr)
+        mainWindow->bringToFront();
+
+    // One warning at a time: a start while it is on screen only brings it forward again.
+    if (showingInstanceWarning)
+    {
+        if (auto* modal = juce::Component::getCurrentlyModalComponent())
+            modal->toFront (true);
+
+        return;
+    }
+
+    const juce::ScopedValueSetter<bool> showing (showingInstanceWarning, true);
     dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", anotherInstanceText());
+}
+
+void MorvaneApplication::terminationRequested()
+{
+    if (mainWindow != nullptr)
+        mainWindow->storeStateForQuit();
+
+    systemRequestedQuit();
 }
 
 void MorvaneApplication::systemRequestedQuit()
