@@ -1,8 +1,10 @@
 #include "MorvaneDialog.h"
 
+#include "DeviceQueries.h"
 #include "DeviceRules.h"
 #include "MidiProcessing.h"
 #include "ProgramVersion.h"
+#include "QMR303BackupComponent.h"
 #include "ReceiveThread.h"
 #include "SkinManager.h"
 #include "SysExDecoders.h"
@@ -26,8 +28,6 @@ const char* const receiveBeginText = "Press BEGIN to select a backup type to rec
 const char* const closeDuringTransferText = "Closing the application will cancel the current transfer.";
 const char* const cancelAfterBankText = "The backup will cancel following the completion of the current bank.";
 
-constexpr juce::uint8 editorDisconnectFunction = 0x42; // SYSEX_EDITOR_DISCONNECT
-
 const char* const manualAddress = "https://www.zandrelaudio.com/downloads/morvane-manual.pdf";
 const char* const videoAddress = "https://www.zandrelaudio.com/morvane/videos";
 const char* const supportAddress = "https://www.zandrelaudio.com/support";
@@ -36,9 +36,11 @@ const char* const forumAddress = "https://forum.zandrelaudio.com";
 const juce::Colour greyThumb (0xff808080);
 const juce::Colour blackThumb (0xff000000);
 
-// A request that the link worker still holds after this long beyond its own time-out of
-// silence is given up: the worker would have retired it long before.
-constexpr juce::uint32 requestWaitMarginMs = 2000;
+// The LM6 is never asked its system information.
+bool isLM6 (int model)
+{
+    return model == 5 || model == 10;
+}
 
 juce::Image skinImage (const juce::String& name)
 {
@@ -86,6 +88,13 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
 
     buildFromSkin();
 
+    // A request the worker may still hold is let go of by giving up the ports.
+    queries = std::make_unique<DeviceQueries> (link, dialogs, pendingRequest, [this]
+    {
+        resetPorts();
+        updatePageVisibility();
+    });
+
     progressFollower = std::make_unique<ProgressFollower> ([this] { progressBar->setProgress (transferProgress.load()); });
 
     successText = "Transfer complete!  ";
@@ -113,6 +122,7 @@ MorvaneDialog::~MorvaneDialog()
     // The threads go first: a receive thread reads the pending request until it stops. Only
     // then is the request taken from the link worker and deleted.
     stopWorkerThreads();
+    queries.reset();
     deletePendingRequest();
 
     removeKeyListener (this);
@@ -282,67 +292,72 @@ void MorvaneDialog::deletePendingRequest()
     pendingRequest.reset();
 }
 
-bool MorvaneDialog::waitForPendingRequest()
-{
-    // The worker retires the request at its last reply, or once nothing has happened for the
-    // request's time-out. Waiting ends at the latest a margin after that.
-    const auto limit = pendingRequest->getTimeoutMs() + requestWaitMarginMs;
-    auto lastActivity = pendingRequest->getLastActivity();
-    auto idleSince = juce::Time::getMillisecondCounter();
-
-    while (pendingRequest->getState() == SysExRequest::pending)
-    {
-        const auto now = juce::Time::getMillisecondCounter();
-        const auto activity = pendingRequest->getLastActivity();
-
-        if (activity != lastActivity)
-        {
-            lastActivity = activity;
-            idleSince = now;
-        }
-        else if (now - idleSince > limit)
-        {
-            return false;
-        }
-
-        exchangeWait.wait (1);
-    }
-
-    return true;
-}
-
 bool MorvaneDialog::sendEditorDisconnect()
 {
-    deletePendingRequest();
+    return queries->sendEditorDisconnect();
+}
 
-    if (link == nullptr)
+bool MorvaneDialog::queryFirmwareVersion()
+{
+    if (! (inputPortOk && outputPortOk && deviceChosen) || deviceAnswered || queries->isVersionQueryRunning())
         return false;
 
-    juce::MidiMessage message;
-    buildSysExMessage (message, editorDisconnectFunction, nullptr, 0, currentDeviceModel.load());
-    pendingRequest = std::make_unique<SysExRequest> (SysExRequest::defaultTimeoutMs);
-    pendingRequest->setMessage (message);
-    pendingRequest->setExpectedReplies (1);
-
-    juce::MouseCursor::showWaitCursor();
-    link->enqueueRequest (pendingRequest.get());
-    const bool retired = waitForPendingRequest();
-    juce::MouseCursor::hideWaitCursor();
-
-    if (! retired)
+    switch (queries->queryFirmwareVersion())
     {
-        deletePendingRequest();
-        return false;
+        case DeviceQueries::Outcome::answered:
+            deviceAnswered = true;
+            connectedLabel->setText ("Connected (FW: " + queries->getFirmwareVersionText() + ")", juce::dontSendNotification);
+            connectedLabel->setVisible (true);
+            return true;
+
+        case DeviceQueries::Outcome::timedOutTooOften:
+            onDeviceLost();
+            return false;
+
+        case DeviceQueries::Outcome::otherReply:
+        case DeviceQueries::Outcome::timedOut:
+            return false;
     }
 
-    juce::MidiMessage reply;
-    StatusReply status;
+    return false;
+}
 
-    return pendingRequest->getState() == SysExRequest::complete
-        && pendingRequest->getReplyCount() == 1
-        && pendingRequest->getReply (0, reply)
-        && decodeStatusReply (reply, &status)
-        && status.resultCode == 0;
+void MorvaneDialog::querySystemInfo()
+{
+    if (! (inputPortOk && outputPortOk && deviceChosen && deviceAnswered) || queries->isSysInfoQueryRunning())
+        return;
+
+    switch (queries->querySystemInfo())
+    {
+        case DeviceQueries::Outcome::answered:
+            if (currentDeviceModel.load() != 16)
+                sendEditorDisconnect();
+            break;
+
+        case DeviceQueries::Outcome::timedOutTooOften:
+            onDeviceLost();
+            break;
+
+        case DeviceQueries::Outcome::otherReply:
+        case DeviceQueries::Outcome::timedOut:
+            break;
+    }
+}
+
+void MorvaneDialog::queryDisplayOffset()   { queries->queryDisplayOffset(); }
+void MorvaneDialog::queryCurrentPatch()    { queries->queryCurrentPatch(); }
+void MorvaneDialog::recallPreviousPatch()  { queries->recallPreviousPatch(); }
+bool MorvaneDialog::setDeviceMute (bool mute) { return queries->setDeviceMute (mute); }
+
+void MorvaneDialog::refreshDeviceInfo()
+{
+    if (queries->isVersionQueryRunning())
+        return;
+
+    queries->resetVersionTimeouts();
+
+    if (queryFirmwareVersion() && ! isLM6 (currentDeviceModel.load()))
+        querySystemInfo();
 }
 
 //==============================================================================
@@ -825,8 +840,10 @@ void MorvaneDialog::chooseDevice (int model)
     {
         autoSelectInputPort();
         autoSelectOutputPort();
-        // Checking a loaded file against the new model and asking the device for its firmware
-        // come with the send road and the device queries.
+        // Checking a loaded file against the new model comes with the send road.
+
+        if (Roads::deviceQueries)
+            refreshDeviceInfo();
     }
     else
     {
@@ -1191,9 +1208,17 @@ void MorvaneDialog::pollDeviceInfo()
 
     if (connected)
     {
-        // Asking a newly connected device for its firmware version and system information, and
-        // the firmware feed for newer firmware, comes with the device queries.
-        const bool canStart = receiveMode == 1 ? (Roads::backup && receiveFolderChosen)
+        if (Roads::deviceQueries && inputPortOk && outputPortOk && DeviceRules::needsBothPorts (deviceModel)
+            && ! deviceAnswered && ! queries->isVersionQueryRunning())
+        {
+            if (! wasConnected)
+                queries->resetVersionTimeouts();
+
+            if (queryFirmwareVersion() && ! isLM6 (currentDeviceModel.load()))
+                querySystemInfo();
+        }
+
+        const bool canStart = receiveMode == 1 ? (isReceiveRoadBuilt() && receiveFolderChosen)
                                                : (Roads::sendFile && fileLoaded);
 
         if (canStart)
@@ -1231,10 +1256,10 @@ void MorvaneDialog::setControlsEnabled (bool enabled)
 
     browseButton->setEnabled (enabled && browseRoad);
     setEnabledIf (showFolder.get(), enabled && Roads::firmwareOffer);
-    transmitButton->setEnabled (enabled && browseRoad);
+    transmitButton->setEnabled (enabled && (receivePage ? isReceiveRoadBuilt() && receiveFolderChosen : browseRoad));
 
     if (receivePage && ! ConsoleTimers::isMultiBankJob (currentBackupJob))
-        cancelButton->setEnabled (enabled && Roads::backup);
+        cancelButton->setEnabled (enabled && isReceiveRoadBuilt());
 
     sendTabButton->setEnabled (enabled);
     receiveTabButton->setEnabled (enabled);
@@ -1380,8 +1405,36 @@ void MorvaneDialog::buttonClicked (juce::Button* button)
         openHelpPage (supportAddress);
     else if (button == forumButton.get())
         openHelpPage (forumAddress);
+    else if (button == transmitButton.get() && receiveMode == 1 && DeviceRules::isFootController (deviceModel))
+        showQMR303BackupWindow();
     // "Browse", "Transmit" and "showFolder" start roads this console does not carry yet; they
     // stay disabled, so their clicks never arrive.
+}
+
+bool MorvaneDialog::isReceiveRoadBuilt() const
+{
+    return Roads::backup || (Roads::footControllerDump && DeviceRules::isFootController (deviceModel));
+}
+
+void MorvaneDialog::showQMR303BackupWindow()
+{
+    if (qmr303Component == nullptr)
+        qmr303Component = std::make_unique<QMR303BackupComponent> (*this, link, dialogs);
+
+    qmr303Component->rebuild();
+
+    juce::DialogWindow::LaunchOptions options;
+    options.dialogTitle = "QMR-303 Create Backup";
+    options.dialogBackgroundColour = juce::Colour (0xffd3d3d3);
+    options.content.setNonOwned (qmr303Component.get());
+    options.componentToCentreAround = getParentComponent();
+    options.escapeKeyTriggersCloseButton = false;
+    options.useNativeTitleBar = false;
+    options.resizable = false;
+    options.runModal();
+
+    // Closed by its title bar's button: the same as Cancel.
+    qmr303Component->cancelDump();
 }
 
 void MorvaneDialog::changeListenerCallback (juce::ChangeBroadcaster* source)

@@ -13,7 +13,9 @@
 #include <cstdint>
 #include <memory>
 
+class DeviceQueries;
 class MidiProcessing;
+class QMR303BackupComponent;
 class ReceiveThread;
 class SkinManager;
 class SysExRequest;
@@ -59,8 +61,9 @@ public:
     {
         static constexpr bool sendFile = false;        ///< Browse/BEGIN on the send page, file drops
         static constexpr bool backup = false;          ///< Browse/BEGIN on the receive page
-        static constexpr bool deviceQueries = false;   ///< firmware version and system information
+        static constexpr bool deviceQueries = true;    ///< firmware version and system information
         static constexpr bool firmwareOffer = false;   ///< firmware labels, folder link
+        static constexpr bool footControllerDump = true; ///< BEGIN on the receive page for the QMR-303
     };
 
     /** Builds the console from the skin (section "MainSkin" and the archive's images), loads the
@@ -152,9 +155,32 @@ public:
 
     /** The device poll (timer 3): whether the link still reaches the ports the model needs on
         this page; the port marks follow the port flags, and a lost connection hides the
-        "Connected Label" and the firmware labels and disables "Transmit" and "Cancel".
+        "Connected Label" and the firmware labels and disables "Transmit" and "Cancel". A newly
+        connected Orvix, LM6 or KT4 is asked its firmware version and (but the LM6) its system
+        information once.
     */
     void pollDeviceInfo();
+
+    //==============================================================================
+    // Device queries: each waits on the message thread, with the wait cursor, until the link
+    // worker has retired its request (see DeviceQueries, which keeps the answers).
+
+    /** Asks a connected device that has not answered yet for its firmware version; true when it
+        was read ("Connected (FW: ...)" is shown). The fourth time-out in a row forgets the device.
+    */
+    bool queryFirmwareVersion();
+    void querySystemInfo();
+    void queryDisplayOffset();
+    void queryCurrentPatch();
+    void recallPreviousPatch();
+
+    /** Mutes (true) or unmutes a KT4; true for any other model. False when the KT4 did not answer. */
+    bool setDeviceMute (bool mute);
+
+    /** Asks the version and system information again (after a device choice). */
+    void refreshDeviceInfo();
+
+    DeviceQueries& getDeviceQueries() noexcept { return *queries; }
 
     /** What the last device poll found. */
     bool isDeviceConnected() const noexcept { return wasConnected; }
@@ -236,6 +262,11 @@ public:
     /** Stops the dump counter (if any), restarts the device poll and enables the controls. */
     void stopDumpCounter();
 
+    /** BEGIN on the receive page for the QMR-303: runs the foot controller's dump window
+        modally ("QMR-303 Create Backup") and returns when it closes.
+    */
+    void showQMR303BackupWindow();
+
 private:
     void resetState();
     void loadSettings();
@@ -255,7 +286,6 @@ private:
     void setPortControlsEnabled (bool inputEnabled, bool outputEnabled);
     void restartDevicePoll();
     void deletePendingRequest();
-    bool waitForPendingRequest();
     void stopWorkerThreads();
     void retireReceiveThread();
     void stopReceiveThread();
@@ -264,6 +294,7 @@ private:
     void endBackupRun (bool timedOut);
     void onReceiveComplete();
     bool isConnectedForModel() const;
+    bool isReceiveRoadBuilt() const;
     void openHelpPage (const juce::String& address);
 
     static void setEnabledIf (juce::Component* component, bool enabled);
@@ -275,9 +306,6 @@ private:
     UserDialogs& dialogs;
     SystemServices& services;
     ConsoleSettings settings;
-
-    // The console waits on this, without sleeping, while a short device exchange runs.
-    juce::WaitableEvent exchangeWait;
 
     juce::Image sendBackground, receiveBackground;
     std::unique_ptr<juce::Drawable> dropdownImage;
@@ -302,10 +330,12 @@ private:
     juce::String filePath, receiveFolder;
 
     std::unique_ptr<SysExRequest> pendingRequest;
+    std::unique_ptr<DeviceQueries> queries;   // declared after the slot it shares
     std::unique_ptr<juce::TooltipWindow> tooltipWindow;
 
     // The send's bytes (the sender copies them while it loads) and the worker threads.
     juce::MemoryBlock loadedData;
+    std::unique_ptr<QMR303BackupComponent> qmr303Component;   // listens to the dump counter: outlives it
     std::unique_ptr<UpdateHardware> senderThread;
     std::unique_ptr<ReceiveThread> receiveThread, retiredReceiveThread;
     std::unique_ptr<DumpProgressThread> dumpProgressThread;

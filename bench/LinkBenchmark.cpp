@@ -2,7 +2,8 @@
 //   receive   one dump request answered by 8,448, 33,792 and 135,168 messages, without delay
 //   paced     2,000 acknowledged messages at interval 0
 //   idle      10 s with both ports open and nothing to do
-// Run: link_bench [receive | paced | idle]. Without an argument it runs each in a process of its
+//   monitor   foot controller dumps of 1, 4 and 16 MiB recorded by the link's monitor
+// Run: link_bench [receive | paced | idle | monitor]. Without an argument it runs each in a process of its
 // own, so that every run starts from a fresh message loop and memory figure.
 
 #include "MidiProcessing.h"
@@ -261,6 +262,60 @@ namespace
         std::cout << "  process: " << fixed (100.0 * cpuMs / (elapsedS * 1000.0), 3) << " % of a core, "
                   << fixed ((double) wakeUps / elapsedS, 1) << " wake-ups per second\n";
     }
+    //==============================================================================
+    void benchmarkMonitor()
+    {
+        std::cout << "\nMonitor: a foot controller dump of 256-byte SysEx messages with a clock byte after every 8,\n"
+                  << "recorded by the link's monitor and taken out (time per MiB stays flat when recording is linear)\n"
+                  << "      MiB  messages   wall ms   ms per MiB   worker CPU ms   take ms\n";
+
+        for (const int mebibytes : { 1, 4, 16 })
+        {
+            Bench bench;
+            const int sysExMessages = mebibytes * 4096;
+            std::vector<juce::MidiMessage> dump;
+            juce::uint32 totalBytes = 0;
+
+            for (int i = 0; i < sysExMessages; ++i)
+            {
+                dump.push_back (SimulatedDevice::makeMessage (2, 0x30, std::vector<juce::uint8> (247, (juce::uint8) (i & 0x7F))));
+
+                if (i % 8 == 7)
+                    dump.push_back (juce::MidiMessage::midiClock());
+            }
+
+            for (const auto& message : dump)
+                totalBytes += (juce::uint32) message.getRawDataSize();
+
+            const auto before = ProcessStats::takeThreadFigures();
+            const auto start = juce::Time::getMillisecondCounterHiRes();
+            bench.link->startMonitoring();
+
+            for (const auto& message : dump)
+                bench.hub.sendToInput (portName, message);
+
+            while (bench.link->getReceivedByteCount() < totalBytes)
+                juce::Thread::sleep (1);
+
+            const auto wallMs = juce::Time::getMillisecondCounterHiRes() - start;
+            const auto after = ProcessStats::takeThreadFigures();
+            bench.link->stopMonitoring();
+
+            const auto takeStart = juce::Time::getMillisecondCounterHiRes();
+            juce::MidiBuffer recorded;
+            bench.link->takeMonitorBuffer (recorded);
+            const auto takeMs = juce::Time::getMillisecondCounterHiRes() - takeStart;
+            const auto mib = (double) totalBytes / (1024.0 * 1024.0);
+
+            std::cout << fixed (mib, 1).paddedLeft (' ', 9)
+                      << juce::String ((juce::int64) dump.size()).paddedLeft (' ', 10)
+                      << fixed (wallMs, 1).paddedLeft (' ', 10)
+                      << fixed (wallMs / mib, 1).paddedLeft (' ', 13)
+                      << fixed (cpuMsOf (before, after, "MidiProcessing"), 1).paddedLeft (' ', 16)
+                      << fixed (takeMs, 2).paddedLeft (' ', 10)
+                      << (recorded.getNumEvents() == (int) dump.size() ? "" : "   (events LOST)") << "\n";
+        }
+    }
 } // namespace
 
 int main (int argc, char** argv)
@@ -272,7 +327,7 @@ int main (int argc, char** argv)
     {
         const auto self = juce::File::getSpecialLocation (juce::File::currentExecutableFile).getFullPathName();
 
-        for (const auto* each : { "receive", "paced", "idle" })
+        for (const auto* each : { "receive", "paced", "idle", "monitor" })
         {
             juce::ChildProcess child;
 
@@ -294,8 +349,10 @@ int main (int argc, char** argv)
         benchmarkPacedSend();
     else if (mode == "idle")
         benchmarkIdle();
+    else if (mode == "monitor")
+        benchmarkMonitor();
     else
-        std::cerr << "usage: link_bench [receive | paced | idle]" << std::endl;
+        std::cerr << "usage: link_bench [receive | paced | idle | monitor]" << std::endl;
 
     return 0;
 }

@@ -28,6 +28,31 @@ namespace
 
         return (int) (period - elapsed) + 2;
     }
+
+    /** Appends a message behind every event of buffer, at sample position 0, in time
+        proportional to its size. MidiBuffer::addEvent first walks every earlier event to find
+        the place of a new one, which makes recording a long dump quadratic; every event the
+        monitor keeps sits at 0, so its place is always the end. The bytes are laid out as
+        MidiBuffer's own events (time, size, bytes) for its iterator to read back; the link's
+        tests read every recording through that iterator. A message longer than one event can
+        hold (65535 bytes) is kept as consecutive events that carry its bytes in order.
+    */
+    void appendAtEnd (juce::MidiBuffer& buffer, const juce::uint8* bytes, int size)
+    {
+        constexpr int maxEventBytes = 65535;
+
+        while (size > 0)
+        {
+            const auto chunk = juce::jmin (size, maxEventBytes);
+            juce::uint8 header[sizeof (juce::int32) + sizeof (juce::uint16)];
+            juce::writeUnaligned<juce::int32> (header, 0);
+            juce::writeUnaligned<juce::uint16> (header + sizeof (juce::int32), (juce::uint16) chunk);
+            buffer.data.addArray (static_cast<const juce::uint8*> (header), (int) sizeof (header));
+            buffer.data.addArray (bytes, chunk);
+            bytes += chunk;
+            size -= chunk;
+        }
+    }
 } // namespace
 
 std::atomic<MidiProcessing*> MidiProcessing::instance { nullptr };
@@ -236,7 +261,17 @@ bool MidiProcessing::takeMonitorBuffer (juce::MidiBuffer& out)
         return true;
     }
 
-    out.addEvents (monitorBuffer, 0, -1, 0);
+    // Behind events of later sample positions, only MidiBuffer's own insertion keeps the order.
+    if (out.getLastEventTime() > 0)
+    {
+        out.addEvents (monitorBuffer, 0, -1, 0);
+    }
+    else
+    {
+        for (const auto event : monitorBuffer)
+            appendAtEnd (out, event.data, event.numBytes);
+    }
+
     monitorBuffer.clear();
     return true;
 }
@@ -275,7 +310,7 @@ void MidiProcessing::receiveAndDispatch()
         const juce::ScopedLock sl (monitorLock);
 
         for (const auto& message : receivedBatch)
-            monitorBuffer.addEvent (message, 0);
+            appendAtEnd (monitorBuffer, message.getRawData(), message.getRawDataSize());
     }
 
     bool completed = false;

@@ -9,9 +9,9 @@ packages=(
     libasound2-dev libcurl4-openssl-dev libfreetype-dev libfontconfig1-dev
     libpng-dev libjpeg-dev zlib1g-dev
     libx11-dev libxrandr-dev libxinerama-dev libxcursor-dev libxext-dev libxcomposite-dev libgl-dev
-    libgtest-dev libgmock-dev
+    libgtest-dev libgmock-dev libcpp-httplib-dev
     fonts-dejavu-core
-    xvfb xauth x11-utils openbox imagemagick
+    xvfb xauth x11-utils xdotool openbox imagemagick
 )
 
 missing=()

@@ -206,7 +206,17 @@ const juce::XmlElement* SkinManager::getSection (juce::StringRef tag) const
     if (! skinLoaded || skinRoot == nullptr)
         return nullptr;
 
-    return skinRoot->getChildByName (tag);
+    return findSection (*skinRoot, tag);
+}
+
+const juce::XmlElement* SkinManager::findSection (const juce::XmlElement& root, juce::StringRef tag)
+{
+    // juce::XmlElement::getChildByName ignores case; a section is found by its exact tag only.
+    for (auto* child : root.getChildIterator())
+        if (child->getTagName() == tag)
+            return child;
+
+    return nullptr;
 }
 
 //==============================================================================

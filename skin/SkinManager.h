@@ -64,10 +64,14 @@ public:
     /** The parsed skin root, or null before a load and after a failed one. */
     const juce::XmlElement* getSkinRoot() const noexcept { return skinRoot.get(); }
 
-    /** The section with the given tag, or null when no skin is loaded or the skin lacks it.
+    /** The section with exactly the given tag (letter case counts), or null when no skin is loaded
+        or the skin lacks it.
         Builders walk its "Widget" children in document order and skip names they do not know.
     */
     const juce::XmlElement* getSection (juce::StringRef tag) const;
+
+    /** The first child of root whose tag is exactly the given one (letter case counts), or null. */
+    static const juce::XmlElement* findSection (const juce::XmlElement& root, juce::StringRef tag);
 
     juce::String getArchiveName() const { return archiveName; }
     double getSkinVersion() const noexcept { return skinVersion; }

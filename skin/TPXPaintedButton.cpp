@@ -1,5 +1,7 @@
 #include "TPXPaintedButton.h"
 
+#include <cmath>
+
 namespace
 {
 constexpr int pressedLookMs = 100;
@@ -189,6 +191,12 @@ void TPXPaintedButton::clicked()
         value = value == 0 ? 1 : 0;
 
     notify (tpxEventClicked);
+
+    // The framework's timer thread takes the time it slept before a restart off the restarted
+    // count too, so a second click could end the pressed look well before 100 ms. The click time
+    // is what counts: the callback waits on until 100 ms have passed since the last click.
+    lastClickMs = juce::Time::getMillisecondCounterHiRes();
+    stopTimer();
     startTimer (pressedLookMs);
     repaint();
 }
@@ -295,6 +303,14 @@ void TPXPaintedButton::focusLost (juce::Component::FocusChangeType)
 
 void TPXPaintedButton::timerCallback()
 {
+    const auto remainingMs = pressedLookMs - (juce::Time::getMillisecondCounterHiRes() - lastClickMs);
+
+    if (remainingMs > 0.0)
+    {
+        startTimer (juce::jmax (1, (int) std::ceil (remainingMs)));
+        return;
+    }
+
     pressed = false;
     repaint();
     stopTimer();

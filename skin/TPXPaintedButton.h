@@ -63,7 +63,7 @@ public:
     void setFocusRectangle (bool shouldDraw);
 
     /** The click action: flips the value in toggle mode, raises event 2, shows the pressed look
-        for 100 ms.
+        until 100 ms after the latest click (a second click restarts the count).
     */
     void clicked();
 
@@ -122,6 +122,7 @@ private:
     float alphaEnabled = 1.0f;
     float alphaDisabled = 1.0f;
     bool focusRectangle = false;
+    double lastClickMs = 0.0;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (TPXPaintedButton)
 };

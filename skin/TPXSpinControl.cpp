@@ -294,9 +294,20 @@ void TPXSpinControl::mouseDown (const juce::MouseEvent& e)
     postChange();
 }
 
+bool TPXSpinControl::typesAsText (juce::juce_wchar character) const
+{
+    // A bank-preset label separates bank and preset by any punctuation ("12-3", "4+7"), so in that
+    // format a typed '-' or '+' is part of the label, as long as the field takes it at all.
+    return displayMode == bankPresetMode && (character == '-' || character == '+')
+        && allowedCharacters.containsChar (character);
+}
+
 bool TPXSpinControl::keyPressed (const juce::KeyPress& key)
 {
     const auto c = key.getTextCharacter();
+
+    if (typesAsText (c))
+        return false;
 
     if (key.isKeyCode (juce::KeyPress::numberPadAdd) || key.isKeyCode (juce::KeyPress::upKey) || c == '+')
     {

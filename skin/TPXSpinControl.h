@@ -82,6 +82,11 @@ public:
 
     //==============================================================================
     void mouseDown (const juce::MouseEvent&) override;
+
+    /** Cursor up and down, the keypad's plus and minus and a typed '+' or '-' step the value (and
+        are consumed), except that in the bank-preset mode a typed '+' or '-' that the field allows
+        is text: there it separates bank from preset ("12-3"). Other keys are not consumed.
+    */
     bool keyPressed (const juce::KeyPress&) override;
 
 private:
@@ -91,6 +96,7 @@ private:
     bool keyPressed (const juce::KeyPress&, juce::Component*) override;
 
     juce::String format (int value) const;
+    bool typesAsText (juce::juce_wchar character) const;
     bool parse (const juce::String& text, int& value) const;
     void step (int direction);
     void postChange();

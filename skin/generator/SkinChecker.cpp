@@ -61,6 +61,18 @@ namespace
         return numbers;
     }
 
+    /** The first child with exactly this tag: the program finds sections by their exact tag, while
+        juce::XmlElement::getChildByName ignores letter case.
+    */
+    const juce::XmlElement* findSection (const juce::XmlElement& root, const juce::String& tag)
+    {
+        for (auto* child : root.getChildIterator())
+            if (child->getTagName() == tag)
+                return child;
+
+        return nullptr;
+    }
+
     bool referencesEntry (const juce::String& value)
     {
         for (auto extension : { ".png", ".stf", ".svg", ".gif", ".jpg", ".jpeg", ".ttf" })
@@ -118,10 +130,13 @@ void SkinChecker::checkSections()
     {
         int count = 0;
 
-        for (auto* child : root.getChildWithTagNameIterator (section.tag))
+        for (auto* child : root.getChildIterator())
         {
-            juce::ignoreUnused (child);
-            ++count;
+            if (child->getTagName() == section.tag)
+                ++count;
+            else if (child->getTagName().equalsIgnoreCase (section.tag))
+                problem ("section " + child->getTagName() + " differs from " + section.tag
+                         + " in letter case and is not read: sections are found by their exact tag");
         }
 
         if (count == 0)
@@ -129,7 +144,7 @@ void SkinChecker::checkSections()
         else if (count > 1)
             problem ("section " + section.tag + " appears " + juce::String (count) + " times; only the first is read");
 
-        if (auto* element = root.getChildByName (section.tag))
+        if (auto* element = findSection (root, section.tag))
         {
             for (auto& attribute : section.attributes)
                 if (element->getStringAttribute (attribute).isEmpty())
@@ -155,7 +170,7 @@ void SkinChecker::checkWidgets()
 
     for (auto& section : SkinRequirements::getSections())
     {
-        auto* element = root.getChildByName (section.tag);
+        auto* element = findSection (root, section.tag);
 
         if (element == nullptr)
             continue;
@@ -212,7 +227,7 @@ void SkinChecker::checkWidgets()
     }
 
     for (auto& quoted : SkinRequirements::getQuotedTexts())
-        if (auto* section = root.getChildByName (quoted.section))
+        if (auto* section = findSection (root, quoted.section))
             if (auto* widget = section->getChildByAttribute ("name", quoted.widget))
                 if (widget->getStringAttribute ("text") != quoted.text)
                     problem (quoted.section + "/" + quoted.widget + ": text must read \"" + quoted.text

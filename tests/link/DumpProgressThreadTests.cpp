@@ -40,7 +40,7 @@ TEST (DumpProgressThread, ShowsZeroBeforeAnythingArrives)
     DumpProgressThread thread (display, [] { return juce::uint32 (0); });
     thread.startThread();
 
-    EXPECT_TRUE (runMessageLoopUntil ([&] { return ! display.texts.isEmpty(); }, 3000));
+    EXPECT_TRUE (runMessageLoopUntil ([&] { return ! display.texts.isEmpty(); }, 20000));
     EXPECT_EQ (display.texts[0], "0 bytes received");
 
     // An unchanged count is not handed over again.
@@ -56,16 +56,16 @@ TEST (DumpProgressThread, FollowsTheCountOnTheMessageThread)
     DumpProgressThread thread (display, [&] { return received.load(); });
     thread.startThread();
 
-    EXPECT_TRUE (runMessageLoopUntil ([&] { return display.counts.contains (0); }, 3000));
+    EXPECT_TRUE (runMessageLoopUntil ([&] { return display.counts.contains (0); }, 20000));
 
     received = 1234;
-    EXPECT_TRUE (runMessageLoopUntil ([&] { return display.counts.getLast() == 1234; }, 3000));
+    EXPECT_TRUE (runMessageLoopUntil ([&] { return display.counts.getLast() == 1234; }, 20000));
     EXPECT_EQ (display.texts[display.texts.size() - 1], "1234 bytes received");
 
     received = 98765;
-    EXPECT_TRUE (runMessageLoopUntil ([&] { return display.counts.getLast() == 98765; }, 3000));
+    EXPECT_TRUE (runMessageLoopUntil ([&] { return display.counts.getLast() == 98765; }, 20000));
 
-    EXPECT_TRUE (thread.stopThread (1000));
+    EXPECT_TRUE (thread.stopThread (20000));
     EXPECT_EQ (display.callsOffMessageThread, 0);
 }
 

@@ -20,7 +20,7 @@ TEST (MessageLoopHelper, DeliversMessagesPostedFromAnotherThread)
         });
     });
 
-    EXPECT_TRUE (runMessageLoopUntil ([&] { return delivered.load(); }, 2000));
+    EXPECT_TRUE (runMessageLoopUntil ([&] { return delivered.load(); }, 20000));
     poster.join();
     EXPECT_TRUE (onMessageThread.load());
 }

@@ -64,7 +64,7 @@ struct LinkRig
     }
 
     /** Runs the message loop (and, for a stepped link, worker passes) until the condition holds. */
-    bool runUntil (const std::function<bool()>& condition, int timeoutMs = 5000)
+    bool runUntil (const std::function<bool()>& condition, int timeoutMs = 20000)
     {
         return runMessageLoopUntil ([&]
         {
@@ -73,7 +73,7 @@ struct LinkRig
         }, timeoutMs);
     }
 
-    bool waitForRetire (const SysExRequest& request, int timeoutMs = 5000)
+    bool waitForRetire (const SysExRequest& request, int timeoutMs = 20000)
     {
         return runUntil ([&] { return request.getState() != 0; }, timeoutMs);
     }
@@ -81,17 +81,17 @@ struct LinkRig
     /** Waits until the device has handled all it was sent and its replies reached the link. */
     void settle()
     {
-        runMessageLoopUntil ([&] { return device->isIdle(); }, 5000);
-        hub.waitUntilDelivered (5000);
+        runMessageLoopUntil ([&] { return device->isIdle(); }, 20000);
+        hub.waitUntilDelivered (20000);
     }
 
     /** The same without running the message loop, so that no timer tick comes in between. */
     void settleQuietly()
     {
-        for (int i = 0; i < 5000 && ! device->isIdle(); ++i)
+        for (int i = 0; i < 20000 && ! device->isIdle(); ++i)
             juce::Thread::sleep (1);
 
-        hub.waitUntilDelivered (5000);
+        hub.waitUntilDelivered (20000);
     }
 
     void pass()

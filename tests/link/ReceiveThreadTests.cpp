@@ -86,7 +86,7 @@ namespace
 
             const bool reported = runMessageLoopUntil ([&] { return ! recorder.results.isEmpty()
                                                                     && isFinal (recorder.results.getLast()); },
-                                                       5000);
+                                                       20000);
             EXPECT_TRUE (reported);
 
             savedFile = juce::File();
@@ -181,13 +181,13 @@ TEST_F (ReceiveThreadTest, FollowsTheRepliesWhileTheyArrive)
     thread.startThread();
 
     worker.deliver (dump, 17);
-    EXPECT_TRUE (runMessageLoopUntil ([&] { return progress.load() == 0.5; }, 3000));
+    EXPECT_TRUE (runMessageLoopUntil ([&] { return progress.load() == 0.5; }, 20000));
     EXPECT_TRUE (recorder.results.isEmpty());
     EXPECT_EQ (thread.getResult(), ReceiveResults::running);
 
     // The reply matching may lower the expected count below what has arrived: never above 1.
     worker.request.setExpectedReplies (10);
-    EXPECT_TRUE (runMessageLoopUntil ([&] { return progress.load() == 1.0; }, 3000));
+    EXPECT_TRUE (runMessageLoopUntil ([&] { return progress.load() == 1.0; }, 20000));
 
     // A count of 0 must not be divided by: the value stays as it was.
     worker.request.setExpectedReplies (0);
@@ -199,7 +199,7 @@ TEST_F (ReceiveThreadTest, FollowsTheRepliesWhileTheyArrive)
     worker.deliver (dump);
     worker.retire();
 
-    EXPECT_TRUE (runMessageLoopUntil ([&] { return thread.getResult() == ReceiveResults::written; }, 5000));
+    EXPECT_TRUE (runMessageLoopUntil ([&] { return thread.getResult() == ReceiveResults::written; }, 20000));
     EXPECT_TRUE (folder.getChildFile ("250314-093005-bank-B.syx").existsAsFile());
     thread.removeChangeListener (&recorder);
 }
@@ -215,8 +215,8 @@ TEST_F (ReceiveThreadTest, StoppedWhileWaitingItEndsWithoutResultOrFile)
     thread->addChangeListener (&recorder);
     thread->startThread();
 
-    EXPECT_TRUE (runMessageLoopUntil ([&] { return progress.load() > 0.0; }, 3000));
-    EXPECT_TRUE (thread->stopThread (1000));
+    EXPECT_TRUE (runMessageLoopUntil ([&] { return progress.load() > 0.0; }, 20000));
+    EXPECT_TRUE (thread->stopThread (20000));
     EXPECT_EQ (thread->getResult(), ReceiveResults::running);
 
     thread->removeChangeListener (&recorder);
@@ -372,7 +372,7 @@ TEST (ReceiveThreadWithoutFolder, WritesNothing)
 
     ReceiveThread thread (&worker.request, nullptr, {}, orvixIISystem, 0, "base");
     thread.startThread();
-    EXPECT_TRUE (thread.waitForThreadToExit (5000));
+    EXPECT_TRUE (thread.waitForThreadToExit (20000));
     EXPECT_EQ (thread.getResult(), ReceiveResults::writeFailed);
 }
 
@@ -462,9 +462,9 @@ TEST_F (BackupEndToEnd, ACabFallingSilentMidDumpWritesNothing)
     ReceiveThread thread (&request, &progress, folder.getFullPathName(), kt4OneUserCab, 0, baseName);
     thread.startThread();
 
-    ASSERT_TRUE (rig.runUntil ([&] { return progress.load() == 0.5; }, 10000));
+    ASSERT_TRUE (rig.runUntil ([&] { return progress.load() == 0.5; }, 20000));
     clock.advance (3001);
-    ASSERT_TRUE (rig.runUntil ([&] { return isFinal (thread.getResult()); }, 10000));
+    ASSERT_TRUE (rig.runUntil ([&] { return isFinal (thread.getResult()); }, 20000));
 
     EXPECT_EQ (thread.getResult(), ReceiveResults::requestFailed);
     EXPECT_DOUBLE_EQ (progress.load(), 0.5);

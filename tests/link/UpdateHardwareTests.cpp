@@ -22,7 +22,7 @@ namespace
     TransferState runToEnd (UpdateHardware& sender)
     {
         sender.startThread (juce::Thread::Priority::low);
-        EXPECT_TRUE (sender.waitForThreadToExit (5000));
+        EXPECT_TRUE (sender.waitForThreadToExit (20000));
         return sender.getTransferState();
     }
 } // namespace
@@ -204,13 +204,13 @@ TEST (UpdateHardwareSend, TheLeadInGoesFirstAndOnlyWithTheFirmwareItBelongsTo)
     const auto firmware = firmwareFile (3, 3);
 
     auto send = startSend (rig, firmware, PayloadKinds::orvixIIFirmware, true);
-    ASSERT_TRUE (rig.runUntil ([&] { return hasEnded (*send); }, 10000));
+    ASSERT_TRUE (rig.runUntil ([&] { return hasEnded (*send); }, 20000));
     EXPECT_EQ (send->getTransferState(), TransferStates::finished);
     EXPECT_EQ (functionsReceived (*rig.device), (std::vector<int> { 0x25, 0x7D, 0x7E, 0x7E, 0x7E, 0x7F }));
 
     // The same kind without the flag, then a plain preset after the firmware: no lead-in.
     auto again = startSend (rig, firmware, PayloadKinds::orvixIIFirmware, false);
-    ASSERT_TRUE (rig.runUntil ([&] { return hasEnded (*again); }, 10000));
+    ASSERT_TRUE (rig.runUntil ([&] { return hasEnded (*again); }, 20000));
 
     const auto preset = dumps::makePresetDump (3, dumps::makePresetWords (3, "Clean", 1), 0);
     auto presetSend = startSend (rig, preset, PayloadKinds::preset, true);
@@ -235,7 +235,7 @@ TEST (UpdateHardwareSend, AnFpgaImageIsLedInBySysExFpgaUpdate)
     image.append (dumps::makeSysExMessage (6, 0x6C, { 0x00 }).getData(), 8 + 1);
 
     auto send = startSend (rig, image, PayloadKinds::fpgaImage, true);
-    ASSERT_TRUE (rig.runUntil ([&] { return hasEnded (*send); }, 10000));
+    ASSERT_TRUE (rig.runUntil ([&] { return hasEnded (*send); }, 20000));
     EXPECT_EQ (send->getTransferState(), TransferStates::finished);
     EXPECT_EQ (functionsReceived (*rig.device), (std::vector<int> { 0x26, 0x6A, 0x6C }));
 
@@ -254,7 +254,7 @@ TEST (UpdateHardwareSend, OnlyTheOrvixIIIFirmwaresFinalMessageWaitsSixtySeconds)
     const auto firmware = firmwareFile (16, 2);
 
     auto send = startSend (rig, firmware, PayloadKinds::orvixIIIFirmware, false);
-    ASSERT_TRUE (rig.runUntil ([&] { return rig.device->getReceivedCount (0x7F) == 1; }, 10000));
+    ASSERT_TRUE (rig.runUntil ([&] { return rig.device->getReceivedCount (0x7F) == 1; }, 20000));
 
     // The worker checks a time-out at least once a second; give it that long after each step.
     clock.advance (59000);
@@ -262,7 +262,7 @@ TEST (UpdateHardwareSend, OnlyTheOrvixIIIFirmwaresFinalMessageWaitsSixtySeconds)
     EXPECT_EQ (send->getTransferState(), TransferStates::running);
 
     clock.advance (1001);
-    ASSERT_TRUE (rig.runUntil ([&] { return hasEnded (*send); }, 5000));
+    ASSERT_TRUE (rig.runUntil ([&] { return hasEnded (*send); }, 20000));
     EXPECT_EQ (send->getTransferState(), TransferStates::requestFailed);
 
     // Its other messages keep the default: a silent data message fails after 3000 ms.
@@ -270,18 +270,18 @@ TEST (UpdateHardwareSend, OnlyTheOrvixIIIFirmwaresFinalMessageWaitsSixtySeconds)
     silenceFunction (rig, 0x7E);
     auto dataSilent = startSend (rig, firmware, PayloadKinds::orvixIIIFirmware, false);
     const auto dataBefore = rig.device->getReceivedCount (0x7E);
-    ASSERT_TRUE (rig.runUntil ([&] { return rig.device->getReceivedCount (0x7E) == dataBefore + 1; }, 10000));
+    ASSERT_TRUE (rig.runUntil ([&] { return rig.device->getReceivedCount (0x7E) == dataBefore + 1; }, 20000));
     clock.advance (3001);
-    ASSERT_TRUE (rig.runUntil ([&] { return hasEnded (*dataSilent); }, 5000));
+    ASSERT_TRUE (rig.runUntil ([&] { return hasEnded (*dataSilent); }, 20000));
     EXPECT_EQ (dataSilent->getTransferState(), TransferStates::requestFailed);
 
     // A later send of another kind does not inherit the long time-out.
     rig.device->setReplyHandler (0x7E, nullptr);
     silenceFunction (rig, 0x7F);
     auto later = startSend (rig, firmware, PayloadKinds::orvixIIFirmware, false);
-    ASSERT_TRUE (rig.runUntil ([&] { return rig.device->getReceivedCount (0x7F) == 2; }, 10000));
+    ASSERT_TRUE (rig.runUntil ([&] { return rig.device->getReceivedCount (0x7F) == 2; }, 20000));
     clock.advance (3001);
-    ASSERT_TRUE (rig.runUntil ([&] { return hasEnded (*later); }, 5000));
+    ASSERT_TRUE (rig.runUntil ([&] { return hasEnded (*later); }, 20000));
     EXPECT_EQ (later->getTransferState(), TransferStates::requestFailed);
 }
 
@@ -297,13 +297,13 @@ TEST (UpdateHardwareSend, AnLM6SystemFileWaitsFifteenSecondsForEachReply)
     file.append (data.getData(), data.getSize());
 
     auto send = startSend (rig, file, PayloadKinds::lm6System, false);
-    ASSERT_TRUE (rig.runUntil ([&] { return rig.device->getReceivedCount (0x62) == 1; }, 10000));
+    ASSERT_TRUE (rig.runUntil ([&] { return rig.device->getReceivedCount (0x62) == 1; }, 20000));
 
     clock.advance (14500);
     runMessageLoopFor (1500);
     EXPECT_EQ (send->getTransferState(), TransferStates::running);
 
     clock.advance (501);
-    ASSERT_TRUE (rig.runUntil ([&] { return hasEnded (*send); }, 5000));
+    ASSERT_TRUE (rig.runUntil ([&] { return hasEnded (*send); }, 20000));
     EXPECT_EQ (send->getTransferState(), TransferStates::requestFailed);
 }

@@ -53,6 +53,19 @@ TEST_F (SkinLoading, AFullSkinLoadsWithItsSectionsImagesFontsAndDrawables)
     EXPECT_EQ (skin->getDocumentTitle(), "MV");
 }
 
+TEST_F (SkinLoading, SectionsAreFoundByTheirExactTagOnly)
+{
+    auto skin = loadWith (skinXmlWith ("skin=\"fixture.zip\" skinEngineVersion=\"2.0\"",
+                                       "<mainskin id=\"lower\"/><MAINSKIN id=\"upper\"/><MainSkin id=\"exact\"/>"
+                                       "<testskin/>"));
+    ASSERT_TRUE (skin->getLoadResult().wasOk()) << skin->getLoadResult().getErrorMessage();
+
+    ASSERT_NE (skin->getSection ("MainSkin"), nullptr);
+    EXPECT_EQ (skin->getSection ("MainSkin")->getStringAttribute ("id"), "exact");
+    EXPECT_EQ (skin->getSection ("TestSkin"), nullptr);
+    EXPECT_EQ (skin->getSection ("Mainskin"), nullptr);
+}
+
 TEST_F (SkinLoading, TheDefaultSkinFolderIsBesideTheExecutable)
 {
     const auto executableFolder = juce::File::getSpecialLocation (juce::File::currentExecutableFile).getParentDirectory();

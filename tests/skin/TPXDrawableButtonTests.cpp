@@ -241,7 +241,7 @@ TEST (TPXDrawableButton, NotifiesClicksOnlyWhenAskedAndOnlyToListeners)
     EXPECT_EQ (changes.count, 0);
 
     mouse.click ({ 5, 5 });
-    EXPECT_TRUE (runMessageLoopUntil ([&] { return changes.count == 1; }, 2000));
+    EXPECT_TRUE (runMessageLoopUntil ([&] { return changes.count == 1; }, 20000));
 
     button.setNotifyEnabled (false);
     mouse.click ({ 5, 5 });

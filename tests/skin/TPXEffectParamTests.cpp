@@ -37,7 +37,7 @@ TEST (TPXEffectParam, TwoQuickNotificationsGiveOneCallbackWithTheLaterCode)
 
     param.notify (tpxEventActivated);
     param.notify (tpxEventSecondaryClick);
-    EXPECT_TRUE (runMessageLoopUntil ([&] { return changes.count > 0; }, 2000));
+    EXPECT_TRUE (runMessageLoopUntil ([&] { return changes.count > 0; }, 20000));
     runMessageLoopFor (30);
 
     EXPECT_EQ (changes.count, 1);
@@ -61,6 +61,6 @@ TEST (TPXProgressBar, ShowsItsOwnValueFromTheStart)
     EXPECT_EQ (bar.getProgress(), 0.5);
 
     // The bar takes the value on its own timer.
-    EXPECT_TRUE (runMessageLoopUntil ([&] { return darkestLevel (snapshot (bar), { 20, 8, 20, 4 }) < 100; }, 2000));
+    EXPECT_TRUE (runMessageLoopUntil ([&] { return darkestLevel (snapshot (bar), { 20, 8, 20, 4 }) < 100; }, 20000));
     EXPECT_GT (darkestLevel (snapshot (bar), { 160, 8, 30, 4 }), 200);
 }

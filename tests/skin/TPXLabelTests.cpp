@@ -198,7 +198,7 @@ TEST (TPXLabelComponent, NotifiesAPressOnlyWhenAskedAndEnabled)
 
     label->setNotifyEnabled (true);
     mouse.click ({ 10, 10 });
-    EXPECT_TRUE (runMessageLoopUntil ([&] { return changes.count == 1; }, 2000));
+    EXPECT_TRUE (runMessageLoopUntil ([&] { return changes.count == 1; }, 20000));
     EXPECT_EQ (label->getEventCode(), tpxEventActivated);
 
     label->setEnabled (false);

@@ -202,6 +202,48 @@ TEST_F (SpinControl, KeysStepUpAndDownAndOthersPassThrough)
     EXPECT_FALSE (spin->keyPressed (juce::KeyPress (juce::KeyPress::returnKey)));
 }
 
+TEST_F (SpinControl, PlusAndMinusAreTextInBankPresetLabelsAndStepsElsewhere)
+{
+    // Keys reach the control's key listener before the editor, which types what is not consumed.
+    auto type = [] (TPXSpinControl& spin, const juce::String& keys)
+    {
+        for (auto c : keys)
+            if (! spin.keyPressed (juce::KeyPress (c, {}, c)))
+                spin.getEditor().insertTextAtCaret (juce::String::charToString (c));
+    };
+
+    struct Case
+    {
+        int mode;
+        juce::String allowed, typed, expected;
+    };
+
+    const Case cases[] = {
+        { TPXSpinControl::bankPresetMode, "1234567890-*+/,.;:", "12-3", "12-3" },
+        { TPXSpinControl::bankPresetMode, "1234567890-*+/,.;:", "4+7", "4+7" },
+        { TPXSpinControl::bankPresetMode, "1234567890", "4-", "1-3" },   // no separator allowed: steps
+        { TPXSpinControl::bankPresetMode, "1234567890", "4+", "1-5" },
+        { TPXSpinControl::decimalMode, "1234567890-+", "12-", "11" },
+        { TPXSpinControl::decimalMode, "1234567890-+", "12+", "13" },
+        { TPXSpinControl::letterNumberMode, "ABCDEFGHIJKLMNOP12345678-+", "C5+", "C6" },
+    };
+
+    for (const auto& c : cases)
+    {
+        auto spin = make (0, 511, 0, c.mode, c.allowed);
+        spin->setEnabledState (true);
+        spin->getEditor().setText ({}, false);
+        type (*spin, c.typed);
+        EXPECT_EQ (spin->getText(), c.expected) << c.mode << " " << c.typed;
+    }
+
+    // The cursor keys step in every mode.
+    auto preset = make (0, 511, 0, TPXSpinControl::bankPresetMode, "1234567890-*+/,.;:");
+    preset->setText ("12-3");
+    EXPECT_TRUE (preset->keyPressed (juce::KeyPress (juce::KeyPress::upKey)));
+    EXPECT_EQ (preset->getText(), "12-4");
+}
+
 TEST_F (SpinControl, TheEditorTakesOnlyTheAllowedCharactersUpToTheLimit)
 {
     auto spin = make (0, 999, 1, 0, "1234", 2);
@@ -220,7 +262,7 @@ TEST_F (SpinControl, ClickingTheDecrementOverlayEnablesStepsAndPostsOnce)
     mouse.click ({ 70, 22 });
     EXPECT_TRUE (spin->isEnabledState());
     EXPECT_EQ (spin->getText(), "4");
-    EXPECT_TRUE (runMessageLoopUntil ([&] { return changes.count > 0; }, 2000));
+    EXPECT_TRUE (runMessageLoopUntil ([&] { return changes.count > 0; }, 20000));
     runMessageLoopFor (30);
     EXPECT_EQ (changes.count, 1);
     EXPECT_FALSE (spin->wasConfirmed());
@@ -240,14 +282,14 @@ TEST_F (SpinControl, ClickingTheIncrementOverlayStepsUpAndTheEditorOverlayFocuse
 
     mouse.click ({ 70, 5 });
     EXPECT_EQ (spin->getText(), "6");
-    EXPECT_TRUE (runMessageLoopUntil ([&] { return changes.count == 1; }, 2000));
+    EXPECT_TRUE (runMessageLoopUntil ([&] { return changes.count == 1; }, 20000));
 
     spin->setEnabledState (false);
     mouse.click ({ 20, 10 });
     EXPECT_EQ (spin->getText(), "6");
     EXPECT_TRUE (spin->isEnabledState());
     EXPECT_TRUE (spin->getEditor().getWantsKeyboardFocus());
-    EXPECT_TRUE (runMessageLoopUntil ([&] { return changes.count == 2; }, 2000));
+    EXPECT_TRUE (runMessageLoopUntil ([&] { return changes.count == 2; }, 20000));
 }
 
 TEST_F (SpinControl, ReturnOrEscapeConfirmsTheEntryAndPosts)
@@ -257,20 +299,20 @@ TEST_F (SpinControl, ReturnOrEscapeConfirmsTheEntryAndPosts)
     MouseDriver mouse (*spin);
 
     mouse.click ({ 20, 10 });
-    EXPECT_TRUE (runMessageLoopUntil ([&] { return changes.count == 1; }, 2000));
+    EXPECT_TRUE (runMessageLoopUntil ([&] { return changes.count == 1; }, 20000));
     EXPECT_FALSE (spin->wasConfirmed());
 
     // The editor reports Return and Escape asynchronously.
     spin->getEditor().keyPressed (juce::KeyPress (juce::KeyPress::returnKey));
-    EXPECT_TRUE (runMessageLoopUntil ([&] { return changes.count == 2; }, 2000));
+    EXPECT_TRUE (runMessageLoopUntil ([&] { return changes.count == 2; }, 20000));
     EXPECT_TRUE (spin->wasConfirmed());
 
     spin->setEnabledState (false);
     mouse.click ({ 20, 10 });
     EXPECT_FALSE (spin->wasConfirmed());
-    EXPECT_TRUE (runMessageLoopUntil ([&] { return changes.count == 3; }, 2000));
+    EXPECT_TRUE (runMessageLoopUntil ([&] { return changes.count == 3; }, 20000));
     spin->getEditor().keyPressed (juce::KeyPress (juce::KeyPress::escapeKey));
-    EXPECT_TRUE (runMessageLoopUntil ([&] { return changes.count == 4; }, 2000));
+    EXPECT_TRUE (runMessageLoopUntil ([&] { return changes.count == 4; }, 20000));
     EXPECT_TRUE (spin->wasConfirmed());
 }
 
@@ -291,7 +333,7 @@ TEST_F (SpinControl, StepButtonsRepeatWhileHeldAndShowTheSkinImages)
     // Held down, the button steps on its own.
     MouseDriver mouse (*spin);
     mouse.press ({ 70, 5 });
-    EXPECT_TRUE (runMessageLoopUntil ([&] { return spin->getValue() >= 52; }, 3000)) << spin->getText();
+    EXPECT_TRUE (runMessageLoopUntil ([&] { return spin->getValue() >= 52; }, 20000)) << spin->getText();
     mouse.release ({ 70, 5 });
 }
 

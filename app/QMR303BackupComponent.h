@@ -1,0 +1,92 @@
+#pragma once
+
+#include "DumpProgressThread.h"
+#include "FootControllerDump.h"
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <memory>
+
+class MidiProcessing;
+class MorvaneDialog;
+class TPXMultiLineLabelComponent;
+class UserDialogs;
+
+/** The content of the foot controller's dump window, "QMR-303 Create Backup".
+
+    The QMR-303 is backed up by a dump that the user starts on the device itself. The window
+    tells how, step by step; READY starts recording what arrives and shows the byte count on the
+    bar; OK writes the SysEx that arrived into a time-stamped ".syx" file of the console's receive
+    folder and closes the window; Cancel drops what was recorded and closes it. When nothing
+    arrived, or the file could not be written, the window stays open and READY can start again;
+    a dump whose file failed is kept, so OK can be pressed again.
+
+    The console makes one at the first show and keeps it; its children are rebuilt at every
+    show. The console owns the dump counter and keeps the page's controls disabled while it
+    runs. Message thread only.
+*/
+class QMR303BackupComponent : public juce::Component,
+                              public juce::Button::Listener,
+                              public DumpProgressThread::Listener
+{
+public:
+    static constexpr int windowWidth = 375;
+    static constexpr int windowHeight = 430;
+
+    QMR303BackupComponent (MorvaneDialog& console, MidiProcessing* link, UserDialogs& dialogs);
+
+    /** Drops a recording that still runs. */
+    ~QMR303BackupComponent() override;
+
+    /** The step-by-step instructions shown above the buttons. */
+    static juce::String getInstructionText();
+
+    /** Replaces the label, the three buttons and the bar, and gives the component its size. */
+    void rebuild();
+
+    /** READY: recording starts from nothing, the bar counts the bytes. */
+    void startDumpRecording();
+
+    /** OK: recording stops; the SysEx that arrived is written and the window closes, or a
+        warning says why not and the window stays.
+    */
+    void exportSysEx();
+
+    /** Cancel, or the window closed otherwise: recording stops, what arrived is dropped, the
+        console gets its page back.
+    */
+    void cancelDump();
+
+    /** The text of a failed write's warning. */
+    static juce::String makeExportErrorText (const juce::String& error);
+
+    /** The bar's value: 1 while it shows the count, 0 otherwise. */
+    double getDumpProgress() const noexcept { return dumpProgress; }
+
+    /** The bar's text: the byte count while recording. */
+    juce::String getProgressText() const { return progressText; }
+
+    //==============================================================================
+    void buttonClicked (juce::Button* button) override;
+    void dumpByteCountChanged (juce::uint32 byteCount, const juce::String& text) override;
+
+private:
+    std::unique_ptr<juce::ImageButton> makeButton (const juce::String& name, const juce::String& image,
+                                                   const juce::String& over, const juce::String& down, int x);
+    void endRecording();
+    void closeWindow (int result);
+
+    MorvaneDialog& console;
+    UserDialogs& dialogs;
+    FootControllerDump dump;
+    bool recording = false;
+
+    double dumpProgress = 0.0;
+    juce::String progressText;
+
+    std::unique_ptr<TPXMultiLineLabelComponent> instructionsLabel;
+    std::unique_ptr<juce::ImageButton> readyButton, okButton, cancelButton;
+    std::unique_ptr<juce::ProgressBar> dumpProgressBar;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (QMR303BackupComponent)
+};

@@ -1,0 +1,147 @@
+#include "BackupDialogFrame.h"
+
+#include "SkinManager.h"
+#include "TPXMultiLineLabelComponent.h"
+#include "TPXSpinControl.h"
+
+namespace
+{
+BackupDialogFrame::WarningHandler& warningHandler()
+{
+    static BackupDialogFrame::WarningHandler handler;
+    return handler;
+}
+
+int readInt (const juce::XmlElement& widget, const char* key, int fallback)
+{
+    return widget.hasAttribute (key) ? widget.getStringAttribute (key).getIntValue() : fallback;
+}
+} // namespace
+
+void BackupDialogFrame::setWarningHandler (WarningHandler handler)
+{
+    warningHandler() = std::move (handler);
+}
+
+void BackupDialogFrame::showWarning (const juce::String& text)
+{
+    if (auto& handler = warningHandler())
+    {
+        handler (text);
+        return;
+    }
+
+    juce::AlertWindow::showMessageBox (juce::MessageBoxIconType::WarningIcon, "Morvane", text, {}, nullptr);
+}
+
+//==============================================================================
+juce::Rectangle<int> BackupDialogFrame::readRectangle (const juce::XmlElement& widget, const juce::String& key)
+{
+    return SkinManager::parseRectangle (widget.getStringAttribute (key));
+}
+
+juce::Colour BackupDialogFrame::readColour (const juce::XmlElement& widget, const juce::String& key)
+{
+    return juce::Colour ((juce::uint32) widget.getStringAttribute (key).getHexValue32());
+}
+
+std::unique_ptr<juce::ToggleButton> BackupDialogFrame::makeToggle (const juce::XmlElement& widget, int radioGroup,
+                                                                   bool initialState, int shiftY)
+{
+    auto toggle = std::make_unique<juce::ToggleButton> (widget.getStringAttribute ("text"));
+    toggle->setName (widget.getStringAttribute ("name"));
+    toggle->setColour (juce::TextEditor::focusedOutlineColourId, readColour (widget, "focusedOutlineColor"));
+    toggle->setColour (juce::TextButton::buttonColourId, readColour (widget, "buttonColor"));
+    toggle->setBounds (readRectangle (widget, "toggleRect").translated (0, shiftY));
+    toggle->setRadioGroupId (radioGroup, juce::dontSendNotification);
+    toggle->setToggleState (initialState, juce::dontSendNotification);
+    return toggle;
+}
+
+std::unique_ptr<TPXMultiLineLabelComponent> BackupDialogFrame::makeTextLabel (const SkinManager* skin,
+                                                                              const juce::XmlElement& widget,
+                                                                              int shiftY)
+{
+    auto label = std::make_unique<TPXMultiLineLabelComponent> (skin,
+                                                               readInt (widget, "positionX", 0),
+                                                               readInt (widget, "positionY", 0) + shiftY,
+                                                               readInt (widget, "width", 0),
+                                                               readInt (widget, "height", 0),
+                                                               widget.getStringAttribute ("name"),
+                                                               widget.getStringAttribute ("text"),
+                                                               readColour (widget, "backgroundColor"),
+                                                               readColour (widget, "fontColor"),
+                                                               juce::String(), 0.0f);
+    label->setName (widget.getStringAttribute ("name"));
+    return label;
+}
+
+std::unique_ptr<TPXSpinControl> BackupDialogFrame::makeSpin (const SkinManager* skin, const juce::XmlElement& widget,
+                                                             const SpinSettings& settings, int shiftY)
+{
+    const auto minimum = settings.readMinimum ? readInt (widget, "minVal", settings.minimum) : settings.minimum;
+    const auto maximum = settings.readMaximum ? readInt (widget, "maxVal", settings.maximum) : settings.maximum;
+    const auto initial = settings.readInitialValue ? readInt (widget, "initialValue", settings.initialValue)
+                                                   : settings.initialValue;
+    const auto length = settings.readMaximumLength ? readInt (widget, "maxChars", settings.maximumLength)
+                                                   : settings.maximumLength;
+
+    auto spin = std::make_unique<TPXSpinControl> (skin, readInt (widget, "width", 60), minimum, maximum,
+                                                  readInt (widget, "interval", 1), initial,
+                                                  settings.allowedCharacters, length, settings.displayMode);
+    spin->setName (widget.getStringAttribute ("name"));
+    spin->setBounds (readRectangle (widget, "spinControlRect").translated (0, shiftY));
+    return spin;
+}
+
+//==============================================================================
+void BackupDialogFrame::selectAllToggles (const juce::Array<juce::ToggleButton*>& toggles)
+{
+    for (auto* toggle : toggles)
+        if (toggle != nullptr)
+            toggle->setToggleState (true, juce::dontSendNotification);
+}
+
+void BackupDialogFrame::deselectAllToggles (const juce::Array<juce::ToggleButton*>& toggles)
+{
+    for (auto* toggle : toggles)
+        if (toggle != nullptr)
+            toggle->setToggleState (false, juce::dontSendNotification);
+}
+
+void BackupDialogFrame::invertToggleSelection (const juce::Array<juce::ToggleButton*>& toggles)
+{
+    for (auto* toggle : toggles)
+        if (toggle != nullptr)
+            toggle->setToggleState (! toggle->getToggleState(), juce::dontSendNotification);
+}
+
+void BackupDialogFrame::closeDialog (juce::Component& dialog, int result)
+{
+    if (auto* window = dialog.findParentComponentOfClass<juce::DialogWindow>())
+        window->exitModalState (result);
+}
+
+void BackupDialogFrame::focusSpin (TPXSpinControl* spin)
+{
+    if (spin != nullptr)
+        focus (&spin->getEditor());
+}
+
+void BackupDialogFrame::focus (juce::Component* component)
+{
+    if (component == nullptr)
+        return;
+
+    component->setWantsKeyboardFocus (true);
+
+    if (component->isShowing())
+        component->grabKeyboardFocus();
+}
+
+void BackupDialogFrame::setEnabled (std::initializer_list<juce::Component*> components, bool enabled)
+{
+    for (auto* component : components)
+        if (component != nullptr)
+            component->setEnabled (enabled);
+}

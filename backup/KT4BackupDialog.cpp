@@ -1,0 +1,376 @@
+#include "KT4BackupDialog.h"
+
+#include "BackupDialogFrame.h"
+#include "PresetLabels.h"
+#include "SkinManager.h"
+#include "TPXDrawableButton.h"
+#include "TPXEffectParam.h"
+#include "TPXLabelComponent.h"
+#include "TPXMultiLineLabelComponent.h"
+#include "TPXPaintedButton.h"
+#include "TPXSpinControl.h"
+
+namespace
+{
+constexpr int radioGroup = 6;
+
+const char* const modeNames[] = { "backupKT4Toggle", "backupSetsOfPresetBanksToggle", "backupPresetBankToggle",
+                                  "backupUserCabBankToggle", "backupPresetToggle", "backupUserCabToggle",
+                                  "backupCurrentPresetToggle", "backupCurrentUserCabToggle" };
+const char* const group1Names[] = { "backupPresetBanksToggle", "backupUserCabBanksToggle", "backupSystemToggle" };
+const char* const group2Names[] = { "backupPresetBanks1Toggle", "backupPresetBanks2Toggle",
+                                    "backupPresetBanks3Toggle", "backupPresetBanks4Toggle" };
+const char* const group1ButtonNames[] = { "selectAllButtonKT4", "deselectAllButtonKT4", "invertSelectionButtonKT4" };
+const char* const group2ButtonNames[] = { "selectAllButton2KT4", "deselectAllButton2KT4", "invertSelectionButton2KT4" };
+const char* const spinNames[] = { "backupPresetBankSpinControl", "backupUserCabBankSpinControl",
+                                  "backupPresetSpinControl", "backupUserCabSpinControl" };
+const char* const dividerNames[] = { "divider1", "divider2", "divider3", "divider4" };
+
+const char* const presetHelpText =
+    "Please enter a valid preset number.\n\nHow to enter a Bank and Preset Number:\n\n"
+    "1. Entering a single digit between 1 and 8 will jump to that preset within bank 1.\n\n"
+    "2. Entering a two digit number between 01 and 64 will jump to preset 1 in the typed bank.\n\n"
+    "3. Entering a single digit, punctuation, single digit will jump to the given bank and preset. "
+    "Example: Type \"4.7\" and hit enter.The preset will change to bank 4 preset 7.\n\n"
+    "4. Entering two digits, punctuation, single digit will jump to the given bank and preset. "
+    "Example : Type \"18.7\" and hit enter.The preset will change to bank 18 preset 7.\n\n"
+    "5. Valid punctuation characters : -*+/ , .; :";
+
+template <size_t N>
+int indexOf (const char* const (&names)[N], const juce::String& name)
+{
+    for (size_t i = 0; i < N; ++i)
+        if (name == names[i])
+            return (int) i;
+
+    return -1;
+}
+
+bool isOn (const std::unique_ptr<juce::ToggleButton>& toggle)
+{
+    return toggle != nullptr && toggle->getToggleState();
+}
+
+juce::uint8 flag (const std::unique_ptr<juce::ToggleButton>& toggle)
+{
+    return isOn (toggle) ? 1 : 0;
+}
+} // namespace
+
+KT4BackupDialog::KT4BackupDialog()
+{
+    setName ("KT4 Backup Component");
+}
+
+KT4BackupDialog::~KT4BackupDialog()
+{
+    for (auto& button : group1Buttons) if (button != nullptr) button->removeChangeListener (this);
+    for (auto& button : group2Buttons) if (button != nullptr) button->removeChangeListener (this);
+    for (auto& spin : spins) if (spin != nullptr) spin->removeChangeListener (this);
+}
+
+void KT4BackupDialog::buildFromSkin (SkinManager* skin)
+{
+    if (skin == nullptr)
+        return;
+
+    const auto* section = skin->getSection ("KT4BackupSkin");
+
+    if (section == nullptr)
+        return;
+
+    setSize (dialogWidth, dialogHeight);
+
+    for (auto* widget : section->getChildWithTagNameIterator ("Widget"))
+    {
+        const auto name = widget->getStringAttribute ("name");
+        juce::Component* built = nullptr;
+
+        if (auto i = indexOf (modeNames, name); i >= 0)
+        {
+            modeToggles[i] = BackupDialogFrame::makeToggle (*widget, radioGroup, i == wholeDevice);
+            modeToggles[i]->addListener (this);
+            built = modeToggles[i].get();
+        }
+        else if (auto g1 = indexOf (group1Names, name); g1 >= 0)
+        {
+            group1Toggles[g1] = BackupDialogFrame::makeToggle (*widget, 0, true);
+            group1Toggles[g1]->addListener (this);
+            built = group1Toggles[g1].get();
+        }
+        else if (auto g2 = indexOf (group2Names, name); g2 >= 0)
+        {
+            group2Toggles[g2] = BackupDialogFrame::makeToggle (*widget, 0, true);
+            group2Toggles[g2]->setEnabled (false);
+            group2Toggles[g2]->addListener (this);
+            built = group2Toggles[g2].get();
+        }
+        else if (auto b1 = indexOf (group1ButtonNames, name); b1 >= 0)
+        {
+            group1Buttons[b1] = skin->createPaintedButton (widget, name);
+            group1Buttons[b1]->setName (name);
+            group1Buttons[b1]->addChangeListener (this);
+            built = group1Buttons[b1].get();
+        }
+        else if (auto b2 = indexOf (group2ButtonNames, name); b2 >= 0)
+        {
+            group2Buttons[b2] = skin->createPaintedButton (widget, name);
+            group2Buttons[b2]->setName (name);
+            group2Buttons[b2]->setEnabled (false);
+            group2Buttons[b2]->addChangeListener (this);
+            built = group2Buttons[b2].get();
+        }
+        else if (auto s = indexOf (spinNames, name); s >= 0)
+        {
+            static const int modes[] = { 4, 0, 5, 6 };
+            BackupDialogFrame::SpinSettings settings;
+            settings.allowedCharacters = s == 2 ? "1234567890-*+/,.;:" : "1234567890";
+            settings.displayMode = modes[s];
+            spins[s] = BackupDialogFrame::makeSpin (skin, *widget, settings);
+            spins[s]->setEnabledState (false);
+            spins[s]->addChangeListener (this);
+            built = spins[s].get();
+        }
+        else if (auto d = indexOf (dividerNames, name); d >= 0)
+        {
+            dividers[d] = skin->createDrawableButton (widget, name);
+            built = dividers[d].get();
+        }
+        else if (name == "backupTimeWarning")
+        {
+            timeWarning = BackupDialogFrame::makeTextLabel (skin, *widget);
+            built = timeWarning.get();
+        }
+        else if (name == "okayButton" || name == "cancelButton")
+        {
+            auto& button = name == "okayButton" ? okayButton : cancelButton;
+            button = skin->createDrawableButton (widget, name);
+            button->addListener (this);
+            built = button.get();
+        }
+        else if (name == "rectangle")
+        {
+            rectangle = skin->createLabel (widget, name);
+            rectangle->setEditable (false);
+            built = rectangle.get();
+        }
+
+        if (built != nullptr)
+            addAndMakeVisible (built);
+    }
+}
+
+//==============================================================================
+void KT4BackupDialog::getBackupSelection (KT4BackupSelection& selection) const
+{
+    selection = {};
+
+    if (isOn (modeToggles[wholeDevice]))
+    {
+        selection.allPresetBanks = flag (group1Toggles[0]);
+        selection.allUserCabBanks = flag (group1Toggles[1]);
+        selection.system = flag (group1Toggles[2]);
+    }
+
+    if (isOn (modeToggles[bankSets]))
+        for (int i = 0; i < 4; ++i)
+            selection.bankSets[i] = flag (group2Toggles[i]);
+
+    auto inRange = [] (const TPXSpinControl& spin, juce::int64 n) { return n >= spin.getMinimum() && n <= spin.getMaximum(); };
+
+    selection.onePresetBank = flag (modeToggles[onePresetBank]);
+
+    if (selection.onePresetBank != 0 && spins[0] != nullptr)
+    {
+        const auto n = (juce::uint16) spins[0]->getText().getIntValue();
+        selection.presetBank = inRange (*spins[0], n) ? n - 1 : -1;
+    }
+
+    selection.onePreset = flag (modeToggles[onePreset]);
+
+    if (selection.onePreset != 0 && spins[2] != nullptr)
+    {
+        juce::uint16 index = 0;
+        selection.preset = parseBankPresetLabel (spins[2]->getText(), index) ? (juce::int32) index : -1;
+    }
+
+    selection.oneUserCabBank = flag (modeToggles[oneUserCabBank]);
+
+    if (selection.oneUserCabBank != 0 && spins[1] != nullptr)
+    {
+        const auto n = (juce::uint16) spins[1]->getText().getIntValue();
+        selection.userCabBank = inRange (*spins[1], n) ? (n - 1) % 256 : -1;
+    }
+
+    selection.oneUserCab = flag (modeToggles[oneUserCab]);
+
+    if (selection.oneUserCab != 0 && spins[3] != nullptr)
+    {
+        const auto n = spins[3]->getText().getIntValue();
+        selection.userCab = inRange (*spins[3], n) ? n - 1 : -1;
+    }
+
+    selection.currentPreset = flag (modeToggles[currentPreset]);
+    selection.currentUserCab = flag (modeToggles[currentUserCab]);
+}
+
+bool KT4BackupDialog::validateSelection()
+{
+    KT4BackupSelection s;
+    getBackupSelection (s);
+
+    if (isOn (modeToggles[wholeDevice]) && s.allPresetBanks == 0 && s.allUserCabBanks == 0 && s.system == 0)
+    {
+        BackupDialogFrame::showWarning ("Please choose one or more options under \"Back up the KT4.\"");
+        return false;
+    }
+
+    if (isOn (modeToggles[bankSets]) && s.bankSets[0] == 0 && s.bankSets[1] == 0 && s.bankSets[2] == 0 && s.bankSets[3] == 0)
+    {
+        BackupDialogFrame::showWarning ("Please choose one or more options under \"Back up sets of preset banks.\"");
+        return false;
+    }
+
+    struct Check { bool failed; const char* text; int spin; };
+    const Check checks[] = {
+        { s.onePresetBank != 0 && s.presetBank == -1, "Please enter a valid preset bank number.", 0 },
+        { s.oneUserCabBank != 0 && s.userCabBank == -1, "Please enter a valid user cab bank number.", 1 },
+        { s.onePreset != 0 && s.preset == -1, presetHelpText, 2 },
+        { s.oneUserCab != 0 && s.userCab == -1, "Please enter a valid user cab number.", 3 },
+    };
+
+    for (const auto& check : checks)
+    {
+        if (check.failed)
+        {
+            BackupDialogFrame::showWarning (check.text);
+            BackupDialogFrame::focusSpin (spins[check.spin].get());
+            return false;
+        }
+    }
+
+    return true;
+}
+
+//==============================================================================
+juce::Array<juce::ToggleButton*> KT4BackupDialog::group (int index) const
+{
+    juce::Array<juce::ToggleButton*> toggles;
+
+    if (index == 1)
+        for (auto& toggle : group1Toggles)
+            toggles.add (toggle.get());
+    else
+        for (auto& toggle : group2Toggles)
+            toggles.add (toggle.get());
+
+    return toggles;
+}
+
+void KT4BackupDialog::setGroupsEnabled (bool group1, bool group2)
+{
+    for (auto& toggle : group1Toggles) BackupDialogFrame::setEnabled ({ toggle.get() }, group1);
+    for (auto& button : group1Buttons) BackupDialogFrame::setEnabled ({ button.get() }, group1);
+    for (auto& toggle : group2Toggles) BackupDialogFrame::setEnabled ({ toggle.get() }, group2);
+    for (auto& button : group2Buttons) BackupDialogFrame::setEnabled ({ button.get() }, group2);
+}
+
+void KT4BackupDialog::applyMode (int mode, bool moveFocus)
+{
+    setGroupsEnabled (mode == wholeDevice, mode == bankSets);
+
+    // Modes 2 to 5 each have their spin control: the one preset bank, user cab bank, preset, user cab.
+    for (int i = 0; i < 4; ++i)
+        if (spins[i] != nullptr)
+            spins[i]->setEnabledState (mode == onePresetBank + i);
+
+    if (! moveFocus)
+        return;
+
+    if (mode == wholeDevice)
+        BackupDialogFrame::focus (group1Toggles[0].get());
+    else if (mode == bankSets)
+        BackupDialogFrame::focus (group2Toggles[0].get());
+    else if (mode >= onePresetBank && mode <= oneUserCab)
+        BackupDialogFrame::focusSpin (spins[mode - onePresetBank].get());
+    else
+        BackupDialogFrame::focus (modeToggles[mode].get());
+}
+
+int KT4BackupDialog::modeOfSpin (const juce::ChangeBroadcaster* source) const
+{
+    for (int i = 0; i < 4; ++i)
+        if (spins[i] != nullptr && source == spins[i].get())
+            return onePresetBank + i;
+
+    return -1;
+}
+
+void KT4BackupDialog::buttonClicked (juce::Button* button)
+{
+    if (button == okayButton.get())
+    {
+        if (validateSelection())
+        {
+            BackupDialogFrame::closeDialog (*this, BackupDialogFrame::okResult);
+            sendChangeMessage();
+        }
+
+        return;
+    }
+
+    if (button == cancelButton.get())
+    {
+        BackupDialogFrame::closeDialog (*this, 0);
+        return;
+    }
+
+    for (int mode = 0; mode < numModes; ++mode)
+        if (button == modeToggles[mode].get() && button->getToggleState())
+            applyMode (mode, true);
+}
+
+void KT4BackupDialog::changeListenerCallback (juce::ChangeBroadcaster* source)
+{
+    if (const auto mode = modeOfSpin (source); mode >= 0)
+    {
+        auto* spin = spins[mode - onePresetBank].get();
+
+        if (spin->wasConfirmed())
+        {
+            BackupDialogFrame::focus (okayButton.get());
+            return;
+        }
+
+        // A click on the disabled control chooses its mode; the control has enabled itself.
+        for (int i = 0; i < numModes; ++i)
+            if (modeToggles[i] != nullptr)
+                modeToggles[i]->setToggleState (i == mode, juce::dontSendNotification);
+
+        applyMode (mode, false);
+        return;
+    }
+
+    for (int g = 1; g <= 2; ++g)
+    {
+        auto& buttons = g == 1 ? group1Buttons : group2Buttons;
+
+        for (int op = 0; op < 3; ++op)
+        {
+            if (buttons[op] == nullptr || source != static_cast<juce::ChangeBroadcaster*> (buttons[op].get()))
+                continue;
+
+            if (buttons[op]->getEventCode() != tpxEventClicked)
+                return;
+
+            if (op == 0)
+                BackupDialogFrame::selectAllToggles (group (g));
+            else if (op == 1)
+                BackupDialogFrame::deselectAllToggles (group (g));
+            else
+                BackupDialogFrame::invertToggleSelection (group (g));
+
+            return;
+        }
+    }
+}

@@ -1,0 +1,113 @@
+#pragma once
+
+#include "AppTestDoubles.h"
+#include "MainAppWindow.h"
+#include "MessageLoop.h"
+#include "MidiProcessing.h"
+#include "MorvaneDialog.h"
+#include "SimulatedDevice.h"
+#include "SkinManager.h"
+#include "SysExMessage.h"
+#include "TestSkin.h"
+#include "VirtualMidiPorts.h"
+
+#include <gtest/gtest.h>
+
+/** The console inside its main window, on virtual MIDI ports with simulated devices, a test skin
+    and scripted dialogs, with its settings in a temporary folder. The send and query tests
+    share it.
+*/
+class ConsoleRig : public ::testing::Test
+{
+protected:
+    ~ConsoleRig() override
+    {
+        window.reset();
+        link.reset();
+        devices.clear();
+        currentDeviceModel = previousModel;
+        userFolder.deleteRecursively();
+    }
+
+    void SetUp() override { ASSERT_TRUE (skinManager.load (false)); }
+
+    morvane::test::SimulatedDevice& plugDevice (juce::uint8 model, const juce::String& portName)
+    {
+        devices.push_back (std::make_unique<morvane::test::SimulatedDevice> (hub, model, portName));
+        return *devices.back();
+    }
+
+    /** Starts the link and the window once every port of the test is plugged. */
+    MorvaneDialog& open()
+    {
+        link = std::make_unique<MidiProcessing> (hub.createBackend());
+        link->timerCallback();
+        window = std::make_unique<MainAppWindow> (&skinManager, link.get(), dialogs, services, userFolder);
+        return *window->getConsole();
+    }
+
+    MorvaneDialog& console() { return *window->getConsole(); }
+
+    juce::Component* child (const juce::String& name)
+    {
+        for (auto* c : console().getChildren())
+            if (c->getName() == name)
+                return c;
+
+        return nullptr;
+    }
+
+    juce::String labelText (const juce::String& name)
+    {
+        auto* label = dynamic_cast<juce::Label*> (child (name));
+        return label != nullptr ? label->getText() : juce::String ("<missing " + name + ">");
+    }
+
+    bool visible (const juce::String& name)
+    {
+        auto* c = child (name);
+        return c != nullptr && c->isVisible();
+    }
+
+    bool enabled (const juce::String& name)
+    {
+        auto* c = child (name);
+        return c != nullptr && c->isEnabled();
+    }
+
+    void chooseFromMenu (int model)
+    {
+        dialogs.menuChoices = { model };
+        console().showDeviceMenu();
+    }
+
+    void chooseOutput (const juce::String& name)
+    {
+        juce::StringArray names;
+        link->getOutputDeviceNames (names);
+        ASSERT_TRUE (names.contains (name)) << name;
+        dialogs.menuChoices = { names.indexOf (name) + 1 };
+        console().showOutputPortMenu();
+    }
+
+    juce::StringArray boxTexts() const
+    {
+        juce::StringArray texts;
+
+        for (const auto& box : dialogs.boxes)
+            texts.add (box.text);
+
+        return texts;
+    }
+
+    const juce::uint8 previousModel = currentDeviceModel.load();
+    juce::File userFolder { juce::File::createTempFile ("user") };
+    TestSkin skin;
+    SkinManager skinManager { skin.folder };
+    ScriptedUserDialogs dialogs;
+    RecordingSystemServices services;
+    morvane::test::VirtualMidiPorts hub;
+    std::vector<std::unique_ptr<morvane::test::SimulatedDevice>> devices;
+    std::unique_ptr<MidiProcessing> link;
+    std::unique_ptr<MainAppWindow> window;
+};
