@@ -51,6 +51,7 @@ private:
     UserDialogs& dialogs;
     juce::String urlOpener { "xdg-open" };
     std::vector<Opener> openers;
+    std::unique_ptr<juce::ChildProcess> startedProcess;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (JuceSystemServices)
 };
