@@ -4,11 +4,6 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
-JuceSystemServices::JuceSystemServices (UserDialogs& dialogsToUse)
-    : dialogs (dialogsToUse)
-{
-}
-
 JuceSystemServices::~JuceSystemServices()
 {
     stopTimer();
@@ -24,7 +19,8 @@ juce::String JuceSystemServices::urlNotOpenedText (const juce::URL& address)
 
 void JuceSystemServices::reportNotOpened (const juce::URL& address)
 {
-    dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", urlNotOpenedText (address));
+    if (dialogs != nullptr)
+        dialogs->showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", urlNotOpenedText (address));
 }
 
 bool JuceSystemServices::openUrl (const juce::URL& address)

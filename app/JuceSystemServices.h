@@ -19,9 +19,11 @@ class JuceSystemServices : public SystemServices,
                            private juce::Timer
 {
 public:
-    /** Failures to open a web address are reported through the given dialogs. */
-    explicit JuceSystemServices (UserDialogs& dialogs);
+    JuceSystemServices() = default;
     ~JuceSystemServices() override;
+
+    /** The dialogs through which a web address that could not be opened is reported (none: not reported). */
+    void setDialogs (UserDialogs* dialogsToUse) noexcept { dialogs = dialogsToUse; }
 
     /** True when the address was handed on; a failure noticed later is reported in a box. */
     bool openUrl (const juce::URL& address) override;
@@ -48,7 +50,7 @@ private:
     void timerCallback() override;
     void reportNotOpened (const juce::URL& address);
 
-    UserDialogs& dialogs;
+    UserDialogs* dialogs = nullptr;
     juce::String urlOpener { "xdg-open" };
     std::vector<Opener> openers;
     std::unique_ptr<juce::ChildProcess> startedProcess;

@@ -18,6 +18,8 @@ MorvaneApplication::MorvaneApplication()
     updateDialogOptions.resizable = true;
     updateDialogOptions.useBottomRightCornerResizer = false;
 
+    services.setDialogs (&dialogs);
+
     // Before the first port list: a machine without the ALSA sequencer would otherwise print an
     // error for every list and every port check.
     AlsaErrorFilter::install();

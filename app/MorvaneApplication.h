@@ -85,7 +85,7 @@ private:
     void closeUpdateWindow();
 
     JuceUserDialogs dialogs;
-    JuceSystemServices services { dialogs };
+    JuceSystemServices services;
     std::unique_ptr<SingleInstanceChannel> instanceChannel;
     std::unique_ptr<TerminationSignal> terminationSignal;
     bool showingInstanceWarning = false;
