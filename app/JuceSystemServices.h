@@ -14,5 +14,7 @@ public:
     void quit() override;
 
 private:
+    std::unique_ptr<juce::ChildProcess> startedProcess;
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (JuceSystemServices)
 };

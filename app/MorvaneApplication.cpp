@@ -3,7 +3,11 @@
 #include "MidiProcessing.h"
 #include "MorvaneDialog.h"
 #include "MorvaneLookAndFeel.h"
+#include "ProgramVersion.h"
 #include "SkinManager.h"
+#include "TPXAutoUpdate.h"
+#include "UpdateCheckResult.h"
+#include "UpdateServer.h"
 
 MorvaneApplication::MorvaneApplication()
 {
@@ -26,6 +30,8 @@ MorvaneApplication::~MorvaneApplication()
     juce::LookAndFeel::setDefaultLookAndFeel (nullptr);
     lookAndFeel.reset();
     skinManager.reset();
+    closeUpdateWindow();
+    updateComponent.reset();
     instanceChannel.reset();
 }
 
@@ -90,12 +96,53 @@ bool MorvaneApplication::loadSkin()
 
 void MorvaneApplication::startUpdateCheck()
 {
-    // The program-update check comes with the update service; until then nothing is checked and
-    // nothing is reported.
+    auto* console = mainWindow != nullptr ? mainWindow->getConsole() : nullptr;
+    auto* settingsFile = console != nullptr ? console->getSettings().getFile() : nullptr;
+
+    closeUpdateWindow();
+    updateComponent = std::make_unique<TPXAutoUpdate> (skinManager.get(), ProgramVersion::major, ProgramVersion::minor,
+                                                       ProgramVersion::revision, settingsFile);
+    updateComponent->addChangeListener (this);
+
+    const int result = updateComponent->checkForUpdate();
+
+    if (result == UpdateCheckResult::accepted)
+    {
+        updateDialogOptions.dialogTitle = "Morvane Update";
+        updateDialogOptions.content.setNonOwned (updateComponent.get());
+        updateDialogOptions.componentToCentreAround = mainWindow.get();
+        updateDialogOptions.dialogBackgroundColour = juce::Colour (0xffd3d3d3);
+        updateDialogOptions.escapeKeyTriggersCloseButton = true;
+        updateDialogOptions.useNativeTitleBar = true;
+        updateDialogOptions.resizable = false;
+        updateDialogOptions.useBottomRightCornerResizer = false;
+        updateDialogOptions.launchAsync();
+
+        if (! updateComponent->downloadAndInstall())
+            if (auto* window = updateComponent->findParentComponentOfClass<juce::DialogWindow>())
+                window->exitModalState (0);
+    }
+    else if (result == UpdateCheckResult::manualInstall)
+    {
+        dialogs.showMessage (juce::MessageBoxIconType::InfoIcon, "Morvane",
+                             "The available update must be installed manually.\n\nPlease contact the support team at "
+                                 + UpdateServer::getSupportPageAddress() + " to download the latest version.");
+    }
+}
+
+void MorvaneApplication::closeUpdateWindow()
+{
+    // The progress window shows the update component without owning it: it goes first.
+    if (updateComponent != nullptr)
+        delete updateComponent->findParentComponentOfClass<juce::DialogWindow>();
 }
 
 void MorvaneApplication::shutdown()
 {
+    // A running installer download stops first; the update component uses the console's settings.
+    closeUpdateWindow();
+    updateComponent.reset();
+
     // The console saves the settings, stops its worker threads and gives up its pending request
     // as the window deletes it.
     mainWindow.reset();
@@ -117,10 +164,15 @@ void MorvaneApplication::systemRequestedQuit()
     quit();
 }
 
-void MorvaneApplication::changeListenerCallback (juce::ChangeBroadcaster*)
+void MorvaneApplication::changeListenerCallback (juce::ChangeBroadcaster* source)
 {
-    // Only the program-update component broadcasts to the application; it arrives with the
-    // update service.
+    if (updateComponent == nullptr || source != updateComponent.get())
+        return;
+
+    const juce::File installer (updateComponent->getDownloadedFile());
+
+    if (handleDownloadResult (updateComponent->getDownloadResult(), installer, dialogs, services))
+        systemRequestedQuit();
 }
 
 bool MorvaneApplication::handleDownloadResult (int result, const juce::File& installer, UserDialogs& dialogs,
@@ -142,6 +194,11 @@ bool MorvaneApplication::handleDownloadResult (int result, const juce::File& ins
 
         case 3:
             dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", "Download error.");
+            return false;
+
+        case 4:
+            dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane",
+                                 "The installer could not be saved as:\n" + installer.getFullPathName());
             return false;
 
         default:

@@ -10,6 +10,7 @@
 class MidiProcessing;
 class MorvaneLookAndFeel;
 class SkinManager;
+class TPXAutoUpdate;
 
 /** The program's application object: keeps Morvane to one running instance, loads the skin,
     installs the look-and-feel, shows the main window and runs the shutdown in a safe order.
@@ -50,14 +51,16 @@ public:
     /** Creates the skin manager and loads "Skin/MV.qorby" beside the executable; false when that failed. */
     bool loadSkin();
 
-    /** The program-update check at start-up. */
+    /** The program-update check at start-up (unless the settings say to skip it): tells of a
+        newer version and, on the user's word, downloads its installer with progress.
+    */
     void startUpdateCheck();
 
     /** The warning that the running instance shows when a later start was refused. */
     static juce::String anotherInstanceText();
 
     /** What happens after the installer download ended with the given result (1 done, 2 cancelled,
-        3 failed): the installer is started and true returned (quit) only when it started;
+        3 failed, 4 not written): the installer is started and true returned (quit) only when it started;
         otherwise the user is told what happened, including where a downloaded file lies.
     */
     static bool handleDownloadResult (int result, const juce::File& installer, UserDialogs& dialogs, SystemServices& services);
@@ -69,8 +72,11 @@ private:
     std::unique_ptr<MainAppWindow> mainWindow;
     std::unique_ptr<MorvaneLookAndFeel> lookAndFeel;
     MidiProcessing* link = nullptr;
+    std::unique_ptr<TPXAutoUpdate> updateComponent;
     juce::DialogWindow::LaunchOptions updateDialogOptions;
     std::unique_ptr<SkinManager> skinManager;
+
+    void closeUpdateWindow();
 
     JuceUserDialogs dialogs;
     JuceSystemServices services;

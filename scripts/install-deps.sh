@@ -9,7 +9,7 @@ packages=(
     libasound2-dev libcurl4-openssl-dev libfreetype-dev libfontconfig1-dev
     libpng-dev libjpeg-dev zlib1g-dev
     libx11-dev libxrandr-dev libxinerama-dev libxcursor-dev libxext-dev libxcomposite-dev libgl-dev
-    libgtest-dev libgmock-dev
+    libgtest-dev libgmock-dev libcpp-httplib-dev
     fonts-dejavu-core
     xvfb xauth x11-utils xdotool openbox imagemagick
 )
@@ -29,3 +29,6 @@ if [ ${#missing[@]} -gt 0 ]; then
     $sudo_cmd apt-get update -qq
     $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
+
+# What the real MIDI port test guest needs (qemu, busybox, cpio, xz).
+bash "$(dirname "$0")/guest/install-deps.sh"

@@ -294,8 +294,8 @@ TEST_F (ConsoleTest, FootControllerAndUtilityUseOnePortPerPage)
     EXPECT_EQ (link->isOutputConnected(), 1);
     EXPECT_EQ (link->isInputConnected(), 0);
     EXPECT_TRUE (visible ("MIDI Buffer Delay"));
-    morvane::test::runMessageLoopFor (50);
-    EXPECT_EQ (console->getBufferDelay(), 150);
+    EXPECT_TRUE (morvane::test::runMessageLoopUntil ([this] { return console->getBufferDelay() == 150; }))
+        << console->getBufferDelay();
     EXPECT_TRUE (enabled ("File"));
 
     click ("Receive Tab Button");
@@ -314,8 +314,8 @@ TEST_F (ConsoleTest, FootControllerAndUtilityUseOnePortPerPage)
     EXPECT_FALSE (enabled ("Input Port Label"));
     dialogs.menuChoices = { 1 };
     console->showOutputPortMenu();
-    morvane::test::runMessageLoopFor (50);
-    EXPECT_EQ (console->getBufferDelay(), 300);
+    EXPECT_TRUE (morvane::test::runMessageLoopUntil ([this] { return console->getBufferDelay() == 300; }))
+        << console->getBufferDelay();
 }
 
 TEST_F (ConsoleTest, UtilityIsOfferedOnlyOnTheSendPageWithCtrlAndIsForgottenOnTheReceivePage)

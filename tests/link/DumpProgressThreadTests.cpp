@@ -65,7 +65,7 @@ TEST (DumpProgressThread, FollowsTheCountOnTheMessageThread)
     received = 98765;
     EXPECT_TRUE (runMessageLoopUntil ([&] { return display.counts.getLast() == 98765; }, 20000));
 
-    EXPECT_TRUE (thread.stopThread (1000));
+    EXPECT_TRUE (thread.stopThread (20000));
     EXPECT_EQ (display.callsOffMessageThread, 0);
 }
 

@@ -216,7 +216,7 @@ TEST_F (ReceiveThreadTest, StoppedWhileWaitingItEndsWithoutResultOrFile)
     thread->startThread();
 
     EXPECT_TRUE (runMessageLoopUntil ([&] { return progress.load() > 0.0; }, 20000));
-    EXPECT_TRUE (thread->stopThread (1000));
+    EXPECT_TRUE (thread->stopThread (20000));
     EXPECT_EQ (thread->getResult(), ReceiveResults::running);
 
     thread->removeChangeListener (&recorder);
@@ -372,7 +372,7 @@ TEST (ReceiveThreadWithoutFolder, WritesNothing)
 
     ReceiveThread thread (&worker.request, nullptr, {}, orvixIISystem, 0, "base");
     thread.startThread();
-    EXPECT_TRUE (thread.waitForThreadToExit (5000));
+    EXPECT_TRUE (thread.waitForThreadToExit (20000));
     EXPECT_EQ (thread.getResult(), ReceiveResults::writeFailed);
 }
 

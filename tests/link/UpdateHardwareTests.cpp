@@ -22,7 +22,7 @@ namespace
     TransferState runToEnd (UpdateHardware& sender)
     {
         sender.startThread (juce::Thread::Priority::low);
-        EXPECT_TRUE (sender.waitForThreadToExit (5000));
+        EXPECT_TRUE (sender.waitForThreadToExit (20000));
         return sender.getTransferState();
     }
 } // namespace

@@ -1,0 +1,111 @@
+#include "UpdateFeedReader.h"
+
+#include "UpdateServer.h"
+
+bool UpdateFeedReader::fetchText (const juce::URL& address, int maxBytes, juce::String& text)
+{
+    text = {};
+
+    if (address.isEmpty())
+        return false;
+
+    int status = 0;
+    auto options = juce::URL::InputStreamOptions (juce::URL::ParameterHandling::inAddress)
+                       .withConnectionTimeoutMs (UpdateServer::getTimeoutMs())
+                       .withNumRedirectsToFollow (5)
+                       .withStatusCode (&status);
+
+    auto stream = address.createInputStream (options);
+
+    if (stream == nullptr || status < 200 || status > 299)
+        return false;
+
+    const auto announced = stream->getTotalLength();
+
+    if (announced > maxBytes)
+        return false;
+
+    juce::MemoryBlock body;
+    char chunk[1024];
+
+    for (;;)
+    {
+        const int read = stream->read (chunk, (int) sizeof (chunk));
+
+        if (read <= 0)
+            break;
+
+        body.append (chunk, (size_t) read);
+
+        if ((juce::int64) body.getSize() > maxBytes)
+            return false;
+    }
+
+    // A body that ended early, or a connection that broke, is no document.
+    if (announced >= 0 && (juce::int64) body.getSize() != announced)
+        return false;
+
+    if (auto* web = dynamic_cast<juce::WebInputStream*> (stream.get()))
+        if (web->isError())
+            return false;
+
+    text = juce::String::fromUTF8 (static_cast<const char*> (body.getData()), (int) body.getSize());
+    return true;
+}
+
+bool UpdateFeedReader::isSafeXml (const juce::String& text)
+{
+    if (text.getNumBytesAsUTF8() > (size_t) maxFeedBytes)
+        return false;
+
+    if (text.containsIgnoreCase ("<!DOCTYPE") || text.containsIgnoreCase ("<!ENTITY"))
+        return false;
+
+    // The only processing instruction allowed is the XML declaration at the very start.
+    auto body = text.trimStart();
+
+    if (body[0] == (juce::juce_wchar) 0xfeff)
+        body = body.substring (1);
+
+    if (body.startsWith ("<?xml"))
+    {
+        const int end = body.indexOf ("?>");
+
+        if (end < 0)
+            return false;
+
+        body = body.substring (end + 2);
+    }
+
+    return ! body.contains ("<?");
+}
+
+std::unique_ptr<juce::XmlElement> UpdateFeedReader::parseFeed (const juce::String& text)
+{
+    if (text.isEmpty() || ! isSafeXml (text))
+        return {};
+
+    juce::XmlDocument document (text);
+    document.setEmptyTextElementsIgnored (true);
+    return document.getDocumentElement();
+}
+
+std::unique_ptr<juce::XmlElement> UpdateFeedReader::readFeed (const juce::URL& address)
+{
+    juce::String text;
+
+    if (! fetchText (address, maxFeedBytes, text))
+        return {};
+
+    return parseFeed (text);
+}
+
+juce::String UpdateFeedReader::readNotes (const juce::URL& address, const juce::String& fallback)
+{
+    juce::String notes;
+
+    if (! fetchText (address, maxNotesBytes, notes) || notes.contains ("<html"))
+        return fallback;
+
+    return notes;
+}
