@@ -2,6 +2,7 @@
 
 #include "DeviceQueries.h"
 #include "DeviceRules.h"
+#include "FirmwareOffer.h"
 #include "MidiProcessing.h"
 #include "ProgramVersion.h"
 #include "QMR303BackupComponent.h"
@@ -98,6 +99,8 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
     });
     sendRoad = std::make_unique<SendRoad> (link, dialogs, *queries, static_cast<SendRoad::Host&> (*this));
 
+    firmwareOffer = std::make_unique<FirmwareOffer> (skinManager, *this);
+
     progressFollower = std::make_unique<ProgressFollower> ([this] { progressBar->setProgress (transferProgress.load()); });
 
     successText = "Transfer complete!  ";
@@ -118,6 +121,9 @@ MorvaneDialog::~MorvaneDialog()
         stopTimer (id);
 
     progressFollower.reset();
+
+    // The firmware check's download stops and its windows close before the settings go.
+    firmwareOffer.reset();
 
     // The window saves (and warns) when it closes; this is the quiet last chance.
     settings.save();
@@ -356,6 +362,9 @@ void MorvaneDialog::refreshDeviceInfo()
 
     if (queryFirmwareVersion() && ! isLM6 (currentDeviceModel.load()))
         querySystemInfo();
+
+    if (deviceAnswered && Roads::firmwareOffer)
+        firmwareOffered = updateFirmwareLink();
 }
 
 //==============================================================================
@@ -1197,6 +1206,9 @@ void MorvaneDialog::pollDeviceInfo()
 
             if (queryFirmwareVersion() && ! isLM6 (currentDeviceModel.load()))
                 querySystemInfo();
+
+            if (deviceAnswered && Roads::firmwareOffer)
+                firmwareOffered = updateFirmwareLink();
         }
 
         const bool canStart = receiveMode == 1 ? (isReceiveRoadBuilt() && receiveFolderChosen)
@@ -1393,6 +1405,8 @@ void MorvaneDialog::buttonClicked (juce::Button* button)
         transmit();
     else if (button == browseButton.get() && receiveMode == 0)
         chooseFileToSend ({});
+    else if (button == showFolder.get())
+        showSendFileFolder();
 }
 
 bool MorvaneDialog::isReceiveRoadBuilt() const
@@ -1425,6 +1439,9 @@ void MorvaneDialog::changeListenerCallback (juce::ChangeBroadcaster* source)
 {
     if (receiveThread != nullptr && source == receiveThread.get())
         handleReceiveResult (receiveThread->getResult());
+
+    if (firmwareOffer != nullptr && firmwareOffer->isSource (source))
+        onFirmwareDownloadFinished();
 
     // The send dialog, the backup dialogs and the firmware update arrive with their roads.
 }
@@ -1485,7 +1502,11 @@ void MorvaneDialog::mouseDown (const juce::MouseEvent& event)
             updatePageVisibility();
         }
     }
-    // The firmware link and the send dialog's fields arrive with the firmware offer and the send road.
+    else if (clicked == firmwareLinkLabel.get())
+    {
+        showFirmwareUpdateWindow();
+    }
+    // The send dialog's fields arrive with the send road.
 }
 
 bool MorvaneDialog::keyPressed (const juce::KeyPress&, juce::Component*)
@@ -1675,12 +1696,6 @@ int MorvaneDialog::runSendOptions (PayloadKind kind)
     return result;
 }
 
-void MorvaneDialog::showFirmwareNotice (int timerId)
-{
-    stopTimer (timerId);
-    sendRoad->showFirmwareNotice();
-}
-
 //==============================================================================
 // What the send road asks of the page.
 
@@ -1724,4 +1739,125 @@ void MorvaneDialog::scheduleFirmwareNotice (int delayMs)
 void MorvaneDialog::setCancelEnabled (bool enabled)
 {
     cancelButton->setEnabled (enabled);
+}
+
+//==============================================================================
+bool MorvaneDialog::updateFirmwareLink()
+{
+    const auto& version = queries->getFirmwareVersion();
+    const int result = firmwareOffer->check (deviceModel, (int) version.major, (int) version.minor,
+                                             queries->getFirmwareVersionText(), settings.getFile());
+    const auto labels = firmwareOffer->labelsFor (result);
+    const bool sendPage = receiveMode == 0;
+
+    using Action = FirmwareOffer::Labels::Action;
+
+    switch (labels.action)
+    {
+        case Action::show:
+        case Action::showIfOffered:
+        {
+            const bool shown = labels.action == Action::show || firmwareOffered;
+            firmwareTextLabel->setText (labels.text, juce::dontSendNotification);
+            firmwareLinkLabel->setText (labels.link, juce::dontSendNotification);
+            firmwareOfferShown = shown;
+            firmwareTextLabel->setVisible (shown && sendPage);
+            firmwareLinkLabel->setVisible (shown && sendPage);
+            return labels.action == Action::show;
+        }
+
+        case Action::hide:
+            firmwareOffered = false;
+            firmwareOfferShown = false;
+            firmwareTextLabel->setText ({}, juce::dontSendNotification);
+            firmwareLinkLabel->setText ({}, juce::dontSendNotification);
+            firmwareTextLabel->setVisible (false);
+            firmwareLinkLabel->setVisible (false);
+            return false;
+
+        case Action::leave:
+            break;
+    }
+
+    // A check skipped while a download runs keeps the offer that is being taken up.
+    return result < 0 && firmwareOffered;
+}
+
+void MorvaneDialog::showFirmwareUpdateWindow()
+{
+    if (firmwareLinkLabel->isEnabled() && firmwareLinkLabel->isVisible())
+        firmwareOffer->showWindowAndDownload (this);
+}
+
+void MorvaneDialog::onFirmwareDownloadFinished()
+{
+    juce::MemoryBlock image;
+    PayloadKind kind = PayloadKinds::notSendable;
+    juce::String problem;
+
+    switch (firmwareOffer->takeDownload (deviceModel, image, kind, problem))
+    {
+        case FirmwareOffer::Outcome::taken:
+            loadedData = std::move (image);
+            payloadKind = kind;
+            firmwareInMemory = true;
+            filePath = {};
+            loadedFileText = FirmwareOffer::describeDownload (deviceModel, firmwareOffer->getVersionText());
+            fileField->setText (loadedFileText, false);
+            fileLoaded = true;
+            updatePageVisibility();
+            transmit();   // downloaded firmware is sent at once
+            break;
+
+        case FirmwareOffer::Outcome::cancelled:
+            dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", "Update canceled.");
+            break;
+
+        case FirmwareOffer::Outcome::failed:
+            dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", "Download error.");
+            break;
+
+        case FirmwareOffer::Outcome::refused:
+            dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", problem);
+            break;
+
+        case FirmwareOffer::Outcome::none:
+            break;
+    }
+}
+
+void MorvaneDialog::showSendFileFolder()
+{
+    const auto text = fileField->getText();
+
+    switch (FirmwareOffer::folderActionFor (text, firmwareInMemory))
+    {
+        case FirmwareOffer::FolderAction::reveal:
+            services.revealFile (juce::File (text));
+            break;
+
+        case FirmwareOffer::FolderAction::invalidPath:
+            dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", "The selected path is not valid.");
+            break;
+
+        case FirmwareOffer::FolderAction::inMemory:
+            dialogs.showMessage (juce::MessageBoxIconType::InfoIcon, "Morvane",
+                                 "The downloaded firmware file is contained in Morvane memory. It is not written to disk.");
+            break;
+
+        case FirmwareOffer::FolderAction::nothing:
+            break;
+    }
+}
+
+void MorvaneDialog::showFirmwareNotice (int timerId)
+{
+    stopTimer (timerId);
+    dialogs.showMessage (juce::MessageBoxIconType::InfoIcon, "Morvane",
+                         FirmwareOffer::noticeText (deviceModel, payloadKind, successText));
+    progressBar->setPercentageDisplay (true);
+    progressBar->repaint();
+    restartDevicePoll();
+    setControlsEnabled (true);
+    resetReceivePage();
 }

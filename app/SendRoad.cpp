@@ -282,15 +282,6 @@ void SendRoad::checkUsbFirmwareRetry()
     showMessage (TransferReport::usbFirmwareFailedText, true);
 }
 
-void SendRoad::showFirmwareNotice()
-{
-    const auto text = TransferReport::firmwareNoticeText (deviceModel, payloadKind);
-    showMessage (text, false);
-    host.showProgress (0.0, true);
-    host.setCancelEnabled (true);
-    host.unlockPage();
-}
-
 void SendRoad::onTransferCanceled()
 {
     endWithMessage (TransferReport::canceledText (deviceModel, payloadKind), false);

@@ -78,9 +78,6 @@ public:
     /** The 100 ms poll: follows this send's state and reports its end. */
     void poll();
 
-    /** The notice after a firmware send ended well (its timer is due). */
-    void showFirmwareNotice();
-
     /** True while this road's transfer is being loaded or runs. */
     bool isRunning() const;
 

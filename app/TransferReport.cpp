@@ -194,36 +194,3 @@ bool TransferReport::sendsProgramChangeAfterwards (PayloadKind kind) noexcept
 {
     return kind == PayloadKinds::orvixIIBank || kind == PayloadKinds::orvixIIAllBanks;
 }
-
-juce::String TransferReport::firmwareNoticeText (int model, PayloadKind kind)
-{
-    using namespace PayloadKinds;
-    const auto name = deviceName (model);
-
-    if (isOneOf (model, { 3, 5, 6, 7, 8, 10 }))
-    {
-        if (kind == orvixIIFirmware || kind == lm6Firmware || kind == kt4Firmware)
-            return "IMPORTANT! The transfer is complete but the " + name + " needs time to process and program the new firmware. "
-                   "Please watch the screen of your " + name + " for the \"UPDATE COMPLETE\" message with further instructions.";
-
-        if (kind == fpgaImage)
-            return "IMPORTANT! The transfer is complete but the " + name + " needs time to program the FPGA. "
-                   "Please watch the screen of your " + name + " and wait until the \"Programming...\" message disappears. "
-                   "Then reboot the " + name + ".";
-
-        return completionText;
-    }
-
-    if (model == 16)
-    {
-        if (kind == orvixIIIFirmware)
-            return "IMPORTANT! The transfer is complete. Please check the screen of your " + name
-                   + " for the \"UPDATE SUCCESSFUL\" message with further instructions.";
-
-        if (kind == orvixIIIUsbFirmware)
-            return "IMPORTANT! The transfer is complete. Please power off the " + name
-                   + ", wait 5 seconds, and then power the unit back on.";
-    }
-
-    return {};
-}

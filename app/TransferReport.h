@@ -42,9 +42,6 @@ struct TransferReport
     static juce::String deviceErrorText (int model, PayloadKind kind, juce::uint32 code);
     static juce::String noResponseText (int model);
 
-    /** The notice shown once the device has had time to program a firmware it received. */
-    static juce::String firmwareNoticeText (int model, PayloadKind kind);
-
     /** Whether a KT4 is to be unmuted after this send. */
     static bool unmutesAfterwards (int currentModel, PayloadKind kind) noexcept;
 
