@@ -3,8 +3,7 @@
 
 #include "BackupFileNaming.h"
 #include "FuzzInput.h"
-
-#include <cstring>
+#include "SkinXmlReader.h"
 
 namespace
 {
@@ -39,11 +38,9 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
     for (size_t i = 0; i < bytes.getSize(); ++i)
         latin1 += (juce::juce_wchar) (juce::uint8) bytes[i];
 
-    // A juce::String holds valid text only: invalid UTF-8 never becomes a name.
-    const auto* text = bytes.isEmpty() ? "" : static_cast<const char*> (bytes.getData());
-    const auto length = (int) strnlen (text, bytes.getSize());
-    const auto utf8 = juce::CharPointer_UTF8::isValidString (text, length) ? juce::String::fromUTF8 (text, length)
-                                                                           : juce::String();
+    // Text from a feed is decoded as the skin's is: invalid UTF-8 never becomes a name.
+    juce::String utf8;
+    SkinXmlReader::decodeText (bytes.getData(), bytes.getSize(), utf8);
 
     for (const auto& name : { latin1, utf8 })
     {

@@ -19,6 +19,49 @@ int endOfDeclaration (const juce::String& text)
     const auto close = text.indexOf (start + 5, "?>");
     return close < 0 ? 0 : close + 2;
 }
+/** Strict UTF-8: no overlong forms (such as C0 80 for a zero), no surrogates, nothing above
+    U+10FFFF and no sequence cut short. juce::CharPointer_UTF8::isValidString lets overlong forms
+    through, and the framework's string building then writes past the end of its buffer.
+*/
+bool isStrictUtf8 (const juce::uint8* bytes, size_t size)
+{
+    for (size_t i = 0; i < size;)
+    {
+        const auto c = bytes[i];
+
+        if (c < 0x80)
+        {
+            ++i;
+            continue;
+        }
+
+        int extra = 0;
+        juce::uint8 low = 0x80, high = 0xBF;
+
+        if (c >= 0xC2 && c <= 0xDF)       { extra = 1; }
+        else if (c == 0xE0)               { extra = 2; low = 0xA0; }
+        else if (c == 0xED)               { extra = 2; high = 0x9F; }
+        else if (c >= 0xE1 && c <= 0xEF)  { extra = 2; }
+        else if (c == 0xF0)               { extra = 3; low = 0x90; }
+        else if (c >= 0xF1 && c <= 0xF3)  { extra = 3; }
+        else if (c == 0xF4)               { extra = 3; high = 0x8F; }
+        else                              { return false; }
+
+        if (size - i <= (size_t) extra)
+            return false;
+
+        if (bytes[i + 1] < low || bytes[i + 1] > high)
+            return false;
+
+        for (int k = 2; k <= extra; ++k)
+            if (bytes[i + (size_t) k] < 0x80 || bytes[i + (size_t) k] > 0xBF)
+                return false;
+
+        i += (size_t) extra + 1;
+    }
+
+    return true;
+}
 } // namespace
 
 bool SkinXmlReader::isSafeToParse (const juce::String& xmlText, bool doctypeAllowed)
@@ -64,7 +107,7 @@ bool SkinXmlReader::decodeText (const void* data, size_t size, juce::String& tex
     const auto* chars = reinterpret_cast<const char*> (bytes);
     const auto length = strnlen (chars, size);
 
-    if (length > (size_t) std::numeric_limits<int>::max() || ! juce::CharPointer_UTF8::isValidString (chars, (int) length))
+    if (length > (size_t) std::numeric_limits<int>::max() || ! isStrictUtf8 (bytes, length))
         return false;
 
     text = juce::String::fromUTF8 (chars, (int) length);

@@ -22,8 +22,8 @@ public:
 
     /** The text of a file's bytes as the framework would read it (a UTF-16 byte-order mark
         decides that encoding, else UTF-8 with or without its mark; a zero byte ends the text),
-        but false, with text empty, when the UTF-8 is not valid: the framework's decoding reads
-        past the end of such data.
+        but false, with text empty, when the UTF-8 is not strictly valid (overlong forms, surrogates,
+        cut sequences): the framework's decoding reads and writes past the end of such data.
     */
     static bool decodeText (const void* data, size_t size, juce::String& text);
 
