@@ -20,6 +20,7 @@
 namespace
 {
 const char* const noPortText = "<< none >>";
+const char* const noPortsFoundText = "No MIDI ports were found";
 const char* const selectDeviceText = "Select Device";
 const char* const selectInputText = "Select an Input Port";
 const char* const selectOutputText = "Select an Output Port";
@@ -866,6 +867,9 @@ void MorvaneDialog::buildInputPortMenu()
 
     for (int i = 0; i < inputPortNames.size(); ++i)
         inputPortMenu.addColouredItem (i + 1, inputPortNames[i], juce::Colours::black);
+
+    if (inputPortNames.isEmpty())
+        inputPortMenu.addSectionHeader (noPortsFoundText);
 }
 
 void MorvaneDialog::buildOutputPortMenu()
@@ -880,6 +884,9 @@ void MorvaneDialog::buildOutputPortMenu()
 
     for (int i = 0; i < outputPortNames.size(); ++i)
         outputPortMenu.addColouredItem (i + 1, outputPortNames[i], juce::Colours::black);
+
+    if (outputPortNames.isEmpty())
+        outputPortMenu.addSectionHeader (noPortsFoundText);
 }
 
 juce::String MorvaneDialog::portNameFromMenu (int itemId, const juce::PopupMenu& menu)
@@ -906,7 +913,7 @@ void MorvaneDialog::showInputPortMenu()
     const auto text = portNameFromMenu (result, inputPortMenu);
     inputPortLabel->setText (text, juce::dontSendNotification);
     openPort (true, text, result - 1);
-    updateBufferDelay();
+    updateBufferDelayAfterPortChoice (text);
 }
 
 void MorvaneDialog::showOutputPortMenu()
@@ -920,7 +927,7 @@ void MorvaneDialog::showOutputPortMenu()
     const auto text = portNameFromMenu (result, outputPortMenu);
     outputPortLabel->setText (text, juce::dontSendNotification);
     openPort (false, text, result - 1);
-    updateBufferDelay();
+    updateBufferDelayAfterPortChoice (text);
 }
 
 void MorvaneDialog::autoSelectInputPort()
@@ -1001,7 +1008,8 @@ bool MorvaneDialog::openPort (bool input, const juce::String& name, int menuInde
             closed = input ? link->closeInputPort() : link->closeOutputPort();
 
         ok = false;
-        label.setText (name, juce::dontSendNotification);
+        // The picker goes back to its prompt: "<< none >>" is a choice, not a port.
+        label.setText (input ? selectInputText : selectOutputText, juce::dontSendNotification);
         // The other side of a one-port model keeps working.
         openLinkForModel();
     }
@@ -1128,6 +1136,19 @@ void MorvaneDialog::updateBufferDelay()
     bufferDelaySlider->setVisible (delay->shown);
     bufferDelayLabel->setVisible (delay->shown);
     bufferDelaySlider->setColour (juce::Slider::thumbColourId, delay->shown ? blackThumb : greyThumb);
+}
+
+void MorvaneDialog::updateBufferDelayAfterPortChoice (const juce::String& choice)
+{
+    if (choice != noPortText)
+    {
+        updateBufferDelay();
+        return;
+    }
+
+    // Without the port the device needs, the delay has nothing to pace.
+    if (! DeviceRules::isLinkReady (deviceModel, inputPortOk, outputPortOk, receiveMode == 1))
+        setBufferDelayEnabled (false);
 }
 
 void MorvaneDialog::setBufferDelayEnabled (bool shown)

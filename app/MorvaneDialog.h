@@ -133,6 +133,10 @@ public:
 
     void updatePageVisibility();
     void updateBufferDelay();
+    /** After a port menu choice: a port brings the model's delay; "<< none >>" hides the slider
+        once the link is no longer ready.
+    */
+    void updateBufferDelayAfterPortChoice (const juce::String& choice);
     void setBufferDelayEnabled (bool shown);
 
     void buildInputPortMenu();
