@@ -15,6 +15,9 @@
 #include <cstdint>
 #include <memory>
 
+class ConsoleLayout;
+class ConsolePage;
+class ConsolePorts;
 class DeviceQueries;
 class FirmwareOffer;
 class MidiProcessing;
@@ -406,6 +409,14 @@ private:
     bool cancelAfterCurrentStep = false;   // read by the stepped backup jobs after each step
     juce::String successText, errorText, cancelText;
     juce::String filePath, receiveFolder;
+
+    // The parts of the console that build its widgets, choose its ports and keep its pages.
+    friend class ConsoleLayout;
+    friend class ConsolePage;
+    friend class ConsolePorts;
+    std::unique_ptr<ConsoleLayout> layout;
+    std::unique_ptr<ConsolePage> page;
+    std::unique_ptr<ConsolePorts> portChoice;
 
     std::unique_ptr<SysExRequest> pendingRequest;
     std::unique_ptr<FirmwareOffer> firmwareOffer;
