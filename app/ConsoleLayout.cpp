@@ -209,7 +209,7 @@ void ConsoleLayout::buildFromSkin()
                                                           labelFont, 12.0f, juce::Colour (0xff555555), juce::Justification::left);
     addChild (*c.copyrightLabel, true);
     c.versionLabel = std::make_unique<TPXLabelComponent> (c.skinManager, 593, 531, 200, 15, "Version Label", c.getVersionText(),
-                                                        labelFont, 12.0f, juce::Colour (0xff555555), juce::Justification::right);
+                                                          labelFont, 12.0f, juce::Colour (0xff555555), juce::Justification::right);
     addChild (*c.versionLabel, true);
 
     if (! c.receiveFolderDefaulted)

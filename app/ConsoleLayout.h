@@ -1,6 +1,5 @@
 #pragma once
 
-
 #include <juce_gui_basics/juce_gui_basics.h>
 
 class MorvaneDialog;
@@ -14,12 +13,16 @@ class ConsoleLayout
 public:
     explicit ConsoleLayout (MorvaneDialog& console);
 
+    /** Makes every widget of the console and places it. */
+    void buildFromSkin();
+
     static juce::String variant (const juce::String& image, const juce::String& suffix);
     void addChild (juce::Component& child, bool visible);
-    std::unique_ptr<juce::ImageButton> makeImageButton (const juce::String& name, const juce::String& image, const juce::String& down, const juce::String& over, juce::Rectangle<int> bounds, bool visible);
+    std::unique_ptr<juce::ImageButton> makeImageButton (const juce::String& name, const juce::String& image,
+                                                        const juce::String& down, const juce::String& over,
+                                                        juce::Rectangle<int> bounds, bool visible);
     std::unique_ptr<juce::Label> makeLabel (const juce::String& name, const juce::String& text, juce::Rectangle<int> bounds, bool visible);
     std::unique_ptr<juce::DrawableButton> makeSelector (const juce::String& name, juce::Rectangle<int> bounds);
-    void buildFromSkin();
 
 private:
     MorvaneDialog& c;

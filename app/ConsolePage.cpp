@@ -27,7 +27,7 @@ void ConsolePage::updatePageVisibility()
         c.setPortControlsEnabled (false, false);
     else if (c.deviceChosen)
         c.setPortControlsEnabled (DeviceRules::inputSelectorEnabled (c.deviceModel, receivePage),
-                                DeviceRules::outputSelectorEnabled (c.deviceModel, receivePage));
+                                  DeviceRules::outputSelectorEnabled (c.deviceModel, receivePage));
     else
         c.setPortControlsEnabled (false, false);
 
@@ -128,7 +128,7 @@ void ConsolePage::setControlsEnabled (bool enabled)
         c.setPortControlsEnabled (false, false);
     else if (c.deviceChosen)
         c.setPortControlsEnabled (DeviceRules::inputSelectorEnabled (c.deviceModel, receivePage),
-                                DeviceRules::outputSelectorEnabled (c.deviceModel, receivePage));
+                                  DeviceRules::outputSelectorEnabled (c.deviceModel, receivePage));
 
     c.firmwareLinkLabel->setEnabled (enabled);
 }

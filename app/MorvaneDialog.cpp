@@ -1,8 +1,10 @@
 #include "MorvaneDialog.h"
 
+#include "ConsoleDeviceInfo.h"
 #include "ConsoleLayout.h"
 #include "ConsolePage.h"
 #include "ConsolePorts.h"
+#include "ConsoleSendPage.h"
 #include "DeviceQueries.h"
 #include "DeviceRules.h"
 #include "FirmwareOffer.h"
@@ -25,12 +27,6 @@
 
 namespace
 {
-const char* const noPortText = "<< none >>";
-const char* const noPortsFoundText = "No MIDI ports were found";
-const char* const selectDeviceText = "Select Device";
-const char* const selectInputText = "Select an Input Port";
-const char* const selectOutputText = "Select an Output Port";
-const char* const receiveBeginText = "Press BEGIN to select a backup type to receive.";
 const char* const closeDuringTransferText = "Closing the application will cancel the current transfer.";
 const char* const cancelAfterBankText = "The backup will cancel following the completion of the current bank.";
 
@@ -38,15 +34,6 @@ const char* const manualAddress = "https://www.zandrelaudio.com/downloads/morvan
 const char* const videoAddress = "https://www.zandrelaudio.com/morvane/videos";
 const char* const supportAddress = "https://www.zandrelaudio.com/support";
 const char* const forumAddress = "https://forum.zandrelaudio.com";
-
-const juce::Colour greyThumb (0xff808080);
-const juce::Colour blackThumb (0xff000000);
-
-// The LM6 is never asked its system information.
-bool isLM6 (int model)
-{
-    return model == 5 || model == 10;
-}
 } // namespace
 
 //==============================================================================
@@ -82,6 +69,8 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
     layout = std::make_unique<ConsoleLayout> (*this);
     page = std::make_unique<ConsolePage> (*this);
     portChoice = std::make_unique<ConsolePorts> (*this);
+    deviceInfo = std::make_unique<ConsoleDeviceInfo> (*this);
+    sendPagePart = std::make_unique<ConsoleSendPage> (*this);
 
     skinManager = skin;
     resetState();
@@ -302,71 +291,16 @@ bool MorvaneDialog::sendEditorDisconnect()
     return queries->sendEditorDisconnect();
 }
 
-bool MorvaneDialog::queryFirmwareVersion()
-{
-    if (! (inputPortOk && outputPortOk && deviceChosen) || deviceAnswered || queries->isVersionQueryRunning())
-        return false;
+bool MorvaneDialog::queryFirmwareVersion() { return deviceInfo->queryFirmwareVersion(); }
 
-    switch (queries->queryFirmwareVersion())
-    {
-        case DeviceQueries::Outcome::answered:
-            deviceAnswered = true;
-            connectedLabel->setText ("Connected (FW: " + queries->getFirmwareVersionText() + ")", juce::dontSendNotification);
-            connectedLabel->setVisible (true);
-            return true;
-
-        case DeviceQueries::Outcome::timedOutTooOften:
-            onDeviceLost();
-            return false;
-
-        case DeviceQueries::Outcome::otherReply:
-        case DeviceQueries::Outcome::timedOut:
-            return false;
-    }
-
-    return false;
-}
-
-void MorvaneDialog::querySystemInfo()
-{
-    if (! (inputPortOk && outputPortOk && deviceChosen && deviceAnswered) || queries->isSysInfoQueryRunning())
-        return;
-
-    switch (queries->querySystemInfo())
-    {
-        case DeviceQueries::Outcome::answered:
-            if (currentDeviceModel.load() != 16)
-                sendEditorDisconnect();
-            break;
-
-        case DeviceQueries::Outcome::timedOutTooOften:
-            onDeviceLost();
-            break;
-
-        case DeviceQueries::Outcome::otherReply:
-        case DeviceQueries::Outcome::timedOut:
-            break;
-    }
-}
+void MorvaneDialog::querySystemInfo() { deviceInfo->querySystemInfo(); }
 
 void MorvaneDialog::queryDisplayOffset()   { queries->queryDisplayOffset(); }
 void MorvaneDialog::queryCurrentPatch()    { queries->queryCurrentPatch(); }
 void MorvaneDialog::recallPreviousPatch()  { queries->recallPreviousPatch(); }
 bool MorvaneDialog::setDeviceMute (bool mute) { return queries->setDeviceMute (mute); }
 
-void MorvaneDialog::refreshDeviceInfo()
-{
-    if (queries->isVersionQueryRunning())
-        return;
-
-    queries->resetVersionTimeouts();
-
-    if (queryFirmwareVersion() && ! isLM6 (currentDeviceModel.load()))
-        querySystemInfo();
-
-    if (deviceAnswered && Roads::firmwareOffer)
-        firmwareOffered = updateFirmwareLink();
-}
+void MorvaneDialog::refreshDeviceInfo() { deviceInfo->refreshDeviceInfo(); }
 
 //==============================================================================
 bool MorvaneDialog::startSendThread (const juce::MemoryBlock& data, juce::uint8 model, PayloadKind kind, bool leadIn)
@@ -576,15 +510,6 @@ void MorvaneDialog::invertToggleSelection (const juce::Array<juce::ToggleButton*
 }
 
 //==============================================================================
-juce::String MorvaneDialog::variant (const juce::String& image, const juce::String& suffix) { return ConsoleLayout::variant (image, suffix); }
-
-void MorvaneDialog::addChild (juce::Component& child, bool visible) { layout->addChild (child, visible); }
-
-std::unique_ptr<juce::ImageButton> MorvaneDialog::makeImageButton (const juce::String& name, const juce::String& image, const juce::String& down, const juce::String& over, juce::Rectangle<int> bounds, bool visible) { return layout->makeImageButton (name, image, down, over, bounds, visible); }
-
-std::unique_ptr<juce::Label> MorvaneDialog::makeLabel (const juce::String& name, const juce::String& text, juce::Rectangle<int> bounds, bool visible) { return layout->makeLabel (name, text, bounds, visible); }
-
-std::unique_ptr<juce::DrawableButton> MorvaneDialog::makeSelector (const juce::String& name, juce::Rectangle<int> bounds) { return layout->makeSelector (name, bounds); }
 
 void MorvaneDialog::buildFromSkin() { layout->buildFromSkin(); }
 
@@ -625,10 +550,6 @@ bool MorvaneDialog::openInputPort (const juce::String& name) { return portChoice
 
 bool MorvaneDialog::openOutputPort (const juce::String& name) { return portChoice->openOutputPort (name); }
 
-bool MorvaneDialog::openPort (bool input, const juce::String& name, int menuIndex) { return portChoice->openPort (input, name, menuIndex); }
-
-bool MorvaneDialog::resetPort (bool input) { return portChoice->resetPort (input); }
-
 bool MorvaneDialog::resetInputPort() { return portChoice->resetInputPort(); }
 bool MorvaneDialog::resetOutputPort() { return portChoice->resetOutputPort(); }
 
@@ -640,57 +561,13 @@ void MorvaneDialog::updatePageVisibility() { page->updatePageVisibility(); }
 
 void MorvaneDialog::updateBufferDelay() { portChoice->updateBufferDelay(); }
 
-void MorvaneDialog::updateBufferDelayAfterPortChoice (const juce::String& choice) { portChoice->updateBufferDelayAfterPortChoice (choice); }
-
 void MorvaneDialog::setBufferDelayEnabled (bool shown) { portChoice->setBufferDelayEnabled (shown); }
 
 void MorvaneDialog::onDeviceLost() { portChoice->onDeviceLost(); }
 
 bool MorvaneDialog::isConnectedForModel() const { return page->isConnectedForModel(); }
 
-void MorvaneDialog::pollDeviceInfo()
-{
-    const bool connected = isConnectedForModel();
-
-    inputCheck->setVisible (inputPortOk);
-    outputCheck->setVisible (outputPortOk);
-
-    if (connected)
-    {
-        if (Roads::deviceQueries && inputPortOk && outputPortOk && DeviceRules::needsBothPorts (deviceModel)
-            && ! deviceAnswered && ! queries->isVersionQueryRunning())
-        {
-            if (! wasConnected)
-                queries->resetVersionTimeouts();
-
-            if (queryFirmwareVersion() && ! isLM6 (currentDeviceModel.load()))
-                querySystemInfo();
-
-            if (deviceAnswered && Roads::firmwareOffer)
-                firmwareOffered = updateFirmwareLink();
-        }
-
-        const bool canStart = receiveMode == 1 ? (isReceiveRoadBuilt() && receiveFolderChosen)
-                                               : (Roads::sendFile && fileLoaded);
-
-        if (canStart)
-        {
-            transmitButton->setEnabled (true);
-            cancelButton->setEnabled (true);
-        }
-    }
-    else
-    {
-        deviceAnswered = false;
-        connectedLabel->setVisible (false);
-        firmwareTextLabel->setVisible (false);
-        firmwareLinkLabel->setVisible (false);
-        transmitButton->setEnabled (false);
-        cancelButton->setEnabled (false);
-    }
-
-    wasConnected = connected;
-}
+void MorvaneDialog::pollDeviceInfo() { deviceInfo->pollDeviceInfo(); }
 
 void MorvaneDialog::resetReceivePage() { page->resetReceivePage(); }
 
@@ -870,171 +747,20 @@ bool MorvaneDialog::isInterestedInFileDrag (const juce::StringArray&)
     return Roads::sendFile;
 }
 
-void MorvaneDialog::filesDropped (const juce::StringArray& files, int x, int y)
-{
-    if (files.isEmpty() || receiveMode != 0 || ! SysExFileCheck::isInDropArea (x, y))
-        return;
-
-    const bool bothPorts = inputPortOk && outputPortOk && DeviceRules::needsBothPorts (deviceModel);
-    const bool outputOnly = outputPortOk && DeviceRules::usesOnePort (deviceModel);
-
-    if ((bothPorts || outputOnly) && ! controlsLocked)
-        chooseFileToSend (juce::File (files[0]));
-}
+void MorvaneDialog::filesDropped (const juce::StringArray& files, int x, int y) { sendPagePart->filesDropped (files, x, y); }
 
 //==============================================================================
-bool MorvaneDialog::chooseFileToSend (const juce::File& chosen)
-{
-    auto file = chosen;
+bool MorvaneDialog::chooseFileToSend (const juce::File& chosen) { return sendPagePart->chooseFileToSend (chosen); }
 
-    if (file == juce::File())
-    {
-        file = dialogs.chooseFileToOpen ("Select a file...", juce::File (settings.getSendFolder()), "*.syx");
+bool MorvaneDialog::checkSysExFile (const juce::MemoryBlock& data) const { return sendPagePart->checkSysExFile (data); }
 
-        if (! file.existsAsFile())
-            return false;
-    }
+void MorvaneDialog::reportUnsupportedFile (const juce::MemoryBlock& data) { sendPagePart->reportUnsupportedFile (data); }
 
-    setSendDirectory (file.getParentDirectory().getFullPathName());
+PayloadKind MorvaneDialog::classifySysExFile (const juce::MemoryBlock& data) { return sendPagePart->classifySysExFile (data); }
 
-    // A file far larger than any of the maker's is refused before it is read.
-    if (file.getSize() > SysExFileCheck::maxFileBytes)
-    {
-        dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", SysExFileCheck::tooLargeText());
-        return false;
-    }
+bool MorvaneDialog::sendFirmwareImage (const juce::MemoryBlock& image, const juce::String& description) { return sendPagePart->sendFirmwareImage (image, description); }
 
-    juce::MemoryBlock data;
-
-    if (! file.loadFileAsData (data) || ! loadFileToSend (data, file.getFullPathName(), file.getFileName()))
-        return false;
-
-    firmwareInMemory = false;
-    return true;
-}
-
-bool MorvaneDialog::loadFileToSend (const juce::MemoryBlock& data, const juce::String& path, const juce::String& shownText)
-{
-    if (! SysExFileCheck::accepts (data, deviceModel, queries->getFirmwareVersion().major))
-    {
-        reportUnsupportedFile (data);
-        return false;
-    }
-
-    filePath = path;
-    loadedData = data;
-    fileLoaded = true;
-
-    if (receiveMode == 0)
-    {
-        fileField->setText (shownText, true);
-        fileField->setTooltip (path.isNotEmpty() ? path : shownText);
-    }
-
-    updatePageVisibility();
-    pollDeviceInfo();
-    return true;
-}
-
-bool MorvaneDialog::checkSysExFile (const juce::MemoryBlock& data) const
-{
-    return SysExFileCheck::checkSysExFile (data, deviceModel, queries->getFirmwareVersion().major);
-}
-
-void MorvaneDialog::reportUnsupportedFile (const juce::MemoryBlock& data)
-{
-    dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", SysExFileCheck::refusalText (data, deviceModel));
-}
-
-PayloadKind MorvaneDialog::classifySysExFile (const juce::MemoryBlock& data)
-{
-    return SysExFileCheck::classify (data, deviceModel, fileCounts);
-}
-
-bool MorvaneDialog::sendFirmwareImage (const juce::MemoryBlock& image, const juce::String& description)
-{
-    if (isSendRunning() || ! loadFileToSend (image, {}, description))
-        return false;
-
-    firmwareInMemory = true;
-    loadedFileText = description;
-    transmit();
-    return isSendRunning();
-}
-
-void MorvaneDialog::transmit()
-{
-    if (! fileLoaded || isSendRunning())
-        return;
-
-    payloadKind = classifySysExFile (loadedData);
-
-    if (deviceModel != DeviceRules::utilityModel && ! checkSysExFile (loadedData))
-    {
-        reportUnsupportedFile (loadedData);
-        return;
-    }
-
-    const auto& version = queries->getFirmwareVersion();
-    const auto gate = SendPlan::gateFor (deviceModel, payloadKind, version.major);
-    SendPlan::Choices choices;
-
-    if (gate == SendPlan::Gate::notSent)
-        return;
-
-    if (gate == SendPlan::Gate::optionsFirst)
-    {
-        if (runSendOptions (payloadKind) != 1)
-            return;
-
-        choices = sendDialog->getChoices();
-    }
-
-    const SendPlan::Device device { deviceModel, version, queries->getSystemInfo() };
-    const auto plan = SendPlan::prepare (loadedData, payloadKind, device, choices);
-
-    if (plan.errorText.isNotEmpty())
-        dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", plan.errorText);
-    else if (plan.send)
-        sendRoad->sendFile (plan, payloadKind, deviceModel, bufferDelay);
-}
-
-int MorvaneDialog::runSendOptions (PayloadKind kind)
-{
-    SendOptionsDialog::Setup setup;
-    setup.kind = kind;
-    setup.deviceModel = deviceModel;
-    setup.version = queries->getFirmwareVersion();
-    setup.userCabCount = queries->getUserCabCount();
-    setup.presetCount = fileCounts.presetMessageCount;
-    setup.cabCount = fileCounts.cabMessageCount;
-    setup.fileText = fileField->getText();
-    setup.outputPortText = outputPortLabel->getText();
-    setup.displayOffset = queries->getDisplayOffset();
-    setup.queryDisplayOffset = [this] { return queries->queryDisplayOffset() ? (int) queries->getDisplayOffset() : -1; };
-
-    sendDialog.reset();
-    sendDialog = std::make_unique<SendOptionsDialog> (skinManager, dialogs, setup);
-
-    if (sendOptionsRunner != nullptr)
-        return sendOptionsRunner (*sendDialog);
-
-    juce::DialogWindow::LaunchOptions options;
-    options.dialogTitle = sendDialog->getContent().title;
-    options.dialogBackgroundColour = juce::Colour (0xffd3d3d3);
-    options.content.setNonOwned (sendDialog.get());
-    options.componentToCentreAround = this;
-    options.escapeKeyTriggersCloseButton = true;
-    options.useNativeTitleBar = true;
-    options.resizable = false;
-
-    std::unique_ptr<juce::DialogWindow> window (options.create());
-    auto* windowToEnd = window.get();
-    sendDialog->onFinished = [windowToEnd] (int result) { windowToEnd->exitModalState (result); };
-    const int result = window->runModalLoop();
-    sendDialog->onFinished = nullptr;
-    return result;
-}
+void MorvaneDialog::transmit() { sendPagePart->transmit(); }
 
 //==============================================================================
 // What the send road asks of the page.
