@@ -1,9 +1,14 @@
 #include "MorvaneApplication.h"
 
+#include "AlsaErrorFilter.h"
 #include "MidiProcessing.h"
 #include "MorvaneDialog.h"
 #include "MorvaneLookAndFeel.h"
+#include "ProgramVersion.h"
 #include "SkinManager.h"
+#include "TPXAutoUpdate.h"
+#include "UpdateCheckResult.h"
+#include "UpdateServer.h"
 
 MorvaneApplication::MorvaneApplication()
 {
@@ -13,12 +18,19 @@ MorvaneApplication::MorvaneApplication()
     updateDialogOptions.resizable = true;
     updateDialogOptions.useBottomRightCornerResizer = false;
 
+    services.setDialogs (&dialogs);
+
+    // Before the first port list: a machine without the ALSA sequencer would otherwise print an
+    // error for every list and every port check.
+    AlsaErrorFilter::install();
+
     // The link worker exists, with its port-list refresh, before the skin or any window.
     link = MidiProcessing::getInstance();
 }
 
 MorvaneApplication::~MorvaneApplication()
 {
+    terminationSignal.reset();
     mainWindow.reset();
     link = nullptr;
     MidiProcessing::deleteInstance();
@@ -26,7 +38,14 @@ MorvaneApplication::~MorvaneApplication()
     juce::LookAndFeel::setDefaultLookAndFeel (nullptr);
     lookAndFeel.reset();
     skinManager.reset();
+    closeUpdateWindow();
+    updateComponent.reset();
     instanceChannel.reset();
+}
+
+const juce::String MorvaneApplication::getApplicationVersion()
+{
+    return ProgramVersion::text();
 }
 
 juce::File MorvaneApplication::getUserFolder()
@@ -77,6 +96,9 @@ void MorvaneApplication::initialise (const juce::String&)
 
     mainWindow.reset();
     mainWindow = std::make_unique<MainAppWindow> (skinManager.get(), link, dialogs, services);
+    dialogs.setOwner (mainWindow.get());
+
+    terminationSignal = std::make_unique<TerminationSignal> ([this] { terminationRequested(); });
 
     startUpdateCheck();
 }
@@ -90,12 +112,53 @@ bool MorvaneApplication::loadSkin()
 
 void MorvaneApplication::startUpdateCheck()
 {
-    // The program-update check comes with the update service; until then nothing is checked and
-    // nothing is reported.
+    auto* console = mainWindow != nullptr ? mainWindow->getConsole() : nullptr;
+    auto* settingsFile = console != nullptr ? console->getSettings().getFile() : nullptr;
+
+    closeUpdateWindow();
+    updateComponent = std::make_unique<TPXAutoUpdate> (skinManager.get(), ProgramVersion::major, ProgramVersion::minor,
+                                                       ProgramVersion::revision, settingsFile);
+    updateComponent->addChangeListener (this);
+
+    const int result = updateComponent->checkForUpdate();
+
+    if (result == UpdateCheckResult::accepted)
+    {
+        updateDialogOptions.dialogTitle = "Morvane Update";
+        updateDialogOptions.content.setNonOwned (updateComponent.get());
+        updateDialogOptions.componentToCentreAround = mainWindow.get();
+        updateDialogOptions.dialogBackgroundColour = juce::Colour (0xffd3d3d3);
+        updateDialogOptions.escapeKeyTriggersCloseButton = true;
+        updateDialogOptions.useNativeTitleBar = true;
+        updateDialogOptions.resizable = false;
+        updateDialogOptions.useBottomRightCornerResizer = false;
+        updateDialogOptions.launchAsync();
+
+        if (! updateComponent->downloadAndInstall())
+            if (auto* window = updateComponent->findParentComponentOfClass<juce::DialogWindow>())
+                window->exitModalState (0);
+    }
+    else if (result == UpdateCheckResult::manualInstall)
+    {
+        dialogs.showMessage (juce::MessageBoxIconType::InfoIcon, "Morvane",
+                             "The available update must be installed manually.\n\nPlease contact the support team at "
+                                 + UpdateServer::getSupportPageAddress() + " to download the latest version.");
+    }
+}
+
+void MorvaneApplication::closeUpdateWindow()
+{
+    // The progress window shows the update component without owning it: it goes first.
+    if (updateComponent != nullptr)
+        delete updateComponent->findParentComponentOfClass<juce::DialogWindow>();
 }
 
 void MorvaneApplication::shutdown()
 {
+    // A running installer download stops first; the update component uses the console's settings.
+    closeUpdateWindow();
+    updateComponent.reset();
+
     // The console saves the settings, stops its worker threads and gives up its pending request
     // as the window deletes it.
     mainWindow.reset();
@@ -103,7 +166,28 @@ void MorvaneApplication::shutdown()
 
 void MorvaneApplication::anotherInstanceStarted (const juce::String&)
 {
+    if (mainWindow != nullptr)
+        mainWindow->bringToFront();
+
+    // One warning at a time: a start while it is on screen only brings it forward again.
+    if (showingInstanceWarning)
+    {
+        if (auto* modal = juce::Component::getCurrentlyModalComponent())
+            modal->toFront (true);
+
+        return;
+    }
+
+    const juce::ScopedValueSetter<bool> showing (showingInstanceWarning, true);
     dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", anotherInstanceText());
+}
+
+void MorvaneApplication::terminationRequested()
+{
+    if (mainWindow != nullptr)
+        mainWindow->storeStateForQuit();
+
+    systemRequestedQuit();
 }
 
 void MorvaneApplication::systemRequestedQuit()
@@ -117,10 +201,15 @@ void MorvaneApplication::systemRequestedQuit()
     quit();
 }
 
-void MorvaneApplication::changeListenerCallback (juce::ChangeBroadcaster*)
+void MorvaneApplication::changeListenerCallback (juce::ChangeBroadcaster* source)
 {
-    // Only the program-update component broadcasts to the application; it arrives with the
-    // update service.
+    if (updateComponent == nullptr || source != updateComponent.get())
+        return;
+
+    const juce::File installer (updateComponent->getDownloadedFile());
+
+    if (handleDownloadResult (updateComponent->getDownloadResult(), installer, dialogs, services))
+        systemRequestedQuit();
 }
 
 bool MorvaneApplication::handleDownloadResult (int result, const juce::File& installer, UserDialogs& dialogs,
@@ -142,6 +231,11 @@ bool MorvaneApplication::handleDownloadResult (int result, const juce::File& ins
 
         case 3:
             dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", "Download error.");
+            return false;
+
+        case 4:
+            dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane",
+                                 "The installer could not be saved as:\n" + installer.getFullPathName());
             return false;
 
         default:

@@ -4,12 +4,14 @@
 #include "JuceUserDialogs.h"
 #include "MainAppWindow.h"
 #include "SingleInstanceChannel.h"
+#include "TerminationSignal.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
 class MidiProcessing;
 class MorvaneLookAndFeel;
 class SkinManager;
+class TPXAutoUpdate;
 
 /** The program's application object: keeps Morvane to one running instance, loads the skin,
     installs the look-and-feel, shows the main window and runs the shutdown in a safe order.
@@ -25,7 +27,7 @@ public:
     ~MorvaneApplication() override;
 
     const juce::String getApplicationName() override { return "Morvane"; }
-    const juce::String getApplicationVersion() override { return "1.0.0"; }
+    const juce::String getApplicationVersion() override;
     /** False until this process holds the single-instance channel. Once it does, JUCE's own
         check (a machine-wide lock that cannot reach the running instance on every platform) is
         not needed and is skipped.
@@ -50,14 +52,21 @@ public:
     /** Creates the skin manager and loads "Skin/MV.qorby" beside the executable; false when that failed. */
     bool loadSkin();
 
-    /** The program-update check at start-up. */
+    /** The program-update check at start-up (unless the settings say to skip it): tells of a
+        newer version and, on the user's word, downloads its installer with progress.
+    */
     void startUpdateCheck();
 
     /** The warning that the running instance shows when a later start was refused. */
     static juce::String anotherInstanceText();
 
+    /** A termination request from outside (SIGTERM): the window state and the settings are stored
+        as a normal close stores them, without questions, and the program quits.
+    */
+    void terminationRequested();
+
     /** What happens after the installer download ended with the given result (1 done, 2 cancelled,
-        3 failed): the installer is started and true returned (quit) only when it started;
+        3 failed, 4 not written): the installer is started and true returned (quit) only when it started;
         otherwise the user is told what happened, including where a downloaded file lies.
     */
     static bool handleDownloadResult (int result, const juce::File& installer, UserDialogs& dialogs, SystemServices& services);
@@ -69,12 +78,17 @@ private:
     std::unique_ptr<MainAppWindow> mainWindow;
     std::unique_ptr<MorvaneLookAndFeel> lookAndFeel;
     MidiProcessing* link = nullptr;
+    std::unique_ptr<TPXAutoUpdate> updateComponent;
     juce::DialogWindow::LaunchOptions updateDialogOptions;
     std::unique_ptr<SkinManager> skinManager;
+
+    void closeUpdateWindow();
 
     JuceUserDialogs dialogs;
     JuceSystemServices services;
     std::unique_ptr<SingleInstanceChannel> instanceChannel;
+    std::unique_ptr<TerminationSignal> terminationSignal;
+    bool showingInstanceWarning = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MorvaneApplication)
 };

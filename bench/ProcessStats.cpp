@@ -24,11 +24,11 @@ juce::String ProcessStats::readWhole (const juce::File& file)
     return text.toString();
 }
 
-std::map<juce::String, ProcessStats::ThreadFigures> ProcessStats::takeThreadFigures()
+std::map<juce::String, ProcessStats::ThreadFigures> ProcessStats::takeThreadFigures (const juce::String& pid)
 {
     std::map<juce::String, ThreadFigures> figures;
 
-    for (const auto& task : juce::File ("/proc/self/task").findChildFiles (juce::File::findDirectories, false))
+    for (const auto& task : juce::File ("/proc/" + pid + "/task").findChildFiles (juce::File::findDirectories, false))
     {
         // schedstat: nanoseconds on a CPU, nanoseconds waiting, number of times scheduled in.
         const auto schedstat = juce::StringArray::fromTokens (readWhole (task.getChildFile ("schedstat")), false);
@@ -46,9 +46,9 @@ std::map<juce::String, ProcessStats::ThreadFigures> ProcessStats::takeThreadFigu
     return figures;
 }
 
-juce::int64 ProcessStats::readStatusField (const juce::String& field)
+juce::int64 ProcessStats::readStatusField (const juce::String& pid, const juce::String& field)
 {
-    const auto status = readWhole (juce::File ("/proc/self/status"));
+    const auto status = readWhole (juce::File ("/proc/" + pid + "/status"));
 
     for (const auto& line : juce::StringArray::fromLines (status))
         if (line.startsWith (field + ":"))
@@ -57,14 +57,14 @@ juce::int64 ProcessStats::readStatusField (const juce::String& field)
     return -1;
 }
 
-juce::int64 ProcessStats::getResidentKiB()
+juce::int64 ProcessStats::getResidentKiB (const juce::String& pid)
 {
-    return readStatusField ("VmRSS");
+    return readStatusField (pid, "VmRSS");
 }
 
-juce::int64 ProcessStats::getPeakResidentKiB()
+juce::int64 ProcessStats::getPeakResidentKiB (const juce::String& pid)
 {
-    return readStatusField ("VmHWM");
+    return readStatusField (pid, "VmHWM");
 }
 
 bool ProcessStats::resetPeakResident()

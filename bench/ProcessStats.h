@@ -18,17 +18,17 @@ public:
         juce::int64 wakeUps = 0;    // times the thread was put on a CPU
     };
 
-    /** The figures of every thread now, by thread id. */
-    static std::map<juce::String, ThreadFigures> takeThreadFigures();
+    /** The figures of every thread now, by thread id, of this process or of the process pid. */
+    static std::map<juce::String, ThreadFigures> takeThreadFigures (const juce::String& pid = "self");
 
     /** Resident memory now and its peak since the start or the last reset, in KiB. */
-    static juce::int64 getResidentKiB();
-    static juce::int64 getPeakResidentKiB();
+    static juce::int64 getResidentKiB (const juce::String& pid = "self");
+    static juce::int64 getPeakResidentKiB (const juce::String& pid = "self");
 
     /** Starts a new peak from the current resident size; false where that is not possible. */
     static bool resetPeakResident();
 
 private:
     static juce::String readWhole (const juce::File& file);
-    static juce::int64 readStatusField (const juce::String& field);
+    static juce::int64 readStatusField (const juce::String& pid, const juce::String& field);
 };

@@ -145,9 +145,28 @@ juce::Array<juce::uint8> getPresetModelsForBackupJob (BackupJobType jobType)
     }
 }
 
+juce::String makeFileNameStayInFolder (const juce::String& name)
+{
+    // juce::File::getChildFile takes a name that starts with '~' for the home folder on Linux,
+    // one with a separator or a root for a path of its own, and ".." for the parent folder.
+    auto result = name.replaceCharacter ('/', '-').replaceCharacter ('\\', '-');
+
+    while (result.contains (".."))
+        result = result.replace ("..", "__");
+
+    if (result.startsWithChar ('~'))
+        result = "_" + result.substring (1);
+
+    if (juce::File::isAbsolutePath (result))
+        result = "_" + result;
+
+    return result;
+}
+
 juce::String makeLegalPresetFileName (const juce::String& presetName)
 {
-    const auto legal = replaceControlCharacters (juce::File::createLegalFileName (presetName)).trim();
+    const auto legal = makeFileNameStayInFolder (
+        replaceControlCharacters (juce::File::createLegalFileName (presetName)).trim());
     return legal.isEmpty() ? legal : avoidReservedFileName (legal);
 }
 
@@ -167,7 +186,7 @@ juce::String makeLegalCabFileName (const juce::String& cabName, bool avoidReserv
             result += c;
     }
 
-    result = result.trimEnd();
+    result = makeFileNameStayInFolder (result.trimEnd());
 
     if (result.isEmpty())
         return "EMPTY";
@@ -198,11 +217,16 @@ juce::String formatNumberedCabFileName (juce::uint16 number, const juce::String&
 
 juce::File findUniqueBackupFile (const juce::File& folder, const juce::String& name)
 {
-    const auto stem = name.isEmpty() ? juce::String ("unnamed") : name;
+    auto stem = makeFileNameStayInFolder (name);
+
+    if (stem.trim().isEmpty())
+        stem = "unnamed";
+
     auto candidate = folder.getChildFile (stem + ".syx");
 
     for (int n = 1; candidate.exists(); ++n)
         candidate = folder.getChildFile (stem + " (" + juce::String (n) + ").syx");
 
+    jassert (candidate.getParentDirectory() == folder);
     return candidate;
 }

@@ -47,14 +47,22 @@ bool isAppendingBackupJob (BackupJobType jobType) noexcept;
 */
 juce::Array<juce::uint8> getPresetModelsForBackupJob (BackupJobType jobType);
 
+/** A name from outside (a device, a feed) that can only name a file inside the folder it is
+    joined to: path separators become "-", every ".." becomes "__", a leading '~' becomes "_"
+    and a name that would still read as a path of its own gets a leading "_". Other characters
+    are kept; an empty name stays empty.
+*/
+juce::String makeFileNameStayInFolder (const juce::String& name);
+
 /** A preset name made fit for a file name: juce::File::createLegalFileName, control characters
-    become blanks, the result is trimmed and a reserved device name gets a leading "_".
-    An empty result stays empty.
+    become blanks, the result is trimmed, made to stay in its folder (makeFileNameStayInFolder)
+    and a reserved device name gets a leading "_". An empty result stays empty.
 */
 juce::String makeLegalPresetFileName (const juce::String& presetName);
 
 /** A cab name made fit for a file name: characters above 0x7F and control characters become
-    blanks; \ / : * ? " < > | become "-"; trailing white space is removed; an empty result becomes
+    blanks; \ / : * ? " < > | become "-"; trailing white space is removed; the name is made to stay
+    in its folder (makeFileNameStayInFolder); an empty result becomes
     "EMPTY"; a reserved device name gets a leading "_" unless avoidReservedNames is false (for a
     name that will follow a number, as in "007-CON", which no platform reserves).
 */
@@ -71,6 +79,8 @@ juce::String avoidReservedFileName (const juce::String& name);
 juce::String formatNumberedCabFileName (juce::uint16 number, const juce::String& cabName);
 
 /** The first of folder/name.syx, folder/name (1).syx, folder/name (2).syx ... at which nothing
-    exists yet (neither a file nor a folder). An empty name counts as "unnamed".
+    exists yet (neither a file nor a folder). The name is first made to stay in the folder
+    (makeFileNameStayInFolder), so the file's parent is always the folder; an empty or blank
+    name counts as "unnamed".
 */
 juce::File findUniqueBackupFile (const juce::File& folder, const juce::String& name);

@@ -84,7 +84,9 @@ bool SysExRequest::addReply (const juce::MidiMessage& reply)
     replies.push_back (reply);
     const auto now = LinkClock::now();
 
-    if ((juce::int32) replies.size() == expectedReplies.load())
+    // A start or status reply may lower the expectation below what has already arrived (a
+    // refused 0x1F request after other replies): reaching or passing it completes the request.
+    if ((juce::int32) replies.size() >= expectedReplies.load())
     {
         setState (complete);
         const juce::ScopedLock tl (timeLock);

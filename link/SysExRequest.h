@@ -84,7 +84,9 @@ public:
     void markSent();
 
     /** Stores a reply. Refused (false, not stored) once the request is complete. Returns true
-        when this reply completes the request; otherwise it restarts the time-out.
+        when this reply completes the request, that is when the replies now reach or pass the
+        expected count (which a late start or status reply may have lowered); otherwise it restarts
+        the time-out.
     */
     bool addReply (const juce::MidiMessage& reply);
 

@@ -29,3 +29,6 @@ if [ ${#missing[@]} -gt 0 ]; then
     $sudo_cmd apt-get update -qq
     $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
+
+# What the real MIDI port test guest needs (qemu, busybox, cpio, xz).
+bash "$(dirname "$0")/guest/install-deps.sh"

@@ -1,5 +1,11 @@
 #include "SkinManager.h"
 
+#include <cmath>
+
+#include "SkinImageDecoder.h"
+#include "SkinTypefaceReader.h"
+#include "SkinValueLimits.h"
+#include "SkinXmlReader.h"
 #include "SysExMessage.h"
 #include "TPXDrawableButton.h"
 #include "TPXLabelComponent.h"
@@ -12,104 +18,6 @@ const juce::String notASkinMessage ("Not a valid Skin file");
 /** Skin documents, archive entries and decompressed fonts larger than this are refused. */
 constexpr juce::int64 maximumSkinFileBytes = 16 * 1024 * 1024;
 constexpr int maximumEntryBytes = 64 * 1024 * 1024;
-
-/** True for XML that declares a document type or entities: the framework's parser expands
-    entities without bound, so such a document could keep it busy for ever.
-*/
-bool declaresEntities (const juce::String& xmlText, bool doctypeToo)
-{
-    return xmlText.containsIgnoreCase ("<!ENTITY") || (doctypeToo && xmlText.containsIgnoreCase ("<!DOCTYPE"));
-}
-
-/** Walks a serialised typeface (already decompressed) the way juce::CustomTypeface reads it and
-    checks that every count fits the data, so that a damaged font cannot make the reader loop
-    over billions of glyphs.
-*/
-bool isWellFormedTypeface (const juce::MemoryBlock& data)
-{
-    juce::MemoryInputStream in (data, false);
-
-    auto bytesLeft = [&in] { return in.getNumBytesRemaining(); };
-
-    auto skipChar = [&in, &bytesLeft]
-    {
-        if (bytesLeft() < 2)
-            return false;
-
-        const auto n = (juce::uint32) (juce::uint16) in.readShort();
-
-        if (n >= 0xd800 && n <= 0xdfff)
-        {
-            if (bytesLeft() < 2)
-                return false;
-
-            in.readShort();
-        }
-
-        return true;
-    };
-
-    // The name: a zero-terminated string.
-    for (;;)
-    {
-        if (bytesLeft() < 1)
-            return false;
-
-        if (in.readByte() == 0)
-            break;
-    }
-
-    if (bytesLeft() < 6)
-        return false;
-
-    in.skipNextBytes (6); // bold, italic, ascent
-
-    if (! skipChar() || bytesLeft() < 4)
-        return false;
-
-    const auto numChars = in.readInt();
-
-    // Each glyph takes at least a character, a width and the path's end marker.
-    if (numChars < 0 || (juce::int64) numChars * 7 > bytesLeft())
-        return false;
-
-    for (int i = 0; i < numChars; ++i)
-    {
-        if (! skipChar() || bytesLeft() < 4)
-            return false;
-
-        in.readFloat();
-
-        for (bool pathEnded = false; ! pathEnded;)
-        {
-            if (bytesLeft() < 1)
-                return false;
-
-            int operands = 0;
-
-            switch (in.readByte())
-            {
-                case 'm': case 'l': operands = 2; break;
-                case 'q':           operands = 4; break;
-                case 'b':           operands = 6; break;
-                case 'c': case 'n': case 'z': break;
-                case 'e':           pathEnded = true; break;
-                default:            return false;
-            }
-
-            if (bytesLeft() < operands * 4)
-                return false;
-
-            in.skipNextBytes (operands * 4);
-        }
-    }
-
-    if (bytesLeft() < 4)
-        return false;
-
-    const auto numKerningPairs = in.readInt();
-    return numKerningPairs >= 0 && (juce::int64) numKerningPairs * 8 <= bytesLeft();
-}
 
 /** A version number as text, with at least one decimal: 1.0, 2.0001. */
 juce::String versionText (double version)
@@ -140,9 +48,23 @@ bool hasValue (const juce::XmlElement& widget, const char* name)
     return widget.getStringAttribute (name).isNotEmpty();
 }
 
+/** An integer attribute clamped into a position's range (x, y) or a size's range (width, height). */
+int integerAttribute (const juce::XmlElement& widget, const char* name)
+{
+    const auto isSize = juce::String (name) == "width" || juce::String (name) == "height";
+    return juce::jlimit (isSize ? 0 : -SkinValueLimits::maxCoordinate, SkinValueLimits::maxCoordinate,
+                         SkinValueLimits::readInteger (widget.getStringAttribute (name)));
+}
+
+/** A decimal attribute; one that is not finite counts as missing, a huge one is clamped. */
 float decimalAttribute (const juce::XmlElement& widget, const char* name, double fallback)
 {
-    return (float) widget.getDoubleAttribute (name, fallback);
+    const auto value = widget.getDoubleAttribute (name, fallback);
+
+    if (! std::isfinite (value))
+        return (float) fallback;
+
+    return (float) juce::jlimit (-SkinValueLimits::maxDecimal, SkinValueLimits::maxDecimal, value);
 }
 } // namespace
 
@@ -233,16 +155,14 @@ juce::String SkinManager::getDocumentTitle()
 juce::Result SkinManager::loadDocument (const juce::File& file)
 {
     skinRoot.reset();
+    loadProblems.clear();
 
     if (file.getSize() > maximumSkinFileBytes)
         return juce::Result::fail (notASkinMessage);
 
-    const auto text = file.loadFileAsString();
-
-    if (declaresEntities (text, true))
-        return juce::Result::fail (notASkinMessage);
-
-    skinRoot = juce::XmlDocument (text).getDocumentElement();
+    // Refused before parsing: entity and DOCTYPE declarations, processing instructions after the
+    // declaration (see SkinXmlReader).
+    skinRoot = SkinXmlReader::parse (file.loadFileAsString());
 
     if (skinRoot == nullptr || ! skinRoot->getTagName().equalsIgnoreCase ("SKIN"))
     {
@@ -266,8 +186,17 @@ juce::Result SkinManager::loadDocument (const juce::File& file)
         return juce::Result::fail (notASkinMessage);
     }
 
+    if (const auto changed = SkinValueLimits::makeSafe (*skinRoot); changed > 0)
+        addProblem (juce::String (changed) + " numbers were out of range or not finite and were clamped or dropped");
+
     juce::ZipFile archive (file.getParentDirectory().getChildFile (archiveName));
-    return loadArchiveEntries (archive);
+    const auto result = loadArchiveEntries (archive);
+
+    // A failed load serves no skin: builders find no root and no sections.
+    if (result.failed())
+        skinRoot.reset();
+
+    return result;
 }
 
 juce::Result SkinManager::loadArchiveEntries (juce::ZipFile& archive)
@@ -279,30 +208,41 @@ juce::Result SkinManager::loadArchiveEntries (juce::ZipFile& archive)
     {
         const auto* entry = archive.getEntry (i);
 
-        if (entry == nullptr || entry->uncompressedSize > maximumEntryBytes)
+        if (entry == nullptr)
             continue;
+
+        const auto name = entry->filename;
+
+        if (entry->uncompressedSize > maximumEntryBytes)
+        {
+            addProblem (name + ": the entry is too large and was skipped");
+            continue;
+        }
 
         std::unique_ptr<juce::InputStream> stream (archive.createStreamForEntry (i));
 
         if (stream == nullptr)
+        {
+            addProblem (name + ": the entry cannot be read and was skipped");
             continue;
+        }
 
         juce::MemoryBlock data;
         stream->readIntoMemoryBlock (data, maximumEntryBytes + 1);
         stream.reset();
 
         if ((juce::int64) data.getSize() > maximumEntryBytes)
+        {
+            addProblem (name + ": the entry is too large and was skipped");
             continue;
+        }
 
-        const auto name = entry->filename;
-        juce::MemoryInputStream content (data, false);
-
-        if (juce::ImageFileFormat::findImageFormatForStream (content) != nullptr)
-            addImage (name, content);
+        if (SkinImageDecoder::isImage (data.getData(), data.getSize()))
+            addImage (name, data);
         else if (name.endsWithIgnoreCase (".svg"))
-            addDrawable (name, content);
+            addDrawable (name, data);
         else if (name.endsWithIgnoreCase (".stf"))
-            addTypeface (name, content);
+            addTypeface (name, data);
         else if (name.endsWithIgnoreCase (".ttf"))
             writeTypefaceForFontEntry (name);
     }
@@ -310,50 +250,55 @@ juce::Result SkinManager::loadArchiveEntries (juce::ZipFile& archive)
     return juce::Result::ok();
 }
 
-void SkinManager::addImage (const juce::String& entryName, juce::InputStream& stream)
+void SkinManager::addProblem (const juce::String& text)
 {
-    const auto image = juce::ImageFileFormat::loadFrom (stream);
+    loadProblems.add (text);
+    juce::Logger::writeToLog ("Skin: " + text);
+}
+
+void SkinManager::addImage (const juce::String& entryName, const juce::MemoryBlock& data)
+{
+    juce::String problem;
+    const auto image = SkinImageDecoder::decode (data.getData(), data.getSize(), problem);
     images.add (new juce::Image (image));
 
     if (image.isValid())
         juce::ImageCache::addImageToCache (image, entryName.hashCode64());
+    else
+        addProblem (entryName + ": " + problem + "; the missing-image placeholder stands in for it");
 }
 
-void SkinManager::addDrawable (const juce::String& entryName, juce::InputStream& stream)
+void SkinManager::addDrawable (const juce::String& entryName, const juce::MemoryBlock& data)
 {
-    juce::MemoryBlock data;
-    stream.readIntoMemoryBlock (data);
-
     drawableNames.add (entryName);
 
-    if (declaresEntities (data.toString(), false))
+    // The framework reads the data as text the same way (a byte-order mark decides the encoding).
+    if (! SkinXmlReader::isSafeToParse (juce::String::createStringFromData (data.getData(), (int) data.getSize()), true))
+    {
         drawables.add (nullptr);
-    else
-        drawables.add (juce::Drawable::createFromImageData (data.getData(), data.getSize()).release());
-}
-
-void SkinManager::addTypeface (const juce::String& entryName, juce::InputStream& stream)
-{
-    juce::MemoryBlock compressed;
-    stream.readIntoMemoryBlock (compressed);
-
-    juce::MemoryBlock serialised;
-    {
-        juce::MemoryInputStream source (compressed, false);
-        juce::GZIPDecompressorInputStream decompressed (source);
-        decompressed.readIntoMemoryBlock (serialised, maximumEntryBytes + 1);
-    }
-
-    typefaceNames.add (entryName);
-
-    if ((juce::int64) serialised.getSize() > maximumEntryBytes || ! isWellFormedTypeface (serialised))
-    {
-        typefaces.add (nullptr);
+        addProblem (entryName + ": the drawing declares entities or holds processing instructions and was skipped");
         return;
     }
 
-    juce::MemoryInputStream source (compressed, false);
-    typefaces.add (juce::Typeface::Ptr (new juce::CustomTypeface (source)));
+    auto drawable = juce::Drawable::createFromImageData (data.getData(), data.getSize());
+
+    if (drawable == nullptr)
+        addProblem (entryName + ": the drawing does not parse");
+
+    drawables.add (drawable.release());
+}
+
+void SkinManager::addTypeface (const juce::String& entryName, const juce::MemoryBlock& data)
+{
+    typefaceNames.add (entryName);
+
+    juce::String problem;
+    auto typeface = SkinTypefaceReader::read (data, problem);
+
+    if (typeface == nullptr)
+        addProblem (entryName + ": " + problem + "; the placeholder font stands in for it");
+
+    typefaces.add (typeface);
 }
 
 //==============================================================================
@@ -406,7 +351,7 @@ juce::Font SkinManager::getFont (const juce::String& typefaceName, float height)
 {
     const auto typeface = getTypeface (typefaceName);
     auto font = typeface != nullptr ? juce::Font (typeface) : juce::Font();
-    return font.withHeight (juce::jlimit (0.1f, 10000.0f, height));
+    return font.withHeight (juce::jlimit (0.1f, 10000.0f, std::isfinite (height) ? height : 0.0f));
 }
 
 bool SkinManager::hasTypeface (const juce::String& name) const
@@ -467,7 +412,7 @@ juce::Justification SkinManager::parseJustification (const juce::String& text)
         if (text == name)
             return juce::Justification (flags);
 
-    return juce::Justification (text.getIntValue());
+    return juce::Justification (SkinValueLimits::readInteger (text));
 }
 
 juce::Rectangle<int> SkinManager::parseRectangle (const juce::String& text)
@@ -478,7 +423,13 @@ juce::Rectangle<int> SkinManager::parseRectangle (const juce::String& text)
     tokens.addTokens (text, ",; \t\r\n", {});
     tokens.removeEmptyStrings();
 
-    return { tokens[0].getIntValue(), tokens[1].getIntValue(), tokens[2].getIntValue(), tokens[3].getIntValue() };
+    auto number = [&tokens] (int i)
+    {
+        return juce::jlimit (-SkinValueLimits::maxCoordinate, SkinValueLimits::maxCoordinate,
+                             SkinValueLimits::readInteger (tokens[i]));
+    };
+
+    return { number (0), number (1), number (2), number (3) };
 }
 
 //==============================================================================
@@ -527,10 +478,10 @@ std::unique_ptr<TPXDrawableButton> SkinManager::createDrawableButton (const juce
         up = std::make_unique<juce::DrawableImage>();
 
     const auto toolTip = widget->getStringAttribute ("toolTip");
-    const auto x = widget->getIntAttribute ("positionX");
-    const auto y = widget->getIntAttribute ("positionY");
-    auto width = widget->getIntAttribute ("width");
-    auto height = widget->getIntAttribute ("height");
+    const auto x = integerAttribute (*widget, "positionX");
+    const auto y = integerAttribute (*widget, "positionY");
+    auto width = integerAttribute (*widget, "width");
+    auto height = integerAttribute (*widget, "height");
 
     auto button = std::make_unique<TPXDrawableButton> (componentName);
     button->setImages (up.get(), over.get(), down.get(), disabled.get(),
@@ -583,8 +534,8 @@ std::unique_ptr<TPXLabelComponent> SkinManager::createLabel (const juce::XmlElem
     if (hasValue (*widget, "bounds"))
         bounds = parseRectangle (widget->getStringAttribute ("bounds"));
     else
-        bounds = { widget->getIntAttribute ("positionX"), widget->getIntAttribute ("positionY"),
-                   widget->getIntAttribute ("width"), widget->getIntAttribute ("height") };
+        bounds = { integerAttribute (*widget, "positionX"), integerAttribute (*widget, "positionY"),
+                   integerAttribute (*widget, "width"), integerAttribute (*widget, "height") };
 
     const auto justification = hasValue (*widget, "textJustify")
                                    ? parseJustification (widget->getStringAttribute ("textJustify"))
@@ -655,10 +606,10 @@ std::unique_ptr<TPXPaintedButton> SkinManager::createPaintedButton (const juce::
     if (hasValue (*widget, "labelFontSecondary"))
         secondaryFont = std::make_unique<juce::Font> (getFont (widget->getStringAttribute ("labelFontSecondary"), size));
 
-    auto button = std::make_unique<TPXPaintedButton> (widget->getIntAttribute ("positionX"),
-                                                      widget->getIntAttribute ("positionY"),
-                                                      widget->getIntAttribute ("width"),
-                                                      widget->getIntAttribute ("height"));
+    auto button = std::make_unique<TPXPaintedButton> (integerAttribute (*widget, "positionX"),
+                                                      integerAttribute (*widget, "positionY"),
+                                                      integerAttribute (*widget, "width"),
+                                                      integerAttribute (*widget, "height"));
     button->setToggleMode (widget->getBoolAttribute ("toggleMode", false));
     button->setOpacity (widget->getBoolAttribute ("useOpacity", false),
                         decimalAttribute (*widget, "opacityNormal", 0.0),

@@ -153,11 +153,25 @@ public:
     juce::File getLastDocumentOpened() override;
     void setLastDocumentOpened (const juce::File& file) override;
 
-private:
+    /** Reads every entry of a resource archive, in archive order: images (by content: PNG, JPEG,
+        GIF), ".svg" drawables, ".stf" typefaces and the ".ttf" font aid. An entry that cannot be
+        read or decoded is skipped (a damaged image leaves a null image, a refused drawing or font
+        a null entry) and named in getLoadProblems(). Fails only for an archive without entries.
+        loadDocument() calls it; public so that the archive reader can be tried on its own.
+    */
     juce::Result loadArchiveEntries (juce::ZipFile& archive);
-    void addImage (const juce::String& entryName, juce::InputStream& stream);
-    void addDrawable (const juce::String& entryName, juce::InputStream& stream);
-    void addTypeface (const juce::String& entryName, juce::InputStream& stream);
+
+    /** What the last load skipped or changed, one line each naming the entry concerned (for
+        example "bg.png: the PNG image is damaged ..."); empty when the skin was whole. The load
+        still succeeds with these; each line is also written to the log.
+    */
+    juce::StringArray getLoadProblems() const { return loadProblems; }
+
+private:
+    void addProblem (const juce::String& text);
+    void addImage (const juce::String& entryName, const juce::MemoryBlock& data);
+    void addDrawable (const juce::String& entryName, const juce::MemoryBlock& data);
+    void addTypeface (const juce::String& entryName, const juce::MemoryBlock& data);
 
     juce::File skinFolder;
     std::unique_ptr<juce::XmlElement> skinRoot;
@@ -166,6 +180,7 @@ private:
     double skinVersion = 0.0;
     bool skinLoaded = false;
     juce::Result lastResult { juce::Result::ok() };
+    juce::StringArray loadProblems;
 
     juce::StringArray drawableNames;
     juce::OwnedArray<juce::Drawable> drawables;

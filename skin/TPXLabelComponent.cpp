@@ -1,5 +1,7 @@
 #include "TPXLabelComponent.h"
 
+#include <cmath>
+
 #include "SkinManager.h"
 
 TPXLabelComponent::TPXLabelComponent (const SkinManager* skin, int x, int y, int width, int height,
@@ -7,6 +9,8 @@ TPXLabelComponent::TPXLabelComponent (const SkinManager* skin, int x, int y, int
                                       const juce::String& typefaceName, float size, juce::Colour textColour,
                                       juce::Justification textJustification)
 {
+    // A size that is not finite counts as missing (0), which gives the smallest height.
+    size = std::isfinite (size) ? size : 0.0f;
     const auto height01 = juce::jlimit (0.1f, 10000.0f, size);
     const auto labelFont = skin != nullptr && typefaceName.isNotEmpty() ? skin->getFont (typefaceName, height01)
                                                                         : juce::Font (height01);

@@ -3,7 +3,7 @@
 juce::String InstallerFileName::fromAddress (const juce::String& address)
 {
     auto path = address.upToFirstOccurrenceOf ("?", false, false).upToFirstOccurrenceOf ("#", false, false);
-    auto last = path.fromLastOccurrenceOf ("/", false, false);
+    auto last = juce::URL::removeEscapeChars (path.fromLastOccurrenceOf ("/", false, false));
 
     juce::String safe;
 

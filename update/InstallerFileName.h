@@ -6,7 +6,7 @@
     user chose.
 
     Only letters, digits, '.', '-' and '_' survive from the address's last path component
-    (query and fragment left off), leading dots and dashes are dropped and the name is kept
+    (query and fragment left off, escapes decoded), leading dots and dashes are dropped and the name is kept
     short; when nothing is left, fallbackName is used. The installer is then that name with
     ".exe" appended, directly inside the chosen folder.
 */

@@ -14,7 +14,9 @@ public:
     /** The built-in base address, without a trailing slash. */
     static juce::String getDefaultBaseAddress();
 
-    /** The base address in use (scheme and host, optionally a port and a path). */
+    /** The base address in use (scheme and host, optionally a port and a path): the one set by
+        setBaseAddress(), else the environment variable MORVANE_UPDATE_SERVER, else the default.
+    */
     static juce::String getBaseAddress();
 
     /** Points every feed at another server; an empty text restores the default. */

@@ -115,8 +115,10 @@ TEST (MorvaneApplicationDownload, QuitsOnlyWhenTheInstallerStarted)
     EXPECT_EQ (dialogs.boxes.back().text, "Update canceled.");
     EXPECT_FALSE (MorvaneApplication::handleDownloadResult (3, installer, dialogs, services));
     EXPECT_EQ (dialogs.boxes.back().text, "Download error.");
+    EXPECT_FALSE (MorvaneApplication::handleDownloadResult (4, installer, dialogs, services));
+    EXPECT_TRUE (dialogs.boxes.back().text.contains (installer.getFullPathName()));
     EXPECT_FALSE (MorvaneApplication::handleDownloadResult (0, installer, dialogs, services));
-    EXPECT_EQ (dialogs.boxes.size(), 3u);
+    EXPECT_EQ (dialogs.boxes.size(), 4u);
 
     installer.deleteFile();
 }

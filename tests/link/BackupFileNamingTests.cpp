@@ -141,3 +141,37 @@ TEST (UniqueBackupFile, CountsUpPastEveryTakenName)
     EXPECT_EQ (findUniqueBackupFile (temp.folder, "").getFileName(), "unnamed.syx");
     EXPECT_EQ (findUniqueBackupFile (temp.folder, "Clean").getParentDirectory(), temp.folder);
 }
+
+TEST (UniqueBackupFile, NamesFromTheDeviceNeverLeaveTheChosenFolder)
+{
+    TempFolder temp;
+    const juce::String hostile[] = {
+        "~", "~root", "~/escaped", "..", "../escaped", "..\\escaped", "a/../../b", "/etc/passwd", "\\\\server\\share",
+        "...", ". .", "", "   ", "~.", "C:\\Windows", "dir/", "./x", "\x01~", "~\t",
+    };
+
+    for (const auto& name : hostile)
+    {
+        // Every way a device's preset or cab name becomes a backup file.
+        const juce::File files[] = {
+            findUniqueBackupFile (temp.folder, makeLegalPresetFileName (name)),
+            findUniqueBackupFile (temp.folder, makeLegalCabFileName (name)),
+            temp.folder.getChildFile (formatNumberedCabFileName (7, makeLegalCabFileName (name, false)) + ".syx"),
+            findUniqueBackupFile (temp.folder, name),
+        };
+
+        for (const auto& file : files)
+        {
+            EXPECT_EQ (file.getParentDirectory(), temp.folder) << name << " -> " << file.getFullPathName();
+            EXPECT_TRUE (file.getFileName().endsWith (".syx")) << name;
+        }
+
+        const auto stem = makeFileNameStayInFolder (name);
+        EXPECT_FALSE (stem.startsWithChar ('~') || stem.contains ("..") || stem.containsAnyOf ("/\\")) << name;
+    }
+
+    EXPECT_EQ (makeFileNameStayInFolder ("Clean Lead"), "Clean Lead");
+    EXPECT_EQ (makeFileNameStayInFolder ("~Ambient..Pad"), "_Ambient__Pad");
+    EXPECT_EQ (findUniqueBackupFile (temp.folder, "~").getFileName(), "_.syx");
+    EXPECT_EQ (findUniqueBackupFile (temp.folder, " ").getFileName(), "unnamed.syx");
+}

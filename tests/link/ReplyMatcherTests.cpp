@@ -210,3 +210,21 @@ TEST_F (ReplyMatcherTest, StatusReplyCountsWhenItEchoesTheRequest)
     EXPECT_EQ (allParams->getExpectedReplies(), 1);
     EXPECT_TRUE (allParams->addReply (zandrelMessage (3, 0x64, { 0x1F, 26 })));
 }
+
+TEST_F (ReplyMatcherTest, ALateStatusReplyBelowTheArrivedCountCompletesTheRequest)
+{
+    // The effect dump starts and two replies arrive; then the device refuses with a status reply,
+    // which lowers the expectation to 1, below what has arrived: the request completes at once.
+    auto request = requestFor (0x1F);
+    const auto start = zandrelMessage (3, 0x74, concat ({ sevenBit (1, 2), sevenBit (1000, 2), { 0 } }));
+    ASSERT_TRUE (matcher.matchReply (request.get(), start));
+    EXPECT_FALSE (request->addReply (start));
+    EXPECT_FALSE (request->addReply (start));
+
+    const auto status = zandrelMessage (3, 0x64, { 0x1F, 26 });
+    ASSERT_TRUE (matcher.matchReply (request.get(), status));
+    EXPECT_TRUE (request->addReply (status));
+    EXPECT_EQ (request->getState(), SysExRequest::complete);
+    EXPECT_EQ (request->getReplyCount(), 3);
+    EXPECT_FALSE (request->addReply (status));
+}

@@ -157,13 +157,14 @@ TEST_F (SkinLoading, AMissingSkinFileFailsThroughTheDocumentBase)
     EXPECT_EQ (skin.getSkinRoot(), nullptr);
 }
 
-TEST_F (SkinLoading, AMissingOrEmptyArchiveFailsButKeepsTheRoot)
+TEST_F (SkinLoading, AMissingOrEmptyArchiveFailsAndServesNoSkin)
 {
     const auto xml = skinXmlWith ("skin=\"other.zip\" skinEngineVersion=\"2.0\"", "<TestSkin/>");
 
     auto missing = loadWith (xml);
     EXPECT_EQ (missing->getLoadResult().getErrorMessage(), "Not a valid Skin file");
-    EXPECT_NE (missing->getSkinRoot(), nullptr);
+    EXPECT_EQ (missing->getSkinRoot(), nullptr);
+    EXPECT_EQ (missing->getSection ("TestSkin"), nullptr);
 
     folder().getChildFile ("other.zip").replaceWithText ("not a zip archive");
     auto garbage = loadSkin (folder());
@@ -172,7 +173,7 @@ TEST_F (SkinLoading, AMissingOrEmptyArchiveFailsButKeepsTheRoot)
     writeSkin (folder(), skinXmlWith ("skin=\"fixture.zip\" skinEngineVersion=\"2.0\""), {});
     auto empty = loadSkin (folder());
     EXPECT_EQ (empty->getLoadResult().getErrorMessage(), "Not a valid Skin file");
-    EXPECT_NE (empty->getSkinRoot(), nullptr);
+    EXPECT_EQ (empty->getSkinRoot(), nullptr);
 }
 
 TEST_F (SkinLoading, SaveAndRecentFileOperationsDoNothing)

@@ -1,0 +1,568 @@
+// Measures the program a user runs, beside a baseline JUCE application built the same way (an
+// empty window), under the display it is started on:
+//   idle      both programs side by side, idle for 20 s: CPU, wake-ups per thread, resident memory
+//   startup   time from the start of each program to its first painted window, in interleaved pairs
+//   receive   the link's receive path of a 33,792-message dump into its file: the peak memory it
+//             adds and how soon after the last reply the file is written
+//   paced     a paced send of acknowledged messages, with the device answering at once and after
+//             5 ms: the time from the device's reply to the next message's arrival
+// Every figure is taken over several runs (at least three) and printed as min, median and max
+// in one table, with its ratio to the baseline or to its target.
+// Run: program_bench [--runs N] [--idle-seconds S] [idle] [startup] [receive] [paced]
+// (all sections without a name). Linux with an X display only.
+
+#include "LaunchedProgram.h"
+#include "MidiProcessing.h"
+#include "ProcessStats.h"
+#include "ReceiveThread.h"
+#include "SimulatedDevice.h"
+#include "SysExBuilders.h"
+#include "SysExMessage.h"
+#include "SysExRequest.h"
+#include "VirtualMidiPorts.h"
+#include "WindowWatcher.h"
+
+#include <juce_events/juce_events.h>
+
+#include <algorithm>
+#include <iostream>
+#include <thread>
+
+using morvane::test::SimulatedDevice;
+using morvane::test::VirtualMidiPorts;
+
+namespace
+{
+    const juce::String portName ("Zandrel KT4 USB");
+
+    juce::String fixed (double value, int decimals) { return juce::String (value, decimals); }
+
+    double median (std::vector<double> values)
+    {
+        if (values.empty())
+            return 0.0;
+
+        std::sort (values.begin(), values.end());
+        const auto n = values.size();
+        return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
+    }
+
+    double percentile (std::vector<double> values, double p)
+    {
+        if (values.empty())
+            return 0.0;
+
+        std::sort (values.begin(), values.end());
+        return values[juce::jmin (values.size() - 1, (size_t) (p * (double) values.size()))];
+    }
+
+    //==============================================================================
+    /** One row of the table: a figure over the runs, and what it is compared with. */
+    struct Row
+    {
+        juce::String what;
+        std::vector<double> values;
+        int decimals = 1;
+        juce::String reference;       // "target <= 0.2", "baseline 123"
+        double referenceValue = 0.0;  // divides the median for the ratio; 0 for none
+        bool isTarget = false;        // a target the median must not exceed
+    };
+
+    void printTable (const std::vector<Row>& rows)
+    {
+        std::cout << "\n" << juce::String ("figure").paddedRight (' ', 64) << " runs"
+                  << juce::String ("min").paddedLeft (' ', 10) << juce::String ("median").paddedLeft (' ', 10)
+                  << juce::String ("max").paddedLeft (' ', 10) << "   " << juce::String ("against").paddedRight (' ', 20)
+                  << "ratio\n";
+
+        for (const auto& row : rows)
+        {
+            if (row.values.empty())
+            {
+                std::cout << row.what.paddedRight (' ', 64) << "    0   (not measured)\n";
+                continue;
+            }
+
+            const auto [lo, hi] = std::minmax_element (row.values.begin(), row.values.end());
+            const auto mid = median (row.values);
+            juce::String ratio;
+
+            if (row.referenceValue > 0.0)
+                ratio = fixed (mid / row.referenceValue, 2) + (row.isTarget ? (mid <= row.referenceValue ? "  meets" : "  MISSES") : "");
+
+            std::cout << row.what.paddedRight (' ', 64) << juce::String ((int) row.values.size()).paddedLeft (' ', 5)
+                      << fixed (*lo, row.decimals).paddedLeft (' ', 10) << fixed (mid, row.decimals).paddedLeft (' ', 10)
+                      << fixed (*hi, row.decimals).paddedLeft (' ', 10) << "   " << row.reference.paddedRight (' ', 20)
+                      << ratio << "\n";
+        }
+    }
+
+    //==============================================================================
+    struct Executables
+    {
+        juce::File morvane { MORVANE_EXECUTABLE };
+        juce::File emptyWindow { EMPTY_WINDOW_EXECUTABLE };
+    };
+
+    struct IdleFigures
+    {
+        double cpuPercent = 0.0;
+        double wakeUpsPerSecond = 0.0;
+        double residentMiB = 0.0;
+        std::map<juce::String, std::pair<double, double>> perThread;   // name: cpu %, wake-ups/s
+    };
+
+    IdleFigures idleFiguresOf (const std::map<juce::String, ProcessStats::ThreadFigures>& before,
+                               const std::map<juce::String, ProcessStats::ThreadFigures>& after,
+                               double seconds, juce::int64 residentKiB)
+    {
+        IdleFigures figures;
+
+        for (const auto& [id, thread] : after)
+        {
+            const auto earlier = before.find (id);
+            const auto cpuMs = thread.cpuMs - (earlier != before.end() ? earlier->second.cpuMs : 0.0);
+            const auto wakeUps = (double) (thread.wakeUps - (earlier != before.end() ? earlier->second.wakeUps : 0));
+            figures.cpuPercent += 100.0 * cpuMs / (seconds * 1000.0);
+            figures.wakeUpsPerSecond += wakeUps / seconds;
+            auto& perName = figures.perThread[thread.name];
+            perName.first += 100.0 * cpuMs / (seconds * 1000.0);
+            perName.second += wakeUps / seconds;
+        }
+
+        figures.residentMiB = (double) residentKiB / 1024.0;
+        return figures;
+    }
+
+    void printThreads (const juce::String& title, const IdleFigures& figures)
+    {
+        std::cout << "  " << title << " threads (last run):\n";
+
+        for (const auto& [name, values] : figures.perThread)
+            std::cout << "    " << name.paddedRight (' ', 18) << fixed (values.first, 3).paddedLeft (' ', 8) << " % "
+                      << fixed (values.second, 1).paddedLeft (' ', 8) << " wake-ups/s\n";
+    }
+
+    void benchmarkIdle (const Executables& exe, int runs, int seconds, std::vector<Row>& rows)
+    {
+        Row morvaneCpu { "idle CPU, % of a core: Morvane", {}, 3 };
+        Row emptyCpu { "idle CPU, % of a core: empty window", {}, 3 };
+        Row cpuAbove { "idle CPU above the empty window, % of a core", {}, 3, "target <= 0.2", 0.2, true };
+        Row morvaneWake { "idle wake-ups per second (all threads): Morvane", {}, 1 };
+        Row emptyWake { "idle wake-ups per second (all threads): empty window", {}, 1 };
+        Row wakeAbove { "idle wake-ups per second above the empty window", {}, 1, "target <= 20", 20.0, true };
+        Row morvaneRss { "resident memory at idle, MiB: Morvane", {}, 1 };
+        Row emptyRss { "resident memory at idle, MiB: empty window", {}, 1 };
+        IdleFigures lastMorvane, lastEmpty;
+        WindowWatcher watcher;
+
+        std::cout << "idle: " << runs << " runs of " << seconds << " s, both programs side by side" << std::endl;
+
+        for (int run = 0; run < runs; ++run)
+        {
+            LaunchedProgram morvane (exe.morvane), empty (exe.emptyWindow);
+
+            // Both settle first: the window painted, the start-up's own work done.
+            watcher.timeToFirstPaint (morvane.getPid(), morvane.getStartMs());
+            watcher.timeToFirstPaint (empty.getPid(), empty.getStartMs());
+            juce::Thread::sleep (2000);
+
+            if (! morvane.isRunning() || ! empty.isRunning())
+            {
+                std::cout << "  a program ended early; run skipped" << std::endl;
+                continue;
+            }
+
+            const auto beforeM = ProcessStats::takeThreadFigures (morvane.getPidText());
+            const auto beforeE = ProcessStats::takeThreadFigures (empty.getPidText());
+            const auto start = juce::Time::getMillisecondCounterHiRes();
+            juce::Thread::sleep (seconds * 1000);
+            const auto afterM = ProcessStats::takeThreadFigures (morvane.getPidText());
+            const auto afterE = ProcessStats::takeThreadFigures (empty.getPidText());
+            const auto elapsed = (juce::Time::getMillisecondCounterHiRes() - start) / 1000.0;
+
+            lastMorvane = idleFiguresOf (beforeM, afterM, elapsed, ProcessStats::getResidentKiB (morvane.getPidText()));
+            lastEmpty = idleFiguresOf (beforeE, afterE, elapsed, ProcessStats::getResidentKiB (empty.getPidText()));
+
+            morvaneCpu.values.push_back (lastMorvane.cpuPercent);
+            emptyCpu.values.push_back (lastEmpty.cpuPercent);
+            cpuAbove.values.push_back (lastMorvane.cpuPercent - lastEmpty.cpuPercent);
+            morvaneWake.values.push_back (lastMorvane.wakeUpsPerSecond);
+            emptyWake.values.push_back (lastEmpty.wakeUpsPerSecond);
+            wakeAbove.values.push_back (lastMorvane.wakeUpsPerSecond - lastEmpty.wakeUpsPerSecond);
+            morvaneRss.values.push_back (lastMorvane.residentMiB);
+            emptyRss.values.push_back (lastEmpty.residentMiB);
+        }
+
+        printThreads ("Morvane", lastMorvane);
+        printThreads ("empty window", lastEmpty);
+
+        emptyCpu.reference = "baseline";
+        emptyWake.reference = "baseline";
+        emptyRss.reference = "baseline";
+        morvaneCpu.reference = "empty window";
+        morvaneCpu.referenceValue = median (emptyCpu.values);
+        morvaneWake.reference = "empty window";
+        morvaneWake.referenceValue = median (emptyWake.values);
+        morvaneRss.reference = "empty window";
+        morvaneRss.referenceValue = median (emptyRss.values);
+
+        for (auto* row : { &morvaneCpu, &emptyCpu, &cpuAbove, &morvaneWake, &emptyWake, &wakeAbove, &morvaneRss, &emptyRss })
+            rows.push_back (*row);
+    }
+
+    void benchmarkStartup (const Executables& exe, int pairs, std::vector<Row>& rows)
+    {
+        Row morvaneMs { "start-up to the first painted window, ms: Morvane", {}, 0 };
+        Row emptyMs { "start-up to the first painted window, ms: empty window", {}, 0 };
+        Row ratio { "start-up, Morvane / empty window (interleaved pairs)", {}, 2, "target <= 1.2", 1.2, true };
+        WindowWatcher watcher;
+
+        std::cout << "start-up: " << pairs << " interleaved pairs" << std::endl;
+
+        for (int pair = 0; pair < pairs; ++pair)
+        {
+            double times[2] = { -1.0, -1.0 };
+
+            // Alternate which goes first, so that neither always meets a warmer machine.
+            for (int i = 0; i < 2; ++i)
+            {
+                const bool morvaneNow = (i == 0) == (pair % 2 == 0);
+                LaunchedProgram program (morvaneNow ? exe.morvane : exe.emptyWindow);
+                times[morvaneNow ? 0 : 1] = watcher.timeToFirstPaint (program.getPid(), program.getStartMs());
+            }
+
+            if (times[0] < 0.0 || times[1] <= 0.0)
+            {
+                std::cout << "  a window did not appear; pair skipped" << std::endl;
+                continue;
+            }
+
+            morvaneMs.values.push_back (times[0]);
+            emptyMs.values.push_back (times[1]);
+            ratio.values.push_back (times[0] / times[1]);
+        }
+
+        emptyMs.reference = "baseline";
+        rows.push_back (morvaneMs);
+        rows.push_back (emptyMs);
+        rows.push_back (ratio);
+    }
+
+    //==============================================================================
+    // In-process measurements, each run in a process of its own (fresh memory figures).
+
+    /** A link on virtual ports with a KT4 answering on them. */
+    struct LinkBench
+    {
+        LinkBench()
+            : device (std::make_unique<SimulatedDevice> (hub, 8, portName)),
+              link (std::make_unique<MidiProcessing> (hub.createBackend()))
+        {
+            currentDeviceModel = 8;
+            link->timerCallback();
+            auto& ports = link->getPortManager();
+
+            if (! (ports.openInputByName (portName) && ports.openOutputByName (portName) && link->openDevices (true, true)))
+                std::cerr << "could not open the virtual ports" << std::endl;
+        }
+
+        ~LinkBench()
+        {
+            link.reset();
+            device.reset();
+        }
+
+        VirtualMidiPorts hub;
+        std::unique_ptr<SimulatedDevice> device;
+        std::unique_ptr<MidiProcessing> link;
+    };
+
+    /** Prints "RESULT <memory added / dump bytes> <ms from the last reply to the written file>". */
+    int runReceiveOnce()
+    {
+        LinkBench bench;
+        const juce::uint8 bank = 127;   // the whole KT4 cab memory: 33,792 messages
+
+        // The dump is built before anything is timed; the device only sends it.
+        SysExRequest model (3000);
+        buildCabBankDumpRequest (&model, &bank);
+        const auto replies = bench.device->defaultRepliesTo (model.getMessage());
+        size_t dumpBytes = 0;
+
+        for (const auto& reply : replies)
+            dumpBytes += (size_t) reply.getRawDataSize();
+
+        bench.device->setReplyHandler (0x44, [&replies] (const juce::MidiMessage&, const SimulatedDevice::Emit& out)
+        {
+            for (const auto& reply : replies)
+                if (! out (reply))
+                    return;
+        });
+
+        const auto folder = juce::File::createTempFile ("receive-bench");
+        folder.createDirectory();
+
+        SysExRequest request (3000);
+        buildCabBankDumpRequest (&request, &bank);
+        request.setExpectedReplies ((juce::int32) replies.size());
+        std::atomic<double> progress { 0.0 };
+
+        juce::Thread::sleep (200);
+        ProcessStats::resetPeakResident();
+        const auto residentBefore = ProcessStats::getResidentKiB();
+
+        bench.link->enqueueRequest (&request);
+        ReceiveThread receiver (&request, &progress, folder.getFullPathName(), 26, bank, "bench");
+        receiver.startThread();
+
+        double completedAt = 0.0, writtenAt = 0.0;
+        const auto deadline = juce::Time::getMillisecondCounterHiRes() + 60000.0;
+
+        while (juce::Time::getMillisecondCounterHiRes() < deadline)
+        {
+            const auto now = juce::Time::getMillisecondCounterHiRes();
+
+            if (completedAt == 0.0 && request.getState() != 0)
+                completedAt = now;
+
+            const auto result = receiver.getResult();
+
+            if (result == ReceiveResults::written || result == ReceiveResults::writeFailed || result == ReceiveResults::requestFailed)
+            {
+                writtenAt = now;
+                break;
+            }
+
+            std::this_thread::sleep_for (std::chrono::microseconds (100));
+        }
+
+        const auto peakKiB = ProcessStats::getPeakResidentKiB();
+        const bool ok = receiver.getResult() == ReceiveResults::written;
+        folder.deleteRecursively();
+
+        if (! ok)
+        {
+            std::cout << "RESULT-FAILED" << std::endl;
+            return 1;
+        }
+
+        std::cout << "RESULT " << (double) (peakKiB - residentBefore) * 1024.0 / (double) dumpBytes << " "
+                  << writtenAt - completedAt << " " << (juce::int64) dumpBytes << std::endl;
+        return 0;
+    }
+
+    /** Prints "RESULT <median gap> <p99 gap> <max gap>": ms from each reply to the next message. */
+    int runPacedOnce (int replyDelayMs)
+    {
+        const int messageCount = replyDelayMs > 0 ? 400 : 1500;
+        LinkBench bench;
+        std::vector<double> arrivals, replied;
+        arrivals.reserve ((size_t) messageCount);
+        replied.reserve ((size_t) messageCount);
+
+        bench.device->setReplyHandler (0x78, [&] (const juce::MidiMessage& request, const SimulatedDevice::Emit& out)
+        {
+            arrivals.push_back (juce::Time::getMillisecondCounterHiRes());
+
+            if (replyDelayMs > 0)
+                std::this_thread::sleep_for (std::chrono::milliseconds (replyDelayMs));
+
+            replied.push_back (juce::Time::getMillisecondCounterHiRes());
+            out (bench.device->makeStatusReply (request.getRawData()[5], 0));
+        });
+
+        juce::MemoryBlock block;
+
+        for (int i = 0; i < messageCount; ++i)
+        {
+            std::vector<juce::uint8> payload (194);
+
+            for (size_t b = 0; b < payload.size(); ++b)
+                payload[b] = (juce::uint8) ((b + (size_t) i) & 0x7F);
+
+            const auto message = SimulatedDevice::makeMessage (8, 0x78, payload);
+            block.append (message.getRawData(), (size_t) message.getRawDataSize());
+        }
+
+        auto& sender = bench.link->getMultiMsgTimer();
+        sender.loadMessages (static_cast<const juce::uint8*> (block.getData()), (juce::uint32) block.getSize(), 8);
+
+        struct EndCheck : public juce::Timer
+        {
+            explicit EndCheck (SysExMultiMsgTimer& s) : sender (s) { startTimer (50); }
+
+            void timerCallback() override
+            {
+                if (sender.getState() != TransferStates::running)
+                {
+                    stopTimer();
+                    juce::MessageManager::getInstance()->stopDispatchLoop();
+                }
+            }
+
+            SysExMultiMsgTimer& sender;
+        };
+
+        sender.start (0);
+        EndCheck endCheck (sender);
+        juce::MessageManager::getInstance()->runDispatchLoop();
+
+        std::vector<double> gaps;
+
+        for (size_t i = 1; i < arrivals.size() && i - 1 < replied.size(); ++i)
+            gaps.push_back (arrivals[i] - replied[i - 1]);
+
+        if (sender.getState() != TransferStates::finished || gaps.empty())
+        {
+            std::cout << "RESULT-FAILED" << std::endl;
+            return 1;
+        }
+
+        std::cout << "RESULT " << median (gaps) << " " << percentile (gaps, 0.99) << " "
+                  << *std::max_element (gaps.begin(), gaps.end()) << std::endl;
+        return 0;
+    }
+
+    /** Runs this program in a mode of its own and returns the numbers of its RESULT line. */
+    std::vector<double> runChild (const juce::StringArray& arguments)
+    {
+        juce::ChildProcess child;
+        auto command = arguments;
+        command.insert (0, juce::File::getSpecialLocation (juce::File::currentExecutableFile).getFullPathName());
+
+        if (! child.start (command))
+            return {};
+
+        for (const auto& line : juce::StringArray::fromLines (child.readAllProcessOutput()))
+        {
+            if (! line.startsWith ("RESULT "))
+                continue;
+
+            std::vector<double> values;
+
+            for (const auto& token : juce::StringArray::fromTokens (line.fromFirstOccurrenceOf ("RESULT ", false, false), false))
+                values.push_back (token.getDoubleValue());
+
+            return values;
+        }
+
+        return {};
+    }
+
+    void benchmarkReceive (int runs, std::vector<Row>& rows)
+    {
+        Row memory { "receive 33,792 messages: peak memory added / dump bytes", {}, 2, "target <= 2", 2.0, true };
+        Row latency { "receive: file written after the last reply, ms", {}, 1, "target <= 10", 10.0, true };
+        juce::int64 dumpBytes = 0;
+
+        std::cout << "receive: " << runs << " runs" << std::endl;
+
+        for (int run = 0; run < runs; ++run)
+        {
+            const auto values = runChild ({ "receive-once" });
+
+            if (values.size() < 3)
+            {
+                std::cout << "  a receive run failed" << std::endl;
+                continue;
+            }
+
+            memory.values.push_back (values[0]);
+            latency.values.push_back (values[1]);
+            dumpBytes = (juce::int64) values[2];
+        }
+
+        if (dumpBytes > 0)
+            std::cout << "  the dump: " << dumpBytes << " bytes" << std::endl;
+
+        rows.push_back (memory);
+        rows.push_back (latency);
+    }
+
+    void benchmarkPaced (int runs, std::vector<Row>& rows)
+    {
+        std::cout << "paced: " << runs << " runs for each reply delay" << std::endl;
+
+        for (const int delay : { 0, 5 })
+        {
+            const auto device = delay == 0 ? juce::String ("reply at once") : juce::String ("reply after 5 ms");
+            Row p99 { "paced send, gap beyond the reply, p99, ms: " + device, {}, 3, "target <= 1", 1.0, true };
+            Row mid { "paced send, gap beyond the reply, median, ms: " + device, {}, 3 };
+
+            for (int run = 0; run < runs; ++run)
+            {
+                const auto values = runChild ({ "paced-once", juce::String (delay) });
+
+                if (values.size() < 3)
+                {
+                    std::cout << "  a paced run failed" << std::endl;
+                    continue;
+                }
+
+                mid.values.push_back (values[0]);
+                p99.values.push_back (values[1]);
+            }
+
+            rows.push_back (p99);
+            rows.push_back (mid);
+        }
+    }
+} // namespace
+
+int main (int argc, char** argv)
+{
+    juce::ScopedJuceInitialiser_GUI juce;
+    juce::StringArray args;
+
+    for (int i = 1; i < argc; ++i)
+        args.add (argv[i]);
+
+    if (args[0] == "receive-once")
+        return runReceiveOnce();
+
+    if (args[0] == "paced-once")
+        return runPacedOnce (args[1].getIntValue());
+
+    int runs = 3, idleSeconds = 20;
+    juce::StringArray sections;
+
+    for (int i = 0; i < args.size(); ++i)
+    {
+        if (args[i] == "--runs")
+            runs = juce::jmax (3, args[++i].getIntValue());
+        else if (args[i] == "--idle-seconds")
+            idleSeconds = juce::jmax (1, args[++i].getIntValue());
+        else
+            sections.add (args[i]);
+    }
+
+    if (sections.isEmpty())
+        sections = { "idle", "startup", "receive", "paced" };
+
+    const Executables exe;
+
+    if ((sections.contains ("idle") || sections.contains ("startup"))
+        && (juce::SystemStats::getEnvironmentVariable ("DISPLAY", {}).isEmpty() || ! WindowWatcher().isConnected()))
+    {
+        std::cerr << "the idle and start-up figures need an X display (DISPLAY)" << std::endl;
+        return 1;
+    }
+
+    std::vector<Row> rows;
+
+    if (sections.contains ("idle"))
+        benchmarkIdle (exe, runs, idleSeconds, rows);
+
+    if (sections.contains ("startup"))
+        benchmarkStartup (exe, juce::jmax (runs, 5), rows);
+
+    if (sections.contains ("receive"))
+        benchmarkReceive (runs, rows);
+
+    if (sections.contains ("paced"))
+        benchmarkPaced (runs, rows);
+
+    printTable (rows);
+    return 0;
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+#include <memory>
+
+/** Parses the XML that comes with a skin (the skin file, its SVG drawables) only when the
+    framework's parser can be trusted with it.
+
+    juce::XmlDocument expands entities without bound and loops for ever on a processing
+    instruction inside an element ("<SKIN>x<??>y</SKIN>"), so a document that declares a document
+    type or entities, or holds a processing instruction anywhere but its leading XML declaration,
+    is refused before it is parsed.
+*/
+class SkinXmlReader
+{
+public:
+    /** True when the text may be given to juce::XmlDocument: no ENTITY declaration, no DOCTYPE
+        unless doctypeAllowed, and no "<?" but the one that opens a leading XML declaration.
+    */
+    static bool isSafeToParse (const juce::String& xmlText, bool doctypeAllowed);
+
+    /** The document element of the text, or null when the text is refused (see isSafeToParse,
+        with no DOCTYPE allowed) or is not well-formed XML.
+    */
+    static std::unique_ptr<juce::XmlElement> parse (const juce::String& xmlText);
+
+private:
+    SkinXmlReader() = delete;
+};

@@ -1,0 +1,308 @@
+#include "SkinManager.h"
+#include "SkinTestSupport.h"
+#include "SkinValueLimits.h"
+#include "TPXLabelComponent.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+#include <zlib.h>
+
+using namespace morvane::test;
+
+namespace
+{
+const juce::String skinHead ("<SKIN skin=\"fixture.zip\" skinEngineVersion=\"2.0\">");
+
+juce::MemoryBlock withByteFlipped (juce::MemoryBlock data, size_t index)
+{
+    data[index] = (char) (data[index] ^ 0x5A);
+    return data;
+}
+
+juce::MemoryBlock truncated (const juce::MemoryBlock& data, size_t size)
+{
+    return { data.getData(), juce::jmin (size, data.getSize()) };
+}
+
+/** The PNG with the size in its header changed and the header's checksum made right again. */
+juce::MemoryBlock withSize (juce::MemoryBlock png, juce::uint32 width, juce::uint32 height)
+{
+    auto* bytes = static_cast<unsigned char*> (png.getData());
+
+    for (int i = 0; i < 4; ++i)
+    {
+        bytes[16 + i] = (unsigned char) (width >> (24 - 8 * i));
+        bytes[20 + i] = (unsigned char) (height >> (24 - 8 * i));
+    }
+
+    const auto crc = (juce::uint32) crc32 (0, bytes + 12, 17);
+
+    for (int i = 0; i < 4; ++i)
+        bytes[29 + i] = (unsigned char) (crc >> (24 - 8 * i));
+
+    return png;
+}
+
+juce::MemoryBlock makeJpeg()
+{
+    juce::Image image (juce::Image::RGB, 32, 32, true);
+    image.clear (image.getBounds(), juce::Colours::orange);
+    juce::MemoryOutputStream out;
+    juce::JPEGImageFormat().writeImageToStream (image, out);
+    return out.getMemoryBlock();
+}
+
+/** A glyph of a hand-written serialised typeface: its character, width and outline numbers. */
+struct Glyph
+{
+    juce::juce_wchar character;
+    float width;
+    std::vector<float> square; // x0 y0 x1 y1 of a box outline
+};
+
+struct Pair
+{
+    juce::juce_wchar first, second;
+    float amount;
+};
+
+/** An ".stf" entry in the framework's serialised typeface format, gzip-compressed. */
+juce::MemoryBlock makeStfOf (const std::vector<Glyph>& glyphs, const std::vector<Pair>& pairs)
+{
+    juce::MemoryOutputStream raw;
+    raw.writeString ("Hostile");
+    raw.writeBool (false);
+    raw.writeBool (false);
+    raw.writeFloat (0.8f);
+    raw.writeShort (' ');
+    raw.writeInt ((int) glyphs.size());
+
+    for (const auto& g : glyphs)
+    {
+        raw.writeShort ((short) g.character);
+        raw.writeFloat (g.width);
+        raw.writeByte ('m');
+        raw.writeFloat (g.square[0]);
+        raw.writeFloat (g.square[1]);
+        raw.writeByte ('l');
+        raw.writeFloat (g.square[2]);
+        raw.writeFloat (g.square[3]);
+        raw.writeByte ('c');
+        raw.writeByte ('e');
+    }
+
+    raw.writeInt ((int) pairs.size());
+
+    for (const auto& p : pairs)
+    {
+        raw.writeShort ((short) p.first);
+        raw.writeShort ((short) p.second);
+        raw.writeFloat (p.amount);
+    }
+
+    juce::MemoryOutputStream compressed;
+    {
+        juce::GZIPCompressorOutputStream gzip (compressed);
+        gzip.write (raw.getData(), raw.getDataSize());
+    }
+    return compressed.getMemoryBlock();
+}
+
+std::vector<Glyph> glyphsFrom (juce::juce_wchar first, int count)
+{
+    std::vector<Glyph> glyphs;
+
+    for (int i = 0; i < count; ++i)
+        glyphs.push_back ({ first + (juce::juce_wchar) i, 0.6f, { 0.1f, 0.1f, 0.5f, 0.7f } });
+
+    return glyphs;
+}
+
+bool mentions (const juce::StringArray& problems, const juce::String& entryName)
+{
+    for (const auto& line : problems)
+        if (line.startsWith (entryName + ":"))
+            return true;
+
+    return false;
+}
+
+class HostileSkin : public ::testing::Test
+{
+protected:
+    std::unique_ptr<SkinManager> loadWith (const juce::String& xml, const ArchiveEntries& entries)
+    {
+        writeSkin (temp.getFolder(), xml, entries);
+        return loadSkin (temp.getFolder());
+    }
+
+    std::unique_ptr<SkinManager> loadEntries (const ArchiveEntries& extra)
+    {
+        auto entries = standardEntries();
+        entries.insert (entries.end(), extra.begin(), extra.end());
+        return loadWith (standardSkinXml(), entries);
+    }
+
+    ScopedTempFolder temp;
+};
+} // namespace
+
+TEST_F (HostileSkin, DamagedImagesAreSkippedAndNamedWhileTheSkinLoads)
+{
+    const auto png = makePng (4, 4, juce::Colours::red);
+    const auto jpeg = makeJpeg();
+
+    // 45 bytes of PNG whose header checksum is wrong; a PNG whose image data is damaged; a cut
+    // JPEG; a GIF that is only its signature and noise.
+    const ArchiveEntries damaged {
+        { "bad-header.png", truncated (withByteFlipped (png, 30), 45) },
+        { "bad-data.png", withByteFlipped (png, png.getSize() - 20) },
+        { "cut.jpg", truncated (jpeg, jpeg.getSize() / 3) },
+        { "noise.gif", textBlock ("GIF89a\x01\x00\x01\x00\xF7\x00\x00 noise") },
+        { "cut-header.png", truncated (png, 33) },
+        { "huge.png", withSize (png, 100000, 100000) },
+    };
+
+    auto skin = loadEntries (damaged);
+    ASSERT_TRUE (skin->getLoadResult().wasOk()) << skin->getLoadResult().getErrorMessage();
+    EXPECT_TRUE (SkinManager::hasImage ("up.png"));
+
+    for (const auto& [name, data] : damaged)
+    {
+        EXPECT_FALSE (SkinManager::hasImage (name)) << name;
+        EXPECT_EQ (SkinManager::getImage (name).getPixelAt (1, 1), fixtureColours::missing) << name;
+    }
+
+    for (const auto* name : { "bad-header.png", "bad-data.png", "cut.jpg", "noise.gif", "cut-header.png", "huge.png" })
+        EXPECT_TRUE (mentions (skin->getLoadProblems(), name)) << name << "\n"
+                                                               << skin->getLoadProblems().joinIntoString ("\n");
+
+    // A whole JPEG still decodes.
+    auto good = loadEntries ({ { "photo.jpg", jpeg } });
+    EXPECT_TRUE (SkinManager::hasImage ("photo.jpg"));
+    EXPECT_TRUE (good->getLoadProblems().isEmpty()) << good->getLoadProblems().joinIntoString ("\n");
+}
+
+TEST_F (HostileSkin, ProcessingInstructionsAfterTheDeclarationAreRefused)
+{
+    const juce::String refused[] = {
+        skinHead + "x<?" "?>y</SKIN>",
+        skinHead + "<TestSkin><?pi data?></TestSkin></SKIN>",
+        "<?xml version=\"1.0\"?>" + skinHead + "<TestSkin/><?" "?></SKIN>",
+        "<?xml version=\"1.0\"?><?xml-stylesheet href=\"x\"?>" + skinHead + "<TestSkin/></SKIN>",
+    };
+
+    for (const auto& xml : refused)
+    {
+        auto skin = loadWith (xml, standardEntries());
+        EXPECT_EQ (skin->getLoadResult().getErrorMessage(), "Not a valid Skin file") << xml;
+        EXPECT_EQ (skin->getSkinRoot(), nullptr) << xml;
+    }
+
+    auto declared = loadWith (juce::String::fromUTF8 ("\xEF\xBB\xBF") + "  <?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + skinHead + "<TestSkin/></SKIN>",
+                              standardEntries());
+    EXPECT_TRUE (declared->getLoadResult().wasOk()) << declared->getLoadResult().getErrorMessage();
+
+    // Drawings go through the same parser.
+    auto drawing = loadEntries ({ { "pi.svg", textBlock ("<svg xmlns=\"http://www.w3.org/2000/svg\">x<?" "?>y</svg>") } });
+    EXPECT_EQ (drawing->getDrawable ("pi.svg"), nullptr);
+    EXPECT_TRUE (mentions (drawing->getLoadProblems(), "pi.svg"));
+}
+
+TEST_F (HostileSkin, FontsBeyondTheCapsOrWithBadNumbersOrKerningAreRefused)
+{
+    const auto nan = std::numeric_limits<float>::quiet_NaN();
+    const auto some = glyphsFrom ('a', 3);
+    auto withNanOutline = some;
+    withNanOutline[1].square[2] = nan;
+    auto withHugeOutline = some;
+    withHugeOutline[0].square[1] = 1.0e30f;
+    auto withNanWidth = some;
+    withNanWidth[2].width = nan;
+    auto withTwin = some;
+    withTwin.push_back (some[0]);
+
+    struct Case
+    {
+        const char* name;
+        juce::MemoryBlock data;
+        bool accepted;
+    };
+
+    const Case cases[] = {
+        { "fine.stf", makeStfOf (some, { { 'a', 'b', -0.05f } }), true },
+        { "many-glyphs.stf", makeStfOf (glyphsFrom (0x100, 2049), {}), false },
+        { "many-pairs.stf", makeStfOf (some, std::vector<Pair> (32769, { 'a', 'b', -0.01f })), false },
+        { "missing-first.stf", makeStfOf (some, { { 'z', 'a', -0.05f } }), false },
+        { "missing-second.stf", makeStfOf (some, { { 'a', 0x4E00, -0.05f } }), false },
+        { "nan-outline.stf", makeStfOf (withNanOutline, {}), false },
+        { "huge-outline.stf", makeStfOf (withHugeOutline, {}), false },
+        { "nan-width.stf", makeStfOf (withNanWidth, {}), false },
+        { "nan-kerning.stf", makeStfOf (some, { { 'a', 'b', nan } }), false },
+        { "twin-glyphs.stf", makeStfOf (withTwin, {}), false },
+    };
+
+    ArchiveEntries entries;
+
+    for (const auto& c : cases)
+        entries.push_back ({ c.name, c.data });
+
+    auto skin = loadEntries (entries);
+    ASSERT_TRUE (skin->getLoadResult().wasOk());
+
+    for (const auto& c : cases)
+    {
+        EXPECT_EQ (skin->hasTypeface (c.name), c.accepted) << c.name;
+        EXPECT_EQ (mentions (skin->getLoadProblems(), c.name), ! c.accepted) << c.name;
+
+        // A refused font gives the placeholder.
+        if (! c.accepted)
+        {
+            EXPECT_EQ (skin->getTypeface (c.name), skin->getTypeface (SkinManager::missingFontName)) << c.name;
+        }
+    }
+}
+
+TEST_F (HostileSkin, NumbersThatAreNotFiniteOrHugeAreDroppedOrClampedAtLoad)
+{
+    const auto xml = skinHead + R"(<TestSkin>
+        <Widget name="label" font="regular.stf" fontSize="nan" alpha="inf" minHorzScale="1e999" labelFontSize="-1e300"
+                positionX="-2147483648" positionY="99999999999999999999" width="4294967297" height="-5"
+                bounds="0 0 2147483647 99999999999" minVal="-99999999999" maxVal="12" text="nan"/>
+        </TestSkin></SKIN>)";
+
+    auto skin = loadWith (xml, standardEntries());
+    ASSERT_TRUE (skin->getLoadResult().wasOk()) << skin->getLoadResult().getErrorMessage();
+    const auto* widget = findWidget (*skin, "TestSkin", "label");
+    ASSERT_NE (widget, nullptr);
+
+    EXPECT_FALSE (widget->hasAttribute ("fontSize"));
+    EXPECT_FALSE (widget->hasAttribute ("alpha"));
+    EXPECT_FALSE (widget->hasAttribute ("minHorzScale"));
+    EXPECT_EQ (widget->getDoubleAttribute ("labelFontSize"), -SkinValueLimits::maxDecimal);
+    EXPECT_EQ (widget->getIntAttribute ("positionX"), -SkinValueLimits::maxCoordinate);
+    EXPECT_EQ (widget->getIntAttribute ("positionY"), SkinValueLimits::maxCoordinate);
+    EXPECT_EQ (widget->getIntAttribute ("width"), SkinValueLimits::maxCoordinate);
+    EXPECT_EQ (widget->getIntAttribute ("height"), 0);
+    EXPECT_EQ (widget->getStringAttribute ("bounds"), "0 0 10000 10000");
+    EXPECT_EQ (widget->getIntAttribute ("minVal"), -SkinValueLimits::maxValue);
+    EXPECT_EQ (widget->getStringAttribute ("maxVal"), "12");
+    EXPECT_EQ (widget->getStringAttribute ("text"), "nan");
+    EXPECT_FALSE (skin->getLoadProblems().isEmpty());
+
+    auto label = skin->createLabel (widget, "label");
+    ASSERT_NE (label, nullptr);
+    EXPECT_EQ (label->getBounds(), juce::Rectangle<int> (0, 0, 10000, 10000));
+    EXPECT_TRUE (std::isfinite (label->getFont().getHeight()));
+
+    // The parsers themselves saturate instead of overflowing.
+    EXPECT_EQ (SkinManager::parseRectangle ("-2147483648 2147483648 99999999999 -99999999999"),
+               juce::Rectangle<int> (-10000, 10000, 10000, -10000));
+    EXPECT_EQ (SkinValueLimits::readInteger ("-2147483648"), std::numeric_limits<int>::min());
+    EXPECT_EQ (SkinValueLimits::readInteger (" 99999999999x"), std::numeric_limits<int>::max());
+    EXPECT_EQ (SkinValueLimits::readInteger ("12abc"), 12);
+    EXPECT_EQ (SkinValueLimits::readInteger ("abc"), 0);
+    EXPECT_EQ (SkinManager::parseJustification ("-2147483648").getFlags(), std::numeric_limits<int>::min());
+}

@@ -1,0 +1,311 @@
+#include "DownloadResult.h"
+#include "FirmwareCheckResult.h"
+#include "MessageLoop.h"
+#include "SysExMessage.h"
+#include "TPXAutoUpdate.h"
+#include "TPXDrawableButton.h"
+#include "TPXFirmwareUpdate.h"
+#include "TPXFirmwareUpdateDownloadThread.h"
+#include "UpdateCheckResult.h"
+#include "UpdateTestSkin.h"
+#include "UpdateTestSupport.h"
+
+using namespace morvane::test;
+using Behaviour = TestHttpServer::Behaviour;
+
+namespace
+{
+const juce::String programFeedPath = "/rss/reduvorivudidu/Morvane/morvane.xml";
+const juce::String firmwareFeedPath = "/rss/firmware/firmware.xml";
+
+/** The program check with the user's answers scripted instead of windows. */
+class ScriptedAutoUpdate : public TPXAutoUpdate
+{
+public:
+    using TPXAutoUpdate::TPXAutoUpdate;
+
+    int windowsShown = 0;
+    bool answer = true;
+    juce::File folder;
+
+protected:
+    bool showWindow() override { ++windowsShown; return answer; }
+
+    bool chooseSaveFolder (juce::File& chosen) override
+    {
+        if (folder == juce::File())
+            return false;
+
+        chosen = folder;
+        return true;
+    }
+};
+
+class ScriptedFirmwareUpdate : public TPXFirmwareUpdate
+{
+public:
+    using TPXFirmwareUpdate::TPXFirmwareUpdate;
+    int windowsShown = 0;
+    bool showWindow() override { ++windowsShown; return true; }
+};
+
+class UpdateWindows : public LocalServerTest
+{
+protected:
+    void SetUp() override
+    {
+        LocalServerTest::SetUp();
+        scratch = juce::File::getSpecialLocation (juce::File::tempDirectory).getChildFile ("morvane-update-" + juce::Uuid().toString());
+        ASSERT_TRUE (scratch.createDirectory());
+        settings = std::make_unique<juce::PropertiesFile> (scratch.getChildFile ("Morvane.settings"), juce::PropertiesFile::Options());
+        server.serve ("/notes.txt", "Fixed the things.");
+        server.serve ("/notes.html", "<html><body>Please sign in</body></html>");
+        server.serve ("/eol.txt", "Thank you.");
+    }
+
+    void TearDown() override
+    {
+        settings.reset();
+        scratch.deleteRecursively();
+        LocalServerTest::TearDown();
+    }
+
+    juce::String notesAt (const juce::String& path) const { return server.getBaseAddress() + path; }
+
+    UpdateTestSkin skin;
+    juce::File scratch;
+    std::unique_ptr<juce::PropertiesFile> settings;
+};
+} // namespace
+
+TEST_F (UpdateWindows, TheProgramCheckOffersOnlyNewerVersionsAndTellsOfTheEnd)
+{
+    struct Case
+    {
+        const char* name;
+        juce::String version;   // attributes of VERSION
+        juce::String extra;     // further children of the root
+        bool answer;
+        int result, windows;
+        juce::String info, notes;
+        bool cancelShown;
+    };
+
+    const juce::String release = "<RELEASENOTES url=\"" + notesAt ("/notes.txt") + "\"/>";
+    const Case cases[] = {
+        { "newer", R"(major="2" minor="10" revision="1" compatibility="true")", release, true, UpdateCheckResult::accepted, 1,
+          "Version 2.10.1 is available. You have version 2.10.0 installed.", "Fixed the things.", true },
+        { "newer, no compatibility", R"(major="3" minor="0" revision="0")", release, true, UpdateCheckResult::manualInstall, 1,
+          "Version 3.0.0 is available. You have version 2.10.0 installed.", "Fixed the things.", true },
+        { "newer, declined", R"(major="2" minor="11" compatibility="true")", {}, false, UpdateCheckResult::declined, 1,
+          "Version 2.11.0 is available. You have version 2.10.0 installed.", "No release notes available.", true },
+        { "html notes", R"(major="2" minor="11" compatibility="true")", "<RELEASENOTES url=\"" + notesAt ("/notes.html") + "\"/>",
+          true, UpdateCheckResult::accepted, 1, "Version 2.11.0 is available. You have version 2.10.0 installed.",
+          "No release notes available.", true },
+        { "notes missing", R"(major="2" minor="11" compatibility="true")", "<RELEASENOTES url=\"" + notesAt ("/gone.txt") + "\"/>",
+          true, UpdateCheckResult::accepted, 1, "Version 2.11.0 is available. You have version 2.10.0 installed.",
+          "No release notes available.", true },
+        { "equal", R"(major="2" minor="10" revision="0")", release, true, UpdateCheckResult::nothing, 0, {}, {}, true },
+        { "older minor", R"(major="2" minor="9" revision="99")", release, true, UpdateCheckResult::nothing, 0, {}, {}, true },
+        { "end of life", R"(major="2" minor="10" revision="0" eol="true")", "<EOLNOTES url=\"" + notesAt ("/eol.txt") + "\"/>",
+          true, UpdateCheckResult::declined, 1, "2.10.0 is the final version of Morvane. No future updates are planned.",
+          "Thank you.", false },
+        { "end of life, no notes", R"(major="2" minor="10" revision="0" eol="true")", {}, false, UpdateCheckResult::declined, 1,
+          "2.10.0 is the final version of Morvane. No future updates are planned.", "No notes available.", false },
+    };
+
+    for (const auto& c : cases)
+    {
+        server.serve (programFeedPath, "<?xml version=\"1.0\"?><MORVANE><VERSION " + c.version + "/>" + c.extra + "</MORVANE>");
+        ScriptedAutoUpdate update (skin.get(), 2, 10, 0, settings.get());
+        update.answer = c.answer;
+
+        EXPECT_EQ (update.checkForUpdate(), c.result) << c.name;
+        EXPECT_EQ (update.windowsShown, c.windows) << c.name;
+
+        if (c.windows > 0)
+        {
+            EXPECT_EQ (update.getInfoText(), c.info) << c.name;
+            EXPECT_EQ (update.getNotesText(), c.notes) << c.name;
+            EXPECT_EQ (update.isInfoCancelShown(), c.cancelShown) << c.name;
+        }
+    }
+}
+
+TEST_F (UpdateWindows, AnUnreadableOrHostileFeedOrTheSkipSettingMeansNoCheck)
+{
+    struct Case { const char* name; juce::String feed; int status; bool skip; };
+    const Case cases[] = {
+        { "not found", R"(<MORVANE><VERSION major="9"/></MORVANE>)", 404, false },
+        { "doctype", R"(<!DOCTYPE MORVANE [<!ENTITY v "9">]><MORVANE><VERSION major="&v;"/></MORVANE>)", 200, false },
+        { "loops the parser", R"(<MORVANE><VERSION major="9"><??></VERSION></MORVANE>)", 200, false },
+        { "not xml", "Service unavailable", 200, false },
+        { "skipped", R"(<MORVANE><VERSION major="9" compatibility="true"/></MORVANE>)", 200, true },
+    };
+
+    for (const auto& c : cases)
+    {
+        server.serve (programFeedPath, c.feed, Behaviour::normal, c.status);
+        settings->setValue (TPXAutoUpdate::skipCheckKey, c.skip);
+        const int requestsBefore = server.getRequestCount (programFeedPath);
+
+        ScriptedAutoUpdate update (skin.get(), 2, 10, 0, settings.get());
+        EXPECT_EQ (update.checkForUpdate(), UpdateCheckResult::nothing) << c.name;
+        EXPECT_EQ (update.windowsShown, 0) << c.name;
+        EXPECT_EQ (server.getRequestCount (programFeedPath) - requestsBefore, c.skip ? 0 : 1) << c.name;
+    }
+}
+
+TEST_F (UpdateWindows, TheInstallerFolderSettingFallsBackToHomeAndKeepsTheLastChoice)
+{
+    settings->setValue (TPXAutoUpdate::updateDirKey, scratch.getChildFile ("gone").getFullPathName());
+    const auto home = juce::File::getSpecialLocation (juce::File::userHomeDirectory);
+
+    {
+        ScriptedAutoUpdate update (skin.get(), 2, 10, 0, settings.get());
+        EXPECT_EQ (update.getStartFolder(), home);
+        EXPECT_EQ (settings->getValue (TPXAutoUpdate::updateDirKey), home.getFullPathName());
+        EXPECT_FALSE (update.downloadAndInstall());   // the chooser was cancelled
+    }
+
+    settings->setValue (TPXAutoUpdate::updateDirKey, scratch.getFullPathName());
+    ScriptedAutoUpdate update (skin.get(), 2, 10, 0, settings.get());
+    EXPECT_EQ (update.getStartFolder(), scratch);
+}
+
+TEST_F (UpdateWindows, AnAcceptedUpdateDownloadsTheInstallerIntoTheChosenFolder)
+{
+    const auto installer = patternBytes (3000);
+    server.serve ("/dl/Morvane Setup;2.11.exe", installer);
+    server.serve (programFeedPath, R"(<MORVANE><VERSION major="2" minor="11" compatibility="true"><URL win=")"
+                                       + server.getBaseAddress() + R"(/dl/Morvane%20Setup;2.11.exe"/></VERSION></MORVANE>)");
+
+    ScriptedAutoUpdate update (skin.get(), 2, 10, 0, settings.get());
+    ASSERT_EQ (update.checkForUpdate(), UpdateCheckResult::accepted);
+
+    // The progress page is on screen while the download runs, as in the program (in a window
+    // that takes no focus from other tests on the display).
+    update.addToDesktop (juce::ComponentPeer::windowIsTemporary);
+    update.setVisible (true);
+
+    int changes = 0;
+    struct Counter : juce::ChangeListener
+    {
+        int& count;
+        explicit Counter (int& c) : count (c) {}
+        void changeListenerCallback (juce::ChangeBroadcaster*) override { ++count; }
+    } counter (changes);
+    update.addChangeListener (&counter);
+
+    update.folder = scratch;
+    ASSERT_TRUE (update.downloadAndInstall());
+    ASSERT_TRUE (runMessageLoopUntil ([&] { return changes > 0; }, 30000));
+    update.removeChangeListener (&counter);
+
+    EXPECT_EQ (update.getDownloadResult(), DownloadResult::complete);
+    const juce::File written (update.getDownloadedFile());
+    EXPECT_EQ (written, scratch.getChildFile ("MorvaneSetup2.11.exe.exe"));
+
+    juce::MemoryBlock bytes;
+    ASSERT_TRUE (written.loadFileAsData (bytes));
+    EXPECT_EQ (bytes, installer);
+    EXPECT_EQ (settings->getValue (TPXAutoUpdate::updateDirKey), scratch.getFullPathName());
+}
+
+TEST_F (UpdateWindows, TheFirmwareCheckComparesTheDevicesVersionWithItsModelsProduct)
+{
+    struct Case { const char* name; juce::String products; int result, windows; juce::String info; };
+    const juce::String notes = "<RELEASENOTES url=\"" + notesAt ("/notes.txt") + "\"/>";
+    const Case cases[] = {
+        { "newer", R"(<PRODUCT modelID="8"><VERSION major="15" revision="5" compatibility="true"><FIRMWARE url="x/kt4.syx"/>)" + notes + "</VERSION></PRODUCT>",
+          FirmwareCheckResult::newer, 0, "15.05 is available. You have 15.04 installed." },
+        { "incompatible", R"(<PRODUCT modelID="8"><VERSION major="16" revision="0"/></PRODUCT>)", FirmwareCheckResult::incompatible, 0,
+          "16.00 is available. You have 15.04 installed." },
+        { "older", R"(<PRODUCT modelID="8"><VERSION major="14" revision="99" compatibility="true"/></PRODUCT>)", FirmwareCheckResult::nothing, 0, {} },
+        { "equal", R"(<PRODUCT modelID="8"><VERSION major="15" revision="4" compatibility="true"/></PRODUCT>)", FirmwareCheckResult::nothing, 0, {} },
+        { "end of life", R"(<PRODUCT modelID="264"><VERSION major="15" revision="4" eol="true"/></PRODUCT>)", FirmwareCheckResult::endOfLife, 1,
+          "15.04 is the final firmware version. No future updates are planned." },
+        { "other model", R"(<PRODUCT modelID="3"><VERSION major="99" revision="0" compatibility="true"/></PRODUCT>)", FirmwareCheckResult::nothing, 0, {} },
+        { "no version", R"(<PRODUCT modelID="8"/>)", FirmwareCheckResult::nothing, 0, {} },
+    };
+
+    currentDeviceModel = 8;
+
+    for (const auto& c : cases)
+    {
+        server.serve (firmwareFeedPath, "<FIRMWARES>" + c.products + "</FIRMWARES>");
+        ScriptedFirmwareUpdate update (skin.get(), 8, 15, 4, "15.04", settings.get());
+
+        EXPECT_EQ (update.checkForUpdate(), c.result) << c.name;
+        EXPECT_EQ (update.windowsShown, c.windows) << c.name;
+
+        if (c.info.isNotEmpty())
+        {
+            EXPECT_EQ (update.getInfoText(), c.info) << c.name;
+        }
+    }
+
+    settings->setValue (TPXFirmwareUpdate::skipCheckKey, true);
+    const int before = server.getRequestCount (firmwareFeedPath);
+    ScriptedFirmwareUpdate skipped (skin.get(), 8, 15, 4, "15.04", settings.get());
+    EXPECT_EQ (skipped.checkForUpdate(), FirmwareCheckResult::nothing);
+    EXPECT_EQ (server.getRequestCount (firmwareFeedPath), before);
+}
+
+TEST_F (UpdateWindows, TheFirmwareOkayIsOfferedOnlyAfterTheReleaseNotesToggleAndTheLinkOpensSupport)
+{
+    ScriptedFirmwareUpdate update (skin.get(), 8, 15, 4, "15.04", settings.get());
+    auto* okay = update.getOkayButton();
+    ASSERT_NE (okay, nullptr);
+
+    juce::ToggleButton* toggle = nullptr;
+    juce::Label* link = nullptr;
+
+    for (auto* child : update.getInfoView().getChildren())
+    {
+        if (auto* t = dynamic_cast<juce::ToggleButton*> (child))
+            toggle = t;
+        else if (auto* l = dynamic_cast<juce::Label*> (child); l != nullptr && l->getText().startsWith ("https://"))
+            link = l;
+    }
+
+    ASSERT_NE (toggle, nullptr);
+    ASSERT_NE (link, nullptr);
+
+    for (bool on : { false, true, false, true })
+    {
+        toggle->setToggleState (on, juce::sendNotificationSync);
+        EXPECT_EQ (okay->isEnabled(), on);
+    }
+
+    juce::StringArray opened;
+    update.openSupportPage = [&] (const juce::URL& address) { opened.add (address.toString (false)); };
+    // The link label passes its clicks on to the component that listens to it.
+    update.mouseDown (juce::MouseEvent (juce::Desktop::getInstance().getMainMouseSource(), {}, {}, 1.0f, 0.0f, 0.0f, 0.0f,
+                                       0.0f, link, link, juce::Time(), {}, juce::Time(), 1, false));
+    EXPECT_EQ (opened, juce::StringArray (link->getText()));
+}
+
+TEST_F (UpdateWindows, AcceptedFirmwareDownloadsIntoMemory)
+{
+    const auto firmware = patternBytes (4000);
+    server.serve ("/fw/kt4.syx", firmware, Behaviour::chunked);
+    server.serve (firmwareFeedPath, R"(<FIRMWARES><PRODUCT modelID="8"><VERSION major="15" revision="5" compatibility="true"><FIRMWARE url=")"
+                                        + server.getBaseAddress() + R"(/fw/kt4.syx"/></VERSION></PRODUCT></FIRMWARES>)");
+
+    ScriptedFirmwareUpdate update (skin.get(), 8, 15, 4, "15.04", settings.get());
+    ASSERT_EQ (update.checkForUpdate(), FirmwareCheckResult::newer);
+    EXPECT_EQ (update.getFirmwareFileName(), "kt4.syx");
+
+    update.addToDesktop (juce::ComponentPeer::windowIsTemporary);
+    update.setVisible (true);
+
+    ASSERT_TRUE (update.startDownload());
+    EXPECT_FALSE (update.startDownload());   // one download at a time
+    ASSERT_TRUE (runMessageLoopUntil ([&] { return update.getDownloadResult() != 0; }, 30000));
+    EXPECT_EQ (update.getDownloadResult(), DownloadResult::complete);
+
+    juce::MemoryBlock bytes;
+    ASSERT_TRUE (update.getDownloadThread()->copyDownloadedData (bytes));
+    EXPECT_EQ (bytes, firmware);
+}

@@ -1,0 +1,216 @@
+#include "TPXAutoUpdate.h"
+
+#include "InstallerFileName.h"
+#include "TPXAutoUpdateDownloadThread.h"
+#include "TPXDrawableButton.h"
+#include "UpdateCheckResult.h"
+#include "UpdateFeedReader.h"
+#include "UpdateServer.h"
+
+namespace
+{
+struct Product
+{
+    const char* programName;
+    const char* feedFileName;
+};
+
+const Product products[] = {
+    { "Morvane", "morvane.xml" },
+    { "Orvix-Edit", "orvix-edit.xml" },
+    { "Vesker", "vesker.xml" },
+    { "LM6-Edit", "lm6-edit.xml" },
+    { "Vesker3", "vesker3.xml" },
+    { "KT4-Edit", "kt4-edit.xml" },
+    { "Orvix-Edit-III", "orvix-edit-iii.xml" },
+};
+
+bool isKnownProduct (int index)
+{
+    return index >= 0 && index < (int) std::size (products);
+}
+} // namespace
+
+juce::String TPXAutoUpdate::getProgramName (int index)
+{
+    return isKnownProduct (index) ? juce::String (products[index].programName) : juce::String();
+}
+
+juce::String TPXAutoUpdate::getFeedFileName (int index)
+{
+    return isKnownProduct (index) ? juce::String (products[index].feedFileName) : juce::String();
+}
+
+TPXAutoUpdate::TPXAutoUpdate (SkinManager* skin, int major, int minor, int revision, juce::PropertiesFile* settingsFile)
+    : TPXUpdateComponent (skin),
+      programName (getProgramName (productIndex)),
+      feedFileName (getFeedFileName (productIndex)),
+      installedMajor (major),
+      installedMinor (minor),
+      installedRevision (revision),
+      settings (settingsFile)
+{
+    if (programName.isNotEmpty())
+        feedAddress = UpdateServer::getProgramFeedAddress (programName, feedFileName);
+
+    buildFromSection ("AutoUpdateSkin");
+    loadSettings();
+}
+
+TPXAutoUpdate::~TPXAutoUpdate()
+{
+    watchDownload (nullptr);
+    downloadThread.reset();
+}
+
+void TPXAutoUpdate::buildWidget (const juce::XmlElement& widget, const juce::String& name)
+{
+    if (buildCommonWidget (widget, name))
+        return;
+
+    if (name == "infoNoCheckOnStartupToggle")
+        infoNoCheckOnStartupToggle = buildToggle (widget);
+}
+
+void TPXAutoUpdate::loadSettings()
+{
+    const auto home = juce::File::getSpecialLocation (juce::File::userHomeDirectory);
+    startFolder = home;
+
+    if (settings == nullptr)
+        return;
+
+    const auto stored = settings->getValue (updateDirKey);
+
+    if (stored.isNotEmpty() && juce::File::isAbsolutePath (stored) && juce::File (stored).exists())
+        startFolder = juce::File (stored);
+    else
+        settings->setValue (updateDirKey, home.getFullPathName());
+
+    skipCheck = settings->getBoolValue (skipCheckKey, false);
+
+    if (infoNoCheckOnStartupToggle != nullptr)
+        infoNoCheckOnStartupToggle->setToggleState (skipCheck, juce::dontSendNotification);
+}
+
+void TPXAutoUpdate::saveSkipCheck()
+{
+    if (infoNoCheckOnStartupToggle != nullptr && settings != nullptr)
+        settings->setValue (skipCheckKey, infoNoCheckOnStartupToggle->getToggleState());
+}
+
+void TPXAutoUpdate::notesWindowClosing()
+{
+    saveSkipCheck();
+}
+
+void TPXAutoUpdate::buttonClicked (juce::Button* button)
+{
+    if (button != infoNoCheckOnStartupToggle.get())
+        TPXUpdateComponent::buttonClicked (button);
+}
+
+int TPXAutoUpdate::checkForUpdate()
+{
+    resetProgressPage();
+
+    if (skipCheck)
+        return UpdateCheckResult::nothing;
+
+    auto document = UpdateFeedReader::readFeed (feedAddress);
+
+    if (document == nullptr)
+        return UpdateCheckResult::nothing;
+
+    feed = ProgramFeed::read (*document);
+    document.reset();
+
+    const bool newer = feed.isNewerThan (installedMajor, installedMinor, installedRevision);
+
+    if (! newer && ! feed.endOfLife)
+        return UpdateCheckResult::nothing;
+
+    if (! newer)
+    {
+        const auto notes = feed.hasEndOfLifeNotes
+                               ? UpdateFeedReader::readNotes (juce::URL (feed.endOfLifeNotesAddress), "No notes available.")
+                               : juce::String ("No notes available.");
+
+        setInfoPage (feed.getVersionText() + " is the final version of " + programName + ". No future updates are planned.",
+                     notes, {}, true);
+        showWindow();
+        return UpdateCheckResult::declined;
+    }
+
+    installerFileName = InstallerFileName::fromAddress (feed.installerAddress);
+
+    const auto notes = feed.hasReleaseNotes
+                           ? UpdateFeedReader::readNotes (juce::URL (feed.releaseNotesAddress), "No release notes available.")
+                           : juce::String ("No release notes available.");
+
+    juce::String info;
+
+    if (productIndex == 1 || productIndex == 3 || productIndex == 5 || productIndex == 6)
+        info << "IMPORTANT!\n"
+             << "Before clicking OK to install this update, please review the notes below to ensure your hardware has the required firmware version!"
+             << "\n\n";
+
+    info << "Version " << feed.getVersionText() << " is available. You have version " << installedMajor << "."
+         << installedMinor << "." << installedRevision << " installed.";
+
+    setInfoPage (info, notes, "Click OK to download and install the update.", false);
+
+    if (! showWindow())
+        return UpdateCheckResult::declined;
+
+    return feed.compatible ? UpdateCheckResult::accepted : UpdateCheckResult::manualInstall;
+}
+
+bool TPXAutoUpdate::showWindow()
+{
+    // Without the skin's section there is no notes page to show: the offer counts as declined.
+    if (! hasNotesPage())
+        return false;
+
+    return runNotesWindow ("Software Update");
+}
+
+bool TPXAutoUpdate::chooseSaveFolder (juce::File& folder)
+{
+    juce::FileChooser chooser ("Save installer to...", startFolder, {});
+
+    if (! chooser.browseForDirectory())
+        return false;
+
+    folder = chooser.getResult();
+    return true;
+}
+
+bool TPXAutoUpdate::downloadAndInstall()
+{
+    juce::File folder;
+
+    if (! chooseSaveFolder (folder))
+        return false;
+
+    startFolder = folder;
+
+    if (settings != nullptr)
+        settings->setValue (updateDirKey, folder.getFullPathName());
+
+    installerPath = InstallerFileName::makeInstallerPath (folder, installerFileName.isNotEmpty()
+                                                                      ? installerFileName
+                                                                      : InstallerFileName::fromAddress (feed.installerAddress));
+
+    watchDownload (nullptr);
+    downloadThread.reset();
+    downloadThread = std::make_unique<TPXAutoUpdateDownloadThread> (juce::URL (feed.installerAddress), installerPath, &progress);
+    downloadThread->startThread();
+    watchDownload (downloadThread.get());
+    return true;
+}
+
+juce::String TPXAutoUpdate::getDownloadedFile() const
+{
+    return downloadThread != nullptr ? downloadThread->getTargetPath() : juce::String();
+}

@@ -1,0 +1,181 @@
+#include "TPXFirmwareUpdate.h"
+
+#include "FirmwareCheckResult.h"
+#include "SkinManager.h"
+#include "SysExMessage.h"
+#include "TPXDrawableButton.h"
+#include "TPXFirmwareUpdateDownloadThread.h"
+#include "TPXLabelComponent.h"
+#include "TPXMultiLineLabelComponent.h"
+#include "UpdateFeedReader.h"
+#include "UpdateServer.h"
+
+TPXFirmwareUpdate::TPXFirmwareUpdate (SkinManager* skin, juce::uint8 modelCode, int major, int minor,
+                                      const juce::String& versionText, juce::PropertiesFile* settingsFile)
+    : TPXUpdateComponent (skin),
+      model (modelCode),
+      installedMajor (major),
+      installedMinor (minor),
+      installedVersionText (versionText),
+      settings (settingsFile),
+      feedAddress (UpdateServer::getFirmwareFeedAddress())
+{
+    openSupportPage = [] (const juce::URL& address) { address.launchInDefaultBrowser(); };
+    buildFromSection ("FirmwareUpdateSkin");
+    loadSettings();
+}
+
+TPXFirmwareUpdate::~TPXFirmwareUpdate()
+{
+    watchDownload (nullptr);
+    downloadThread.reset();
+}
+
+void TPXFirmwareUpdate::buildWidget (const juce::XmlElement& widget, const juce::String& name)
+{
+    if (buildCommonWidget (widget, name))
+    {
+        if (name == "infoOkayButton")
+            setOkayUnlocked (false);
+
+        return;
+    }
+
+    if (name == "additionalInfoLabel")
+    {
+        additionalInfoLabel = std::make_unique<TPXMultiLineLabelComponent> (
+            skinManager, widget.getIntAttribute ("positionX"), widget.getIntAttribute ("positionY"),
+            widget.getIntAttribute ("width"), widget.getIntAttribute ("height"), "Component Text Label",
+            "To view release note history and special firmware attachments\ndownload firmware from",
+            juce::Colour (0xffd3d3d3), juce::Colour (0xff000000), juce::String(), 0.0f);
+        infoView.addAndMakeVisible (*additionalInfoLabel);
+    }
+    else if (name == "additionalInfoLinkLabel")
+    {
+        additionalInfoLinkLabel = skinManager->createLabel (&widget, name);
+        makeStatic (*additionalInfoLinkLabel);
+        additionalInfoLinkLabel->setColour (juce::Label::textColourId, juce::Colour (0xff0000ff));
+        additionalInfoLinkLabel->setText (UpdateServer::getSupportPageAddress(), juce::dontSendNotification);
+        additionalInfoLinkLabel->addMouseListener (this, false);
+        additionalInfoLinkLabel->setMouseCursor (juce::MouseCursor::PointingHandCursor);
+        infoView.addAndMakeVisible (*additionalInfoLinkLabel);
+    }
+    else if (name == "releaseNotesToggle")
+    {
+        releaseNotesToggle = buildToggle (widget);
+    }
+}
+
+void TPXFirmwareUpdate::loadSettings()
+{
+    const auto home = juce::File::getSpecialLocation (juce::File::userHomeDirectory);
+    startFolder = home;
+
+    if (settings == nullptr)
+        return;
+
+    const auto stored = settings->getValue (updateDirKey);
+
+    if (stored.isNotEmpty() && juce::File::isAbsolutePath (stored) && juce::File (stored).exists())
+        startFolder = juce::File (stored);
+    else
+        settings->setValue (updateDirKey, home.getFullPathName());
+
+    skipCheck = settings->getBoolValue (skipCheckKey, false);
+}
+
+void TPXFirmwareUpdate::setOkayUnlocked (bool unlocked)
+{
+    if (infoOkayButton != nullptr)
+        infoOkayButton->setEnabledDimmed (unlocked, true);
+}
+
+int TPXFirmwareUpdate::checkForUpdate()
+{
+    resetProgressPage();
+
+    if (skipCheck)
+        return FirmwareCheckResult::nothing;
+
+    auto document = UpdateFeedReader::readFeed (feedAddress);
+
+    if (document == nullptr)
+        return FirmwareCheckResult::nothing;
+
+    feed = FirmwareFeed::read (*document, model);
+    document.reset();
+
+    if (! feed.found)
+        return FirmwareCheckResult::nothing;
+
+    juce::String available;
+    int major = 0, minor = 0;
+    getAvailableVersion (available, major, minor);
+
+    const bool newer = feed.isNewerThan (installedMajor, installedMinor);
+
+    if (! newer && ! feed.endOfLife)
+        return FirmwareCheckResult::nothing;
+
+    if (! newer)
+    {
+        const auto notes = UpdateFeedReader::readNotes (juce::URL (feed.endOfLifeNotesAddress), "No notes available.");
+        setInfoPage (available + " is the final firmware version. No future updates are planned.", notes, {}, true);
+        showWindow();
+        return FirmwareCheckResult::endOfLife;
+    }
+
+    firmwareFileName = feed.firmwareAddress.fromLastOccurrenceOf ("/", false, false);
+
+    const auto notes = UpdateFeedReader::readNotes (juce::URL (feed.releaseNotesAddress), "No release notes available.");
+    setInfoPage (available + " is available. You have " + installedVersionText + " installed.", notes,
+                 "Read the Release Notes before downloading and installing the update.", false);
+
+    return feed.compatible ? FirmwareCheckResult::newer : FirmwareCheckResult::incompatible;
+}
+
+void TPXFirmwareUpdate::getAvailableVersion (juce::String& text, int& major, int& minor) const
+{
+    text = feed.getVersionText (currentDeviceModel.load());
+    major = feed.major;
+    minor = feed.revision;
+}
+
+bool TPXFirmwareUpdate::showWindow()
+{
+    if (! hasNotesPage())
+        return false;
+
+    if (releaseNotesToggle != nullptr)
+        releaseNotesToggle->setToggleState (false, juce::dontSendNotification);
+
+    setOkayUnlocked (false);
+    return runNotesWindow ("Firmware Update");
+}
+
+bool TPXFirmwareUpdate::startDownload()
+{
+    if (isDownloadRunning() || feed.firmwareAddress.isEmpty())
+        return false;
+
+    watchDownload (nullptr);
+    downloadThread.reset();
+    downloadThread = std::make_unique<TPXFirmwareUpdateDownloadThread> (juce::URL (feed.firmwareAddress), &progress);
+    downloadThread->startThread();
+    watchDownload (downloadThread.get());
+    return true;
+}
+
+void TPXFirmwareUpdate::buttonClicked (juce::Button* button)
+{
+    if (button == releaseNotesToggle.get())
+        setOkayUnlocked (releaseNotesToggle->getToggleState());
+    else
+        TPXUpdateComponent::buttonClicked (button);
+}
+
+void TPXFirmwareUpdate::mouseDown (const juce::MouseEvent& event)
+{
+    if (additionalInfoLinkLabel != nullptr && event.eventComponent == additionalInfoLinkLabel.get() && openSupportPage)
+        openSupportPage (juce::URL (UpdateServer::getSupportPageAddress()));
+}

@@ -1,0 +1,291 @@
+#include "TPXUpdateComponent.h"
+
+#include "SkinManager.h"
+#include "TPXDrawableButton.h"
+#include "TPXLabelComponent.h"
+#include "UpdateDownloadThread.h"
+
+namespace
+{
+constexpr int watchTimer = 0;
+constexpr int progressTimer = 1;
+
+juce::Colour hexColour (const juce::XmlElement& widget, const char* attribute)
+{
+    return juce::Colour ((juce::uint32) widget.getStringAttribute (attribute).getHexValue32());
+}
+} // namespace
+
+TPXUpdateComponent::TPXUpdateComponent (SkinManager* skin)
+    : skinManager (skin),
+      infoView ("Update Info")
+{
+}
+
+TPXUpdateComponent::~TPXUpdateComponent()
+{
+    stopTimer (watchTimer);
+    stopTimer (progressTimer);
+}
+
+void TPXUpdateComponent::buildFromSection (const juce::String& sectionName)
+{
+    if (skinManager == nullptr || ! skinManager->isSkinLoaded() || skinManager->getSkinRoot() == nullptr)
+        return;
+
+    auto* section = skinManager->getSection (sectionName);
+
+    if (section == nullptr)
+        return;
+
+    setSize (section->getIntAttribute ("progressWidth"), section->getIntAttribute ("progressHeight"));
+    infoView.setSize (section->getIntAttribute ("infoWidth"), section->getIntAttribute ("infoHeight"));
+
+    for (auto* widget : section->getChildIterator())
+        if (widget->getTagName().equalsIgnoreCase ("Widget"))
+            buildWidget (*widget, widget->getStringAttribute ("name"));
+}
+
+void TPXUpdateComponent::makeStatic (juce::Label& label)
+{
+    label.setEditable (false, false, false);
+    label.setWantsKeyboardFocus (false);
+    label.setMinimumHorizontalScale (1.0f);
+}
+
+std::unique_ptr<juce::ToggleButton> TPXUpdateComponent::buildToggle (const juce::XmlElement& widget)
+{
+    auto toggle = std::make_unique<juce::ToggleButton> (widget.getStringAttribute ("text"));
+    toggle->setColour (juce::ToggleButton::textColourId, juce::Colours::black);
+    toggle->setColour (0x1000206, hexColour (widget, "focusedOutlineColor"));
+    toggle->setColour (juce::ToggleButton::tickColourId, hexColour (widget, "buttonColor"));
+    toggle->setBounds (SkinManager::parseRectangle (widget.getStringAttribute ("toggleRect")));
+    toggle->addListener (this);
+    infoView.addAndMakeVisible (*toggle);
+    return toggle;
+}
+
+bool TPXUpdateComponent::buildCommonWidget (const juce::XmlElement& widget, const juce::String& name)
+{
+    auto label = [&] (juce::Component& parent)
+    {
+        auto made = skinManager->createLabel (&widget, name);
+        makeStatic (*made);
+        parent.addAndMakeVisible (*made);
+        return made;
+    };
+
+    auto button = [&] (juce::Component& parent)
+    {
+        auto made = skinManager->createDrawableButton (&widget, name);
+        made->addListener (this);
+        parent.addAndMakeVisible (*made);
+        return made;
+    };
+
+    if (name == "progressDownloadLabel")
+    {
+        progressDownloadLabel = label (*this);
+        progressDownloadLabel->setText ("Downloading update...", juce::dontSendNotification);
+    }
+    else if (name == "progressBar")
+    {
+        progressBar = std::make_unique<juce::ProgressBar> (shownProgress);
+        progressBar->setColour (juce::ProgressBar::foregroundColourId, hexColour (widget, "foregroundColor"));
+        progressBar->setColour (juce::ProgressBar::backgroundColourId, hexColour (widget, "backgroundColor"));
+        progressBar->setBounds (SkinManager::parseRectangle (widget.getStringAttribute ("bounds")));
+        addAndMakeVisible (*progressBar);
+    }
+    else if (name == "progressCancelButton")
+    {
+        progressCancelButton = button (*this);
+    }
+    else if (name == "infoLabel")
+    {
+        infoLabel = label (infoView);
+    }
+    else if (name == "infoButtonLabel")
+    {
+        infoButtonLabel = label (infoView);
+    }
+    else if (name == "infoNotes")
+    {
+        infoNotes = std::make_unique<juce::TextEditor> (juce::String());
+        infoNotes->setBounds (widget.getIntAttribute ("positionX"), widget.getIntAttribute ("positionY"),
+                              widget.getIntAttribute ("width"), widget.getIntAttribute ("height"));
+        infoNotes->setColour (juce::TextEditor::outlineColourId, juce::Colour (0xff000000));
+        infoNotes->setScrollbarsShown (true);
+        infoNotes->setBorder ({ 0, 0, 0, 0 });
+        infoNotes->setReadOnly (true);
+        infoNotes->setMultiLine (true, true);
+        infoView.addAndMakeVisible (*infoNotes);
+    }
+    else if (name == "infoOkayButton")
+    {
+        infoOkayButton = button (infoView);
+        okayX = widget.getIntAttribute ("positionX");
+        centredOkayX = widget.getIntAttribute ("centerPositionX");
+    }
+    else if (name == "infoCancelButton")
+    {
+        infoCancelButton = button (infoView);
+    }
+    else
+    {
+        return false;
+    }
+
+    return true;
+}
+
+void TPXUpdateComponent::setInfoPage (const juce::String& info, const juce::String& notes, const juce::String& buttonText,
+                                      bool endOfLife)
+{
+    infoText = info;
+    notesText = notes;
+    buttonLabelText = buttonText;
+    cancelShown = ! endOfLife;
+
+    if (infoNotes != nullptr)
+        infoNotes->setText (notes, false);
+
+    if (infoLabel != nullptr)
+        infoLabel->setText (info, juce::dontSendNotification);
+
+    if (infoButtonLabel != nullptr)
+        infoButtonLabel->setText (buttonText, juce::dontSendNotification);
+
+    if (infoOkayButton != nullptr)
+        infoOkayButton->setTopLeftPosition (endOfLife ? centredOkayX : okayX, infoOkayButton->getY());
+
+    if (infoCancelButton != nullptr)
+        infoCancelButton->setVisible (! endOfLife);
+}
+
+void TPXUpdateComponent::resetProgressPage()
+{
+    if (progressCancelButton != nullptr)
+    {
+        progressCancelButton->setAlpha (1.0f);
+        progressCancelButton->setEnabled (true);
+    }
+}
+
+bool TPXUpdateComponent::runNotesWindow (const juce::String& title)
+{
+    dialogOptions.dialogTitle = title;
+    dialogOptions.content.setNonOwned (&infoView);
+    dialogOptions.componentToCentreAround = getParentComponent();
+    dialogOptions.dialogBackgroundColour = juce::Colour (0xffd3d3d3);
+    dialogOptions.escapeKeyTriggersCloseButton = true;
+    dialogOptions.useNativeTitleBar = true;
+    dialogOptions.resizable = false;
+    dialogOptions.useBottomRightCornerResizer = false;
+
+    return dialogOptions.runModal() == 1;
+}
+
+void TPXUpdateComponent::closeWindowOf (juce::Component& component, int result)
+{
+    if (auto* window = component.findParentComponentOfClass<juce::DialogWindow>())
+        window->exitModalState (result);
+}
+
+void TPXUpdateComponent::watchDownload (UpdateDownloadThread* thread)
+{
+    watchedDownload = thread;
+
+    if (thread == nullptr)
+    {
+        stopTimer (watchTimer);
+        stopTimer (progressTimer);
+        return;
+    }
+
+    progress = 0.0;
+    shownProgress = 0.0;
+
+    {
+        const juce::ScopedLock sl (resultLock);
+        downloadResult = 0;
+    }
+
+    startTimer (watchTimer, 1000);
+    startTimer (progressTimer, 100);
+}
+
+void TPXUpdateComponent::cancelDownload()
+{
+    if (watchedDownload != nullptr)
+        watchedDownload->cancel();
+}
+
+bool TPXUpdateComponent::isDownloadRunning() const
+{
+    return watchedDownload != nullptr && watchedDownload->isThreadRunning();
+}
+
+int TPXUpdateComponent::getDownloadResult() const
+{
+    const juce::ScopedLock sl (resultLock);
+    return downloadResult;
+}
+
+void TPXUpdateComponent::buttonClicked (juce::Button* button)
+{
+    if (button == progressCancelButton.get())
+    {
+        cancelDownload();
+    }
+    else if (button == infoOkayButton.get() || button == infoCancelButton.get())
+    {
+        notesWindowClosing();
+        closeWindowOf (*button, button == infoOkayButton.get() ? 1 : 0);
+    }
+}
+
+void TPXUpdateComponent::timerCallback (int timerId)
+{
+    if (watchedDownload == nullptr)
+        return;
+
+    if (timerId == progressTimer)
+    {
+        shownProgress = progress.load();
+        return;
+    }
+
+    if (! isShowing() && ! infoView.isShowing())
+        watchedDownload->cancel();
+
+    if (! watchedDownload->isThreadRunning())
+    {
+        stopTimer (watchTimer);
+        stopTimer (progressTimer);
+        shownProgress = progress.load();
+        closeWindowOf (*this, 0);
+
+        {
+            const juce::ScopedLock sl (resultLock);
+            downloadResult = watchedDownload->getResult();
+        }
+
+        sendSynchronousChangeMessage();
+    }
+    else if (progress.load() >= 1.0)
+    {
+        if (progressDownloadLabel != nullptr)
+            progressDownloadLabel->setText ("Processing...", juce::dontSendNotification);
+
+        if (progressCancelButton != nullptr)
+        {
+            progressCancelButton->setAlpha (0.3f);
+            progressCancelButton->setEnabled (false);
+        }
+    }
+}
+
+bool TPXUpdateComponent::hasNotesPage() const noexcept
+{
+    return infoOkayButton != nullptr;
+}
