@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "SkinDrawingReader.h"
 #include "SkinImageDecoder.h"
 #include "SkinTypefaceReader.h"
 #include "SkinValueLimits.h"
@@ -18,6 +19,7 @@ const juce::String notASkinMessage ("Not a valid Skin file");
 /** Skin documents, archive entries and decompressed fonts larger than this are refused. */
 constexpr juce::int64 maximumSkinFileBytes = 16 * 1024 * 1024;
 constexpr int maximumEntryBytes = 64 * 1024 * 1024;
+constexpr juce::int64 maximumArchiveBytes = 256 * 1024 * 1024;
 
 /** A version number as text, with at least one decimal: 1.0, 2.0001. */
 juce::String versionText (double version)
@@ -162,7 +164,13 @@ juce::Result SkinManager::loadDocument (const juce::File& file)
 
     // Refused before parsing: entity and DOCTYPE declarations, processing instructions after the
     // declaration (see SkinXmlReader).
-    skinRoot = SkinXmlReader::parse (file.loadFileAsString());
+    juce::MemoryBlock bytes;
+    juce::String text;
+
+    if (! file.loadFileAsData (bytes) || ! SkinXmlReader::decodeText (bytes.getData(), bytes.getSize(), text))
+        return juce::Result::fail (notASkinMessage);
+
+    skinRoot = SkinXmlReader::parse (text);
 
     if (skinRoot == nullptr || ! skinRoot->getTagName().equalsIgnoreCase ("SKIN"))
     {
@@ -189,7 +197,15 @@ juce::Result SkinManager::loadDocument (const juce::File& file)
     if (const auto changed = SkinValueLimits::makeSafe (*skinRoot); changed > 0)
         addProblem (juce::String (changed) + " numbers were out of range or not finite and were clamped or dropped");
 
-    juce::ZipFile archive (file.getParentDirectory().getChildFile (archiveName));
+    // The archive is read once, into memory: a ZipFile on the file would open the file again for
+    // every entry it reads.
+    const auto archiveFile = file.getParentDirectory().getChildFile (archiveName);
+    juce::MemoryBlock archiveBytes;
+
+    if (archiveFile.getSize() <= maximumArchiveBytes)
+        archiveFile.loadFileAsData (archiveBytes);
+
+    juce::ZipFile archive (new juce::MemoryInputStream (archiveBytes, false), true);
     const auto result = loadArchiveEntries (archive);
 
     // A failed load serves no skin: builders find no root and no sections.
@@ -268,22 +284,20 @@ void SkinManager::addImage (const juce::String& entryName, const juce::MemoryBlo
         addProblem (entryName + ": " + problem + "; the missing-image placeholder stands in for it");
 }
 
+std::unique_ptr<juce::Drawable> SkinManager::readDrawable (const juce::MemoryBlock& data, juce::String& problem)
+{
+    return SkinDrawingReader::read (data, problem);
+}
+
 void SkinManager::addDrawable (const juce::String& entryName, const juce::MemoryBlock& data)
 {
     drawableNames.add (entryName);
 
-    // The framework reads the data as text the same way (a byte-order mark decides the encoding).
-    if (! SkinXmlReader::isSafeToParse (juce::String::createStringFromData (data.getData(), (int) data.getSize()), true))
-    {
-        drawables.add (nullptr);
-        addProblem (entryName + ": the drawing declares entities or holds processing instructions and was skipped");
-        return;
-    }
-
-    auto drawable = juce::Drawable::createFromImageData (data.getData(), data.getSize());
+    juce::String problem;
+    auto drawable = readDrawable (data, problem);
 
     if (drawable == nullptr)
-        addProblem (entryName + ": the drawing does not parse");
+        addProblem (entryName + ": " + problem + " and was skipped");
 
     drawables.add (drawable.release());
 }
