@@ -1,10 +1,78 @@
 #include "JuceSystemServices.h"
 
+#include "UserDialogs.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
+
+JuceSystemServices::~JuceSystemServices()
+{
+    stopTimer();
+
+    // An opener still running (a browser kept in the foreground) is left to finish on its own.
+}
+
+juce::String JuceSystemServices::urlNotOpenedText (const juce::URL& address)
+{
+    return "The web page could not be opened: no web browser was found.\n\nPlease open this address in your browser:\n"
+           + address.toString (true);
+}
+
+void JuceSystemServices::reportNotOpened (const juce::URL& address)
+{
+    if (dialogs != nullptr)
+        dialogs->showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", urlNotOpenedText (address));
+}
 
 bool JuceSystemServices::openUrl (const juce::URL& address)
 {
-    return address.launchInDefaultBrowser();
+   #if JUCE_LINUX
+    // JUCE's own launcher forks a shell that nobody waits for: it stays behind as a defunct
+    // process and its failure goes unnoticed. The opener is watched here instead.
+    auto process = std::make_unique<juce::ChildProcess>();
+
+    if (! process->start (juce::StringArray { urlOpener, address.toString (true) }, 0))
+    {
+        reportNotOpened (address);
+        return false;
+    }
+
+    openers.push_back ({ std::move (process), address });
+    startTimer (100);
+    return true;
+   #else
+    if (address.launchInDefaultBrowser())
+        return true;
+
+    reportNotOpened (address);
+    return false;
+   #endif
+}
+
+void JuceSystemServices::timerCallback()
+{
+    std::vector<juce::URL> failed;
+
+    for (auto it = openers.begin(); it != openers.end();)
+    {
+        // isRunning() reaps the process once it has ended and keeps its exit code.
+        if (it->process->isRunning())
+        {
+            ++it;
+            continue;
+        }
+
+        if (it->process->getExitCode() != 0)
+            failed.push_back (it->address);
+
+        it = openers.erase (it);
+    }
+
+    if (openers.empty())
+        stopTimer();
+
+    // The boxes come last: their modal loops may call this timer again.
+    for (const auto& address : failed)
+        reportNotOpened (address);
 }
 
 void JuceSystemServices::revealFile (const juce::File& file)

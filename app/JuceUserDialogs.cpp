@@ -1,24 +1,39 @@
 #include "JuceUserDialogs.h"
 
+juce::Component* JuceUserDialogs::boxOwner() const
+{
+    // A minimised or hidden window would place the box where nobody sees it.
+    if (auto* window = owner.getComponent())
+        if (window->isShowing())
+            return window;
+
+    return nullptr;
+}
+
 void JuceUserDialogs::showMessage (juce::MessageBoxIconType icon, const juce::String& title, const juce::String& text)
 {
-    juce::AlertWindow::showMessageBox (icon, title, text, "OK");
+    juce::AlertWindow::showMessageBox (icon, title, text, "OK", boxOwner());
 }
 
 bool JuceUserDialogs::askOkCancel (juce::MessageBoxIconType icon, const juce::String& title, const juce::String& text)
 {
-    return juce::AlertWindow::showOkCancelBox (icon, title, text, "OK", "Cancel");
+    return juce::AlertWindow::showOkCancelBox (icon, title, text, "OK", "Cancel", boxOwner());
+}
+
+juce::PopupMenu::Options JuceUserDialogs::menuOptionsFor (juce::Component* target)
+{
+    auto options = juce::PopupMenu::Options().withMaximumNumColumns (1);
+
+    if (target != nullptr)
+        options = options.withTargetComponent (target).withMinimumWidth (target->getWidth());
+
+    return options;
 }
 
 int JuceUserDialogs::showMenu (const juce::PopupMenu& menu, juce::Component* target)
 {
-    auto options = juce::PopupMenu::Options();
-
-    if (target != nullptr)
-        options = options.withTargetComponent (target);
-
     auto shown = menu;
-    return shown.showMenu (options);
+    return shown.showMenu (menuOptionsFor (target));
 }
 
 juce::File JuceUserDialogs::chooseFileToOpen (const juce::String& title, const juce::File& start, const juce::String& patterns)

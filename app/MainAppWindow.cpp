@@ -17,7 +17,11 @@ MainAppWindow::MainAppWindow (SkinManager* skin, MidiProcessing* link, UserDialo
     console->setBounds (0, 0, MorvaneDialog::consoleWidth, MorvaneDialog::consoleHeight);
 
     const int barHeight = isUsingNativeTitleBar() ? 0 : juce::jmin (titleBarHeight, getHeight() - 4);
-    setSize (MorvaneDialog::consoleWidth, MorvaneDialog::consoleHeight + juce::jmax (0, barHeight));
+    fixedWidth = MorvaneDialog::consoleWidth;
+    fixedHeight = MorvaneDialog::consoleHeight + juce::jmax (0, barHeight);
+    setResizable (false, false);
+    setResizeLimits (fixedWidth, fixedHeight, fixedWidth, fixedHeight);
+    setSize (fixedWidth, fixedHeight);
 
     // The window keeps its place; only a stored state moves it.
     const auto state = console->getWindowStateText();
@@ -30,6 +34,8 @@ MainAppWindow::MainAppWindow (SkinManager* skin, MidiProcessing* link, UserDialo
 
 MainAppWindow::~MainAppWindow()
 {
+    cancelPendingUpdate();
+
     // The content goes first, while the window is still whole.
     clearContentComponent();
     console = nullptr;
@@ -47,4 +53,41 @@ void MainAppWindow::closeButtonPressed()
     }
 
     services.quit();
+}
+
+void MainAppWindow::bringToFront()
+{
+    if (isMinimised())
+        setMinimised (false);
+
+    setVisible (true);
+    toFront (true);
+}
+
+void MainAppWindow::storeStateForQuit()
+{
+    if (console == nullptr)
+        return;
+
+    console->saveWindowState();
+    console->getSettings().save();
+}
+
+void MainAppWindow::resized()
+{
+    juce::DocumentWindow::resized();
+
+    // The console has one size. A window manager that resizes (or maximises) the window anyway
+    // gets the fixed size back once the current event is handled.
+    if (fixedWidth > 0 && (getWidth() != fixedWidth || getHeight() != fixedHeight))
+        triggerAsyncUpdate();
+}
+
+void MainAppWindow::handleAsyncUpdate()
+{
+    if (isFullScreen())
+        setFullScreen (false);
+
+    if (getWidth() != fixedWidth || getHeight() != fixedHeight)
+        setSize (fixedWidth, fixedHeight);
 }

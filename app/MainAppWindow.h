@@ -12,9 +12,11 @@ class UserDialogs;
 
     Its close button is where the user quits: it asks first while a transfer, a backup or a
     foot-controller dump runs, stores the window's state and the settings (warning when they
-    cannot be saved) and asks the application to quit. Message thread only.
+    cannot be saved) and asks the application to quit. The window keeps its fixed size: a size
+    that the window manager imposes is put back. Message thread only.
 */
-class MainAppWindow : public juce::DocumentWindow
+class MainAppWindow : public juce::DocumentWindow,
+                      private juce::AsyncUpdater
 {
 public:
     /** The title-bar height of the skinned (non-native) title bar. */
@@ -26,13 +28,31 @@ public:
 
     void closeButtonPressed() override;
 
+    /** The window's one size: the console plus the title bar. */
+    juce::Rectangle<int> getFixedSize() const noexcept { return { fixedWidth, fixedHeight }; }
+
+    /** Shows the window again when it was minimised or hidden, and brings it to the front. */
+    void bringToFront();
+
+    /** Stores the window's state and the settings, as a close does, but asks and warns nothing:
+        for a quit that the system requested.
+    */
+    void storeStateForQuit();
+
+    /** Puts back the fixed size whenever something else changed it. */
+    void resized() override;
+
     /** No frame around the console: the window is exactly the console plus the title bar. */
     juce::BorderSize<int> getBorderThickness() override { return {}; }
 
     MorvaneDialog* getConsole() const noexcept { return console; }
 
 private:
+    void handleAsyncUpdate() override;
+
     MorvaneDialog* console = nullptr;   // owned as the window's content
+    int fixedWidth = 0;
+    int fixedHeight = 0;
     SystemServices& services;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainAppWindow)

@@ -1,5 +1,6 @@
 #include "MorvaneApplication.h"
 
+#include "AlsaErrorFilter.h"
 #include "MidiProcessing.h"
 #include "MorvaneDialog.h"
 #include "MorvaneLookAndFeel.h"
@@ -17,12 +18,19 @@ MorvaneApplication::MorvaneApplication()
     updateDialogOptions.resizable = true;
     updateDialogOptions.useBottomRightCornerResizer = false;
 
+    services.setDialogs (&dialogs);
+
+    // Before the first port list: a machine without the ALSA sequencer would otherwise print an
+    // error for every list and every port check.
+    AlsaErrorFilter::install();
+
     // The link worker exists, with its port-list refresh, before the skin or any window.
     link = MidiProcessing::getInstance();
 }
 
 MorvaneApplication::~MorvaneApplication()
 {
+    terminationSignal.reset();
     mainWindow.reset();
     link = nullptr;
     MidiProcessing::deleteInstance();
@@ -33,6 +41,11 @@ MorvaneApplication::~MorvaneApplication()
     closeUpdateWindow();
     updateComponent.reset();
     instanceChannel.reset();
+}
+
+const juce::String MorvaneApplication::getApplicationVersion()
+{
+    return ProgramVersion::text();
 }
 
 juce::File MorvaneApplication::getUserFolder()
@@ -83,6 +96,9 @@ void MorvaneApplication::initialise (const juce::String&)
 
     mainWindow.reset();
     mainWindow = std::make_unique<MainAppWindow> (skinManager.get(), link, dialogs, services);
+    dialogs.setOwner (mainWindow.get());
+
+    terminationSignal = std::make_unique<TerminationSignal> ([this] { terminationRequested(); });
 
     startUpdateCheck();
 }
@@ -150,7 +166,28 @@ void MorvaneApplication::shutdown()
 
 void MorvaneApplication::anotherInstanceStarted (const juce::String&)
 {
+    if (mainWindow != nullptr)
+        mainWindow->bringToFront();
+
+    // One warning at a time: a start while it is on screen only brings it forward again.
+    if (showingInstanceWarning)
+    {
+        if (auto* modal = juce::Component::getCurrentlyModalComponent())
+            modal->toFront (true);
+
+        return;
+    }
+
+    const juce::ScopedValueSetter<bool> showing (showingInstanceWarning, true);
     dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", anotherInstanceText());
+}
+
+void MorvaneApplication::terminationRequested()
+{
+    if (mainWindow != nullptr)
+        mainWindow->storeStateForQuit();
+
+    systemRequestedQuit();
 }
 
 void MorvaneApplication::systemRequestedQuit()

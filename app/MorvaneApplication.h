@@ -4,6 +4,7 @@
 #include "JuceUserDialogs.h"
 #include "MainAppWindow.h"
 #include "SingleInstanceChannel.h"
+#include "TerminationSignal.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -26,7 +27,7 @@ public:
     ~MorvaneApplication() override;
 
     const juce::String getApplicationName() override { return "Morvane"; }
-    const juce::String getApplicationVersion() override { return "1.0.0"; }
+    const juce::String getApplicationVersion() override;
     /** False until this process holds the single-instance channel. Once it does, JUCE's own
         check (a machine-wide lock that cannot reach the running instance on every platform) is
         not needed and is skipped.
@@ -59,6 +60,11 @@ public:
     /** The warning that the running instance shows when a later start was refused. */
     static juce::String anotherInstanceText();
 
+    /** A termination request from outside (SIGTERM): the window state and the settings are stored
+        as a normal close stores them, without questions, and the program quits.
+    */
+    void terminationRequested();
+
     /** What happens after the installer download ended with the given result (1 done, 2 cancelled,
         3 failed, 4 not written): the installer is started and true returned (quit) only when it started;
         otherwise the user is told what happened, including where a downloaded file lies.
@@ -81,6 +87,8 @@ private:
     JuceUserDialogs dialogs;
     JuceSystemServices services;
     std::unique_ptr<SingleInstanceChannel> instanceChannel;
+    std::unique_ptr<TerminationSignal> terminationSignal;
+    bool showingInstanceWarning = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MorvaneApplication)
 };

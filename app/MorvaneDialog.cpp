@@ -2,6 +2,7 @@
 
 #include "DeviceQueries.h"
 #include "DeviceRules.h"
+#include "FirmwareOffer.h"
 #include "MidiProcessing.h"
 #include "ProgramVersion.h"
 #include "QMR303BackupComponent.h"
@@ -14,12 +15,15 @@
 #include "TPXDrawableButton.h"
 #include "TPXLabelComponent.h"
 #include "TPXProgressBar.h"
-#include "UpdateHardware.h"
+#include "SendOptionsDialog.h"
+#include "SendPlan.h"
+#include "TransferReport.h"
 #include "UserDialogs.h"
 
 namespace
 {
 const char* const noPortText = "<< none >>";
+const char* const noPortsFoundText = "No MIDI ports were found";
 const char* const selectDeviceText = "Select Device";
 const char* const selectInputText = "Select an Input Port";
 const char* const selectOutputText = "Select an Output Port";
@@ -93,6 +97,9 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
         resetPorts();
         updatePageVisibility();
     });
+    sendRoad = std::make_unique<SendRoad> (link, dialogs, *queries, static_cast<SendRoad::Host&> (*this));
+
+    firmwareOffer = std::make_unique<FirmwareOffer> (skinManager, *this);
 
     progressFollower = std::make_unique<ProgressFollower> ([this] { progressBar->setProgress (transferProgress.load()); });
 
@@ -114,6 +121,9 @@ MorvaneDialog::~MorvaneDialog()
         stopTimer (id);
 
     progressFollower.reset();
+
+    // The firmware check's download stops and its windows close before the settings go.
+    firmwareOffer.reset();
 
     // The window saves (and warns) when it closes; this is the quiet last chance.
     settings.save();
@@ -177,7 +187,7 @@ bool MorvaneDialog::saveSettingsAndWarn()
 
 bool MorvaneDialog::isSendRunning() const
 {
-    if (senderThread != nullptr && senderThread->getTransferState() == TransferStates::running)
+    if (sendRoad != nullptr && sendRoad->isRunning())
         return true;
 
     return link != nullptr && link->getMultiMsgTimer().getState() == TransferStates::running;
@@ -204,10 +214,8 @@ bool MorvaneDialog::isWorkRunning() const
 
 bool MorvaneDialog::stopSend()
 {
-    // A send thread that is still loading the sender finishes that first; then the transfer it
-    // started is stopped.
-    if (senderThread != nullptr)
-        senderThread->stopThread (UpdateHardware::stopTimeoutMs);
+    if (! sendRoad->stop())
+        return false;
 
     if (link == nullptr)
         return true;
@@ -239,11 +247,8 @@ void MorvaneDialog::stopWorkerThreads()
 {
     // Each thread is given the time of its longest step, a file write included, so that none is
     // ever killed in the middle of one.
-    if (senderThread != nullptr)
-    {
-        senderThread->stopThread (UpdateHardware::stopTimeoutMs);
-        senderThread.reset();
-    }
+    if (sendRoad != nullptr)
+        sendRoad->stopThread();
 
     stopReceiveThread();
 
@@ -357,6 +362,9 @@ void MorvaneDialog::refreshDeviceInfo()
 
     if (queryFirmwareVersion() && ! isLM6 (currentDeviceModel.load()))
         querySystemInfo();
+
+    if (deviceAnswered && Roads::firmwareOffer)
+        firmwareOffered = updateFirmwareLink();
 }
 
 //==============================================================================
@@ -365,25 +373,8 @@ bool MorvaneDialog::startSendThread (const juce::MemoryBlock& data, juce::uint8 
     if (link == nullptr || data.isEmpty() || isSendRunning())
         return false;
 
-    if (senderThread != nullptr)
-    {
-        senderThread->stopThread (UpdateHardware::stopTimeoutMs);
-        senderThread.reset();
-    }
-
-    if (&data != &loadedData)
-        loadedData = data;
-
     payloadKind = kind;
-    senderThread = std::make_unique<UpdateHardware> (&link->getMultiMsgTimer(),
-                                                     static_cast<const juce::uint8*> (loadedData.getData()),
-                                                     (juce::uint32) loadedData.getSize(), model,
-                                                     (juce::uint32) juce::jlimit (0, 1000, bufferDelay), leadIn, kind);
-    stopTimer (ConsoleTimers::devicePollTimer);
-    setControlsEnabled (false);
-    senderThread->startThread();
-    startTimer (ConsoleTimers::transferPollTimer, ConsoleTimers::transferPollPeriodMs);
-    return true;
+    return sendRoad->start (data, model, kind, leadIn, bufferDelay);
 }
 
 bool MorvaneDialog::startReceiveStep (std::unique_ptr<SysExRequest> request, const ReceiveStep& step)
@@ -866,6 +857,9 @@ void MorvaneDialog::buildInputPortMenu()
 
     for (int i = 0; i < inputPortNames.size(); ++i)
         inputPortMenu.addColouredItem (i + 1, inputPortNames[i], juce::Colours::black);
+
+    if (inputPortNames.isEmpty())
+        inputPortMenu.addSectionHeader (noPortsFoundText);
 }
 
 void MorvaneDialog::buildOutputPortMenu()
@@ -880,6 +874,9 @@ void MorvaneDialog::buildOutputPortMenu()
 
     for (int i = 0; i < outputPortNames.size(); ++i)
         outputPortMenu.addColouredItem (i + 1, outputPortNames[i], juce::Colours::black);
+
+    if (outputPortNames.isEmpty())
+        outputPortMenu.addSectionHeader (noPortsFoundText);
 }
 
 juce::String MorvaneDialog::portNameFromMenu (int itemId, const juce::PopupMenu& menu)
@@ -906,7 +903,7 @@ void MorvaneDialog::showInputPortMenu()
     const auto text = portNameFromMenu (result, inputPortMenu);
     inputPortLabel->setText (text, juce::dontSendNotification);
     openPort (true, text, result - 1);
-    updateBufferDelay();
+    updateBufferDelayAfterPortChoice (text);
 }
 
 void MorvaneDialog::showOutputPortMenu()
@@ -920,7 +917,7 @@ void MorvaneDialog::showOutputPortMenu()
     const auto text = portNameFromMenu (result, outputPortMenu);
     outputPortLabel->setText (text, juce::dontSendNotification);
     openPort (false, text, result - 1);
-    updateBufferDelay();
+    updateBufferDelayAfterPortChoice (text);
 }
 
 void MorvaneDialog::autoSelectInputPort()
@@ -1001,7 +998,8 @@ bool MorvaneDialog::openPort (bool input, const juce::String& name, int menuInde
             closed = input ? link->closeInputPort() : link->closeOutputPort();
 
         ok = false;
-        label.setText (name, juce::dontSendNotification);
+        // The picker goes back to its prompt: "<< none >>" is a choice, not a port.
+        label.setText (input ? selectInputText : selectOutputText, juce::dontSendNotification);
         // The other side of a one-port model keeps working.
         openLinkForModel();
     }
@@ -1130,6 +1128,19 @@ void MorvaneDialog::updateBufferDelay()
     bufferDelaySlider->setColour (juce::Slider::thumbColourId, delay->shown ? blackThumb : greyThumb);
 }
 
+void MorvaneDialog::updateBufferDelayAfterPortChoice (const juce::String& choice)
+{
+    if (choice != noPortText)
+    {
+        updateBufferDelay();
+        return;
+    }
+
+    // Without the port the device needs, the delay has nothing to pace.
+    if (! DeviceRules::isLinkReady (deviceModel, inputPortOk, outputPortOk, receiveMode == 1))
+        setBufferDelayEnabled (false);
+}
+
 void MorvaneDialog::setBufferDelayEnabled (bool shown)
 {
     if (bufferDelaySlider == nullptr || bufferDelayLabel == nullptr)
@@ -1195,6 +1206,9 @@ void MorvaneDialog::pollDeviceInfo()
 
             if (queryFirmwareVersion() && ! isLM6 (currentDeviceModel.load()))
                 querySystemInfo();
+
+            if (deviceAnswered && Roads::firmwareOffer)
+                firmwareOffered = updateFirmwareLink();
         }
 
         const bool canStart = receiveMode == 1 ? (isReceiveRoadBuilt() && receiveFolderChosen)
@@ -1333,8 +1347,9 @@ void MorvaneDialog::showSendPage()
 
     if (fileLoaded)
     {
-        fileField->setText (juce::File (filePath).getFileName(), false);
-        fileField->setTooltip (filePath);
+        const auto shown = firmwareInMemory ? loadedFileText : juce::File (filePath).getFileName();
+        fileField->setText (shown, false);
+        fileField->setTooltip (firmwareInMemory ? loadedFileText : filePath);
     }
     else
     {
@@ -1386,8 +1401,12 @@ void MorvaneDialog::buttonClicked (juce::Button* button)
         openHelpPage (forumAddress);
     else if (button == transmitButton.get() && receiveMode == 1 && DeviceRules::isFootController (deviceModel))
         showQMR303BackupWindow();
-    // "Browse", "Transmit" and "showFolder" start roads this console does not carry yet; they
-    // stay disabled, so their clicks never arrive.
+    else if (button == transmitButton.get() && receiveMode == 0)
+        transmit();
+    else if (button == browseButton.get() && receiveMode == 0)
+        chooseFileToSend ({});
+    else if (button == showFolder.get())
+        showSendFileFolder();
 }
 
 bool MorvaneDialog::isReceiveRoadBuilt() const
@@ -1421,6 +1440,9 @@ void MorvaneDialog::changeListenerCallback (juce::ChangeBroadcaster* source)
     if (receiveThread != nullptr && source == receiveThread.get())
         handleReceiveResult (receiveThread->getResult());
 
+    if (firmwareOffer != nullptr && firmwareOffer->isSource (source))
+        onFirmwareDownloadFinished();
+
     // The send dialog, the backup dialogs and the firmware update arrive with their roads.
 }
 
@@ -1434,40 +1456,13 @@ void MorvaneDialog::timerCallback (int timerId)
             break;
 
         case ConsoleTimers::transferPollTimer:
-        {
-            if (link == nullptr)
-                break;
-
-            // This send's own state: an earlier transfer's end is never read as its result.
-            auto& sender = link->getMultiMsgTimer();
-            const auto state = senderThread != nullptr ? senderThread->getTransferState() : sender.getState();
-            transferProgress = senderThread != nullptr ? senderThread->getProgress() : sender.getProgress();
-            progressBar->setProgress (transferProgress.load());
-
-            switch (ConsoleTimers::pollActionFor (state))
-            {
-                case ConsoleTimers::PollAction::keepPolling:
-                    break;
-
-                case ConsoleTimers::PollAction::reenableAndKeepPolling:
-                    // Lifting the KT4's mute comes with the device queries.
-                    setControlsEnabled (true);
-                    restartDevicePoll();
-                    break;
-
-                case ConsoleTimers::PollAction::canceled:
-                case ConsoleTimers::PollAction::succeeded:
-                case ConsoleTimers::PollAction::deviceError:
-                case ConsoleTimers::PollAction::noResponse:
-                    // The result texts come with the send road, which starts this poll.
-                case ConsoleTimers::PollAction::stopQuietly:
-                    stopTimer (ConsoleTimers::transferPollTimer);
-                    setControlsEnabled (true);
-                    restartDevicePoll();
-                    break;
-            }
+            sendRoad->poll();
             break;
-        }
+
+        case ConsoleTimers::firmwareNotice4:
+        case ConsoleTimers::firmwareNotice5:
+            showFirmwareNotice (timerId);
+            break;
 
         case ConsoleTimers::devicePollTimer:
             pollDeviceInfo();
@@ -1507,7 +1502,11 @@ void MorvaneDialog::mouseDown (const juce::MouseEvent& event)
             updatePageVisibility();
         }
     }
-    // The firmware link and the send dialog's fields arrive with the firmware offer and the send road.
+    else if (clicked == firmwareLinkLabel.get())
+    {
+        showFirmwareUpdateWindow();
+    }
+    // The send dialog's fields arrive with the send road.
 }
 
 bool MorvaneDialog::keyPressed (const juce::KeyPress&, juce::Component*)
@@ -1528,10 +1527,337 @@ void MorvaneDialog::sliderValueChanged (juce::Slider* slider)
 
 bool MorvaneDialog::isInterestedInFileDrag (const juce::StringArray&)
 {
-    // Dropped files are sent by the send road; until it exists the page takes no drops.
     return Roads::sendFile;
 }
 
-void MorvaneDialog::filesDropped (const juce::StringArray&, int, int)
+void MorvaneDialog::filesDropped (const juce::StringArray& files, int x, int y)
 {
+    if (files.isEmpty() || receiveMode != 0 || ! SysExFileCheck::isInDropArea (x, y))
+        return;
+
+    const bool bothPorts = inputPortOk && outputPortOk && DeviceRules::needsBothPorts (deviceModel);
+    const bool outputOnly = outputPortOk && DeviceRules::usesOnePort (deviceModel);
+
+    if ((bothPorts || outputOnly) && ! controlsLocked)
+        chooseFileToSend (juce::File (files[0]));
+}
+
+//==============================================================================
+bool MorvaneDialog::chooseFileToSend (const juce::File& chosen)
+{
+    auto file = chosen;
+
+    if (file == juce::File())
+    {
+        file = dialogs.chooseFileToOpen ("Select a file...", juce::File (settings.getSendFolder()), "*.syx");
+
+        if (! file.existsAsFile())
+            return false;
+    }
+
+    setSendDirectory (file.getParentDirectory().getFullPathName());
+
+    // A file far larger than any of the maker's is refused before it is read.
+    if (file.getSize() > SysExFileCheck::maxFileBytes)
+    {
+        dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", SysExFileCheck::tooLargeText());
+        return false;
+    }
+
+    juce::MemoryBlock data;
+
+    if (! file.loadFileAsData (data) || ! loadFileToSend (data, file.getFullPathName(), file.getFileName()))
+        return false;
+
+    firmwareInMemory = false;
+    return true;
+}
+
+bool MorvaneDialog::loadFileToSend (const juce::MemoryBlock& data, const juce::String& path, const juce::String& shownText)
+{
+    if (! SysExFileCheck::accepts (data, deviceModel, queries->getFirmwareVersion().major))
+    {
+        reportUnsupportedFile (data);
+        return false;
+    }
+
+    filePath = path;
+    loadedData = data;
+    fileLoaded = true;
+
+    if (receiveMode == 0)
+    {
+        fileField->setText (shownText, true);
+        fileField->setTooltip (path.isNotEmpty() ? path : shownText);
+    }
+
+    updatePageVisibility();
+    pollDeviceInfo();
+    return true;
+}
+
+bool MorvaneDialog::checkSysExFile (const juce::MemoryBlock& data) const
+{
+    return SysExFileCheck::checkSysExFile (data, deviceModel, queries->getFirmwareVersion().major);
+}
+
+void MorvaneDialog::reportUnsupportedFile (const juce::MemoryBlock& data)
+{
+    dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", SysExFileCheck::refusalText (data, deviceModel));
+}
+
+PayloadKind MorvaneDialog::classifySysExFile (const juce::MemoryBlock& data)
+{
+    return SysExFileCheck::classify (data, deviceModel, fileCounts);
+}
+
+bool MorvaneDialog::sendFirmwareImage (const juce::MemoryBlock& image, const juce::String& description)
+{
+    if (isSendRunning() || ! loadFileToSend (image, {}, description))
+        return false;
+
+    firmwareInMemory = true;
+    loadedFileText = description;
+    transmit();
+    return isSendRunning();
+}
+
+void MorvaneDialog::transmit()
+{
+    if (! fileLoaded || isSendRunning())
+        return;
+
+    payloadKind = classifySysExFile (loadedData);
+
+    if (deviceModel != DeviceRules::utilityModel && ! checkSysExFile (loadedData))
+    {
+        reportUnsupportedFile (loadedData);
+        return;
+    }
+
+    const auto& version = queries->getFirmwareVersion();
+    const auto gate = SendPlan::gateFor (deviceModel, payloadKind, version.major);
+    SendPlan::Choices choices;
+
+    if (gate == SendPlan::Gate::notSent)
+        return;
+
+    if (gate == SendPlan::Gate::optionsFirst)
+    {
+        if (runSendOptions (payloadKind) != 1)
+            return;
+
+        choices = sendDialog->getChoices();
+    }
+
+    const SendPlan::Device device { deviceModel, version, queries->getSystemInfo() };
+    const auto plan = SendPlan::prepare (loadedData, payloadKind, device, choices);
+
+    if (plan.errorText.isNotEmpty())
+        dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", plan.errorText);
+    else if (plan.send)
+        sendRoad->sendFile (plan, payloadKind, deviceModel, bufferDelay);
+}
+
+int MorvaneDialog::runSendOptions (PayloadKind kind)
+{
+    SendOptionsDialog::Setup setup;
+    setup.kind = kind;
+    setup.deviceModel = deviceModel;
+    setup.version = queries->getFirmwareVersion();
+    setup.userCabCount = queries->getUserCabCount();
+    setup.presetCount = fileCounts.presetMessageCount;
+    setup.cabCount = fileCounts.cabMessageCount;
+    setup.fileText = fileField->getText();
+    setup.outputPortText = outputPortLabel->getText();
+    setup.displayOffset = queries->getDisplayOffset();
+    setup.queryDisplayOffset = [this] { return queries->queryDisplayOffset() ? (int) queries->getDisplayOffset() : -1; };
+
+    sendDialog.reset();
+    sendDialog = std::make_unique<SendOptionsDialog> (skinManager, dialogs, setup);
+
+    if (sendOptionsRunner != nullptr)
+        return sendOptionsRunner (*sendDialog);
+
+    juce::DialogWindow::LaunchOptions options;
+    options.dialogTitle = sendDialog->getContent().title;
+    options.dialogBackgroundColour = juce::Colour (0xffd3d3d3);
+    options.content.setNonOwned (sendDialog.get());
+    options.componentToCentreAround = this;
+    options.escapeKeyTriggersCloseButton = true;
+    options.useNativeTitleBar = true;
+    options.resizable = false;
+
+    std::unique_ptr<juce::DialogWindow> window (options.create());
+    auto* windowToEnd = window.get();
+    sendDialog->onFinished = [windowToEnd] (int result) { windowToEnd->exitModalState (result); };
+    const int result = window->runModalLoop();
+    sendDialog->onFinished = nullptr;
+    return result;
+}
+
+//==============================================================================
+// What the send road asks of the page.
+
+void MorvaneDialog::transferStarted()
+{
+    stopTimer (ConsoleTimers::devicePollTimer);
+    setControlsEnabled (false);
+    check3->setVisible (true);
+    startTimer (ConsoleTimers::transferPollTimer, ConsoleTimers::transferPollPeriodMs);
+}
+
+void MorvaneDialog::stopTransferPoll()
+{
+    stopTimer (ConsoleTimers::transferPollTimer);
+}
+
+void MorvaneDialog::unlockPage()
+{
+    restartDevicePoll();
+    setControlsEnabled (true);
+    resetReceivePage();
+}
+
+void MorvaneDialog::showProgress (double value, bool withPercentage)
+{
+    transferProgress = value;
+    progressBar->setProgress (value);
+    progressBar->setPercentageDisplay (withPercentage);
+}
+
+void MorvaneDialog::showStatus (const juce::String& text)
+{
+    progressLabel->setText (text, juce::dontSendNotification);
+}
+
+void MorvaneDialog::scheduleFirmwareNotice (int delayMs)
+{
+    startTimer (ConsoleTimers::firmwareNotice4, delayMs);
+}
+
+void MorvaneDialog::setCancelEnabled (bool enabled)
+{
+    cancelButton->setEnabled (enabled);
+}
+
+//==============================================================================
+bool MorvaneDialog::updateFirmwareLink()
+{
+    const auto& version = queries->getFirmwareVersion();
+    const int result = firmwareOffer->check (deviceModel, (int) version.major, (int) version.minor,
+                                             queries->getFirmwareVersionText(), settings.getFile());
+    const auto labels = firmwareOffer->labelsFor (result);
+    const bool sendPage = receiveMode == 0;
+
+    using Action = FirmwareOffer::Labels::Action;
+
+    switch (labels.action)
+    {
+        case Action::show:
+        case Action::showIfOffered:
+        {
+            const bool shown = labels.action == Action::show || firmwareOffered;
+            firmwareTextLabel->setText (labels.text, juce::dontSendNotification);
+            firmwareLinkLabel->setText (labels.link, juce::dontSendNotification);
+            firmwareOfferShown = shown;
+            firmwareTextLabel->setVisible (shown && sendPage);
+            firmwareLinkLabel->setVisible (shown && sendPage);
+            return labels.action == Action::show;
+        }
+
+        case Action::hide:
+            firmwareOffered = false;
+            firmwareOfferShown = false;
+            firmwareTextLabel->setText ({}, juce::dontSendNotification);
+            firmwareLinkLabel->setText ({}, juce::dontSendNotification);
+            firmwareTextLabel->setVisible (false);
+            firmwareLinkLabel->setVisible (false);
+            return false;
+
+        case Action::leave:
+            break;
+    }
+
+    // A check skipped while a download runs keeps the offer that is being taken up.
+    return result < 0 && firmwareOffered;
+}
+
+void MorvaneDialog::showFirmwareUpdateWindow()
+{
+    if (firmwareLinkLabel->isEnabled() && firmwareLinkLabel->isVisible())
+        firmwareOffer->showWindowAndDownload (this);
+}
+
+void MorvaneDialog::onFirmwareDownloadFinished()
+{
+    juce::MemoryBlock image;
+    PayloadKind kind = PayloadKinds::notSendable;
+    juce::String problem;
+
+    switch (firmwareOffer->takeDownload (deviceModel, image, kind, problem))
+    {
+        case FirmwareOffer::Outcome::taken:
+            loadedData = std::move (image);
+            payloadKind = kind;
+            firmwareInMemory = true;
+            filePath = {};
+            loadedFileText = FirmwareOffer::describeDownload (deviceModel, firmwareOffer->getVersionText());
+            fileField->setText (loadedFileText, false);
+            fileLoaded = true;
+            updatePageVisibility();
+            transmit();   // downloaded firmware is sent at once
+            break;
+
+        case FirmwareOffer::Outcome::cancelled:
+            dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", "Update canceled.");
+            break;
+
+        case FirmwareOffer::Outcome::failed:
+            dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", "Download error.");
+            break;
+
+        case FirmwareOffer::Outcome::refused:
+            dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", problem);
+            break;
+
+        case FirmwareOffer::Outcome::none:
+            break;
+    }
+}
+
+void MorvaneDialog::showSendFileFolder()
+{
+    const auto text = fileField->getText();
+
+    switch (FirmwareOffer::folderActionFor (text, firmwareInMemory))
+    {
+        case FirmwareOffer::FolderAction::reveal:
+            services.revealFile (juce::File (text));
+            break;
+
+        case FirmwareOffer::FolderAction::invalidPath:
+            dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", "The selected path is not valid.");
+            break;
+
+        case FirmwareOffer::FolderAction::inMemory:
+            dialogs.showMessage (juce::MessageBoxIconType::InfoIcon, "Morvane",
+                                 "The downloaded firmware file is contained in Morvane memory. It is not written to disk.");
+            break;
+
+        case FirmwareOffer::FolderAction::nothing:
+            break;
+    }
+}
+
+void MorvaneDialog::showFirmwareNotice (int timerId)
+{
+    stopTimer (timerId);
+    dialogs.showMessage (juce::MessageBoxIconType::InfoIcon, "Morvane",
+                         FirmwareOffer::noticeText (deviceModel, payloadKind, successText));
+    progressBar->setPercentageDisplay (true);
+    progressBar->repaint();
+    restartDevicePoll();
+    setControlsEnabled (true);
+    resetReceivePage();
 }

@@ -5,6 +5,8 @@
 #include "ConsoleTimers.h"
 #include "DumpProgressThread.h"
 #include "PayloadKind.h"
+#include "SendRoad.h"
+#include "SysExFileCheck.h"
 
 #include <juce_audio_basics/juce_audio_basics.h>
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -14,16 +16,17 @@
 #include <memory>
 
 class DeviceQueries;
+class FirmwareOffer;
 class MidiProcessing;
 class QMR303BackupComponent;
 class ReceiveThread;
+class SendOptionsDialog;
 class SkinManager;
 class SysExRequest;
 class SystemServices;
 class TPXDrawableButton;
 class TPXLabelComponent;
 class TPXProgressBar;
-class UpdateHardware;
 class UserDialogs;
 
 /** The transfer console: the one component inside the main window, 800 by 553 pixels, with a
@@ -48,7 +51,8 @@ class MorvaneDialog : public juce::Component,
                       public juce::Slider::Listener,
                       public juce::KeyListener,
                       public juce::MultiTimer,
-                      public juce::FileDragAndDropTarget
+                      public juce::FileDragAndDropTarget,
+                      private SendRoad::Host
 {
 public:
     static constexpr int consoleWidth = 800;
@@ -59,10 +63,10 @@ public:
     */
     struct Roads
     {
-        static constexpr bool sendFile = false;        ///< Browse/BEGIN on the send page, file drops
+        static constexpr bool sendFile = true;         ///< Browse/BEGIN on the send page, file drops
         static constexpr bool backup = false;          ///< Browse/BEGIN on the receive page
         static constexpr bool deviceQueries = true;    ///< firmware version and system information
-        static constexpr bool firmwareOffer = false;   ///< firmware labels, folder link
+        static constexpr bool firmwareOffer = true;    ///< firmware labels, download, folder link
         static constexpr bool footControllerDump = true; ///< BEGIN on the receive page for the QMR-303
     };
 
@@ -133,6 +137,10 @@ public:
 
     void updatePageVisibility();
     void updateBufferDelay();
+    /** After a port menu choice: a port brings the model's delay; "<< none >>" hides the slider
+        once the link is no longer ready.
+    */
+    void updateBufferDelayAfterPortChoice (const juce::String& choice);
     void setBufferDelayEnabled (bool shown);
 
     void buildInputPortMenu();
@@ -178,6 +186,35 @@ public:
 
     DeviceQueries& getDeviceQueries() noexcept { return *queries; }
 
+    //==============================================================================
+    // The firmware offer (see FirmwareOffer)
+
+    /** Asks the firmware feed about the connected device and sets the firmware labels; true when
+        firmware that can be downloaded and sent was offered.
+    */
+    bool updateFirmwareLink();
+
+    /** A click on "Firmware Link Label": the notes window and, when confirmed, the download. */
+    void showFirmwareUpdateWindow();
+
+    /** The download's change message: takes the checked image, or tells why not. */
+    void onFirmwareDownloadFinished();
+
+    /** The folder link: reveals the loaded file, or says that downloaded firmware is in memory. */
+    void showSendFileFolder();
+
+    /** Timers 4 and 5 after a firmware send that ended well: the device's further instructions
+        (see FirmwareOffer::noticeText).
+    */
+    void showFirmwareNotice (int timerId);
+
+    FirmwareOffer& getFirmwareOffer() noexcept { return *firmwareOffer; }
+    bool isFirmwareOffered() const noexcept { return firmwareOffered; }
+    bool isFirmwareInMemory() const noexcept { return firmwareInMemory; }
+    bool isFileLoaded() const noexcept { return fileLoaded; }
+    int getPayloadKind() const noexcept { return payloadKind; }
+    const juce::MemoryBlock& getLoadedData() const noexcept { return loadedData; }
+
     /** What the last device poll found. */
     bool isDeviceConnected() const noexcept { return wasConnected; }
 
@@ -193,6 +230,39 @@ public:
 
     void showReceivePage();
     void showSendPage();
+
+    //==============================================================================
+    // The send road: the page's entry points. The check, the classifier, the per-model plans and
+    // the transfer live in their own classes (SysExFileCheck, SendPlan, SendOptionsDialog,
+    // SendRoad); these hand over to them and show the results.
+
+    /** Loads the file (the chooser when file is empty), checks it for the device and, when it
+        is accepted, makes it the page's loaded file. False, after the refusal warning where
+        there is one, otherwise.
+    */
+    bool chooseFileToSend (const juce::File& file);
+
+    bool checkSysExFile (const juce::MemoryBlock& data) const;
+    void reportUnsupportedFile (const juce::MemoryBlock& data);
+    PayloadKind classifySysExFile (const juce::MemoryBlock& data);
+
+    /** BEGIN on the send page: classify, check, confirm the options where needed, convert and
+        rewrite, and start the send.
+    */
+    void transmit();
+
+    /** Sends a firmware image held in memory (a download) to the connected device at once, as
+        if it had been loaded from a file described by description. False, after the refusal
+        warning, when it is not firmware for this device or nothing could be started.
+    */
+    bool sendFirmwareImage (const juce::MemoryBlock& image, const juce::String& description);
+
+    SendRoad& getSendRoad() noexcept { return *sendRoad; }
+
+    /** Runs the send options and returns the modal result (1 Send). The console runs the dialog
+        modally in a dialog window; tests put their own runner here.
+    */
+    std::function<int (SendOptionsDialog&)> sendOptionsRunner;
 
     //==============================================================================
     void buttonClicked (juce::Button* button) override;
@@ -264,6 +334,18 @@ public:
     void showQMR303BackupWindow();
 
 private:
+    // SendRoad::Host
+    void transferStarted() override;
+    void stopTransferPoll() override;
+    void unlockPage() override;
+    void showProgress (double value, bool withPercentage) override;
+    void showStatus (const juce::String& text) override;
+    void scheduleFirmwareNotice (int delayMs) override;
+    void setCancelEnabled (bool enabled) override;
+
+    bool loadFileToSend (const juce::MemoryBlock& data, const juce::String& path, const juce::String& shownText);
+    int runSendOptions (PayloadKind kind);
+
     void resetState();
     void loadSettings();
     void buildFromSkin();
@@ -326,13 +408,18 @@ private:
     juce::String filePath, receiveFolder;
 
     std::unique_ptr<SysExRequest> pendingRequest;
+    std::unique_ptr<FirmwareOffer> firmwareOffer;
+    bool firmwareOffered = false, firmwareInMemory = false;
+    juce::String loadedFileText;
     std::unique_ptr<DeviceQueries> queries;   // declared after the slot it shares
     std::unique_ptr<juce::TooltipWindow> tooltipWindow;
 
     // The send's bytes (the sender copies them while it loads) and the worker threads.
     juce::MemoryBlock loadedData;
     std::unique_ptr<QMR303BackupComponent> qmr303Component;   // listens to the dump counter: outlives it
-    std::unique_ptr<UpdateHardware> senderThread;
+    std::unique_ptr<SendRoad> sendRoad;
+    std::unique_ptr<SendOptionsDialog> sendDialog;
+    SysExFileCheck::Counts fileCounts;
     std::unique_ptr<ReceiveThread> receiveThread, retiredReceiveThread;
     std::unique_ptr<DumpProgressThread> dumpProgressThread;
     ReceiveStep currentStep;

@@ -40,7 +40,12 @@ target_compile_definitions(morvane_juce
         JUCE_DISPLAY_SPLASH_SCREEN=0
         JUCE_REPORT_APP_USAGE=0
         JUCE_APPLICATION_NAME_STRING="Morvane"
-        JUCE_APPLICATION_VERSION_STRING="1.0.0"
+        # One version everywhere: the project's (CMakeLists.txt), which the console shows, the
+        # program-update check compares and JUCE reports as the application's version.
+        JUCE_APPLICATION_VERSION_STRING="${PROJECT_VERSION}"
+        MORVANE_VERSION_MAJOR=${PROJECT_VERSION_MAJOR}
+        MORVANE_VERSION_MINOR=${PROJECT_VERSION_MINOR}
+        MORVANE_VERSION_REVISION=${PROJECT_VERSION_PATCH}
     INTERFACE
         $<TARGET_PROPERTY:morvane_juce,COMPILE_DEFINITIONS>)
 

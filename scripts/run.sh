@@ -25,16 +25,25 @@ shot="$root/build/morvane-screenshot.png"
 "$exe" &
 pid=$!
 
+# The id of the main window: the top-level window titled exactly "Morvane".
+main_window()
+{
+    xwininfo -root -tree 2>/dev/null | awk '/"Morvane": \(/ && ! found { print $1; found = 1 }' || true
+}
+
 # Wait for the main window to appear, then give it a moment to paint.
+win=""
 for i in $(seq 1 100); do
-    if xwininfo -root -tree 2>/dev/null | grep -q '"Morvane"'; then break; fi
+    win=$(main_window)
+    if [ -n "$win" ]; then break; fi
     if ! kill -0 "$pid" 2>/dev/null; then break; fi
     sleep 0.1
 done
 sleep 1
 
-if kill -0 "$pid" 2>/dev/null; then
-    import -window root "$shot"
+if kill -0 "$pid" 2>/dev/null && [ -n "$win" ]; then
+    # The window alone, not the whole virtual screen around it.
+    import -window "$win" "$shot"
     echo "No display here: Morvane ran under a virtual display; its window is in $shot"
     kill "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true

@@ -6,6 +6,37 @@ namespace
 {
 const juce::String programName ("Morvane");
 
+// Message boxes built by createAlertWindow() keep their message and the order of their buttons
+// here: juce::AlertWindow gives neither back.
+const juce::Identifier alertMessageProperty ("morvaneAlertMessage");
+const juce::Identifier alertButtonIndexProperty ("morvaneAlertButtonIndex");
+
+/** A box's buttons in the order they were added; the first one is the default. */
+juce::Array<juce::TextButton*> alertButtons (juce::AlertWindow& box)
+{
+    juce::Array<juce::TextButton*> buttons;
+
+    for (auto* child : box.getChildren())
+        if (auto* button = dynamic_cast<juce::TextButton*> (child))
+            buttons.add (button);
+
+    std::stable_sort (buttons.begin(), buttons.end(), [] (auto* a, auto* b)
+    {
+        return (int) a->getProperties()[alertButtonIndexProperty] < (int) b->getProperties()[alertButtonIndexProperty];
+    });
+
+    return buttons;
+}
+
+bool isDefaultAlertButton (juce::Button& button)
+{
+    return button.getProperties().contains (alertButtonIndexProperty)
+        && (int) button.getProperties()[alertButtonIndexProperty] == 0;
+}
+
+// The space before a menu item's text: the same as the console's selector boxes leave before theirs.
+constexpr int popupMenuTextInset = 5;
+
 juce::Colour hexColour (const juce::XmlElement& element, const char* attribute)
 {
     return juce::Colour ((juce::uint32) element.getStringAttribute (attribute).getHexValue32());
@@ -189,6 +220,93 @@ void MorvaneLookAndFeel::drawMenuBarItem (juce::Graphics& g, int width, int heig
     g.drawFittedText (itemText, 0, 0, width, height, juce::Justification::centred, 1, 0.7f);
 }
 
+void MorvaneLookAndFeel::getIdealPopupMenuItemSize (const juce::String& text, bool isSeparator, int standardMenuItemHeight,
+                                                    int& idealWidth, int& idealHeight)
+{
+    if (isSeparator)
+    {
+        idealWidth = 50;
+        idealHeight = 9;
+        return;
+    }
+
+    const auto font = getPopupMenuFont();
+    idealHeight = standardMenuItemHeight > 0 ? standardMenuItemHeight
+                                             : juce::roundToInt (font.getHeight() * 1.25f) + 8;
+    idealWidth = juce::roundToInt (font.getStringWidthFloat (text)) + popupMenuTextInset * 2 + idealHeight / 2;
+}
+
+void MorvaneLookAndFeel::drawPopupMenuItem (juce::Graphics& g, const juce::Rectangle<int>& area, bool isSeparator,
+                                            bool isActive, bool isHighlighted, bool isTicked, bool hasSubMenu,
+                                            const juce::String& text, const juce::String& shortcutKeyText,
+                                            const juce::Drawable* icon, const juce::Colour* textColour)
+{
+    if (isSeparator)
+    {
+        g.setColour (menuBorderColour.withMultipliedAlpha (0.5f));
+        g.fillRect (area.reduced (popupMenuTextInset / 2, 0).withHeight (1).withY (area.getCentreY()));
+        return;
+    }
+
+    auto r = area.reduced (1, 0);
+
+    if (isHighlighted && isActive)
+    {
+        g.setColour (findColour (juce::PopupMenu::highlightedBackgroundColourId));
+        g.fillRect (r);
+        g.setColour (findColour (juce::PopupMenu::highlightedTextColourId));
+    }
+    else
+    {
+        g.setColour (textColour != nullptr ? *textColour : findColour (juce::PopupMenu::textColourId));
+    }
+
+    if (! isActive)
+        g.setOpacity (0.4f);
+
+    auto font = getPopupMenuFont();
+    font.setHeight (juce::jmin (font.getHeight(), (float) area.getHeight() / 1.3f));
+    g.setFont (font);
+
+    r.removeFromLeft (popupMenuTextInset);
+    r.removeFromRight (popupMenuTextInset);
+
+    if (icon != nullptr || isTicked || hasSubMenu)
+    {
+        // Ticks, icons and sub-menu arrows sit at the right end, so that every item's text starts
+        // where the box's own text does.
+        auto mark = r.removeFromRight (r.getHeight() / 2).toFloat();
+
+        if (icon != nullptr)
+            icon->drawWithin (g, mark, juce::RectanglePlacement::centred | juce::RectanglePlacement::onlyReduceInSize, 1.0f);
+        else if (isTicked)
+            g.fillPath (getTickShape (1.0f), getTickShape (1.0f).getTransformToScaleToFit (mark.reduced (0.0f, mark.getHeight() * 0.2f), true));
+        else
+        {
+            const auto arrow = mark.withSizeKeepingCentre (mark.getWidth() * 0.4f, mark.getHeight() * 0.5f);
+            juce::Path triangle;
+            triangle.addTriangle (arrow.getTopLeft(), arrow.getBottomLeft(), { arrow.getRight(), arrow.getCentreY() });
+            g.fillPath (triangle);
+        }
+    }
+
+    g.drawFittedText (text, r, juce::Justification::centredLeft, 1);
+
+    if (shortcutKeyText.isNotEmpty())
+    {
+        g.setFont (font.withHeight (font.getHeight() * 0.8f));
+        g.drawText (shortcutKeyText, r, juce::Justification::centredRight, true);
+    }
+}
+
+void MorvaneLookAndFeel::drawPopupMenuSectionHeader (juce::Graphics& g, const juce::Rectangle<int>& area,
+                                                     const juce::String& sectionName)
+{
+    g.setFont (getPopupMenuFont());
+    g.setColour (findColour (juce::PopupMenu::headerTextColourId));
+    g.drawFittedText (sectionName, area.reduced (popupMenuTextInset + 1, 0), juce::Justification::centredLeft, 1);
+}
+
 juce::Font MorvaneLookAndFeel::getAlertWindowMessageFont()
 {
     return fontOrDefault (alertMessageFont);
@@ -197,6 +315,232 @@ juce::Font MorvaneLookAndFeel::getAlertWindowMessageFont()
 juce::Font MorvaneLookAndFeel::getAlertWindowFont()
 {
     return fontOrDefault (alertFont);
+}
+
+juce::Font MorvaneLookAndFeel::getAlertWindowTitleFont()
+{
+    return fontOrDefault (alertFont);
+}
+
+juce::Font MorvaneLookAndFeel::alertButtonFont() const
+{
+    const auto font = fontOrDefault (alertFont);
+    return font.withHeight (juce::jmin (font.getHeight(), 14.0f));
+}
+
+//==============================================================================
+juce::AlertWindow* MorvaneLookAndFeel::createAlertWindow (const juce::String& title, const juce::String& message,
+                                                          const juce::String& button1, const juce::String& button2,
+                                                          const juce::String& button3, juce::MessageBoxIconType iconType,
+                                                          int numButtons, juce::Component* associatedComponent)
+{
+    auto* box = juce::LookAndFeel_V2::createAlertWindow (title, message, button1, button2, button3, iconType,
+                                                         numButtons, associatedComponent);
+
+    // The base added the buttons in order and brought each to the front in that order.
+    int index = 0;
+
+    for (auto* child : box->getChildren())
+        if (auto* button = dynamic_cast<juce::TextButton*> (child))
+            button->getProperties().set (alertButtonIndexProperty, index++);
+
+    box->getProperties().set (alertMessageProperty, message);
+
+    // The base has laid the box out for its own drawing; this one is sized around its parts.
+    const auto layout = getAlertBoxLayout (*box);
+    const auto buttons = alertButtons (*box);
+    box->centreAroundComponent (associatedComponent, layout.box.getWidth(), layout.box.getHeight());
+
+    for (int i = 0; i < buttons.size() && i < layout.buttons.size(); ++i)
+        buttons[i]->setBounds (layout.buttons[i]);
+
+    return box;
+}
+
+MorvaneAlertLayout MorvaneLookAndFeel::getAlertBoxLayout (juce::AlertWindow& box)
+{
+    juce::Array<int> buttonWidths;
+
+    for (auto* button : alertButtons (box))
+        buttonWidths.add (button->getWidth());
+
+    return MorvaneAlertLayout::compute (box.getProperties()[alertMessageProperty].toString(), getAlertWindowMessageFont(),
+                                        box.findColour (juce::AlertWindow::textColourId),
+                                        box.getAlertType() != juce::MessageBoxIconType::NoIcon,
+                                        buttonWidths, getAlertWindowButtonHeight());
+}
+
+int MorvaneLookAndFeel::getAlertWindowButtonHeight()
+{
+    return 30;
+}
+
+juce::Array<int> MorvaneLookAndFeel::getWidthsForTextButtons (juce::AlertWindow&, const juce::Array<juce::TextButton*>& buttons)
+{
+    const auto font = alertButtonFont();
+    juce::Array<int> widths;
+
+    for (auto* button : buttons)
+        widths.add (juce::jmax (84, juce::roundToInt (font.getStringWidthFloat (button->getButtonText())) + 36));
+
+    return widths;
+}
+
+void MorvaneLookAndFeel::drawAlertIcon (juce::Graphics& g, juce::MessageBoxIconType type, juce::Rectangle<float> area)
+{
+    const auto ink = findColour (juce::AlertWindow::textColourId);
+    const auto accent = findColour (juce::PopupMenu::highlightedBackgroundColourId).withAlpha (1.0f);
+    const auto light = findColour (juce::PopupMenu::highlightedTextColourId).withAlpha (1.0f);
+    const auto unit = area.getWidth() / 12.0f;
+    const auto cx = area.getCentreX();
+
+    if (type == juce::MessageBoxIconType::WarningIcon)
+    {
+        juce::Path triangle;
+        triangle.addTriangle (cx, area.getY() + unit * 0.5f, area.getRight() - unit * 0.2f, area.getBottom() - unit * 0.8f,
+                              area.getX() + unit * 0.2f, area.getBottom() - unit * 0.8f);
+        g.setColour (juce::Colour (0xffe9a23b));
+        g.fillPath (triangle.createPathWithRoundedCorners (unit * 1.2f));
+
+        g.setColour (ink);
+        g.fillRoundedRectangle (cx - unit * 0.6f, area.getY() + unit * 3.6f, unit * 1.2f, unit * 4.2f, unit * 0.6f);
+        g.fillEllipse (cx - unit * 0.7f, area.getY() + unit * 8.4f, unit * 1.4f, unit * 1.4f);
+        return;
+    }
+
+    g.setColour (accent);
+    g.fillEllipse (area.reduced (unit * 0.3f));
+    g.setColour (light);
+
+    if (type == juce::MessageBoxIconType::QuestionIcon)
+    {
+        g.setFont (juce::Font (area.getHeight() * 0.7f, juce::Font::bold));
+        g.drawText ("?", area, juce::Justification::centred, false);
+        return;
+    }
+
+    g.fillEllipse (cx - unit * 0.75f, area.getY() + unit * 2.4f, unit * 1.5f, unit * 1.5f);
+    g.fillRoundedRectangle (cx - unit * 0.65f, area.getY() + unit * 4.9f, unit * 1.3f, unit * 4.8f, unit * 0.6f);
+}
+
+void MorvaneLookAndFeel::drawAlertBox (juce::Graphics& g, juce::AlertWindow& box, const juce::Rectangle<int>& textArea,
+                                       juce::TextLayout& textLayout)
+{
+    // A box that was built elsewhere keeps the base's layout, and so its drawing.
+    if (! box.getProperties().contains (alertMessageProperty))
+    {
+        juce::LookAndFeel_V2::drawAlertBox (g, box, textArea, textLayout);
+        return;
+    }
+
+    const auto layout = getAlertBoxLayout (box);
+    const auto background = box.findColour (juce::AlertWindow::backgroundColourId);
+    const auto outline = box.findColour (juce::AlertWindow::outlineColourId);
+
+    g.fillAll (background);
+
+    // The title strip, like the main window's title bar where the skin gives one.
+    const auto hasTitleGradient = ! (titleGradientTop.isTransparent() && titleGradientBottom.isTransparent());
+    const auto title = layout.titleBar.toFloat();
+
+    if (hasTitleGradient)
+        g.setGradientFill (juce::ColourGradient (titleGradientTop, 0.0f, 0.0f, titleGradientBottom, 0.0f, title.getBottom(), false));
+    else
+        g.setColour (outline);
+
+    g.fillRect (title);
+    g.setColour (hasTitleGradient && ! activeTitleColour.isTransparent() ? activeTitleColour : background);
+    g.setFont (getAlertWindowTitleFont());
+    g.drawText (box.getName(), layout.titleBar.reduced (MorvaneAlertLayout::margin, 0), juce::Justification::centred, true);
+
+    if (! layout.icon.isEmpty())
+        drawAlertIcon (g, box.getAlertType(), layout.icon.toFloat());
+
+    layout.text.draw (g, layout.message.toFloat());
+
+    // The footer that holds the buttons, set off from the message by a line.
+    g.setColour (background.interpolatedWith (outline, 0.08f));
+    g.fillRect (layout.footer);
+    g.setColour (background.interpolatedWith (outline, 0.25f));
+    g.fillRect (layout.footer.withHeight (1));
+
+    g.setColour (outline);
+    g.drawRect (box.getLocalBounds(), 1);
+}
+
+//==============================================================================
+void MorvaneLookAndFeel::drawButtonBackground (juce::Graphics& g, juce::Button& button, const juce::Colour& backgroundColour,
+                                               bool isMouseOverButton, bool isButtonDown)
+{
+    auto* box = dynamic_cast<juce::AlertWindow*> (button.getParentComponent());
+
+    if (box == nullptr)
+    {
+        juce::LookAndFeel_V2::drawButtonBackground (g, button, backgroundColour, isMouseOverButton, isButtonDown);
+        return;
+    }
+
+    const auto area = button.getLocalBounds().toFloat().reduced (0.5f);
+    const auto isDefault = isDefaultAlertButton (button);
+    const auto accent = findColour (juce::PopupMenu::highlightedBackgroundColourId).withAlpha (1.0f);
+    const auto background = box->findColour (juce::AlertWindow::backgroundColourId);
+    const auto outline = box->findColour (juce::AlertWindow::outlineColourId);
+
+    juce::Colour top, bottom, border;
+
+    if (isDefault)
+    {
+        const auto base = isButtonDown ? accent.darker (0.35f) : isMouseOverButton ? accent.brighter (0.15f) : accent;
+        top = base.brighter (0.08f);
+        bottom = base.darker (0.08f);
+        border = accent.darker (0.45f);
+    }
+    else
+    {
+        top = isButtonDown ? background.interpolatedWith (outline, 0.18f) : juce::Colours::white;
+        bottom = isButtonDown ? top : background.interpolatedWith (outline, 0.08f);
+        border = isMouseOverButton || isButtonDown ? accent : background.interpolatedWith (outline, 0.55f);
+    }
+
+    if (! button.isEnabled())
+    {
+        top = top.withMultipliedAlpha (0.5f);
+        bottom = bottom.withMultipliedAlpha (0.5f);
+        border = border.withMultipliedAlpha (0.5f);
+    }
+
+    g.setGradientFill (juce::ColourGradient (top, 0.0f, area.getY(), bottom, 0.0f, area.getBottom(), false));
+    g.fillRoundedRectangle (area, 3.0f);
+    g.setColour (border);
+    g.drawRoundedRectangle (area, 3.0f, 1.0f);
+
+    if (button.hasKeyboardFocus (false) && ! isDefault)
+    {
+        g.setColour (accent.withAlpha (0.35f));
+        g.drawRoundedRectangle (area.reduced (2.0f), 2.0f, 1.0f);
+    }
+}
+
+void MorvaneLookAndFeel::drawButtonText (juce::Graphics& g, juce::TextButton& button, bool isMouseOverButton, bool isButtonDown)
+{
+    auto* box = dynamic_cast<juce::AlertWindow*> (button.getParentComponent());
+
+    if (box == nullptr)
+    {
+        juce::LookAndFeel_V2::drawButtonText (g, button, isMouseOverButton, isButtonDown);
+        return;
+    }
+
+    const auto isDefault = isDefaultAlertButton (button);
+    const auto accent = findColour (juce::PopupMenu::highlightedBackgroundColourId).withAlpha (1.0f);
+
+    auto colour = isDefault ? findColour (juce::PopupMenu::highlightedTextColourId).withAlpha (1.0f)
+                            : (isMouseOverButton || isButtonDown ? accent.darker (0.2f)
+                                                                 : box->findColour (juce::AlertWindow::textColourId));
+
+    g.setColour (colour.withMultipliedAlpha (button.isEnabled() ? 1.0f : 0.5f));
+    g.setFont (alertButtonFont());
+    g.drawFittedText (button.getButtonText(), button.getLocalBounds().reduced (6, 0), juce::Justification::centred, 1);
 }
 
 //==============================================================================

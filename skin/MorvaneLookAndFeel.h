@@ -1,5 +1,7 @@
 #pragma once
 
+#include "MorvaneAlertLayout.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <memory>
@@ -10,6 +12,11 @@ class SkinManager;
     message boxes from the skin, draws the main window's own title bar (a vertical gradient, the
     program name, the window icon and two image buttons from the skin) and draws linear slider
     thumbs without hover shading.
+
+    Where the platform has no message boxes of its own (Linux), JUCE draws them with this
+    look-and-feel: a title strip, an icon that fits the box, the message wrapped to the box and
+    buttons drawn like the console's, in the skin's alert colours and fonts. Pop-up menus get the
+    skin's menu colours and font and items of a comfortable height.
 
     The application builds it once the skin has loaded, calls the four load...Skin() readers in
     their declared order and installs it as the default look-and-feel. Fonts that the skin does
@@ -54,8 +61,37 @@ public:
                           bool isMouseOverItem, bool isMenuOpen, bool isMouseOverBar,
                           juce::MenuBarComponent&) override;
 
+    void getIdealPopupMenuItemSize (const juce::String& text, bool isSeparator, int standardMenuItemHeight,
+                                    int& idealWidth, int& idealHeight) override;
+    void drawPopupMenuItem (juce::Graphics&, const juce::Rectangle<int>& area, bool isSeparator, bool isActive,
+                            bool isHighlighted, bool isTicked, bool hasSubMenu, const juce::String& text,
+                            const juce::String& shortcutKeyText, const juce::Drawable* icon,
+                            const juce::Colour* textColour) override;
+    void drawPopupMenuSectionHeader (juce::Graphics&, const juce::Rectangle<int>& area, const juce::String& sectionName) override;
+
     juce::Font getAlertWindowMessageFont() override;
     juce::Font getAlertWindowFont() override;
+    juce::Font getAlertWindowTitleFont() override;
+
+    /** Builds a box as the base does, then sizes it and places its buttons by getAlertBoxLayout(). */
+    juce::AlertWindow* createAlertWindow (const juce::String& title, const juce::String& message,
+                                          const juce::String& button1, const juce::String& button2,
+                                          const juce::String& button3, juce::MessageBoxIconType iconType,
+                                          int numButtons, juce::Component* associatedComponent) override;
+    void drawAlertBox (juce::Graphics&, juce::AlertWindow&, const juce::Rectangle<int>& textArea,
+                       juce::TextLayout&) override;
+    int getAlertWindowButtonHeight() override;
+    juce::Array<int> getWidthsForTextButtons (juce::AlertWindow&, const juce::Array<juce::TextButton*>&) override;
+
+    /** Where the parts of the given box lie when this look-and-feel draws it. */
+    MorvaneAlertLayout getAlertBoxLayout (juce::AlertWindow&);
+
+    /** A message box's buttons are drawn like the console's (the first one as its default);
+        every other button as the base draws it.
+    */
+    void drawButtonBackground (juce::Graphics&, juce::Button&, const juce::Colour& backgroundColour,
+                               bool isMouseOverButton, bool isButtonDown) override;
+    void drawButtonText (juce::Graphics&, juce::TextButton&, bool isMouseOverButton, bool isButtonDown) override;
 
     void drawLinearSliderThumb (juce::Graphics&, int x, int y, int width, int height, float sliderPos,
                                 float minSliderPos, float maxSliderPos, juce::Slider::SliderStyle,
@@ -75,6 +111,8 @@ private:
     std::unique_ptr<juce::Font> readFont (const juce::XmlElement&, const char* fontAttribute,
                                           const char* sizeAttribute) const;
     static void readTitleButton (const juce::XmlElement& widget, TitleButtonImages& images);
+    juce::Font alertButtonFont() const;
+    void drawAlertIcon (juce::Graphics&, juce::MessageBoxIconType, juce::Rectangle<float> area);
 
     std::unique_ptr<juce::Font> popupMenuFont;
     float popupMenuFontSize = 0.0f;

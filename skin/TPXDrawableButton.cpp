@@ -124,6 +124,14 @@ juce::PopupMenu TPXDrawableButton::buildMenu (const TPXMenuEntry* table, juce::A
     }
 }
 
+juce::PopupMenu::Options TPXDrawableButton::menuOptions()
+{
+    // The menu opens below the button and is at least as wide as it.
+    return juce::PopupMenu::Options().withTargetComponent (this)
+                                     .withMinimumWidth (getWidth())
+                                     .withMaximumNumColumns (1);
+}
+
 bool TPXDrawableButton::isAccepted (const juce::ModifierKeys& mods) const noexcept
 {
     return (leftButton && rightButton)
@@ -192,10 +200,11 @@ void TPXDrawableButton::clicked (const juce::ModifierKeys& modifiers)
     if (modifiers.isRightButtonDown() && menuSource != nullptr)
     {
         auto menu = buildMenu (menuSource, menuCommandManager);
+        const auto options = menuOptions();
        #if JUCE_MODAL_LOOPS_PERMITTED
-        menu.show();
+        menu.showMenu (options);
        #else
-        menu.showMenuAsync ({});
+        menu.showMenuAsync (options);
        #endif
     }
 

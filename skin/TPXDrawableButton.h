@@ -71,6 +71,9 @@ public:
     */
     void setMenuSource (const TPXMenuEntry* table, juce::ApplicationCommandManager* commandManager = nullptr) noexcept;
 
+    /** Where and how wide the right-click menu is shown: below the button, at least its width. */
+    juce::PopupMenu::Options menuOptions();
+
     /** Builds a pop-up menu from a menu table; a null table gives an empty menu. */
     static juce::PopupMenu buildMenu (const TPXMenuEntry* table, juce::ApplicationCommandManager* commandManager);
 

@@ -273,10 +273,49 @@ TEST_F (ConsoleTest, ChoosingNoPortStopsTheLinkAndLeavesThePageNotReady)
     dialogs.menuChoices = { -1 };
     console->showOutputPortMenu();
     EXPECT_FALSE (console->isOutputOk());
-    EXPECT_EQ (labelText ("Output Port Label"), "<< none >>");
+    EXPECT_EQ (labelText ("Output Port Label"), "Select an Output Port") << "the picker goes back to its prompt";
     EXPECT_EQ (link->isOutputConnected(), 0);
     EXPECT_FALSE (link->isThreadRunning());
     EXPECT_FALSE (enabled ("File"));
+}
+
+TEST_F (ConsoleTest, ChoosingNoPortShowsNoPortDependentControl)
+{
+    // The foot controller on the send page needs only its output; the delay comes with a port.
+    console->chooseDevice (2);
+    dialogs.menuChoices = { 2 };   // "Orvix III MIDI 1"
+    console->showOutputPortMenu();
+    ASSERT_TRUE (console->isOutputOk());
+    EXPECT_TRUE (visible ("MIDI Buffer Delay"));
+
+    dialogs.menuChoices = { -1 };
+    console->showOutputPortMenu();
+    EXPECT_EQ (labelText ("Output Port Label"), "Select an Output Port");
+    EXPECT_FALSE (visible ("MIDI Buffer Delay"));
+    EXPECT_FALSE (enabled ("File"));
+
+    // Chosen from a fresh device choice, "<< none >>" brings no slider either.
+    console->chooseDevice (2);
+    dialogs.menuChoices = { -1 };
+    console->showOutputPortMenu();
+    EXPECT_FALSE (visible ("MIDI Buffer Delay"));
+}
+
+TEST_F (ConsoleTest, PortPickersSayWhenNoPortsWereFound)
+{
+    // A machine without MIDI: both lists are empty.
+    console.reset();
+    link = std::make_unique<MidiProcessing> (std::make_unique<FakePortBackend> (juce::StringArray(), juce::StringArray()));
+    link->getPortManager().refreshDeviceLists();
+    console = std::make_unique<MorvaneDialog> (skinManager.get(), link.get(), dialogs, services, userFolder);
+    console->chooseDevice (16);
+
+    dialogs.menuChoices = { 0 };
+    console->showInputPortMenu();
+    EXPECT_EQ (dialogs.lastMenu, juce::StringArray ({ "<< none >>", "No MIDI ports were found" }));
+    console->showOutputPortMenu();
+    EXPECT_EQ (dialogs.lastMenu, juce::StringArray ({ "<< none >>", "No MIDI ports were found" }));
+    EXPECT_EQ (labelText ("Input Port Label"), "Select an Input Port") << "a dismissed menu changes nothing";
 }
 
 TEST_F (ConsoleTest, FootControllerAndUtilityUseOnePortPerPage)

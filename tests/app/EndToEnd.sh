@@ -3,7 +3,9 @@
 # fresh temporary folder, and checks what a user would see.
 #   EndToEnd.sh window <exe> <artefact-dir>   one skinned window; screenshot; closing stores MAIN_WINDOW_STATE
 #   EndToEnd.sh noskin <exe>                  without a skin the program quits at once, showing nothing
-#   EndToEnd.sh second <exe>                  a second start ends; the first shows the one-instance warning
+#   EndToEnd.sh second <exe>                  three later starts end; the first shows one warning and comes
+#                                             back from being minimised
+#   EndToEnd.sh sigterm <exe>                 SIGTERM stores the window state and the folders as a close does
 # Exit code 77 means skipped (no display, or no generated skin beside the executable).
 # Exit codes are checked, so a run under the sanitizers also fails on their reports.
 set -uo pipefail
@@ -25,6 +27,7 @@ mkdir -p "$HOME" "$XDG_CONFIG_HOME"
 # JUCE keeps application data in ~/.config on Linux, whatever XDG_CONFIG_HOME says.
 settings="$HOME/.config/Zandrel Audio/Morvane/Morvane.settings"
 pids=()
+errors="$scratch/stderr"
 
 cleanup()
 {
@@ -86,6 +89,15 @@ press_until() # window key condition...
 }
 
 has_exited() { ! kill -0 "$1" 2>/dev/null; }
+is_viewable() { xwininfo -id "$1" 2>/dev/null | grep -q "Map State: IsViewable"; }
+geometry_is() { xdotool getwindowgeometry "$1" 2>/dev/null | grep -q "Geometry: $2"; }
+
+# alsa-lib's errors stay out of the output; a missing sequencer is reported once at most.
+check_alsa_output()
+{
+    ! grep -q "^ALSA lib" "$errors" || fail "alsa-lib errors reached the output: $(grep -c '^ALSA lib' "$errors") lines"
+    [ "$(grep -c "ALSA sequencer" "$errors")" -le 1 ] || fail "the missing sequencer was reported more than once"
+}
 window_gone() { ! xdotool getwindowname "$1" >/dev/null 2>&1; }
 
 wait_for_exit() # pid timeout-tenths
@@ -108,7 +120,7 @@ case "$mode" in
         need_skin
         artefacts=$3
         mkdir -p "$artefacts"
-        "$exe" & pid=$!; pids+=("$pid")
+        "$exe" 2>"$errors" & pid=$!; pids+=("$pid")
         wait_for_windows "$pid" 1 150 || fail "no window appeared"
         sleep 1   # past the logo's first second
         wait_for_windows "$pid" 1 50 || fail "the window went away"
@@ -118,8 +130,17 @@ case "$mode" in
         geometry=$(xdotool getwindowgeometry "$win")
         echo "$geometry"
         echo "$geometry" | grep -q "Geometry: 800x580" || fail "window is not 800 by 553 plus the title bar"
-        import -window root "$artefacts/morvane-window.png" || fail "screenshot failed"
+        import -window "$win" "$artefacts/morvane-window.png" || fail "screenshot failed"
         echo "screenshot: $artefacts/morvane-window.png"
+
+        # The window manager asks for another size; the window takes its own back.
+        xdotool windowsize "$win" 1000 700
+        for i in $(seq 1 100); do geometry_is "$win" 800x580 && break; sleep 0.1; done
+        xdotool getwindowgeometry "$win"
+        geometry_is "$win" 800x580 || fail "the window kept the size the window manager gave it"
+
+        sleep 2.5   # past a port check and a port-list refresh
+        check_alsa_output
 
         # Close it as a user would: the window manager's close key sends the window its close request.
         press_until "$win" alt+F4 has_exited "$pid" || fail "closing the window did not end the program"
@@ -146,13 +167,26 @@ case "$mode" in
         "$exe" & first=$!; pids+=("$first")
         wait_for_windows "$first" 1 150 || fail "the first instance showed no window"
         main=$(morvane_windows "$first" | head -n 1)
-        "$exe" & second=$!; pids+=("$second")
-        wait_for_exit "$second" 100 || fail "the second start did not end"
-        wait "$second"; rc=$?
-        [ "$rc" -eq 0 ] || fail "the second start ended with exit code $rc"
-        [ -z "$(morvane_windows "$second")" ] || fail "the second start showed a window"
-        wait_for_windows "$first" 2 100 || fail "the first instance showed no warning"
+
+        # The running window is minimised; three more starts follow, one after the other.
+        xdotool windowminimize --sync "$main" 2>/dev/null
+        for i in $(seq 1 50); do is_viewable "$main" || break; sleep 0.1; done
+        ! is_viewable "$main" || fail "the window could not be minimised"
+
+        for n in 1 2 3; do
+            "$exe" & second=$!; pids+=("$second")
+            wait_for_exit "$second" 100 || fail "start $n did not end"
+            wait "$second"; rc=$?
+            [ "$rc" -eq 0 ] || fail "start $n ended with exit code $rc"
+            [ -z "$(morvane_windows "$second")" ] || fail "start $n showed a window"
+            wait_for_windows "$first" 2 100 || fail "the first instance showed no warning after start $n"
+        done
         kill -0 "$first" 2>/dev/null || fail "the first instance ended"
+        sleep 0.5
+        count=$(morvane_windows "$first" | wc -l)
+        [ "$count" -eq 2 ] || fail "expected the window and one warning, found $count windows"
+        is_viewable "$main" || fail "the running window was not brought back"
+        import -window root "$3/second-start.png" 2>/dev/null || true
 
         # The warning is dismissed and the first instance goes on, then closes normally.
         warning=$(morvane_windows "$first" | grep -vx "$main" | head -n 1)
@@ -161,6 +195,25 @@ case "$mode" in
         press_until "$main" alt+F4 has_exited "$first" || fail "closing the window did not end the first instance"
         wait "$first"; rc=$?
         [ "$rc" -eq 0 ] || fail "the first instance ended with exit code $rc"
+        ;;
+
+    sigterm)
+        need_skin
+        "$exe" & pid=$!; pids+=("$pid")
+        wait_for_windows "$pid" 1 150 || fail "no window appeared"
+        win=$(morvane_windows "$pid" | head -n 1)
+        xdotool windowmove --sync "$win" 137 91 2>/dev/null
+        sleep 0.5
+        [ ! -e "$settings" ] || fail "settings were written before the end"
+
+        kill -TERM "$pid"
+        wait_for_exit "$pid" 150 || fail "SIGTERM did not end the program"
+        wait "$pid"; rc=$?
+        [ "$rc" -eq 0 ] || fail "exit code $rc after SIGTERM"
+        grep -q 'name="MAIN_WINDOW_STATE"' "$settings" || fail "MAIN_WINDOW_STATE was not written"
+        grep -q 'name="SEND_DIR"' "$settings" || fail "SEND_DIR was not written"
+        grep 'name="MAIN_WINDOW_STATE"' "$settings"
+        grep 'name="MAIN_WINDOW_STATE"' "$settings" | grep -q '137 91' || fail "the stored state is not where the window was"
         ;;
 
     *)

@@ -1,0 +1,252 @@
+#include "AppTestDoubles.h"
+#include "JuceSystemServices.h"
+#include "JuceUserDialogs.h"
+#include "MainAppWindow.h"
+#include "MessageLoop.h"
+#include "MorvaneDialog.h"
+#include "MorvaneLookAndFeel.h"
+#include "SkinManager.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+/*  Message boxes and menus as the program shows them on Linux: drawn by MorvaneLookAndFeel from
+    the generated skin, over the real main window, through the real JuceUserDialogs. A screenshot of
+    each (the window with the box or menu over it) is kept in the build folder's test-artefacts/.
+*/
+namespace
+{
+const juce::File generatedSkin (MORVANE_GENERATED_SKIN_DIR);
+const juce::File artefacts (MORVANE_TEST_ARTEFACTS_DIR);
+
+/** Calls the check on the message thread, from inside a modal loop, once the condition holds. */
+class WhenShown : private juce::Timer
+{
+public:
+    WhenShown (std::function<juce::Component*()> findIt, std::function<void (juce::Component&)> checkIt)
+        : find (std::move (findIt)), check (std::move (checkIt))
+    {
+        startTimer (20);
+    }
+
+    bool ran = false;
+
+private:
+    void timerCallback() override
+    {
+        if (auto* c = find())
+        {
+            if (c->isShowing() && c->getPeer() != nullptr)
+            {
+                stopTimer();
+                ran = true;
+                check (*c);
+            }
+        }
+        else if (++ticks > 1000)   // 20 s: the box never came
+        {
+            stopTimer();
+        }
+    }
+
+    std::function<juce::Component*()> find;
+    std::function<void (juce::Component&)> check;
+    int ticks = 0;
+};
+
+class RealWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (! generatedSkin.getChildFile ("MV.qorby").existsAsFile())
+            GTEST_SKIP() << "no generated skin";
+
+        skinManager = std::make_unique<SkinManager> (generatedSkin);
+        ASSERT_TRUE (skinManager->load (false));
+        lookAndFeel = std::make_unique<MorvaneLookAndFeel> (skinManager.get());
+        lookAndFeel->loadPopupMenuSkin();
+        lookAndFeel->loadMenuBarSkin();
+        lookAndFeel->loadAlertWindowSkin();
+        lookAndFeel->loadTitlebarSkin();
+        juce::LookAndFeel::setDefaultLookAndFeel (lookAndFeel.get());
+
+        window = std::make_unique<MainAppWindow> (skinManager.get(), nullptr, consoleDialogs, services, userFolder);
+        window->setTopLeftPosition (60, 40);
+        dialogs.setOwner (window.get());
+        ASSERT_TRUE (morvane::test::runMessageLoopUntil ([this] { return window->isShowing() && window->getPeer() != nullptr; }));
+        artefacts.createDirectory();
+    }
+
+    void TearDown() override
+    {
+        window.reset();
+        juce::LookAndFeel::setDefaultLookAndFeel (nullptr);
+        lookAndFeel.reset();
+        skinManager.reset();
+        userFolder.deleteRecursively();
+    }
+
+    /** The window with the given component drawn over it where it lies on the screen. */
+    void saveScreenshot (juce::Component& over, const juce::String& name)
+    {
+        const auto windowArea = window->getScreenBounds();
+        const auto area = windowArea.getUnion (over.getScreenBounds()).expanded (10);
+        juce::Image shot (juce::Image::RGB, area.getWidth(), area.getHeight(), true);
+        juce::Graphics g (shot);
+        g.fillAll (juce::Colours::black);
+        g.drawImageAt (window->createComponentSnapshot (window->getLocalBounds()), windowArea.getX() - area.getX(), windowArea.getY() - area.getY());
+        g.drawImageAt (over.createComponentSnapshot (over.getLocalBounds()), over.getScreenX() - area.getX(), over.getScreenY() - area.getY());
+
+        juce::FileOutputStream out (artefacts.getChildFile (name));
+        out.setPosition (0);
+        out.truncate();
+        EXPECT_TRUE (juce::PNGImageFormat().writeImageToStream (shot, out)) << name;
+    }
+
+    juce::Component* consoleChild (const juce::String& name) const
+    {
+        for (auto* c : window->getConsole()->getChildren())
+            if (c->getName() == name)
+                return c;
+
+        return nullptr;
+    }
+
+    juce::File userFolder { juce::File::createTempFile ("user") };
+    std::unique_ptr<SkinManager> skinManager;
+    std::unique_ptr<MorvaneLookAndFeel> lookAndFeel;
+    ScriptedUserDialogs consoleDialogs;
+    RecordingSystemServices services;
+    JuceUserDialogs dialogs;
+    std::unique_ptr<MainAppWindow> window;
+};
+
+TEST_F (RealWindowTest, EveryKindOfBoxFitsItsPartsInsideItsBounds)
+{
+    const struct
+    {
+        const char* file;
+        juce::MessageBoxIconType icon;
+        bool okCancel;
+        juce::String text;
+    } kinds[] = {
+        { "box-warning-ok.png", juce::MessageBoxIconType::WarningIcon, false,
+          "Another instance of Morvane was trying to start.\nOnly one instance can execute at a time." },
+        { "box-information-ok.png", juce::MessageBoxIconType::InfoIcon, false, "Backup complete." },
+        { "box-warning-ok-cancel.png", juce::MessageBoxIconType::WarningIcon, true,
+          "Closing the application will cancel the current transfer." },
+        { "box-information-ok-cancel.png", juce::MessageBoxIconType::InfoIcon, true,
+          "The device reported error code 3 while it received the data. The transfer ended, and nothing "
+          "was written to the device's memory. Check the cable and the device, then send the file again." },
+        { "box-address.png", juce::MessageBoxIconType::WarningIcon, false,
+          JuceSystemServices::urlNotOpenedText (juce::URL ("https://www.zandrel-audio.com/support/downloads/morvane/manuals/Morvane-User-Manual-2.10.pdf")) },
+    };
+
+    for (const auto& kind : kinds)
+    {
+        SCOPED_TRACE (kind.file);
+
+        WhenShown inspector ([] { return dynamic_cast<juce::AlertWindow*> (juce::Component::getCurrentlyModalComponent()); },
+                             [&] (juce::Component& c)
+        {
+            auto& box = static_cast<juce::AlertWindow&> (c);
+            const auto layout = lookAndFeel->getAlertBoxLayout (box);
+            const auto bounds = box.getLocalBounds();
+
+            EXPECT_EQ (box.getName(), "Morvane");
+            EXPECT_EQ (box.getAlertType(), kind.icon);
+            EXPECT_EQ (box.getLocalBounds(), layout.box);
+            EXPECT_LE (std::abs (box.getScreenBounds().getCentreX() - window->getScreenBounds().getCentreX()), 1) << "centred on the window";
+
+            for (auto part : { layout.titleBar, layout.icon, layout.message, layout.footer })
+                EXPECT_TRUE (bounds.contains (part)) << part.toString();
+
+            EXPECT_FALSE (layout.icon.intersects (layout.message));
+            EXPECT_FALSE (layout.titleBar.intersects (layout.icon));
+            EXPECT_LE (layout.text.getHeight(), (float) layout.message.getHeight() + 0.5f) << "the whole message is shown";
+
+            for (int i = 0; i < layout.text.getNumLines(); ++i)
+                EXPECT_LE (layout.text.getLine (i).getLineBoundsX().getEnd(), (float) layout.message.getWidth() + 0.5f) << "line " << i;
+
+            int buttons = 0;
+
+            for (auto* child : box.getChildren())
+            {
+                if (auto* button = dynamic_cast<juce::TextButton*> (child))
+                {
+                    ++buttons;
+                    EXPECT_TRUE (layout.footer.contains (button->getBounds())) << button->getButtonText();
+                    EXPECT_TRUE (layout.buttons.contains (button->getBounds())) << button->getButtonText();
+                    EXPECT_LT (lookAndFeel->getAlertWindowFont().withHeight (14.0f).getStringWidthFloat (button->getButtonText()),
+                               (float) button->getWidth());
+                }
+            }
+
+            EXPECT_EQ (buttons, kind.okCancel ? 2 : 1);
+            saveScreenshot (box, kind.file);
+            box.exitModalState (0);
+        });
+
+        if (kind.okCancel)
+            EXPECT_FALSE (dialogs.askOkCancel (kind.icon, "Morvane", kind.text));
+        else
+            dialogs.showMessage (kind.icon, "Morvane", kind.text);
+
+        EXPECT_TRUE (inspector.ran);
+    }
+}
+
+TEST_F (RealWindowTest, AMenuIsAsWideAsItsBoxAndOpensBelowIt)
+{
+    auto* selector = consoleChild ("Device To Update");
+    ASSERT_NE (selector, nullptr);
+
+    juce::Array<juce::Component*> before;
+
+    for (int i = 0; i < juce::Desktop::getInstance().getNumComponents(); ++i)
+        before.add (juce::Desktop::getInstance().getComponent (i));
+
+    const auto findMenu = [&]() -> juce::Component*
+    {
+        for (int i = 0; i < juce::Desktop::getInstance().getNumComponents(); ++i)
+            if (auto* c = juce::Desktop::getInstance().getComponent (i); ! before.contains (c))
+                return c;
+
+        return nullptr;
+    };
+
+    juce::Rectangle<int> menuBounds;
+    WhenShown inspector (findMenu, [&] (juce::Component& menu)
+    {
+        menuBounds = menu.getScreenBounds();
+        saveScreenshot (menu, "popup-menu.png");
+        juce::PopupMenu::dismissAllActiveMenus();
+    });
+
+    juce::PopupMenu menu;
+    menu.addItem (3, "Orvix II Original/MK II");
+    menu.addItem (16, "Orvix III");
+    menu.addItem (2, "QMR-303 Original/MK II");
+
+    EXPECT_EQ (dialogs.showMenu (menu, selector), 0);
+    ASSERT_TRUE (inspector.ran);
+    EXPECT_EQ (menuBounds.getWidth(), selector->getWidth());
+    EXPECT_EQ (menuBounds.getX(), selector->getScreenX());
+    EXPECT_GE (menuBounds.getY(), selector->getScreenBounds().getBottom() - 1);
+}
+
+TEST_F (RealWindowTest, TheWindowTakesItsOwnSizeBack)
+{
+    const auto fixed = window->getFixedSize();
+    EXPECT_EQ (fixed, juce::Rectangle<int> (800, 553 + (window->isUsingNativeTitleBar() ? 0 : 27)));
+
+    for (auto size : { juce::Rectangle<int> (1000, 700), juce::Rectangle<int> (400, 300) })
+    {
+        window->setSize (size.getWidth(), size.getHeight());
+        EXPECT_TRUE (morvane::test::runMessageLoopUntil ([&] { return window->getLocalBounds() == fixed; })) << size.toString();
+        EXPECT_EQ (window->getConsole()->getLocalBounds(), juce::Rectangle<int> (0, 0, 800, 553));
+    }
+}
+} // namespace
