@@ -1828,7 +1828,8 @@ void MorvaneDialog::onFirmwareDownloadFinished()
 
 void MorvaneDialog::showSendFileFolder()
 {
-    const auto text = fileField->getText();
+    // The field shows a file's name only; the link acts on what is loaded.
+    const auto text = ! fileLoaded ? juce::String() : (firmwareInMemory ? loadedFileText : filePath);
 
     switch (FirmwareOffer::folderActionFor (text, firmwareInMemory))
     {
