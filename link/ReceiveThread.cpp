@@ -2,6 +2,7 @@
 
 #include "BackupFileNaming.h"
 #include "CabIR.h"
+#include "SysExDecoders.h"
 #include "SysExRequest.h"
 
 #include <vector>
@@ -57,7 +58,9 @@ void ReceiveThread::run()
     if (state == SysExRequest::pending)
         return;
 
-    if (state == SysExRequest::failed)
+    // A device that does not hold the item, or refuses the request, answers with its status
+    // reply alone: that is no backup, and no file is written for it.
+    if (state == SysExRequest::failed || isStatusReplyOnly())
     {
         report (ReceiveResults::requestFailed);
         return;
@@ -87,6 +90,13 @@ void ReceiveThread::run()
 
     report (request->writeRepliesToFile (file.getFullPathName()) ? ReceiveResults::written
                                                                  : ReceiveResults::writeFailed);
+}
+
+bool ReceiveThread::isStatusReplyOnly() const
+{
+    juce::MidiMessage reply;
+    StatusReply status;
+    return request->getReplyCount() == 1 && request->getReply (0, reply) && decodeStatusReply (reply, &status);
 }
 
 bool ReceiveThread::getSavedFile (juce::File& file) const
