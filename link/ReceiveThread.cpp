@@ -32,6 +32,9 @@ ReceiveThread::ReceiveThread (SysExRequest* requestToWatch,
 
 ReceiveThread::~ReceiveThread()
 {
+    if (request != nullptr)
+        request->setRetireListener (nullptr);
+
     stopThread (stopTimeoutMs);
 }
 
@@ -39,6 +42,10 @@ void ReceiveThread::run()
 {
     if (request == nullptr)
         return;
+
+    // The link worker wakes the thread when it retires the request, so that the file is written
+    // at once rather than at the next look at the request.
+    request->setRetireListener ([this] { notify(); });
 
     int state = SysExRequest::pending;
 
