@@ -2,6 +2,7 @@
 
 #include "BackupDialogFrame.h"
 #include "MessageLoop.h"
+#include "OffscreenPeer.h"
 #include "SkinManager.h"
 #include "TPXSpinControl.h"
 
@@ -66,7 +67,8 @@ public:
     {
         close();
         resultCell = std::make_shared<int> (-1);
-        window = std::make_unique<juce::DialogWindow> ("Backup Type", juce::Colours::lightgrey, false, false);
+        // Offscreen: other tests' windows on the display cannot take its keyboard focus.
+        window = std::make_unique<Offscreen<juce::DialogWindow>> ("Backup Type", juce::Colours::lightgrey, false, false);
         window->setUsingNativeTitleBar (false);
         window->setContentNonOwned (&dialog, true);
         window->addToDesktop();
@@ -104,10 +106,13 @@ public:
         spin->setText (text);
     }
 
-    /** The name of the spin control whose editor has the keyboard focus, or empty. */
+    /** The name of the spin control whose editor the dialog last gave the keyboard focus to, or
+        empty. (Whether the focus really follows depends on which window of the shared test
+        display is active.)
+    */
     juce::String focusedSpin() const
     {
-        for (auto* c = juce::Component::getCurrentlyFocusedComponent(); c != nullptr; c = c->getParentComponent())
+        for (auto* c = BackupDialogFrame::getLastFocusTarget(); c != nullptr; c = c->getParentComponent())
             if (auto* spin = dynamic_cast<TPXSpinControl*> (c))
                 return spin->getName();
 
