@@ -377,39 +377,3 @@ TEST (SysExMultiMsgTimer, RunsAgainstTheWorkerThread)
     EXPECT_EQ (sender.getState(), TransferStates::finished);
     EXPECT_EQ (rig.device->getPacedMessageCount(), 60);
 }
-
-TEST (SysExMultiMsgTimer, AnAnsweredMessageStillWaitsForTheIntervalAfterThePreviousOne)
-{
-    // The next message may go as soon as the answer arrives, but never sooner than the interval
-    // after the message before it: every gap between arrivals is at least the interval.
-    ManualLinkClock clock (100000);
-    LinkRig<MidiProcessing> rig (8);
-    ASSERT_TRUE (rig.connect());
-    auto& sender = rig.link->getMultiMsgTimer();
-
-    std::mutex arrivalsMutex;
-    std::vector<double> arrivals;
-
-    rig.device->setReplyHandler (0x78, [&] (const juce::MidiMessage& request, const SimulatedDevice::Emit& out)
-    {
-        {
-            const std::lock_guard<std::mutex> lock (arrivalsMutex);
-            arrivals.push_back (juce::Time::getMillisecondCounterHiRes());
-        }
-
-        out (rig.device->makeStatusReply (request.getRawData()[5], 0));
-    });
-
-    constexpr juce::uint32 intervalMs = 40;
-    ASSERT_TRUE (load (sender, makeBlock (8, 8), 8));
-    ASSERT_TRUE (sender.start (intervalMs));
-    ASSERT_TRUE (runMessageLoopUntil ([&] { return sender.getState() != TransferStates::running; }, 30000));
-    EXPECT_EQ (sender.getState(), TransferStates::finished);
-
-    const std::lock_guard<std::mutex> lock (arrivalsMutex);
-    ASSERT_EQ (arrivals.size(), 6u) << "the PATCH_DATA messages";
-
-    // The timer counts whole milliseconds: allow it one.
-    for (size_t i = 1; i < arrivals.size(); ++i)
-        EXPECT_GE (arrivals[i] - arrivals[i - 1], (double) intervalMs - 1.0) << "message " << i;
-}
