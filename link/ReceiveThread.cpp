@@ -32,9 +32,8 @@ ReceiveThread::ReceiveThread (SysExRequest* requestToWatch,
 
 ReceiveThread::~ReceiveThread()
 {
-    if (request != nullptr)
-        request->setRetireListener (nullptr);
-
+    // run() takes its listener off the request before it ends: the request may be gone by the
+    // time this thread object is deleted.
     stopThread (stopTimeoutMs);
 }
 
@@ -46,6 +45,14 @@ void ReceiveThread::run()
     // The link worker wakes the thread when it retires the request, so that the file is written
     // at once rather than at the next look at the request.
     request->setRetireListener ([this] { notify(); });
+
+    // Taken off again while the request is certainly alive (its owner deletes it only once it
+    // is retired and this thread has reported); this also waits for a call in progress.
+    struct ListenerRemover
+    {
+        SysExRequest& request;
+        ~ListenerRemover() { request.setRetireListener (nullptr); }
+    } remover { *request };
 
     int state = SysExRequest::pending;
 

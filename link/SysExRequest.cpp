@@ -2,6 +2,8 @@
 
 #include "LinkClock.h"
 
+#include <thread>
+
 namespace
 {
 const juce::uint8 placeholderMessage[] = { 0xF0, 0xF7 };
@@ -26,7 +28,13 @@ SysExRequest::SysExRequest (juce::uint32 timeout)
 {
 }
 
-SysExRequest::~SysExRequest() = default;
+SysExRequest::~SysExRequest()
+{
+    // A client may see the request retired while the link worker is still inside setInFlight,
+    // telling the retire listener: wait until the worker has let go of it entirely.
+    while (retiring.load() != 0)
+        std::this_thread::yield();
+}
 
 void SysExRequest::setMessage (const juce::MidiMessage& newMessage)
 {
@@ -52,18 +60,30 @@ juce::uint8 SysExRequest::getFunctionId() const noexcept
 
 void SysExRequest::setInFlight (bool isInFlight)
 {
+    if (isInFlight)
     {
         const juce::ScopedLock sl (inFlightLock);
-        inFlight = isInFlight ? 1 : 0;
+        inFlight = 1;
+        return;
     }
 
-    if (! isInFlight)
+    // Once the flag is clear the client may delete the request at any moment; the destructor
+    // waits while this is set, so it is the last thing of the request that is touched here.
+    retiring.store (1);
+
+    {
+        const juce::ScopedLock sl (inFlightLock);
+        inFlight = 0;
+    }
+
     {
         const juce::ScopedLock sl (retireListenerLock);
 
         if (retireListener != nullptr)
             retireListener();
     }
+
+    retiring.store (0);
 }
 
 void SysExRequest::setRetireListener (std::function<void()> listener)
