@@ -46,14 +46,6 @@ void ReceiveThread::run()
     // at once rather than at the next look at the request.
     request->setRetireListener ([this] { notify(); });
 
-    // Taken off again while the request is certainly alive (its owner deletes it only once it
-    // is retired and this thread has reported); this also waits for a call in progress.
-    struct ListenerRemover
-    {
-        SysExRequest& request;
-        ~ListenerRemover() { request.setRetireListener (nullptr); }
-    } remover { *request };
-
     int state = SysExRequest::pending;
 
     while (! threadShouldExit())
@@ -67,6 +59,10 @@ void ReceiveThread::run()
 
         wait (pollIntervalMs);
     }
+
+    // Taken off again while the request is certainly alive: its owner deletes it only after this
+    // thread has reported (or been stopped). This also waits for a call in progress.
+    request->setRetireListener (nullptr);
 
     // Asked to stop while the request was still out: nothing to report.
     if (state == SysExRequest::pending)

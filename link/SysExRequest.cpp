@@ -2,8 +2,6 @@
 
 #include "LinkClock.h"
 
-#include <thread>
-
 namespace
 {
 const juce::uint8 placeholderMessage[] = { 0xF0, 0xF7 };
@@ -30,10 +28,8 @@ SysExRequest::SysExRequest (juce::uint32 timeout)
 
 SysExRequest::~SysExRequest()
 {
-    // A client may see the request retired while the link worker is still inside setInFlight,
-    // telling the retire listener: wait until the worker has let go of it entirely.
-    while (retiring.load() != 0)
-        std::this_thread::yield();
+    // The worker may still be inside setInFlight, telling the listener of the retirement.
+    const juce::ScopedLock sl (retireListenerLock);
 }
 
 void SysExRequest::setMessage (const juce::MidiMessage& newMessage)
@@ -60,30 +56,18 @@ juce::uint8 SysExRequest::getFunctionId() const noexcept
 
 void SysExRequest::setInFlight (bool isInFlight)
 {
-    if (isInFlight)
-    {
-        const juce::ScopedLock sl (inFlightLock);
-        inFlight = 1;
-        return;
-    }
-
-    // Once the flag is clear the client may delete the request at any moment; the destructor
-    // waits while this is set, so it is the last thing of the request that is touched here.
-    retiring.store (1);
+    // A client may delete the request as soon as it sees it retired, that is once the flag is
+    // clear. So the flag is cleared, and the listener told, under the listener's lock, which the
+    // destructor takes too: a deletion waits until the worker has let go of the request.
+    const juce::ScopedLock sl (retireListenerLock);
 
     {
-        const juce::ScopedLock sl (inFlightLock);
-        inFlight = 0;
+        const juce::ScopedLock fl (inFlightLock);
+        inFlight = isInFlight ? 1 : 0;
     }
 
-    {
-        const juce::ScopedLock sl (retireListenerLock);
-
-        if (retireListener != nullptr)
-            retireListener();
-    }
-
-    retiring.store (0);
+    if (! isInFlight && retireListener != nullptr)
+        retireListener();
 }
 
 void SysExRequest::setRetireListener (std::function<void()> listener)

@@ -74,9 +74,7 @@ public:
     //==============================================================================
     // Called by the link worker (and by MidiProcessing::enqueueRequest for the flag).
 
-    /** Sets the in-flight flag under its lock: set when queued, cleared when retired. Clearing
-        it also calls the retire listener; the request's destructor waits until that is done.
-    */
+    /** Sets the in-flight flag under its lock: set when queued, cleared when retired. */
     void setInFlight (bool isInFlight);
 
     /** Sets the state under its lock (the worker completes a request that expects no reply and
@@ -158,7 +156,6 @@ private:
 
     juce::CriticalSection retireListenerLock;
     std::function<void()> retireListener;
-    std::atomic<int> retiring { 0 };   // set while the worker clears the flag and tells the listener
 
     juce::CriticalSection timeLock;
     juce::uint32 sentAt = 0;
