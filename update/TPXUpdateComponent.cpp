@@ -90,7 +90,7 @@ bool TPXUpdateComponent::buildCommonWidget (const juce::XmlElement& widget, cons
     }
     else if (name == "progressBar")
     {
-        progressBar = std::make_unique<juce::ProgressBar> (shownProgress);
+        progressBar = std::make_unique<TPXProgressBar>();
         progressBar->setColour (juce::ProgressBar::foregroundColourId, hexColour (widget, "foregroundColor"));
         progressBar->setColour (juce::ProgressBar::backgroundColourId, hexColour (widget, "backgroundColor"));
         progressBar->setBounds (SkinManager::parseRectangle (widget.getStringAttribute ("bounds")));
@@ -203,7 +203,7 @@ void TPXUpdateComponent::watchDownload (UpdateDownloadThread* thread)
     }
 
     progress = 0.0;
-    shownProgress = 0.0;
+    showProgress (0.0);
 
     {
         const juce::ScopedLock sl (resultLock);
@@ -212,6 +212,13 @@ void TPXUpdateComponent::watchDownload (UpdateDownloadThread* thread)
 
     startTimer (watchTimer, 1000);
     startTimer (progressTimer, 100);
+}
+
+void TPXUpdateComponent::showProgress (double value)
+{
+    // The skin's bar animates only while its value moves, not for as long as this page exists.
+    if (progressBar != nullptr)
+        progressBar->setProgress (value);
 }
 
 void TPXUpdateComponent::cancelDownload()
@@ -251,7 +258,7 @@ void TPXUpdateComponent::timerCallback (int timerId)
 
     if (timerId == progressTimer)
     {
-        shownProgress = progress.load();
+        showProgress (progress.load());
         return;
     }
 
@@ -262,7 +269,7 @@ void TPXUpdateComponent::timerCallback (int timerId)
     {
         stopTimer (watchTimer);
         stopTimer (progressTimer);
-        shownProgress = progress.load();
+        showProgress (progress.load());
         closeWindowOf (*this, 0);
 
         {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TPXProgressBar.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <atomic>
@@ -99,15 +101,16 @@ protected:
     std::unique_ptr<TPXLabelComponent> infoLabel, infoButtonLabel, progressDownloadLabel;
     std::unique_ptr<juce::TextEditor> infoNotes;
     std::unique_ptr<TPXDrawableButton> infoOkayButton, infoCancelButton, progressCancelButton;
-    std::unique_ptr<juce::ProgressBar> progressBar;
+    std::unique_ptr<TPXProgressBar> progressBar;
     int okayX = 0, centredOkayX = 0;
 
     std::atomic<double> progress { 0.0 };
 
 private:
+    void showProgress (double value);
+
     juce::String infoText, notesText, buttonLabelText;
     bool cancelShown = true;
-    double shownProgress = 0.0;   // the bar's copy, message thread only
     UpdateDownloadThread* watchedDownload = nullptr;
     juce::CriticalSection resultLock;
     int downloadResult = 0;
