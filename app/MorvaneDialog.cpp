@@ -2,6 +2,7 @@
 
 #include "DeviceQueries.h"
 #include "DeviceRules.h"
+#include "FirmwareOffer.h"
 #include "MidiProcessing.h"
 #include "ProgramVersion.h"
 #include "QMR303BackupComponent.h"
@@ -95,6 +96,8 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
         updatePageVisibility();
     });
 
+    firmwareOffer = std::make_unique<FirmwareOffer> (skinManager, *this);
+
     progressFollower = std::make_unique<ProgressFollower> ([this] { progressBar->setProgress (transferProgress.load()); });
 
     successText = "Transfer complete!  ";
@@ -115,6 +118,9 @@ MorvaneDialog::~MorvaneDialog()
         stopTimer (id);
 
     progressFollower.reset();
+
+    // The firmware check's download stops and its windows close before the settings go.
+    firmwareOffer.reset();
 
     // The window saves (and warns) when it closes; this is the quiet last chance.
     settings.save();
@@ -358,6 +364,9 @@ void MorvaneDialog::refreshDeviceInfo()
 
     if (queryFirmwareVersion() && ! isLM6 (currentDeviceModel.load()))
         querySystemInfo();
+
+    if (deviceAnswered && Roads::firmwareOffer)
+        firmwareOffered = updateFirmwareLink();
 }
 
 //==============================================================================
@@ -1216,6 +1225,9 @@ void MorvaneDialog::pollDeviceInfo()
 
             if (queryFirmwareVersion() && ! isLM6 (currentDeviceModel.load()))
                 querySystemInfo();
+
+            if (deviceAnswered && Roads::firmwareOffer)
+                firmwareOffered = updateFirmwareLink();
         }
 
         const bool canStart = receiveMode == 1 ? (isReceiveRoadBuilt() && receiveFolderChosen)
@@ -1407,6 +1419,8 @@ void MorvaneDialog::buttonClicked (juce::Button* button)
         openHelpPage (forumAddress);
     else if (button == transmitButton.get() && receiveMode == 1 && DeviceRules::isFootController (deviceModel))
         showQMR303BackupWindow();
+    else if (button == showFolder.get())
+        showSendFileFolder();
     // "Browse", "Transmit" and "showFolder" start roads this console does not carry yet; they
     // stay disabled, so their clicks never arrive.
 }
@@ -1441,6 +1455,9 @@ void MorvaneDialog::changeListenerCallback (juce::ChangeBroadcaster* source)
 {
     if (receiveThread != nullptr && source == receiveThread.get())
         handleReceiveResult (receiveThread->getResult());
+
+    if (firmwareOffer != nullptr && firmwareOffer->isSource (source))
+        onFirmwareDownloadFinished();
 
     // The send dialog, the backup dialogs and the firmware update arrive with their roads.
 }
@@ -1494,6 +1511,11 @@ void MorvaneDialog::timerCallback (int timerId)
             pollDeviceInfo();
             break;
 
+        case ConsoleTimers::firmwareNotice4:
+        case ConsoleTimers::firmwareNotice5:
+            showFirmwareNotice (timerId);
+            break;
+
         default:
             stopTimer (timerId);
             break;
@@ -1528,7 +1550,11 @@ void MorvaneDialog::mouseDown (const juce::MouseEvent& event)
             updatePageVisibility();
         }
     }
-    // The firmware link and the send dialog's fields arrive with the firmware offer and the send road.
+    else if (clicked == firmwareLinkLabel.get())
+    {
+        showFirmwareUpdateWindow();
+    }
+    // The send dialog's fields arrive with the send road.
 }
 
 bool MorvaneDialog::keyPressed (const juce::KeyPress&, juce::Component*)
@@ -1555,4 +1581,126 @@ bool MorvaneDialog::isInterestedInFileDrag (const juce::StringArray&)
 
 void MorvaneDialog::filesDropped (const juce::StringArray&, int, int)
 {
+}
+
+//==============================================================================
+bool MorvaneDialog::updateFirmwareLink()
+{
+    const auto& version = queries->getFirmwareVersion();
+    const int result = firmwareOffer->check (deviceModel, (int) version.major, (int) version.minor,
+                                             queries->getFirmwareVersionText(), settings.getFile());
+    const auto labels = firmwareOffer->labelsFor (result);
+    const bool sendPage = receiveMode == 0;
+
+    using Action = FirmwareOffer::Labels::Action;
+
+    switch (labels.action)
+    {
+        case Action::show:
+        case Action::showIfOffered:
+        {
+            const bool shown = labels.action == Action::show || firmwareOffered;
+            firmwareTextLabel->setText (labels.text, juce::dontSendNotification);
+            firmwareLinkLabel->setText (labels.link, juce::dontSendNotification);
+            firmwareOfferShown = shown;
+            firmwareTextLabel->setVisible (shown && sendPage);
+            firmwareLinkLabel->setVisible (shown && sendPage);
+            return labels.action == Action::show;
+        }
+
+        case Action::hide:
+            firmwareOffered = false;
+            firmwareOfferShown = false;
+            firmwareTextLabel->setText ({}, juce::dontSendNotification);
+            firmwareLinkLabel->setText ({}, juce::dontSendNotification);
+            firmwareTextLabel->setVisible (false);
+            firmwareLinkLabel->setVisible (false);
+            return false;
+
+        case Action::leave:
+            break;
+    }
+
+    // A check skipped while a download runs keeps the offer that is being taken up.
+    return result < 0 && firmwareOffered;
+}
+
+void MorvaneDialog::showFirmwareUpdateWindow()
+{
+    if (firmwareLinkLabel->isEnabled() && firmwareLinkLabel->isVisible())
+        firmwareOffer->showWindowAndDownload (this);
+}
+
+void MorvaneDialog::onFirmwareDownloadFinished()
+{
+    juce::MemoryBlock image;
+    PayloadKind kind = PayloadKinds::notSendable;
+    juce::String problem;
+
+    switch (firmwareOffer->takeDownload (deviceModel, image, kind, problem))
+    {
+        case FirmwareOffer::Outcome::taken:
+            loadedData = std::move (image);
+            payloadKind = kind;
+            firmwareInMemory = true;
+            filePath = {};
+            loadedFileText = FirmwareOffer::describeDownload (deviceModel, firmwareOffer->getVersionText());
+            fileField->setText (loadedFileText, false);
+            fileLoaded = true;
+            updatePageVisibility();
+            // Sending it at once is the send road's part; until that road is built the image
+            // stays loaded and "Transmit" stays disabled.
+            break;
+
+        case FirmwareOffer::Outcome::cancelled:
+            dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", "Update canceled.");
+            break;
+
+        case FirmwareOffer::Outcome::failed:
+            dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", "Download error.");
+            break;
+
+        case FirmwareOffer::Outcome::refused:
+            dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", problem);
+            break;
+
+        case FirmwareOffer::Outcome::none:
+            break;
+    }
+}
+
+void MorvaneDialog::showSendFileFolder()
+{
+    const auto text = fileField->getText();
+
+    switch (FirmwareOffer::folderActionFor (text, firmwareInMemory))
+    {
+        case FirmwareOffer::FolderAction::reveal:
+            services.revealFile (juce::File (text));
+            break;
+
+        case FirmwareOffer::FolderAction::invalidPath:
+            dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", "The selected path is not valid.");
+            break;
+
+        case FirmwareOffer::FolderAction::inMemory:
+            dialogs.showMessage (juce::MessageBoxIconType::InfoIcon, "Morvane",
+                                 "The downloaded firmware file is contained in Morvane memory. It is not written to disk.");
+            break;
+
+        case FirmwareOffer::FolderAction::nothing:
+            break;
+    }
+}
+
+void MorvaneDialog::showFirmwareNotice (int timerId)
+{
+    stopTimer (timerId);
+    dialogs.showMessage (juce::MessageBoxIconType::InfoIcon, "Morvane",
+                         FirmwareOffer::noticeText (deviceModel, payloadKind, successText));
+    progressBar->setPercentageDisplay (true);
+    progressBar->repaint();
+    restartDevicePoll();
+    setControlsEnabled (true);
+    resetReceivePage();
 }

@@ -14,6 +14,7 @@
 #include <memory>
 
 class DeviceQueries;
+class FirmwareOffer;
 class MidiProcessing;
 class QMR303BackupComponent;
 class ReceiveThread;
@@ -62,7 +63,7 @@ public:
         static constexpr bool sendFile = false;        ///< Browse/BEGIN on the send page, file drops
         static constexpr bool backup = false;          ///< Browse/BEGIN on the receive page
         static constexpr bool deviceQueries = true;    ///< firmware version and system information
-        static constexpr bool firmwareOffer = false;   ///< firmware labels, folder link
+        static constexpr bool firmwareOffer = true;    ///< firmware labels, download, folder link
         static constexpr bool footControllerDump = true; ///< BEGIN on the receive page for the QMR-303
     };
 
@@ -181,6 +182,35 @@ public:
     void refreshDeviceInfo();
 
     DeviceQueries& getDeviceQueries() noexcept { return *queries; }
+
+    //==============================================================================
+    // The firmware offer (see FirmwareOffer)
+
+    /** Asks the firmware feed about the connected device and sets the firmware labels; true when
+        firmware that can be downloaded and sent was offered.
+    */
+    bool updateFirmwareLink();
+
+    /** A click on "Firmware Link Label": the notes window and, when confirmed, the download. */
+    void showFirmwareUpdateWindow();
+
+    /** The download's change message: takes the checked image, or tells why not. */
+    void onFirmwareDownloadFinished();
+
+    /** The folder link: reveals the loaded file, or says that downloaded firmware is in memory. */
+    void showSendFileFolder();
+
+    /** Timers 4 and 5 after a firmware send that ended well: the device's further instructions
+        (see FirmwareOffer::noticeText).
+    */
+    void showFirmwareNotice (int timerId);
+
+    FirmwareOffer& getFirmwareOffer() noexcept { return *firmwareOffer; }
+    bool isFirmwareOffered() const noexcept { return firmwareOffered; }
+    bool isFirmwareInMemory() const noexcept { return firmwareInMemory; }
+    bool isFileLoaded() const noexcept { return fileLoaded; }
+    int getPayloadKind() const noexcept { return payloadKind; }
+    const juce::MemoryBlock& getLoadedData() const noexcept { return loadedData; }
 
     /** What the last device poll found. */
     bool isDeviceConnected() const noexcept { return wasConnected; }
@@ -330,6 +360,9 @@ private:
     juce::String filePath, receiveFolder;
 
     std::unique_ptr<SysExRequest> pendingRequest;
+    std::unique_ptr<FirmwareOffer> firmwareOffer;
+    bool firmwareOffered = false, firmwareInMemory = false;
+    juce::String loadedFileText;
     std::unique_ptr<DeviceQueries> queries;   // declared after the slot it shares
     std::unique_ptr<juce::TooltipWindow> tooltipWindow;
 

@@ -214,6 +214,12 @@ void TPXUpdateComponent::watchDownload (UpdateDownloadThread* thread)
     startTimer (progressTimer, 100);
 }
 
+void TPXUpdateComponent::cancelDownload()
+{
+    if (watchedDownload != nullptr)
+        watchedDownload->cancel();
+}
+
 bool TPXUpdateComponent::isDownloadRunning() const
 {
     return watchedDownload != nullptr && watchedDownload->isThreadRunning();
@@ -229,8 +235,7 @@ void TPXUpdateComponent::buttonClicked (juce::Button* button)
 {
     if (button == progressCancelButton.get())
     {
-        if (watchedDownload != nullptr)
-            watchedDownload->cancel();
+        cancelDownload();
     }
     else if (button == infoOkayButton.get() || button == infoCancelButton.get())
     {

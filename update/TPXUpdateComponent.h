@@ -30,6 +30,9 @@ public:
     /** The download's DownloadResult, copied once the thread has ended; 0 before. */
     int getDownloadResult() const;
 
+    /** What the progress page's Cancel does: asks a running download to stop. */
+    void cancelDownload();
+
     /** True while a download thread runs. */
     bool isDownloadRunning() const;
 

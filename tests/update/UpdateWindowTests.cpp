@@ -183,10 +183,10 @@ TEST_F (UpdateWindows, AnAcceptedUpdateDownloadsTheInstallerIntoTheChosenFolder)
     ScriptedAutoUpdate update (skin.get(), 2, 10, 0, settings.get());
     ASSERT_EQ (update.checkForUpdate(), UpdateCheckResult::accepted);
 
-    // The progress page is on screen while the download runs, as in the program.
-    juce::DocumentWindow window ("Morvane Update", juce::Colours::lightgrey, 0);
-    window.setContentNonOwned (&update, true);
-    window.setVisible (true);
+    // The progress page is on screen while the download runs, as in the program (in a window
+    // that takes no focus from other tests on the display).
+    update.addToDesktop (juce::ComponentPeer::windowIsTemporary);
+    update.setVisible (true);
 
     int changes = 0;
     struct Counter : juce::ChangeListener
@@ -297,9 +297,8 @@ TEST_F (UpdateWindows, AcceptedFirmwareDownloadsIntoMemory)
     ASSERT_EQ (update.checkForUpdate(), FirmwareCheckResult::newer);
     EXPECT_EQ (update.getFirmwareFileName(), "kt4.syx");
 
-    juce::DocumentWindow window ("Firmware Update", juce::Colours::lightgrey, 0);
-    window.setContentNonOwned (&update, true);
-    window.setVisible (true);
+    update.addToDesktop (juce::ComponentPeer::windowIsTemporary);
+    update.setVisible (true);
 
     ASSERT_TRUE (update.startDownload());
     EXPECT_FALSE (update.startDownload());   // one download at a time
