@@ -353,3 +353,14 @@ bool DeviceQueries::setDeviceMute (bool mute)
                : juce::String ("Morvane is not able to unmute the connected device. Please reboot the KT4."));
     return false;
 }
+
+bool DeviceQueries::sendProgramChange()
+{
+    if (link == nullptr)
+        return false;
+
+    clearSlot();
+    pendingRequest = std::make_unique<SysExRequest> (SysExRequest::defaultTimeoutMs);
+    pendingRequest->setProgramChangeMessage();
+    return link->enqueueRequest (pendingRequest.get());
+}

@@ -86,6 +86,11 @@ public:
     */
     bool setDeviceMute (bool mute);
 
+    /** Queues a Program Change to program 0 on channel 1 in the request slot, without waiting:
+        no reply is expected. False without a link.
+    */
+    bool sendProgramChange();
+
     //==============================================================================
     const FirmwareVersionRecord& getFirmwareVersion() const noexcept { return firmwareVersion; }
     const juce::String& getFirmwareVersionText() const noexcept { return firmwareVersionText; }

@@ -15,7 +15,9 @@
 #include "TPXDrawableButton.h"
 #include "TPXLabelComponent.h"
 #include "TPXProgressBar.h"
-#include "UpdateHardware.h"
+#include "SendOptionsDialog.h"
+#include "SendPlan.h"
+#include "TransferReport.h"
 #include "UserDialogs.h"
 
 namespace
@@ -95,6 +97,7 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
         resetPorts();
         updatePageVisibility();
     });
+    sendRoad = std::make_unique<SendRoad> (link, dialogs, *queries, static_cast<SendRoad::Host&> (*this));
 
     firmwareOffer = std::make_unique<FirmwareOffer> (skinManager, *this);
 
@@ -184,7 +187,7 @@ bool MorvaneDialog::saveSettingsAndWarn()
 
 bool MorvaneDialog::isSendRunning() const
 {
-    if (senderThread != nullptr && senderThread->getTransferState() == TransferStates::running)
+    if (sendRoad != nullptr && sendRoad->isRunning())
         return true;
 
     return link != nullptr && link->getMultiMsgTimer().getState() == TransferStates::running;
@@ -211,10 +214,8 @@ bool MorvaneDialog::isWorkRunning() const
 
 bool MorvaneDialog::stopSend()
 {
-    // A send thread that is still loading the sender finishes that first; then the transfer it
-    // started is stopped.
-    if (senderThread != nullptr)
-        senderThread->stopThread (UpdateHardware::stopTimeoutMs);
+    if (! sendRoad->stop())
+        return false;
 
     if (link == nullptr)
         return true;
@@ -246,11 +247,8 @@ void MorvaneDialog::stopWorkerThreads()
 {
     // Each thread is given the time of its longest step, a file write included, so that none is
     // ever killed in the middle of one.
-    if (senderThread != nullptr)
-    {
-        senderThread->stopThread (UpdateHardware::stopTimeoutMs);
-        senderThread.reset();
-    }
+    if (sendRoad != nullptr)
+        sendRoad->stopThread();
 
     stopReceiveThread();
 
@@ -375,25 +373,8 @@ bool MorvaneDialog::startSendThread (const juce::MemoryBlock& data, juce::uint8 
     if (link == nullptr || data.isEmpty() || isSendRunning())
         return false;
 
-    if (senderThread != nullptr)
-    {
-        senderThread->stopThread (UpdateHardware::stopTimeoutMs);
-        senderThread.reset();
-    }
-
-    if (&data != &loadedData)
-        loadedData = data;
-
     payloadKind = kind;
-    senderThread = std::make_unique<UpdateHardware> (&link->getMultiMsgTimer(),
-                                                     static_cast<const juce::uint8*> (loadedData.getData()),
-                                                     (juce::uint32) loadedData.getSize(), model,
-                                                     (juce::uint32) juce::jlimit (0, 1000, bufferDelay), leadIn, kind);
-    stopTimer (ConsoleTimers::devicePollTimer);
-    setControlsEnabled (false);
-    senderThread->startThread();
-    startTimer (ConsoleTimers::transferPollTimer, ConsoleTimers::transferPollPeriodMs);
-    return true;
+    return sendRoad->start (data, model, kind, leadIn, bufferDelay);
 }
 
 bool MorvaneDialog::startReceiveStep (std::unique_ptr<SysExRequest> request, const ReceiveStep& step)
@@ -1366,8 +1347,9 @@ void MorvaneDialog::showSendPage()
 
     if (fileLoaded)
     {
-        fileField->setText (juce::File (filePath).getFileName(), false);
-        fileField->setTooltip (filePath);
+        const auto shown = firmwareInMemory ? loadedFileText : juce::File (filePath).getFileName();
+        fileField->setText (shown, false);
+        fileField->setTooltip (firmwareInMemory ? loadedFileText : filePath);
     }
     else
     {
@@ -1419,10 +1401,12 @@ void MorvaneDialog::buttonClicked (juce::Button* button)
         openHelpPage (forumAddress);
     else if (button == transmitButton.get() && receiveMode == 1 && DeviceRules::isFootController (deviceModel))
         showQMR303BackupWindow();
+    else if (button == transmitButton.get() && receiveMode == 0)
+        transmit();
+    else if (button == browseButton.get() && receiveMode == 0)
+        chooseFileToSend ({});
     else if (button == showFolder.get())
         showSendFileFolder();
-    // "Browse", "Transmit" and "showFolder" start roads this console does not carry yet; they
-    // stay disabled, so their clicks never arrive.
 }
 
 bool MorvaneDialog::isReceiveRoadBuilt() const
@@ -1472,48 +1456,16 @@ void MorvaneDialog::timerCallback (int timerId)
             break;
 
         case ConsoleTimers::transferPollTimer:
-        {
-            if (link == nullptr)
-                break;
-
-            // This send's own state: an earlier transfer's end is never read as its result.
-            auto& sender = link->getMultiMsgTimer();
-            const auto state = senderThread != nullptr ? senderThread->getTransferState() : sender.getState();
-            transferProgress = senderThread != nullptr ? senderThread->getProgress() : sender.getProgress();
-            progressBar->setProgress (transferProgress.load());
-
-            switch (ConsoleTimers::pollActionFor (state))
-            {
-                case ConsoleTimers::PollAction::keepPolling:
-                    break;
-
-                case ConsoleTimers::PollAction::reenableAndKeepPolling:
-                    // Lifting the KT4's mute comes with the device queries.
-                    setControlsEnabled (true);
-                    restartDevicePoll();
-                    break;
-
-                case ConsoleTimers::PollAction::canceled:
-                case ConsoleTimers::PollAction::succeeded:
-                case ConsoleTimers::PollAction::deviceError:
-                case ConsoleTimers::PollAction::noResponse:
-                    // The result texts come with the send road, which starts this poll.
-                case ConsoleTimers::PollAction::stopQuietly:
-                    stopTimer (ConsoleTimers::transferPollTimer);
-                    setControlsEnabled (true);
-                    restartDevicePoll();
-                    break;
-            }
-            break;
-        }
-
-        case ConsoleTimers::devicePollTimer:
-            pollDeviceInfo();
+            sendRoad->poll();
             break;
 
         case ConsoleTimers::firmwareNotice4:
         case ConsoleTimers::firmwareNotice5:
             showFirmwareNotice (timerId);
+            break;
+
+        case ConsoleTimers::devicePollTimer:
+            pollDeviceInfo();
             break;
 
         default:
@@ -1575,12 +1527,218 @@ void MorvaneDialog::sliderValueChanged (juce::Slider* slider)
 
 bool MorvaneDialog::isInterestedInFileDrag (const juce::StringArray&)
 {
-    // Dropped files are sent by the send road; until it exists the page takes no drops.
     return Roads::sendFile;
 }
 
-void MorvaneDialog::filesDropped (const juce::StringArray&, int, int)
+void MorvaneDialog::filesDropped (const juce::StringArray& files, int x, int y)
 {
+    if (files.isEmpty() || receiveMode != 0 || ! SysExFileCheck::isInDropArea (x, y))
+        return;
+
+    const bool bothPorts = inputPortOk && outputPortOk && DeviceRules::needsBothPorts (deviceModel);
+    const bool outputOnly = outputPortOk && DeviceRules::usesOnePort (deviceModel);
+
+    if ((bothPorts || outputOnly) && ! controlsLocked)
+        chooseFileToSend (juce::File (files[0]));
+}
+
+//==============================================================================
+bool MorvaneDialog::chooseFileToSend (const juce::File& chosen)
+{
+    auto file = chosen;
+
+    if (file == juce::File())
+    {
+        file = dialogs.chooseFileToOpen ("Select a file...", juce::File (settings.getSendFolder()), "*.syx");
+
+        if (! file.existsAsFile())
+            return false;
+    }
+
+    setSendDirectory (file.getParentDirectory().getFullPathName());
+
+    // A file far larger than any of the maker's is refused before it is read.
+    if (file.getSize() > SysExFileCheck::maxFileBytes)
+    {
+        dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", SysExFileCheck::tooLargeText());
+        return false;
+    }
+
+    juce::MemoryBlock data;
+
+    if (! file.loadFileAsData (data) || ! loadFileToSend (data, file.getFullPathName(), file.getFileName()))
+        return false;
+
+    firmwareInMemory = false;
+    return true;
+}
+
+bool MorvaneDialog::loadFileToSend (const juce::MemoryBlock& data, const juce::String& path, const juce::String& shownText)
+{
+    if (! SysExFileCheck::accepts (data, deviceModel, queries->getFirmwareVersion().major))
+    {
+        reportUnsupportedFile (data);
+        return false;
+    }
+
+    filePath = path;
+    loadedData = data;
+    fileLoaded = true;
+
+    if (receiveMode == 0)
+    {
+        fileField->setText (shownText, true);
+        fileField->setTooltip (path.isNotEmpty() ? path : shownText);
+    }
+
+    updatePageVisibility();
+    pollDeviceInfo();
+    return true;
+}
+
+bool MorvaneDialog::checkSysExFile (const juce::MemoryBlock& data) const
+{
+    return SysExFileCheck::checkSysExFile (data, deviceModel, queries->getFirmwareVersion().major);
+}
+
+void MorvaneDialog::reportUnsupportedFile (const juce::MemoryBlock& data)
+{
+    dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", SysExFileCheck::refusalText (data, deviceModel));
+}
+
+PayloadKind MorvaneDialog::classifySysExFile (const juce::MemoryBlock& data)
+{
+    return SysExFileCheck::classify (data, deviceModel, fileCounts);
+}
+
+bool MorvaneDialog::sendFirmwareImage (const juce::MemoryBlock& image, const juce::String& description)
+{
+    if (isSendRunning() || ! loadFileToSend (image, {}, description))
+        return false;
+
+    firmwareInMemory = true;
+    loadedFileText = description;
+    transmit();
+    return isSendRunning();
+}
+
+void MorvaneDialog::transmit()
+{
+    if (! fileLoaded || isSendRunning())
+        return;
+
+    payloadKind = classifySysExFile (loadedData);
+
+    if (deviceModel != DeviceRules::utilityModel && ! checkSysExFile (loadedData))
+    {
+        reportUnsupportedFile (loadedData);
+        return;
+    }
+
+    const auto& version = queries->getFirmwareVersion();
+    const auto gate = SendPlan::gateFor (deviceModel, payloadKind, version.major);
+    SendPlan::Choices choices;
+
+    if (gate == SendPlan::Gate::notSent)
+        return;
+
+    if (gate == SendPlan::Gate::optionsFirst)
+    {
+        if (runSendOptions (payloadKind) != 1)
+            return;
+
+        choices = sendDialog->getChoices();
+    }
+
+    const SendPlan::Device device { deviceModel, version, queries->getSystemInfo() };
+    const auto plan = SendPlan::prepare (loadedData, payloadKind, device, choices);
+
+    if (plan.errorText.isNotEmpty())
+        dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", plan.errorText);
+    else if (plan.send)
+        sendRoad->sendFile (plan, payloadKind, deviceModel, bufferDelay);
+}
+
+int MorvaneDialog::runSendOptions (PayloadKind kind)
+{
+    SendOptionsDialog::Setup setup;
+    setup.kind = kind;
+    setup.deviceModel = deviceModel;
+    setup.version = queries->getFirmwareVersion();
+    setup.userCabCount = queries->getUserCabCount();
+    setup.presetCount = fileCounts.presetMessageCount;
+    setup.cabCount = fileCounts.cabMessageCount;
+    setup.fileText = fileField->getText();
+    setup.outputPortText = outputPortLabel->getText();
+    setup.displayOffset = queries->getDisplayOffset();
+    setup.queryDisplayOffset = [this] { return queries->queryDisplayOffset() ? (int) queries->getDisplayOffset() : -1; };
+
+    sendDialog.reset();
+    sendDialog = std::make_unique<SendOptionsDialog> (skinManager, dialogs, setup);
+
+    if (sendOptionsRunner != nullptr)
+        return sendOptionsRunner (*sendDialog);
+
+    juce::DialogWindow::LaunchOptions options;
+    options.dialogTitle = sendDialog->getContent().title;
+    options.dialogBackgroundColour = juce::Colour (0xffd3d3d3);
+    options.content.setNonOwned (sendDialog.get());
+    options.componentToCentreAround = this;
+    options.escapeKeyTriggersCloseButton = true;
+    options.useNativeTitleBar = true;
+    options.resizable = false;
+
+    std::unique_ptr<juce::DialogWindow> window (options.create());
+    auto* windowToEnd = window.get();
+    sendDialog->onFinished = [windowToEnd] (int result) { windowToEnd->exitModalState (result); };
+    const int result = window->runModalLoop();
+    sendDialog->onFinished = nullptr;
+    return result;
+}
+
+//==============================================================================
+// What the send road asks of the page.
+
+void MorvaneDialog::transferStarted()
+{
+    stopTimer (ConsoleTimers::devicePollTimer);
+    setControlsEnabled (false);
+    check3->setVisible (true);
+    startTimer (ConsoleTimers::transferPollTimer, ConsoleTimers::transferPollPeriodMs);
+}
+
+void MorvaneDialog::stopTransferPoll()
+{
+    stopTimer (ConsoleTimers::transferPollTimer);
+}
+
+void MorvaneDialog::unlockPage()
+{
+    restartDevicePoll();
+    setControlsEnabled (true);
+    resetReceivePage();
+}
+
+void MorvaneDialog::showProgress (double value, bool withPercentage)
+{
+    transferProgress = value;
+    progressBar->setProgress (value);
+    progressBar->setPercentageDisplay (withPercentage);
+}
+
+void MorvaneDialog::showStatus (const juce::String& text)
+{
+    progressLabel->setText (text, juce::dontSendNotification);
+}
+
+void MorvaneDialog::scheduleFirmwareNotice (int delayMs)
+{
+    startTimer (ConsoleTimers::firmwareNotice4, delayMs);
+}
+
+void MorvaneDialog::setCancelEnabled (bool enabled)
+{
+    cancelButton->setEnabled (enabled);
 }
 
 //==============================================================================
@@ -1648,8 +1806,7 @@ void MorvaneDialog::onFirmwareDownloadFinished()
             fileField->setText (loadedFileText, false);
             fileLoaded = true;
             updatePageVisibility();
-            // Sending it at once is the send road's part; until that road is built the image
-            // stays loaded and "Transmit" stays disabled.
+            transmit();   // downloaded firmware is sent at once
             break;
 
         case FirmwareOffer::Outcome::cancelled:
@@ -1671,7 +1828,8 @@ void MorvaneDialog::onFirmwareDownloadFinished()
 
 void MorvaneDialog::showSendFileFolder()
 {
-    const auto text = fileField->getText();
+    // The field shows a file's name only; the link acts on what is loaded.
+    const auto text = ! fileLoaded ? juce::String() : (firmwareInMemory ? loadedFileText : filePath);
 
     switch (FirmwareOffer::folderActionFor (text, firmwareInMemory))
     {

@@ -5,6 +5,8 @@
 #include "ConsoleTimers.h"
 #include "DumpProgressThread.h"
 #include "PayloadKind.h"
+#include "SendRoad.h"
+#include "SysExFileCheck.h"
 
 #include <juce_audio_basics/juce_audio_basics.h>
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -18,13 +20,13 @@ class FirmwareOffer;
 class MidiProcessing;
 class QMR303BackupComponent;
 class ReceiveThread;
+class SendOptionsDialog;
 class SkinManager;
 class SysExRequest;
 class SystemServices;
 class TPXDrawableButton;
 class TPXLabelComponent;
 class TPXProgressBar;
-class UpdateHardware;
 class UserDialogs;
 
 /** The transfer console: the one component inside the main window, 800 by 553 pixels, with a
@@ -49,7 +51,8 @@ class MorvaneDialog : public juce::Component,
                       public juce::Slider::Listener,
                       public juce::KeyListener,
                       public juce::MultiTimer,
-                      public juce::FileDragAndDropTarget
+                      public juce::FileDragAndDropTarget,
+                      private SendRoad::Host
 {
 public:
     static constexpr int consoleWidth = 800;
@@ -60,7 +63,7 @@ public:
     */
     struct Roads
     {
-        static constexpr bool sendFile = false;        ///< Browse/BEGIN on the send page, file drops
+        static constexpr bool sendFile = true;         ///< Browse/BEGIN on the send page, file drops
         static constexpr bool backup = false;          ///< Browse/BEGIN on the receive page
         static constexpr bool deviceQueries = true;    ///< firmware version and system information
         static constexpr bool firmwareOffer = true;    ///< firmware labels, download, folder link
@@ -229,6 +232,39 @@ public:
     void showSendPage();
 
     //==============================================================================
+    // The send road: the page's entry points. The check, the classifier, the per-model plans and
+    // the transfer live in their own classes (SysExFileCheck, SendPlan, SendOptionsDialog,
+    // SendRoad); these hand over to them and show the results.
+
+    /** Loads the file (the chooser when file is empty), checks it for the device and, when it
+        is accepted, makes it the page's loaded file. False, after the refusal warning where
+        there is one, otherwise.
+    */
+    bool chooseFileToSend (const juce::File& file);
+
+    bool checkSysExFile (const juce::MemoryBlock& data) const;
+    void reportUnsupportedFile (const juce::MemoryBlock& data);
+    PayloadKind classifySysExFile (const juce::MemoryBlock& data);
+
+    /** BEGIN on the send page: classify, check, confirm the options where needed, convert and
+        rewrite, and start the send.
+    */
+    void transmit();
+
+    /** Sends a firmware image held in memory (a download) to the connected device at once, as
+        if it had been loaded from a file described by description. False, after the refusal
+        warning, when it is not firmware for this device or nothing could be started.
+    */
+    bool sendFirmwareImage (const juce::MemoryBlock& image, const juce::String& description);
+
+    SendRoad& getSendRoad() noexcept { return *sendRoad; }
+
+    /** Runs the send options and returns the modal result (1 Send). The console runs the dialog
+        modally in a dialog window; tests put their own runner here.
+    */
+    std::function<int (SendOptionsDialog&)> sendOptionsRunner;
+
+    //==============================================================================
     void buttonClicked (juce::Button* button) override;
     void changeListenerCallback (juce::ChangeBroadcaster* source) override;
     void timerCallback (int timerId) override;
@@ -298,6 +334,18 @@ public:
     void showQMR303BackupWindow();
 
 private:
+    // SendRoad::Host
+    void transferStarted() override;
+    void stopTransferPoll() override;
+    void unlockPage() override;
+    void showProgress (double value, bool withPercentage) override;
+    void showStatus (const juce::String& text) override;
+    void scheduleFirmwareNotice (int delayMs) override;
+    void setCancelEnabled (bool enabled) override;
+
+    bool loadFileToSend (const juce::MemoryBlock& data, const juce::String& path, const juce::String& shownText);
+    int runSendOptions (PayloadKind kind);
+
     void resetState();
     void loadSettings();
     void buildFromSkin();
@@ -369,7 +417,9 @@ private:
     // The send's bytes (the sender copies them while it loads) and the worker threads.
     juce::MemoryBlock loadedData;
     std::unique_ptr<QMR303BackupComponent> qmr303Component;   // listens to the dump counter: outlives it
-    std::unique_ptr<UpdateHardware> senderThread;
+    std::unique_ptr<SendRoad> sendRoad;
+    std::unique_ptr<SendOptionsDialog> sendDialog;
+    SysExFileCheck::Counts fileCounts;
     std::unique_ptr<ReceiveThread> receiveThread, retiredReceiveThread;
     std::unique_ptr<DumpProgressThread> dumpProgressThread;
     ReceiveStep currentStep;

@@ -12,6 +12,7 @@ packages=(
     libgtest-dev libgmock-dev libcpp-httplib-dev
     fonts-dejavu-core
     xvfb xauth x11-utils xdotool openbox imagemagick
+    clang-14 libclang-rt-14-dev llvm-14
 )
 
 missing=()

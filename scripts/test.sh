@@ -42,3 +42,6 @@ run_suite build "plain" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 run_suite build-asan "asan+ubsan" -DCMAKE_BUILD_TYPE=Debug -DMORVANE_SANITIZE=address,undefined
 MORVANE_CTEST_ARGS="-L tsan" run_suite build-tsan "tsan (threaded suites)" -DCMAKE_BUILD_TYPE=Debug \
     -DMORVANE_SANITIZE=thread -DMORVANE_ONLY_THREAD_SUITES=ON
+
+# Every fuzz target for a short bounded time (scripts/fuzz-smoke.sh; campaigns: scripts/fuzz.sh).
+bash scripts/fuzz-smoke.sh

@@ -135,15 +135,12 @@ juce::Image SkinImageDecoder::decode (const void* data, size_t size, juce::Strin
     if (isJpeg (data, size))
         return decodeJpeg (data, size, problem);
 
+    // The framework's GIF decoder indexes before the start of its own buffer on every image, so
+    // a GIF is recognised as an image but not decoded: the placeholder stands in for it.
     if (isGif (data, size))
     {
-        juce::MemoryInputStream in (data, size, false);
-        auto image = juce::GIFImageFormat().decodeImage (in);
-
-        if (! image.isValid())
-            problem = "the GIF image is damaged";
-
-        return image;
+        problem = "GIF images are not decoded";
+        return {};
     }
 
     problem = "not an image";

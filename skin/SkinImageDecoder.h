@@ -8,8 +8,9 @@
     its error handlers return into (or jump to) stack frames that no longer exist, so a damaged
     image can crash the program. Here PNG goes through libpng's simplified interface, which
     catches every libpng error itself, and JPEG through libjpeg with an error handler that leaves
-    the decoder properly; GIF, which the framework decodes in code of its own, goes to the
-    framework. Images larger than maxSide on a side are refused before any pixel is allocated.
+    the decoder properly. GIF is recognised but not decoded, because the framework's GIF decoder
+    indexes outside its buffer on every image; the skin then shows the missing-image placeholder.
+    Images larger than maxSide on a side are refused before any pixel is allocated.
 */
 class SkinImageDecoder
 {

@@ -162,7 +162,13 @@ juce::Result SkinManager::loadDocument (const juce::File& file)
 
     // Refused before parsing: entity and DOCTYPE declarations, processing instructions after the
     // declaration (see SkinXmlReader).
-    skinRoot = SkinXmlReader::parse (file.loadFileAsString());
+    juce::MemoryBlock bytes;
+    juce::String text;
+
+    if (! file.loadFileAsData (bytes) || ! SkinXmlReader::decodeText (bytes.getData(), bytes.getSize(), text))
+        return juce::Result::fail (notASkinMessage);
+
+    skinRoot = SkinXmlReader::parse (text);
 
     if (skinRoot == nullptr || ! skinRoot->getTagName().equalsIgnoreCase ("SKIN"))
     {
@@ -268,22 +274,44 @@ void SkinManager::addImage (const juce::String& entryName, const juce::MemoryBlo
         addProblem (entryName + ": " + problem + "; the missing-image placeholder stands in for it");
 }
 
+std::unique_ptr<juce::Drawable> SkinManager::readDrawable (const juce::MemoryBlock& data, juce::String& problem)
+{
+    // Parsed here rather than by juce::Drawable::createFromImageData, which would decode the text
+    // and parse it without these checks.
+    juce::String text;
+
+    if (! SkinXmlReader::decodeText (data.getData(), data.getSize(), text))
+    {
+        problem = "the drawing is not valid text";
+        return {};
+    }
+
+    if (! SkinXmlReader::isSafeToParse (text, true))
+    {
+        problem = "the drawing declares entities or holds processing instructions";
+        return {};
+    }
+
+    std::unique_ptr<juce::Drawable> drawable;
+
+    if (auto svg = juce::XmlDocument (text).getDocumentElement())
+        drawable = juce::Drawable::createFromSVG (*svg);
+
+    if (drawable == nullptr)
+        problem = "the drawing does not parse";
+
+    return drawable;
+}
+
 void SkinManager::addDrawable (const juce::String& entryName, const juce::MemoryBlock& data)
 {
     drawableNames.add (entryName);
 
-    // The framework reads the data as text the same way (a byte-order mark decides the encoding).
-    if (! SkinXmlReader::isSafeToParse (juce::String::createStringFromData (data.getData(), (int) data.getSize()), true))
-    {
-        drawables.add (nullptr);
-        addProblem (entryName + ": the drawing declares entities or holds processing instructions and was skipped");
-        return;
-    }
-
-    auto drawable = juce::Drawable::createFromImageData (data.getData(), data.getSize());
+    juce::String problem;
+    auto drawable = readDrawable (data, problem);
 
     if (drawable == nullptr)
-        addProblem (entryName + ": the drawing does not parse");
+        addProblem (entryName + ": " + problem + " and was skipped");
 
     drawables.add (drawable.release());
 }

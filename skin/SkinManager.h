@@ -161,6 +161,11 @@ public:
     */
     juce::Result loadArchiveEntries (juce::ZipFile& archive);
 
+    /** The drawing of an ".svg" entry, or null with the reason in problem: text that is not
+        valid, declares entities or holds processing instructions is refused before parsing.
+    */
+    static std::unique_ptr<juce::Drawable> readDrawable (const juce::MemoryBlock& data, juce::String& problem);
+
     /** What the last load skipped or changed, one line each naming the entry concerned (for
         example "bg.png: the PNG image is damaged ..."); empty when the skin was whole. The load
         still succeeds with these; each line is also written to the log.

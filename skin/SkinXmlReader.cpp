@@ -1,5 +1,8 @@
 #include "SkinXmlReader.h"
 
+#include <cstring>
+#include <limits>
+
 namespace
 {
 /** Where the document proper starts: after a byte-order mark, blanks and the XML declaration. */
@@ -15,6 +18,49 @@ int endOfDeclaration (const juce::String& text)
 
     const auto close = text.indexOf (start + 5, "?>");
     return close < 0 ? 0 : close + 2;
+}
+/** Strict UTF-8: no overlong forms (such as C0 80 for a zero), no surrogates, nothing above
+    U+10FFFF and no sequence cut short. juce::CharPointer_UTF8::isValidString lets overlong forms
+    through, and the framework's string building then writes past the end of its buffer.
+*/
+bool isStrictUtf8 (const juce::uint8* bytes, size_t size)
+{
+    for (size_t i = 0; i < size;)
+    {
+        const auto c = bytes[i];
+
+        if (c < 0x80)
+        {
+            ++i;
+            continue;
+        }
+
+        int extra = 0;
+        juce::uint8 low = 0x80, high = 0xBF;
+
+        if (c >= 0xC2 && c <= 0xDF)       { extra = 1; }
+        else if (c == 0xE0)               { extra = 2; low = 0xA0; }
+        else if (c == 0xED)               { extra = 2; high = 0x9F; }
+        else if (c >= 0xE1 && c <= 0xEF)  { extra = 2; }
+        else if (c == 0xF0)               { extra = 3; low = 0x90; }
+        else if (c >= 0xF1 && c <= 0xF3)  { extra = 3; }
+        else if (c == 0xF4)               { extra = 3; high = 0x8F; }
+        else                              { return false; }
+
+        if (size - i <= (size_t) extra)
+            return false;
+
+        if (bytes[i + 1] < low || bytes[i + 1] > high)
+            return false;
+
+        for (int k = 2; k <= extra; ++k)
+            if (bytes[i + (size_t) k] < 0x80 || bytes[i + (size_t) k] > 0xBF)
+                return false;
+
+        i += (size_t) extra + 1;
+    }
+
+    return true;
 }
 } // namespace
 
@@ -32,4 +78,38 @@ std::unique_ptr<juce::XmlElement> SkinXmlReader::parse (const juce::String& xmlT
         return {};
 
     return juce::XmlDocument (xmlText).getDocumentElement();
+}
+
+bool SkinXmlReader::decodeText (const void* data, size_t size, juce::String& text)
+{
+    text = {};
+    const auto* bytes = static_cast<const juce::uint8*> (data);
+
+    if (bytes == nullptr || size == 0)
+        return true;
+
+    if (size >= 2 && (juce::CharPointer_UTF16::isByteOrderMarkBigEndian (bytes)
+                      || juce::CharPointer_UTF16::isByteOrderMarkLittleEndian (bytes)))
+    {
+        if (size > (size_t) std::numeric_limits<int>::max())
+            return false;
+
+        text = juce::String::createStringFromData (data, (int) size);
+        return true;
+    }
+
+    if (size >= 3 && juce::CharPointer_UTF8::isByteOrderMark (bytes))
+    {
+        bytes += 3;
+        size -= 3;
+    }
+
+    const auto* chars = reinterpret_cast<const char*> (bytes);
+    const auto length = strnlen (chars, size);
+
+    if (length > (size_t) std::numeric_limits<int>::max() || ! isStrictUtf8 (bytes, length))
+        return false;
+
+    text = juce::String::fromUTF8 (chars, (int) length);
+    return true;
 }

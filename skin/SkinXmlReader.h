@@ -20,6 +20,13 @@ public:
     */
     static bool isSafeToParse (const juce::String& xmlText, bool doctypeAllowed);
 
+    /** The text of a file's bytes as the framework would read it (a UTF-16 byte-order mark
+        decides that encoding, else UTF-8 with or without its mark; a zero byte ends the text),
+        but false, with text empty, when the UTF-8 is not strictly valid (overlong forms, surrogates,
+        cut sequences): the framework's decoding reads and writes past the end of such data.
+    */
+    static bool decodeText (const void* data, size_t size, juce::String& text);
+
     /** The document element of the text, or null when the text is refused (see isSafeToParse,
         with no DOCTYPE allowed) or is not well-formed XML.
     */

@@ -47,13 +47,20 @@ protected:
         ASSERT_TRUE (server.start());
         UpdateServer::setBaseAddress (server.getBaseAddress());
         UpdateServer::setTimeoutMs (60000);
-        answers = std::make_unique<morvane::test::DeviceQueryAnswers> (plugDevice (8, "KT4 MIDI"), 15, 4);
+    }
+
+    /** Plugs the device (reporting that firmware), opens the console and scripts its notes window. */
+    morvane::test::SimulatedDevice& openWith (juce::uint8 model, const juce::String& port, int major, int minor)
+    {
+        auto& device = plugDevice (model, port);
+        answers = std::make_unique<morvane::test::DeviceQueryAnswers> (device, major, minor);
         open();
-        console().getFirmwareOffer().makeUpdate = [this] (SkinManager* s, juce::uint8 m, int major, int minor,
+        console().getFirmwareOffer().makeUpdate = [this] (SkinManager* s, juce::uint8 m, int installedMajor, int installedMinor,
                                                          const juce::String& text, juce::PropertiesFile* p)
         {
-            return std::make_unique<ConfirmingFirmwareUpdate> (s, m, major, minor, text, p, windows);
+            return std::make_unique<ConfirmingFirmwareUpdate> (s, m, installedMajor, installedMinor, text, p, windows);
         };
+        return device;
     }
 
     void TearDown() override
@@ -64,10 +71,11 @@ protected:
         UpdateServer::setTimeoutMs (15000);
     }
 
-    void serveFeed (int revision, bool compatible, const juce::String& firmwarePath)
+    void serveFeed (int revision, bool compatible, const juce::String& firmwarePath, int model = 8, int major = 15)
     {
         server.serve ("/rss/firmware/firmware.xml",
-                      "<FIRMWARES><PRODUCT modelID=\"8\"><VERSION major=\"15\" revision=\"" + juce::String (revision)
+                      "<FIRMWARES><PRODUCT modelID=\"" + juce::String (model) + "\"><VERSION major=\"" + juce::String (major)
+                          + "\" revision=\"" + juce::String (revision)
                           + "\" compatibility=\"" + (compatible ? "true" : "false") + "\"><FIRMWARE url=\""
                           + server.getBaseAddress() + firmwarePath + "\"/></VERSION></PRODUCT></FIRMWARES>");
     }
@@ -90,6 +98,7 @@ TEST_F (FirmwareOfferTest, NewerFirmwareIsOfferedDownloadedIntoMemoryAndCheckedF
     server.serve ("/fw/kt4-1505.syx", image);
     serveFeed (5, true, "/fw/kt4-1505.syx");
 
+    openWith (8, "KT4 MIDI", 15, 4);
     chooseFromMenu (8);
     ASSERT_TRUE (console().isFirmwareOffered());
     EXPECT_EQ (labelText ("Firmware Text Label"), "Firmware 15.05");
@@ -128,6 +137,7 @@ TEST_F (FirmwareOfferTest, AFailedCancelledOrUnfitDownloadIsReportedAndNeverTake
         { "damaged", corrupt, Behaviour::normal, 200, false, "The downloaded firmware is damaged: it is not a complete SysEx file." },
     };
 
+    openWith (8, "KT4 MIDI", 15, 4);
     chooseFromMenu (8);
 
     for (const auto& c : cases)
@@ -159,6 +169,7 @@ TEST_F (FirmwareOfferTest, IncompatibleFirmwareIsInformationOnlyAndARunningDownl
 {
     server.serve ("/fw/stall.syx", firmwareImage (8), Behaviour::stallBody);
     serveFeed (5, true, "/fw/stall.syx");
+    openWith (8, "KT4 MIDI", 15, 4);
     chooseFromMenu (8);
     ASSERT_TRUE (console().isFirmwareOffered());
 
@@ -198,6 +209,28 @@ TEST_F (FirmwareOfferTest, IncompatibleFirmwareIsInformationOnlyAndARunningDownl
     serveFeed (4, true, "/fw/same.syx");
     console().refreshDeviceInfo();
     EXPECT_FALSE (visible ("Firmware Text Label") || visible ("Firmware Link Label"));
+}
+
+TEST_F (FirmwareOfferTest, DownloadedFirmwareIsSentToTheDeviceAtOnce)
+{
+    const auto image = firmwareImage (16, 0x7D, 30);
+    server.serve ("/fw/orvix3-104.syx", image, Behaviour::chunked);
+    serveFeed (4, true, "/fw/orvix3-104.syx", 16, 1);
+
+    auto& device = openWith (16, "Orvix III MIDI 1", 1, 3);
+    chooseFromMenu (16);
+    ASSERT_TRUE (console().isFirmwareOffered());
+    EXPECT_EQ (labelText ("Firmware Text Label"), "Firmware 1.04");
+
+    console().showFirmwareUpdateWindow();
+    ASSERT_TRUE (runMessageLoopUntil ([&] { return device.getReceivedCount (0x7E) == 29; }, 30000))
+        << device.getReceivedCount (0x7E);
+    EXPECT_EQ (device.getReceivedCount (0x7D), 1);
+    EXPECT_TRUE (console().isFirmwareInMemory());
+
+    // The device's own instructions follow the transfer.
+    ASSERT_TRUE (runMessageLoopUntil ([this] { return boxTexts().joinIntoString ("|").contains ("UPDATE SUCCESSFUL"); }, 30000))
+        << boxTexts().joinIntoString ("|");
 }
 
 TEST (FirmwareOfferRules, TheFolderLinkRevealsFilesAndSpeaksOfMemoryOnlyForDownloads)

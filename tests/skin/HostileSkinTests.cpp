@@ -1,6 +1,7 @@
 #include "SkinManager.h"
 #include "SkinTestSupport.h"
 #include "SkinValueLimits.h"
+#include "SkinXmlReader.h"
 #include "TPXLabelComponent.h"
 
 #include <gtest/gtest.h>
@@ -305,4 +306,57 @@ TEST_F (HostileSkin, NumbersThatAreNotFiniteOrHugeAreDroppedOrClampedAtLoad)
     EXPECT_EQ (SkinValueLimits::readInteger ("12abc"), 12);
     EXPECT_EQ (SkinValueLimits::readInteger ("abc"), 0);
     EXPECT_EQ (SkinManager::parseJustification ("-2147483648").getFlags(), std::numeric_limits<int>::min());
+}
+
+TEST_F (HostileSkin, TextThatIsNotValidUtf8IsRefusedBeforeParsing)
+{
+    // Found by fuzzing: the framework's UTF-8 decoding reads past the end of a text that ends in
+    // the middle of a character (here a run of 0xFF bytes inside an attribute).
+    juce::MemoryBlock skinBytes;
+    skinBytes.append (skinHead.toRawUTF8(), skinHead.getNumBytesAsUTF8());
+    skinBytes.append ("<TestSkin a=\"", 13);
+    skinBytes.append ("\xFF\xFF\xFF\xF0", 4);
+
+    writeSkin (temp.getFolder(), {}, standardEntries());
+    temp.getFolder().getChildFile (SkinManager::skinFileName).replaceWithData (skinBytes.getData(), skinBytes.getSize());
+    auto skin = loadSkin (temp.getFolder());
+    EXPECT_EQ (skin->getLoadResult().getErrorMessage(), "Not a valid Skin file");
+    EXPECT_EQ (skin->getSkinRoot(), nullptr);
+
+    auto drawing = loadEntries ({ { "bad.svg", textBlock ("<svg xmlns=\"http://www.w3.org/2000/svg\"><text>\xC3") } });
+    EXPECT_EQ (drawing->getDrawable ("bad.svg"), nullptr);
+    EXPECT_TRUE (mentions (drawing->getLoadProblems(), "bad.svg"));
+
+    // Valid text in either encoding still reads.
+    juce::String text;
+    EXPECT_TRUE (SkinXmlReader::decodeText ("\xEF\xBB\xBF<a>\xC3\xA4</a>", 12, text));
+    EXPECT_EQ (text, juce::String::fromUTF8 ("<a>\xC3\xA4</a>"));
+    EXPECT_TRUE (SkinXmlReader::decodeText ("\xFF\xFE<\0a\0>\0", 8, text));
+    EXPECT_EQ (text, "<a>");
+    EXPECT_FALSE (SkinXmlReader::decodeText ("<a>\xE2\x82", 5, text));
+
+    // Found by fuzzing too: an overlong zero (C0 80), which the framework's own check lets through
+    // and its string building then writes past the end of its buffer with.
+    EXPECT_FALSE (SkinXmlReader::decodeText ("a\xC0\x80" "b", 4, text));
+    EXPECT_FALSE (SkinXmlReader::decodeText ("\xE0\x80\xAF", 3, text));
+    EXPECT_FALSE (SkinXmlReader::decodeText ("\xED\xA0\x80", 3, text));
+    EXPECT_FALSE (SkinXmlReader::decodeText ("\xF4\x90\x80\x80", 4, text));
+    EXPECT_TRUE (SkinXmlReader::decodeText ("\xF0\x9F\x8E\xB8", 4, text));
+}
+
+TEST_F (HostileSkin, GifImagesAreRecognisedButNotDecoded)
+{
+    // Found by fuzzing: the framework's GIF decoder indexes before its own buffer on every image.
+    // A 4 x 4 GIF: header, screen with a two-colour table, one image of LZW data, trailer.
+    const unsigned char gifBytes[] = {
+        'G', 'I', 'F', '8', '9', 'a', 4, 0, 4, 0, 0x80, 0, 0, 0xFF, 0, 0, 0, 0, 0,
+        ',', 0, 0, 0, 0, 4, 0, 4, 0, 0, 2, 2, 0x44, 1, 0, ';'
+    };
+    const juce::MemoryBlock gif (gifBytes, sizeof (gifBytes));
+
+    auto skin = loadEntries ({ { "named.svg", gif } });
+    EXPECT_TRUE (skin->getLoadResult().wasOk());
+    EXPECT_FALSE (SkinManager::hasImage ("named.svg"));
+    EXPECT_FALSE (skin->getDrawableNames().contains ("named.svg")); // an image by its content
+    EXPECT_TRUE (mentions (skin->getLoadProblems(), "named.svg"));
 }

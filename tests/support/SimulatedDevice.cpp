@@ -159,6 +159,12 @@ void SimulatedDevice::setReplyGenerator (juce::uint8 functionId, ReplyGenerator 
     });
 }
 
+void SimulatedDevice::setPacedHandler (ReplyHandler handler)
+{
+    const std::lock_guard<std::mutex> lock (handlerMutex);
+    pacedHandler = std::move (handler);
+}
+
 void SimulatedDevice::setFirmwareVersion (int major, int minor)
 {
     const std::lock_guard<std::mutex> lock (handlerMutex);
@@ -419,6 +425,19 @@ void SimulatedDevice::answer (const juce::MidiMessage& request)
 
     // A message of a paced transfer: acknowledge it with its result code.
     const auto n = ++pacedCount;
+    ReplyHandler paced;
+
+    {
+        const std::lock_guard<std::mutex> lock (handlerMutex);
+        paced = pacedHandler;
+    }
+
+    if (paced != nullptr)
+    {
+        paced (request, out);
+        return;
+    }
+
     juce::uint8 resultCode = 0;
 
     {

@@ -65,6 +65,11 @@ public:
     void setReplyHandler (juce::uint8 functionId, ReplyHandler handler);
     void setReplyGenerator (juce::uint8 functionId, ReplyGenerator generator);
 
+    /** Answers every message that no handler answers (the paced messages) in place of the
+        built-in status reply; nullptr restores it.
+    */
+    void setPacedHandler (ReplyHandler handler);
+
     void setFirmwareVersion (int major, int minor);
     void setSystemInfo (int field0, int field1, int field2, int field3);
 
@@ -159,6 +164,7 @@ private:
 
     mutable std::mutex handlerMutex;
     std::map<juce::uint8, ReplyHandler> builtInHandlers, customHandlers;
+    ReplyHandler pacedHandler;
     int firmwareMajor = 9, firmwareMinor = 0;
     int systemInfo[4] = { 1, 0, 128, 0 };
 

@@ -1,0 +1,306 @@
+#include "SendRoad.h"
+
+#include "DeviceQueries.h"
+#include "LinkClock.h"
+#include "MidiProcessing.h"
+#include "SysExMessage.h"
+#include "TransferReport.h"
+#include "UpdateHardware.h"
+#include "UserDialogs.h"
+
+SendRoad::SendRoad (MidiProcessing* linkToUse, UserDialogs& dialogsToUse, DeviceQueries& queriesToUse, Host& hostToUse)
+    : link (linkToUse),
+      dialogs (dialogsToUse),
+      queries (queriesToUse),
+      host (hostToUse)
+{
+}
+
+SendRoad::~SendRoad()
+{
+    stopThread();
+}
+
+//==============================================================================
+bool SendRoad::sendFile (const SendPlan::Result& plan, PayloadKind kind, int model, int bufferDelayMs)
+{
+    if (! plan.send || plan.data.isEmpty() || isRunning() || link == nullptr)
+        return false;
+
+    // The ports are checked before anything is asked of the device or set up for the sender.
+    deviceModel = model;
+
+    if (! portsConnected())
+    {
+        showLostCommunication();
+        return false;
+    }
+
+    if (plan.muteFirst && ! queries.setDeviceMute (true))
+        return false;
+
+    if (plan.usbFirmware)
+    {
+        usbFirmwareSendStart = LinkClock::now();
+        usbFirmwareRetries = 0;
+    }
+
+    auto& sender = link->getMultiMsgTimer();
+
+    for (auto code : plan.acceptedResultCodes)
+        sender.addAcceptedResultCode (code);
+
+    if (plan.noReplyMode)
+        sender.setNoReplyMode();
+
+    if (! start (plan.data, model, kind, plan.preMessage, bufferDelayMs))
+        return false;
+
+    usbFirmware = plan.usbFirmware;
+
+    host.showStatus (plan.status);
+    return true;
+}
+
+bool SendRoad::start (const juce::MemoryBlock& data, int model, PayloadKind kind, bool preMessage, int bufferDelayMs)
+{
+    if (isRunning())
+        return false;
+
+    payloadKind = kind;
+    deviceModel = model;
+    bufferDelay = bufferDelayMs;
+    usbFirmware = false;
+    return startTransfer (data, preMessage);
+}
+
+bool SendRoad::portsConnected() const
+{
+    if (link == nullptr)
+        return false;
+
+    switch (deviceModel)
+    {
+        case 3: case 5: case 6: case 7: case 8: case 10: case 16:
+            return link->areConnected (true, true);
+
+        case 2: case 4: case 255:
+            return link->isOutputConnected() == 1;
+
+        default:
+            return false;
+    }
+}
+
+bool SendRoad::startTransfer (const juce::MemoryBlock& data, bool preMessage)
+{
+    if (link == nullptr || data.isEmpty() || isRunning())
+        return false;
+
+    if (! portsConnected())
+    {
+        showLostCommunication();
+        return false;
+    }
+
+    stopThread();
+
+    if (&data != &sendData)
+        sendData = data;
+
+    senderThread = std::make_unique<UpdateHardware> (&link->getMultiMsgTimer(),
+                                                     static_cast<const juce::uint8*> (sendData.getData()),
+                                                     (juce::uint32) sendData.getSize(), (juce::uint8) deviceModel,
+                                                     (juce::uint32) juce::jlimit (0, 1000, bufferDelay), preMessage, payloadKind);
+    unmuted = false;
+    polling = true;
+    lastState = TransferStates::running;
+    host.showProgress (0.0, true);
+    host.transferStarted();
+    senderThread->startThread();
+    return true;
+}
+
+bool SendRoad::isRunning() const
+{
+    return senderThread != nullptr && senderThread->getTransferState() == TransferStates::running;
+}
+
+bool SendRoad::stop()
+{
+    if (senderThread == nullptr || link == nullptr)
+        return true;
+
+    // A thread that is still loading the sender finishes that first; then its transfer stops.
+    senderThread->stopThread (UpdateHardware::stopTimeoutMs);
+    auto& sender = link->getMultiMsgTimer();
+
+    if (senderThread->getTransferState() != TransferStates::running)
+        return true;
+
+    return sender.stop();
+}
+
+void SendRoad::stopThread()
+{
+    if (senderThread != nullptr)
+    {
+        senderThread->stopThread (UpdateHardware::stopTimeoutMs);
+        senderThread.reset();
+    }
+}
+
+//==============================================================================
+void SendRoad::poll()
+{
+    if (senderThread == nullptr || ! polling)
+    {
+        host.stopTransferPoll();
+        return;
+    }
+
+    const auto state = senderThread->getTransferState();
+    lastState = state;
+    host.showProgress (senderThread->getProgress(), true);
+
+    switch (state)
+    {
+        case TransferStates::running:
+            break;
+
+        case TransferStates::idle:
+        case TransferStates::paused:
+            // The KT4 is unmuted once, not at every tick of a paused transfer.
+            if (! unmuted && TransferReport::unmutesAfterwards (currentDeviceModel.load(), payloadKind))
+            {
+                unmuted = true;
+                queries.setDeviceMute (false);
+            }
+
+            host.unlockPage();
+            break;
+
+        case TransferStates::stopped:       onTransferCanceled(); break;
+        case TransferStates::finished:      onTransferSucceeded(); break;
+        case TransferStates::deviceError:   onTransferError(); break;
+        case TransferStates::requestFailed: onNoResponse(); break;
+        default:                            onOutputLost(); break;
+    }
+}
+
+void SendRoad::unmuteIfMuted()
+{
+    if (! unmuted && TransferReport::unmutesAfterwards (currentDeviceModel.load(), payloadKind))
+    {
+        unmuted = true;
+        queries.setDeviceMute (false);
+    }
+}
+
+void SendRoad::showMessage (const juce::String& text, bool warning)
+{
+    dialogs.showMessage (warning ? juce::MessageBoxIconType::WarningIcon : juce::MessageBoxIconType::InfoIcon, "Morvane", text);
+}
+
+void SendRoad::endWithMessage (const juce::String& text, bool warning)
+{
+    polling = false;
+    host.stopTransferPoll();
+    unmuteIfMuted();
+    showMessage (text, warning);
+    host.unlockPage();
+}
+
+void SendRoad::showLostCommunication()
+{
+    showMessage (TransferReport::lostCommunicationText, true);
+}
+
+void SendRoad::onTransferSucceeded()
+{
+    polling = false;
+    host.showProgress (0.9999, true);
+    host.stopTransferPoll();
+    unmuteIfMuted();
+
+    switch (TransferReport::successStepFor (deviceModel, payloadKind))
+    {
+        case TransferReport::SuccessStep::firmwareNotice:
+            host.showProgress (1.0, false);
+            host.setCancelEnabled (false);
+            host.showStatus ("Please wait...");
+            host.scheduleFirmwareNotice (TransferReport::firmwareNoticeDelayMs (payloadKind));
+            return;
+
+        case TransferReport::SuccessStep::usbRetryCheck:
+            host.showProgress (1.0, false);
+            host.setCancelEnabled (false);
+            host.showStatus ("Please wait...");
+            checkUsbFirmwareRetry();
+            return;
+
+        case TransferReport::SuccessStep::nothing:
+            host.unlockPage();
+            return;
+
+        case TransferReport::SuccessStep::message:
+            break;
+    }
+
+    if (TransferReport::sendsProgramChangeAfterwards (payloadKind))
+        queries.sendProgramChange();
+
+    showMessage (TransferReport::successText (deviceModel, payloadKind), false);
+    host.unlockPage();
+}
+
+void SendRoad::checkUsbFirmwareRetry()
+{
+    const auto now = LinkClock::now();
+
+    if (millisecondsBetween (now, usbFirmwareSendStart) > TransferReport::usbFirmwareMinimumMs)
+    {
+        host.scheduleFirmwareNotice (TransferReport::firmwareNoticeDelayMs (payloadKind));
+        return;
+    }
+
+    // The transfer ended too soon: the device did not take the image.
+    host.unlockPage();
+
+    if (usbFirmwareRetries < TransferReport::maxUsbFirmwareRetries)
+    {
+        ++usbFirmwareRetries;
+        usbFirmwareSendStart = now;
+        host.showProgress (0.0, true);
+
+        if (startTransfer (sendData, false))
+            host.showStatus (juce::String::formatted ("Transferring sysex (retry %d)...", usbFirmwareRetries));
+
+        return;
+    }
+
+    showMessage (TransferReport::usbFirmwareFailedText, true);
+}
+
+void SendRoad::onTransferCanceled()
+{
+    endWithMessage (TransferReport::canceledText (deviceModel, payloadKind), false);
+}
+
+void SendRoad::onTransferError()
+{
+    const auto code = link != nullptr ? link->getMultiMsgTimer().getResultCode() : 0u;
+    endWithMessage (TransferReport::deviceErrorText (deviceModel, payloadKind, code), false);
+}
+
+void SendRoad::onNoResponse()
+{
+    endWithMessage (TransferReport::noResponseText (deviceModel), true);
+}
+
+void SendRoad::onOutputLost()
+{
+    // The output went away mid-transfer: the user is told, and a KT4 is asked to unmute (which
+    // fails quietly when it cannot be reached).
+    endWithMessage (TransferReport::lostCommunicationText, true);
+}

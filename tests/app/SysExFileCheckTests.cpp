@@ -1,0 +1,158 @@
+#include "DumpBuilders.h"
+#include "SysExFileCheck.h"
+
+#include <gtest/gtest.h>
+
+using namespace morvane::test;
+
+namespace
+{
+/** count messages of the model and function, each carrying the bank byte first. */
+juce::MemoryBlock repeatedHeaders (juce::uint8 model, juce::uint8 function, int count, juce::uint8 bankByte = 0)
+{
+    juce::MemoryBlock file;
+
+    for (int i = 0; i < count; ++i)
+        file.append (makeSysExMessage (model, function, { bankByte, (juce::uint8) (i & 0x7F), 0, 0 }).getData(),
+                     (size_t) makeSysExMessage (model, function, { bankByte, (juce::uint8) (i & 0x7F), 0, 0 }).getSize());
+
+    return file;
+}
+
+TEST (SysExFileClassifier, KindsAtTheirCountBoundaries)
+{
+    struct Case
+    {
+        juce::uint8 model, function;
+        int count;
+        juce::uint8 bankByte;
+        PayloadKind kind;
+        juce::uint32 presetCount, cabCount;
+    };
+
+    const Case cases[] = {
+        // One preset of any model, whatever its bank byte.
+        { 3, 0x77, 1, 9, 1, 0, 0 },      { 16, 0x77, 1, 0, 1, 0, 0 },   { 2, 0x77, 1, 0, 1, 0, 0 },
+        // Orvix II family banks and all banks.
+        { 3, 0x77, 128, 0, 2, 128, 0 },  { 6, 0x77, 129, 1, 5, 129, 0 }, { 7, 0x77, 2, 127, 2, 2, 0 },
+        // The bank byte 3: an Orvix II system file, an XL bank; anything else is refused.
+        { 3, 0x77, 2, 3, 12, 0, 0 },     { 6, 0x77, 2, 3, 2, 2, 0 },     { 5, 0x77, 2, 3, 0, 0, 0 },
+        { 3, 0x77, 2, 9, 0, 0, 0 },
+        // LM6: 8 is a bank, anything else all banks.
+        { 5, 0x77, 8, 0, 3, 8, 0 },      { 10, 0x77, 9, 0, 6, 9, 0 },
+        // KT4: 8 a bank, 136 the factory set, 137 all banks, 100 nothing.
+        { 8, 0x77, 8, 0, 4, 8, 0 },      { 8, 0x77, 136, 0, 8, 136, 0 }, { 8, 0x77, 137, 0, 7, 137, 0 },
+        { 8, 0x77, 100, 0, 0, 100, 0 },  { 8, 0x77, 129, 0, 7, 129, 0 },
+        // Orvix III: fewer than 129 a bank, 129 or more all banks.
+        { 16, 0x77, 128, 0, 25, 128, 0 }, { 16, 0x77, 129, 0, 26, 129, 0 },
+        // Cabs: one, a bank, the 129 gap, all cab banks.
+        { 3, 0x7A, 1, 0, 9, 0, 1 },      { 2, 0x7A, 1, 0, 0, 0, 1 },     { 3, 0x7A, 2, 0, 0, 0, 2 },
+        { 16, 0x7A, 128, 0, 10, 0, 128 }, { 16, 0x7A, 129, 0, 0, 0, 129 }, { 16, 0x7A, 130, 0, 10, 130, 130 },
+        { 8, 0x7A, 130, 0, 11, 130, 130 }, { 6, 0x7A, 130, 0, 0, 130, 130 },
+        // By function alone.
+        { 16, 0x51, 1, 0, 27, 0, 0 },    { 8, 0x51, 1, 0, 0, 0, 0 },     { 6, 0x61, 1, 0, 13, 0, 0 },
+        { 16, 0x61, 1, 0, 29, 0, 0 },    { 10, 0x61, 1, 0, 14, 0, 0 },   { 8, 0x61, 1, 0, 15, 0, 0 },
+        { 3, 0x61, 1, 0, 0, 0, 0 },      { 3, 0x6A, 1, 0, 22, 0, 0 },    { 16, 0x6D, 1, 0, 24, 0, 0 },
+        { 8, 0x6D, 1, 0, 0, 0, 0 },      { 16, 0x74, 1, 0, 28, 0, 0 },   { 8, 0x74, 1, 0, 0, 0, 0 },
+        { 9, 0x75, 1, 0, 20, 0, 0 },     { 7, 0x7D, 1, 0, 16, 0, 0 },    { 4, 0x7D, 1, 0, 17, 0, 0 },
+        { 10, 0x7D, 1, 0, 18, 0, 0 },    { 8, 0x7D, 1, 0, 19, 0, 0 },    { 16, 0x7D, 1, 0, 23, 0, 0 },
+        { 9, 0x7D, 1, 0, 0, 0, 0 },      { 3, 0x46, 1, 0, 0, 0, 0 },
+    };
+
+    for (const auto& c : cases)
+    {
+        SysExFileCheck::Counts counts;
+        const auto file = repeatedHeaders (c.model, c.function, c.count, c.bankByte);
+        const auto where = juce::String::formatted ("model %d function %02X count %d bank %d", c.model, c.function, c.count, c.bankByte);
+
+        EXPECT_EQ (SysExFileCheck::classify (file, c.model == 2 ? 4 : c.model, counts), c.kind) << where;
+        EXPECT_EQ (counts.presetMessageCount, c.presetCount) << where;
+        EXPECT_EQ (counts.cabMessageCount, c.cabCount) << where;
+        EXPECT_EQ (SysExFileCheck::classify (file, 255, counts), PayloadKinds::utility) << where;
+    }
+
+    SysExFileCheck::Counts counts;
+    EXPECT_EQ (SysExFileCheck::classify (juce::MemoryBlock ("\xF0\x00\x01\x74\x03", 5), 3, counts), 0);
+}
+
+TEST (SysExFileCheck, WhichDeviceTakesWhichFile)
+{
+    const auto cabOfModel6 = makeCabDump (6, makeCabWords ("Cab", 1), 3);
+    auto markedWords = makeCabWords ("Cab", 1);
+    markedWords[7] = (markedWords[7] & 0x00FFFFFFu) | 0xA0000000u;
+    const auto markedCab = makeCabDump (6, markedWords, 3);
+
+    struct Case
+    {
+        juce::MemoryBlock file;
+        int device;
+        juce::uint32 major;
+        bool accepted;
+        const char* what;
+    };
+
+    const Case cases[] = {
+        { repeatedHeaders (16, 0x6D, 1), 16, 1, true, "USB firmware on its own model" },
+        { repeatedHeaders (17, 0x6D, 1), 16, 1, false, "USB firmware of another model" },
+        { repeatedHeaders (16, 0x6D, 1), 8, 1, false, "USB firmware below model 16" },
+        { repeatedHeaders (3, 0x6A, 1), 3, 20, false, "FPGA image, own model" },
+        { repeatedHeaders (3, 0x46, 1), 3, 20, false, "preset plus cab, own model" },
+        { repeatedHeaders (8, 0x77, 8), 8, 1, true, "own model" },
+        { repeatedHeaders (3, 0x7D, 1), 255, 0, true, "Orvix II firmware for the Utility" },
+        { repeatedHeaders (3, 0x77, 1), 255, 0, false, "Orvix II preset through the check of a device" },
+        { repeatedHeaders (6, 0x7A, 3), 3, 20, false, "cab bank for an Orvix II" },
+        { cabOfModel6, 3, 12, true, "an XL cab for an Orvix II" },
+        { markedCab, 3, 12, false, "a marked XL cab below firmware 13" },
+        { markedCab, 3, 13, true, "a marked XL cab from firmware 13" },
+        { repeatedHeaders (6, 0x77, 1, 6), 7, 20, false, "an XL preset-borne system block" },
+        { repeatedHeaders (6, 0x7D, 1), 7, 20, false, "firmware of another model" },
+        { repeatedHeaders (6, 0x77, 1), 3, 20, false, "an XL preset for an Orvix II" },
+        { repeatedHeaders (3, 0x77, 1), 6, 20, true, "an Orvix II preset for an XL" },
+        { juce::MemoryBlock ("\xF0\x00\x01\x74\x10", 5), 16, 1, false, "five bytes" },
+        { juce::MemoryBlock ("\xF0\x00\x01\x74\x10\x77\x00", 7), 16, 1, false, "seven bytes" },
+        { juce::MemoryBlock ("\xF0\x41\x01\x74\x10\x77\x00\x00\xF7", 9), 16, 1, false, "another maker's" },
+        { juce::MemoryBlock(), 16, 1, false, "empty" },
+    };
+
+    for (const auto& c : cases)
+        EXPECT_EQ (SysExFileCheck::checkSysExFile (c.file, c.device, c.major), c.accepted) << c.what;
+
+    // The Utility's own check.
+    EXPECT_TRUE (SysExFileCheck::accepts (repeatedHeaders (2, 0x10, 1), 255, 0));
+    EXPECT_FALSE (SysExFileCheck::accepts (repeatedHeaders (1, 0x10, 1), 255, 0));
+    EXPECT_FALSE (SysExFileCheck::accepts (repeatedHeaders (3, 0x46, 1), 255, 0));
+    EXPECT_FALSE (SysExFileCheck::accepts (juce::MemoryBlock ("\xF0\x00\x01\x74\x03\x10", 6), 255, 0));
+}
+
+TEST (SysExFileCheck, RefusalTexts)
+{
+    struct Case
+    {
+        juce::MemoryBlock file;
+        int device;
+        juce::String text;
+    };
+
+    const Case cases[] = {
+        { repeatedHeaders (6, 0x77, 1), 3,
+          "The selected file is for a Orvix II XL and is not valid for the Orvix II Original/MK II.\n\nPlease choose a different file." },
+        { repeatedHeaders (3, 0x46, 1), 3, "The selected file is not supported by Morvane. Please use Orvix-Edit to transfer this file." },
+        { repeatedHeaders (9, 0x77, 1), 16, "The selection does not appear to be a valid file for the Orvix III.\n\nPlease choose a different file." },
+        { repeatedHeaders (3, 0x77, 1), 254, "The selection does not appear to be a valid file for the Other.\n\nPlease choose a different file." },
+        { juce::MemoryBlock ("\xF0\x00\x01\x74\x03", 5), 8, "The selection does not appear to be a valid file for the KT4.\n\nPlease choose a different file." },
+        { juce::MemoryBlock ("\xF0\x00", 2), 255, "The selection does not appear to be a valid file for the Utility.\n\nPlease choose a different file." },
+    };
+
+    for (const auto& c : cases)
+        EXPECT_EQ (SysExFileCheck::refusalText (c.file, c.device), c.text);
+}
+
+TEST (SysExFileCheck, TheDropAreaEndsBeforeItsRightAndLowerEdges)
+{
+    EXPECT_TRUE (SysExFileCheck::isInDropArea (260, 273));
+    EXPECT_TRUE (SysExFileCheck::isInDropArea (769, 362));
+    EXPECT_FALSE (SysExFileCheck::isInDropArea (770, 300));
+    EXPECT_FALSE (SysExFileCheck::isInDropArea (300, 363));
+    EXPECT_FALSE (SysExFileCheck::isInDropArea (259, 300));
+}
+} // namespace
