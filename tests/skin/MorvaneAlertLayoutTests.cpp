@@ -99,6 +99,12 @@ TEST (MorvaneAlertLayout, ABoxBuiltByTheLookAndFeelTakesTheLayoutAndItsDefaultBu
     juce::Graphics g (image);
     box->paintEntireComponent (g, false);
     EXPECT_TRUE (image.getPixelAt (layout.icon.getCentreX(), layout.icon.getCentreY()).isOpaque()) << "the icon is drawn";
+    EXPECT_TRUE (lookAndFeel.isLaidOutHere (*box));
+
+    // A text field added afterwards makes the base lay the box out again, and draw it.
+    box->addTextEditor ("name", "text");
+    EXPECT_FALSE (lookAndFeel.isLaidOutHere (*box));
+
     box.reset();
     juce::LookAndFeel::setDefaultLookAndFeel (nullptr);
 }
