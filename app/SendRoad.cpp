@@ -295,7 +295,11 @@ void SendRoad::onTransferError()
 
 void SendRoad::onNoResponse()
 {
-    endWithMessage (TransferReport::noResponseText (deviceModel), true);
+    // A request fails too when the output went away under it: that is a lost connection.
+    if (! portsConnected())
+        onOutputLost();
+    else
+        endWithMessage (TransferReport::noResponseText (deviceModel), true);
 }
 
 void SendRoad::onOutputLost()

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "SkinDrawingReader.h"
 #include "SkinImageDecoder.h"
 #include "SkinTypefaceReader.h"
 #include "SkinValueLimits.h"
@@ -276,31 +277,7 @@ void SkinManager::addImage (const juce::String& entryName, const juce::MemoryBlo
 
 std::unique_ptr<juce::Drawable> SkinManager::readDrawable (const juce::MemoryBlock& data, juce::String& problem)
 {
-    // Parsed here rather than by juce::Drawable::createFromImageData, which would decode the text
-    // and parse it without these checks.
-    juce::String text;
-
-    if (! SkinXmlReader::decodeText (data.getData(), data.getSize(), text))
-    {
-        problem = "the drawing is not valid text";
-        return {};
-    }
-
-    if (! SkinXmlReader::isSafeToParse (text, true))
-    {
-        problem = "the drawing declares entities or holds processing instructions";
-        return {};
-    }
-
-    std::unique_ptr<juce::Drawable> drawable;
-
-    if (auto svg = juce::XmlDocument (text).getDocumentElement())
-        drawable = juce::Drawable::createFromSVG (*svg);
-
-    if (drawable == nullptr)
-        problem = "the drawing does not parse";
-
-    return drawable;
+    return SkinDrawingReader::read (data, problem);
 }
 
 void SkinManager::addDrawable (const juce::String& entryName, const juce::MemoryBlock& data)

@@ -161,8 +161,8 @@ public:
     */
     juce::Result loadArchiveEntries (juce::ZipFile& archive);
 
-    /** The drawing of an ".svg" entry, or null with the reason in problem: text that is not
-        valid, declares entities or holds processing instructions is refused before parsing.
+    /** The drawing of an ".svg" entry, or null with the reason in problem: only plain icons are
+        read (see SkinDrawingReader).
     */
     static std::unique_ptr<juce::Drawable> readDrawable (const juce::MemoryBlock& data, juce::String& problem);
 

@@ -1,5 +1,6 @@
 #include "UpdateFeedReader.h"
 
+#include "SkinXmlReader.h"
 #include "UpdateServer.h"
 
 bool UpdateFeedReader::fetchText (const juce::URL& address, int maxBytes, juce::String& text)
@@ -49,8 +50,9 @@ bool UpdateFeedReader::fetchText (const juce::URL& address, int maxBytes, juce::
         if (web->isError())
             return false;
 
-    text = juce::String::fromUTF8 (static_cast<const char*> (body.getData()), (int) body.getSize());
-    return true;
+    // Only valid text is taken: the framework's UTF-8 decoding overruns its buffers on overlong
+    // or cut sequences (found by fuzzing the skin's text, which is decoded the same way).
+    return SkinXmlReader::decodeText (body.getData(), body.getSize(), text);
 }
 
 bool UpdateFeedReader::isSafeXml (const juce::String& text)

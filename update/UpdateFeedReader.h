@@ -20,8 +20,8 @@ public:
     static constexpr int maxNotesBytes = 256 * 1024;
 
     /** Reads the whole body at the address as UTF-8 text. False (text emptied) when the address
-        is empty, no connection opens, the status is not 2xx, the body is cut short or is larger
-        than maxBytes.
+        is empty, no connection opens, the status is not 2xx, the body is cut short, is larger
+        than maxBytes or is not valid UTF-8 (see SkinXmlReader::decodeText).
     */
     static bool fetchText (const juce::URL& address, int maxBytes, juce::String& text);
 

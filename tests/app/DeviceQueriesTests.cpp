@@ -123,12 +123,12 @@ TEST (DeviceQueries, EachModelAnswersWhatItsDeviceKnows)
 
 TEST (DeviceQueries, SilenceIsCountedThenReportedAndNothingStaleIsRecalled)
 {
-    RunningLinkClock running;
     QueryRig rig (3, 10, 9);
     ASSERT_TRUE (rig.connected);
 
     ASSERT_TRUE (rig.queries->queryCurrentPatch());
     rig.device->setSilent (true);
+    RunningLinkClock running;   // the silent device's time-outs pass without waiting
 
     // Three silent time-outs of each query, then the fourth is reported.
     for (int i = 0; i < 3; ++i)
@@ -167,7 +167,6 @@ TEST (DeviceQueries, SilenceIsCountedThenReportedAndNothingStaleIsRecalled)
         EXPECT_EQ (rig.dialogs.boxes[0].icon, juce::MessageBoxIconType::WarningIcon);
     }
 
-    rig.device->setSilent (false);
     const auto recallsBefore = rig.device->getReceivedCount (0x3C);
     EXPECT_FALSE (rig.queries->recallPreviousPatch()) << "no patch was read by the last query";
     EXPECT_EQ (rig.device->getReceivedCount (0x3C), recallsBefore);

@@ -90,6 +90,21 @@ protected:
         }, 30000);
     }
 
+    /** Ends the window, the link and the devices (their ports too), for the next case. */
+    void closeAll()
+    {
+        replies.reset();
+        answers.reset();
+        window.reset();
+        link.reset();
+
+        for (auto& device : devices)
+            device->unplug();
+
+        devices.clear();
+        dialogs.boxes.clear();
+    }
+
     juce::String lastText() const { return dialogs.boxes.empty() ? juce::String() : dialogs.boxes.back().text; }
 
     juce::File folder { juce::File::createTempFile ("send") };
@@ -262,11 +277,424 @@ TEST_F (SendRoadTest, EachRouteReachesItsDeviceAsTheDeviceExpects)
 
         EXPECT_TRUE (enabled ("Transmit")) << "the page is usable again";
 
-        replies.reset();
-        window.reset();
-        link.reset();
-        devices.clear();
-        dialogs.boxes.clear();
+        closeAll();
     }
+}
+//==============================================================================
+// What the device answers decides how a send ends.
+
+TEST_F (SendRoadTest, TheDevicesAnswersDecideTheEndAndAreNeverTakenForSuccessWhenMalformed)
+{
+    using Fault = PacedReplies::Fault;
+    ManualLinkClock clock;
+
+    struct Case
+    {
+        const char* what;
+        std::function<void (PacedReplies&)> arrange;
+        juce::String text;
+    };
+
+    const juce::String error (TransferReport::errorText);
+    const auto noResponse = TransferReport::noResponseText (16);
+    const auto success = juce::String (TransferReport::completionText);
+
+    const Case cases[] = {
+        { "result code 7 on message 3", [] (PacedReplies& r) { r.setResultCode (3, 7); },
+          error + "Please reboot the Orvix III and try again.\n(Status code: 7)" },
+        { "silence on message 3", [] (PacedReplies& r) { r.setFault (3, Fault::silent); }, noResponse },
+        { "a reply to another function", [] (PacedReplies& r) { r.setFault (3, Fault::wrongFunction); }, noResponse },
+        { "a reply with a bad checksum", [] (PacedReplies& r) { r.setFault (3, Fault::badChecksum); }, noResponse },
+        { "a reply shorter than 8 bytes", [] (PacedReplies& r) { r.setFault (3, Fault::tooShort); }, noResponse },
+        { "a reply without F7", [] (PacedReplies& r) { r.setFault (3, Fault::noF7); }, noResponse },
+        { "a duplicated reply", [] (PacedReplies& r) { r.setFault (3, Fault::duplicate); }, success },
+        { "another maker's SysEx before the reply", [] (PacedReplies& r) { r.setFault (3, Fault::foreignFirst); }, success },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        auto& device = connect (16, "Orvix III MIDI 1", 1, 3);
+        c.arrange (*replies);
+        console().sendOptionsRunner = pickBank (1);
+        ASSERT_TRUE (console().chooseFileToSend (write (makeBankDump (16, 0, 2))));
+        console().transmit();
+
+        // The clock stands still until the device has given its answer to message 3; then,
+        // where that answer does not count, it moves on until the link gives the message up.
+        ASSERT_TRUE (runMessageLoopUntil ([&]
+        {
+            if (c.text == noResponse && replies->getMessageCount() >= 3 && device.isIdle())
+                clock.advance (200);
+
+            return ! console().isSendRunning() && console().getSendRoad().getLastState() >= 3
+                && ! console().isTimerRunning (ConsoleTimers::transferPollTimer) && ! dialogs.boxes.empty();
+        }, 30000));
+
+        EXPECT_EQ (lastText(), c.text);
+        EXPECT_EQ (dialogs.boxes.back().icon, c.text == noResponse ? juce::MessageBoxIconType::WarningIcon
+                                                                   : juce::MessageBoxIconType::InfoIcon);
+
+        if (c.text == success)
+        {
+            EXPECT_EQ (PacedReplies::sentFile (device.getReceived()).size(), 36u);
+        }
+
+        EXPECT_TRUE (enabled ("Transmit"));
+        EXPECT_TRUE (console().isTimerRunning (ConsoleTimers::devicePollTimer));
+        closeAll();
+    }
+}
+
+TEST_F (SendRoadTest, RepliesJustInsideTheirKindsTimeOutPassAndJustOutsideFail)
+{
+    ManualLinkClock clock;
+
+    struct Case
+    {
+        juce::uint8 model;
+        const char* port;
+        juce::MemoryBlock file;
+        int delayedMessage;
+        juce::uint32 timeoutMs;
+    };
+
+    const Case cases[] = {
+        { 16, "Orvix III MIDI 1", makePresetDump (16, makePresetWords (16, "One", 1), 0), 1, 3000 },
+        { 6, "ORVIX II MIDI 1", messages (6, { 0x61, 0x62, 0x63 }), 2, 9000 },
+        { 5, "LM6 MIDI", messages (5, { 0x61, 0x62, 0x63 }), 2, 15000 },
+        { 16, "Orvix III MIDI 1", messages (16, { 0x7D, 0x7E, 0x7F }), 3, 60000 },
+    };
+
+    for (const auto& c : cases)
+    {
+        for (const bool inside : { true, false })
+        {
+            SCOPED_TRACE (juce::String (c.timeoutMs) + (inside ? " inside" : " outside"));
+            connect (c.model, c.port, 20, 0);
+            replies->setDelayMs (c.delayedMessage, inside ? c.timeoutMs - 500 : c.timeoutMs + 500);
+            console().sendOptionsRunner = [] (SendOptionsDialog&) { return 1; };
+            ASSERT_TRUE (console().chooseFileToSend (write (c.file)));
+            console().transmit();
+
+            // Once the device holds the reply, the clock jumps just short of it: inside the
+            // time-out the reply then arrives in time; outside, the link gives the message up
+            // first, and only then is the late reply let go.
+            bool jumped = false;
+
+            ASSERT_TRUE (runMessageLoopUntil ([&]
+            {
+                if (replies->isWaitingOnClock() && ! jumped)
+                {
+                    clock.advance (inside ? c.timeoutMs - 500 : c.timeoutMs + 100);
+                    jumped = true;
+                }
+
+                return ! console().isSendRunning() && console().getSendRoad().getLastState() >= 3
+                    && ! console().isTimerRunning (ConsoleTimers::transferPollTimer);
+            }, 30000));
+
+            EXPECT_EQ (console().getSendRoad().getLastState(), inside ? TransferStates::finished : TransferStates::requestFailed);
+
+            if (! inside)
+            {
+                EXPECT_EQ (lastText(), TransferReport::noResponseText (c.model));
+            }
+
+            clock.advance (c.timeoutMs);   // lets a late reply go
+            closeAll();
+        }
+    }
+}
+
+TEST_F (SendRoadTest, CancelAndALostDeviceEndTheSendAndHandThePageBack)
+{
+    ManualLinkClock clock;
+
+    for (const bool unplug : { false, true })
+    {
+        SCOPED_TRACE (unplug ? "unplugged" : "cancelled");
+        auto& device = connect (8, "KT4 MIDI", 2, 0);
+        replies->setFault (3, PacedReplies::Fault::silent);   // the send waits at message 3: the clock stands still
+        console().sendOptionsRunner = pickBank (0);
+        ASSERT_TRUE (console().chooseFileToSend (write (makeBankDump (8, 0, 8))));
+        console().transmit();
+        ASSERT_TRUE (runMessageLoopUntil ([&] { return replies->getMessageCount() >= 3; }));
+        EXPECT_FALSE (enabled ("Device Label")) << "the page is locked";
+
+        std::unique_ptr<RunningLinkClock> running;
+
+        if (unplug)
+        {
+            // The link's presence check finds the port gone; the message in flight then times out.
+            device.unplug();
+            link->timerCallback();
+            clock.advance (1100);
+            ASSERT_TRUE (runMessageLoopUntil ([&] { return link->isOutputConnected() == 0; }));
+            clock.advance (3000);
+        }
+        else
+        {
+            console().buttonClicked (dynamic_cast<juce::Button*> (child ("Cancel")));
+
+            // The stopped transfer's last message holds the link until its time-out; the unmute
+            // goes after it.
+            running = std::make_unique<RunningLinkClock>();
+        }
+
+        ASSERT_TRUE (runMessageLoopUntil ([&]
+        {
+            return ! console().isTimerRunning (ConsoleTimers::transferPollTimer) && ! dialogs.boxes.empty();
+        }, 30000));
+
+        const auto texts = boxTexts();
+        EXPECT_TRUE (texts.contains (unplug ? juce::String (TransferReport::lostCommunicationText)
+                                            : juce::String (TransferReport::cancelText))) << texts.joinIntoString ("|");
+        EXPECT_TRUE (enabled ("Device Label")) << "the page is usable again";
+        EXPECT_TRUE (console().isTimerRunning (ConsoleTimers::devicePollTimer));
+        EXPECT_EQ (answers->getMuteBytes().front(), 0);
+
+        if (! unplug)
+        {
+            EXPECT_EQ (answers->getMuteBytes(), (std::vector<int> { 0, 1 })) << "unmuted once after the cancel";
+        }
+
+        closeAll();
+    }
+}
+
+TEST_F (SendRoadTest, ASendAfterAUtilityOrQMR303SendExpectsRepliesAgain)
+{
+
+    for (const juce::uint8 first : { (juce::uint8) 255, (juce::uint8) 4 })
+    {
+        SCOPED_TRACE ((int) first);
+        auto& device = connect (16, "Orvix III MIDI 1", 1, 3);
+
+        // The first send goes out as the Utility or the QMR-303 sends it, expecting no replies.
+        dialogs.modifiers = juce::ModifierKeys (juce::ModifierKeys::ctrlModifier);
+        chooseFromMenu (first);
+        chooseOutput (device.getPortName());
+        ASSERT_TRUE (send (first == 255 ? messages (2, { 0x10, 0x11 }) : messages (4, { 0x7D, 0x7E, 0x7F })));
+        EXPECT_EQ (lastText(), first == 255 ? juce::String ("The transfer is complete.")
+                                            : TransferReport::successText (4, PayloadKinds::qmr303Firmware));
+
+        // Then a device that answers nothing: the send must wait for replies, and fail.
+        dialogs.modifiers = {};
+        chooseFromMenu (16);
+        device.setSilent (true);
+        RunningLinkClock running;
+        ASSERT_TRUE (send (makePresetDump (16, makePresetWords (16, "One", 1), 0)));
+        EXPECT_EQ (lastText(), TransferReport::noResponseText (16));
+
+        closeAll();
+    }
+}
+
+TEST_F (SendRoadTest, AnOrvixIIIUSBFirmwareIsRetriedFourTimesThenGivenUp)
+{
+    ManualLinkClock clock;   // stands still: every transfer ends "too soon"
+    auto& device = connect (16, "Orvix III MIDI 1", 1, 3);
+    ASSERT_TRUE (console().chooseFileToSend (write (messages (16, { 0x6D, 0x6E, 0x6F }))));
+    console().transmit();
+
+    ASSERT_TRUE (runMessageLoopUntil ([&] { return ! dialogs.boxes.empty(); }, 30000));
+    EXPECT_EQ (lastText(), TransferReport::usbFirmwareFailedText);
+    EXPECT_EQ (device.getReceivedCount (0x6D), 5) << "the first send and four retries";
+    EXPECT_EQ (console().getSendRoad().getUsbFirmwareRetries(), 4);
+    EXPECT_TRUE (enabled ("Device Label"));
+    EXPECT_TRUE (console().isTimerRunning (ConsoleTimers::devicePollTimer)) << "the device poll is back";
+
+    // A device that takes its time has taken the image: the notice follows.
+    dialogs.boxes.clear();
+    replies->setDelayMs (device.getReceivedCount (0x6D) * 3 + 3, 3000);
+    console().transmit();
+    ASSERT_TRUE (runMessageLoopUntil ([&]
+    {
+        if (replies->isWaitingOnClock())
+            clock.advance (100);
+
+        return ! dialogs.boxes.empty();
+    }, 30000));
+    EXPECT_EQ (lastText(), "IMPORTANT! The transfer is complete. Please power off the Orvix III, wait 5 seconds, and then power the unit back on.");
+}
+
+TEST_F (SendRoadTest, RefusedSendsSayWhyAndSendNothing)
+{
+
+    auto truncatedKT4Bank = makeBankDump (8, 0, 8);
+    const auto splitAt = (size_t) (splitMessages (truncatedKT4Bank).size() - 66) ;
+    size_t offset = 0;
+
+    for (size_t i = 0; i < splitAt; ++i)
+        offset += splitMessages (truncatedKT4Bank)[i].getSize();
+
+    truncatedKT4Bank.setSize (offset + 9);   // the last PATCH_START ends after 9 bytes
+
+    auto brokenCabBank = makeCabBankDump (8, 0, 2);
+    static_cast<juce::uint8*> (brokenCabBank.getData())[200] ^= 0x01;
+
+    struct Case
+    {
+        const char* what;
+        juce::uint8 model;
+        const char* port;
+        juce::MemoryBlock file;
+        std::function<int (SendOptionsDialog&)> options;
+        std::function<void (SimulatedDevice&)> arrange;
+        juce::String text;
+    };
+
+    const Case cases[] = {
+        { "an Orvix II bank that does not convert for an XL", 6, "ORVIX II MIDI 1", makeBankDump (3, 0, 2), pickBank (0), {},
+          SendPlan::conversionErrorText },
+        { "a KT4 bank cut short", 8, "KT4 MIDI", truncatedKT4Bank, pickBank (0), {}, SendPlan::truncatedFileText },
+        { "a cab bank with a broken cab", 8, "KT4 MIDI", brokenCabBank, pickBank (0), {}, SendPlan::cabBankErrorText },
+        { "a KT4 that does not answer its mute", 8, "KT4 MIDI", makeCabBankDump (8, 0, 2), pickBank (0),
+          [] (SimulatedDevice& d) { d.setReplyHandler (0x3E, [] (const juce::MidiMessage&, const SimulatedDevice::Emit&) {}); },
+          "Morvane is not able to mute the connected device and cannot proceed with the transfer. Please reboot the KT4." },
+        { "a file of another maker", 16, "Orvix III MIDI 1", juce::MemoryBlock ("\xF0\x41\x10\x42\x12\x00\x00\xF7", 8), {}, {},
+          "The selection does not appear to be a valid file for the Orvix III.\n\nPlease choose a different file." },
+        { "a USB firmware of another model", 16, "Orvix III MIDI 1", messages (17, { 0x6D, 0x6F }), {}, {},
+          "The selection does not appear to be a valid file for the Orvix III.\n\nPlease choose a different file." },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        auto& device = connect (c.model, c.port, 20, 0);
+
+        std::unique_ptr<RunningLinkClock> running;   // only where the device is to stay silent
+
+        if (c.arrange != nullptr)
+        {
+            c.arrange (device);
+            running = std::make_unique<RunningLinkClock>();
+        }
+
+        console().sendOptionsRunner = c.options != nullptr ? c.options : [] (SendOptionsDialog&) { return 1; };
+
+        if (console().chooseFileToSend (write (c.file)))
+            console().transmit();
+
+        ASSERT_FALSE (dialogs.boxes.empty());
+        EXPECT_EQ (lastText(), c.text);
+        EXPECT_EQ (dialogs.boxes.back().icon, juce::MessageBoxIconType::WarningIcon);
+        EXPECT_TRUE (PacedReplies::sentFile (device.getReceived()).empty()) << "nothing was sent";
+        EXPECT_FALSE (console().isTimerRunning (ConsoleTimers::transferPollTimer));
+
+        closeAll();
+    }
+}
+
+TEST_F (SendRoadTest, ACabNumberOutsideItsFieldKeepsTheOptionsOpen)
+{
+    connect (3, "ORVIX II MIDI 1", 20, 0);
+    answers.reset();
+    ASSERT_TRUE (console().chooseFileToSend (write (makeCabDump (3, makeCabWords ("Cab", 1), 0))));
+
+    console().sendOptionsRunner = [this] (SendOptionsDialog& dialog)
+    {
+        EXPECT_FALSE (dialog.confirm()) << "no destination chosen yet";
+
+        for (const auto* text : { "", "0", "129" })
+        {
+            dialogs.boxes.clear();
+            dialog.setCabNumber (1, text);
+            EXPECT_FALSE (dialog.confirm()) << text;
+            EXPECT_EQ (lastText(), "Please enter a valid user cab number between 1 and 128") << text;
+        }
+
+        dialog.setCabNumber (1, "128");
+        EXPECT_TRUE (dialog.confirm());
+        EXPECT_EQ (dialog.getChoices().destinationSlot, 128);
+        EXPECT_EQ (dialog.getChoices().destinationMode, 2);
+        return 0;   // closed without sending
+    };
+
+    console().transmit();
+    EXPECT_FALSE (console().isSendRunning());
+}
+
+TEST_F (SendRoadTest, AFirmwareImageInMemoryIsSentAtOnceOrRefused)
+{
+    auto& device = connect (8, "KT4 MIDI", 2, 0);
+
+    EXPECT_FALSE (console().sendFirmwareImage (messages (3, { 0x7D, 0x7F }), "Orvix II firmware 1.0"));
+    EXPECT_EQ (lastText(), "The selected file is for a Orvix II Original/MK II and is not valid for the KT4.\n\nPlease choose a different file.");
+
+    dialogs.boxes.clear();
+    ASSERT_TRUE (console().sendFirmwareImage (messages (8, { 0x7D, 0x7E, 0x7F }), "KT4 firmware 2.10"));
+    auto* field = dynamic_cast<juce::TextEditor*> (child ("File"));
+    ASSERT_NE (field, nullptr);
+    EXPECT_EQ (field->getText(), "KT4 firmware 2.10");
+    ASSERT_TRUE (waitForEnd (0));
+    const auto sent = PacedReplies::sentFile (device.getReceived());
+    ASSERT_EQ (sent.size(), 4u);
+    EXPECT_EQ (sent[0].getRawData()[5], 0x25) << "the firmware lead-in";
+    EXPECT_EQ (answers->getMuteBytes(), (std::vector<int> { 0 })) << "a KT4 firmware is muted first and never unmuted";
+}
+
+TEST (SendPlanCabBank, ABankLargerThanTheRoomLeftIsRefused)
+{
+    juce::MemoryBlock file;
+
+    for (int i = 0; i < 129; ++i)
+    {
+        const auto start = makeSysExMessage (8, 0x7A, { 0, (juce::uint8) (i & 0x7F), 0, 16 });
+        file.append (start.getData(), start.getSize());
+    }
+
+    SendPlan::Device device;
+    device.model = 8;
+    device.version.model = 8;
+    SendPlan::Choices choices;
+    choices.destinationBank = 0;
+    choices.destinationChosen = true;
+
+    const auto result = SendPlan::prepareCabBank (file, device, choices);
+    EXPECT_FALSE (result.send);
+    EXPECT_EQ (result.errorText, SendPlan::cabBankTooLargeText);
+
+    choices.destinationChosen = false;
+    EXPECT_FALSE (SendPlan::prepareCabBank (file, device, choices).send) << "no bank chosen, nothing sent";
+}
+//==============================================================================
+TEST_F (SendRoadTest, AFileDroppedOnTheWindowIsSentWithBegin)
+{
+    auto& device = connect (16, "Orvix III MIDI 1", 1, 3);
+    auto* peer = window->getPeer();
+    ASSERT_NE (peer, nullptr) << "the window is on the display";
+    ASSERT_TRUE (runMessageLoopUntil ([this] { console().pollDeviceInfo(); return console().isDeviceConnected(); }));
+
+    // The platform hands a drop to the window's peer, which finds the console under the point.
+    const auto file = write (makePresetDump (16, makePresetWords (16, "Dropped", 2), 9), "dropped.syx");
+    const auto consoleOrigin = console().getScreenPosition() - window->getScreenPosition();
+
+    juce::ComponentPeer::DragInfo outside;
+    outside.files.add (file.getFullPathName());
+    outside.position = consoleOrigin + juce::Point<int> (100, 100);
+    peer->handleDragMove (outside);
+    peer->handleDragDrop (outside);
+    runMessageLoopFor (200);   // the drop is delivered after the platform's drag has ended
+    EXPECT_FALSE (console().isFileLoaded()) << "a drop outside the drop area is ignored";
+
+    juce::ComponentPeer::DragInfo inside (outside);
+    inside.position = consoleOrigin + juce::Point<int> (400, 300);
+    peer->handleDragMove (inside);
+    EXPECT_TRUE (peer->handleDragDrop (inside));
+    ASSERT_TRUE (runMessageLoopUntil ([this] { return console().isFileLoaded(); }));
+    EXPECT_EQ (dynamic_cast<juce::TextEditor*> (child ("File"))->getText(), "dropped.syx");
+
+    console().pollDeviceInfo();
+    auto* begin = dynamic_cast<juce::Button*> (child ("Transmit"));
+    ASSERT_TRUE (begin != nullptr && begin->isEnabled());
+    begin->triggerClick();
+
+    ASSERT_TRUE (waitForEnd (0));
+    EXPECT_EQ (lastText(), TransferReport::successText (16, PayloadKinds::preset));
+    const auto starts = PacedReplies::patchStarts (device.getReceived());
+    ASSERT_EQ (starts.size(), 1u);
+    EXPECT_EQ (starts[0].byte6, 127);
 }
 } // namespace

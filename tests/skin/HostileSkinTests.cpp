@@ -360,3 +360,46 @@ TEST_F (HostileSkin, GifImagesAreRecognisedButNotDecoded)
     EXPECT_FALSE (skin->getDrawableNames().contains ("named.svg")); // an image by its content
     EXPECT_TRUE (mentions (skin->getLoadProblems(), "named.svg"));
 }
+
+TEST_F (HostileSkin, DrawingsThatAreNoPlainIconAreRefused)
+{
+    const juce::String head ("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"16\" height=\"16\">");
+
+    struct Case
+    {
+        const char* name;
+        juce::String body;
+        bool accepted;
+    };
+
+    // Found by fuzzing: a path coordinate near 1e15 overflows the framework's integer bounds.
+    const Case cases[] = {
+        { "icon.svg", "<rect x=\"1\" y=\"3\" width=\"14\" height=\"10\" rx=\"3\" fill=\"#2a3a4b\"/>"
+                      "<circle cx=\"5.5\" cy=\"8\" r=\"2\" style=\"fill:#f2b33d\"/>", true },
+        { "huge-path.svg", "<path d=\"M0 0 L4 4 Q2 3 1 888888888888000000000001471099206045293317Z\"/>", false },
+        { "exponent.svg", "<rect width=\"1e12\" height=\"4\"/>", false },
+        { "infinite.svg", "<circle cx=\"1e999\" cy=\"1\" r=\"1\"/>", false },
+        { "scaled.svg", "<g transform=\"scale(1000)\"><g transform=\"scale(1000)\"><rect width=\"9\" height=\"9\"/></g></g>", false },
+        { "embedded.svg", "<image width=\"4\" height=\"4\" href=\"data:image/png;base64,iVBORw0KGgo=\"/>", false },
+    };
+
+    ArchiveEntries entries;
+
+    for (const auto& c : cases)
+        entries.push_back ({ c.name, textBlock (head + c.body + "</svg>") });
+
+    entries.push_back ({ "tiny-view.svg", textBlock ("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"9000\" "
+                                                     "height=\"9000\" viewBox=\"0 0 0.001 0.001\"><rect width=\"1\" height=\"1\"/></svg>") });
+
+    auto skin = loadEntries (entries);
+    ASSERT_TRUE (skin->getLoadResult().wasOk());
+
+    for (const auto& c : cases)
+    {
+        EXPECT_EQ (skin->getDrawable (c.name) != nullptr, c.accepted) << c.name;
+        EXPECT_EQ (mentions (skin->getLoadProblems(), c.name), ! c.accepted) << c.name;
+    }
+
+    EXPECT_EQ (skin->getDrawable ("tiny-view.svg"), nullptr);
+    EXPECT_NE (skin->getDrawable ("dot.svg"), nullptr);
+}

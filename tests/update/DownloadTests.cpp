@@ -224,19 +224,22 @@ TEST_F (Downloads, FeedAndNotesReadsAcceptOnlyWholeSuccessfulReplies)
     server.serve ("/feed-404.xml", feed, Behaviour::normal, 404);
     server.serve ("/feed-cut.xml", feed, Behaviour::cutShort);
     server.serve ("/feed-big.xml", juce::String::repeatedString ("x", UpdateFeedReader::maxFeedBytes + 1));
+    server.serve ("/feed-overlong.xml", juce::MemoryBlock ("<FEED a=\"\xC0\x80\"><VERSION major=\"3\"/></FEED>", 40));
+    server.serve ("/notes-cut-utf8.txt", juce::MemoryBlock ("Fixed \xE2\x82", 8));
     server.serve ("/notes.txt", "Fixed things.", Behaviour::chunked);
     server.serve ("/notes.html", "<!DOCTYPE html><html><body>Sign in</body></html>");
     server.serve ("/notes-500.txt", "Fixed things.", Behaviour::normal, 500);
 
     struct Case { const char* path; bool feedRead; };
     const Case feeds[] = { { "/feed.xml", true }, { "/feed-404.xml", false }, { "/feed-cut.xml", false },
-                           { "/feed-big.xml", false }, { "/absent.xml", false } };
+                           { "/feed-big.xml", false }, { "/absent.xml", false }, { "/feed-overlong.xml", false } };
 
     for (const auto& c : feeds)
         EXPECT_EQ (UpdateFeedReader::readFeed (url (c.path)) != nullptr, c.feedRead) << c.path;
 
     struct Notes { const char* path; const char* text; };
-    const Notes notes[] = { { "/notes.txt", "Fixed things." }, { "/notes.html", "none" }, { "/notes-500.txt", "none" } };
+    const Notes notes[] = { { "/notes.txt", "Fixed things." }, { "/notes.html", "none" }, { "/notes-500.txt", "none" },
+                            { "/notes-cut-utf8.txt", "none" } };
 
     for (const auto& c : notes)
         EXPECT_EQ (UpdateFeedReader::readNotes (url (c.path), "none"), c.text) << c.path;

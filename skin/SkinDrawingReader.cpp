@@ -1,0 +1,132 @@
+#include "SkinDrawingReader.h"
+
+#include "SkinXmlReader.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+namespace
+{
+const juce::StringArray plainElements { "svg", "g", "path", "rect", "circle", "ellipse", "line", "polyline",
+                                        "polygon", "linearGradient", "radialGradient", "stop", "defs",
+                                        "title", "desc" };
+
+/** True when every number written in the text (1, -2.5, .5, 3e4 ...) is finite and within range. */
+bool numbersAreInRange (const juce::String& text)
+{
+    const auto utf8 = text.toStdString();
+    const char* p = utf8.c_str();
+
+    while (*p != 0)
+    {
+        if (*p == '#') // a colour such as #2a3a4b, or a reference such as url(#shade)
+        {
+            while (*++p != 0 && (std::isalnum ((unsigned char) *p) || *p == '-' || *p == '_'))
+            {
+            }
+        }
+        else if ((*p >= '0' && *p <= '9') || (*p == '.' && p[1] >= '0' && p[1] <= '9'))
+        {
+            char* end = nullptr;
+            const auto value = std::strtod (p, &end);
+
+            if (! std::isfinite (value) || std::abs (value) > SkinDrawingReader::maxNumber)
+                return false;
+
+            p = end > p ? end : p + 1;
+        }
+        else
+        {
+            ++p;
+        }
+    }
+
+    return true;
+}
+
+juce::String checkElement (const juce::XmlElement& element, int depth, int& count)
+{
+    if (depth > SkinDrawingReader::maxDepth || ++count > SkinDrawingReader::maxElements)
+        return "the drawing is too deep or too large";
+
+    if (element.isTextElement())
+        return {};
+
+    const auto tag = element.getTagNameWithoutNamespace();
+
+    if (! plainElements.contains (tag))
+        return "the drawing holds <" + tag + ">, which an icon does not need";
+
+    for (int i = 0; i < element.getNumAttributes(); ++i)
+    {
+        const auto name = element.getAttributeName (i);
+
+        if (name.containsIgnoreCase ("transform"))
+            return "the drawing is transformed";
+
+        // Names such as xlink:href or id may hold digits that are not numbers; they are not read
+        // as coordinates.
+        if (name.containsChar (':') || name == "id" || name == "href")
+            continue;
+
+        if (! numbersAreInRange (element.getAttributeValue (i)))
+            return "the drawing holds a number out of range";
+    }
+
+    if (tag == "svg" && element.hasAttribute ("viewBox"))
+    {
+        juce::StringArray box;
+        box.addTokens (element.getStringAttribute ("viewBox"), ", \t\r\n", {});
+        box.removeEmptyStrings();
+
+        if (box.size() != 4 || box[2].getDoubleValue() < 1.0 || box[3].getDoubleValue() < 1.0)
+            return "the drawing's view box is smaller than 1";
+    }
+
+    for (auto* child : element.getChildIterator())
+        if (auto problem = checkElement (*child, depth + 1, count); problem.isNotEmpty())
+            return problem;
+
+    return {};
+}
+} // namespace
+
+std::unique_ptr<juce::Drawable> SkinDrawingReader::read (const juce::MemoryBlock& data, juce::String& problem)
+{
+    juce::String text;
+
+    if (! SkinXmlReader::decodeText (data.getData(), data.getSize(), text))
+    {
+        problem = "the drawing is not valid text";
+        return {};
+    }
+
+    if (! SkinXmlReader::isSafeToParse (text, true))
+    {
+        problem = "the drawing declares entities or holds processing instructions";
+        return {};
+    }
+
+    auto svg = juce::XmlDocument (text).getDocumentElement();
+
+    if (svg == nullptr || ! svg->hasTagNameIgnoringNamespace ("svg"))
+    {
+        problem = "the drawing does not parse";
+        return {};
+    }
+
+    int count = 0;
+    problem = checkElement (*svg, 0, count);
+
+    if (problem.isNotEmpty())
+        return {};
+
+    auto drawable = juce::Drawable::createFromSVG (*svg);
+
+    if (drawable == nullptr)
+        problem = "the drawing does not parse";
+
+    return drawable;
+}
