@@ -2,13 +2,17 @@
 
 #include <juce_events/juce_events.h>
 
+#include <atomic>
+
 namespace
 {
 constexpr juce::uint32 channelMagic = 0x4d6f7276; // "Morv"
 const char* const anotherInstanceMessage = "another instance";
 } // namespace
 
-/** One end of the pipe: the listener in the running instance, or the sender of a later start. */
+/** One end of the pipe: the sender of a later start (and, where pipes are not files, the
+    listener of the running instance).
+*/
 class SingleInstanceChannel::Connection : public juce::InterprocessConnection
 {
 public:
@@ -34,6 +38,123 @@ private:
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (Connection)
 };
+
+#if ! JUCE_WINDOWS
+/** The running instance's end of the pipe. JUCE's pipe reader looks for input every 30 ms for
+    as long as it listens; here the pipe is read as the file it is, by a thread that sleeps in
+    the read until a later start writes, so an idle program is never woken. The messages are
+    those of InterprocessConnection (magic number, size, bytes). Closing the pipe writes one
+    byte into it, which wakes the thread to end.
+*/
+class SingleInstanceChannel::Listener : private juce::Thread,
+                                        private juce::AsyncUpdater
+{
+public:
+    Listener (const juce::String& pipePath, std::function<void()> onMessageToUse)
+        : juce::Thread ("Instance pipe"),
+          onMessage (std::move (onMessageToUse))
+    {
+        // The pipe keeps a reader and writer of its own open, so opening it here never waits.
+        if (pipe.createNewPipe (pipePath, false))
+            input = std::make_unique<juce::FileInputStream> (juce::File (pipePath + "_in"));
+
+        if (input != nullptr && input->openedOk())
+            startThread();
+    }
+
+    ~Listener() override
+    {
+        signalThreadShouldExit();
+        pipe.close();
+        stopThread (stopTimeoutMs);
+        cancelPendingUpdate();
+    }
+
+    bool isListening() const { return isThreadRunning(); }
+
+private:
+    static constexpr int stopTimeoutMs = 2000;
+    static constexpr juce::uint32 maximumMessageBytes = 4096;
+
+    /** Reads exactly size bytes; false at an error or once the channel closes. */
+    bool readExactly (void* destination, int size)
+    {
+        auto* bytes = static_cast<char*> (destination);
+
+        while (size > 0)
+        {
+            const auto count = input->read (bytes, size);
+
+            if (count <= 0 || threadShouldExit())
+                return false;
+
+            bytes += count;
+            size -= count;
+        }
+
+        return true;
+    }
+
+    void run() override
+    {
+        for (;;)
+        {
+            juce::uint32 header[2] = {};
+
+            if (! readExactly (header, (int) sizeof (header)))
+                return;
+
+            const auto size = juce::ByteOrder::swapIfBigEndian (header[1]);
+
+            if (size > maximumMessageBytes)
+                continue;
+
+            juce::MemoryBlock message (size);
+
+            if (size > 0 && ! readExactly (message.getData(), (int) size))
+                return;
+
+            // Another program's message is read to its end and dropped.
+            if (juce::ByteOrder::swapIfBigEndian (header[0]) == channelMagic && message.toString() == anotherInstanceMessage)
+            {
+                ++pendingMessages;
+                triggerAsyncUpdate();
+            }
+        }
+    }
+
+    void handleAsyncUpdate() override
+    {
+        for (auto count = pendingMessages.exchange (0); count > 0; --count)
+            if (onMessage != nullptr)
+                onMessage();
+    }
+
+    std::function<void()> onMessage;
+    juce::NamedPipe pipe;
+    std::unique_ptr<juce::FileInputStream> input;
+    std::atomic<int> pendingMessages { 0 };
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (Listener)
+};
+#else
+/** Where a pipe is not a file, the running instance listens with JUCE's own pipe reader. */
+class SingleInstanceChannel::Listener
+{
+public:
+    Listener (const juce::String& pipePath, std::function<void()> onMessage)
+        : connection (std::move (onMessage))
+    {
+        listening = connection.createPipe (pipePath, -1, false);
+    }
+
+    bool isListening() const { return listening; }
+
+private:
+    Connection connection;
+    bool listening = false;
+};
+#endif
 
 SingleInstanceChannel::SingleInstanceChannel (const juce::File& folderToUse)
     : folder (folderToUse)
@@ -63,13 +184,13 @@ bool SingleInstanceChannel::claim()
     // Without a folder for the pipe this instance still runs alone; it only cannot hear later starts.
     if (folder.createDirectory().wasOk())
     {
-        listener = std::make_unique<Connection> ([this]
+        listener = std::make_unique<Listener> (folder.getChildFile (channelName (folder)).getFullPathName(), [this]
         {
             if (onAnotherInstance != nullptr)
                 onAnotherInstance();
         });
 
-        if (! listener->createPipe (folder.getChildFile (channelName (folder)).getFullPathName(), -1, false))
+        if (! listener->isListening())
             listener.reset();
     }
 

@@ -10,7 +10,8 @@
     The first instance holds a process lock and listens on a named pipe in the given folder; a
     later start fails to take the lock, writes one message into the pipe and ends. JUCE does not
     hand a second instance's command line to the first one on every platform, hence this channel
-    of our own.
+    of our own. The running instance waits for a message without looking for one: an idle
+    program is not woken by its channel.
 */
 class SingleInstanceChannel
 {
@@ -35,10 +36,11 @@ public:
 
 private:
     class Connection;
+    class Listener;
 
     juce::File folder;
     std::unique_ptr<juce::InterProcessLock> lock;
-    std::unique_ptr<Connection> listener;
+    std::unique_ptr<Listener> listener;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (SingleInstanceChannel)
 };

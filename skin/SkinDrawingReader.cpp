@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace
@@ -46,6 +47,60 @@ bool numbersAreInRange (const juce::String& text)
     return true;
 }
 
+/** True for path data the framework's path parser reads safely: it starts with a move, every
+    command but a close is followed by at least one number, and nothing but commands, numbers and
+    separators appears. The parser skips characters it does not understand one by one, and some
+    runs of those make it read past the end of the text.
+*/
+bool isPlainPathData (const juce::String& data)
+{
+    const auto utf8 = data.toStdString();
+    const char* p = utf8.c_str();
+    bool first = true, needsNumber = false;
+
+    while (*p != 0)
+    {
+        const auto c = *p;
+
+        if (c == ' ' || c == ',' || c == '\t' || c == '\r' || c == '\n')
+        {
+            ++p;
+        }
+        else if (std::strchr ("MmLlHhVvCcSsQqTtAaZz", c) != nullptr)
+        {
+            if (needsNumber || (first && c != 'M' && c != 'm'))
+                return false;
+
+            first = false;
+            needsNumber = c != 'Z' && c != 'z';
+            ++p;
+        }
+        else if ((c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+')
+        {
+            char* end = nullptr;
+            std::strtod (p, &end);
+
+            if (first || end == p)
+                return false;
+
+            needsNumber = false;
+            p = end;
+        }
+        else
+        {
+            return false;
+        }
+    }
+
+    return ! needsNumber;
+}
+
+/** True for a list of points (polyline, polygon): numbers and separators only. */
+bool isPlainPointList (const juce::String& data)
+{
+    return data.containsOnly ("0123456789.-+eE ,\t\r\n");
+}
+
 juce::String checkElement (const juce::XmlElement& element, int depth, int& count)
 {
     if (depth > SkinDrawingReader::maxDepth || ++count > SkinDrawingReader::maxElements)
@@ -73,6 +128,10 @@ juce::String checkElement (const juce::XmlElement& element, int depth, int& coun
 
         if (! numbersAreInRange (element.getAttributeValue (i)))
             return "the drawing holds a number out of range";
+
+        if ((name == "d" && ! isPlainPathData (element.getAttributeValue (i)))
+            || (name == "points" && ! isPlainPointList (element.getAttributeValue (i))))
+            return "the drawing's path data is not plain";
     }
 
     if (tag == "svg" && element.hasAttribute ("viewBox"))

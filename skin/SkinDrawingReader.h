@@ -12,8 +12,10 @@
     refused unless it is a plain icon: valid text without entities or processing instructions
     (SkinXmlReader); only the elements svg, g, path, rect, circle, ellipse, line, polyline,
     polygon, linearGradient, radialGradient, stop, defs, title and desc; no transform attributes;
-    every number finite and within maxNumber; a view box at least 1 wide and high; at most
-    maxDepth levels and maxElements elements.
+    path data and point lists of commands, numbers and separators only (the framework's path
+    parser reads past the end of some malformed paths); every number finite and within
+    maxNumber; a view box at least 1 wide and high; at most maxDepth levels and maxElements
+    elements.
 */
 class SkinDrawingReader
 {

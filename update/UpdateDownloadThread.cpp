@@ -67,6 +67,9 @@ int UpdateDownloadThread::download()
             progress->store (value);
     };
 
+    if (! UpdateServer::isWebAddress (address))
+        return DownloadResult::failed;
+
     juce::WebInputStream stream (address, false);
     stream.withConnectionTimeout (UpdateServer::getTimeoutMs());
     stream.withNumRedirectsToFollow (5);

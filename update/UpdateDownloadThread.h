@@ -8,7 +8,8 @@
     chunks of at most 1024 bytes with progress, until the announced length or the end of the
     stream.
 
-    A download fails (DownloadResult::failed) when no connection opens, the status is not 2xx,
+    A download fails (DownloadResult::failed) when the address is not http or https, no
+    connection opens, the status is not 2xx,
     the body is larger than the size cap, empty, shorter than announced, or the stream breaks.
     The connection and every read have a time-out. cancel() is honoured at any time, also while
     the connection is still opening: it aborts the stream, so the thread ends promptly and is

@@ -7,7 +7,7 @@ bool UpdateFeedReader::fetchText (const juce::URL& address, int maxBytes, juce::
 {
     text = {};
 
-    if (address.isEmpty())
+    if (address.isEmpty() || ! UpdateServer::isWebAddress (address))
         return false;
 
     int status = 0;

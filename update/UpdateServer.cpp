@@ -61,6 +61,12 @@ juce::URL UpdateServer::getFirmwareFeedAddress()
     return juce::URL (getBaseAddress() + "/rss/firmware/firmware.xml");
 }
 
+bool UpdateServer::isWebAddress (const juce::URL& address)
+{
+    const auto text = address.toString (false);
+    return text.startsWithIgnoreCase ("http://") || text.startsWithIgnoreCase ("https://");
+}
+
 juce::String UpdateServer::getSupportPageAddress()
 {
     return "https://www.zandrelaudio.com/support";

@@ -30,6 +30,11 @@ public:
     /** The firmware feed: base + "/rss/firmware/firmware.xml". */
     static juce::URL getFirmwareFeedAddress();
 
+    /** True for an http or https address: the only ones that feeds, notes and downloads are
+        read from (a feed naming a local file or another scheme is not followed).
+    */
+    static bool isWebAddress (const juce::URL& address);
+
     /** The maker's support page, opened from the firmware window and named in messages. */
     static juce::String getSupportPageAddress();
 

@@ -381,6 +381,10 @@ TEST_F (HostileSkin, DrawingsThatAreNoPlainIconAreRefused)
         { "infinite.svg", "<circle cx=\"1e999\" cy=\"1\" r=\"1\"/>", false },
         { "scaled.svg", "<g transform=\"scale(1000)\"><g transform=\"scale(1000)\"><rect width=\"9\" height=\"9\"/></g></g>", false },
         { "embedded.svg", "<image width=\"4\" height=\"4\" href=\"data:image/png;base64,iVBORw0KGgo=\"/>", false },
+        { "path.svg", "<path d=\"M1 1 L4 4 H2 V3 Q2 3 1 1 c.5-.5 1e1 2 3 4Z\"/><polygon points=\"1,1 4,4 2,6\"/>", true },
+        // Found by fuzzing too: the framework's path parser reads past the end of this one.
+        { "malformed-path.svg", "<path d=\"M0 0 L1VVVVVVVV 4%!Q6 2 3 1 Z\"/>", false },
+        { "unknown-command.svg", "<path d=\"J0 0\"/>", false },
     };
 
     ArchiveEntries entries;

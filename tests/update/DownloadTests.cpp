@@ -74,13 +74,21 @@ TEST_F (Downloads, FirmwareArrivesWholeOnlyWhenTheServerDeliversItWhole)
     }
 }
 
-TEST_F (Downloads, NoServerListeningIsADownloadError)
+TEST_F (Downloads, NoServerOrAnAddressThatIsNotTheWebIsADownloadError)
 {
+    const auto local = folder.getChildFile ("local.syx");
+    ASSERT_TRUE (local.replaceWithData (body.getData(), body.getSize()));
+
     // Port 1 has no listener here, and unlike a port freed by a test it is not handed out again.
-    TPXFirmwareUpdateDownloadThread thread (juce::URL ("http://127.0.0.1:1/fw.syx"), &progress);
-    thread.startThread();
-    ASSERT_TRUE (waitForEnd (thread));
-    EXPECT_EQ (thread.getResult(), DownloadResult::failed);
+    for (auto address : { juce::URL ("http://127.0.0.1:1/fw.syx"), juce::URL (local), juce::URL ("ftp://127.0.0.1:1/fw.syx") })
+    {
+        TPXFirmwareUpdateDownloadThread thread (address, &progress);
+        thread.startThread();
+        ASSERT_TRUE (waitForEnd (thread)) << address.toString (false);
+        EXPECT_EQ (thread.getResult(), DownloadResult::failed) << address.toString (false);
+    }
+
+    EXPECT_EQ (UpdateFeedReader::readNotes (juce::URL (local), "none"), "none");
 }
 
 TEST_F (Downloads, CancelIsHonouredWhileConnectingAndWhileTheBodyStalls)

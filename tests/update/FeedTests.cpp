@@ -146,6 +146,8 @@ TEST (InstallerFileName, KeepsOnlySafeCharactersInsideTheChosenFolder)
         { "https://host/dl/a;rm -rf $HOME|`x`.exe", "arm-rfHOMEx.exe" },
         { "https://host/dl/-rf", "rf" },
         { "https://host/dl/\xc3\xa9t\xc3\xa9.exe", "t.exe" },
+        // Found by fuzzing the feeds: escapes that decode to bytes which are not valid UTF-8.
+        { "https://host/dl/.%ee%2e%C0%80x%E2%82Setup%.exe%4", "xSetup.exe4" },
     };
 
     const auto folder = juce::File::getSpecialLocation (juce::File::tempDirectory).getChildFile ("installer-names");
