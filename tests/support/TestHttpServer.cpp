@@ -73,15 +73,20 @@ struct TestHttpServer::Impl
 
             case Behaviour::chunked:
             case Behaviour::cutChunked:
+            case Behaviour::stallChunked:
             {
-                const bool cut = route.behaviour == Behaviour::cutChunked;
+                const bool cut = route.behaviour != Behaviour::chunked;
+                const bool stall = route.behaviour == Behaviour::stallChunked;
                 response.set_chunked_content_provider ("application/octet-stream",
-                    [body, half, cut] (size_t offset, httplib::DataSink& sink)
+                    [this, body, half, cut, stall] (size_t offset, httplib::DataSink& sink)
                     {
                         const auto end = cut ? half : body->size();
 
                         if (offset >= end)
                         {
+                            if (stall)
+                                waitUntilReleased();
+
                             if (cut)
                                 return false;
 

@@ -23,6 +23,7 @@ public:
         cutShort,      ///< announces the whole length, sends half, closes
         cutChunked,    ///< sends half of the body in chunks, closes without the last chunk
         stallBody,     ///< announces the whole length, sends half, then waits until released
+        stallChunked,  ///< sends half of the body in chunks, then waits until released
         stallHeaders   ///< sends nothing until released (the connection stays "opening")
     };
 

@@ -91,13 +91,14 @@ TEST_F (Downloads, NoServerOrAnAddressThatIsNotTheWebIsADownloadError)
     EXPECT_EQ (UpdateFeedReader::readNotes (juce::URL (local), "none"), "none");
 }
 
-TEST_F (Downloads, CancelIsHonouredWhileConnectingAndWhileTheBodyStalls)
+TEST_F (Downloads, CancelIsHonouredWhileConnectingAndWhileABodyOfAnyLengthStalls)
 {
     UpdateServer::setTimeoutMs (60000);   // only the cancel can end these
     server.serve ("/headers.syx", body, Behaviour::stallHeaders);
     server.serve ("/body.syx", body, Behaviour::stallBody);
+    server.serve ("/chunks.syx", body, Behaviour::stallChunked);
 
-    for (auto path : { "/headers.syx", "/body.syx" })
+    for (auto path : { "/headers.syx", "/body.syx", "/chunks.syx" })
     {
         TPXFirmwareUpdateDownloadThread thread (url (path), &progress);
         thread.startThread();
