@@ -19,6 +19,7 @@ const juce::String notASkinMessage ("Not a valid Skin file");
 /** Skin documents, archive entries and decompressed fonts larger than this are refused. */
 constexpr juce::int64 maximumSkinFileBytes = 16 * 1024 * 1024;
 constexpr int maximumEntryBytes = 64 * 1024 * 1024;
+constexpr juce::int64 maximumArchiveBytes = 256 * 1024 * 1024;
 
 /** A version number as text, with at least one decimal: 1.0, 2.0001. */
 juce::String versionText (double version)
@@ -196,7 +197,15 @@ juce::Result SkinManager::loadDocument (const juce::File& file)
     if (const auto changed = SkinValueLimits::makeSafe (*skinRoot); changed > 0)
         addProblem (juce::String (changed) + " numbers were out of range or not finite and were clamped or dropped");
 
-    juce::ZipFile archive (file.getParentDirectory().getChildFile (archiveName));
+    // The archive is read once, into memory: a ZipFile on the file would open the file again for
+    // every entry it reads.
+    const auto archiveFile = file.getParentDirectory().getChildFile (archiveName);
+    juce::MemoryBlock archiveBytes;
+
+    if (archiveFile.getSize() <= maximumArchiveBytes)
+        archiveFile.loadFileAsData (archiveBytes);
+
+    juce::ZipFile archive (new juce::MemoryInputStream (archiveBytes, false), true);
     const auto result = loadArchiveEntries (archive);
 
     // A failed load serves no skin: builders find no root and no sections.
