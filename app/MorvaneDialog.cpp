@@ -1,5 +1,10 @@
 #include "MorvaneDialog.h"
 
+#include "ConsoleDeviceInfo.h"
+#include "ConsoleLayout.h"
+#include "ConsolePage.h"
+#include "ConsolePorts.h"
+#include "ConsoleSendPage.h"
 #include "DeviceQueries.h"
 #include "DeviceRules.h"
 #include "FirmwareOffer.h"
@@ -22,12 +27,6 @@
 
 namespace
 {
-const char* const noPortText = "<< none >>";
-const char* const noPortsFoundText = "No MIDI ports were found";
-const char* const selectDeviceText = "Select Device";
-const char* const selectInputText = "Select an Input Port";
-const char* const selectOutputText = "Select an Output Port";
-const char* const receiveBeginText = "Press BEGIN to select a backup type to receive.";
 const char* const closeDuringTransferText = "Closing the application will cancel the current transfer.";
 const char* const cancelAfterBankText = "The backup will cancel following the completion of the current bank.";
 
@@ -35,20 +34,6 @@ const char* const manualAddress = "https://www.zandrelaudio.com/downloads/morvan
 const char* const videoAddress = "https://www.zandrelaudio.com/morvane/videos";
 const char* const supportAddress = "https://www.zandrelaudio.com/support";
 const char* const forumAddress = "https://forum.zandrelaudio.com";
-
-const juce::Colour greyThumb (0xff808080);
-const juce::Colour blackThumb (0xff000000);
-
-// The LM6 is never asked its system information.
-bool isLM6 (int model)
-{
-    return model == 5 || model == 10;
-}
-
-juce::Image skinImage (const juce::String& name)
-{
-    return name.isEmpty() ? juce::Image() : SkinManager::getImage (name);
-}
 } // namespace
 
 //==============================================================================
@@ -81,6 +66,11 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
       settings (userFolder)
 {
     tooltipWindow = std::make_unique<juce::TooltipWindow> (this);
+    layout = std::make_unique<ConsoleLayout> (*this);
+    page = std::make_unique<ConsolePage> (*this);
+    portChoice = std::make_unique<ConsolePorts> (*this);
+    deviceInfo = std::make_unique<ConsoleDeviceInfo> (*this);
+    sendPagePart = std::make_unique<ConsoleSendPage> (*this);
 
     skinManager = skin;
     resetState();
@@ -301,71 +291,16 @@ bool MorvaneDialog::sendEditorDisconnect()
     return queries->sendEditorDisconnect();
 }
 
-bool MorvaneDialog::queryFirmwareVersion()
-{
-    if (! (inputPortOk && outputPortOk && deviceChosen) || deviceAnswered || queries->isVersionQueryRunning())
-        return false;
+bool MorvaneDialog::queryFirmwareVersion() { return deviceInfo->queryFirmwareVersion(); }
 
-    switch (queries->queryFirmwareVersion())
-    {
-        case DeviceQueries::Outcome::answered:
-            deviceAnswered = true;
-            connectedLabel->setText ("Connected (FW: " + queries->getFirmwareVersionText() + ")", juce::dontSendNotification);
-            connectedLabel->setVisible (true);
-            return true;
-
-        case DeviceQueries::Outcome::timedOutTooOften:
-            onDeviceLost();
-            return false;
-
-        case DeviceQueries::Outcome::otherReply:
-        case DeviceQueries::Outcome::timedOut:
-            return false;
-    }
-
-    return false;
-}
-
-void MorvaneDialog::querySystemInfo()
-{
-    if (! (inputPortOk && outputPortOk && deviceChosen && deviceAnswered) || queries->isSysInfoQueryRunning())
-        return;
-
-    switch (queries->querySystemInfo())
-    {
-        case DeviceQueries::Outcome::answered:
-            if (currentDeviceModel.load() != 16)
-                sendEditorDisconnect();
-            break;
-
-        case DeviceQueries::Outcome::timedOutTooOften:
-            onDeviceLost();
-            break;
-
-        case DeviceQueries::Outcome::otherReply:
-        case DeviceQueries::Outcome::timedOut:
-            break;
-    }
-}
+void MorvaneDialog::querySystemInfo() { deviceInfo->querySystemInfo(); }
 
 void MorvaneDialog::queryDisplayOffset()   { queries->queryDisplayOffset(); }
 void MorvaneDialog::queryCurrentPatch()    { queries->queryCurrentPatch(); }
 void MorvaneDialog::recallPreviousPatch()  { queries->recallPreviousPatch(); }
 bool MorvaneDialog::setDeviceMute (bool mute) { return queries->setDeviceMute (mute); }
 
-void MorvaneDialog::refreshDeviceInfo()
-{
-    if (queries->isVersionQueryRunning())
-        return;
-
-    queries->resetVersionTimeouts();
-
-    if (queryFirmwareVersion() && ! isLM6 (currentDeviceModel.load()))
-        querySystemInfo();
-
-    if (deviceAnswered && Roads::firmwareOffer)
-        firmwareOffered = updateFirmwareLink();
-}
+void MorvaneDialog::refreshDeviceInfo() { deviceInfo->refreshDeviceInfo(); }
 
 //==============================================================================
 bool MorvaneDialog::startSendThread (const juce::MemoryBlock& data, juce::uint8 model, PayloadKind kind, bool leadIn)
@@ -575,200 +510,8 @@ void MorvaneDialog::invertToggleSelection (const juce::Array<juce::ToggleButton*
 }
 
 //==============================================================================
-juce::String MorvaneDialog::variant (const juce::String& image, const juce::String& suffix)
-{
-    return image.upToLastOccurrenceOf (".png", false, true) + suffix + ".png";
-}
 
-void MorvaneDialog::addChild (juce::Component& child, bool visible)
-{
-    addAndMakeVisible (child);
-    child.setVisible (visible);
-}
-
-std::unique_ptr<juce::ImageButton> MorvaneDialog::makeImageButton (const juce::String& name, const juce::String& image,
-                                                                   const juce::String& down, const juce::String& over,
-                                                                   juce::Rectangle<int> bounds, bool visible)
-{
-    auto button = std::make_unique<juce::ImageButton> (name);
-    const auto normal = skinImage (image);
-    const auto overImage = over.isNotEmpty() ? skinImage (over) : normal;
-    const auto downImage = down.isNotEmpty() ? skinImage (down) : overImage;
-    button->setImages (false, false, true,
-                       normal, 1.0f, juce::Colours::transparentBlack,
-                       overImage, 1.0f, juce::Colours::transparentBlack,
-                       downImage, 1.0f, juce::Colours::transparentBlack);
-    button->setBounds (bounds);
-    button->addListener (this);
-    addChild (*button, visible);
-    return button;
-}
-
-std::unique_ptr<juce::Label> MorvaneDialog::makeLabel (const juce::String& name, const juce::String& text,
-                                                       juce::Rectangle<int> bounds, bool visible)
-{
-    auto label = std::make_unique<juce::Label> (name, text);
-    label->setBounds (bounds);
-    addChild (*label, visible);
-    return label;
-}
-
-std::unique_ptr<juce::DrawableButton> MorvaneDialog::makeSelector (const juce::String& name, juce::Rectangle<int> bounds)
-{
-    auto button = std::make_unique<juce::DrawableButton> (name, juce::DrawableButton::ImageRaw);
-
-    if (dropdownImage != nullptr)
-        button->setImages (dropdownImage.get());
-
-    button->setColour (juce::DrawableButton::textColourId, juce::Colours::black);
-    button->setBounds (bounds);
-    button->addListener (this);
-    addChild (*button, true);
-    return button;
-}
-
-void MorvaneDialog::buildFromSkin()
-{
-    sendBackground = skinImage ("bg-body-send.png");
-    receiveBackground = skinImage ("bg-body-receive.png");
-
-    if (auto dropdown = skinImage ("dropdown.png"); dropdown.isValid())
-    {
-        auto drawable = std::make_unique<juce::DrawableImage>();
-        drawable->setImage (dropdown);
-        dropdownImage = std::move (drawable);
-    }
-
-    if (skinManager != nullptr)
-    {
-        if (auto* section = skinManager->getSection ("MainSkin"))
-        {
-            for (auto* widget : section->getChildWithTagNameIterator ("Widget"))
-            {
-                if (widget->getStringAttribute ("name") == "showFolder" && showFolder == nullptr)
-                {
-                    showFolder = skinManager->createDrawableButton (widget, "showFolder");
-
-                    if (showFolder != nullptr)
-                    {
-                        showFolder->addListener (this);
-                        addAndMakeVisible (*showFolder);
-                        showFolder->setEnabled (false);
-                    }
-                }
-            }
-        }
-    }
-
-    glimEyes = makeImageButton ("Glim Eyes", "glim-eyes-off.png", {}, {}, { 79, 246, 83, 34 }, true);
-    sendTabFocus = makeImageButton ("Send Tab Focus", "tab-send.png", {}, {}, { 260, 13, 169, 33 }, true);
-    sendTabButton = makeImageButton ("Send Tab Button", "tab-send-back.png", {}, "tab-send-over.png", { 260, 13, 169, 33 }, false);
-    receiveTabFocus = makeImageButton ("Receive Tab Focus", "tab-receive.png", {}, {}, { 429, 13, 169, 33 }, false);
-    receiveTabButton = makeImageButton ("Receive Tab Button", "tab-receive-back.png", {}, "tab-receive-over.png", { 429, 13, 169, 33 }, true);
-
-    deviceSelector = makeSelector ("Device To Update", { 280, 111, 232, 27 });
-    deviceLabel = makeLabel ("Device Label", selectDeviceText, { 280, 111, 232, 27 }, true);
-    connectedLabel = makeLabel ("Connected Label", "Connected", { 550, 115, 200, 200 }, false);
-    checkMark = makeImageButton ("Check", "icon-check.png", {}, {}, { 530, 115, 15, 15 }, false);
-    inputCheck = makeImageButton ("Input Check", "icon-check.png", {}, {}, { 530, 153, 15, 15 }, false);
-    outputCheck = makeImageButton ("Output Check", "icon-check.png", {}, {}, { 530, 191, 15, 15 }, false);
-    error1 = makeImageButton ("Error 1", "icon-error.png", {}, {}, { 530, 115, 15, 15 }, false);
-
-    inputSelector = makeSelector (selectInputText, { 280, 149, 232, 27 });
-    inputSelector->setEnabled (false);
-    inputPortLabel = makeLabel ("Input Port Label", selectInputText, { 280, 149, 232, 27 }, true);
-    inputPortLabel->setJustificationType (juce::Justification::centredLeft);
-    inputPortLabel->setEnabled (false);
-
-    outputSelector = makeSelector (selectOutputText, { 280, 187, 232, 27 });
-    outputSelector->setEnabled (false);
-    outputPortLabel = makeLabel ("Output Port Label", selectOutputText, { 280, 187, 232, 27 }, true);
-    outputPortLabel->setEnabled (false);
-
-    for (auto* label : { deviceLabel.get(), inputPortLabel.get(), outputPortLabel.get() })
-    {
-        label->setColour (juce::Label::textColourId, juce::Colours::black);
-        label->addMouseListener (this, false);
-    }
-
-    bufferDelaySlider = std::make_unique<juce::Slider> (juce::Slider::LinearHorizontal, juce::Slider::NoTextBox);
-    bufferDelaySlider->setName ("MIDI Buffer Delay");
-    bufferDelaySlider->setRange (0.0, 1000.0, 10.0);
-    bufferDelaySlider->setValue (0.0, juce::dontSendNotification);
-    bufferDelaySlider->setTextValueSuffix (" ms");
-    bufferDelaySlider->setPopupDisplayEnabled (true, true, this);
-    bufferDelaySlider->setBounds (563, 187, 180, 24);
-    bufferDelaySlider->addListener (this);
-    addChild (*bufferDelaySlider, false);
-    bufferDelayLabel = makeLabel ("Buffer Delay Label", juce::String ("MIDI Buffer Delay") + ":", { 595, 171, 125, 20 }, false);
-    bufferDelayLabel->setJustificationType (juce::Justification::centredLeft);
-    setBufferDelayEnabled (false);
-
-    browseButton = makeImageButton ("Browse", "btn-browse.png", "btn-browse-down.png", "btn-browse-over.png", { 268, 289, 152, 42 }, true);
-    browseButton->setEnabled (false);
-
-    fileField = std::make_unique<juce::TextEditor> ("File");
-    fileField->setCaretVisible (false);
-    fileField->setReadOnly (true);
-    fileField->setBounds (430, 295, 307, 25);
-    fileField->addListener (this);
-    addChild (*fileField, true);
-    fileField->setEnabled (false);
-
-    error2 = makeImageButton ("Error 2", "icon-error.png", {}, {}, { 275, 334, 15, 15 }, false);
-    firmwareTextLabel = makeLabel ("Firmware Text Label", {}, { 395, 329, 480, 27 }, false);
-    firmwareTextLabel->setColour (juce::Label::textColourId, juce::Colours::black);
-    firmwareLinkLabel = makeLabel ("Firmware Link Label", {}, { 275, 329, 125, 27 }, false);
-    firmwareLinkLabel->setColour (juce::Label::textColourId, juce::Colour (0xff0000ff));
-    firmwareLinkLabel->setMouseCursor (juce::MouseCursor::PointingHandCursor);
-    firmwareLinkLabel->addMouseListener (this, false);
-    receiveBrowseLabel = makeLabel ("Receive Browse Label",
-                                    receiveFolderDefaulted ? "Press BROWSE to select a folder where backups will be stored." : "",
-                                    { 275, 329, 500, 27 }, false);
-    receiveBrowseLabel->addMouseListener (this, false);
-
-    transmitButton = makeImageButton ("Transmit", "btn-begin.png", "btn-begin-down.png", "btn-begin-over.png", { 268, 429, 152, 42 }, true);
-    transmitButton->setEnabled (false);
-
-    progressBar = std::make_unique<TPXProgressBar>();
-    progressBar->setColour (juce::ProgressBar::backgroundColourId, juce::Colour (0xffd3d3d3));
-    progressBar->setColour (juce::ProgressBar::foregroundColourId, juce::Colour (0xff32cd32).darker (0.2f));
-    progressBar->setBounds (430, 435, 254, 25);
-    addChild (*progressBar, true);
-
-    cancelButton = makeImageButton ("Cancel", "btn-cancel.png", "btn-cancel-down.png", "btn-cancel-over.png", { 690, 435, 78, 30 }, true);
-    cancelButton->setEnabled (false);
-    check3 = makeImageButton ("Check3", "icon-check.png", {}, {}, { 275, 474, 15, 15 }, false);
-    error3 = makeImageButton ("Error 3", "icon-error.png", {}, {}, { 275, 474, 15, 15 }, false);
-    progressLabel = makeLabel ("Progress", {}, { 295, 469, 475, 27 }, true);
-    receiveBeginLabel = makeLabel ("Receive Begin Label", receiveBeginText, { 275, 469, 475, 27 }, false);
-    receiveBeginLabel->addMouseListener (this, false);
-
-    helpText = makeImageButton ("Help Text", "helptext_01.png", {}, {}, { 0, 69, 240, 20 }, true);
-    documentButton = makeImageButton ("Document", "helptext_02.png", variant ("helptext_02.png", "-down"),
-                                      variant ("helptext_02.png", "-over"), { 0, 89, 240, 20 }, true);
-    videoButton = makeImageButton ("Video", "helptext_03.png", variant ("helptext_03.png", "-down"),
-                                   variant ("helptext_03.png", "-over"), { 0, 109, 240, 20 }, true);
-    moreHelp = makeImageButton ("More Help", "helptext_05.png", {}, {}, { 0, 139, 240, 20 }, true);
-    supportButton = makeImageButton ("Support", "helptext_06.png", "helptext-down_06.png", "helptext-over_06.png", { 0, 159, 240, 20 }, true);
-    forumButton = makeImageButton ("Forum", "helptext_07.png", variant ("helptext_07.png", "-down"),
-                                   variant ("helptext_07.png", "-over"), { 0, 179, 240, 20 }, true);
-
-    const auto labelFont = juce::String ("_bgp_b.stf");
-    copyrightLabel = std::make_unique<TPXLabelComponent> (skinManager, 10, 531, 300, 15, "Copyright Label",
-                                                          juce::String (juce::CharPointer_UTF8 ("\xc2\xa9 2009-2025 Zandrel Audio. All rights reserved.")),
-                                                          labelFont, 12.0f, juce::Colour (0xff555555), juce::Justification::left);
-    addChild (*copyrightLabel, true);
-    versionLabel = std::make_unique<TPXLabelComponent> (skinManager, 593, 531, 200, 15, "Version Label", getVersionText(),
-                                                        labelFont, 12.0f, juce::Colour (0xff555555), juce::Justification::right);
-    addChild (*versionLabel, true);
-
-    if (! receiveFolderDefaulted)
-    {
-        receiveFolder = settings.getStoredReceiveFolder();
-        receiveFolderChosen = true;
-    }
-}
+void MorvaneDialog::buildFromSkin() { layout->buildFromSkin(); }
 
 //==============================================================================
 void MorvaneDialog::setEnabledIf (juce::Component* component, bool enabled)
@@ -783,493 +526,52 @@ void MorvaneDialog::setVisibleIf (juce::Component* component, bool visible)
         component->setVisible (visible);
 }
 
-void MorvaneDialog::setPortControlsEnabled (bool inputEnabled, bool outputEnabled)
-{
-    setEnabledIf (inputSelector.get(), inputEnabled);
-    setEnabledIf (inputPortLabel.get(), inputEnabled);
-    setEnabledIf (outputSelector.get(), outputEnabled);
-    setEnabledIf (outputPortLabel.get(), outputEnabled);
-}
-
-void MorvaneDialog::showDeviceMenu()
-{
-    const auto modifiers = dialogs.currentModifiers();
-    deviceMenu.clear();
-
-    for (const auto& entry : DeviceRules::deviceMenuEntries())
-        deviceMenu.addItem (entry.id, entry.text);
-
-    if (DeviceRules::offersUtility (receiveMode == 1, modifiers.isCtrlDown()))
-    {
-        deviceMenu.addSeparator();
-        deviceMenu.addItem (DeviceRules::utilityModel, "Utility");
-    }
-
-    const int result = dialogs.showMenu (deviceMenu, deviceSelector.get());
-
-    if (result != 0)
-        chooseDevice (result);
-}
-
-void MorvaneDialog::chooseDevice (int model)
-{
-    const auto text = DeviceRules::menuTextForModel (model);
-
-    if (text.isEmpty())
-        return;
-
-    deviceModel = (std::uint8_t) model;
-    currentDeviceModel = (juce::uint8) model;
-    deviceAnswered = false;
-    deviceChosen = true;
-    deviceLabel->setText (text, juce::dontSendNotification);
-    checkMark->setVisible (true);
-    resetPorts();
-
-    if (DeviceRules::needsBothPorts (model))
-    {
-        autoSelectInputPort();
-        autoSelectOutputPort();
-        // Checking a loaded file against the new model comes with the send road.
-
-        if (Roads::deviceQueries)
-            refreshDeviceInfo();
-    }
-    else
-    {
-        updatePageVisibility();
-    }
-
-    updateBufferDelay();
-    setBufferDelayEnabled (false);
-    updatePageVisibility();
-}
-
-void MorvaneDialog::buildInputPortMenu()
-{
-    inputPortMenu.clear();
-    inputPortMenu.addItem (-1, noPortText);
-    inputPortMenu.addSeparator();
-    inputPortNames.clear();
-
-    if (link != nullptr)
-        link->getInputDeviceNames (inputPortNames);
-
-    for (int i = 0; i < inputPortNames.size(); ++i)
-        inputPortMenu.addColouredItem (i + 1, inputPortNames[i], juce::Colours::black);
-
-    if (inputPortNames.isEmpty())
-        inputPortMenu.addSectionHeader (noPortsFoundText);
-}
-
-void MorvaneDialog::buildOutputPortMenu()
-{
-    outputPortMenu.clear();
-    outputPortMenu.addItem (-1, noPortText);
-    outputPortMenu.addSeparator();
-    outputPortNames.clear();
-
-    if (link != nullptr)
-        link->getOutputDeviceNames (outputPortNames);
-
-    for (int i = 0; i < outputPortNames.size(); ++i)
-        outputPortMenu.addColouredItem (i + 1, outputPortNames[i], juce::Colours::black);
-
-    if (outputPortNames.isEmpty())
-        outputPortMenu.addSectionHeader (noPortsFoundText);
-}
-
-juce::String MorvaneDialog::portNameFromMenu (int itemId, const juce::PopupMenu& menu)
-{
-    for (juce::PopupMenu::MenuItemIterator it (menu); it.next();)
-    {
-        const auto& item = it.getItem();
-
-        if (! item.isSeparator && item.itemID == itemId)
-            return item.text;
-    }
-
-    return {};
-}
-
-void MorvaneDialog::showInputPortMenu()
-{
-    buildInputPortMenu();
-    const int result = dialogs.showMenu (inputPortMenu, inputSelector.get());
-
-    if (result == 0)
-        return;
-
-    const auto text = portNameFromMenu (result, inputPortMenu);
-    inputPortLabel->setText (text, juce::dontSendNotification);
-    openPort (true, text, result - 1);
-    updateBufferDelayAfterPortChoice (text);
-}
-
-void MorvaneDialog::showOutputPortMenu()
-{
-    buildOutputPortMenu();
-    const int result = dialogs.showMenu (outputPortMenu, outputSelector.get());
-
-    if (result == 0)
-        return;
-
-    const auto text = portNameFromMenu (result, outputPortMenu);
-    outputPortLabel->setText (text, juce::dontSendNotification);
-    openPort (false, text, result - 1);
-    updateBufferDelayAfterPortChoice (text);
-}
-
-void MorvaneDialog::autoSelectInputPort()
-{
-    const auto pattern = DeviceRules::portPattern (currentDeviceModel.load());
-    buildInputPortMenu();
-    const int index = DeviceRules::findPortByPattern (inputPortNames, pattern);
-
-    if (index >= 0)
-        openPort (true, inputPortNames[index], index);
-}
-
-void MorvaneDialog::autoSelectOutputPort()
-{
-    const auto pattern = DeviceRules::portPattern (currentDeviceModel.load());
-    buildOutputPortMenu();
-    const int index = DeviceRules::findPortByPattern (outputPortNames, pattern);
-
-    if (index >= 0)
-        openPort (false, outputPortNames[index], index);
-}
-
-bool MorvaneDialog::openInputPort (const juce::String& name)
-{
-    return openPort (true, name, -1);
-}
-
-bool MorvaneDialog::openOutputPort (const juce::String& name)
-{
-    return openPort (false, name, -1);
-}
-
-bool MorvaneDialog::openPort (bool input, const juce::String& name, int menuIndex)
-{
-    auto& label = input ? *inputPortLabel : *outputPortLabel;
-    auto& ok = input ? inputPortOk : outputPortOk;
-    bool closed = false;
-
-    if (name != noPortText)
-    {
-        bool opened = false;
-
-        if (link != nullptr)
-        {
-            auto& ports = link->getPortManager();
-            const auto listed = input ? ports.getInputNames() : ports.getOutputNames();
-
-            // Open the very port the user picked: by its place in the list when the list still
-            // shows it there, else the first port of exactly that name. Opening by a part of the
-            // name could take a longer name that merely contains this one.
-            int index = (menuIndex >= 0 && listed[menuIndex] == name) ? menuIndex : listed.indexOf (name);
-
-            if (index >= 0)
-                opened = input ? ports.openInputByIndex (index) : ports.openOutputByIndex (index);
-        }
-
-        if (opened)
-        {
-            ok = true;
-            label.setText (name, juce::dontSendNotification);
-            openLinkForModel();
-        }
-        else
-        {
-            // The side that failed is given up entirely, so the worker does not keep watching
-            // (and reopening) a port that is no longer the user's choice.
-            if (link != nullptr)
-                input ? link->closeInputPort() : link->closeOutputPort();
-
-            ok = false;
-            label.setText (input ? selectInputText : selectOutputText, juce::dontSendNotification);
-            openLinkForModel();
-        }
-    }
-    else
-    {
-        if (link != nullptr)
-            closed = input ? link->closeInputPort() : link->closeOutputPort();
-
-        ok = false;
-        // The picker goes back to its prompt: "<< none >>" is a choice, not a port.
-        label.setText (input ? selectInputText : selectOutputText, juce::dontSendNotification);
-        // The other side of a one-port model keeps working.
-        openLinkForModel();
-    }
-
-    updatePageVisibility();
-    return closed;
-}
-
-bool MorvaneDialog::resetPort (bool input)
-{
-    bool closed = false;
-
-    if (link != nullptr)
-        closed = input ? link->closeInputPort() : link->closeOutputPort();
-
-    const bool receivePage = receiveMode == 1;
-
-    if (input)
-    {
-        inputPortOk = false;
-        inputPortLabel->setText (DeviceRules::inputLabelAfterReset (deviceModel, receivePage), juce::dontSendNotification);
-    }
-    else
-    {
-        outputPortOk = false;
-        outputPortLabel->setText (DeviceRules::outputLabelAfterReset (deviceModel, receivePage), juce::dontSendNotification);
-    }
-
-    return closed;
-}
-
-bool MorvaneDialog::resetInputPort()  { return resetPort (true); }
-bool MorvaneDialog::resetOutputPort() { return resetPort (false); }
-
-bool MorvaneDialog::resetPorts()
-{
-    const bool input = resetInputPort();
-    const bool output = resetOutputPort();
-    return input && output;
-}
-
-bool MorvaneDialog::openLinkForModel()
-{
-    if (link == nullptr)
-        return false;
-
-    if (const auto sides = DeviceRules::linkSidesFor (deviceModel, inputPortOk, outputPortOk))
-        return link->openDevices (sides->input, sides->output);
-
-    return false;
-}
-
-void MorvaneDialog::updatePageVisibility()
-{
-    const bool receivePage = receiveMode == 1;
-    const bool utility = deviceModel == DeviceRules::utilityModel;
-
-    if (controlsLocked)
-        setPortControlsEnabled (false, false);
-    else if (deviceChosen)
-        setPortControlsEnabled (DeviceRules::inputSelectorEnabled (deviceModel, receivePage),
-                                DeviceRules::outputSelectorEnabled (deviceModel, receivePage));
-    else
-        setPortControlsEnabled (false, false);
-
-    if (deviceChosen && ! fileLoaded && utility)
-    {
-        firmwareTextLabel->setVisible (false);
-        firmwareLinkLabel->setVisible (false);
-    }
-
-    const bool ready = DeviceRules::isLinkReady (deviceModel, inputPortOk, outputPortOk, receivePage);
-    const bool browseRoad = receivePage ? Roads::backup : Roads::sendFile;
-
-    if (ready)
-    {
-        if (! controlsLocked)
-        {
-            browseButton->setEnabled (browseRoad);
-            fileField->setEnabled (true);
-            setEnabledIf (showFolder.get(), Roads::firmwareOffer);
-        }
-
-        if (! utility)
-        {
-            if (! receivePage)
-            {
-                firmwareTextLabel->setVisible (firmwareOfferShown);
-                firmwareLinkLabel->setVisible (firmwareOfferShown);
-            }
-            else
-            {
-                receiveBrowseLabel->setVisible (! receiveFolderChosen && Roads::backup);
-            }
-        }
-        else
-        {
-            firmwareTextLabel->setVisible (false);
-            firmwareLinkLabel->setVisible (false);
-        }
-    }
-    else
-    {
-        browseButton->setEnabled (false);
-        fileField->setEnabled (false);
-        setEnabledIf (showFolder.get(), false);
-        firmwareTextLabel->setVisible (false);
-        firmwareLinkLabel->setVisible (false);
-    }
-
-    receiveBeginLabel->setVisible (Roads::backup
-                                   && DeviceRules::showsReceiveBegin (deviceModel, inputPortOk, outputPortOk,
-                                                                      receiveFolderChosen, receivePage));
-}
-
-void MorvaneDialog::updateBufferDelay()
-{
-    const auto delay = DeviceRules::bufferDelayFor (deviceModel, receiveMode == 1);
-
-    if (! delay.has_value())
-        return;
-
-    bufferDelaySlider->setValue (delay->milliseconds, juce::sendNotificationAsync);
-    bufferDelaySlider->setVisible (delay->shown);
-    bufferDelayLabel->setVisible (delay->shown);
-    bufferDelaySlider->setColour (juce::Slider::thumbColourId, delay->shown ? blackThumb : greyThumb);
-}
-
-void MorvaneDialog::updateBufferDelayAfterPortChoice (const juce::String& choice)
-{
-    if (choice != noPortText)
-    {
-        updateBufferDelay();
-        return;
-    }
-
-    // Without the port the device needs, the delay has nothing to pace.
-    if (! DeviceRules::isLinkReady (deviceModel, inputPortOk, outputPortOk, receiveMode == 1))
-        setBufferDelayEnabled (false);
-}
-
-void MorvaneDialog::setBufferDelayEnabled (bool shown)
-{
-    if (bufferDelaySlider == nullptr || bufferDelayLabel == nullptr)
-        return;
-
-    if (shown)
-    {
-        bufferDelaySlider->setVisible (true);
-        bufferDelaySlider->setColour (juce::Slider::thumbColourId, blackThumb);
-        bufferDelayLabel->setVisible (true);
-    }
-    else
-    {
-        bufferDelaySlider->setVisible (false);
-        bufferDelaySlider->setColour (juce::Slider::thumbColourId, greyThumb);
-        bufferDelaySlider->setValue (0.0, juce::sendNotificationAsync);
-        bufferDelayLabel->setVisible (false);
-    }
-}
-
-void MorvaneDialog::onDeviceLost()
-{
-    deviceModel = DeviceRules::lostModel;
-    deviceChosen = false;
-    deviceAnswered = false;
-    resetInputPort();
-    resetOutputPort();
-    deviceLabel->setText (selectDeviceText, juce::dontSendNotification);
-    checkMark->setVisible (false);
-    inputPortLabel->setText (selectInputText, juce::dontSendNotification);
-    outputPortLabel->setText (selectOutputText, juce::dontSendNotification);
-    updatePageVisibility();
-}
-
-bool MorvaneDialog::isConnectedForModel() const
-{
-    if (link == nullptr)
-        return false;
-
-    if (DeviceRules::needsBothPorts (deviceModel))
-        return link->areConnected (true, true);
-
-    if (DeviceRules::usesOnePort (deviceModel))
-        return receiveMode == 1 ? link->isInputConnected() == 1 : link->isOutputConnected() == 1;
-
-    return false;
-}
-
-void MorvaneDialog::pollDeviceInfo()
-{
-    const bool connected = isConnectedForModel();
-
-    inputCheck->setVisible (inputPortOk);
-    outputCheck->setVisible (outputPortOk);
-
-    if (connected)
-    {
-        if (Roads::deviceQueries && inputPortOk && outputPortOk && DeviceRules::needsBothPorts (deviceModel)
-            && ! deviceAnswered && ! queries->isVersionQueryRunning())
-        {
-            if (! wasConnected)
-                queries->resetVersionTimeouts();
-
-            if (queryFirmwareVersion() && ! isLM6 (currentDeviceModel.load()))
-                querySystemInfo();
-
-            if (deviceAnswered && Roads::firmwareOffer)
-                firmwareOffered = updateFirmwareLink();
-        }
-
-        const bool canStart = receiveMode == 1 ? (isReceiveRoadBuilt() && receiveFolderChosen)
-                                               : (Roads::sendFile && fileLoaded);
-
-        if (canStart)
-        {
-            transmitButton->setEnabled (true);
-            cancelButton->setEnabled (true);
-        }
-    }
-    else
-    {
-        deviceAnswered = false;
-        connectedLabel->setVisible (false);
-        firmwareTextLabel->setVisible (false);
-        firmwareLinkLabel->setVisible (false);
-        transmitButton->setEnabled (false);
-        cancelButton->setEnabled (false);
-    }
-
-    wasConnected = connected;
-}
-
-void MorvaneDialog::resetReceivePage()
-{
-    progressLabel->setText (receiveMode == 1 ? receiveBeginText : "", juce::dontSendNotification);
-    check3->setVisible (false);
-    transferProgress = 0.0;
-    progressBar->setProgress (0.0);
-}
-
-void MorvaneDialog::setControlsEnabled (bool enabled)
-{
-    controlsLocked = ! enabled;
-    const bool receivePage = receiveMode == 1;
-    const bool browseRoad = receivePage ? Roads::backup : Roads::sendFile;
-
-    browseButton->setEnabled (enabled && browseRoad);
-    setEnabledIf (showFolder.get(), enabled && Roads::firmwareOffer);
-    transmitButton->setEnabled (enabled && (receivePage ? isReceiveRoadBuilt() && receiveFolderChosen : browseRoad));
-
-    if (receivePage && ! ConsoleTimers::isMultiBankJob (currentBackupJob))
-        cancelButton->setEnabled (enabled && isReceiveRoadBuilt());
-
-    sendTabButton->setEnabled (enabled);
-    receiveTabButton->setEnabled (enabled);
-    fileField->setEnabled (enabled);
-    deviceLabel->setEnabled (enabled);
-    deviceSelector->setEnabled (enabled);
-
-    // While work runs neither port may change, whatever the model: giving up a port stops the
-    // link worker under a request in flight.
-    if (! enabled)
-        setPortControlsEnabled (false, false);
-    else if (deviceChosen)
-        setPortControlsEnabled (DeviceRules::inputSelectorEnabled (deviceModel, receivePage),
-                                DeviceRules::outputSelectorEnabled (deviceModel, receivePage));
-
-    firmwareLinkLabel->setEnabled (enabled);
-}
+void MorvaneDialog::setPortControlsEnabled (bool inputEnabled, bool outputEnabled) { portChoice->setPortControlsEnabled (inputEnabled, outputEnabled); }
+
+void MorvaneDialog::showDeviceMenu() { portChoice->showDeviceMenu(); }
+
+void MorvaneDialog::chooseDevice (int model) { portChoice->chooseDevice (model); }
+
+void MorvaneDialog::buildInputPortMenu() { portChoice->buildInputPortMenu(); }
+
+void MorvaneDialog::buildOutputPortMenu() { portChoice->buildOutputPortMenu(); }
+
+juce::String MorvaneDialog::portNameFromMenu (int itemId, const juce::PopupMenu& menu) { return ConsolePorts::portNameFromMenu (itemId, menu); }
+
+void MorvaneDialog::showInputPortMenu() { portChoice->showInputPortMenu(); }
+
+void MorvaneDialog::showOutputPortMenu() { portChoice->showOutputPortMenu(); }
+
+void MorvaneDialog::autoSelectInputPort() { portChoice->autoSelectInputPort(); }
+
+void MorvaneDialog::autoSelectOutputPort() { portChoice->autoSelectOutputPort(); }
+
+bool MorvaneDialog::openInputPort (const juce::String& name) { return portChoice->openInputPort (name); }
+
+bool MorvaneDialog::openOutputPort (const juce::String& name) { return portChoice->openOutputPort (name); }
+
+bool MorvaneDialog::resetInputPort() { return portChoice->resetInputPort(); }
+bool MorvaneDialog::resetOutputPort() { return portChoice->resetOutputPort(); }
+
+bool MorvaneDialog::resetPorts() { return portChoice->resetPorts(); }
+
+bool MorvaneDialog::openLinkForModel() { return portChoice->openLinkForModel(); }
+
+void MorvaneDialog::updatePageVisibility() { page->updatePageVisibility(); }
+
+void MorvaneDialog::updateBufferDelay() { portChoice->updateBufferDelay(); }
+
+void MorvaneDialog::setBufferDelayEnabled (bool shown) { portChoice->setBufferDelayEnabled (shown); }
+
+void MorvaneDialog::onDeviceLost() { portChoice->onDeviceLost(); }
+
+bool MorvaneDialog::isConnectedForModel() const { return page->isConnectedForModel(); }
+
+void MorvaneDialog::pollDeviceInfo() { deviceInfo->pollDeviceInfo(); }
+
+void MorvaneDialog::resetReceivePage() { page->resetReceivePage(); }
+
+void MorvaneDialog::setControlsEnabled (bool enabled) { page->setControlsEnabled (enabled); }
 
 void MorvaneDialog::restartDevicePoll()
 {
@@ -1277,94 +579,9 @@ void MorvaneDialog::restartDevicePoll()
 }
 
 //==============================================================================
-void MorvaneDialog::showReceivePage()
-{
-    receiveMode = 1;
-    receiveTabButton->setVisible (false);
-    receiveTabFocus->setVisible (true);
-    sendTabButton->setVisible (true);
-    sendTabFocus->setVisible (false);
+void MorvaneDialog::showReceivePage() { page->showReceivePage(); }
 
-    if (DeviceRules::isFootController (deviceModel))
-    {
-        resetInputPort();
-        resetOutputPort();
-        updatePageVisibility();
-    }
-    else if (deviceModel == DeviceRules::utilityModel)
-    {
-        // The Utility cannot back anything up.
-        deviceLabel->setText (selectDeviceText, juce::dontSendNotification);
-        checkMark->setVisible (false);
-        deviceModel = DeviceRules::lostModel;
-        deviceChosen = false;
-        resetPorts();
-        updatePageVisibility();
-    }
-
-    setBufferDelayEnabled (false);
-    firmwareTextLabel->setVisible (false);
-    firmwareLinkLabel->setVisible (false);
-
-    if (receiveFolderChosen)
-    {
-        fileField->setText (receiveFolder, false);
-        fileField->setTooltip (receiveFolder);
-        receiveBeginLabel->setVisible (Roads::backup);
-    }
-    else
-    {
-        fileField->clear();
-        fileField->setTooltip ({});
-
-        if (deviceChosen)
-            receiveBrowseLabel->setVisible (Roads::backup);
-    }
-
-    repaint();
-}
-
-void MorvaneDialog::showSendPage()
-{
-    receiveMode = 0;
-    sendTabFocus->setVisible (true);
-    receiveTabButton->setVisible (true);
-    sendTabButton->setVisible (false);
-    receiveTabFocus->setVisible (false);
-
-    if (DeviceRules::isFootController (deviceModel))
-    {
-        resetInputPort();
-        resetOutputPort();
-        updatePageVisibility();
-
-        if (deviceModel == 2 && deviceChosen && outputPortOk)
-            setBufferDelayEnabled (true);
-    }
-
-    receiveBrowseLabel->setVisible (false);
-    receiveBeginLabel->setVisible (false);
-
-    if (fileLoaded)
-    {
-        const auto shown = firmwareInMemory ? loadedFileText : juce::File (filePath).getFileName();
-        fileField->setText (shown, false);
-        fileField->setTooltip (firmwareInMemory ? loadedFileText : filePath);
-    }
-    else
-    {
-        fileField->clear();
-        fileField->setTooltip ({});
-    }
-
-    if (deviceChosen && inputPortOk && outputPortOk && firmwareOfferShown)
-    {
-        firmwareTextLabel->setVisible (true);
-        firmwareLinkLabel->setVisible (true);
-    }
-
-    repaint();
-}
+void MorvaneDialog::showSendPage() { page->showSendPage(); }
 
 void MorvaneDialog::openHelpPage (const juce::String& address)
 {
@@ -1530,171 +747,20 @@ bool MorvaneDialog::isInterestedInFileDrag (const juce::StringArray&)
     return Roads::sendFile;
 }
 
-void MorvaneDialog::filesDropped (const juce::StringArray& files, int x, int y)
-{
-    if (files.isEmpty() || receiveMode != 0 || ! SysExFileCheck::isInDropArea (x, y))
-        return;
-
-    const bool bothPorts = inputPortOk && outputPortOk && DeviceRules::needsBothPorts (deviceModel);
-    const bool outputOnly = outputPortOk && DeviceRules::usesOnePort (deviceModel);
-
-    if ((bothPorts || outputOnly) && ! controlsLocked)
-        chooseFileToSend (juce::File (files[0]));
-}
+void MorvaneDialog::filesDropped (const juce::StringArray& files, int x, int y) { sendPagePart->filesDropped (files, x, y); }
 
 //==============================================================================
-bool MorvaneDialog::chooseFileToSend (const juce::File& chosen)
-{
-    auto file = chosen;
+bool MorvaneDialog::chooseFileToSend (const juce::File& chosen) { return sendPagePart->chooseFileToSend (chosen); }
 
-    if (file == juce::File())
-    {
-        file = dialogs.chooseFileToOpen ("Select a file...", juce::File (settings.getSendFolder()), "*.syx");
+bool MorvaneDialog::checkSysExFile (const juce::MemoryBlock& data) const { return sendPagePart->checkSysExFile (data); }
 
-        if (! file.existsAsFile())
-            return false;
-    }
+void MorvaneDialog::reportUnsupportedFile (const juce::MemoryBlock& data) { sendPagePart->reportUnsupportedFile (data); }
 
-    setSendDirectory (file.getParentDirectory().getFullPathName());
+PayloadKind MorvaneDialog::classifySysExFile (const juce::MemoryBlock& data) { return sendPagePart->classifySysExFile (data); }
 
-    // A file far larger than any of the maker's is refused before it is read.
-    if (file.getSize() > SysExFileCheck::maxFileBytes)
-    {
-        dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", SysExFileCheck::tooLargeText());
-        return false;
-    }
+bool MorvaneDialog::sendFirmwareImage (const juce::MemoryBlock& image, const juce::String& description) { return sendPagePart->sendFirmwareImage (image, description); }
 
-    juce::MemoryBlock data;
-
-    if (! file.loadFileAsData (data) || ! loadFileToSend (data, file.getFullPathName(), file.getFileName()))
-        return false;
-
-    firmwareInMemory = false;
-    return true;
-}
-
-bool MorvaneDialog::loadFileToSend (const juce::MemoryBlock& data, const juce::String& path, const juce::String& shownText)
-{
-    if (! SysExFileCheck::accepts (data, deviceModel, queries->getFirmwareVersion().major))
-    {
-        reportUnsupportedFile (data);
-        return false;
-    }
-
-    filePath = path;
-    loadedData = data;
-    fileLoaded = true;
-
-    if (receiveMode == 0)
-    {
-        fileField->setText (shownText, true);
-        fileField->setTooltip (path.isNotEmpty() ? path : shownText);
-    }
-
-    updatePageVisibility();
-    pollDeviceInfo();
-    return true;
-}
-
-bool MorvaneDialog::checkSysExFile (const juce::MemoryBlock& data) const
-{
-    return SysExFileCheck::checkSysExFile (data, deviceModel, queries->getFirmwareVersion().major);
-}
-
-void MorvaneDialog::reportUnsupportedFile (const juce::MemoryBlock& data)
-{
-    dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", SysExFileCheck::refusalText (data, deviceModel));
-}
-
-PayloadKind MorvaneDialog::classifySysExFile (const juce::MemoryBlock& data)
-{
-    return SysExFileCheck::classify (data, deviceModel, fileCounts);
-}
-
-bool MorvaneDialog::sendFirmwareImage (const juce::MemoryBlock& image, const juce::String& description)
-{
-    if (isSendRunning() || ! loadFileToSend (image, {}, description))
-        return false;
-
-    firmwareInMemory = true;
-    loadedFileText = description;
-    transmit();
-    return isSendRunning();
-}
-
-void MorvaneDialog::transmit()
-{
-    if (! fileLoaded || isSendRunning())
-        return;
-
-    payloadKind = classifySysExFile (loadedData);
-
-    if (deviceModel != DeviceRules::utilityModel && ! checkSysExFile (loadedData))
-    {
-        reportUnsupportedFile (loadedData);
-        return;
-    }
-
-    const auto& version = queries->getFirmwareVersion();
-    const auto gate = SendPlan::gateFor (deviceModel, payloadKind, version.major);
-    SendPlan::Choices choices;
-
-    if (gate == SendPlan::Gate::notSent)
-        return;
-
-    if (gate == SendPlan::Gate::optionsFirst)
-    {
-        if (runSendOptions (payloadKind) != 1)
-            return;
-
-        choices = sendDialog->getChoices();
-    }
-
-    const SendPlan::Device device { deviceModel, version, queries->getSystemInfo() };
-    const auto plan = SendPlan::prepare (loadedData, payloadKind, device, choices);
-
-    if (plan.errorText.isNotEmpty())
-        dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", plan.errorText);
-    else if (plan.send)
-        sendRoad->sendFile (plan, payloadKind, deviceModel, bufferDelay);
-}
-
-int MorvaneDialog::runSendOptions (PayloadKind kind)
-{
-    SendOptionsDialog::Setup setup;
-    setup.kind = kind;
-    setup.deviceModel = deviceModel;
-    setup.version = queries->getFirmwareVersion();
-    setup.userCabCount = queries->getUserCabCount();
-    setup.presetCount = fileCounts.presetMessageCount;
-    setup.cabCount = fileCounts.cabMessageCount;
-    setup.fileText = fileField->getText();
-    setup.outputPortText = outputPortLabel->getText();
-    setup.displayOffset = queries->getDisplayOffset();
-    setup.queryDisplayOffset = [this] { return queries->queryDisplayOffset() ? (int) queries->getDisplayOffset() : -1; };
-
-    sendDialog.reset();
-    sendDialog = std::make_unique<SendOptionsDialog> (skinManager, dialogs, setup);
-
-    if (sendOptionsRunner != nullptr)
-        return sendOptionsRunner (*sendDialog);
-
-    juce::DialogWindow::LaunchOptions options;
-    options.dialogTitle = sendDialog->getContent().title;
-    options.dialogBackgroundColour = juce::Colour (0xffd3d3d3);
-    options.content.setNonOwned (sendDialog.get());
-    options.componentToCentreAround = this;
-    options.escapeKeyTriggersCloseButton = true;
-    options.useNativeTitleBar = true;
-    options.resizable = false;
-
-    std::unique_ptr<juce::DialogWindow> window (options.create());
-    auto* windowToEnd = window.get();
-    sendDialog->onFinished = [windowToEnd] (int result) { windowToEnd->exitModalState (result); };
-    const int result = window->runModalLoop();
-    sendDialog->onFinished = nullptr;
-    return result;
-}
+void MorvaneDialog::transmit() { sendPagePart->transmit(); }
 
 //==============================================================================
 // What the send road asks of the page.

@@ -15,6 +15,11 @@
 #include <cstdint>
 #include <memory>
 
+class ConsoleDeviceInfo;
+class ConsoleLayout;
+class ConsolePage;
+class ConsolePorts;
+class ConsoleSendPage;
 class DeviceQueries;
 class FirmwareOffer;
 class MidiProcessing;
@@ -140,7 +145,6 @@ public:
     /** After a port menu choice: a port brings the model's delay; "<< none >>" hides the slider
         once the link is no longer ready.
     */
-    void updateBufferDelayAfterPortChoice (const juce::String& choice);
     void setBufferDelayEnabled (bool shown);
 
     void buildInputPortMenu();
@@ -343,24 +347,10 @@ private:
     void scheduleFirmwareNotice (int delayMs) override;
     void setCancelEnabled (bool enabled) override;
 
-    bool loadFileToSend (const juce::MemoryBlock& data, const juce::String& path, const juce::String& shownText);
-    int runSendOptions (PayloadKind kind);
-
     void resetState();
     void loadSettings();
     void buildFromSkin();
 
-    std::unique_ptr<juce::ImageButton> makeImageButton (const juce::String& name, const juce::String& image,
-                                                        const juce::String& down, const juce::String& over,
-                                                        juce::Rectangle<int> bounds, bool visible);
-    std::unique_ptr<juce::Label> makeLabel (const juce::String& name, const juce::String& text,
-                                            juce::Rectangle<int> bounds, bool visible);
-    std::unique_ptr<juce::DrawableButton> makeSelector (const juce::String& name, juce::Rectangle<int> bounds);
-    void addChild (juce::Component& child, bool visible);
-    static juce::String variant (const juce::String& image, const juce::String& suffix);
-
-    bool openPort (bool input, const juce::String& name, int menuIndex);
-    bool resetPort (bool input);
     void setPortControlsEnabled (bool inputEnabled, bool outputEnabled);
     void restartDevicePoll();
     void deletePendingRequest();
@@ -406,6 +396,18 @@ private:
     bool cancelAfterCurrentStep = false;   // read by the stepped backup jobs after each step
     juce::String successText, errorText, cancelText;
     juce::String filePath, receiveFolder;
+
+    // The parts of the console that build its widgets, choose its ports and keep its pages.
+    friend class ConsoleDeviceInfo;
+    friend class ConsoleLayout;
+    friend class ConsolePage;
+    friend class ConsolePorts;
+    friend class ConsoleSendPage;
+    std::unique_ptr<ConsoleDeviceInfo> deviceInfo;
+    std::unique_ptr<ConsoleLayout> layout;
+    std::unique_ptr<ConsolePage> page;
+    std::unique_ptr<ConsolePorts> portChoice;
+    std::unique_ptr<ConsoleSendPage> sendPagePart;
 
     std::unique_ptr<SysExRequest> pendingRequest;
     std::unique_ptr<FirmwareOffer> firmwareOffer;

@@ -12,6 +12,12 @@ BackupDialogFrame::WarningHandler& warningHandler()
     return handler;
 }
 
+juce::Component::SafePointer<juce::Component>& lastFocusTarget()
+{
+    static juce::Component::SafePointer<juce::Component> target;
+    return target;
+}
+
 int readInt (const juce::XmlElement& widget, const char* key, int fallback)
 {
     return widget.hasAttribute (key) ? widget.getStringAttribute (key).getIntValue() : fallback;
@@ -134,9 +140,15 @@ void BackupDialogFrame::focus (juce::Component* component)
         return;
 
     component->setWantsKeyboardFocus (true);
+    lastFocusTarget() = component;
 
     if (component->isShowing())
         component->grabKeyboardFocus();
+}
+
+juce::Component* BackupDialogFrame::getLastFocusTarget()
+{
+    return lastFocusTarget().getComponent();
 }
 
 void BackupDialogFrame::setEnabled (std::initializer_list<juce::Component*> components, bool enabled)

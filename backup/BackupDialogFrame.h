@@ -82,6 +82,11 @@ public:
     /** Gives the keyboard focus to a component, making it want the focus first. */
     static void focus (juce::Component* component);
 
+    /** The component that the dialogs last gave the keyboard focus to (null once deleted). The
+        focus itself follows only while the dialog's window is the active one.
+    */
+    static juce::Component* getLastFocusTarget();
+
     /** Enables or disables each non-null component. */
     static void setEnabled (std::initializer_list<juce::Component*> components, bool enabled);
 

@@ -2,6 +2,7 @@
 
 #include "BackupFileNaming.h"
 #include "CabIR.h"
+#include "SysExDecoders.h"
 #include "SysExRequest.h"
 
 #include <vector>
@@ -31,6 +32,9 @@ ReceiveThread::ReceiveThread (SysExRequest* requestToWatch,
 
 ReceiveThread::~ReceiveThread()
 {
+    if (request != nullptr)
+        request->setRetireListener (nullptr);
+
     stopThread (stopTimeoutMs);
 }
 
@@ -38,6 +42,10 @@ void ReceiveThread::run()
 {
     if (request == nullptr)
         return;
+
+    // The link worker wakes the thread when it retires the request, so that the file is written
+    // at once rather than at the next look at the request.
+    request->setRetireListener ([this] { notify(); });
 
     int state = SysExRequest::pending;
 
@@ -57,7 +65,9 @@ void ReceiveThread::run()
     if (state == SysExRequest::pending)
         return;
 
-    if (state == SysExRequest::failed)
+    // A device that does not hold the item, or refuses the request, answers with its status
+    // reply alone: that is no backup, and no file is written for it.
+    if (state == SysExRequest::failed || isStatusReplyOnly())
     {
         report (ReceiveResults::requestFailed);
         return;
@@ -87,6 +97,13 @@ void ReceiveThread::run()
 
     report (request->writeRepliesToFile (file.getFullPathName()) ? ReceiveResults::written
                                                                  : ReceiveResults::writeFailed);
+}
+
+bool ReceiveThread::isStatusReplyOnly() const
+{
+    juce::MidiMessage reply;
+    StatusReply status;
+    return request->getReplyCount() == 1 && request->getReply (0, reply) && decodeStatusReply (reply, &status);
 }
 
 bool ReceiveThread::getSavedFile (juce::File& file) const

@@ -27,9 +27,10 @@ namespace ReceiveResults
 
     The console queues the job's SysExRequest with MidiProcessing and starts one ReceiveThread on
     it. The thread watches the request until the link worker retires it, writing the share of
-    replies received to the progress value every 100 ms. A failed request gives
-    ReceiveResults::requestFailed and no file. Otherwise it reports ReceiveResults::saving, names
-    the file by the job type (see BackupFileNaming.h), writes the replies into it and reports
+    replies received to the progress value every 100 ms. A failed request, and one that the
+    device answered with its status reply alone, give ReceiveResults::requestFailed and no file.
+    Otherwise it reports ReceiveResults::saving, names the file by the job type (see
+    BackupFileNaming.h), writes the replies into it and reports
     ReceiveResults::written or ReceiveResults::writeFailed. Each report is a change message to the
     listeners, delivered on the message thread.
 
@@ -90,6 +91,7 @@ public:
     static constexpr int stopTimeoutMs = 10000;
 
 private:
+    bool isStatusReplyOnly() const;
     void updateProgress();
     void report (ReceiveResult newResult);
     juce::File chooseFile();

@@ -52,8 +52,24 @@ juce::uint8 SysExRequest::getFunctionId() const noexcept
 
 void SysExRequest::setInFlight (bool isInFlight)
 {
-    const juce::ScopedLock sl (inFlightLock);
-    inFlight = isInFlight ? 1 : 0;
+    {
+        const juce::ScopedLock sl (inFlightLock);
+        inFlight = isInFlight ? 1 : 0;
+    }
+
+    if (! isInFlight)
+    {
+        const juce::ScopedLock sl (retireListenerLock);
+
+        if (retireListener != nullptr)
+            retireListener();
+    }
+}
+
+void SysExRequest::setRetireListener (std::function<void()> listener)
+{
+    const juce::ScopedLock sl (retireListenerLock);
+    retireListener = std::move (listener);
 }
 
 void SysExRequest::setState (int newState)
@@ -81,7 +97,7 @@ bool SysExRequest::addReply (const juce::MidiMessage& reply)
     }
 
     const juce::ScopedLock sl (repliesLock);
-    replies.push_back (reply);
+    replies.add (reply);
     const auto now = LinkClock::now();
 
     // A start or status reply may lower the expectation below what has already arrived (a
@@ -143,12 +159,7 @@ int SysExRequest::getReplyCount() const
 bool SysExRequest::getReply (int n, juce::MidiMessage& out) const
 {
     const juce::ScopedLock sl (repliesLock);
-
-    if (n < 0 || n >= (int) replies.size())
-        return false;
-
-    out = replies[(size_t) n];
-    return true;
+    return replies.get (n, out);
 }
 
 void SysExRequest::appendRepliesTo (juce::MemoryBlock& block) const
@@ -179,18 +190,28 @@ bool SysExRequest::writeRepliesToFile (const juce::String& path) const
     if (target.isDirectory())
         return false;
 
-    juce::MemoryBlock data;
-    appendRepliesTo (data);
-
-    return getAppendToFile() ? writeByAppending (target, data)
-                             : writeByReplacing (target, data);
+    return getAppendToFile() ? writeByAppending (target) : writeByReplacing (target);
 }
 
-bool SysExRequest::writeByReplacing (const juce::File& target, const juce::MemoryBlock& data) const
+juce::int64 SysExRequest::getRepliesSize() const
+{
+    const juce::ScopedLock sl (repliesLock);
+    return replies.getTotalBytes();
+}
+
+bool SysExRequest::writeReplies (juce::OutputStream& stream) const
+{
+    // Straight from the replies into the stream's buffer: the dump is never copied whole.
+    const juce::ScopedLock sl (repliesLock);
+    return replies.writeTo (stream);
+}
+
+bool SysExRequest::writeByReplacing (const juce::File& target) const
 {
     // The replies go into a file beside the target that takes its place only when complete,
     // so a failed write never destroys an older backup.
     juce::TemporaryFile temporary (target);
+    const auto size = getRepliesSize();
 
     {
         juce::FileOutputStream stream (temporary.getFile(), 16384);
@@ -198,7 +219,7 @@ bool SysExRequest::writeByReplacing (const juce::File& target, const juce::Memor
         if (stream.failedToOpen())
             return false;
 
-        if (data.getSize() > 0 && ! stream.write (data.getData(), data.getSize()))
+        if (! writeReplies (stream))
             return false;
 
         stream.flush();
@@ -208,16 +229,17 @@ bool SysExRequest::writeByReplacing (const juce::File& target, const juce::Memor
     }
 
     // The stream's buffer flush does not report a short write (a full disk): check what landed.
-    if (temporary.getFile().getSize() != (juce::int64) data.getSize())
+    if (temporary.getFile().getSize() != size)
         return false;
 
     return temporary.overwriteTargetFileWithTemporary();
 }
 
-bool SysExRequest::writeByAppending (const juce::File& target, const juce::MemoryBlock& data) const
+bool SysExRequest::writeByAppending (const juce::File& target) const
 {
     const bool existed = target.existsAsFile();
     const auto oldSize = existed ? target.getSize() : (juce::int64) 0;
+    const auto size = getRepliesSize();
     bool written = false;
 
     {
@@ -226,13 +248,13 @@ bool SysExRequest::writeByAppending (const juce::File& target, const juce::Memor
         if (stream.failedToOpen())
             return false;
 
-        written = data.getSize() == 0 || stream.write (data.getData(), data.getSize());
+        written = writeReplies (stream);
         stream.flush();
         written = written && stream.getStatus().wasOk();
     }
 
     // The stream's buffer flush does not report a short write (a full disk): check what landed.
-    written = written && target.getSize() == oldSize + (juce::int64) data.getSize();
+    written = written && target.getSize() == oldSize + size;
 
     if (! written)
     {

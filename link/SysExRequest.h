@@ -1,7 +1,11 @@
 #pragma once
 
+#include "ReplyStore.h"
+
 #include <juce_audio_basics/juce_audio_basics.h>
 #include <juce_core/juce_core.h>
+
+#include <functional>
 
 #include <atomic>
 #include <vector>
@@ -127,9 +131,17 @@ public:
     juce::uint32 getCompletedAt() const;
     juce::uint32 getLastActivity() const;
 
+    /** Called (on the link worker's thread) each time the request is retired, so that a client
+        waiting for that need not poll; nullptr removes it. Once this returns, the previous
+        listener is not running and is not called again.
+    */
+    void setRetireListener (std::function<void()> listener);
+
 private:
-    bool writeByReplacing (const juce::File& target, const juce::MemoryBlock& data) const;
-    bool writeByAppending (const juce::File& target, const juce::MemoryBlock& data) const;
+    juce::int64 getRepliesSize() const;
+    bool writeReplies (juce::OutputStream& stream) const;
+    bool writeByReplacing (const juce::File& target) const;
+    bool writeByAppending (const juce::File& target) const;
 
     juce::CriticalSection stateLock;
     int state = pending;
@@ -139,8 +151,11 @@ private:
 
     juce::MidiMessage message;
 
-    std::vector<juce::MidiMessage> replies;
+    ReplyStore replies;
     juce::CriticalSection repliesLock;
+
+    juce::CriticalSection retireListenerLock;
+    std::function<void()> retireListener;
 
     juce::CriticalSection timeLock;
     juce::uint32 sentAt = 0;

@@ -62,6 +62,61 @@ bool isStrictUtf8 (const juce::uint8* bytes, size_t size)
 
     return true;
 }
+/** True when every '&' starts a well-formed reference: a name and ';', or '#' with decimal
+    digits or 'x' with hexadecimal digits and ';' naming a character (not 0, not a surrogate, at
+    most U+10FFFF). The framework's parser steps past the end of the text after a cut "&#x".
+*/
+bool hasOnlyWellFormedReferences (const juce::String& text)
+{
+    for (auto p = text.getCharPointer(); ! p.isEmpty();)
+    {
+        if (p.getAndAdvance() != '&')
+            continue;
+
+        if (*p == '#')
+        {
+            ++p;
+            const bool hex = *p == 'x' || *p == 'X';
+
+            if (hex)
+                ++p;
+
+            juce::int64 code = 0;
+            int digits = 0;
+
+            for (;; ++p)
+            {
+                const auto c = *p;
+                const auto value = hex ? juce::CharacterFunctions::getHexDigitValue (c)
+                                       : (c >= '0' && c <= '9' ? (int) (c - '0') : -1);
+
+                if (value < 0 || ++digits > 8)
+                    break;
+
+                code = code * (hex ? 16 : 10) + value;
+            }
+
+            if (digits == 0 || digits > 8 || *p != ';' || code == 0 || code > 0x10FFFF
+                || (code >= 0xD800 && code <= 0xDFFF))
+                return false;
+        }
+        else
+        {
+            if (! (juce::CharacterFunctions::isLetter (*p) || *p == '_' || *p == ':'))
+                return false;
+
+            while (juce::CharacterFunctions::isLetterOrDigit (*p) || *p == '_' || *p == ':' || *p == '.' || *p == '-')
+                ++p;
+
+            if (*p != ';')
+                return false;
+        }
+
+        ++p;
+    }
+
+    return true;
+}
 } // namespace
 
 bool SkinXmlReader::isSafeToParse (const juce::String& xmlText, bool doctypeAllowed)
@@ -69,7 +124,7 @@ bool SkinXmlReader::isSafeToParse (const juce::String& xmlText, bool doctypeAllo
     if (xmlText.containsIgnoreCase ("<!ENTITY") || (! doctypeAllowed && xmlText.containsIgnoreCase ("<!DOCTYPE")))
         return false;
 
-    return xmlText.indexOf (endOfDeclaration (xmlText), "<?") < 0;
+    return xmlText.indexOf (endOfDeclaration (xmlText), "<?") < 0 && hasOnlyWellFormedReferences (xmlText);
 }
 
 std::unique_ptr<juce::XmlElement> SkinXmlReader::parse (const juce::String& xmlText)

@@ -16,7 +16,9 @@ class SkinXmlReader
 {
 public:
     /** True when the text may be given to juce::XmlDocument: no ENTITY declaration, no DOCTYPE
-        unless doctypeAllowed, and no "<?" but the one that opens a leading XML declaration.
+        unless doctypeAllowed, no "<?" but the one that opens a leading XML declaration, and only
+        well-formed references ("&amp;", "&#65;", "&#x41;"; the framework's parser runs past the
+        end of the text after a cut one).
     */
     static bool isSafeToParse (const juce::String& xmlText, bool doctypeAllowed);
 

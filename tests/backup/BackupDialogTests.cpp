@@ -41,6 +41,7 @@ void runValidationCase (Dialog& dialog, const ValidationCase<Record>& row)
     SCOPED_TRACE (row.what);
     DialogHarness harness (dialog, dialog);
     row.actions (harness);
+    BackupDialogFrame::focus (&dialog);
     harness.click ("okayButton");
 
     if (row.warning.isEmpty())

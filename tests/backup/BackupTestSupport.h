@@ -104,10 +104,13 @@ public:
         spin->setText (text);
     }
 
-    /** The name of the spin control whose editor has the keyboard focus, or empty. */
+    /** The name of the spin control whose editor the dialog last gave the keyboard focus to, or
+        empty. (Whether the focus really follows depends on which window of the shared test
+        display is active.)
+    */
     juce::String focusedSpin() const
     {
-        for (auto* c = juce::Component::getCurrentlyFocusedComponent(); c != nullptr; c = c->getParentComponent())
+        for (auto* c = BackupDialogFrame::getLastFocusTarget(); c != nullptr; c = c->getParentComponent())
             if (auto* spin = dynamic_cast<TPXSpinControl*> (c))
                 return spin->getName();
 

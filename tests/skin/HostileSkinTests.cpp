@@ -193,6 +193,10 @@ TEST_F (HostileSkin, ProcessingInstructionsAfterTheDeclarationAreRefused)
         skinHead + "<TestSkin><?pi data?></TestSkin></SKIN>",
         "<?xml version=\"1.0\"?>" + skinHead + "<TestSkin/><?" "?></SKIN>",
         "<?xml version=\"1.0\"?><?xml-stylesheet href=\"x\"?>" + skinHead + "<TestSkin/></SKIN>",
+        // Found by fuzzing the feeds, whose parser is the same: a cut or impossible reference.
+        skinHead + "<TestSkin/>x&#X",
+        skinHead + "<TestSkin a=\"&#xD800;\"/></SKIN>",
+        skinHead + "<TestSkin a=\"& b\"/></SKIN>",
     };
 
     for (const auto& xml : refused)
@@ -205,6 +209,10 @@ TEST_F (HostileSkin, ProcessingInstructionsAfterTheDeclarationAreRefused)
     auto declared = loadWith (juce::String::fromUTF8 ("\xEF\xBB\xBF") + "  <?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + skinHead + "<TestSkin/></SKIN>",
                               standardEntries());
     EXPECT_TRUE (declared->getLoadResult().wasOk()) << declared->getLoadResult().getErrorMessage();
+
+    auto referenced = loadWith (skinHead + "<TestSkin a=\"&amp;&quot;&#65;&#x41;\"/></SKIN>", standardEntries());
+    ASSERT_TRUE (referenced->getLoadResult().wasOk()) << referenced->getLoadResult().getErrorMessage();
+    EXPECT_EQ (referenced->getSection ("TestSkin")->getStringAttribute ("a"), "&\"AA");
 
     // Drawings go through the same parser.
     auto drawing = loadEntries ({ { "pi.svg", textBlock ("<svg xmlns=\"http://www.w3.org/2000/svg\">x<?" "?>y</svg>") } });

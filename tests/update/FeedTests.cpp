@@ -125,6 +125,11 @@ TEST (UpdateFeedReader, RefusesHostileDocumentsBeforeParsing)
         { "<FEED>" + juce::String::repeatedString ("x", UpdateFeedReader::maxFeedBytes) + "</FEED>", false },
         { "", false },
         { "not xml at all", false },
+        // Found by fuzzing: the parser runs past the end of the text after a cut reference.
+        { R"(<FEED><VERSION major="3"/>&#X)", false },
+        { R"(<FEED a="&#x110000;"/>)", false },
+        { R"(<FEED a="&bogus"/>)", false },
+        { R"(<FEED a="&amp;&#65;&#x41;&lt;"/>)", true },
     };
 
     for (const auto& c : cases)

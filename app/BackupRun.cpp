@@ -1,0 +1,404 @@
+#include "BackupRun.h"
+
+#include "MidiProcessing.h"
+#include "ReceiveThread.h"
+#include "SysExDecoders.h"
+#include "SysExRequest.h"
+#include "SysExTables.h"
+
+namespace
+{
+namespace J = BackupJobTypes;
+
+const char* const timeoutText = "Message timeout.";
+const char* const writeErrorText = "An error was encountered while writing the file to disk.";
+const char* const cancelAfterBankText = "The backup will cancel following the completion of the current bank.";
+
+bool isOrvixII (juce::uint8 model) noexcept  { return model == 3 || model == 6 || model == 7; }
+
+bool inRange (BackupJobType job, BackupJobType first, BackupJobType last) noexcept
+{
+    return job >= first && job <= last;
+}
+} // namespace
+
+BackupRun::BackupRun (MidiProcessing& linkToUse, Host& hostToUse)
+    : link (linkToUse), host (hostToUse)
+{
+}
+
+BackupRun::~BackupRun()
+{
+    // The threads read the request until they stop; the link worker retires every request it
+    // holds before it lets go of it, so the request in hand waits until it is retired.
+    retireThread();
+    retiredThread.reset();
+
+    if (request != nullptr)
+    {
+        const auto limit = juce::Time::getMillisecondCounter() + request->getTimeoutMs() + 5000;
+
+        while (request->getState() == SysExRequest::pending && juce::Time::getMillisecondCounter() < limit)
+            juce::Thread::sleep (1);
+
+        if (request->getState() == SysExRequest::pending)
+            (void) request.release();   // still held by a stopped worker: never freed under it
+    }
+}
+
+juce::String BackupRun::makeTimeStamp (juce::Time time)
+{
+    return time.formatted ("%y%m%d") + "-" + time.formatted ("%H%M%S");
+}
+
+//==============================================================================
+bool BackupRun::startOrvixIIBackup (const OrvixIIBackupSelection& selection, BackupJobPlan::Context c, const juce::String& folder)
+{
+    c.orvixII = selection;
+    return start (BackupJobPlan::jobsFor (selection, c.userCabCount), c, folder, BackupJobPlan::needsPatchQuery (selection));
+}
+
+bool BackupRun::startOrvixIIIBackup (const OrvixIIIBackupSelection& selection, BackupJobPlan::Context c, const juce::String& folder)
+{
+    c.orvixIII = selection;
+    return start (BackupJobPlan::jobsFor (selection), c, folder, BackupJobPlan::needsPatchQuery (selection));
+}
+
+bool BackupRun::startKT4Backup (const KT4BackupSelection& selection, BackupJobPlan::Context c, const juce::String& folder)
+{
+    c.kt4 = selection;
+    return start (BackupJobPlan::jobsFor (selection), c, folder, false);
+}
+
+bool BackupRun::queueLM6BackupJobs (const LM6BackupSelection& selection, BackupJobPlan::Context c, const juce::String& folder)
+{
+    c.lm6 = selection;
+    return start (BackupJobPlan::jobsFor (selection), c, folder, false);
+}
+
+bool BackupRun::start (juce::Array<int> newJobs, const BackupJobPlan::Context& newContext, const juce::String& folder, bool queryPatch)
+{
+    if (running || newJobs.isEmpty())
+        return false;
+
+    context = newContext;
+    jobs = std::move (newJobs);
+    currentJob = 0;
+    jobStep = jobRetries = banksWritten = 0;
+    cancelRequested = recallPending = patchQueried = lastStepWroteFile = false;
+    lastSavedFile = juce::File();
+    multiJobRun = jobs.size() > 1;
+    receiveFolder = folder;
+
+    const auto now = juce::Time::getCurrentTime();
+    baseName = makeTimeStamp (now);
+
+    if (jobs.contains (J::orvixIIAllUserCabs))
+        userCabFolder = receiveFolder + juce::File::getSeparatorString() + makeTimeStamp (now) + "-usercabs";
+
+    running = true;
+    host.backupStarted();
+
+    if (queryPatch)
+        patchQueried = host.queryCurrentPatch();
+
+    sendJob();
+    return true;
+}
+
+bool BackupRun::canCancel() const noexcept
+{
+    return running && BackupJobPlan::isCancellable (context.model, currentJob);
+}
+
+void BackupRun::cancel()
+{
+    if (! canCancel())
+        return;
+
+    cancelRequested = true;
+
+    if (context.model == 8)
+        host.showBackupStatus (cancelAfterBankText);
+}
+
+//==============================================================================
+void BackupRun::retireThread()
+{
+    if (receiveThread == nullptr)
+        return;
+
+    // This may run inside the thread's own change message: it is stopped now and deleted only
+    // when the next step retires its successor.
+    receiveThread->removeChangeListener (this);
+    receiveThread->stopThread (ReceiveThread::stopTimeoutMs);
+    retiredThread = std::move (receiveThread);
+}
+
+void BackupRun::sendJob()
+{
+    if (jobs.isEmpty())
+    {
+        completeRun();
+        return;
+    }
+
+    const auto job = jobs.getFirst();
+
+    if (job != currentJob)
+    {
+        jobStep = 0;
+        jobRetries = 0;
+    }
+
+    currentJob = job;
+
+    retireThread();
+    request = BackupJobPlan::makeRequest (job, jobStep, context);
+
+    if (request == nullptr)
+    {
+        endRun ("Morvane could not make the request for \"" + BackupJobPlan::progressText (job, jobStep, context)
+                    + "\", so the backup has stopped.",
+                juce::MessageBoxIconType::WarningIcon);
+        return;
+    }
+
+    const bool runCounts = BackupJobPlan::runCountsProgress (job);
+
+    if (! runCounts)
+        progress = 0.0;
+
+    link.enqueueRequest (request.get());
+    host.showBackupStatus ("Now receiving: " + BackupJobPlan::progressText (job, jobStep, context));
+
+    const auto& folder = job == J::orvixIIAllUserCabs ? userCabFolder : receiveFolder;
+    receiveThread = std::make_unique<ReceiveThread> (request.get(), runCounts ? nullptr : &progress, folder, job,
+                                                     BackupJobPlan::receiveNumber (job, jobStep, context), baseName,
+                                                     jobStep == 0);
+    resultHandled = false;
+    receiveThread->addChangeListener (this);
+    receiveThread->startThread();
+    host.setBackupCancelEnabled (BackupJobPlan::isCancellable (context.model, job));
+}
+
+void BackupRun::changeListenerCallback (juce::ChangeBroadcaster* source)
+{
+    if (receiveThread == nullptr || source != receiveThread.get() || resultHandled)
+        return;
+
+    const auto result = receiveThread->getResult();
+
+    if (result == ReceiveResults::saving)
+    {
+        host.showBackupProgressText ("Saving...");
+        return;
+    }
+
+    if (result == ReceiveResults::running)
+        return;
+
+    // A late message of the same thread sees the same final result: it is handled once only.
+    resultHandled = true;
+    handleFinalResult (result);
+}
+
+void BackupRun::handleFinalResult (int result)
+{
+    switch (result)
+    {
+        case ReceiveResults::written:
+        {
+            juce::File saved;
+            lastStepWroteFile = receiveThread->getSavedFile (saved);
+            lastSavedFile = saved;
+            finishStep (true);
+            break;
+        }
+
+        case ReceiveResults::requestFailed:
+            handleFailedRequest();
+            break;
+
+        case ReceiveResults::writeFailed:
+        {
+            host.showBackupProgressText ({});
+            progress = 0.0;
+
+            const auto warning = receiveThread->getWarningText();
+
+            if (warning.isNotEmpty())
+                host.showBackupMessage (juce::MessageBoxIconType::WarningIcon, warning);
+
+            // Every step would fail alike (a missing or unwritable folder): the run stops here.
+            endRun (writeErrorText, juce::MessageBoxIconType::WarningIcon);
+            break;
+        }
+
+        default:
+            break;
+    }
+}
+
+void BackupRun::handleFailedRequest()
+{
+    // A device that does not hold the item, or refuses the request, answers with its status
+    // reply alone, which is never saved as a backup.
+    juce::MidiMessage reply;
+    StatusReply status;
+
+    if (request->getReplyCount() == 1 && request->getReply (0, reply) && decodeStatusReply (reply, &status))
+    {
+        if (status.resultCode != 0)
+        {
+            const auto name = lookupNameById (DeviceResultCodes, status.resultCode);
+            endRun ("The device did not send \"" + BackupJobPlan::progressText (currentJob, jobStep, context) + "\""
+                        + (name.isNotEmpty() ? " (" + name + ")" : juce::String()) + ".\n"
+                        + juce::String::formatted ("(Status code: %d)", (int) status.resultCode),
+                    juce::MessageBoxIconType::WarningIcon);
+            return;
+        }
+
+        lastStepWroteFile = false;
+        lastSavedFile = juce::File();
+        finishStep (false);
+        return;
+    }
+
+    if (BackupJobPlan::allowsRetry (context.model, currentJob) && jobRetries < 3)
+    {
+        ++jobRetries;
+        sendJob();
+        return;
+    }
+
+    endRun (timeoutText, juce::MessageBoxIconType::WarningIcon);
+}
+
+//==============================================================================
+void BackupRun::finishStep (bool wroteFile)
+{
+    host.showBackupProgressText ({});
+    progress = 0.0;
+    const auto job = currentJob;
+
+    if (BackupJobPlan::isSteppedJob (job))
+    {
+        ++jobStep;
+        jobRetries = 0;
+
+        if (wroteFile && inRange (job, J::kt4BankSet1, J::kt4BankSet4))
+            ++banksWritten;
+
+        if (BackupJobPlan::runCountsProgress (job))
+            progress = juce::jmin (0.999, (double) (jobStep + 1) / (double) BackupJobPlan::stepCount (job, context));
+
+        if (jobStep >= BackupJobPlan::stepCount (job, context))
+            jobs.remove (0);
+    }
+    else
+    {
+        // Only a recall of a patch that this run asked for is ever made.
+        if ((inRange (job, J::orvixIIBankA, J::orvixIIBankF) || job == J::orvixIIOnePreset || job == J::orvixIIIOnePreset)
+            && wroteFile)
+            recallPending = patchQueried;
+
+        jobs.remove (0);
+    }
+
+    if (jobs.isEmpty())
+    {
+        completeRun();
+        return;
+    }
+
+    if (! stopAfterCancel())
+        sendJob();
+}
+
+bool BackupRun::stopAfterCancel()
+{
+    if (! cancelRequested)
+        return false;
+
+    const auto first = jobs.getFirst();
+    juce::String text;
+
+    if (isOrvixII (context.model) && first == J::orvixIIAllUserCabs
+        && jobStep + 1 < BackupJobPlan::stepCount (first, context))
+        text = "Backup canceled. The first " + juce::String (jobStep) + " user cabs have been written to disk.";
+    else if (context.model == 16 && inRange (first, J::orvixIIIBankA, J::orvixIIIBankD) && jobStep + 1 < 1024)
+        text = "Backup canceled. The first " + juce::String (jobStep) + " patches have been written to disk.";
+    else if (context.model == 16 && inRange (first, J::orvixIIIUserCabBank1, J::orvixIIIUserCabBank2) && jobStep + 1 < 1024)
+        text = "Backup canceled. The first " + juce::String (jobStep) + " user cabs have been written to disk.";
+    else if (context.model == 8 && inRange (first, J::kt4BankSet1, J::kt4BankSet4))
+        text = "Backup canceled. " + juce::String (banksWritten) + " preset bank(s) written to disk.";
+
+    if (text.isEmpty())
+        return false;
+
+    endRun (text, juce::MessageBoxIconType::InfoIcon);
+    return true;
+}
+
+juce::String BackupRun::completionText() const
+{
+    juce::String text ("Backup complete.");
+
+    // The Orvix II's cab request carries the cab number in 7 bits: cabs beyond 128 are left out
+    // rather than fetched as the wrong ones.
+    const auto all = context.userCabCount;
+    const auto done = BackupJobPlan::stepCount (J::orvixIIAllUserCabs, context);
+
+    if (currentJob == J::orvixIIAllUserCabs && all > done)
+        text << "\n\n" << (all - done) << " of the device's " << all << " user cabs could not be backed up: "
+             << "Morvane can request only the first " << done << " user cabs from this device.";
+
+    return text;
+}
+
+void BackupRun::completeRun()
+{
+    const auto job = currentJob;
+    const bool stepped = BackupJobPlan::isSteppedJob (job);
+    juce::String text;
+    auto icon = juce::MessageBoxIconType::InfoIcon;
+
+    if (multiJobRun || stepped)
+    {
+        text = completionText();
+    }
+    else if (lastStepWroteFile)
+    {
+        text = lastSavedFile.getFileName() + " has been saved.";
+    }
+    else
+    {
+        text = BackupJobPlan::emptyItemText (job);
+        icon = juce::MessageBoxIconType::WarningIcon;
+    }
+
+    if (recallPending)
+    {
+        recallPending = false;
+        host.recallPreviousPatch();
+    }
+
+    multiJobRun = false;
+    endRun (text, icon);
+}
+
+void BackupRun::endRun (const juce::String& message, juce::MessageBoxIconType icon)
+{
+    // A run that did not complete recalls nothing.
+    recallPending = false;
+    multiJobRun = false;
+    running = false;
+    progress = 0.0;
+    host.setBackupCancelEnabled (false);
+
+    if (message.isNotEmpty())
+        host.showBackupMessage (icon, message);
+
+    host.backupEnded();
+}

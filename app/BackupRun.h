@@ -1,0 +1,137 @@
+#pragma once
+
+#include "BackupJobPlan.h"
+
+#include <juce_events/juce_events.h>
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <atomic>
+#include <memory>
+
+class MidiProcessing;
+class ReceiveThread;
+class SysExRequest;
+
+/** One backup run: turns a selection record into its ordered jobs and carries them out one
+    request at a time. For each job (or each step of a job that takes many requests) it queues a
+    SysExRequest with the link worker and starts a ReceiveThread that writes the replies into the
+    job's .syx file; when that thread reports, the run retries the step, goes on with the next
+    step or job, or ends with a message. Around Orvix II bank and preset runs and Orvix III
+    one-preset runs it asks the device for its current patch first and recalls it at the end,
+    but only when that query succeeded and the run completed.
+
+    The run needs no window: what the user sees goes through its Host, which the console
+    implements. Message thread only; the receive threads report through change messages, and a
+    thread's final result is handled once, whatever messages follow it.
+*/
+class BackupRun : private juce::ChangeListener
+{
+public:
+    /** What a run needs of the console. All calls come on the message thread. */
+    class Host
+    {
+    public:
+        virtual ~Host() = default;
+
+        /** A run begins: stop the device poll and lock every control that could change the device
+            or its ports.
+        */
+        virtual void backupStarted() = 0;
+
+        /** A run ended: empty the status text, show the "Receive Begin Label", restart the device
+            poll and enable the controls; the progress bar back to 0 with its percentage.
+        */
+        virtual void backupEnded() = 0;
+
+        /** The status label's text ("Now receiving: ..."); hides the "Receive Begin Label". */
+        virtual void showBackupStatus (const juce::String& text) = 0;
+
+        /** The progress bar's text ("Saving..." or empty). */
+        virtual void showBackupProgressText (const juce::String& text) = 0;
+
+        /** The console's "Cancel" button, enabled while a job that Cancel can stop is in hand. */
+        virtual void setBackupCancelEnabled (bool enabled) = 0;
+
+        /** A modal message titled "Morvane" with an "OK" button. */
+        virtual void showBackupMessage (juce::MessageBoxIconType icon, const juce::String& text) = 0;
+
+        /** Asks the device for its current patch (showing any failure); true when it answered. */
+        virtual bool queryCurrentPatch() = 0;
+
+        /** Recalls the patch that queryCurrentPatch read. */
+        virtual void recallPreviousPatch() = 0;
+    };
+
+    /** A run on the link, reporting to the host; both must outlive the run. */
+    BackupRun (MidiProcessing& link, Host& host);
+
+    /** Stops the receive thread in hand before its request is given up. */
+    ~BackupRun() override;
+
+    /** Start a run of each family into the folder: the jobs are made from the record (and
+        context's device facts), a time-stamped base name is taken, and the first job is sent.
+        False, starting nothing, when the record gives no job or a run is under way.
+    */
+    bool startOrvixIIBackup (const OrvixIIBackupSelection& selection, BackupJobPlan::Context context, const juce::String& folder);
+    bool startOrvixIIIBackup (const OrvixIIIBackupSelection& selection, BackupJobPlan::Context context, const juce::String& folder);
+    bool startKT4Backup (const KT4BackupSelection& selection, BackupJobPlan::Context context, const juce::String& folder);
+    bool queueLM6BackupJobs (const LM6BackupSelection& selection, BackupJobPlan::Context context, const juce::String& folder);
+
+    /** The console's Cancel: a run in a job that Cancel can stop ends after the current step. */
+    void cancel();
+
+    bool isRunning() const noexcept { return running; }
+
+    /** True while the job in hand can be stopped by Cancel. */
+    bool canCancel() const noexcept;
+
+    /** The codes still to do; the first is the one in hand. */
+    const juce::Array<int>& getJobs() const noexcept { return jobs; }
+
+    BackupJobType getCurrentJob() const noexcept { return currentJob; }
+    juce::String getBaseName() const { return baseName; }
+
+    /** The share of the job in hand received so far, 0..1 (written by the receive thread). */
+    double getProgress() const noexcept { return progress.load(); }
+
+    /** The "%y%m%d-%H%M%S" local-time name of a moment. */
+    static juce::String makeTimeStamp (juce::Time time);
+
+private:
+    bool start (juce::Array<int> newJobs, const BackupJobPlan::Context& context, const juce::String& folder, bool queryPatch);
+    void sendJob();
+    void changeListenerCallback (juce::ChangeBroadcaster* source) override;
+    void handleFinalResult (int result);
+    void handleFailedRequest();
+    void finishStep (bool wroteFile);
+    bool stopAfterCancel();
+    void completeRun();
+    void endRun (const juce::String& message, juce::MessageBoxIconType icon);
+    void retireThread();
+    juce::String completionText() const;
+
+    MidiProcessing& link;
+    Host& host;
+
+    BackupJobPlan::Context context;
+    juce::Array<int> jobs;
+    BackupJobType currentJob = 0;
+    bool multiJobRun = false;
+    bool running = false;
+    juce::String baseName, receiveFolder, userCabFolder;
+    int jobStep = 0;
+    int jobRetries = 0;
+    int banksWritten = 0;           // KT4 bank-set banks written in this run
+    bool cancelRequested = false;
+    bool patchQueried = false;      // this run's current-patch query succeeded
+    bool recallPending = false;
+    bool lastStepWroteFile = false;
+    juce::File lastSavedFile;
+
+    std::atomic<double> progress { 0.0 };
+    std::unique_ptr<SysExRequest> request;
+    std::unique_ptr<ReceiveThread> receiveThread, retiredThread;
+    bool resultHandled = false;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (BackupRun)
+};

@@ -1,0 +1,126 @@
+#include "ConsoleDeviceInfo.h"
+
+#include "MorvaneDialog.h"
+#include "DeviceQueries.h"
+#include "DeviceRules.h"
+#include "MidiProcessing.h"
+#include "SysExMessage.h"
+
+namespace
+{
+// The LM6 is never asked its system information.
+bool isLM6 (int model)
+{
+    return model == 5 || model == 10;
+}
+} // namespace
+
+ConsoleDeviceInfo::ConsoleDeviceInfo (MorvaneDialog& console)
+    : c (console)
+{
+}
+
+bool ConsoleDeviceInfo::queryFirmwareVersion()
+{
+    if (! (c.inputPortOk && c.outputPortOk && c.deviceChosen) || c.deviceAnswered || c.queries->isVersionQueryRunning())
+        return false;
+
+    switch (c.queries->queryFirmwareVersion())
+    {
+        case DeviceQueries::Outcome::answered:
+            c.deviceAnswered = true;
+            c.connectedLabel->setText ("Connected (FW: " + c.queries->getFirmwareVersionText() + ")", juce::dontSendNotification);
+            c.connectedLabel->setVisible (true);
+            return true;
+
+        case DeviceQueries::Outcome::timedOutTooOften:
+            c.onDeviceLost();
+            return false;
+
+        case DeviceQueries::Outcome::otherReply:
+        case DeviceQueries::Outcome::timedOut:
+            return false;
+    }
+
+    return false;
+}
+
+void ConsoleDeviceInfo::querySystemInfo()
+{
+    if (! (c.inputPortOk && c.outputPortOk && c.deviceChosen && c.deviceAnswered) || c.queries->isSysInfoQueryRunning())
+        return;
+
+    switch (c.queries->querySystemInfo())
+    {
+        case DeviceQueries::Outcome::answered:
+            if (currentDeviceModel.load() != 16)
+                c.sendEditorDisconnect();
+            break;
+
+        case DeviceQueries::Outcome::timedOutTooOften:
+            c.onDeviceLost();
+            break;
+
+        case DeviceQueries::Outcome::otherReply:
+        case DeviceQueries::Outcome::timedOut:
+            break;
+    }
+}
+
+void ConsoleDeviceInfo::refreshDeviceInfo()
+{
+    if (c.queries->isVersionQueryRunning())
+        return;
+
+    c.queries->resetVersionTimeouts();
+
+    if (queryFirmwareVersion() && ! isLM6 (currentDeviceModel.load()))
+        querySystemInfo();
+
+    if (c.deviceAnswered && MorvaneDialog::Roads::firmwareOffer)
+        c.firmwareOffered = c.updateFirmwareLink();
+}
+
+void ConsoleDeviceInfo::pollDeviceInfo()
+{
+    const bool connected = c.isConnectedForModel();
+
+    c.inputCheck->setVisible (c.inputPortOk);
+    c.outputCheck->setVisible (c.outputPortOk);
+
+    if (connected)
+    {
+        if (MorvaneDialog::Roads::deviceQueries && c.inputPortOk && c.outputPortOk && DeviceRules::needsBothPorts (c.deviceModel)
+            && ! c.deviceAnswered && ! c.queries->isVersionQueryRunning())
+        {
+            if (! c.wasConnected)
+                c.queries->resetVersionTimeouts();
+
+            if (queryFirmwareVersion() && ! isLM6 (currentDeviceModel.load()))
+                querySystemInfo();
+
+            if (c.deviceAnswered && MorvaneDialog::Roads::firmwareOffer)
+                c.firmwareOffered = c.updateFirmwareLink();
+        }
+
+        const bool canStart = c.receiveMode == 1 ? (c.isReceiveRoadBuilt() && c.receiveFolderChosen)
+                                               : (MorvaneDialog::Roads::sendFile && c.fileLoaded);
+
+        if (canStart)
+        {
+            c.transmitButton->setEnabled (true);
+            c.cancelButton->setEnabled (true);
+        }
+    }
+    else
+    {
+        c.deviceAnswered = false;
+        c.connectedLabel->setVisible (false);
+        c.firmwareTextLabel->setVisible (false);
+        c.firmwareLinkLabel->setVisible (false);
+        c.transmitButton->setEnabled (false);
+        c.cancelButton->setEnabled (false);
+    }
+
+    c.wasConnected = connected;
+}

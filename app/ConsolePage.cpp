@@ -1,0 +1,223 @@
+#include "ConsolePage.h"
+
+#include "MorvaneDialog.h"
+#include "DeviceQueries.h"
+#include "DeviceRules.h"
+#include "MidiProcessing.h"
+#include "TPXDrawableButton.h"
+#include "TPXProgressBar.h"
+
+namespace
+{
+const char* const selectDeviceText = "Select Device";
+const char* const receiveBeginText = "Press BEGIN to select a backup type to receive.";
+} // namespace
+
+ConsolePage::ConsolePage (MorvaneDialog& console)
+    : c (console)
+{
+}
+
+void ConsolePage::updatePageVisibility()
+{
+    const bool receivePage = c.receiveMode == 1;
+    const bool utility = c.deviceModel == DeviceRules::utilityModel;
+
+    if (c.controlsLocked)
+        c.setPortControlsEnabled (false, false);
+    else if (c.deviceChosen)
+        c.setPortControlsEnabled (DeviceRules::inputSelectorEnabled (c.deviceModel, receivePage),
+                                  DeviceRules::outputSelectorEnabled (c.deviceModel, receivePage));
+    else
+        c.setPortControlsEnabled (false, false);
+
+    if (c.deviceChosen && ! c.fileLoaded && utility)
+    {
+        c.firmwareTextLabel->setVisible (false);
+        c.firmwareLinkLabel->setVisible (false);
+    }
+
+    const bool ready = DeviceRules::isLinkReady (c.deviceModel, c.inputPortOk, c.outputPortOk, receivePage);
+    const bool browseRoad = receivePage ? MorvaneDialog::Roads::backup : MorvaneDialog::Roads::sendFile;
+
+    if (ready)
+    {
+        if (! c.controlsLocked)
+        {
+            c.browseButton->setEnabled (browseRoad);
+            c.fileField->setEnabled (true);
+            c.setEnabledIf (c.showFolder.get(), MorvaneDialog::Roads::firmwareOffer);
+        }
+
+        if (! utility)
+        {
+            if (! receivePage)
+            {
+                c.firmwareTextLabel->setVisible (c.firmwareOfferShown);
+                c.firmwareLinkLabel->setVisible (c.firmwareOfferShown);
+            }
+            else
+            {
+                c.receiveBrowseLabel->setVisible (! c.receiveFolderChosen && MorvaneDialog::Roads::backup);
+            }
+        }
+        else
+        {
+            c.firmwareTextLabel->setVisible (false);
+            c.firmwareLinkLabel->setVisible (false);
+        }
+    }
+    else
+    {
+        c.browseButton->setEnabled (false);
+        c.fileField->setEnabled (false);
+        c.setEnabledIf (c.showFolder.get(), false);
+        c.firmwareTextLabel->setVisible (false);
+        c.firmwareLinkLabel->setVisible (false);
+    }
+
+    c.receiveBeginLabel->setVisible (MorvaneDialog::Roads::backup
+                                   && DeviceRules::showsReceiveBegin (c.deviceModel, c.inputPortOk, c.outputPortOk,
+                                                                      c.receiveFolderChosen, receivePage));
+}
+
+bool ConsolePage::isConnectedForModel() const
+{
+    if (c.link == nullptr)
+        return false;
+
+    if (DeviceRules::needsBothPorts (c.deviceModel))
+        return c.link->areConnected (true, true);
+
+    if (DeviceRules::usesOnePort (c.deviceModel))
+        return c.receiveMode == 1 ? c.link->isInputConnected() == 1 : c.link->isOutputConnected() == 1;
+
+    return false;
+}
+
+void ConsolePage::resetReceivePage()
+{
+    c.progressLabel->setText (c.receiveMode == 1 ? receiveBeginText : "", juce::dontSendNotification);
+    c.check3->setVisible (false);
+    c.transferProgress = 0.0;
+    c.progressBar->setProgress (0.0);
+}
+
+void ConsolePage::setControlsEnabled (bool enabled)
+{
+    c.controlsLocked = ! enabled;
+    const bool receivePage = c.receiveMode == 1;
+    const bool browseRoad = receivePage ? MorvaneDialog::Roads::backup : MorvaneDialog::Roads::sendFile;
+
+    c.browseButton->setEnabled (enabled && browseRoad);
+    c.setEnabledIf (c.showFolder.get(), enabled && MorvaneDialog::Roads::firmwareOffer);
+    c.transmitButton->setEnabled (enabled && (receivePage ? c.isReceiveRoadBuilt() && c.receiveFolderChosen : browseRoad));
+
+    if (receivePage && ! ConsoleTimers::isMultiBankJob (c.currentBackupJob))
+        c.cancelButton->setEnabled (enabled && c.isReceiveRoadBuilt());
+
+    c.sendTabButton->setEnabled (enabled);
+    c.receiveTabButton->setEnabled (enabled);
+    c.fileField->setEnabled (enabled);
+    c.deviceLabel->setEnabled (enabled);
+    c.deviceSelector->setEnabled (enabled);
+
+    // While work runs neither port may change, whatever the model: giving up a port stops the
+    // link worker under a request in flight.
+    if (! enabled)
+        c.setPortControlsEnabled (false, false);
+    else if (c.deviceChosen)
+        c.setPortControlsEnabled (DeviceRules::inputSelectorEnabled (c.deviceModel, receivePage),
+                                  DeviceRules::outputSelectorEnabled (c.deviceModel, receivePage));
+
+    c.firmwareLinkLabel->setEnabled (enabled);
+}
+
+void ConsolePage::showReceivePage()
+{
+    c.receiveMode = 1;
+    c.receiveTabButton->setVisible (false);
+    c.receiveTabFocus->setVisible (true);
+    c.sendTabButton->setVisible (true);
+    c.sendTabFocus->setVisible (false);
+
+    if (DeviceRules::isFootController (c.deviceModel))
+    {
+        c.resetInputPort();
+        c.resetOutputPort();
+        updatePageVisibility();
+    }
+    else if (c.deviceModel == DeviceRules::utilityModel)
+    {
+        // The Utility cannot back anything up.
+        c.deviceLabel->setText (selectDeviceText, juce::dontSendNotification);
+        c.checkMark->setVisible (false);
+        c.deviceModel = DeviceRules::lostModel;
+        c.deviceChosen = false;
+        c.resetPorts();
+        updatePageVisibility();
+    }
+
+    c.setBufferDelayEnabled (false);
+    c.firmwareTextLabel->setVisible (false);
+    c.firmwareLinkLabel->setVisible (false);
+
+    if (c.receiveFolderChosen)
+    {
+        c.fileField->setText (c.receiveFolder, false);
+        c.fileField->setTooltip (c.receiveFolder);
+        c.receiveBeginLabel->setVisible (MorvaneDialog::Roads::backup);
+    }
+    else
+    {
+        c.fileField->clear();
+        c.fileField->setTooltip ({});
+
+        if (c.deviceChosen)
+            c.receiveBrowseLabel->setVisible (MorvaneDialog::Roads::backup);
+    }
+
+    c.repaint();
+}
+
+void ConsolePage::showSendPage()
+{
+    c.receiveMode = 0;
+    c.sendTabFocus->setVisible (true);
+    c.receiveTabButton->setVisible (true);
+    c.sendTabButton->setVisible (false);
+    c.receiveTabFocus->setVisible (false);
+
+    if (DeviceRules::isFootController (c.deviceModel))
+    {
+        c.resetInputPort();
+        c.resetOutputPort();
+        updatePageVisibility();
+
+        if (c.deviceModel == 2 && c.deviceChosen && c.outputPortOk)
+            c.setBufferDelayEnabled (true);
+    }
+
+    c.receiveBrowseLabel->setVisible (false);
+    c.receiveBeginLabel->setVisible (false);
+
+    if (c.fileLoaded)
+    {
+        const auto shown = c.firmwareInMemory ? c.loadedFileText : juce::File (c.filePath).getFileName();
+        c.fileField->setText (shown, false);
+        c.fileField->setTooltip (c.firmwareInMemory ? c.loadedFileText : c.filePath);
+    }
+    else
+    {
+        c.fileField->clear();
+        c.fileField->setTooltip ({});
+    }
+
+    if (c.deviceChosen && c.inputPortOk && c.outputPortOk && c.firmwareOfferShown)
+    {
+        c.firmwareTextLabel->setVisible (true);
+        c.firmwareLinkLabel->setVisible (true);
+    }
+
+    c.repaint();
+}

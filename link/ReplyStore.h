@@ -1,0 +1,59 @@
+#pragma once
+
+#include <juce_audio_basics/juce_audio_basics.h>
+#include <juce_core/juce_core.h>
+
+#include <memory>
+#include <vector>
+
+/** The replies of one request, kept as their raw bytes in arrival order.
+
+    A dump of tens of thousands of messages is held in blocks of 64 KiB that are filled one after
+    another, each message whole inside one block (a longer message gets a block of its own), so
+    the store grows without ever copying what it holds and takes little more than the dump's own
+    size. Not thread-safe: SysExRequest guards it with its replies lock.
+*/
+class ReplyStore
+{
+public:
+    ReplyStore() = default;
+
+    /** Keeps the message's bytes as the next reply. */
+    void add (const juce::MidiMessage& message);
+
+    int size() const noexcept { return (int) entries.size(); }
+
+    /** The total of the replies' bytes. */
+    juce::int64 getTotalBytes() const noexcept { return totalBytes; }
+
+    /** Reply n as a message; false when n is out of range. */
+    bool get (int n, juce::MidiMessage& out) const;
+
+    /** Writes every reply's bytes, in order; false at the first failed write. */
+    bool writeTo (juce::OutputStream& stream) const;
+
+    static constexpr size_t blockBytes = 64 * 1024;
+
+private:
+    struct Entry
+    {
+        juce::uint32 block;
+        juce::uint32 offset;
+        juce::uint32 size;
+    };
+
+    struct Block
+    {
+        std::unique_ptr<juce::uint8[]> data;
+        size_t capacity = 0;
+        size_t used = 0;
+    };
+
+    const juce::uint8* dataOf (const Entry& entry) const noexcept { return blocks[entry.block].data.get() + entry.offset; }
+
+    std::vector<Block> blocks;
+    std::vector<Entry> entries;
+    juce::int64 totalBytes = 0;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ReplyStore)
+};

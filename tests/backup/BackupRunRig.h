@@ -1,0 +1,119 @@
+#pragma once
+
+#include "BackupDumpServer.h"
+#include "BackupPatchKeeper.h"
+#include "BackupRun.h"
+#include "MessageLoop.h"
+#include "MidiProcessing.h"
+#include "SysExMessage.h"
+#include "VirtualMidiPorts.h"
+
+#include <gtest/gtest.h>
+
+namespace morvane::test
+{
+/** The console's side of a run, recorded: what the user would see, with the real current-patch
+    query and recall on the link.
+*/
+class RecordingHost : public BackupRun::Host
+{
+public:
+    explicit RecordingHost (MidiProcessing& link)
+        : keeper (link, [this] (const juce::String& text) { warnings.add (text); })
+    {
+    }
+
+    void backupStarted() override { ++started; }
+    void backupEnded() override { ++ended; }
+    void showBackupStatus (const juce::String& text) override { statuses.add (text); }
+    void showBackupProgressText (const juce::String&) override {}
+    void setBackupCancelEnabled (bool enabled) override { cancelEnabled = enabled; }
+
+    void showBackupMessage (juce::MessageBoxIconType icon, const juce::String& text) override
+    {
+        (icon == juce::MessageBoxIconType::WarningIcon ? warnings : infos).add (text);
+    }
+
+    bool queryCurrentPatch() override { return keeper.queryCurrentPatch ("Test Device"); }
+    void recallPreviousPatch() override { keeper.recallPreviousPatch ("Test Device"); }
+
+    BackupPatchKeeper keeper;
+    int started = 0, ended = 0;
+    bool cancelEnabled = false;
+    juce::StringArray statuses, warnings, infos;
+};
+
+/** A simulated device of one model serving backups on virtual ports, the link, a recording host,
+    a run, and an empty backup folder. Sets currentDeviceModel while it exists.
+*/
+struct BackupRunRig
+{
+    explicit BackupRunRig (juce::uint8 deviceModel, int dataBytes = 8)
+        : model (deviceModel),
+          portName ("Zandrel Backup " + juce::String (deviceModel)),
+          device (hub, deviceModel, portName),
+          server (device, dataBytes),
+          link (hub.createBackend()),
+          host (link),
+          run (link, host),
+          previousModel (currentDeviceModel.load()),
+          folder (juce::File::createTempFile ("backup"))
+    {
+        currentDeviceModel = deviceModel;
+        folder.createDirectory();
+        link.timerCallback();
+        auto& ports = link.getPortManager();
+        connected = ports.openInputByName (portName) && ports.openOutputByName (portName) && link.openDevices (true, true);
+        context.model = deviceModel;
+        context.firmwareModel = deviceModel;
+    }
+
+    ~BackupRunRig()
+    {
+        folder.deleteRecursively();
+        currentDeviceModel = previousModel;
+    }
+
+    /** Runs the message loop until the run has ended (generously bounded). */
+    bool waitForEnd (int timeoutMs = 100000)
+    {
+        return runMessageLoopUntil ([this] { return host.ended > 0 && ! run.isRunning(); }, timeoutMs);
+    }
+
+    /** The requests the device received, each as its function id and payload in hex. */
+    juce::StringArray requestsReceived() const
+    {
+        juce::StringArray requests;
+
+        for (const auto& message : device.getReceived())
+            requests.add (juce::String::toHexString (message.getRawData() + 5, message.getRawDataSize() - 7, 0));
+
+        return requests;
+    }
+
+    /** The files below the folder, relative to it, in name order. */
+    juce::StringArray filesWritten() const
+    {
+        juce::StringArray names;
+
+        for (const auto& file : folder.findChildFiles (juce::File::findFiles, true))
+            names.add (file.getRelativePathFrom (folder));
+
+        names.sort (false);
+        return names;
+    }
+
+    const juce::uint8 model;
+    const juce::String portName;
+    VirtualMidiPorts hub;
+    SimulatedDevice device;
+    BackupDumpServer server;
+    MidiProcessing link;
+    RecordingHost host;
+    BackupRun run;
+    const juce::uint8 previousModel;
+    juce::File folder;
+    BackupJobPlan::Context context;
+    bool connected = false;
+};
+} // namespace morvane::test
