@@ -26,7 +26,11 @@ SysExRequest::SysExRequest (juce::uint32 timeout)
 {
 }
 
-SysExRequest::~SysExRequest() = default;
+SysExRequest::~SysExRequest()
+{
+    // The worker may still be inside setInFlight, telling the listener of the retirement.
+    const juce::ScopedLock sl (retireListenerLock);
+}
 
 void SysExRequest::setMessage (const juce::MidiMessage& newMessage)
 {
@@ -52,18 +56,18 @@ juce::uint8 SysExRequest::getFunctionId() const noexcept
 
 void SysExRequest::setInFlight (bool isInFlight)
 {
+    // A client may delete the request as soon as it sees it retired, that is once the flag is
+    // clear. So the flag is cleared, and the listener told, under the listener's lock, which the
+    // destructor takes too: a deletion waits until the worker has let go of the request.
+    const juce::ScopedLock sl (retireListenerLock);
+
     {
-        const juce::ScopedLock sl (inFlightLock);
+        const juce::ScopedLock fl (inFlightLock);
         inFlight = isInFlight ? 1 : 0;
     }
 
-    if (! isInFlight)
-    {
-        const juce::ScopedLock sl (retireListenerLock);
-
-        if (retireListener != nullptr)
-            retireListener();
-    }
+    if (! isInFlight && retireListener != nullptr)
+        retireListener();
 }
 
 void SysExRequest::setRetireListener (std::function<void()> listener)

@@ -120,8 +120,12 @@ for kind in $builds; do
 
     if [ "$build" = 1 ]; then
         echo "=== ${kind}: configuring and building in ${dir}"
-        cmake -S . -B "$dir" -G Ninja "${flags[@]}" >/dev/null
-        cmake --build "$dir" -j 4 ${target:+--target "$target"}
+        if ! { cmake -S . -B "$dir" -G Ninja "${flags[@]}" >/dev/null \
+               && cmake --build "$dir" -j 4 ${target:+--target "$target"}; }; then
+            failed=1
+            summary+="${kind}: the build failed"$'\n'
+            continue
+        fi
     fi
 
     # ctest takes one -E: join ours with the end-to-end runs', which go on their own below.

@@ -2,6 +2,7 @@
 
 #include "BackupDialogFrame.h"
 #include "MessageLoop.h"
+#include "OffscreenPeer.h"
 #include "SkinManager.h"
 #include "TPXSpinControl.h"
 
@@ -66,7 +67,8 @@ public:
     {
         close();
         resultCell = std::make_shared<int> (-1);
-        window = std::make_unique<juce::DialogWindow> ("Backup Type", juce::Colours::lightgrey, false, false);
+        // Offscreen: other tests' windows on the display cannot take its keyboard focus.
+        window = std::make_unique<Offscreen<juce::DialogWindow>> ("Backup Type", juce::Colours::lightgrey, false, false);
         window->setUsingNativeTitleBar (false);
         window->setContentNonOwned (&dialog, true);
         window->addToDesktop();

@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 using namespace morvane::test;
 
 namespace
@@ -320,6 +324,32 @@ TEST (MidiProcessing, StoppingTheWorkerRetiresEveryRequestItHoldsAsFailed)
     // Giving up the other port: false when none is open.
     EXPECT_TRUE (rig.link->closeOutputPort());
     EXPECT_FALSE (rig.link->closeOutputPort());
+}
+
+TEST (MidiProcessing, AClientMayDeleteARequestAsSoonAsItSeesItRetired)
+{
+    Rig rig (3);
+    ASSERT_TRUE (rig.connect());
+    std::atomic<int> told { 0 };
+
+    for (int i = 0; i < 40; ++i)
+    {
+        auto request = std::make_unique<SysExRequest> (makeQuery (0x08));
+
+        // A listener that takes its time keeps the worker inside the request after the retirement
+        // became visible; the deletion must wait for it (the sanitizers see it otherwise).
+        request->setRetireListener ([&told]
+        {
+            std::this_thread::sleep_for (std::chrono::milliseconds (3));
+            ++told;
+        });
+
+        ASSERT_TRUE (rig.link->enqueueRequest (request.get()));
+        ASSERT_TRUE (rig.waitForRetire (*request));
+        EXPECT_EQ (request->getState(), SysExRequest::complete);
+        request.reset();
+        EXPECT_EQ (told.load(), i + 1) << "the worker was done with the request before it went";
+    }
 }
 
 TEST (MidiProcessing, DestroyingTheLinkRetiresItsRequests)

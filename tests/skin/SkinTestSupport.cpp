@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "MessageLoop.h"
+#include "OffscreenPeer.h"
 
 namespace morvane::test
 {
@@ -209,77 +210,8 @@ int countNear (const juce::Image& image, juce::Rectangle<int> area, juce::Colour
 }
 
 //==============================================================================
-namespace
-{
-/** A window that exists for JUCE only: it draws nowhere and receives no events of the display.
-    Where JUCE needs a native window (to set the mouse cursor), it is given a hidden real one.
-*/
-class OffscreenPeer : public juce::ComponentPeer
-{
-public:
-    OffscreenPeer (juce::Component& owner, int flags, void* hiddenNativeWindow)
-        : juce::ComponentPeer (owner, flags), bounds (owner.getBounds()), nativeWindow (hiddenNativeWindow)
-    {
-    }
-
-    void* getNativeHandle() const override                            { return nativeWindow; }
-    void setVisible (bool) override                                   {}
-    void setTitle (const juce::String&) override                      {}
-    void setBounds (const juce::Rectangle<int>& newBounds, bool) override { bounds = newBounds; }
-    juce::Rectangle<int> getBounds() const override                   { return bounds; }
-    juce::Point<float> localToGlobal (juce::Point<float> p) override  { return p + bounds.getPosition().toFloat(); }
-    juce::Point<float> globalToLocal (juce::Point<float> p) override  { return p - bounds.getPosition().toFloat(); }
-    void setMinimised (bool) override                                 {}
-    bool isMinimised() const override                                 { return false; }
-    void setFullScreen (bool) override                                {}
-    bool isFullScreen() const override                                { return false; }
-    void setIcon (const juce::Image&) override                        {}
-    bool contains (juce::Point<int> p, bool) const override           { return bounds.withZeroOrigin().contains (p); }
-    OptionalBorderSize getFrameSizeIfPresent() const override         { return {}; }
-    juce::BorderSize<int> getFrameSize() const override               { return {}; }
-    bool setAlwaysOnTop (bool) override                               { return true; }
-    void toFront (bool takeKeyboardFocus) override                    { if (takeKeyboardFocus) grabFocus(); }
-    void toBehind (juce::ComponentPeer*) override                     {}
-    bool isFocused() const override                                   { return focused; }
-    void grabFocus() override                                         { focused = true; }
-    void textInputRequired (juce::Point<int>, juce::TextInputTarget&) override {}
-    void repaint (const juce::Rectangle<int>&) override               {}
-    void performAnyPendingRepaintsNow() override                      {}
-    void setAlpha (float) override                                    {}
-    juce::StringArray getAvailableRenderingEngines() override         { return { "Software Renderer" }; }
-
-private:
-    juce::Rectangle<int> bounds;
-    void* nativeWindow = nullptr;
-    bool focused = false;
-};
-
-struct OffscreenHolder : juce::Component
-{
-    OffscreenHolder()
-    {
-        // Never made visible, so never shown and never sent pointer events.
-        hiddenWindow.setBounds (0, 0, 10, 10);
-        hiddenWindow.addToDesktop (0);
-    }
-
-    ~OffscreenHolder() override
-    {
-        removeFromDesktop();
-        hiddenWindow.removeFromDesktop();
-    }
-
-    juce::ComponentPeer* createNewPeer (int peerStyle, void*) override
-    {
-        return new OffscreenPeer (*this, peerStyle, hiddenWindow.getWindowHandle());
-    }
-
-    juce::Component hiddenWindow;
-};
-} // namespace
-
 MouseDriver::MouseDriver (juce::Component& c)
-    : component (c), holder (std::make_unique<OffscreenHolder>())
+    : component (c), holder (std::make_unique<Offscreen<juce::Component>>())
 {
     holder->setBounds (100, 100, c.getWidth() + margin * 2, c.getHeight() + margin * 2);
     holder->addAndMakeVisible (component);

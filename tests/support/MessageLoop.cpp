@@ -8,15 +8,18 @@ bool runMessageLoopUntil (const std::function<bool()>& condition, int timeoutMs)
 {
     const auto deadline = juce::Time::getMillisecondCounterHiRes() + timeoutMs;
 
-    while (! condition())
+    // Messages already posted are dispatched at least once, even when the thread got no time
+    // before the deadline passed.
+    for (bool dispatched = false;; dispatched = true)
     {
-        if (juce::Time::getMillisecondCounterHiRes() >= deadline)
+        if (condition())
+            return true;
+
+        if (dispatched && juce::Time::getMillisecondCounterHiRes() >= deadline)
             return condition();
 
         juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
     }
-
-    return true;
 }
 
 void runMessageLoopFor (int milliseconds)

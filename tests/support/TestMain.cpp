@@ -27,6 +27,13 @@ public:
 // as it is in the program.
 int main (int argc, char** argv)
 {
+    // JUCE sets up X for threads and installs its X error handlers only in a standalone
+    // application, which it recognises by this factory being set. Without them an X error is
+    // fatal: a window that the window manager destroys while JUCE still asks about it (the frame
+    // around a window being closed, say) would end the whole test binary, where the program
+    // carries on. So the tests run JUCE the way the program does; the factory is never called.
+    juce::JUCEApplicationBase::createInstance = [] () -> juce::JUCEApplicationBase* { return nullptr; };
+
     testing::InitGoogleTest (&argc, argv);
     ::testing::AddGlobalTestEnvironment (new LeakCheckBeforeShutdown);
     juce::ScopedJuceInitialiser_GUI juce;
