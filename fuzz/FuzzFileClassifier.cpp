@@ -1,6 +1,8 @@
 // The .syx file check and classifier: a file from anywhere, checked against and sorted for every
-// device the console can choose, with its refusal text.
+// device the console can choose, with its refusal text; and the check of a firmware image
+// downloaded from the firmware feed.
 
+#include "FirmwareImageCheck.h"
 #include "FuzzInput.h"
 #include "SysExFileCheck.h"
 
@@ -17,7 +19,13 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
 
         if (! SysExFileCheck::accepts (file, device, firmwareMajor))
             SysExFileCheck::refusalText (file, device);
+
+        juce::String problem;
+        FirmwareImageCheck::classify (file, (juce::uint8) device, problem);
     }
+
+    int messageCount = 0;
+    FirmwareImageCheck::isWellFramed (file, messageCount);
 
     SysExFileCheck::checkUtilityFile (file);
     SysExFileCheck::cabIRHasMarkerA0 (file);

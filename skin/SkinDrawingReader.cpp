@@ -1,5 +1,6 @@
 #include "SkinDrawingReader.h"
 
+#include "SkinValueLimits.h"
 #include "SkinXmlReader.h"
 
 #include <cctype>
@@ -140,7 +141,7 @@ juce::String checkElement (const juce::XmlElement& element, int depth, int& coun
         box.addTokens (element.getStringAttribute ("viewBox"), ", \t\r\n", {});
         box.removeEmptyStrings();
 
-        if (box.size() != 4 || box[2].getDoubleValue() < 1.0 || box[3].getDoubleValue() < 1.0)
+        if (box.size() != 4 || ! (SkinValueLimits::readDecimal (box[2]) >= 1.0) || ! (SkinValueLimits::readDecimal (box[3]) >= 1.0))
             return "the drawing's view box is smaller than 1";
     }
 

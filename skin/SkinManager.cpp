@@ -61,7 +61,7 @@ int integerAttribute (const juce::XmlElement& widget, const char* name)
 /** A decimal attribute; one that is not finite counts as missing, a huge one is clamped. */
 float decimalAttribute (const juce::XmlElement& widget, const char* name, double fallback)
 {
-    const auto value = widget.getDoubleAttribute (name, fallback);
+    const auto value = widget.hasAttribute (name) ? SkinValueLimits::readDecimal (widget.getStringAttribute (name)) : fallback;
 
     if (! std::isfinite (value))
         return (float) fallback;
@@ -179,7 +179,8 @@ juce::Result SkinManager::loadDocument (const juce::File& file)
     }
 
     archiveName = skinRoot->getStringAttribute ("skin");
-    skinVersion = skinRoot->getDoubleAttribute ("skinEngineVersion", 0.0);
+    skinVersion = skinRoot->hasAttribute ("skinEngineVersion")
+                      ? SkinValueLimits::readDecimal (skinRoot->getStringAttribute ("skinEngineVersion")) : 0.0;
 
     if (! (skinVersion == programVersion))
     {

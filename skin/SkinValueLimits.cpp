@@ -58,7 +58,7 @@ bool clampRectangle (juce::XmlElement& element, const juce::String& name)
 
 bool clampDecimal (juce::XmlElement& element, const juce::String& name)
 {
-    const auto value = element.getStringAttribute (name).getDoubleValue();
+    const auto value = SkinValueLimits::readDecimal (element.getStringAttribute (name));
 
     if (! std::isfinite (value))
     {
@@ -92,6 +92,49 @@ int SkinValueLimits::readInteger (const juce::String& text) noexcept
     value = negative ? -value : value;
     return (int) juce::jlimit ((juce::int64) std::numeric_limits<int>::min(),
                                (juce::int64) std::numeric_limits<int>::max(), value);
+}
+
+double SkinValueLimits::readDecimal (const juce::String& text) noexcept
+{
+    auto p = text.getCharPointer().findEndOfWhitespace();
+    const auto negative = *p == '-';
+
+    if (*p == '-' || *p == '+')
+        ++p;
+
+    while (p.isDigit() || *p == '.')
+        ++p;
+
+    if (*p == 'e' || *p == 'E')
+    {
+        ++p;
+        const auto negativeExponent = *p == '-';
+
+        if (*p == '-' || *p == '+')
+            ++p;
+
+        while (*p == '0')
+            ++p;
+
+        int digits = 0;
+
+        while (p.isDigit())
+        {
+            ++digits;
+            ++p;
+        }
+
+        // Found by fuzzing: the framework accumulates the exponent in an int without a bound.
+        if (digits > 4)
+        {
+            if (negativeExponent)
+                return negative ? -0.0 : 0.0;
+
+            return negative ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
+        }
+    }
+
+    return text.getDoubleValue();
 }
 
 int SkinValueLimits::makeSafe (juce::XmlElement& element)

@@ -30,6 +30,12 @@ public:
     */
     static int readInteger (const juce::String& text) noexcept;
 
+    /** The framework's text-to-double conversion, except that an exponent of more than four
+        digits gives infinity (or zero when negative) instead of overflowing the framework's
+        integer exponent.
+    */
+    static double readDecimal (const juce::String& text) noexcept;
+
     /** Clamps or removes the numeric attributes of element and of all its descendants. Returns
         the number of attributes changed.
     */

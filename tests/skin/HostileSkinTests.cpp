@@ -314,6 +314,18 @@ TEST_F (HostileSkin, NumbersThatAreNotFiniteOrHugeAreDroppedOrClampedAtLoad)
     EXPECT_EQ (SkinValueLimits::readInteger ("12abc"), 12);
     EXPECT_EQ (SkinValueLimits::readInteger ("abc"), 0);
     EXPECT_EQ (SkinManager::parseJustification ("-2147483648").getFlags(), std::numeric_limits<int>::min());
+
+    // Found by fuzzing: the framework's decimal parsing overflows on an exponent this long.
+    EXPECT_EQ (SkinValueLimits::readDecimal ("7e888888888888"), std::numeric_limits<double>::infinity());
+    EXPECT_EQ (SkinValueLimits::readDecimal ("-7e888888888888"), -std::numeric_limits<double>::infinity());
+    EXPECT_EQ (SkinValueLimits::readDecimal ("7e-888888888888"), 0.0);
+    EXPECT_EQ (SkinValueLimits::readDecimal (" 2.5e0002x"), 250.0);
+    EXPECT_EQ (SkinValueLimits::readDecimal ("12.5"), 12.5);
+
+    auto longExponent = loadWith (skinHead + "<TestSkin><Widget name=\"w\" minHorzScale=\"7e888888888888\"/></TestSkin></SKIN>",
+                                  standardEntries());
+    ASSERT_TRUE (longExponent->getLoadResult().wasOk());
+    EXPECT_FALSE (findWidget (*longExponent, "TestSkin", "w")->hasAttribute ("minHorzScale"));
 }
 
 TEST_F (HostileSkin, TextThatIsNotValidUtf8IsRefusedBeforeParsing)
