@@ -1,5 +1,6 @@
 #include "MorvaneDialog.h"
 
+#include "ConsoleBackup.h"
 #include "ConsoleDeviceInfo.h"
 #include "ConsoleLayout.h"
 #include "ConsolePage.h"
@@ -90,6 +91,7 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
     sendRoad = std::make_unique<SendRoad> (link, dialogs, *queries, static_cast<SendRoad::Host&> (*this));
 
     firmwareOffer = std::make_unique<FirmwareOffer> (skinManager, *this);
+    backupRoad = std::make_unique<ConsoleBackup> (*this);
 
     progressFollower = std::make_unique<ProgressFollower> ([this] { progressBar->setProgress (transferProgress.load()); });
 
@@ -111,6 +113,9 @@ MorvaneDialog::~MorvaneDialog()
         stopTimer (id);
 
     progressFollower.reset();
+
+    // A backup run stops its receive thread and waits for its request before the link goes.
+    backupRoad.reset();
 
     // The firmware check's download stops and its windows close before the settings go.
     firmwareOffer.reset();
@@ -185,6 +190,9 @@ bool MorvaneDialog::isSendRunning() const
 
 bool MorvaneDialog::isBackupRunning() const
 {
+    if (backupRoad != nullptr && backupRoad->isRunning())
+        return true;
+
     if (receiveThread == nullptr)
         return false;
 
@@ -599,6 +607,9 @@ void MorvaneDialog::buttonClicked (juce::Button* button)
         if (isSendRunning() && ! stopSend())
             dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", "Transfer could not be canceled.");
 
+        if (backupRoad != nullptr)
+            backupRoad->cancel();
+
         // A backup of many steps stops after the step in progress.
         if (isBackupRunning() && ConsoleTimers::stepRetryFor (deviceModel, currentBackupJob) != ConsoleTimers::StepRetry::none)
         {
@@ -618,6 +629,10 @@ void MorvaneDialog::buttonClicked (juce::Button* button)
         openHelpPage (forumAddress);
     else if (button == transmitButton.get() && receiveMode == 1 && DeviceRules::isFootController (deviceModel))
         showQMR303BackupWindow();
+    else if (button == transmitButton.get() && receiveMode == 1)
+        backupRoad->begin();
+    else if (button == browseButton.get() && receiveMode == 1)
+        browse();
     else if (button == transmitButton.get() && receiveMode == 0)
         transmit();
     else if (button == browseButton.get() && receiveMode == 0)
@@ -625,6 +640,14 @@ void MorvaneDialog::buttonClicked (juce::Button* button)
     else if (button == showFolder.get())
         showSendFileFolder();
 }
+
+void MorvaneDialog::chooseOrvixIIBackupType()   { backupRoad->chooseOrvixIIBackupType(); }
+void MorvaneDialog::chooseOrvixIIXLBackupType() { backupRoad->chooseOrvixIIXLBackupType(); }
+void MorvaneDialog::chooseOrvixIIIBackupType()  { backupRoad->chooseOrvixIIIBackupType(); }
+void MorvaneDialog::chooseLM6BackupType()       { backupRoad->chooseLM6BackupType(); }
+void MorvaneDialog::chooseKT4BackupType()       { backupRoad->chooseKT4BackupType(); }
+void MorvaneDialog::browse()                    { backupRoad->browse(); }
+void MorvaneDialog::setReceiveFolder (const juce::String& path) { backupRoad->setReceiveFolder (path); }
 
 bool MorvaneDialog::isReceiveRoadBuilt() const
 {

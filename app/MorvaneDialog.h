@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <memory>
 
+class ConsoleBackup;
 class ConsoleDeviceInfo;
 class ConsoleLayout;
 class ConsolePage;
@@ -69,7 +70,7 @@ public:
     struct Roads
     {
         static constexpr bool sendFile = true;         ///< Browse/BEGIN on the send page, file drops
-        static constexpr bool backup = false;          ///< Browse/BEGIN on the receive page
+        static constexpr bool backup = true;           ///< Browse/BEGIN on the receive page
         static constexpr bool deviceQueries = true;    ///< firmware version and system information
         static constexpr bool firmwareOffer = true;    ///< firmware labels, download, folder link
         static constexpr bool footControllerDump = true; ///< BEGIN on the receive page for the QMR-303
@@ -255,6 +256,23 @@ public:
     */
     void transmit();
 
+    //==============================================================================
+    // The receive page's backups (see ConsoleBackup): BEGIN opens the chooser of the device's
+    // family; an OK in its dialog starts the run.
+    void chooseOrvixIIBackupType();
+    void chooseOrvixIIXLBackupType();
+    void chooseOrvixIIIBackupType();
+    void chooseLM6BackupType();
+    void chooseKT4BackupType();
+
+    /** Browse on the receive page: asks for the folder that backups go to. */
+    void browse();
+
+    /** Takes an existing folder as the receive folder; anything else changes nothing. */
+    void setReceiveFolder (const juce::String& path);
+
+    ConsoleBackup* getBackupRoad() noexcept { return backupRoad.get(); }
+
     /** Sends a firmware image held in memory (a download) to the connected device at once, as
         if it had been loaded from a file described by description. False, after the refusal
         warning, when it is not firmware for this device or nothing could be started.
@@ -398,12 +416,14 @@ private:
     juce::String filePath, receiveFolder;
 
     // The parts of the console that build its widgets, choose its ports and keep its pages.
+    friend class ConsoleBackup;
     friend class ConsoleDeviceInfo;
     friend class ConsoleLayout;
     friend class ConsolePage;
     friend class ConsolePorts;
     friend class ConsoleSendPage;
     std::unique_ptr<ConsoleDeviceInfo> deviceInfo;
+    std::unique_ptr<ConsoleBackup> backupRoad;
     std::unique_ptr<ConsoleLayout> layout;
     std::unique_ptr<ConsolePage> page;
     std::unique_ptr<ConsolePorts> portChoice;

@@ -63,7 +63,9 @@ TEST (ReplyStore, KeepsEveryReplyWholeAndInOrderAcrossBlocks)
 
         juce::MemoryOutputStream written;
         EXPECT_TRUE (store.writeTo (written)) << c.what;
-        EXPECT_TRUE (written.getMemoryBlock() == expected) << c.what;
+        // Compared only when not empty: the framework's comparison hands memcmp a null pointer then.
+        EXPECT_EQ (written.getDataSize(), expected.getSize()) << c.what;
+        EXPECT_TRUE (expected.isEmpty() || written.getMemoryBlock() == expected) << c.what;
     }
 }
 } // namespace

@@ -179,8 +179,15 @@ int BackupDumpServer::getRequestCount() const
 }
 
 //==============================================================================
+void BackupDumpServer::setRecordReplies (bool shouldRecord)
+{
+    const std::lock_guard<std::mutex> lock (mutex);
+    recordReplies = shouldRecord;
+}
+
 void BackupDumpServer::answer (const juce::MidiMessage& request, const SimulatedDevice::Emit& out)
 {
+    const auto arrived = juce::Time::getMillisecondCounterHiRes();
     int n = 0;
     bool drop = false, hold = false;
 
@@ -203,16 +210,24 @@ void BackupDumpServer::answer (const juce::MidiMessage& request, const Simulated
         return;
 
     const auto replies = repliesTo (request);
-    Exchange exchange { request, {} };
+    Exchange exchange { request, {}, arrived, 0.0 };
+    bool record = true;
+
+    {
+        const std::lock_guard<std::mutex> lock (mutex);
+        record = recordReplies;
+    }
 
     for (const auto& reply : replies)
     {
         if (! out (reply))
             break;
 
-        exchange.replies.append (reply.getRawData(), (size_t) reply.getRawDataSize());
+        if (record)
+            exchange.replies.append (reply.getRawData(), (size_t) reply.getRawDataSize());
     }
 
+    exchange.answeredMs = juce::Time::getMillisecondCounterHiRes();
     const std::lock_guard<std::mutex> lock (mutex);
     exchanges.push_back (std::move (exchange));
 }

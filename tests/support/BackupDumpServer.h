@@ -65,9 +65,14 @@ public:
     {
         juce::MidiMessage request;
         juce::MemoryBlock replies;
+        double arrivedMs = 0.0;     ///< juce::Time::getMillisecondCounterHiRes when it arrived
+        double answeredMs = 0.0;    ///< ... and when its last reply had been sent
     };
 
     std::vector<Exchange> getExchanges() const;
+
+    /** Forgets the recorded exchanges (long runs keep only their timing). */
+    void setRecordReplies (bool shouldRecord);
 
     /** The dump requests answered so far. */
     int getRequestCount() const;
@@ -95,6 +100,7 @@ private:
     int heldRequest = 0;
     bool released = false;
     bool closing = false;
+    bool recordReplies = true;
     std::vector<Exchange> exchanges;
     int requestCount = 0;
 };

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "BackupRun.h"
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <memory>
+
+class KT4BackupDialog;
+class LM6BackupDialog;
+class MorvaneDialog;
+class OrvixIIBackupDialog;
+class OrvixIIIBackupDialog;
+class OrvixIIXLBackupDialog;
+
+/** The receive page's backup road on the console: the folder choice, the chooser windows that
+    BEGIN opens per device family (with the device facts each dialog needs at every show), and the
+    backup run that an OK in a dialog starts. It shows the run on the console's status label,
+    progress bar and Cancel button, and locks the page while the run goes on.
+
+    Owned by MorvaneDialog, which hands over to it from its entry points. The KT4 and LM6 dialogs
+    are built here with the console; the Orvix dialogs at their first show. Message thread only.
+*/
+class ConsoleBackup : private BackupRun::Host,
+                      private juce::ChangeListener,
+                      private juce::Timer
+{
+public:
+    explicit ConsoleBackup (MorvaneDialog& console);
+    ~ConsoleBackup() override;
+
+    /** The choosers: each launches its dialog in a modal window and returns when it closes. */
+    void chooseOrvixIIBackupType();
+    void chooseOrvixIIXLBackupType();
+    void chooseOrvixIIIBackupType();
+    void chooseLM6BackupType();
+    void chooseKT4BackupType();
+
+    /** BEGIN on the receive page: the chooser of the device's family. */
+    void begin();
+
+    /** Browse on the receive page: "Choose save location", then setReceiveFolder. */
+    void browse();
+
+    /** Takes an existing folder as the receive folder (stored as `RCV_DIR`); anything else is
+        ignored.
+    */
+    void setReceiveFolder (const juce::String& path);
+
+    /** The console's Cancel during a run. */
+    void cancel() { if (run != nullptr) run->cancel(); }
+
+    bool isRunning() const noexcept { return run != nullptr && run->isRunning(); }
+
+    /** The run, or null without a link. */
+    BackupRun* getRun() noexcept { return run.get(); }
+
+    /** The dialog shown by the chooser that runs now, or null (tests click in it). */
+    juce::Component* getShownDialog() const noexcept { return shownDialog; }
+
+    /** The Orvix II XL dialog, once shown: the console's queries refresh it. */
+    OrvixIIXLBackupDialog* getOrvixIIXLDialog() const noexcept { return orvixIIXLDialog.get(); }
+
+private:
+    void launch (juce::Component& dialog, const juce::String& title);
+    void displayOffsetGate();
+    BackupJobPlan::Context makeContext() const;
+    void changeListenerCallback (juce::ChangeBroadcaster* source) override;
+    void timerCallback() override;
+
+    // BackupRun::Host
+    void backupStarted() override;
+    void backupEnded() override;
+    void showBackupStatus (const juce::String& text) override;
+    void showBackupProgressText (const juce::String& text) override;
+    void setBackupCancelEnabled (bool enabled) override;
+    void showBackupMessage (juce::MessageBoxIconType icon, const juce::String& text) override;
+    bool queryCurrentPatch() override;
+    void recallPreviousPatch() override;
+
+    MorvaneDialog& c;
+    std::unique_ptr<KT4BackupDialog> kt4Dialog;
+    std::unique_ptr<LM6BackupDialog> lm6Dialog;
+    std::unique_ptr<OrvixIIBackupDialog> orvixIIDialog;
+    std::unique_ptr<OrvixIIXLBackupDialog> orvixIIXLDialog;
+    std::unique_ptr<OrvixIIIBackupDialog> orvixIIIDialog;
+    juce::Component* shownDialog = nullptr;
+    int displayOffset = 0;
+    bool displayOffsetKnown = false;
+    std::unique_ptr<BackupRun> run;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ConsoleBackup)
+};

@@ -1,0 +1,134 @@
+// A complete Orvix III backup (system, global and foot controller settings, preset banks A-D one
+// preset at a time, user cab banks 1 and 2 one slot at a time: 2563 requests) against a simulated
+// device on virtual ports that answers at once. Reports the run's wall time, the time the link
+// and the run add to each request beyond the device's own answer (median and p99), and the peak
+// memory the run adds. `backup_bench --quick` backs up bank A only.
+
+#include "BackupDumpServer.h"
+#include "BackupRun.h"
+#include "MidiProcessing.h"
+#include "ProcessStats.h"
+#include "SysExMessage.h"
+#include "VirtualMidiPorts.h"
+
+#include <algorithm>
+#include <iostream>
+#include <vector>
+
+namespace
+{
+using morvane::test::BackupDumpServer;
+
+/** Records how the run ended; asks nothing of the device around it. */
+class BenchHost : public BackupRun::Host
+{
+public:
+    void backupStarted() override {}
+    void backupEnded() override { ended = true; }
+    void showBackupStatus (const juce::String&) override {}
+    void showBackupProgressText (const juce::String&) override {}
+    void setBackupCancelEnabled (bool) override {}
+    void showBackupMessage (juce::MessageBoxIconType, const juce::String& text) override { message = text; }
+    bool queryCurrentPatch() override { return false; }
+    void recallPreviousPatch() override {}
+
+    bool ended = false;
+    juce::String message;
+};
+
+double percentile (std::vector<double> values, double share)
+{
+    if (values.empty())
+        return 0.0;
+
+    std::sort (values.begin(), values.end());
+    const auto index = (size_t) juce::jlimit (0.0, (double) values.size() - 1.0, share * (double) (values.size() - 1));
+    return values[index];
+}
+} // namespace
+
+int main (int argc, char** argv)
+{
+    juce::ScopedJuceInitialiser_GUI juce;
+    const bool quick = argc > 1 && juce::String (argv[1]) == "--quick";
+
+    const juce::String portName ("Orvix III Backup Bench");
+    morvane::test::VirtualMidiPorts hub;
+    morvane::test::SimulatedDevice device (hub, 16, portName);
+    BackupDumpServer server (device, 3074);   // full-size preset data messages
+    server.setRecordReplies (false);
+
+    currentDeviceModel = 16;
+    MidiProcessing link (hub.createBackend());
+    link.timerCallback();
+
+    if (! (link.getPortManager().openInputByName (portName) && link.getPortManager().openOutputByName (portName)
+           && link.openDevices (true, true)))
+    {
+        std::cerr << "could not open the simulated device's ports\n";
+        return 1;
+    }
+
+    const auto folder = juce::File::createTempFile ("backup-bench");
+    folder.createDirectory();
+
+    BenchHost host;
+    BackupRun run (link, host);
+    OrvixIIIBackupSelection selection;
+    selection.banks[0] = 1;
+
+    if (! quick)
+    {
+        selection.banks[1] = selection.banks[2] = selection.banks[3] = 1;
+        selection.cabBanks[0] = selection.cabBanks[1] = 1;
+        selection.system = selection.global = selection.footswitch = 1;
+    }
+
+    BackupJobPlan::Context context;
+    context.model = 16;
+    context.firmwareModel = 16;
+
+    ProcessStats::resetPeakResident();
+    const auto residentBefore = ProcessStats::getResidentKiB();
+    const auto start = juce::Time::getMillisecondCounterHiRes();
+
+    run.startOrvixIIIBackup (selection, context, folder.getFullPathName());
+
+    while (! host.ended)
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (50);
+
+    const auto wallMs = juce::Time::getMillisecondCounterHiRes() - start;
+    const auto peakAddedKiB = ProcessStats::getPeakResidentKiB() - residentBefore;
+
+    // Per request: from one request's arrival at the device to the next one's, less the time the
+    // device took to send its answer, is what the link worker, the receive thread and the run add.
+    const auto exchanges = server.getExchanges();
+    std::vector<double> overheadMs, answerMs;
+
+    for (size_t i = 0; i < exchanges.size(); ++i)
+    {
+        answerMs.push_back (exchanges[i].answeredMs - exchanges[i].arrivedMs);
+
+        if (i + 1 < exchanges.size())
+            overheadMs.push_back (exchanges[i + 1].arrivedMs - exchanges[i].answeredMs);
+    }
+
+    juce::int64 bytesWritten = 0;
+
+    for (const auto& file : folder.findChildFiles (juce::File::findFiles, true))
+        bytesWritten += file.getSize();
+
+    std::cout << "Orvix III " << (quick ? "bank A" : "complete") << " backup against a simulated device\n"
+              << "  result:                 " << host.message << "\n"
+              << "  requests:               " << exchanges.size() << " (device got " << server.getRequestCount() << ")\n"
+              << "  wall time:              " << juce::String (wallMs / 1000.0, 2) << " s\n"
+              << "  per request, device:    median " << juce::String (percentile (answerMs, 0.5), 2) << " ms, p99 "
+              << juce::String (percentile (answerMs, 0.99), 2) << " ms\n"
+              << "  per request, overhead:  median " << juce::String (percentile (overheadMs, 0.5), 2) << " ms, p99 "
+              << juce::String (percentile (overheadMs, 0.99), 2) << " ms (link worker, receive thread, file write, run)\n"
+              << "  written:                " << juce::String ((double) bytesWritten / (1024.0 * 1024.0), 1) << " MiB\n"
+              << "  peak memory added:      " << peakAddedKiB << " KiB\n";
+
+    folder.deleteRecursively();
+    return host.message.startsWith ("Backup complete.") ? 0 : 1;
+}

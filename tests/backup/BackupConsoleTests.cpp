@@ -1,0 +1,109 @@
+#include "AppTestDoubles.h"
+#include "BackupDumpServer.h"
+#include "BackupTestSupport.h"
+#include "ConsoleBackup.h"
+#include "MainAppWindow.h"
+#include "MidiProcessing.h"
+#include "MorvaneDialog.h"
+#include "SysExMessage.h"
+#include "VirtualMidiPorts.h"
+
+namespace morvane::test
+{
+/** Clicks OK in the backup chooser's dialog as soon as the chooser shows it. */
+class OkWhenShown : private juce::Timer
+{
+public:
+    explicit OkWhenShown (MorvaneDialog& consoleToWatch) : console (consoleToWatch) { startTimer (20); }
+    ~OkWhenShown() override { stopTimer(); }
+
+    bool clicked = false;
+
+private:
+    void timerCallback() override
+    {
+        auto* dialog = console.getBackupRoad()->getShownDialog();
+
+        if (dialog == nullptr || ! dialog->isShowing())
+            return;
+
+        if (auto* ok = findWidget<juce::Button> (*dialog, "okayButton"))
+        {
+            stopTimer();
+            clicked = true;
+            ok->triggerClick();
+        }
+    }
+
+    MorvaneDialog& console;
+};
+
+TEST (BackupConsoleTest, BeginOnTheReceivePageBacksUpAKT4IntoTheChosenFolder)
+{
+    const auto previousModel = currentDeviceModel.load();
+    const juce::File userFolder (juce::File::createTempFile ("user"));
+    const juce::File folder (juce::File::createTempFile ("backups"));
+    folder.createDirectory();
+
+    {
+        VirtualMidiPorts hub;
+        SimulatedDevice device (hub, 8, "KT4 MIDI");
+        BackupDumpServer server (device);
+        MidiProcessing link (hub.createBackend());
+        link.timerCallback();
+        ScriptedUserDialogs dialogs;
+        RecordingSystemServices services;
+        MainAppWindow window (&generatedSkin(), &link, dialogs, services, userFolder);
+        auto& console = *window.getConsole();
+
+        dialogs.menuChoices = { 8 };
+        console.showDeviceMenu();
+        console.showReceivePage();
+        console.setReceiveFolder (folder.getFullPathName());
+        ASSERT_TRUE (console.isReceiveFolderChosen());
+
+        auto* begin = findWidget<juce::Button> (console, "Transmit");
+        ASSERT_NE (begin, nullptr);
+        // The device poll finds the device connected and offers BEGIN.
+        ASSERT_TRUE (runMessageLoopUntil ([&] { return begin->isEnabled(); }, 20000));
+
+        // The second dump waits until the page has been checked while the run goes on.
+        server.holdRequest (2);
+        OkWhenShown okClicker (console);
+        begin->triggerClick();
+        ASSERT_TRUE (runMessageLoopUntil ([&] { return server.getRequestCount() >= 2; }, 30000));
+        EXPECT_TRUE (okClicker.clicked);
+        EXPECT_TRUE (console.isBackupRunning());
+
+        for (auto* name : { "Device To Update", "Select an Input Port", "Select an Output Port", "Transmit" })
+            EXPECT_FALSE (findWidget (console, name)->isEnabled()) << name;
+
+        server.release();
+        ASSERT_TRUE (runMessageLoopUntil ([&] { return ! console.isBackupRunning() && ! dialogs.boxes.empty(); }, 60000));
+
+        ASSERT_EQ (dialogs.boxes.size(), 1u);
+        EXPECT_EQ (dialogs.boxes[0].text, "Backup complete.");
+        EXPECT_TRUE (findWidget (console, "Device To Update")->isEnabled());
+
+        const auto base = console.getBackupRoad()->getRun()->getBaseName();
+        juce::StringArray files;
+
+        for (const auto& file : folder.findChildFiles (juce::File::findFiles, false))
+            files.add (file.getFileName());
+
+        files.sort (false);
+        EXPECT_EQ (files.joinIntoString (" | "), base + "-All-Cab-Banks.syx | " + base + "-All-Preset-Banks.syx | " + base + "-system.syx");
+
+        // The files hold what the device sent, in the run's order: system, cab banks, preset banks.
+        const auto exchanges = server.getExchanges();
+        ASSERT_EQ (exchanges.size(), 3u);
+        juce::MemoryBlock written;
+        folder.getChildFile (base + "-All-Cab-Banks.syx").loadFileAsData (written);
+        EXPECT_TRUE (written == exchanges[1].replies);
+    }
+
+    folder.deleteRecursively();
+    userFolder.deleteRecursively();
+    currentDeviceModel = previousModel;
+}
+} // namespace morvane::test
