@@ -70,7 +70,9 @@ void ConsolePorts::chooseDevice (int model)
     {
         autoSelectInputPort();
         autoSelectOutputPort();
-        // Checking a loaded file against the new model comes with the send road.
+        // An Orvix II checks the loaded file again for itself; the others check it at BEGIN.
+        if (model == 3 && c.fileLoaded && c.filePath.isNotEmpty() && c.chooseFileToSend (juce::File (c.filePath)))
+            c.firmwareInMemory = false;
 
         if (MorvaneDialog::Roads::deviceQueries)
             c.refreshDeviceInfo();

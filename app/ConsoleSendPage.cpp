@@ -76,7 +76,14 @@ bool ConsoleSendPage::loadFileToSend (const juce::MemoryBlock& data, const juce:
     }
 
     c.updatePageVisibility();
-    c.pollDeviceInfo();
+
+    // BEGIN is usable at once, not only from the next device poll.
+    if (c.receiveMode == 0 && ! c.controlsLocked && c.isConnectedForModel())
+    {
+        c.transmitButton->setEnabled (true);
+        c.cancelButton->setEnabled (true);
+    }
+
     return true;
 }
 

@@ -41,7 +41,7 @@ SendPlan::Result nothingSent()
 /** A one-preset file, pointed at the edit buffer. */
 SendPlan::Result toEditBuffer (juce::MemoryBlock data)
 {
-    if (! SysExRewrites::setEditBufferDestination (data))
+    if (! SysExRewrites::setSingleDestination (data, 127))
         return refused (SendPlan::truncatedFileText);
 
     return sendAsIs (data);

@@ -26,7 +26,7 @@ int SysExRewrites::patchStartLength (juce::uint8 model) noexcept
     return model >= 16 ? 13 : 12;
 }
 
-bool SysExRewrites::setEditBufferDestination (juce::MemoryBlock& data)
+bool SysExRewrites::setSingleDestination (juce::MemoryBlock& data, int slot)
 {
     if (data.getSize() < 6)
         return false;
@@ -38,7 +38,7 @@ bool SysExRewrites::setEditBufferDestination (juce::MemoryBlock& data)
         return false;
 
     auto* bytes = static_cast<juce::uint8*> (data.getData());
-    bytes[6] = 127;
+    bytes[6] = (juce::uint8) (slot & 0x7F);
     bytes[length - 2] = computeSysExChecksum (bytes, length - 2);
     return true;
 }

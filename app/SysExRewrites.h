@@ -18,8 +18,10 @@ public:
     /** The length of a PATCH_START message of the model: 12 bytes below model 16, 13 from it. */
     static int patchStartLength (juce::uint8 model) noexcept;
 
-    /** Points a one-preset file at the edit buffer: byte 6 of its PATCH_START becomes 127. */
-    static bool setEditBufferDestination (juce::MemoryBlock& data);
+    /** Points a one-preset file at a destination: byte 6 of its PATCH_START becomes slot (127 the
+        edit buffer).
+    */
+    static bool setSingleDestination (juce::MemoryBlock& data, int slot);
 
     /** Every PATCH_START of the model carries bank in byte 6. */
     static bool retargetBankFile (juce::MemoryBlock& data, juce::uint8 bank, juce::uint8 model);

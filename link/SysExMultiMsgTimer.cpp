@@ -26,6 +26,7 @@ SysExMultiMsgTimer::SysExMultiMsgTimer() = default;
 SysExMultiMsgTimer::~SysExMultiMsgTimer()
 {
     stopTimer();
+    cancelPendingUpdate();
 
     const juce::ScopedLock rl (requestLock);
     currentRequest.reset();
@@ -244,8 +245,24 @@ void SysExMultiMsgTimer::queueRequest (std::unique_ptr<SysExRequest> request)
 {
     currentRequest = std::move (request);
 
+    // The next step may come as soon as the worker retires this request.
+    currentRequest->setRetireListener ([this] { triggerAsyncUpdate(); });
+    lastQueuedAtMs = juce::Time::getMillisecondCounterHiRes();
+
     if (auto* link = owner.load())
         link->enqueueRequest (currentRequest.get());
+}
+
+void SysExMultiMsgTimer::handleAsyncUpdate()
+{
+    if (getState() != TransferStates::running)
+        return;
+
+    // Before the interval has passed, the tick that counts it from the last message comes first.
+    if (juce::Time::getMillisecondCounterHiRes() - lastQueuedAtMs.load() < (double) interval.load())
+        return;
+
+    timerCallback();
 }
 
 bool SysExMultiMsgTimer::findsUnacceptedResultCode (const SysExRequest& request)
@@ -327,6 +344,9 @@ void SysExMultiMsgTimer::timerCallback()
 
         queueRequest (std::move (request));
         progressStep();
+
+        // The next tick comes a whole interval after this message.
+        startTimer (timerPeriodFor (interval.load()));
     }();
 
     auto endIn = [this] (TransferState endState)

@@ -45,8 +45,14 @@ namespace TransferStates
 
     The send thread loads and starts a transfer; the console pauses, stops, changes the interval
     and polls state, result code and progress.
+
+    A step does not wait for the next tick when it need not: the link worker tells the sender
+    when it retires a message's request, and once the interval since that message has passed
+    (at once with an interval of 0) the step runs then. After each message the ticks count the
+    interval afresh, so the interval stays the least time between two messages.
 */
-class SysExMultiMsgTimer : public juce::Timer
+class SysExMultiMsgTimer : public juce::Timer,
+                           private juce::AsyncUpdater
 {
 public:
     /** A reply time-out that replaces the default for messages of one function. */
@@ -146,6 +152,7 @@ private:
         int findTimeout (juce::uint8 functionId) const;
     };
 
+    void handleAsyncUpdate() override;
     void progressStep();
     void releaseCurrentRequest();
     void deleteRetiredRequests();
@@ -176,6 +183,7 @@ private:
     juce::uint32 sentCount = 0;
 
     std::atomic<juce::uint32> interval { 0 };
+    std::atomic<double> lastQueuedAtMs { 0.0 };
     std::atomic<juce::uint32> resultCode { 0 };
     std::atomic<juce::uint32> defaultReplyTimeoutMs { 3000 };
 

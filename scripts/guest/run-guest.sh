@@ -23,15 +23,16 @@ fi
 kernel=$(bash "$here/fetch-kernel.sh")
 
 work=${MORVANE_GUEST_WORK:-}
+scratch=""
 if [ -z "$work" ]; then
     work=$(mktemp -d)
-    trap 'rm -rf "$work"' EXIT
+    scratch=$work
 fi
 mkdir -p "$work"
 
 initramfs="$work/initramfs-$$.cpio.gz"
 log="$work/console-$$.log"
-trap 'rm -f "$initramfs" "$log"' EXIT
+trap 'rm -f "$initramfs" "$log"; [ -z "$scratch" ] || rm -rf "$scratch"' EXIT
 bash "$here/build-initramfs.sh" "$kernel" "$initramfs" "$program" "$@"
 
 # KVM only on real hardware virtualisation: where /dev/kvm sits on a nested hypervisor, a stock
@@ -43,16 +44,36 @@ fi
 
 # One processor: a loaded host then slows the guest's threads alike, and none of them falls behind
 # the others (the sequencer drops what a starved reader does not take in time).
-# -no-reboot with panic=-1: a crashed init ends qemu at once. No standard input in CI, so the
-# serial console reads from /dev/null.
-status=0
+# -no-reboot with panic=-1: a crashed init ends qemu at once. No standard input in CI: qemu reads
+# from /dev/null and writes the serial console to the log.
+# The guest's console goes to a log that is shown as it grows; once the program's result is there,
+# the guest is given a few seconds to power off and is then stopped, so that a shutdown that
+# hangs does not hold the test up.
+: > "$log"
 timeout --kill-after=10 "${MORVANE_GUEST_TIMEOUT:-240}" \
     qemu-system-x86_64 "${accel[@]}" -m 768 -smp 1 -nodefaults -no-user-config \
         -kernel "$kernel/vmlinux" -initrd "$initramfs" \
         -append "console=ttyS0 panic=-1 quiet loglevel=4" \
-        -display none -serial stdio -no-reboot </dev/null | tee "$log" || status=$?
+        -display none -serial "file:$log" -no-reboot </dev/null &
+qemu=$!
+tail -n +1 -f "$log" --pid "$qemu" &
+follower=$!
 
-if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
+reported=""
+while kill -0 "$qemu" 2>/dev/null; do
+    if [ -z "$reported" ] && grep -q '^MORVANE-GUEST-RESULT' "$log"; then
+        reported=$SECONDS
+    fi
+    if [ -n "$reported" ] && [ $((SECONDS - reported)) -ge 10 ]; then
+        kill "$qemu" 2>/dev/null || true
+    fi
+    sleep 0.5
+done
+status=0
+wait "$qemu" || status=$?
+wait "$follower" 2>/dev/null || true
+
+if [ -z "$reported" ] && { [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; }; then
     echo "run-guest: the guest did not finish within ${MORVANE_GUEST_TIMEOUT:-240} s" >&2
 fi
 

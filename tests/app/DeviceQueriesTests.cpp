@@ -170,6 +170,10 @@ TEST (DeviceQueries, SilenceIsCountedThenReportedAndNothingStaleIsRecalled)
     const auto recallsBefore = rig.device->getReceivedCount (0x3C);
     EXPECT_FALSE (rig.queries->recallPreviousPatch()) << "no patch was read by the last query";
     EXPECT_EQ (rig.device->getReceivedCount (0x3C), recallsBefore);
+
+    // The link's worker reads the clock: it stops before the clock goes.
+    rig.queries.reset();
+    rig.link.reset();
 }
 
 TEST (DeviceQueries, AKT4ThatDoesNotAnswerTheMuteStopsTheTransfer)

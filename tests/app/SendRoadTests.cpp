@@ -7,6 +7,7 @@
 #include "RunningLinkClock.h"
 #include "SendOptionsDialog.h"
 #include "SendPlan.h"
+#include "SysExFileCheck.h"
 #include "TransferReport.h"
 
 using namespace morvane::test;
@@ -517,6 +518,7 @@ TEST_F (SendRoadTest, AnOrvixIIIUSBFirmwareIsRetriedFourTimesThenGivenUp)
         return ! dialogs.boxes.empty();
     }, 30000));
     EXPECT_EQ (lastText(), "IMPORTANT! The transfer is complete. Please power off the Orvix III, wait 5 seconds, and then power the unit back on.");
+    closeAll();   // the link's worker reads the clock: it stops before the clock goes
 }
 
 TEST_F (SendRoadTest, RefusedSendsSayWhyAndSendNothing)
@@ -696,5 +698,25 @@ TEST_F (SendRoadTest, AFileDroppedOnTheWindowIsSentWithBegin)
     const auto starts = PacedReplies::patchStarts (device.getReceived());
     ASSERT_EQ (starts.size(), 1u);
     EXPECT_EQ (starts[0].byte6, 127);
+}
+TEST_F (SendRoadTest, AFileFarLargerThanAnyDevicesIsRefusedBeforeItIsRead)
+{
+    connect (16, "Orvix III MIDI 1", 1, 3);
+    folder.createDirectory();
+    const auto huge = folder.getChildFile ("huge.syx");
+
+    {
+        // A sparse file: its size is what counts, not its content.
+        juce::FileOutputStream out (huge);
+        ASSERT_TRUE (out.openedOk());
+        out.write ("\xF0\x00\x01\x74\x10\x77\x00\x00", 8);
+        ASSERT_TRUE (out.setPosition (SysExFileCheck::maxFileBytes));
+        out.writeByte ((char) 0xF7);
+    }
+
+    EXPECT_FALSE (console().chooseFileToSend (huge));
+    ASSERT_EQ (dialogs.boxes.size(), 1u);
+    EXPECT_EQ (lastText(), SysExFileCheck::tooLargeText());
+    EXPECT_FALSE (console().isFileLoaded());
 }
 } // namespace

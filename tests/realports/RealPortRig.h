@@ -19,6 +19,8 @@ struct GuestPorts
     static constexpr const char* through = "Midi Through Port-0";
     static constexpr const char* virMidi = "VirMIDI 0-0";
     static constexpr const char* virMidiRawDevice = "/dev/snd/midiC0D0";
+    static constexpr const char* secondVirMidi = "VirMIDI 0-1";
+    static constexpr const char* secondVirMidiRawDevice = "/dev/snd/midiC0D1";
 };
 
 /** A simulated device of one model behind "VirMIDI 0-0", and a link on the platform's real MIDI
@@ -27,8 +29,8 @@ struct GuestPorts
 */
 struct RealPortRig
 {
-    explicit RealPortRig (juce::uint8 model)
-        : adapter (std::make_unique<RawMidiDeviceAdapter> (GuestPorts::virMidiRawDevice, model)),
+    explicit RealPortRig (juce::uint8 model, const juce::String& rawDevice = GuestPorts::virMidiRawDevice)
+        : adapter (std::make_unique<RawMidiDeviceAdapter> (rawDevice, model)),
           link (std::make_unique<MidiProcessing> (std::make_unique<JuceMidiPortBackend>())),
           previousModel (currentDeviceModel.load())
     {

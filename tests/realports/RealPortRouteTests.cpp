@@ -221,10 +221,12 @@ TEST (RealPortSend, PresetsAndCabsAreAcknowledgedMessageByMessage)
 
 TEST (RealPortSend, AUtilityFileOfManyMessagesArrivesCompleteAtItsPacing)
 {
-    // Three Orvix III presets: 54 messages, over 100 KB, sent by the Utility as they stand.
+    // Two Orvix III presets and a cab: 46 messages, over 100 KB, sent by the Utility as they stand.
     RealPortRig rig (16);
     ASSERT_TRUE (rig.connect());
-    const auto file = dumps::makeBankDump (16, 0, 3);
+    auto file = dumps::makeBankDump (16, 0, 2);
+    const auto cab = dumps::makeCabDump (16, dumps::makeCabWords ("Room", 3), 1);
+    file.append (cab.getData(), cab.getSize());
     ASSERT_GE (file.getSize(), 100u * 1024u);
     const auto messages = toMessages (file);
     const juce::uint32 intervalMs = 300;

@@ -48,7 +48,13 @@ RawMidiDeviceAdapter::RawMidiDeviceAdapter (const juce::String& rawDevicePath, j
         fromDevice->start();
 
     if (fd >= 0)
+    {
         reader = std::thread ([this] { readLoop(); });
+
+        // The kernel passes messages on to a raw MIDI device only once its reader is waiting.
+        for (int i = 0; i < 200 && ! reading; ++i)
+            juce::Thread::sleep (5);
+    }
 }
 
 RawMidiDeviceAdapter::~RawMidiDeviceAdapter()
@@ -122,20 +128,30 @@ bool RawMidiDeviceAdapter::writeRaw (const void* data, size_t size)
 
 void RawMidiDeviceAdapter::writeReply (const juce::MidiMessage& reply)
 {
-    const auto rate = replyBytesPerSecond.load();
-    const auto now = juce::Time::getMillisecondCounterHiRes();
+    // A long reply goes out in packets, each when the link has carried the ones before it.
+    constexpr int packetBytes = 64;
+    const auto* data = reply.getRawData();
+    const auto size = reply.getRawDataSize();
 
-    // The link is idle when nothing was sent for a while: the next reply goes out at once.
-    if (rate <= 0 || replyClockMs < now)
-        replyClockMs = now;
+    for (int offset = 0; offset < size; offset += packetBytes)
+    {
+        const auto rate = replyBytesPerSecond.load();
+        const auto now = juce::Time::getMillisecondCounterHiRes();
+        const auto count = juce::jmin (packetBytes, size - offset);
 
-    if (replyClockMs > now + 1.0)
-        juce::Thread::sleep ((int) (replyClockMs - now));
+        // The link is idle when nothing was sent for a while: the packet goes out at once.
+        if (rate <= 0 || replyClockMs < now)
+            replyClockMs = now;
 
-    writeRaw (reply.getRawData(), (size_t) reply.getRawDataSize());
+        if (replyClockMs > now + 1.0)
+            juce::Thread::sleep ((int) (replyClockMs - now));
 
-    if (rate > 0)
-        replyClockMs += 1000.0 * reply.getRawDataSize() / rate;
+        if (! writeRaw (data + offset, (size_t) count))
+            return;
+
+        if (rate > 0)
+            replyClockMs += 1000.0 * count / rate;
+    }
 }
 
 void RawMidiDeviceAdapter::readLoop()
@@ -146,8 +162,10 @@ void RawMidiDeviceAdapter::readLoop()
     while (! quit)
     {
         pollfd pfd { fd, POLLIN, 0 };
+        const auto ready = ::poll (&pfd, 1, 50);
+        reading = true;
 
-        if (::poll (&pfd, 1, 50) <= 0)
+        if (ready <= 0)
             continue;
 
         if ((pfd.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0)

@@ -76,6 +76,7 @@ private:
 
     std::atomic<int> fd { -1 };
     std::atomic<bool> quit { false };
+    std::atomic<bool> reading { false };
     std::atomic<juce::int64> bytesRead { 0 };
     std::atomic<int> replyBytesPerSecond { usbMidiBytesPerSecond };
 
