@@ -22,7 +22,9 @@ public:
     static juce::uint32 now() noexcept;
 
     /** Makes every later now() read the given clock; nullptr restores the real counter. The
-        caller keeps the clock alive while it is installed.
+        caller keeps the clock alive while it is installed. Returns once no call of now() on
+        another thread can still be reading the clock installed before, so that clock may then
+        be destroyed.
     */
     static void install (const LinkClock* clock) noexcept;
 

@@ -32,9 +32,8 @@ ReceiveThread::ReceiveThread (SysExRequest* requestToWatch,
 
 ReceiveThread::~ReceiveThread()
 {
-    if (request != nullptr)
-        request->setRetireListener (nullptr);
-
+    // run() takes its listener off the request before it ends: the request may be gone by the
+    // time this thread object is deleted.
     stopThread (stopTimeoutMs);
 }
 
@@ -60,6 +59,10 @@ void ReceiveThread::run()
 
         wait (pollIntervalMs);
     }
+
+    // Taken off again while the request is certainly alive: its owner deletes it only after this
+    // thread has reported (or been stopped). This also waits for a call in progress.
+    request->setRetireListener (nullptr);
 
     // Asked to stop while the request was still out: nothing to report.
     if (state == SysExRequest::pending)

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <memory>
+#include <thread>
+
 TEST (LinkClock, ManualClocksNestAndRestoreTheRealCounter)
 {
     EXPECT_EQ (LinkClock::getInstalled(), nullptr);
@@ -24,6 +28,36 @@ TEST (LinkClock, ManualClocksNestAndRestoreTheRealCounter)
     EXPECT_EQ (LinkClock::getInstalled(), nullptr);
     const auto real = juce::Time::getMillisecondCounter();
     EXPECT_LE (millisecondsBetween (LinkClock::now(), real), 1000u);
+}
+
+TEST (LinkClock, AClockCanGoWhileAnotherThreadKeepsAskingForTheTime)
+{
+    // The link worker reads the time all along; a test's clock is destroyed whenever the test
+    // ends. Once a clock is replaced, no reader may still be inside it (ThreadSanitizer and
+    // AddressSanitizer see it when one is).
+    std::atomic<bool> stop { false };
+    std::atomic<int> reads { 0 };
+    std::thread reader ([&]
+    {
+        while (! stop)
+        {
+            LinkClock::now();
+            ++reads;
+        }
+    });
+
+    while (reads.load() == 0)
+        std::this_thread::yield();
+
+    for (int i = 0; i < 2000; ++i)
+    {
+        auto clock = std::make_unique<ManualLinkClock> ((juce::uint32) i);
+        clock.reset();
+    }
+
+    stop = true;
+    reader.join();
+    EXPECT_EQ (LinkClock::getInstalled(), nullptr);
 }
 
 TEST (LinkClock, DistanceIsSymmetricAndCorrectAcrossTheWrap)
