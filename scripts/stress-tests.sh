@@ -14,6 +14,7 @@
 #   --jobs N                    tests run at once (default 4)
 #   --no-build                  run what is built already
 #   --with-end-to-end           also run app_end_to_end_* (under the machine-wide program lock)
+#   --with-guest                also run realports_in_guest (boots a qemu guest each time)
 #
 # The builds use the flags and environment of scripts/test.sh: the same sanitizer options, a
 # virtual display, and HOME and XDG_CONFIG_HOME in a temporary folder. Each build's output goes to
@@ -33,6 +34,7 @@ load=2
 jobs=4
 build=1
 endToEnd=0
+guest=0
 ctestFilter=()
 extra=()
 
@@ -47,9 +49,10 @@ while [ $# -gt 0 ]; do
         --jobs) jobs=$2; shift 2 ;;
         --no-build) build=0; shift ;;
         --with-end-to-end) endToEnd=1; shift ;;
+        --with-guest) guest=1; shift ;;
         -R|-E) ctestFilter+=("$1" "$2"); shift 2 ;;
         --) shift; extra=("$@"); break ;;
-        -h|--help) sed -n '2,22p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+        -h|--help) awk 'NR > 1 && /^#/ { sub (/^# ?/, ""); print; next } NR > 1 { exit }' "$0"; exit 0 ;;
         *) echo "stress-tests.sh: unknown option $1 (see --help)" >&2; exit 2 ;;
     esac
 done
@@ -128,12 +131,14 @@ for kind in $builds; do
         fi
     fi
 
-    # ctest takes one -E: join ours with the end-to-end runs', which go on their own below.
+    # ctest takes one -E: join ours with the end-to-end runs', which go on their own below, and
+    # the guest's, which boots a virtual machine for each run.
     filter=()
     exclude="app_end_to_end"
+    [ "$guest" = 1 ] || exclude+="|realports_in_guest"
     for ((i = 0; i < ${#ctestFilter[@]}; i += 2)); do
         if [ "${ctestFilter[i]}" = "-E" ]; then
-            exclude="${ctestFilter[i+1]}|app_end_to_end"
+            exclude="${ctestFilter[i+1]}|${exclude}"
         else
             filter+=("${ctestFilter[i]}" "${ctestFilter[i+1]}")
         fi

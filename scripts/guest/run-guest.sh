@@ -7,7 +7,8 @@
 #   run-guest.sh <program> [arguments...]
 #
 # Environment: MORVANE_GUEST_WORK, the folder for the initramfs (a temporary one otherwise);
-# MORVANE_GUEST_TIMEOUT, seconds before the guest is stopped (240); MORVANE_GUEST_CACHE, see
+# MORVANE_GUEST_TIMEOUT, seconds before the guest is stopped (240); MORVANE_GUEST_MEMORY, its
+# memory in MB (768; a sanitizer build wants 3072); MORVANE_GUEST_CACHE, see
 # common.sh.
 set -euo pipefail
 
@@ -51,7 +52,7 @@ fi
 # hangs does not hold the test up.
 : > "$log"
 timeout --kill-after=10 "${MORVANE_GUEST_TIMEOUT:-240}" \
-    qemu-system-x86_64 "${accel[@]}" -m 768 -smp 1 -nodefaults -no-user-config \
+    qemu-system-x86_64 "${accel[@]}" -m "${MORVANE_GUEST_MEMORY:-768}" -smp 1 -nodefaults -no-user-config \
         -kernel "$kernel/vmlinux" -initrd "$initramfs" \
         -append "console=ttyS0 panic=-1 quiet loglevel=4" \
         -display none -serial "file:$log" -no-reboot </dev/null &

@@ -195,38 +195,38 @@ void RawMidiDeviceAdapter::parse (juce::uint8 byte)
         return;
     }
 
-    const bool inSysEx = pending.getSize() > 0 && static_cast<const juce::uint8*> (pending.getData())[0] == 0xF0;
+    const bool inSysEx = ! pending.empty() && pending.front() == 0xF0;
 
     if (byte == 0xF7 && inSysEx)
     {
-        pending.append (&byte, 1);
+        pending.push_back (byte);
 
         {
             const std::lock_guard<std::mutex> lock (sysExLock);
-            sysExRead.push_back (pending);
+            sysExRead.emplace_back (pending.data(), pending.size());
         }
 
-        deliver (juce::MidiMessage (pending.getData(), (int) pending.getSize()));
-        pending.reset();
+        deliver (juce::MidiMessage (pending.data(), (int) pending.size()));
+        pending.clear();
         return;
     }
 
     if ((byte & 0x80) != 0)
     {
         // A status byte starts a new message; an unfinished one is dropped, as a device would.
-        pending.reset();
-        pending.append (&byte, 1);
+        pending.clear();
+        pending.push_back (byte);
         expectedLength = byte == 0xF0 ? 0 : juce::MidiMessage::getMessageLengthFromFirstByte (byte);
     }
-    else if (pending.getSize() > 0)
+    else if (! pending.empty())
     {
-        pending.append (&byte, 1);
+        pending.push_back (byte);
     }
 
-    if (! inSysEx && byte != 0xF0 && expectedLength > 0 && (int) pending.getSize() == expectedLength)
+    if (! inSysEx && byte != 0xF0 && expectedLength > 0 && (int) pending.size() == expectedLength)
     {
-        deliver (juce::MidiMessage (pending.getData(), (int) pending.getSize()));
-        pending.reset();
+        deliver (juce::MidiMessage (pending.data(), (int) pending.size()));
+        pending.clear();
     }
 }
 

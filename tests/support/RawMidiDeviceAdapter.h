@@ -85,7 +85,7 @@ private:
     std::thread reader;
 
     // Reader thread only: the message being cut out of the byte stream.
-    juce::MemoryBlock pending;
+    std::vector<juce::uint8> pending;
     int expectedLength = 0;
 
     std::mutex sysExLock;
