@@ -29,20 +29,20 @@ BackupRun::BackupRun (MidiProcessing& linkToUse, Host& hostToUse)
 
 BackupRun::~BackupRun()
 {
-    // The threads read the request until they stop; the link worker retires every request it
-    // holds before it lets go of it, so the request in hand waits until it is retired.
+    // The threads use their request until they are deleted; the link worker retires every
+    // request it holds before it lets go of it, so the last request waits until it is retired.
     retireThread();
     retiredThread.reset();
 
-    if (request != nullptr)
+    if (retiredRequest != nullptr)
     {
-        const auto limit = juce::Time::getMillisecondCounter() + request->getTimeoutMs() + 5000;
+        const auto limit = juce::Time::getMillisecondCounter() + retiredRequest->getTimeoutMs() + 5000;
 
-        while (request->getState() == SysExRequest::pending && juce::Time::getMillisecondCounter() < limit)
+        while (retiredRequest->getState() == SysExRequest::pending && juce::Time::getMillisecondCounter() < limit)
             juce::Thread::sleep (1);
 
-        if (request->getState() == SysExRequest::pending)
-            (void) request.release();   // still held by a stopped worker: never freed under it
+        if (retiredRequest->getState() == SysExRequest::pending)
+            (void) retiredRequest.release();   // still held by a stopped worker: never freed under it
     }
 }
 
@@ -129,10 +129,13 @@ void BackupRun::retireThread()
         return;
 
     // This may run inside the thread's own change message: it is stopped now and deleted only
-    // when the next step retires its successor.
+    // when the next step retires its successor. Its request goes with it, after it.
     receiveThread->removeChangeListener (this);
     receiveThread->stopThread (ReceiveThread::stopTimeoutMs);
+    retiredThread.reset();
+    retiredRequest.reset();
     retiredThread = std::move (receiveThread);
+    retiredRequest = std::move (request);
 }
 
 void BackupRun::sendJob()

@@ -129,7 +129,7 @@ private:
     juce::File lastSavedFile;
 
     std::atomic<double> progress { 0.0 };
-    std::unique_ptr<SysExRequest> request;
+    std::unique_ptr<SysExRequest> request, retiredRequest;   // each outlives its thread
     std::unique_ptr<ReceiveThread> receiveThread, retiredThread;
     bool resultHandled = false;
 

@@ -326,7 +326,13 @@ bool MorvaneDialog::startReceiveStep (std::unique_ptr<SysExRequest> request, con
         return false;
 
     retireReceiveThread();
-    deletePendingRequest();
+
+    // The retired thread uses its request until it is deleted: a request that the link worker
+    // has retired stays with it; one that the worker still holds is given up as before.
+    if (retiredReceiveThread != nullptr && pendingRequest != nullptr && pendingRequest->getState() != SysExRequest::pending)
+        retiredStepRequest = std::move (pendingRequest);
+    else
+        deletePendingRequest();
 
     pendingRequest = std::move (request);
     currentStep = step;

@@ -430,6 +430,7 @@ private:
     std::unique_ptr<ConsoleSendPage> sendPagePart;
 
     std::unique_ptr<SysExRequest> pendingRequest;
+    std::unique_ptr<SysExRequest> retiredStepRequest;   // the request of retiredReceiveThread
     std::unique_ptr<FirmwareOffer> firmwareOffer;
     bool firmwareOffered = false, firmwareInMemory = false;
     juce::String loadedFileText;

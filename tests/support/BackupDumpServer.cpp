@@ -67,16 +67,34 @@ BackupDumpServer::BackupDumpServer (SimulatedDevice& deviceToServe, int bytesPer
 
 BackupDumpServer::~BackupDumpServer()
 {
-    {
-        const std::lock_guard<std::mutex> lock (mutex);
-        closing = true;
-    }
-
-    changed.notify_all();
-
     for (juce::uint8 function : { 0x03, 0x19, 0x1C, 0x44, 0x43, 0x14 })
         device.setReplyHandler (function, nullptr);
+
+    // A handler that the device thread already holds finishes before the server goes.
+    std::unique_lock<std::mutex> lock (mutex);
+    closing = true;
+    changed.notify_all();
+    changed.wait (lock, [this] { return activeHandlers == 0; });
 }
+
+/** Counts a handler that runs on the device's thread, so that the server outlives it. */
+struct BackupDumpServer::ActiveHandler
+{
+    explicit ActiveHandler (BackupDumpServer& s) : server (s)
+    {
+        const std::lock_guard<std::mutex> lock (server.mutex);
+        ++server.activeHandlers;
+    }
+
+    ~ActiveHandler()
+    {
+        const std::lock_guard<std::mutex> lock (server.mutex);
+        --server.activeHandlers;
+        server.changed.notify_all();
+    }
+
+    BackupDumpServer& server;
+};
 
 void BackupDumpServer::install()
 {
@@ -88,6 +106,7 @@ void BackupDumpServer::install()
 
     device.setReplyHandler (0x14, [this] (const juce::MidiMessage&, const SimulatedDevice::Emit& out)
     {
+        const ActiveHandler active (*this);
         int first = 0, second = 0;
 
         {
@@ -152,11 +171,8 @@ void BackupDumpServer::holdRequest (int n)
 
 void BackupDumpServer::release()
 {
-    {
-        const std::lock_guard<std::mutex> lock (mutex);
-        released = true;
-    }
-
+    const std::lock_guard<std::mutex> lock (mutex);
+    released = true;
     changed.notify_all();
 }
 
@@ -187,6 +203,7 @@ void BackupDumpServer::setRecordReplies (bool shouldRecord)
 
 void BackupDumpServer::answer (const juce::MidiMessage& request, const SimulatedDevice::Emit& out)
 {
+    const ActiveHandler active (*this);
     const auto arrived = juce::Time::getMillisecondCounterHiRes();
     int n = 0;
     bool drop = false, hold = false;
@@ -196,9 +213,8 @@ void BackupDumpServer::answer (const juce::MidiMessage& request, const Simulated
         n = ++requestCount;
         drop = dropped.count (n) != 0;
         hold = heldRequest == n;
+        changed.notify_all();
     }
-
-    changed.notify_all();
 
     if (hold)
     {

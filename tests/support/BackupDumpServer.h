@@ -78,6 +78,8 @@ public:
     int getRequestCount() const;
 
 private:
+    struct ActiveHandler;
+
     void install();
     void answer (const juce::MidiMessage& request, const SimulatedDevice::Emit& out);
     std::vector<juce::MidiMessage> repliesTo (const juce::MidiMessage& request) const;
@@ -101,6 +103,7 @@ private:
     bool released = false;
     bool closing = false;
     bool recordReplies = true;
+    int activeHandlers = 0;
     std::vector<Exchange> exchanges;
     int requestCount = 0;
 };
