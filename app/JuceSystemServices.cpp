@@ -13,7 +13,7 @@ JuceSystemServices::~JuceSystemServices()
 
 juce::String JuceSystemServices::urlNotOpenedText (const juce::URL& address)
 {
-    return "The web page could not be opened: no web browser was found.\n\nPlease open this address in your browser:\n"
+    return "The web page could not be opened here.\n\nPlease open this address in your web browser:\n"
            + address.toString (true);
 }
 

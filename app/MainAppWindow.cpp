@@ -85,6 +85,19 @@ void MainAppWindow::resized()
 
 void MainAppWindow::handleAsyncUpdate()
 {
+    // A window manager that insists on its own size (a tiling one) gets its way rather than a
+    // resizing contest: at most a few corrections every two seconds.
+    const auto now = juce::Time::getMillisecondCounter();
+
+    if (now - correctionsStart > 2000)
+    {
+        correctionsStart = now;
+        corrections = 0;
+    }
+
+    if (++corrections > 5)
+        return;
+
     if (isFullScreen())
         setFullScreen (false);
 

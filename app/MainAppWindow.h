@@ -53,6 +53,8 @@ private:
     MorvaneDialog* console = nullptr;   // owned as the window's content
     int fixedWidth = 0;
     int fixedHeight = 0;
+    juce::uint32 correctionsStart = 0;
+    int corrections = 0;
     SystemServices& services;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainAppWindow)

@@ -13,6 +13,53 @@ juce::AttributedString messageText (const juce::String& message, const juce::Fon
     return text;
 }
 
+/** The message with every word that is wider than the given width broken into pieces that fit,
+    preferably after a '/', '-' or '.', so that a long web address wraps instead of running out
+    of the box.
+*/
+juce::String breakLongWords (const juce::String& message, const juce::Font& font, float width)
+{
+    juce::StringArray lines;
+
+    for (const auto& line : juce::StringArray::fromLines (message))
+    {
+        juce::StringArray words;
+
+        for (const auto& word : juce::StringArray::fromTokens (line, " ", {}))
+        {
+            auto rest = word;
+
+            while (font.getStringWidthFloat (rest) > width)
+            {
+                int fits = 1;
+
+                while (fits < rest.length() && font.getStringWidthFloat (rest.substring (0, fits + 1)) <= width)
+                    ++fits;
+
+                int cut = fits;
+
+                for (int i = fits; i > fits / 2; --i)
+                {
+                    if (juce::String ("/-.").containsChar (rest[i - 1]))
+                    {
+                        cut = i;
+                        break;
+                    }
+                }
+
+                words.add (rest.substring (0, cut) + "\n");
+                rest = rest.substring (cut);
+            }
+
+            words.add (rest);
+        }
+
+        lines.add (words.joinIntoString (" ").replace ("\n ", "\n"));
+    }
+
+    return lines.joinIntoString ("\n");
+}
+
 /** The widths of the longest line as written and of the longest single word. */
 std::pair<float, float> naturalWidths (const juce::String& message, const juce::Font& font)
 {
@@ -39,6 +86,7 @@ MorvaneAlertLayout MorvaneAlertLayout::compute (const juce::String& message, con
     const auto [lineWidth, wordWidth] = naturalWidths (message, messageFont);
     const auto wrapWidth = juce::jlimit ((float) readingWidth, (float) widestText, std::ceil (wordWidth) + 2.0f);
     auto textWidth = (int) std::ceil (juce::jmin (lineWidth + 2.0f, wrapWidth));
+    const auto shownMessage = breakLongWords (message, messageFont, (float) textWidth - 2.0f);
 
     const int textX = margin + (hasIcon ? iconSize + iconGap : 0);
 
@@ -53,7 +101,7 @@ MorvaneAlertLayout MorvaneAlertLayout::compute (const juce::String& message, con
 
     // The message takes the whole width that the box gives it.
     textWidth = width - textX - margin;
-    layout.text.createLayout (messageText (message, messageFont, textColour), (float) textWidth);
+    layout.text.createLayout (messageText (shownMessage, messageFont, textColour), (float) textWidth);
     const auto textHeight = (int) std::ceil (layout.text.getHeight());
 
     const int bodyTop = titleBarHeight + margin;

@@ -352,7 +352,7 @@ juce::AlertWindow* MorvaneLookAndFeel::createAlertWindow (const juce::String& ti
     box->centreAroundComponent (associatedComponent, layout.box.getWidth(), layout.box.getHeight());
 
     for (int i = 0; i < buttons.size() && i < layout.buttons.size(); ++i)
-        buttons[i]->setBounds (layout.buttons[i]);
+        buttons.getUnchecked (i)->setBounds (layout.buttons.getReference (i));
 
     return box;
 }
@@ -368,6 +368,24 @@ MorvaneAlertLayout MorvaneLookAndFeel::getAlertBoxLayout (juce::AlertWindow& box
                                         box.findColour (juce::AlertWindow::textColourId),
                                         box.getAlertType() != juce::MessageBoxIconType::NoIcon,
                                         buttonWidths, getAlertWindowButtonHeight());
+}
+
+bool MorvaneLookAndFeel::isLaidOutHere (juce::AlertWindow& box)
+{
+    if (! box.getProperties().contains (alertMessageProperty) || box.containsAnyExtraComponents())
+        return false;
+
+    const auto layout = getAlertBoxLayout (box);
+    const auto buttons = alertButtons (box);
+
+    if (box.getLocalBounds() != layout.box || buttons.size() != layout.buttons.size())
+        return false;
+
+    for (int i = 0; i < buttons.size(); ++i)
+        if (buttons.getUnchecked (i)->getBounds() != layout.buttons.getReference (i))
+            return false;
+
+    return true;
 }
 
 int MorvaneLookAndFeel::getAlertWindowButtonHeight()
@@ -426,8 +444,9 @@ void MorvaneLookAndFeel::drawAlertIcon (juce::Graphics& g, juce::MessageBoxIconT
 void MorvaneLookAndFeel::drawAlertBox (juce::Graphics& g, juce::AlertWindow& box, const juce::Rectangle<int>& textArea,
                                        juce::TextLayout& textLayout)
 {
-    // A box that was built elsewhere keeps the base's layout, and so its drawing.
-    if (! box.getProperties().contains (alertMessageProperty))
+    // A box that was built elsewhere, or that the base laid out again (text fields or a progress
+    // bar added later), keeps the base's drawing.
+    if (! isLaidOutHere (box))
     {
         juce::LookAndFeel_V2::drawAlertBox (g, box, textArea, textLayout);
         return;

@@ -86,6 +86,11 @@ public:
     /** Where the parts of the given box lie when this look-and-feel draws it. */
     MorvaneAlertLayout getAlertBoxLayout (juce::AlertWindow&);
 
+    /** True when the box is a plain message box that createAlertWindow() laid out, as
+        getAlertBoxLayout() says; any other box is drawn by the base.
+    */
+    bool isLaidOutHere (juce::AlertWindow&);
+
     /** A message box's buttons are drawn like the console's (the first one as its default);
         every other button as the base draws it.
     */
