@@ -1,5 +1,6 @@
 #include "MorvaneDialog.h"
 
+#include "BackupDialogFrame.h"
 #include "ConsoleBackup.h"
 #include "ConsoleDeviceInfo.h"
 #include "ConsoleLayout.h"
@@ -502,25 +503,20 @@ void MorvaneDialog::paint (juce::Graphics& g)
         g.drawImageAt (image, 0, 0);
 }
 
+// The console's toggle helpers are the ones the backup dialogs use.
 void MorvaneDialog::selectAllToggles (const juce::Array<juce::ToggleButton*>& toggles)
 {
-    for (auto* toggle : toggles)
-        if (toggle != nullptr && ! toggle->getToggleState())
-            toggle->setToggleState (true, juce::dontSendNotification);
+    BackupDialogFrame::selectAllToggles (toggles);
 }
 
 void MorvaneDialog::deselectAllToggles (const juce::Array<juce::ToggleButton*>& toggles)
 {
-    for (auto* toggle : toggles)
-        if (toggle != nullptr && toggle->getToggleState())
-            toggle->setToggleState (false, juce::dontSendNotification);
+    BackupDialogFrame::deselectAllToggles (toggles);
 }
 
 void MorvaneDialog::invertToggleSelection (const juce::Array<juce::ToggleButton*>& toggles)
 {
-    for (auto* toggle : toggles)
-        if (toggle != nullptr)
-            toggle->setToggleState (! toggle->getToggleState(), juce::dontSendNotification);
+    BackupDialogFrame::invertToggleSelection (toggles);
 }
 
 //==============================================================================

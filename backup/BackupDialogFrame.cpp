@@ -122,6 +122,16 @@ void BackupDialogFrame::invertToggleSelection (const juce::Array<juce::ToggleBut
             toggle->setToggleState (! toggle->getToggleState(), juce::dontSendNotification);
 }
 
+void BackupDialogFrame::applyGroupOperation (int operation, const juce::Array<juce::ToggleButton*>& toggles)
+{
+    if (operation == 0)
+        selectAllToggles (toggles);
+    else if (operation == 1)
+        deselectAllToggles (toggles);
+    else
+        invertToggleSelection (toggles);
+}
+
 void BackupDialogFrame::closeDialog (juce::Component& dialog, int result)
 {
     if (auto* window = dialog.findParentComponentOfClass<juce::DialogWindow>())

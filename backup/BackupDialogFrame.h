@@ -71,6 +71,11 @@ public:
     static void deselectAllToggles (const juce::Array<juce::ToggleButton*>& toggles);
     static void invertToggleSelection (const juce::Array<juce::ToggleButton*>& toggles);
 
+    /** What a group button does to its group: 0 selects every toggle, 1 deselects them, any
+        other value flips them.
+    */
+    static void applyGroupOperation (int operation, const juce::Array<juce::ToggleButton*>& toggles);
+
     /** Ends the modal state of the dialog window that holds the dialog with the result (3 after
         a valid OK, 0 for Cancel). Nothing happens when the dialog is not in a dialog window.
     */

@@ -363,12 +363,7 @@ void KT4BackupDialog::changeListenerCallback (juce::ChangeBroadcaster* source)
             if (buttons[op]->getEventCode() != tpxEventClicked)
                 return;
 
-            if (op == 0)
-                BackupDialogFrame::selectAllToggles (group (g));
-            else if (op == 1)
-                BackupDialogFrame::deselectAllToggles (group (g));
-            else
-                BackupDialogFrame::invertToggleSelection (group (g));
+            BackupDialogFrame::applyGroupOperation (op, group (g));
 
             return;
         }

@@ -510,14 +510,7 @@ void OrvixIIFamilyBackupDialog::changeListenerCallback (juce::ChangeBroadcaster*
         if (groupButtons[op]->getEventCode() != tpxEventClicked)
             return;
 
-        const auto group = getGroup();
-
-        if (op == 0)
-            BackupDialogFrame::selectAllToggles (group);
-        else if (op == 1)
-            BackupDialogFrame::deselectAllToggles (group);
-        else
-            BackupDialogFrame::invertToggleSelection (group);
+        BackupDialogFrame::applyGroupOperation (op, getGroup());
 
         return;
     }

@@ -392,14 +392,7 @@ void OrvixIIIBackupDialog::changeListenerCallback (juce::ChangeBroadcaster* sour
         if (groupButtons[op]->getEventCode() != tpxEventClicked)
             return;
 
-        const auto group = getGroup();
-
-        if (op == 0)
-            BackupDialogFrame::selectAllToggles (group);
-        else if (op == 1)
-            BackupDialogFrame::deselectAllToggles (group);
-        else
-            BackupDialogFrame::invertToggleSelection (group);
+        BackupDialogFrame::applyGroupOperation (op, getGroup());
 
         setMode (true, false, false, false);
         return;
