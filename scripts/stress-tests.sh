@@ -18,8 +18,14 @@
 #
 # The builds use the flags and environment of scripts/test.sh: the same sanitizer options, a
 # virtual display, and HOME and XDG_CONFIG_HOME in a temporary folder. Each build's output goes to
-# <build dir>/stress.log; a summary of the failed tests ends the run, and the exit status is 1 if
-# any test failed.
+# <build dir>/stress.log; a summary of the failed tests and each build's time ends the run, and the
+# exit status is 1 if any test failed.
+#
+# Two runs may go at once, each on its own cores (e.g. --builds plain --cores 0,1 beside
+# --builds asan --cores 2,3): each starts a virtual display of its own (tests that take the
+# keyboard focus would steal it from each other's windows on a shared one) and keeps HOME,
+# XDG_CONFIG_HOME and TMPDIR in a folder of its own. Two runs never share a build folder: the
+# second is refused while the first holds it.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -62,7 +68,9 @@ if [ -n "$buildDir" ] && [ "$(wc -w <<< "$builds")" -ne 1 ]; then
     exit 2
 fi
 
+# Always a display of our own, even when DISPLAY names one: see above.
 source scripts/display.sh
+unset DISPLAY
 morvane_start_display
 
 loadPids=()
@@ -88,10 +96,11 @@ cleanUp()
     rm -rf "$scratch"
 }
 trap cleanUp EXIT
+trap 'exit 130' INT TERM
 
 export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/ccache}"
-export HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config"
-mkdir -p "$HOME" "$XDG_CONFIG_HOME"
+export HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" TMPDIR="$scratch/tmp"
+mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$TMPDIR"
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
@@ -120,13 +129,27 @@ for kind in $builds; do
         *) echo "stress-tests.sh: unknown build $kind (plain, asan or tsan)" >&2; exit 2 ;;
     esac
     [ -n "$buildDir" ] && dir=$buildDir
+    mkdir -p "$dir"
+
+    # One run at a time in a build folder: a second would rebuild under the first's tests and
+    # write over its log. The lock goes with the descriptor when this build is done.
+    exec 9> "$dir/.stress-lock"
+    if ! flock -n 9; then
+        failed=1
+        summary+="${kind}: not run, another stress run is using ${dir}"$'\n'
+        exec 9>&-
+        continue
+    fi
+
+    started=$SECONDS
 
     if [ "$build" = 1 ]; then
         echo "=== ${kind}: configuring and building in ${dir}"
         if ! { cmake -S . -B "$dir" -G Ninja "${flags[@]}" >/dev/null \
-               && cmake --build "$dir" -j 4 ${target:+--target "$target"}; }; then
+               && taskset -c "$cores" cmake --build "$dir" -j 4 ${target:+--target "$target"}; }; then
             failed=1
             summary+="${kind}: the build failed"$'\n'
+            exec 9>&-
             continue
         fi
     fi
@@ -144,7 +167,7 @@ for kind in $builds; do
         fi
     done
 
-    log="$root/$dir/stress.log"
+    log="$(cd "$dir" && pwd)/stress.log"
     echo "=== ${kind}: every test ${repeat} times on CPUs ${cores} beside ${load} busy loops (log: ${log})"
     startLoad
     set +e
@@ -160,14 +183,16 @@ for kind in $builds; do
     fi
     set -e
     stopLoad
+    exec 9>&-
+    took="$((SECONDS - started)) s on CPUs ${cores}"
     grep -E 'tests passed|tests failed|Total Test time' "$log" || true
 
     failures=$(sed -n '/The following tests FAILED/,$p' "$log" | grep -E '^\s+[0-9]+ - ' || true)
     if [ "$status" != 0 ] || [ -n "$failures" ]; then
         failed=1
-        summary+="${kind}: FAILED"$'\n'"${failures:-  (ctest ended with status ${status}; see ${log})}"$'\n'
+        summary+="${kind}: FAILED (${took})"$'\n'"${failures:-  (ctest ended with status ${status}; see ${log})}"$'\n'
     else
-        summary+="${kind}: all passed ${repeat} times"$'\n'
+        summary+="${kind}: all passed ${repeat} times (${took})"$'\n'
     fi
 done
 
