@@ -66,7 +66,7 @@ const juce::XmlElement* MorvaneLookAndFeel::findSection (const char* tag, bool n
     if (needsLoadedFlag && ! skinManager->isSkinLoaded())
         return nullptr;
 
-    return skinManager->getSkinRoot()->getChildByName (tag);
+    return SkinManager::findSection (*skinManager->getSkinRoot(), tag);
 }
 
 std::unique_ptr<juce::Font> MorvaneLookAndFeel::readFont (const juce::XmlElement& section, const char* fontAttribute,

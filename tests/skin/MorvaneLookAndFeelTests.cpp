@@ -81,6 +81,52 @@ TEST (MorvaneLookAndFeel, MissingSectionsKeepTheDefaultsAndFontsFallBack)
     EXPECT_EQ (lookAndFeel->getPopupMenuFont().getTypefaceName(), "Fixture Missing");
 }
 
+TEST (MorvaneLookAndFeel, SectionsAreFoundByTheirExactTagOnly)
+{
+    // The look-and-feel finds its sections as every other skin reader does: a tag in other
+    // letter case is a section it does not know, so the defaults stay.
+    struct Row
+    {
+        const char* popupMenu;
+        const char* menuBar;
+        const char* alertWindow;
+        const char* titlebar;
+        bool read;
+    };
+
+    const Row rows[] = {
+        { "PopupMenuSkin", "MenuBarSkin", "AlertWindowSkin", "TitlebarSkin", true },
+        { "popupmenuskin", "menubarskin", "alertwindowskin", "titlebarskin", false },
+        { "POPUPMENUSKIN", "MENUBARSKIN", "ALERTWINDOWSKIN", "TITLEBARSKIN", false },
+        { "PopupMenuskin", "MenubarSkin", "AlertwindowSkin", "TitleBarSkin", false },
+    };
+
+    const juce::LookAndFeel_V2 base;
+
+    for (const auto& row : rows)
+    {
+        const auto xml = juce::String ("<SKIN skin=\"fixture.zip\" skinEngineVersion=\"2.0\">")
+                       + "<" + row.popupMenu + " menuBackgroundColor=\"FFF0F0F0\" fontSize=\"15\"/>"
+                       + "<" + row.menuBar + " topLevelTextColor=\"FF202020\"/>"
+                       + "<" + row.alertWindow + " backgroundColor=\"FFE0E0E0\"/>"
+                       + "<" + row.titlebar + " gradientTop=\"FF204060\" gradientBtm=\"FF102030\"/>"
+                       + "</SKIN>";
+        FixtureSkin fixture (xml);
+        auto lookAndFeel = makeLookAndFeel (fixture.skin.get());
+        TestWindow window ("Morvane");
+        const auto titleBar = drawTitleBar (*lookAndFeel, window, nullptr);
+        SCOPED_TRACE (row.popupMenu);
+
+        EXPECT_EQ (lookAndFeel->findColour (juce::PopupMenu::backgroundColourId),
+                   row.read ? juce::Colour (0xFFF0F0F0) : base.findColour (juce::PopupMenu::backgroundColourId));
+        EXPECT_EQ (lookAndFeel->getPopupMenuFont().getHeight(), row.read ? 15.0f : juce::Font().getHeight());
+        EXPECT_EQ (lookAndFeel->getMenuBarTextColour(), juce::Colour (row.read ? 0xFF202020 : 0xFF909090));
+        EXPECT_EQ (lookAndFeel->findColour (juce::AlertWindow::backgroundColourId),
+                   row.read ? juce::Colour (0xFFE0E0E0) : base.findColour (juce::AlertWindow::backgroundColourId));
+        EXPECT_EQ (titleBar.getPixelAt (5, 5).getAlpha(), row.read ? 255 : 0);
+    }
+}
+
 TEST (MorvaneLookAndFeel, WithoutASkinNothingIsReadAndNothingBreaks)
 {
     auto lookAndFeel = makeLookAndFeel (nullptr);
