@@ -1,5 +1,6 @@
 #include "MainAppWindow.h"
 
+#include "AfterFirstPaint.h"
 #include "MorvaneDialog.h"
 #include "SystemServices.h"
 
@@ -35,6 +36,7 @@ MainAppWindow::MainAppWindow (SkinManager* skin, MidiProcessing* link, UserDialo
 MainAppWindow::~MainAppWindow()
 {
     cancelPendingUpdate();
+    afterFirstPaint.reset();
 
     // The content goes first, while the window is still whole.
     clearContentComponent();
@@ -53,6 +55,19 @@ void MainAppWindow::closeButtonPressed()
     }
 
     services.quit();
+}
+
+void MainAppWindow::callAfterFirstPaint (std::function<void()> step)
+{
+    afterFirstPaint = std::make_unique<AfterFirstPaint> (*this, std::move (step));
+}
+
+void MainAppWindow::paint (juce::Graphics& g)
+{
+    juce::DocumentWindow::paint (g);
+
+    if (afterFirstPaint != nullptr)
+        afterFirstPaint->painted();
 }
 
 void MainAppWindow::bringToFront()

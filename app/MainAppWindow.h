@@ -2,6 +2,10 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <functional>
+#include <memory>
+
+class AfterFirstPaint;
 class MidiProcessing;
 class MorvaneDialog;
 class SkinManager;
@@ -47,8 +51,17 @@ public:
 
     MorvaneDialog* getConsole() const noexcept { return console; }
 
+    /** Runs the step once the window's first picture is on the screen (see AfterFirstPaint); a
+        step given earlier and not yet run is dropped. Nothing runs once the window is deleted.
+    */
+    void callAfterFirstPaint (std::function<void()> step);
+
+    void paint (juce::Graphics& g) override;
+
 private:
     void handleAsyncUpdate() override;
+
+    std::unique_ptr<AfterFirstPaint> afterFirstPaint;
 
     MorvaneDialog* console = nullptr;   // owned as the window's content
     int fixedWidth = 0;

@@ -100,7 +100,9 @@ void MorvaneApplication::initialise (const juce::String&)
 
     terminationSignal = std::make_unique<TerminationSignal> ([this] { terminationRequested(); });
 
-    startUpdateCheck();
+    // The check reads the network on the message thread and may wait for it: it follows once the
+    // window is on the screen, rather than keeping the window blank until it is done.
+    mainWindow->callAfterFirstPaint ([this] { startUpdateCheck(); });
 }
 
 bool MorvaneApplication::loadSkin()

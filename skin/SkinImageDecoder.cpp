@@ -6,8 +6,6 @@
 #include <csetjmp>
 #include <jpeglib.h>
 
-#include <vector>
-
 namespace
 {
 // Recognised as the framework's image formats recognise them (juce::ImageFileFormat::canUnderstand).
@@ -33,6 +31,18 @@ bool sizeIsAcceptable (juce::int64 width, juce::int64 height)
 {
     return width > 0 && height > 0 && width <= SkinImageDecoder::maxSide && height <= SkinImageDecoder::maxSide
         && width * height <= SkinImageDecoder::maxPixels;
+}
+
+/** Premultiplies straight ARGB pixels in place, exactly as juce::Colour::getPixelARGB does. */
+void premultiplyRows (const juce::Image::BitmapData& bitmap)
+{
+    for (int y = 0; y < bitmap.height; ++y)
+    {
+        auto* pixel = reinterpret_cast<juce::PixelARGB*> (bitmap.getLinePointer (y));
+
+        for (int x = 0; x < bitmap.width; ++x, ++pixel)
+            pixel->premultiply();
+    }
 }
 
 /** libjpeg must not return from its error handler: this one jumps back into decodeJpeg. */
@@ -166,32 +176,26 @@ juce::Image SkinImageDecoder::decodePng (const void* data, size_t size, juce::St
         return {};
     }
 
-    // Straight BGRA rows, which are premultiplied below into the framework's ARGB layout.
+    // libpng writes straight BGRA rows, in memory the byte order of the framework's ARGB pixels,
+    // straight into the image; the colours are then premultiplied in place as the framework
+    // premultiplies them. An image without alpha (nor a transparent colour) comes out opaque:
+    // nothing to premultiply.
+    const auto hasAlpha = (png.format & PNG_FORMAT_FLAG_ALPHA) != 0;
     png.format = PNG_FORMAT_BGRA;
-    const auto width = (int) png.width;
-    const auto height = (int) png.height;
-    std::vector<juce::uint8> pixels ((size_t) width * (size_t) height * 4);
 
-    if (! png_image_finish_read (&png, nullptr, pixels.data(), 0, nullptr))
+    juce::Image image (juce::Image::ARGB, (int) png.width, (int) png.height, false);
+    juce::Image::BitmapData bitmap (image, juce::Image::BitmapData::readWrite);
+
+    if (bitmap.pixelStride != 4 || bitmap.lineStride < bitmap.width * 4
+        || ! png_image_finish_read (&png, nullptr, bitmap.data, (png_int_32) bitmap.lineStride, nullptr))
     {
         problem = "the PNG image is damaged (" + juce::String (png.message) + ")";
         png_image_free (&png);
         return {};
     }
 
-    juce::Image image (juce::Image::ARGB, width, height, false);
-    juce::Image::BitmapData bitmap (image, juce::Image::BitmapData::writeOnly);
-
-    for (int y = 0; y < height; ++y)
-    {
-        const auto* row = pixels.data() + (size_t) y * (size_t) width * 4;
-
-        for (int x = 0; x < width; ++x)
-        {
-            const auto* p = row + x * 4;
-            bitmap.setPixelColour (x, y, juce::Colour (p[2], p[1], p[0], p[3]));
-        }
-    }
+    if (hasAlpha)
+        premultiplyRows (bitmap);
 
     return image;
 }
@@ -210,11 +214,13 @@ juce::Image SkinImageDecoder::decodeJpeg (const void* data, size_t size, juce::S
     juce::Image::BitmapData bitmap (image, juce::Image::BitmapData::writeOnly);
 
     for (int y = 0; y < decoding.height; ++y)
-        for (int x = 0; x < decoding.width; ++x)
-        {
-            const auto* p = decoding.pixels.get() + ((size_t) y * (size_t) decoding.width + (size_t) x) * 3;
-            bitmap.setPixelColour (x, y, juce::Colour (p[0], p[1], p[2]));
-        }
+    {
+        const auto* source = decoding.pixels.get() + (size_t) y * (size_t) decoding.width * 3;
+        auto* destination = bitmap.getLinePointer (y);
+
+        for (int x = 0; x < decoding.width; ++x, source += 3, destination += bitmap.pixelStride)
+            reinterpret_cast<juce::PixelRGB*> (destination)->setARGB (0xff, source[0], source[1], source[2]);
+    }
 
     return image;
 }
