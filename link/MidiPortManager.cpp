@@ -276,8 +276,8 @@ void MidiPortManager::appendIncoming (const juce::MidiMessage& message)
 
     {
         const juce::ScopedLock sl (receivedLock);
-        wasEmpty = received.empty();
-        received.push_back (message);
+        wasEmpty = received.isEmpty();
+        received.append (message.getRawData(), message.getRawDataSize());
     }
 
     // One wake-up per batch: the worker takes everything that is there when it runs.
@@ -285,21 +285,20 @@ void MidiPortManager::appendIncoming (const juce::MidiMessage& message)
         incomingArrived();
 }
 
-void MidiPortManager::takeReceived (std::vector<juce::MidiMessage>& out)
+void MidiPortManager::takeReceived (std::vector<IncomingMessageLog::Range>& out)
 {
     const juce::ScopedLock sl (receivedLock);
+    received.takeAll (out);
+}
 
-    if (received.empty())
-        return;
-
-    if (out.empty())
+void MidiPortManager::takeReceived (std::vector<juce::MidiMessage>& out)
+{
+    std::vector<IncomingMessageLog::Range> ranges;
+    takeReceived (ranges);
+    IncomingMessageLog::forEachMessage (ranges, [&out] (const IncomingMessageLog::Message& message)
     {
-        out.swap (received);
-        return;
-    }
-
-    out.insert (out.end(), std::make_move_iterator (received.begin()), std::make_move_iterator (received.end()));
-    received.clear();
+        out.push_back (message.toMidiMessage());
+    });
 }
 
 void MidiPortManager::takeReceived (juce::MidiBuffer& out)

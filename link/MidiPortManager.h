@@ -1,5 +1,6 @@
 #pragma once
 
+#include "IncomingMessageLog.h"
 #include "MidiPortBackend.h"
 #include "TPXMidiInputCallback.h"
 
@@ -87,6 +88,11 @@ public:
     /** The same into a MidiBuffer, each message as one event at sample position 0. */
     void takeReceived (juce::MidiBuffer& out);
 
+    /** The same as ranges of the received bytes, read in place (the link worker's form: a
+        reply is kept where it lies instead of being copied again).
+    */
+    void takeReceived (std::vector<IncomingMessageLog::Range>& out);
+
     /** Sends the message at once when it is not null and an output is open. */
     void sendMessage (const juce::MidiMessage* message);
 
@@ -117,7 +123,7 @@ private:
     TPXMidiInputCallback inputCallback;
 
     juce::CriticalSection receivedLock;
-    std::vector<juce::MidiMessage> received;
+    IncomingMessageLog received;
 
     juce::CriticalSection outputLock;   // the output port
     std::unique_ptr<MidiPortBackend::Output> output;

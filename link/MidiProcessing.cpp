@@ -309,29 +309,36 @@ void MidiProcessing::receiveAndDispatch()
     {
         const juce::ScopedLock sl (monitorLock);
 
-        for (const auto& message : receivedBatch)
-            appendAtEnd (monitorBuffer, message.getRawData(), message.getRawDataSize());
+        IncomingMessageLog::forEachMessage (receivedBatch, [this] (const IncomingMessageLog::Message& message)
+        {
+            appendAtEnd (monitorBuffer, message.getData(), message.size);
+        });
     }
 
     bool completed = false;
 
-    for (const auto& message : receivedBatch)
+    IncomingMessageLog::forEachMessage (receivedBatch, [&] (const IncomingMessageLog::Message& received)
     {
-        const auto* data = message.getRawData();
-        const auto size = message.getRawDataSize();
+        const auto* data = received.getData();
+        const auto size = received.size;
 
         if (monitoring)
             receivedByteCount.fetch_add ((juce::uint32) size);
 
         if (size < 1 || data[0] != 0xF0)
-            continue;
+            return;
 
+        const auto message = received.toMidiMessage();
         const bool counts = isHighModelMessage (data, size) ? highModelMatcher.matchReply (current, message)
                                                             : lowModelMatcher.matchReply (current, message);
 
-        if (counts && current != nullptr && current->addReply (message))
+        // The reply stays where it was received: the request holds that block of bytes.
+        if (counts && current != nullptr && current->addReply (*received.block, received.offset, size))
             completed = true;
-    }
+    });
+
+    // What the request did not keep is let go of now, not at the next pass.
+    receivedBatch.clear();
 
     if (current != nullptr)
     {

@@ -145,7 +145,7 @@ private:
     MidiPortManager ports;
     ReplyMatcher lowModelMatcher;
     ReplyMatcher16 highModelMatcher;
-    std::vector<juce::MidiMessage> receivedBatch;   // worker thread only
+    std::vector<IncomingMessageLog::Range> receivedBatch;   // worker thread only
 
     juce::CriticalSection queueLock;
     std::deque<SysExRequest*> pendingQueue;

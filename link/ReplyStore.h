@@ -3,6 +3,7 @@
 #include <juce_audio_basics/juce_audio_basics.h>
 #include <juce_core/juce_core.h>
 
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -11,15 +12,24 @@
     A dump of tens of thousands of messages is held in blocks of 64 KiB that are filled one after
     another, each message whole inside one block (a longer message gets a block of its own), so
     the store grows without ever copying what it holds and takes little more than the dump's own
-    size. Not thread-safe: SysExRequest guards it with its replies lock.
+    size. A reply can also be kept where it already lies, in a shared block of received bytes
+    that is never written again (see IncomingMessageLog): the store then holds that block
+    instead of copying the reply. Not thread-safe: SysExRequest guards it with its replies lock.
 */
 class ReplyStore
 {
 public:
     ReplyStore() = default;
 
-    /** Keeps the message's bytes as the next reply. */
+    using SharedBytes = std::shared_ptr<const juce::uint8[]>;
+
+    /** Keeps a copy of the message's bytes as the next reply. */
     void add (const juce::MidiMessage& message);
+
+    /** Keeps size bytes at offset in the shared block as the next reply, without copying them:
+        the store holds the block from now on. The bytes must never change.
+    */
+    void addShared (const SharedBytes& block, size_t offset, int size);
 
     int size() const noexcept { return (int) entries.size(); }
 
@@ -44,7 +54,8 @@ private:
 
     struct Block
     {
-        std::unique_ptr<juce::uint8[]> data;
+        SharedBytes data;
+        juce::uint8* writable = nullptr;    // a block of the store's own, which takes copies
         size_t capacity = 0;
         size_t used = 0;
     };
@@ -52,7 +63,7 @@ private:
     const juce::uint8* dataOf (const Entry& entry) const noexcept { return blocks[entry.block].data.get() + entry.offset; }
 
     std::vector<Block> blocks;
-    std::vector<Entry> entries;
+    std::deque<Entry> entries;  // grows piece by piece: no reallocation of every entry at once
     juce::int64 totalBytes = 0;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ReplyStore)

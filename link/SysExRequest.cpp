@@ -93,6 +93,17 @@ void SysExRequest::markSent()
 
 bool SysExRequest::addReply (const juce::MidiMessage& reply)
 {
+    return keepReply ([&] { replies.add (reply); });
+}
+
+bool SysExRequest::addReply (const ReplyStore::SharedBytes& block, size_t offset, int size)
+{
+    return keepReply ([&] { replies.addShared (block, offset, size); });
+}
+
+template <typename KeepFn>
+bool SysExRequest::keepReply (KeepFn&& keep)
+{
     {
         const juce::ScopedLock sl (stateLock);
 
@@ -101,7 +112,7 @@ bool SysExRequest::addReply (const juce::MidiMessage& reply)
     }
 
     const juce::ScopedLock sl (repliesLock);
-    replies.add (reply);
+    keep();
     const auto now = LinkClock::now();
 
     // A start or status reply may lower the expectation below what has already arrived (a

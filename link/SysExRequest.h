@@ -94,6 +94,11 @@ public:
     */
     bool addReply (const juce::MidiMessage& reply);
 
+    /** The same for a reply that lies at offset in a block of received bytes that never
+        changes: the request holds the block instead of copying the reply.
+    */
+    bool addReply (const ReplyStore::SharedBytes& block, size_t offset, int size);
+
     /** Returns true, and fails the request, when it was sent and more than its time-out has
         passed since the last activity. A silence of exactly the time-out keeps it alive.
     */
@@ -138,6 +143,9 @@ public:
     void setRetireListener (std::function<void()> listener);
 
 private:
+    template <typename KeepFn>
+    bool keepReply (KeepFn&& keep);
+
     juce::int64 getRepliesSize() const;
     bool writeReplies (juce::OutputStream& stream) const;
     bool writeByReplacing (const juce::File& target) const;

@@ -68,4 +68,83 @@ TEST (ReplyStore, KeepsEveryReplyWholeAndInOrderAcrossBlocks)
         EXPECT_TRUE (expected.isEmpty() || written.getMemoryBlock() == expected) << c.what;
     }
 }
+TEST (ReplyStore, KeepsSharedRepliesInPlaceBesideCopiedOnes)
+{
+    // Three received messages in one shared block, a copied reply, then two more shared ones
+    // from a second block; the block owners let go of them at once.
+    auto makeBlock = [] (const std::vector<juce::MidiMessage>& messages, std::vector<size_t>& offsets)
+    {
+        size_t total = 0;
+
+        for (const auto& m : messages)
+            total += (size_t) m.getRawDataSize() + 3;   // a gap, as between received messages
+
+        std::shared_ptr<juce::uint8[]> block (new juce::uint8[total]);
+        size_t position = 0;
+
+        for (const auto& m : messages)
+        {
+            position += 3;
+            offsets.push_back (position);
+            std::memcpy (block.get() + position, m.getRawData(), (size_t) m.getRawDataSize());
+            position += (size_t) m.getRawDataSize();
+        }
+
+        return ReplyStore::SharedBytes (block);
+    };
+
+    const std::vector<juce::MidiMessage> first { sysExOf (163, 1), sysExOf (10, 2), sysExOf (0, 3) };
+    const std::vector<juce::MidiMessage> second { sysExOf (ReplyStore::blockBytes + 9, 4), sysExOf (5, 5) };
+    const auto copied = sysExOf (20, 6);
+    std::vector<juce::MidiMessage> order;
+    ReplyStore store;
+
+    {
+        std::vector<size_t> offsets;
+        auto block = makeBlock (first, offsets);
+
+        for (size_t i = 0; i < first.size(); ++i)
+        {
+            store.addShared (block, offsets[i], first[i].getRawDataSize());
+            order.push_back (first[i]);
+        }
+    }
+
+    store.add (copied);
+    order.push_back (copied);
+
+    {
+        std::vector<size_t> offsets;
+        auto block = makeBlock (second, offsets);
+
+        for (size_t i = 0; i < second.size(); ++i)
+        {
+            store.addShared (block, offsets[i], second[i].getRawDataSize());
+            order.push_back (second[i]);
+        }
+    }
+
+    store.add (copied);
+    order.push_back (copied);
+
+    juce::MemoryBlock expected;
+
+    for (const auto& m : order)
+        expected.append (m.getRawData(), (size_t) m.getRawDataSize());
+
+    ASSERT_EQ (store.size(), (int) order.size());
+    EXPECT_EQ (store.getTotalBytes(), (juce::int64) expected.getSize());
+
+    for (int i = 0; i < store.size(); ++i)
+    {
+        juce::MidiMessage out;
+        ASSERT_TRUE (store.get (i, out));
+        ASSERT_EQ (out.getRawDataSize(), order[(size_t) i].getRawDataSize()) << "reply " << i;
+        EXPECT_EQ (std::memcmp (out.getRawData(), order[(size_t) i].getRawData(), (size_t) out.getRawDataSize()), 0) << "reply " << i;
+    }
+
+    juce::MemoryOutputStream written;
+    EXPECT_TRUE (store.writeTo (written));
+    EXPECT_TRUE (written.getMemoryBlock() == expected);
+}
 } // namespace

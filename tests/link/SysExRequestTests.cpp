@@ -187,6 +187,41 @@ TEST (SysExRequest, InFlightHidesTheFinalState)
     EXPECT_EQ (request.getState(), SysExRequest::complete);
 }
 
+TEST (SysExRequest, RepliesKeptInPlaceCountCompleteAndOutliveTheirBlock)
+{
+    ManualLinkClock clock (5000);
+    SysExRequest request (zandrelMessage (3, 0x03));
+    request.setExpectedReplies (3);
+    queueAndSend (request);
+
+    // Two received replies side by side in one block of bytes, as the link receives them.
+    const auto first = bytesOf (reply (1));
+    const auto third = bytesOf (reply (3));
+
+    {
+        std::shared_ptr<juce::uint8[]> block (new juce::uint8[first.size() + third.size() + 4]);
+        std::memcpy (block.get() + 2, first.data(), first.size());
+        std::memcpy (block.get() + 4 + first.size(), third.data(), third.size());
+
+        clock.advance (100);
+        EXPECT_FALSE (request.addReply (block, 2, (int) first.size()));
+        EXPECT_EQ (request.getLastActivity(), 5100u);
+        EXPECT_FALSE (request.addReply (reply (2)));
+        clock.advance (100);
+        EXPECT_TRUE (request.addReply (block, 4 + first.size(), (int) third.size()));
+        EXPECT_EQ (request.getCompletedAt(), 5200u);
+        EXPECT_FALSE (request.addReply (block, 2, (int) first.size())) << "complete: refused";
+    }
+
+    request.setInFlight (false);
+    EXPECT_EQ (request.getState(), SysExRequest::complete);
+    EXPECT_EQ (request.getReplyCount(), 3);
+
+    juce::MemoryBlock all;
+    request.appendRepliesTo (all);
+    EXPECT_EQ (bytesOf (all), concat ({ first, bytesOf (reply (2)), third }));
+}
+
 TEST (SysExRequest, AppendRepliesToConcatenatesInArrivalOrder)
 {
     SysExRequest request;
