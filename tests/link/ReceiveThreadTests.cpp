@@ -548,7 +548,10 @@ TEST_F (ReceiveThreadTest, ALongDumpReplacesTheOlderFileOnlyOnceItHasAllArrived)
                 worker.timeOut();
             }
 
-            EXPECT_TRUE (runMessageLoopUntil ([&] { return isFinal (thread->getResult()); }, 20000)) << c.what;
+            // The change message that reports the end reaches the listener on the message thread.
+            EXPECT_TRUE (runMessageLoopUntil ([&] { return ! recorder.results.isEmpty()
+                                                          && isFinal (recorder.results.getLast()); },
+                                              20000)) << c.what;
         }
 
         thread->removeChangeListener (&recorder);
