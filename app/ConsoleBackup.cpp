@@ -254,7 +254,7 @@ void ConsoleBackup::timerCallback()
 //==============================================================================
 void ConsoleBackup::backupStarted()
 {
-    c.stopTimer (ConsoleTimers::devicePollTimer);
+    c.stopDevicePoll();
     c.setControlsEnabled (false);
     startTimer (progressPollMs);
 }

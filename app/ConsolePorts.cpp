@@ -257,6 +257,7 @@ bool ConsolePorts::resetPort (bool input)
     if (c.link != nullptr)
         closed = input ? c.link->closeInputPort() : c.link->closeOutputPort();
 
+    c.wakeDevicePoll();
     const bool receivePage = c.receiveMode == 1;
 
     if (input)
@@ -286,6 +287,9 @@ bool ConsolePorts::resetPorts()
 
 bool ConsolePorts::openLinkForModel()
 {
+    // The port choice changed: a sleeping device poll looks again.
+    c.wakeDevicePoll();
+
     if (c.link == nullptr)
         return false;
 

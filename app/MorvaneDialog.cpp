@@ -7,9 +7,11 @@
 #include "ConsolePage.h"
 #include "ConsolePorts.h"
 #include "ConsoleSendPage.h"
+#include "DevicePollWaker.h"
 #include "DeviceQueries.h"
 #include "DeviceRules.h"
 #include "FirmwareOffer.h"
+#include "HoverTooltipWindow.h"
 #include "MidiProcessing.h"
 #include "ProgramVersion.h"
 #include "QMR303BackupComponent.h"
@@ -67,7 +69,7 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
       services (servicesToUse),
       settings (userFolder)
 {
-    tooltipWindow = std::make_unique<juce::TooltipWindow> (this);
+    tooltipWindow = std::make_unique<HoverTooltipWindow> (*this);
     layout = std::make_unique<ConsoleLayout> (*this);
     page = std::make_unique<ConsolePage> (*this);
     portChoice = std::make_unique<ConsolePorts> (*this);
@@ -101,6 +103,13 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
     cancelText = "File transmission has been canceled.\n";
 
     addKeyListener (this);
+
+    devicePollWaker = std::make_unique<DevicePollWaker> ([this] { restartDevicePoll(); });
+
+    for (auto* turnedOff : std::initializer_list<juce::Component*> { transmitButton.get(), cancelButton.get(), connectedLabel.get(),
+                                                                       firmwareTextLabel.get(), firmwareLinkLabel.get(),
+                                                                       inputCheck.get(), outputCheck.get() })
+        devicePollWaker->watch (turnedOff);
 
     startTimer (ConsoleTimers::logoTimer, ConsoleTimers::logoPeriodMs);
     startTimer (ConsoleTimers::devicePollTimer, ConsoleTimers::devicePollPeriodMs);
@@ -343,7 +352,7 @@ bool MorvaneDialog::startReceiveStep (std::unique_ptr<SysExRequest> request, con
     currentStepExpectedReplies = pendingRequest->getExpectedReplies();
     currentStepAppends = pendingRequest->getAppendToFile();
 
-    stopTimer (ConsoleTimers::devicePollTimer);
+    stopDevicePoll();
     setControlsEnabled (false);
 
     if (! step.consoleWritesProgress)
@@ -371,7 +380,7 @@ bool MorvaneDialog::startDumpCounter (DumpProgressThread::Listener& listener)
     dumpProgressThread = std::make_unique<DumpProgressThread> (listener, [linkToCount] { return linkToCount->getReceivedByteCount(); });
     dumpProgressThread->startThread();
 
-    stopTimer (ConsoleTimers::devicePollTimer);
+    stopDevicePoll();
     setControlsEnabled (false);
     return true;
 }
@@ -585,7 +594,24 @@ void MorvaneDialog::setControlsEnabled (bool enabled) { page->setControlsEnabled
 
 void MorvaneDialog::restartDevicePoll()
 {
+    if (devicePollWaker != nullptr)
+        devicePollWaker->forget();
+
     startTimer (ConsoleTimers::devicePollTimer, ConsoleTimers::devicePollPeriodMs);
+}
+
+void MorvaneDialog::stopDevicePoll()
+{
+    if (devicePollWaker != nullptr)
+        devicePollWaker->forget();
+
+    stopTimer (ConsoleTimers::devicePollTimer);
+}
+
+void MorvaneDialog::wakeDevicePoll()
+{
+    if (devicePollWaker != nullptr)
+        devicePollWaker->wake();
 }
 
 //==============================================================================
@@ -708,6 +734,14 @@ void MorvaneDialog::timerCallback (int timerId)
 
         case ConsoleTimers::devicePollTimer:
             pollDeviceInfo();
+
+            // Without a watched port the next poll could only find what this one found.
+            if (link == nullptr || ! link->isThreadRunning())
+            {
+                stopTimer (ConsoleTimers::devicePollTimer);
+                devicePollWaker->sleep();
+            }
+
             break;
 
         default:
@@ -792,7 +826,7 @@ void MorvaneDialog::transmit() { sendPagePart->transmit(); }
 
 void MorvaneDialog::transferStarted()
 {
-    stopTimer (ConsoleTimers::devicePollTimer);
+    stopDevicePoll();
     setControlsEnabled (false);
     check3->setVisible (true);
     startTimer (ConsoleTimers::transferPollTimer, ConsoleTimers::transferPollPeriodMs);

@@ -22,7 +22,9 @@ class ConsolePage;
 class ConsolePorts;
 class ConsoleSendPage;
 class DeviceQueries;
+class DevicePollWaker;
 class FirmwareOffer;
+class HoverTooltipWindow;
 class MidiProcessing;
 class QMR303BackupComponent;
 class ReceiveThread;
@@ -371,6 +373,8 @@ private:
 
     void setPortControlsEnabled (bool inputEnabled, bool outputEnabled);
     void restartDevicePoll();
+    void stopDevicePoll();
+    void wakeDevicePoll();
     void deletePendingRequest();
     void stopWorkerThreads();
     void retireReceiveThread();
@@ -435,7 +439,8 @@ private:
     bool firmwareOffered = false, firmwareInMemory = false;
     juce::String loadedFileText;
     std::unique_ptr<DeviceQueries> queries;   // declared after the slot it shares
-    std::unique_ptr<juce::TooltipWindow> tooltipWindow;
+    std::unique_ptr<HoverTooltipWindow> tooltipWindow;
+    std::unique_ptr<DevicePollWaker> devicePollWaker;
 
     // The send's bytes (the sender copies them while it loads) and the worker threads.
     juce::MemoryBlock loadedData;

@@ -525,3 +525,49 @@ TEST_F (ConsoleDeviceTest, ClosingDuringAFootControllerDumpAsksFirst)
     EXPECT_EQ (dialogs.boxes.size(), 1u) << "nothing runs: no question";
 }
 } // namespace
+
+TEST_F (ConsoleDeviceTest, TheDevicePollSleepsWhileNoPortIsWatchedAndWakesWhenThatMayChange)
+{
+    auto& device = plugDevice (16, "Orvix III MIDI 1");
+    open();
+
+    // No device chosen: one poll turns off what needs a device, then there is nothing to poll.
+    ASSERT_TRUE (runMessageLoopUntil ([this] { return ! console().isTimerRunning (ConsoleTimers::devicePollTimer); }));
+    EXPECT_FALSE (enabled ("Transmit") || enabled ("Cancel"));
+    EXPECT_FALSE (visible ("Connected Label"));
+
+    // A control that needs a device, turned on while none is connected, is turned off again.
+    for (const auto* name : { "Transmit", "Cancel" })
+    {
+        child (name)->setEnabled (true);
+        EXPECT_TRUE (console().isTimerRunning (ConsoleTimers::devicePollTimer)) << name;
+        ASSERT_TRUE (runMessageLoopUntil ([&] { return ! enabled (name); })) << name;
+        ASSERT_TRUE (runMessageLoopUntil ([this] { return ! console().isTimerRunning (ConsoleTimers::devicePollTimer); })) << name;
+    }
+
+    child ("Connected Label")->setVisible (true);
+    ASSERT_TRUE (runMessageLoopUntil ([this] { return ! visible ("Connected Label"); }));
+
+    // Choosing the device opens its ports: the poll runs, finds it, and goes on while the link
+    // watches the ports, also while the device is away.
+    ASSERT_TRUE (runMessageLoopUntil ([this] { return ! console().isTimerRunning (ConsoleTimers::devicePollTimer); }));
+    chooseFromMenu (16);
+    EXPECT_TRUE (console().isTimerRunning (ConsoleTimers::devicePollTimer));
+    ASSERT_TRUE (runMessageLoopUntil ([this] { return console().isDeviceConnected(); }));
+    EXPECT_TRUE (console().isTimerRunning (ConsoleTimers::devicePollTimer));
+
+    device.unplug();
+    link->timerCallback();
+    ASSERT_TRUE (runMessageLoopUntil ([this] { return ! console().isDeviceConnected(); }));
+    EXPECT_TRUE (console().isTimerRunning (ConsoleTimers::devicePollTimer));
+
+    device.replug();
+    link->timerCallback();
+    ASSERT_TRUE (runMessageLoopUntil ([this] { return console().isDeviceConnected(); }));
+
+    // Giving up the ports: the poll finds nothing connected, turns things off and sleeps again.
+    console().resetPorts();
+    ASSERT_TRUE (runMessageLoopUntil ([this] { return ! console().isTimerRunning (ConsoleTimers::devicePollTimer); }));
+    EXPECT_FALSE (console().isDeviceConnected());
+    EXPECT_FALSE (enabled ("Transmit"));
+}
