@@ -1,0 +1,1 @@
+// The precompiled JUCE headers are built for this empty source (cmake/PrecompiledJuce.cmake).
