@@ -6,7 +6,9 @@
 // Run: link_bench [receive | paced | idle | monitor]. Without an argument it runs each in a process of its
 // own, so that every run starts from a fresh message loop and memory figure.
 
+#include "BenchStatistics.h"
 #include "MidiProcessing.h"
+#include "PacedSendLoad.h"
 #include "ProcessStats.h"
 #include "SimulatedDevice.h"
 #include "SysExBuilders.h"
@@ -162,45 +164,12 @@ namespace
             out (bench.device->makeStatusReply (request.getRawData()[5], 0));
         });
 
-        juce::MemoryBlock block;
-
-        for (int i = 0; i < messageCount; ++i)
-        {
-            std::vector<juce::uint8> payload (194);
-
-            for (size_t b = 0; b < payload.size(); ++b)
-                payload[b] = (juce::uint8) ((b + (size_t) i) & 0x7F);
-
-            const auto message = SimulatedDevice::makeMessage (8, 0x78, payload);
-            block.append (message.getRawData(), (size_t) message.getRawDataSize());
-        }
-
         auto& sender = bench.link->getMultiMsgTimer();
-        sender.loadMessages (static_cast<const juce::uint8*> (block.getData()), (juce::uint32) block.getSize(), 8);
-
-        // The program's own message loop, which blocks until the next message; a slow check
-        // ends it once the transfer is over.
-        struct EndCheck : public juce::Timer
-        {
-            explicit EndCheck (SysExMultiMsgTimer& s) : sender (s) { startTimer (50); }
-
-            void timerCallback() override
-            {
-                if (sender.getState() != TransferStates::running)
-                {
-                    stopTimer();
-                    juce::MessageManager::getInstance()->stopDispatchLoop();
-                }
-            }
-
-            SysExMultiMsgTimer& sender;
-        };
+        PacedSendLoad::load (sender, messageCount);
 
         const auto before = ProcessStats::takeThreadFigures();
         const auto start = juce::Time::getMillisecondCounterHiRes();
-        sender.start (0);
-        EndCheck endCheck (sender);
-        juce::MessageManager::getInstance()->runDispatchLoop();
+        PacedSendLoad::runUntilSent (sender);
 
         const auto wallMs = juce::Time::getMillisecondCounterHiRes() - start;
         const auto after = ProcessStats::takeThreadFigures();
@@ -210,19 +179,13 @@ namespace
         for (size_t i = 1; i < arrivals.size(); ++i)
             gaps.push_back (arrivals[i] - arrivals[i - 1]);
 
-        std::sort (gaps.begin(), gaps.end());
-        const auto percentile = [&gaps] (double p)
-        {
-            return gaps.empty() ? 0.0 : gaps[juce::jmin (gaps.size() - 1, (size_t) (p * (double) gaps.size()))];
-        };
-        const auto mean = gaps.empty() ? 0.0 : std::accumulate (gaps.begin(), gaps.end(), 0.0) / (double) gaps.size();
-
         std::cout << "\nPaced send: " << messageCount << " acknowledged messages at interval 0, device answering at once\n"
                   << "  state " << sender.getState() << ", " << arrivals.size() << " messages arrived in "
                   << fixed (wallMs, 0) << " ms\n"
-                  << "  time per message (arrival to arrival): mean " << fixed (mean, 3) << " ms, median "
-                  << fixed (percentile (0.5), 3) << " ms, 99th percentile " << fixed (percentile (0.99), 3)
-                  << " ms, max " << fixed (gaps.empty() ? 0.0 : gaps.back(), 3) << " ms\n"
+                  << "  time per message (arrival to arrival): mean " << fixed (BenchStatistics::mean (gaps), 3)
+                  << " ms, median " << fixed (BenchStatistics::median (gaps), 3) << " ms, 99th percentile "
+                  << fixed (BenchStatistics::percentile (gaps, 0.99), 3) << " ms, max "
+                  << fixed (BenchStatistics::maximum (gaps), 3) << " ms\n"
                   << "  CPU: worker " << fixed (cpuMsOf (before, after, "MidiProcessing"), 1) << " ms, whole process "
                   << fixed (cpuMsOf (before, after, {}), 1) << " ms\n";
     }

@@ -11,8 +11,10 @@
 // Run: program_bench [--runs N] [--idle-seconds S] [idle] [startup] [receive] [paced]
 // (all sections without a name). Linux with an X display only.
 
+#include "BenchStatistics.h"
 #include "LaunchedProgram.h"
 #include "MidiProcessing.h"
+#include "PacedSendLoad.h"
 #include "ProcessStats.h"
 #include "ReceiveThread.h"
 #include "SimulatedDevice.h"
@@ -36,25 +38,6 @@ namespace
     const juce::String portName ("Zandrel KT4 USB");
 
     juce::String fixed (double value, int decimals) { return juce::String (value, decimals); }
-
-    double median (std::vector<double> values)
-    {
-        if (values.empty())
-            return 0.0;
-
-        std::sort (values.begin(), values.end());
-        const auto n = values.size();
-        return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
-    }
-
-    double percentile (std::vector<double> values, double p)
-    {
-        if (values.empty())
-            return 0.0;
-
-        std::sort (values.begin(), values.end());
-        return values[juce::jmin (values.size() - 1, (size_t) (p * (double) values.size()))];
-    }
 
     //==============================================================================
     /** One row of the table: a figure over the runs, and what it is compared with. */
@@ -84,7 +67,7 @@ namespace
             }
 
             const auto [lo, hi] = std::minmax_element (row.values.begin(), row.values.end());
-            const auto mid = median (row.values);
+            const auto mid = BenchStatistics::median (row.values);
             juce::String ratio;
 
             if (row.referenceValue > 0.0)
@@ -201,11 +184,11 @@ namespace
         emptyWake.reference = "baseline";
         emptyRss.reference = "baseline";
         morvaneCpu.reference = "empty window";
-        morvaneCpu.referenceValue = median (emptyCpu.values);
+        morvaneCpu.referenceValue = BenchStatistics::median (emptyCpu.values);
         morvaneWake.reference = "empty window";
-        morvaneWake.referenceValue = median (emptyWake.values);
+        morvaneWake.referenceValue = BenchStatistics::median (emptyWake.values);
         morvaneRss.reference = "empty window";
-        morvaneRss.referenceValue = median (emptyRss.values);
+        morvaneRss.referenceValue = BenchStatistics::median (emptyRss.values);
 
         for (auto* row : { &morvaneCpu, &emptyCpu, &cpuAbove, &morvaneWake, &emptyWake, &wakeAbove, &morvaneRss, &emptyRss })
             rows.push_back (*row);
@@ -372,41 +355,9 @@ namespace
             out (bench.device->makeStatusReply (request.getRawData()[5], 0));
         });
 
-        juce::MemoryBlock block;
-
-        for (int i = 0; i < messageCount; ++i)
-        {
-            std::vector<juce::uint8> payload (194);
-
-            for (size_t b = 0; b < payload.size(); ++b)
-                payload[b] = (juce::uint8) ((b + (size_t) i) & 0x7F);
-
-            const auto message = SimulatedDevice::makeMessage (8, 0x78, payload);
-            block.append (message.getRawData(), (size_t) message.getRawDataSize());
-        }
-
         auto& sender = bench.link->getMultiMsgTimer();
-        sender.loadMessages (static_cast<const juce::uint8*> (block.getData()), (juce::uint32) block.getSize(), 8);
-
-        struct EndCheck : public juce::Timer
-        {
-            explicit EndCheck (SysExMultiMsgTimer& s) : sender (s) { startTimer (50); }
-
-            void timerCallback() override
-            {
-                if (sender.getState() != TransferStates::running)
-                {
-                    stopTimer();
-                    juce::MessageManager::getInstance()->stopDispatchLoop();
-                }
-            }
-
-            SysExMultiMsgTimer& sender;
-        };
-
-        sender.start (0);
-        EndCheck endCheck (sender);
-        juce::MessageManager::getInstance()->runDispatchLoop();
+        PacedSendLoad::load (sender, messageCount);
+        PacedSendLoad::runUntilSent (sender);
 
         std::vector<double> gaps;
 
@@ -419,8 +370,8 @@ namespace
             return 1;
         }
 
-        std::cout << "RESULT " << median (gaps) << " " << percentile (gaps, 0.99) << " "
-                  << *std::max_element (gaps.begin(), gaps.end()) << std::endl;
+        std::cout << "RESULT " << BenchStatistics::median (gaps) << " " << BenchStatistics::percentile (gaps, 0.99) << " "
+                  << BenchStatistics::maximum (gaps) << std::endl;
         return 0;
     }
 

@@ -258,7 +258,7 @@ TEST (BackupRunFaults, RecallOnlyWhatThisRunQueried)
     ASSERT_TRUE (rig.run.startOrvixIIBackup (s, rig.context, rig.folder.getFullPathName()));
     ASSERT_TRUE (rig.waitForEnd());
     EXPECT_EQ (joined (rig.host.warnings),
-               "Unable to query the current patch number. Please make sure the Test Device is connected and powered on");
+               "Unable to query the current patch number. Please make sure the Orvix II Original/MK II is connected and powered on");
     EXPECT_EQ (rig.device.getReceivedCount (0x3C), 0);
     EXPECT_EQ (rig.host.infos.size(), 1);
 }
