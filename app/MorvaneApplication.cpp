@@ -6,6 +6,7 @@
 #include "MorvaneLookAndFeel.h"
 #include "ProgramVersion.h"
 #include "SkinManager.h"
+#include "SystemFontWarmUp.h"
 #include "TPXAutoUpdate.h"
 #include "UpdateCheckResult.h"
 #include "UpdateServer.h"
@@ -30,6 +31,7 @@ MorvaneApplication::MorvaneApplication()
 
 MorvaneApplication::~MorvaneApplication()
 {
+    fontWarmUp.reset();
     terminationSignal.reset();
     mainWindow.reset();
     link = nullptr;
@@ -76,12 +78,22 @@ bool MorvaneApplication::initialiseApp()
         instanceChannel->onAnotherInstance = [this] { anotherInstanceStarted ({}); };
     }
 
+    // This is the one instance: the system's fonts are looked up while the framework and the
+    // skin start.
+    fontWarmUp = std::make_unique<SystemFontWarmUp>();
+
     return juce::JUCEApplicationBase::initialiseApp();
 }
 
 void MorvaneApplication::initialise (const juce::String&)
 {
-    if (! loadSkin())
+    const auto skinLoaded = loadSkin();
+
+    // From here on the windows may use the system's fonts.
+    if (fontWarmUp != nullptr)
+        fontWarmUp->waitUntilDone();
+
+    if (! skinLoaded)
     {
         systemRequestedQuit();
         return;

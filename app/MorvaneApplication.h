@@ -11,6 +11,7 @@
 class MidiProcessing;
 class MorvaneLookAndFeel;
 class SkinManager;
+class SystemFontWarmUp;
 class TPXAutoUpdate;
 
 /** The program's application object: keeps Morvane to one running instance, loads the skin,
@@ -88,6 +89,7 @@ private:
     JuceSystemServices services;
     std::unique_ptr<SingleInstanceChannel> instanceChannel;
     std::unique_ptr<TerminationSignal> terminationSignal;
+    std::unique_ptr<SystemFontWarmUp> fontWarmUp;
     bool showingInstanceWarning = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MorvaneApplication)

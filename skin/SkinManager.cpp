@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "SkinDrawingReader.h"
+#include "SkinImageBatch.h"
 #include "SkinImageDecoder.h"
 #include "SkinTypefaceReader.h"
 #include "SkinValueLimits.h"
@@ -221,6 +222,12 @@ juce::Result SkinManager::loadArchiveEntries (juce::ZipFile& archive)
     if (archive.getNumEntries() == 0)
         return juce::Result::fail (notASkinMessage);
 
+    // Entries are read in archive order and used in that order, but a run of them is read first
+    // so that its images can be decoded side by side (at most this many bytes of entries at once).
+    constexpr size_t maximumRunBytes = 32 * 1024 * 1024;
+    std::vector<ReadEntry> run;
+    size_t runBytes = 0;
+
     for (int i = 0; i < archive.getNumEntries(); ++i)
     {
         const auto* entry = archive.getEntry (i);
@@ -228,11 +235,12 @@ juce::Result SkinManager::loadArchiveEntries (juce::ZipFile& archive)
         if (entry == nullptr)
             continue;
 
-        const auto name = entry->filename;
+        run.push_back ({ entry->filename, {}, {} });
+        auto& read = run.back();
 
         if (entry->uncompressedSize > maximumEntryBytes)
         {
-            addProblem (name + ": the entry is too large and was skipped");
+            read.problem = read.name + ": the entry is too large and was skipped";
             continue;
         }
 
@@ -240,31 +248,66 @@ juce::Result SkinManager::loadArchiveEntries (juce::ZipFile& archive)
 
         if (stream == nullptr)
         {
-            addProblem (name + ": the entry cannot be read and was skipped");
+            read.problem = read.name + ": the entry cannot be read and was skipped";
             continue;
         }
 
-        juce::MemoryBlock data;
-        stream->readIntoMemoryBlock (data, maximumEntryBytes + 1);
+        stream->readIntoMemoryBlock (read.data, maximumEntryBytes + 1);
         stream.reset();
 
-        if ((juce::int64) data.getSize() > maximumEntryBytes)
+        if ((juce::int64) read.data.getSize() > maximumEntryBytes)
         {
-            addProblem (name + ": the entry is too large and was skipped");
+            read.data.reset();
+            read.problem = read.name + ": the entry is too large and was skipped";
             continue;
         }
 
-        if (SkinImageDecoder::isImage (data.getData(), data.getSize()))
-            addImage (name, data);
-        else if (name.endsWithIgnoreCase (".svg"))
-            addDrawable (name, data);
-        else if (name.endsWithIgnoreCase (".stf"))
-            addTypeface (name, data);
-        else if (name.endsWithIgnoreCase (".ttf"))
-            writeTypefaceForFontEntry (name);
+        runBytes += read.data.getSize();
+
+        if (runBytes >= maximumRunBytes)
+        {
+            addEntries (run);
+            run.clear();
+            runBytes = 0;
+        }
     }
 
+    addEntries (run);
     return juce::Result::ok();
+}
+
+void SkinManager::addEntries (const std::vector<ReadEntry>& entries)
+{
+    std::vector<const juce::MemoryBlock*> imageData;
+    std::vector<int> imageIndex;
+
+    for (const auto& read : entries)
+    {
+        const auto isImage = read.problem.isEmpty() && SkinImageDecoder::isImage (read.data.getData(), read.data.getSize());
+        imageIndex.push_back (isImage ? (int) imageData.size() : -1);
+
+        if (isImage)
+            imageData.push_back (&read.data);
+    }
+
+    SkinImageBatch decoded (std::move (imageData));
+    decoded.finish();
+
+    for (size_t i = 0; i < entries.size(); ++i)
+    {
+        const auto& read = entries[i];
+
+        if (read.problem.isNotEmpty())
+            addProblem (read.problem);
+        else if (imageIndex[i] >= 0)
+            addImage (read.name, decoded.getImage (imageIndex[i]), decoded.getProblem (imageIndex[i]));
+        else if (read.name.endsWithIgnoreCase (".svg"))
+            addDrawable (read.name, read.data);
+        else if (read.name.endsWithIgnoreCase (".stf"))
+            addTypeface (read.name, read.data);
+        else if (read.name.endsWithIgnoreCase (".ttf"))
+            writeTypefaceForFontEntry (read.name);
+    }
 }
 
 void SkinManager::addProblem (const juce::String& text)
@@ -273,10 +316,8 @@ void SkinManager::addProblem (const juce::String& text)
     juce::Logger::writeToLog ("Skin: " + text);
 }
 
-void SkinManager::addImage (const juce::String& entryName, const juce::MemoryBlock& data)
+void SkinManager::addImage (const juce::String& entryName, const juce::Image& image, const juce::String& problem)
 {
-    juce::String problem;
-    const auto image = SkinImageDecoder::decode (data.getData(), data.getSize(), problem);
     images.add (new juce::Image (image));
 
     if (image.isValid())

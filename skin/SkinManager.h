@@ -4,6 +4,7 @@
 #include <juce_gui_extra/juce_gui_extra.h>
 
 #include <memory>
+#include <vector>
 
 class TPXDrawableButton;
 class TPXLabelComponent;
@@ -173,8 +174,17 @@ public:
     juce::StringArray getLoadProblems() const { return loadProblems; }
 
 private:
+    /** An archive entry read into memory, or the reason it could not be. */
+    struct ReadEntry
+    {
+        juce::String name;
+        juce::MemoryBlock data;
+        juce::String problem;
+    };
+
+    void addEntries (const std::vector<ReadEntry>& entries);
     void addProblem (const juce::String& text);
-    void addImage (const juce::String& entryName, const juce::MemoryBlock& data);
+    void addImage (const juce::String& entryName, const juce::Image& image, const juce::String& problem);
     void addDrawable (const juce::String& entryName, const juce::MemoryBlock& data);
     void addTypeface (const juce::String& entryName, const juce::MemoryBlock& data);
 
