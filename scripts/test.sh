@@ -97,10 +97,19 @@ build_in_background()
     done
 }
 
+# While tests run, the builder stays at the lowest priority; while the tests wait for it, it gets
+# the normal one back where the system allows it, so that other work on a shared machine does not
+# hold it up.
+set_builder_priority()
+{
+    renice -n "$1" -g "$builder" >/dev/null 2>&1 || true
+}
+
 wait_for_build()
 {
     local name=$1 start
     start=$(date +%s)
+    set_builder_priority 0
     while [ ! -f "$builds/$name.status" ]; do
         if ! kill -0 "$builder" 2>/dev/null && [ ! -f "$builds/$name.status" ]; then
             echo "=== the ${name} build ended without a result"
@@ -108,6 +117,7 @@ wait_for_build()
         fi
         sleep 2
     done
+    set_builder_priority 19
     cat "$builds/$name.log"
     echo "=== waited $(elapsed "$start") for the ${name} build to finish"
     if [ "$(cat "$builds/$name.status")" != 0 ]; then
