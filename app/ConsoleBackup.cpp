@@ -2,12 +2,14 @@
 
 #include "ConsoleTimers.h"
 #include "DeviceQueries.h"
+#include "DeviceRules.h"
 #include "KT4BackupDialog.h"
 #include "LM6BackupDialog.h"
 #include "MorvaneDialog.h"
 #include "OrvixIIBackupDialog.h"
 #include "OrvixIIIBackupDialog.h"
 #include "OrvixIIXLBackupDialog.h"
+#include "SysExFileCheck.h"
 #include "TPXProgressBar.h"
 #include "UserDialogs.h"
 
@@ -194,6 +196,17 @@ void ConsoleBackup::setReceiveFolder (const juce::String& path)
     c.receiveFolderChosen = true;
     c.fileField->setText (path, true);
     c.updatePageVisibility();
+}
+
+void ConsoleBackup::filesDropped (const juce::StringArray& files, int x, int y)
+{
+    if (files.isEmpty() || c.controlsLocked || ! SysExFileCheck::isInDropArea (x, y)
+        || ! DeviceRules::isLinkReady (c.deviceModel, c.inputPortOk, c.outputPortOk, true))
+        return;
+
+    // Only a full path names a folder; setReceiveFolder ignores anything but an existing one.
+    if (juce::File::isAbsolutePath (files[0]))
+        setReceiveFolder (files[0]);
 }
 
 //==============================================================================

@@ -47,6 +47,12 @@ public:
     */
     void setReceiveFolder (const juce::String& path);
 
+    /** A drop on the receive page: inside the drop area, while the ports that the device needs
+        there are set and no work runs, the first dropped path becomes the receive folder when it
+        is an existing folder, as if chosen with Browse. Files and any other drop are ignored.
+    */
+    void filesDropped (const juce::StringArray& files, int x, int y);
+
     /** The console's Cancel during a run. */
     void cancel() { if (run != nullptr) run->cancel(); }
 

@@ -806,7 +806,13 @@ bool MorvaneDialog::isInterestedInFileDrag (const juce::StringArray&)
     return Roads::sendFile;
 }
 
-void MorvaneDialog::filesDropped (const juce::StringArray& files, int x, int y) { sendPagePart->filesDropped (files, x, y); }
+void MorvaneDialog::filesDropped (const juce::StringArray& files, int x, int y)
+{
+    if (receiveMode == 1)
+        backupRoad->filesDropped (files, x, y);
+    else
+        sendPagePart->filesDropped (files, x, y);
+}
 
 //==============================================================================
 bool MorvaneDialog::chooseFileToSend (const juce::File& chosen) { return sendPagePart->chooseFileToSend (chosen); }

@@ -1,7 +1,11 @@
 #include "BackupDialogFrame.h"
 
 #include "SkinManager.h"
+#include "TPXDrawableButton.h"
+#include "TPXEffectParam.h"
+#include "TPXLabelComponent.h"
 #include "TPXMultiLineLabelComponent.h"
+#include "TPXPaintedButton.h"
 #include "TPXSpinControl.h"
 
 namespace
@@ -38,6 +42,52 @@ void BackupDialogFrame::showWarning (const juce::String& text)
     }
 
     juce::AlertWindow::showMessageBox (juce::MessageBoxIconType::WarningIcon, "Morvane", text, {}, nullptr);
+}
+
+//==============================================================================
+const juce::XmlElement* BackupDialogFrame::getSection (const SkinManager* skin, const juce::String& name)
+{
+    return skin != nullptr ? skin->getSection (name) : nullptr;
+}
+
+void BackupDialogFrame::buildWidgets (juce::Component& dialog, const juce::XmlElement& section, const WidgetBuilder& build)
+{
+    for (auto* widget : section.getChildWithTagNameIterator ("Widget"))
+        if (auto* built = build (*widget, widget->getStringAttribute ("name")))
+            dialog.addAndMakeVisible (built);
+}
+
+std::unique_ptr<TPXPaintedButton> BackupDialogFrame::makeGroupButton (const SkinManager& skin, const juce::XmlElement& widget,
+                                                                      const juce::String& name, juce::ChangeListener& listener)
+{
+    auto button = skin.createPaintedButton (&widget, name);
+    button->setName (name);
+    button->addChangeListener (&listener);
+    return button;
+}
+
+juce::Component* BackupDialogFrame::makeOkayCancelOrRectangle (const SkinManager& skin, const juce::XmlElement& widget,
+                                                               const juce::String& name, juce::Button::Listener& listener,
+                                                               std::unique_ptr<TPXDrawableButton>& okayButton,
+                                                               std::unique_ptr<TPXDrawableButton>& cancelButton,
+                                                               std::unique_ptr<TPXLabelComponent>& rectangle, int shiftY)
+{
+    if (name == "rectangle")
+    {
+        rectangle = skin.createLabel (&widget, name);
+        rectangle->setTopLeftPosition (rectangle->getX(), rectangle->getY() + shiftY);
+        rectangle->setEditable (false);
+        return rectangle.get();
+    }
+
+    if (name != "okayButton" && name != "cancelButton")
+        return nullptr;
+
+    auto& button = name == "okayButton" ? okayButton : cancelButton;
+    button = skin.createDrawableButton (&widget, name);
+    button->setTopLeftPosition (button->getX(), button->getY() + shiftY);
+    button->addListener (&listener);
+    return button.get();
 }
 
 //==============================================================================
@@ -100,6 +150,31 @@ std::unique_ptr<TPXSpinControl> BackupDialogFrame::makeSpin (const SkinManager* 
     return spin;
 }
 
+void BackupDialogFrame::setSpinRange (TPXSpinControl& spin, int minimum, int maximum, bool keepInRange)
+{
+    spin.setInterval (1);
+    spin.setRange (minimum, maximum);
+
+    if (keepInRange && (spin.getValue() < minimum || spin.getValue() > maximum))
+        spin.setValue (minimum);
+}
+
+bool BackupDialogFrame::isWithinRange (const TPXSpinControl& spin, juce::int64 value)
+{
+    return value >= spin.getMinimum() && value <= spin.getMaximum();
+}
+
+//==============================================================================
+bool BackupDialogFrame::isOn (const std::unique_ptr<juce::ToggleButton>& toggle) noexcept
+{
+    return toggle != nullptr && toggle->getToggleState();
+}
+
+juce::uint8 BackupDialogFrame::flag (const std::unique_ptr<juce::ToggleButton>& toggle) noexcept
+{
+    return isOn (toggle) ? 1 : 0;
+}
+
 //==============================================================================
 void BackupDialogFrame::selectAllToggles (const juce::Array<juce::ToggleButton*>& toggles)
 {
@@ -130,6 +205,42 @@ void BackupDialogFrame::applyGroupOperation (int operation, const juce::Array<ju
         deselectAllToggles (toggles);
     else
         invertToggleSelection (toggles);
+}
+
+int BackupDialogFrame::clickedGroupOperation (const juce::ChangeBroadcaster* source,
+                                              const std::unique_ptr<TPXPaintedButton> (&groupButtons)[3])
+{
+    for (int operation = 0; operation < 3; ++operation)
+    {
+        auto* button = groupButtons[operation].get();
+
+        if (button != nullptr && source == static_cast<juce::ChangeBroadcaster*> (button))
+            return button->getEventCode() == tpxEventClicked ? operation : -1;
+    }
+
+    return -1;
+}
+
+bool BackupDialogFrame::focusOkayIfConfirmed (TPXSpinControl& spin, juce::Component* okayButton)
+{
+    if (! spin.wasConfirmed())
+        return false;
+
+    focus (okayButton);
+    return true;
+}
+
+juce::String BackupDialogFrame::rangeText (const juce::String& what, const TPXSpinControl& spin)
+{
+    return "Please enter a valid " + what + " number between " + juce::String (spin.getMinimum()) + " and "
+         + juce::String (spin.getMaximum());
+}
+
+bool BackupDialogFrame::rejectSpinValue (const juce::String& text, TPXSpinControl* spin)
+{
+    showWarning (text);
+    focusSpin (spin);
+    return false;
 }
 
 void BackupDialogFrame::closeDialog (juce::Component& dialog, int result)

@@ -4,7 +4,6 @@
 #include "PresetLabels.h"
 #include "SkinManager.h"
 #include "TPXDrawableButton.h"
-#include "TPXEffectParam.h"
 #include "TPXLabelComponent.h"
 #include "TPXMultiLineLabelComponent.h"
 #include "TPXPaintedButton.h"
@@ -46,15 +45,7 @@ int indexOf (const char* const (&names)[N], const juce::String& name)
     return -1;
 }
 
-bool isOn (const std::unique_ptr<juce::ToggleButton>& toggle)
-{
-    return toggle != nullptr && toggle->getToggleState();
-}
-
-juce::uint8 flag (const std::unique_ptr<juce::ToggleButton>& toggle)
-{
-    return isOn (toggle) ? 1 : 0;
-}
+using Frame = BackupDialogFrame;
 } // namespace
 
 KT4BackupDialog::KT4BackupDialog()
@@ -71,93 +62,76 @@ KT4BackupDialog::~KT4BackupDialog()
 
 void KT4BackupDialog::buildFromSkin (SkinManager* skin)
 {
-    if (skin == nullptr)
-        return;
-
-    const auto* section = skin->getSection ("KT4BackupSkin");
+    const auto* section = Frame::getSection (skin, "KT4BackupSkin");
 
     if (section == nullptr)
         return;
 
     setSize (dialogWidth, dialogHeight);
 
-    for (auto* widget : section->getChildWithTagNameIterator ("Widget"))
+    Frame::buildWidgets (*this, *section, [this, skin] (const juce::XmlElement& widget, const juce::String& name) -> juce::Component*
     {
-        const auto name = widget->getStringAttribute ("name");
-        juce::Component* built = nullptr;
-
         if (auto i = indexOf (modeNames, name); i >= 0)
         {
-            modeToggles[i] = BackupDialogFrame::makeToggle (*widget, radioGroup, i == wholeDevice);
+            modeToggles[i] = Frame::makeToggle (widget, radioGroup, i == wholeDevice);
             modeToggles[i]->addListener (this);
-            built = modeToggles[i].get();
-        }
-        else if (auto g1 = indexOf (group1Names, name); g1 >= 0)
-        {
-            group1Toggles[g1] = BackupDialogFrame::makeToggle (*widget, 0, true);
-            group1Toggles[g1]->addListener (this);
-            built = group1Toggles[g1].get();
-        }
-        else if (auto g2 = indexOf (group2Names, name); g2 >= 0)
-        {
-            group2Toggles[g2] = BackupDialogFrame::makeToggle (*widget, 0, true);
-            group2Toggles[g2]->setEnabled (false);
-            group2Toggles[g2]->addListener (this);
-            built = group2Toggles[g2].get();
-        }
-        else if (auto b1 = indexOf (group1ButtonNames, name); b1 >= 0)
-        {
-            group1Buttons[b1] = skin->createPaintedButton (widget, name);
-            group1Buttons[b1]->setName (name);
-            group1Buttons[b1]->addChangeListener (this);
-            built = group1Buttons[b1].get();
-        }
-        else if (auto b2 = indexOf (group2ButtonNames, name); b2 >= 0)
-        {
-            group2Buttons[b2] = skin->createPaintedButton (widget, name);
-            group2Buttons[b2]->setName (name);
-            group2Buttons[b2]->setEnabled (false);
-            group2Buttons[b2]->addChangeListener (this);
-            built = group2Buttons[b2].get();
-        }
-        else if (auto s = indexOf (spinNames, name); s >= 0)
-        {
-            static const int modes[] = { 4, 0, 5, 6 };
-            BackupDialogFrame::SpinSettings settings;
-            settings.allowedCharacters = s == 2 ? "1234567890-*+/,.;:" : "1234567890";
-            settings.displayMode = modes[s];
-            spins[s] = BackupDialogFrame::makeSpin (skin, *widget, settings);
-            spins[s]->setEnabledState (false);
-            spins[s]->addChangeListener (this);
-            built = spins[s].get();
-        }
-        else if (auto d = indexOf (dividerNames, name); d >= 0)
-        {
-            dividers[d] = skin->createDrawableButton (widget, name);
-            built = dividers[d].get();
-        }
-        else if (name == "backupTimeWarning")
-        {
-            timeWarning = BackupDialogFrame::makeTextLabel (skin, *widget);
-            built = timeWarning.get();
-        }
-        else if (name == "okayButton" || name == "cancelButton")
-        {
-            auto& button = name == "okayButton" ? okayButton : cancelButton;
-            button = skin->createDrawableButton (widget, name);
-            button->addListener (this);
-            built = button.get();
-        }
-        else if (name == "rectangle")
-        {
-            rectangle = skin->createLabel (widget, name);
-            rectangle->setEditable (false);
-            built = rectangle.get();
+            return modeToggles[i].get();
         }
 
-        if (built != nullptr)
-            addAndMakeVisible (built);
-    }
+        if (auto g1 = indexOf (group1Names, name); g1 >= 0)
+        {
+            group1Toggles[g1] = Frame::makeToggle (widget, 0, true);
+            group1Toggles[g1]->addListener (this);
+            return group1Toggles[g1].get();
+        }
+
+        if (auto g2 = indexOf (group2Names, name); g2 >= 0)
+        {
+            group2Toggles[g2] = Frame::makeToggle (widget, 0, true);
+            group2Toggles[g2]->setEnabled (false);
+            group2Toggles[g2]->addListener (this);
+            return group2Toggles[g2].get();
+        }
+
+        if (auto b1 = indexOf (group1ButtonNames, name); b1 >= 0)
+        {
+            group1Buttons[b1] = Frame::makeGroupButton (*skin, widget, name, *this);
+            return group1Buttons[b1].get();
+        }
+
+        if (auto b2 = indexOf (group2ButtonNames, name); b2 >= 0)
+        {
+            group2Buttons[b2] = Frame::makeGroupButton (*skin, widget, name, *this);
+            group2Buttons[b2]->setEnabled (false);
+            return group2Buttons[b2].get();
+        }
+
+        if (auto s = indexOf (spinNames, name); s >= 0)
+        {
+            static const int modes[] = { 4, 0, 5, 6 };
+            Frame::SpinSettings settings;
+            settings.allowedCharacters = s == 2 ? "1234567890-*+/,.;:" : "1234567890";
+            settings.displayMode = modes[s];
+            spins[s] = Frame::makeSpin (skin, widget, settings);
+            spins[s]->setEnabledState (false);
+            spins[s]->addChangeListener (this);
+            return spins[s].get();
+        }
+
+        if (auto d = indexOf (dividerNames, name); d >= 0)
+        {
+            dividers[d] = skin->createDrawableButton (&widget, name);
+            return dividers[d].get();
+        }
+
+        if (name == "backupTimeWarning")
+        {
+            timeWarning = Frame::makeTextLabel (skin, widget);
+            return timeWarning.get();
+        }
+
+        return Frame::makeOkayCancelOrRectangle (*skin, widget, name, *this, okayButton, cancelButton, rectangle);
+    });
 }
 
 //==============================================================================
@@ -165,28 +139,26 @@ void KT4BackupDialog::getBackupSelection (KT4BackupSelection& selection) const
 {
     selection = {};
 
-    if (isOn (modeToggles[wholeDevice]))
+    if (Frame::isOn (modeToggles[wholeDevice]))
     {
-        selection.allPresetBanks = flag (group1Toggles[0]);
-        selection.allUserCabBanks = flag (group1Toggles[1]);
-        selection.system = flag (group1Toggles[2]);
+        selection.allPresetBanks = Frame::flag (group1Toggles[0]);
+        selection.allUserCabBanks = Frame::flag (group1Toggles[1]);
+        selection.system = Frame::flag (group1Toggles[2]);
     }
 
-    if (isOn (modeToggles[bankSets]))
+    if (Frame::isOn (modeToggles[bankSets]))
         for (int i = 0; i < 4; ++i)
-            selection.bankSets[i] = flag (group2Toggles[i]);
+            selection.bankSets[i] = Frame::flag (group2Toggles[i]);
 
-    auto inRange = [] (const TPXSpinControl& spin, juce::int64 n) { return n >= spin.getMinimum() && n <= spin.getMaximum(); };
-
-    selection.onePresetBank = flag (modeToggles[onePresetBank]);
+    selection.onePresetBank = Frame::flag (modeToggles[onePresetBank]);
 
     if (selection.onePresetBank != 0 && spins[0] != nullptr)
     {
         const auto n = (juce::uint16) spins[0]->getText().getIntValue();
-        selection.presetBank = inRange (*spins[0], n) ? n - 1 : -1;
+        selection.presetBank = Frame::isWithinRange (*spins[0], n) ? n - 1 : -1;
     }
 
-    selection.onePreset = flag (modeToggles[onePreset]);
+    selection.onePreset = Frame::flag (modeToggles[onePreset]);
 
     if (selection.onePreset != 0 && spins[2] != nullptr)
     {
@@ -194,24 +166,24 @@ void KT4BackupDialog::getBackupSelection (KT4BackupSelection& selection) const
         selection.preset = parseBankPresetLabel (spins[2]->getText(), index) ? (juce::int32) index : -1;
     }
 
-    selection.oneUserCabBank = flag (modeToggles[oneUserCabBank]);
+    selection.oneUserCabBank = Frame::flag (modeToggles[oneUserCabBank]);
 
     if (selection.oneUserCabBank != 0 && spins[1] != nullptr)
     {
         const auto n = (juce::uint16) spins[1]->getText().getIntValue();
-        selection.userCabBank = inRange (*spins[1], n) ? (n - 1) % 256 : -1;
+        selection.userCabBank = Frame::isWithinRange (*spins[1], n) ? (n - 1) % 256 : -1;
     }
 
-    selection.oneUserCab = flag (modeToggles[oneUserCab]);
+    selection.oneUserCab = Frame::flag (modeToggles[oneUserCab]);
 
     if (selection.oneUserCab != 0 && spins[3] != nullptr)
     {
         const auto n = spins[3]->getText().getIntValue();
-        selection.userCab = inRange (*spins[3], n) ? n - 1 : -1;
+        selection.userCab = Frame::isWithinRange (*spins[3], n) ? n - 1 : -1;
     }
 
-    selection.currentPreset = flag (modeToggles[currentPreset]);
-    selection.currentUserCab = flag (modeToggles[currentUserCab]);
+    selection.currentPreset = Frame::flag (modeToggles[currentPreset]);
+    selection.currentUserCab = Frame::flag (modeToggles[currentUserCab]);
 }
 
 bool KT4BackupDialog::validateSelection()
@@ -219,15 +191,15 @@ bool KT4BackupDialog::validateSelection()
     KT4BackupSelection s;
     getBackupSelection (s);
 
-    if (isOn (modeToggles[wholeDevice]) && s.allPresetBanks == 0 && s.allUserCabBanks == 0 && s.system == 0)
+    if (Frame::isOn (modeToggles[wholeDevice]) && s.allPresetBanks == 0 && s.allUserCabBanks == 0 && s.system == 0)
     {
-        BackupDialogFrame::showWarning ("Please choose one or more options under \"Back up the KT4.\"");
+        Frame::showWarning ("Please choose one or more options under \"Back up the KT4.\"");
         return false;
     }
 
-    if (isOn (modeToggles[bankSets]) && s.bankSets[0] == 0 && s.bankSets[1] == 0 && s.bankSets[2] == 0 && s.bankSets[3] == 0)
+    if (Frame::isOn (modeToggles[bankSets]) && s.bankSets[0] == 0 && s.bankSets[1] == 0 && s.bankSets[2] == 0 && s.bankSets[3] == 0)
     {
-        BackupDialogFrame::showWarning ("Please choose one or more options under \"Back up sets of preset banks.\"");
+        Frame::showWarning ("Please choose one or more options under \"Back up sets of preset banks.\"");
         return false;
     }
 
@@ -242,11 +214,7 @@ bool KT4BackupDialog::validateSelection()
     for (const auto& check : checks)
     {
         if (check.failed)
-        {
-            BackupDialogFrame::showWarning (check.text);
-            BackupDialogFrame::focusSpin (spins[check.spin].get());
-            return false;
-        }
+            return Frame::rejectSpinValue (check.text, spins[check.spin].get());
     }
 
     return true;
@@ -269,10 +237,10 @@ juce::Array<juce::ToggleButton*> KT4BackupDialog::group (int index) const
 
 void KT4BackupDialog::setGroupsEnabled (bool group1, bool group2)
 {
-    for (auto& toggle : group1Toggles) BackupDialogFrame::setEnabled ({ toggle.get() }, group1);
-    for (auto& button : group1Buttons) BackupDialogFrame::setEnabled ({ button.get() }, group1);
-    for (auto& toggle : group2Toggles) BackupDialogFrame::setEnabled ({ toggle.get() }, group2);
-    for (auto& button : group2Buttons) BackupDialogFrame::setEnabled ({ button.get() }, group2);
+    for (auto& toggle : group1Toggles) Frame::setEnabled ({ toggle.get() }, group1);
+    for (auto& button : group1Buttons) Frame::setEnabled ({ button.get() }, group1);
+    for (auto& toggle : group2Toggles) Frame::setEnabled ({ toggle.get() }, group2);
+    for (auto& button : group2Buttons) Frame::setEnabled ({ button.get() }, group2);
 }
 
 void KT4BackupDialog::applyMode (int mode, bool moveFocus)
@@ -288,13 +256,13 @@ void KT4BackupDialog::applyMode (int mode, bool moveFocus)
         return;
 
     if (mode == wholeDevice)
-        BackupDialogFrame::focus (group1Toggles[0].get());
+        Frame::focus (group1Toggles[0].get());
     else if (mode == bankSets)
-        BackupDialogFrame::focus (group2Toggles[0].get());
+        Frame::focus (group2Toggles[0].get());
     else if (mode >= onePresetBank && mode <= oneUserCab)
-        BackupDialogFrame::focusSpin (spins[mode - onePresetBank].get());
+        Frame::focusSpin (spins[mode - onePresetBank].get());
     else
-        BackupDialogFrame::focus (modeToggles[mode].get());
+        Frame::focus (modeToggles[mode].get());
 }
 
 int KT4BackupDialog::modeOfSpin (const juce::ChangeBroadcaster* source) const
@@ -308,22 +276,8 @@ int KT4BackupDialog::modeOfSpin (const juce::ChangeBroadcaster* source) const
 
 void KT4BackupDialog::buttonClicked (juce::Button* button)
 {
-    if (button == okayButton.get())
-    {
-        if (validateSelection())
-        {
-            BackupDialogFrame::closeDialog (*this, BackupDialogFrame::okResult);
-            sendChangeMessage();
-        }
-
+    if (Frame::handleOkayOrCancel (*this, button, okayButton.get(), cancelButton.get()))
         return;
-    }
-
-    if (button == cancelButton.get())
-    {
-        BackupDialogFrame::closeDialog (*this, 0);
-        return;
-    }
 
     for (int mode = 0; mode < numModes; ++mode)
         if (button == modeToggles[mode].get() && button->getToggleState())
@@ -334,38 +288,17 @@ void KT4BackupDialog::changeListenerCallback (juce::ChangeBroadcaster* source)
 {
     if (const auto mode = modeOfSpin (source); mode >= 0)
     {
-        auto* spin = spins[mode - onePresetBank].get();
-
-        if (spin->wasConfirmed())
-        {
-            BackupDialogFrame::focus (okayButton.get());
+        if (Frame::focusOkayIfConfirmed (*spins[mode - onePresetBank], okayButton.get()))
             return;
-        }
 
         // A click on the disabled control chooses its mode; the control has enabled itself.
-        for (int i = 0; i < numModes; ++i)
-            if (modeToggles[i] != nullptr)
-                modeToggles[i]->setToggleState (i == mode, juce::dontSendNotification);
-
+        Frame::selectOnly (modeToggles, mode);
         applyMode (mode, false);
         return;
     }
 
-    for (int g = 1; g <= 2; ++g)
-    {
-        auto& buttons = g == 1 ? group1Buttons : group2Buttons;
-
-        for (int op = 0; op < 3; ++op)
-        {
-            if (buttons[op] == nullptr || source != static_cast<juce::ChangeBroadcaster*> (buttons[op].get()))
-                continue;
-
-            if (buttons[op]->getEventCode() != tpxEventClicked)
-                return;
-
-            BackupDialogFrame::applyGroupOperation (op, group (g));
-
-            return;
-        }
-    }
+    if (const auto op = Frame::clickedGroupOperation (source, group1Buttons); op >= 0)
+        Frame::applyGroupOperation (op, group (1));
+    else if (const auto op2 = Frame::clickedGroupOperation (source, group2Buttons); op2 >= 0)
+        Frame::applyGroupOperation (op2, group (2));
 }

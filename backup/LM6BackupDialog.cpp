@@ -15,20 +15,7 @@ const char* const modeNames[] = { "backupLM6Toggle", "backupPresetBankToggle", "
                                   "backupCurrentPresetToggle" };
 const char* const wholeDeviceText = "Please choose one or more options under \"Back up the LM6.\"";
 
-bool isOn (const std::unique_ptr<juce::ToggleButton>& toggle)
-{
-    return toggle != nullptr && toggle->getToggleState();
-}
-
-juce::uint8 flag (const std::unique_ptr<juce::ToggleButton>& toggle)
-{
-    return isOn (toggle) ? 1 : 0;
-}
-
-bool withinRange (const TPXSpinControl& spin, int value)
-{
-    return value >= spin.getMinimum() && value <= spin.getMaximum();
-}
+using Frame = BackupDialogFrame;
 } // namespace
 
 LM6BackupDialog::LM6BackupDialog()
@@ -45,83 +32,66 @@ LM6BackupDialog::~LM6BackupDialog()
 
 void LM6BackupDialog::buildFromSkin (SkinManager* skin)
 {
-    if (skin == nullptr)
-        return;
-
-    const auto* section = skin->getSection ("LM6BackupSkin");
+    const auto* section = Frame::getSection (skin, "LM6BackupSkin");
 
     if (section == nullptr)
         return;
 
     setSize (dialogWidth, dialogHeight);
 
-    for (auto* widget : section->getChildWithTagNameIterator ("Widget"))
+    Frame::buildWidgets (*this, *section, [this, skin] (const juce::XmlElement& widget, const juce::String& name) -> juce::Component*
     {
-        const auto name = widget->getStringAttribute ("name");
-        juce::Component* built = nullptr;
-        int mode = -1;
-
-        for (int i = 0; i < numModes; ++i)
-            if (name == modeNames[i])
-                mode = i;
-
-        if (mode >= 0)
+        for (int mode = 0; mode < numModes; ++mode)
         {
-            modeToggles[mode] = BackupDialogFrame::makeToggle (*widget, radioGroup, false);
-            modeToggles[mode]->addListener (this);
-            built = modeToggles[mode].get();
+            if (name == modeNames[mode])
+            {
+                modeToggles[mode] = Frame::makeToggle (widget, radioGroup, false);
+                modeToggles[mode]->addListener (this);
+                return modeToggles[mode].get();
+            }
         }
-        else if (name == "backupPresetBanksToggle" || name == "backupSystemToggle")
+
+        if (name == "backupPresetBanksToggle" || name == "backupSystemToggle")
         {
             auto& toggle = name == "backupSystemToggle" ? systemToggle : presetBanksToggle;
-            toggle = BackupDialogFrame::makeToggle (*widget, 0, true);
+            toggle = Frame::makeToggle (widget, 0, true);
             toggle->setEnabled (false);
             toggle->addListener (this);
-            built = toggle.get();
+            return toggle.get();
         }
-        else if (name == "backupPresetBankSpinControl" || name == "backupPresetSpinControl")
+
+        if (name == "backupPresetBankSpinControl" || name == "backupPresetSpinControl")
         {
             const bool bank = name == "backupPresetBankSpinControl";
-            BackupDialogFrame::SpinSettings settings;
+            Frame::SpinSettings settings;
             settings.allowedCharacters = bank ? "ABCDEFGHIJKLMNOPabcdefghijklmnop"
                                               : "ABCDEFGHIJKLMNOPabcdefghijklmnop1234567890";
             settings.displayMode = bank ? 2 : 1;
             auto& spin = bank ? bankSpin : presetSpin;
-            spin = BackupDialogFrame::makeSpin (skin, *widget, settings);
+            spin = Frame::makeSpin (skin, widget, settings);
             spin->setEnabledState (false);
             spin->addChangeListener (this);
-            built = spin.get();
+            return spin.get();
         }
-        else if (name.startsWith ("divider") && name.getTrailingIntValue() >= 1 && name.getTrailingIntValue() <= 3)
+
+        if (name.startsWith ("divider") && name.getTrailingIntValue() >= 1 && name.getTrailingIntValue() <= 3)
         {
             auto& divider = dividers[name.getTrailingIntValue() - 1];
-            divider = skin->createDrawableButton (widget, name);
-            built = divider.get();
+            divider = skin->createDrawableButton (&widget, name);
+            return divider.get();
         }
-        else if (name == "okayButton" || name == "cancelButton")
+
+        auto* built = Frame::makeOkayCancelOrRectangle (*skin, widget, name, *this, okayButton, cancelButton, rectangle);
+
+        // OK stays dimmed until the first choice.
+        if (built != nullptr && built == okayButton.get())
         {
-            auto& button = name == "okayButton" ? okayButton : cancelButton;
-            button = skin->createDrawableButton (widget, name);
-            button->addListener (this);
-
-            if (name == "okayButton")
-            {
-                button->setAlpha (0.3f);
-                button->setEnabled (false);
-            }
-
-            built = button.get();
-        }
-        else if (name == "rectangle")
-        {
-            rectangle = skin->createLabel (widget, name);
-            rectangle->setEditable (false);
-            built = rectangle.get();
+            okayButton->setAlpha (0.3f);
+            okayButton->setEnabled (false);
         }
 
-        if (built != nullptr)
-            addAndMakeVisible (built);
-    }
+        return built;
+    });
 }
 
 //==============================================================================
@@ -129,33 +99,33 @@ void LM6BackupDialog::getBackupSelection (LM6BackupSelection& selection) const
 {
     selection = {};
 
-    if (isOn (modeToggles[wholeDevice]))
+    if (Frame::isOn (modeToggles[wholeDevice]))
     {
-        selection.allPresetBanks = flag (presetBanksToggle);
-        selection.system = flag (systemToggle);
+        selection.allPresetBanks = Frame::flag (presetBanksToggle);
+        selection.system = Frame::flag (systemToggle);
     }
 
-    selection.onePresetBank = flag (modeToggles[onePresetBank]);
+    selection.onePresetBank = Frame::flag (modeToggles[onePresetBank]);
 
     if (selection.onePresetBank != 0 && bankSpin != nullptr)
     {
         juce::uint16 bank = 0;
 
-        if (parseBankLetter (bankSpin->getText(), bank) && withinRange (*bankSpin, bank))
+        if (parseBankLetter (bankSpin->getText(), bank) && Frame::isWithinRange (*bankSpin, bank))
             selection.presetBank = bank;
     }
 
-    selection.onePreset = flag (modeToggles[onePreset]);
+    selection.onePreset = Frame::flag (modeToggles[onePreset]);
 
     if (selection.onePreset != 0 && presetSpin != nullptr)
     {
         juce::uint16 preset = 0;
 
-        if (parseLetterNumberLabel (presetSpin->getText(), preset) && withinRange (*presetSpin, preset))
+        if (parseLetterNumberLabel (presetSpin->getText(), preset) && Frame::isWithinRange (*presetSpin, preset))
             selection.preset = preset;
     }
 
-    selection.currentPreset = flag (modeToggles[currentPreset]);
+    selection.currentPreset = Frame::flag (modeToggles[currentPreset]);
 }
 
 bool LM6BackupDialog::validateSelection()
@@ -167,28 +137,20 @@ bool LM6BackupDialog::validateSelection()
     bool anyMode = false;
 
     for (auto& toggle : modeToggles)
-        anyMode = anyMode || isOn (toggle);
+        anyMode = anyMode || Frame::isOn (toggle);
 
-    if (! anyMode || (isOn (modeToggles[wholeDevice]) && s.allPresetBanks == 0 && s.system == 0))
+    if (! anyMode || (Frame::isOn (modeToggles[wholeDevice]) && s.allPresetBanks == 0 && s.system == 0))
     {
-        BackupDialogFrame::showWarning (wholeDeviceText);
+        Frame::showWarning (wholeDeviceText);
         return false;
     }
 
     if (s.onePresetBank != 0 && s.presetBank == -1)
-    {
-        BackupDialogFrame::showWarning ("Please enter a valid preset bank.");
-        BackupDialogFrame::focusSpin (bankSpin.get());
-        return false;
-    }
+        return Frame::rejectSpinValue ("Please enter a valid preset bank.", bankSpin.get());
 
     if (s.onePreset != 0 && s.preset == -1)
-    {
-        BackupDialogFrame::showWarning ("Please enter a valid preset number.\nValid values are in the format "
-                                        "\"A1\", \"A2\", ..., \"A8\", \"B1\", ..., \"P8\".");
-        BackupDialogFrame::focusSpin (presetSpin.get());
-        return false;
-    }
+        return Frame::rejectSpinValue ("Please enter a valid preset number.\nValid values are in the format "
+                                       "\"A1\", \"A2\", ..., \"A8\", \"B1\", ..., \"P8\".", presetSpin.get());
 
     return true;
 }
@@ -196,7 +158,7 @@ bool LM6BackupDialog::validateSelection()
 //==============================================================================
 void LM6BackupDialog::applyMode (int mode, bool moveFocus)
 {
-    BackupDialogFrame::setEnabled ({ presetBanksToggle.get(), systemToggle.get() }, mode == wholeDevice);
+    Frame::setEnabled ({ presetBanksToggle.get(), systemToggle.get() }, mode == wholeDevice);
 
     if (bankSpin != nullptr)
         bankSpin->setEnabledState (mode == onePresetBank);
@@ -208,13 +170,13 @@ void LM6BackupDialog::applyMode (int mode, bool moveFocus)
         return;
 
     if (mode == wholeDevice)
-        BackupDialogFrame::focus (presetBanksToggle.get());
+        Frame::focus (presetBanksToggle.get());
     else if (mode == onePresetBank)
-        BackupDialogFrame::focusSpin (bankSpin.get());
+        Frame::focusSpin (bankSpin.get());
     else if (mode == onePreset)
-        BackupDialogFrame::focusSpin (presetSpin.get());
+        Frame::focusSpin (presetSpin.get());
     else
-        BackupDialogFrame::focus (modeToggles[mode].get());
+        Frame::focus (modeToggles[mode].get());
 }
 
 void LM6BackupDialog::makeOkUsable()
@@ -231,24 +193,10 @@ void LM6BackupDialog::makeOkUsable()
 
 void LM6BackupDialog::buttonClicked (juce::Button* button)
 {
-    if (button == okayButton.get())
-    {
-        if (validateSelection())
-        {
-            BackupDialogFrame::closeDialog (*this, BackupDialogFrame::okResult);
-            sendChangeMessage();
-        }
-    }
-    else if (button == cancelButton.get())
-    {
-        BackupDialogFrame::closeDialog (*this, 0);
-    }
-    else
-    {
+    if (! Frame::handleOkayOrCancel (*this, button, okayButton.get(), cancelButton.get()))
         for (int mode = 0; mode < numModes; ++mode)
             if (button == modeToggles[mode].get() && button->getToggleState())
                 applyMode (mode, true);
-    }
 
     makeOkUsable();
 }
@@ -257,21 +205,11 @@ void LM6BackupDialog::changeListenerCallback (juce::ChangeBroadcaster* source)
 {
     auto* spin = source == bankSpin.get() ? bankSpin.get() : source == presetSpin.get() ? presetSpin.get() : nullptr;
 
-    if (spin == nullptr)
+    if (spin == nullptr || Frame::focusOkayIfConfirmed (*spin, okayButton.get()))
         return;
-
-    if (spin->wasConfirmed())
-    {
-        BackupDialogFrame::focus (okayButton.get());
-        return;
-    }
 
     const auto mode = spin == bankSpin.get() ? onePresetBank : onePreset;
-
-    for (int i = 0; i < numModes; ++i)
-        if (modeToggles[i] != nullptr)
-            modeToggles[i]->setToggleState (i == mode, juce::dontSendNotification);
-
+    Frame::selectOnly (modeToggles, mode);
     applyMode (mode, false);
 
     if (okayButton != nullptr)

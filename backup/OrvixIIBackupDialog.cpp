@@ -1,12 +1,6 @@
 #include "OrvixIIBackupDialog.h"
 
-namespace
-{
-// Created when the program starts, so that the first call of getInstance finds it.
-juce::CriticalSection instanceLock;
-OrvixIIBackupDialog* instance = nullptr;
-bool beingCreated = false, createdOnce = false;
-} // namespace
+#include "SingleDialogInstance.h"
 
 OrvixIIBackupDialog::OrvixIIBackupDialog()
     : OrvixIIFamilyBackupDialog (false)
@@ -15,22 +9,10 @@ OrvixIIBackupDialog::OrvixIIBackupDialog()
 
 OrvixIIBackupDialog::~OrvixIIBackupDialog()
 {
-    const juce::ScopedLock sl (instanceLock);
-
-    if (instance == this)
-        instance = nullptr;
+    SingleDialogInstance<OrvixIIBackupDialog>::forget (this);
 }
 
 OrvixIIBackupDialog* OrvixIIBackupDialog::getInstance()
 {
-    const juce::ScopedLock sl (instanceLock);
-
-    if (instance == nullptr && ! beingCreated && ! createdOnce)
-    {
-        beingCreated = createdOnce = true;
-        instance = new OrvixIIBackupDialog();
-        beingCreated = false;
-    }
-
-    return instance;
+    return SingleDialogInstance<OrvixIIBackupDialog>::get();
 }

@@ -3,7 +3,6 @@
 #include "BackupDialogFrame.h"
 #include "SkinManager.h"
 #include "TPXDrawableButton.h"
-#include "TPXEffectParam.h"
 #include "TPXLabelComponent.h"
 #include "TPXMultiLineLabelComponent.h"
 #include "TPXPaintedButton.h"
@@ -17,15 +16,7 @@ constexpr int unknownOffsetShift = 80;
 const char* const modeSuffixes[] = { "Toggle", "PresetToggle", "PresetEditBufferToggle", "UserCabToggle" };
 const char* const groupButtonNames[] = { "selectAllButton", "deselectAllButton", "invertSelectionButton" };
 
-bool isOn (const std::unique_ptr<juce::ToggleButton>& toggle)
-{
-    return toggle != nullptr && toggle->getToggleState();
-}
-
-juce::uint8 flag (const std::unique_ptr<juce::ToggleButton>& toggle)
-{
-    return isOn (toggle) ? 1 : 0;
-}
+using Frame = BackupDialogFrame;
 } // namespace
 
 OrvixIIFamilyBackupDialog::OrvixIIFamilyBackupDialog (bool isXL)
@@ -89,138 +80,126 @@ void OrvixIIFamilyBackupDialog::setUp (SkinManager* skin, bool displayOffsetKnow
 
 void OrvixIIFamilyBackupDialog::buildFromSkin (SkinManager* skin)
 {
-    if (skin == nullptr)
-        return;
-
-    const auto* section = skin->getSection (xl ? "OrvixIIXLBackupSkin" : "OrvixIIBackupSkin");
+    const auto* section = Frame::getSection (skin, xl ? "OrvixIIXLBackupSkin" : "OrvixIIBackupSkin");
 
     if (section == nullptr)
         return;
 
     const auto p = prefix();
 
-    for (auto* widget : section->getChildWithTagNameIterator ("Widget"))
+    Frame::buildWidgets (*this, *section, [this, skin, &p] (const juce::XmlElement& widget, const juce::String& name) -> juce::Component*
     {
-        const auto name = widget->getStringAttribute ("name");
-        juce::Component* built = nullptr;
-        int mode = -1;
-
-        for (int i = 0; i < numModes; ++i)
-            if (name == p + modeSuffixes[i])
-                mode = i;
-
-        if (mode >= 0)
+        for (int mode = 0; mode < numModes; ++mode)
         {
-            // The edit-buffer and user cab modes sit below the warning.
-            const auto dy = mode == editBuffer || mode == oneUserCab ? shift : 0;
-            modeToggles[mode] = BackupDialogFrame::makeToggle (*widget, radioGroup, mode == wholeDevice, dy);
-            modeToggles[mode]->addListener (this);
-            built = modeToggles[mode].get();
+            if (name == p + modeSuffixes[mode])
+            {
+                // The edit-buffer and user cab modes sit below the warning.
+                const auto dy = mode == editBuffer || mode == oneUserCab ? shift : 0;
+                modeToggles[mode] = Frame::makeToggle (widget, radioGroup, mode == wholeDevice, dy);
+                modeToggles[mode]->addListener (this);
+                return modeToggles[mode].get();
+            }
         }
-        else if (name.startsWith (p + "Bank") && name.endsWith ("Toggle") && name.length() == p.length() + 11)
+
+        if (name.startsWith (p + "Bank") && name.endsWith ("Toggle") && name.length() == p.length() + 11)
         {
             const auto bank = name[p.length() + 4] - 'A';
 
-            if (bank >= 0 && bank < numBanks())
-            {
-                bankToggles[bank] = BackupDialogFrame::makeToggle (*widget, 0, ! (xl && bank >= 4));
-                bankToggles[bank]->setEnabled (! (xl && bank >= 4));
-                bankToggles[bank]->addListener (this);
-                built = bankToggles[bank].get();
-            }
+            if (bank < 0 || bank >= numBanks())
+                return nullptr;
+
+            bankToggles[bank] = Frame::makeToggle (widget, 0, ! (xl && bank >= 4));
+            bankToggles[bank]->setEnabled (! (xl && bank >= 4));
+            bankToggles[bank]->addListener (this);
+            return bankToggles[bank].get();
         }
-        else if (xl && name.startsWith (p + "CabBank") && name.length() == p.length() + 14)
+
+        if (xl && name.startsWith (p + "CabBank") && name.length() == p.length() + 14)
         {
             const auto bank = name[p.length() + 7] - 'A';
 
-            if (bank >= 0 && bank < 8)
-            {
-                cabBankToggles[bank] = BackupDialogFrame::makeToggle (*widget, 0, bank < 4);
-                cabBankToggles[bank]->setEnabled (bank < 4);
-                cabBankToggles[bank]->addListener (this);
-                built = cabBankToggles[bank].get();
-            }
+            if (bank < 0 || bank >= 8)
+                return nullptr;
+
+            cabBankToggles[bank] = Frame::makeToggle (widget, 0, bank < 4);
+            cabBankToggles[bank]->setEnabled (bank < 4);
+            cabBankToggles[bank]->addListener (this);
+            return cabBankToggles[bank].get();
         }
-        else if (name == p + "SystemToggle" || (! xl && name == p + "UserCabsToggle"))
+
+        if (name == p + "SystemToggle" || (! xl && name == p + "UserCabsToggle"))
         {
             auto& toggle = name == p + "SystemToggle" ? systemToggle : userCabsToggle;
-            toggle = BackupDialogFrame::makeToggle (*widget, 0, true);
+            toggle = Frame::makeToggle (widget, 0, true);
             toggle->addListener (this);
-            built = toggle.get();
+            return toggle.get();
         }
-        else if (name == p + "PresetEditBufferStripGlobalsToggle")
+
+        if (name == p + "PresetEditBufferStripGlobalsToggle")
         {
-            stripGlobalsToggle = BackupDialogFrame::makeToggle (*widget, 0, false, shift);
+            stripGlobalsToggle = Frame::makeToggle (widget, 0, false, shift);
             stripGlobalsToggle->setEnabled (false);
             stripGlobalsToggle->addListener (this);
-            built = stripGlobalsToggle.get();
+            return stripGlobalsToggle.get();
         }
-        else if (name == p + "SystemDescription")
+
+        if (name == p + "SystemDescription")
         {
-            systemDescription = BackupDialogFrame::makeTextLabel (skin, *widget);
-            built = systemDescription.get();
+            systemDescription = Frame::makeTextLabel (skin, widget);
+            return systemDescription.get();
         }
-        else if (name == p + "DisplayOffsetWarning")
+
+        if (name == p + "DisplayOffsetWarning")
         {
-            offsetWarning = BackupDialogFrame::makeTextLabel (skin, *widget);
+            offsetWarning = Frame::makeTextLabel (skin, widget);
             addChildComponent (*offsetWarning);
             offsetWarning->setVisible (! offsetKnown);
+            return nullptr;
         }
-        else if (name == p + "PresetSpinControl")
+
+        if (name == p + "PresetSpinControl")
         {
-            BackupDialogFrame::SpinSettings settings;
+            Frame::SpinSettings settings;
             settings.maximum = xl ? 511 : 383;
             settings.readMinimum = settings.readMaximum = settings.readInitialValue = settings.readMaximumLength = false;
-            presetSpin = BackupDialogFrame::makeSpin (skin, *widget, settings);
+            presetSpin = Frame::makeSpin (skin, widget, settings);
             presetSpin->addChangeListener (this);
-            built = presetSpin.get();
+            return presetSpin.get();
         }
-        else if (name == p + "UserCabSpinControl")
+
+        if (name == p + "UserCabSpinControl")
         {
-            BackupDialogFrame::SpinSettings settings;
+            Frame::SpinSettings settings;
             settings.maximum = xl ? userCabCount : 0;
             settings.readMaximum = ! xl;
             settings.readMaximumLength = false;
-            userCabSpin = BackupDialogFrame::makeSpin (skin, *widget, settings, shift);
+            userCabSpin = Frame::makeSpin (skin, widget, settings, shift);
             userCabSpin->addChangeListener (this);
-            built = userCabSpin.get();
+            return userCabSpin.get();
         }
-        else if (name == "selectAllButton" || name == "deselectAllButton" || name == "invertSelectionButton")
+
+        for (int op = 0; op < 3; ++op)
         {
-            const auto op = name == "selectAllButton" ? 0 : name == "deselectAllButton" ? 1 : 2;
-            groupButtons[op] = skin->createPaintedButton (widget, name);
-            groupButtons[op]->setName (name);
-            groupButtons[op]->addChangeListener (this);
-            built = groupButtons[op].get();
+            if (name == groupButtonNames[op])
+            {
+                groupButtons[op] = Frame::makeGroupButton (*skin, widget, name, *this);
+                return groupButtons[op].get();
+            }
         }
-        else if (name == "divider1" || name == "divider2" || name == "divider3")
+
+        if (name == "divider1" || name == "divider2" || name == "divider3")
         {
             const auto d = name.getTrailingIntValue() - 1;
             auto image = std::make_unique<juce::DrawableImage>();
-            image->setImage (SkinManager::getImage (widget->getStringAttribute ("icon")));
+            image->setImage (SkinManager::getImage (widget.getStringAttribute ("icon")));
             dividers[d] = std::move (image);
-            dividerPositions[d] = { widget->getIntAttribute ("positionX"),
-                                    widget->getIntAttribute ("positionY") + (d > 0 ? shift : 0) };
-        }
-        else if (name == "okayButton" || name == "cancelButton")
-        {
-            auto& button = name == "okayButton" ? okayButton : cancelButton;
-            button = skin->createDrawableButton (widget, name);
-            button->setTopLeftPosition (button->getX(), button->getY() + shift);
-            button->addListener (this);
-            built = button.get();
-        }
-        else if (name == "rectangle")
-        {
-            rectangle = skin->createLabel (widget, name);
-            rectangle->setTopLeftPosition (rectangle->getX(), rectangle->getY() + shift);
-            rectangle->setEditable (false);
-            built = rectangle.get();
+            dividerPositions[d] = { widget.getIntAttribute ("positionX"),
+                                    widget.getIntAttribute ("positionY") + (d > 0 ? shift : 0) };
+            return nullptr;
         }
 
-        if (built != nullptr)
-            addAndMakeVisible (built);
-    }
+        return Frame::makeOkayCancelOrRectangle (*skin, widget, name, *this, okayButton, cancelButton, rectangle, shift);
+    });
 
     // The spins start disabled with the whole-device mode.
     for (auto* spin : { presetSpin.get(), userCabSpin.get() })
@@ -266,12 +245,7 @@ void OrvixIIFamilyBackupDialog::setDisplayOffset (int offset)
         maximum = offset == 0 ? 383 : 384;
     }
 
-    presetSpin->setInterval (1);
-    presetSpin->setRange (minimum, maximum);
-    const auto value = presetSpin->getValue();
-
-    if (value < minimum || value > maximum)
-        presetSpin->setValue (minimum);
+    Frame::setSpinRange (*presetSpin, minimum, maximum, true);
 }
 
 void OrvixIIFamilyBackupDialog::storeUserCabCount (int count)
@@ -284,7 +258,7 @@ void OrvixIIFamilyBackupDialog::storeUserCabCount (int count)
 
 void OrvixIIFamilyBackupDialog::applyGates (bool banksEFOpen, bool cabBanksEHOpen)
 {
-    const bool wholeOn = isOn (modeToggles[wholeDevice]);
+    const bool wholeOn = Frame::isOn (modeToggles[wholeDevice]);
 
     auto apply = [wholeOn] (std::unique_ptr<juce::ToggleButton>& toggle, bool open, bool wasOpen)
     {
@@ -314,29 +288,29 @@ void OrvixIIFamilyBackupDialog::getBackupSelection (OrvixIIBackupSelection& sele
 {
     selection = {};
 
-    if (isOn (modeToggles[wholeDevice]))
+    if (Frame::isOn (modeToggles[wholeDevice]))
     {
         for (int bank = 0; bank < numBanks(); ++bank)
-            selection.banks[bank] = flag (bankToggles[bank]);
+            selection.banks[bank] = Frame::flag (bankToggles[bank]);
 
-        selection.system = flag (systemToggle);
-        selection.allUserCabs = xl ? 0 : flag (userCabsToggle);
+        selection.system = Frame::flag (systemToggle);
+        selection.allUserCabs = xl ? 0 : Frame::flag (userCabsToggle);
 
         if (xl)
             for (int bank = 0; bank < 8; ++bank)
-                selection.cabBanks[bank] = flag (cabBankToggles[bank]);
+                selection.cabBanks[bank] = Frame::flag (cabBankToggles[bank]);
     }
-    else if (isOn (modeToggles[onePreset]))
+    else if (Frame::isOn (modeToggles[onePreset]))
     {
         selection.onePreset = 1;
         selection.preset = presetSpin != nullptr ? presetSpin->getValue() : -1;
     }
-    else if (isOn (modeToggles[editBuffer]))
+    else if (Frame::isOn (modeToggles[editBuffer]))
     {
         selection.editBuffer = 1;
-        selection.stripGlobals = flag (stripGlobalsToggle);
+        selection.stripGlobals = Frame::flag (stripGlobalsToggle);
     }
-    else if (isOn (modeToggles[oneUserCab]))
+    else if (Frame::isOn (modeToggles[oneUserCab]))
     {
         selection.oneUserCab = 1;
         selection.userCab = userCabSpin != nullptr ? userCabSpin->getValue() : -1;
@@ -348,7 +322,7 @@ bool OrvixIIFamilyBackupDialog::validateSelection()
     OrvixIIBackupSelection s;
     getBackupSelection (s);
 
-    if (isOn (modeToggles[wholeDevice]))
+    if (Frame::isOn (modeToggles[wholeDevice]))
     {
         bool any = s.system != 0 || s.allUserCabs != 0;
 
@@ -357,27 +331,16 @@ bool OrvixIIFamilyBackupDialog::validateSelection()
 
         if (! any)
         {
-            BackupDialogFrame::showWarning ("Please choose one or more options under \"Back up the Orvix II.\"");
+            Frame::showWarning ("Please choose one or more options under \"Back up the Orvix II.\"");
             return false;
         }
     }
 
-    if (s.onePreset != 0 && presetSpin != nullptr
-        && (s.preset < presetSpin->getMinimum() || s.preset > presetSpin->getMaximum()))
-    {
-        BackupDialogFrame::showWarning (juce::String::formatted ("Please enter a valid preset number between %d and %d",
-                                                                 presetSpin->getMinimum(), presetSpin->getMaximum()));
-        BackupDialogFrame::focusSpin (presetSpin.get());
-        return false;
-    }
+    if (s.onePreset != 0 && presetSpin != nullptr && ! Frame::isWithinRange (*presetSpin, s.preset))
+        return Frame::rejectSpinValue (Frame::rangeText ("preset", *presetSpin), presetSpin.get());
 
     if (s.oneUserCab != 0 && userCabSpin != nullptr && (s.userCab < 1 || s.userCab > userCabCount))
-    {
-        BackupDialogFrame::showWarning (juce::String::formatted ("Please enter a valid user cab number between %d and %d",
-                                                                 userCabSpin->getMinimum(), userCabSpin->getMaximum()));
-        BackupDialogFrame::focusSpin (userCabSpin.get());
-        return false;
-    }
+        return Frame::rejectSpinValue (Frame::rangeText ("user cab", *userCabSpin), userCabSpin.get());
 
     return true;
 }
@@ -419,15 +382,15 @@ juce::Array<juce::ToggleButton*> OrvixIIFamilyBackupDialog::getGroup() const
 void OrvixIIFamilyBackupDialog::setWholeDeviceWidgetsEnabled (bool enabled)
 {
     for (auto& button : groupButtons)
-        BackupDialogFrame::setEnabled ({ button.get() }, enabled);
+        Frame::setEnabled ({ button.get() }, enabled);
 
     for (int bank = 0; bank < numBanks(); ++bank)
-        BackupDialogFrame::setEnabled ({ bankToggles[bank].get() }, enabled && (bank < 4 || banksEFGate || ! xl));
+        Frame::setEnabled ({ bankToggles[bank].get() }, enabled && (bank < 4 || banksEFGate || ! xl));
 
     for (int bank = 0; bank < 8; ++bank)
-        BackupDialogFrame::setEnabled ({ cabBankToggles[bank].get() }, enabled && (bank < 4 || cabBanksEHGate));
+        Frame::setEnabled ({ cabBankToggles[bank].get() }, enabled && (bank < 4 || cabBanksEHGate));
 
-    BackupDialogFrame::setEnabled ({ systemToggle.get(), userCabsToggle.get() }, enabled);
+    Frame::setEnabled ({ systemToggle.get(), userCabsToggle.get() }, enabled);
 }
 
 void OrvixIIFamilyBackupDialog::applyMode (int mode, bool moveFocus)
@@ -440,37 +403,23 @@ void OrvixIIFamilyBackupDialog::applyMode (int mode, bool moveFocus)
     if (userCabSpin != nullptr)
         userCabSpin->setEnabledState (mode == oneUserCab);
 
-    BackupDialogFrame::setEnabled ({ stripGlobalsToggle.get() }, mode == editBuffer);
+    Frame::setEnabled ({ stripGlobalsToggle.get() }, mode == editBuffer);
 
     if (! moveFocus)
         return;
 
     if (mode == onePreset)
-        BackupDialogFrame::focusSpin (presetSpin.get());
+        Frame::focusSpin (presetSpin.get());
     else if (mode == oneUserCab)
-        BackupDialogFrame::focusSpin (userCabSpin.get());
+        Frame::focusSpin (userCabSpin.get());
     else if (mode == editBuffer)
-        BackupDialogFrame::focus (stripGlobalsToggle.get());
+        Frame::focus (stripGlobalsToggle.get());
 }
 
 void OrvixIIFamilyBackupDialog::buttonClicked (juce::Button* button)
 {
-    if (button == okayButton.get())
-    {
-        if (validateSelection())
-        {
-            BackupDialogFrame::closeDialog (*this, BackupDialogFrame::okResult);
-            sendChangeMessage();
-        }
-
+    if (Frame::handleOkayOrCancel (*this, button, okayButton.get(), cancelButton.get()))
         return;
-    }
-
-    if (button == cancelButton.get())
-    {
-        BackupDialogFrame::closeDialog (*this, 0);
-        return;
-    }
 
     for (int mode = 0; mode < numModes; ++mode)
         if (button == modeToggles[mode].get() && button->getToggleState())
@@ -485,35 +434,17 @@ void OrvixIIFamilyBackupDialog::changeListenerCallback (juce::ChangeBroadcaster*
 
     if (spin != nullptr)
     {
-
-        if (spin->wasConfirmed())
-        {
-            BackupDialogFrame::focus (okayButton.get());
+        if (Frame::focusOkayIfConfirmed (*spin, okayButton.get()))
             return;
-        }
 
         const auto mode = spin == presetSpin.get() ? onePreset : oneUserCab;
-
-        for (int i = 0; i < numModes; ++i)
-            if (modeToggles[i] != nullptr)
-                modeToggles[i]->setToggleState (i == mode, juce::dontSendNotification);
-
+        Frame::selectOnly (modeToggles, mode);
         applyMode (mode, false);
         return;
     }
 
-    for (int op = 0; op < 3; ++op)
-    {
-        if (groupButtons[op] == nullptr || source != static_cast<juce::ChangeBroadcaster*> (groupButtons[op].get()))
-            continue;
-
-        if (groupButtons[op]->getEventCode() != tpxEventClicked)
-            return;
-
-        BackupDialogFrame::applyGroupOperation (op, getGroup());
-
-        return;
-    }
+    if (const auto op = Frame::clickedGroupOperation (source, groupButtons); op >= 0)
+        Frame::applyGroupOperation (op, getGroup());
 }
 
 void OrvixIIFamilyBackupDialog::paint (juce::Graphics& g)

@@ -1,9 +1,9 @@
 #include "OrvixIIIBackupDialog.h"
 
 #include "BackupDialogFrame.h"
+#include "SingleDialogInstance.h"
 #include "SkinManager.h"
 #include "TPXDrawableButton.h"
-#include "TPXEffectParam.h"
 #include "TPXLabelComponent.h"
 #include "TPXMultiLineLabelComponent.h"
 #include "TPXPaintedButton.h"
@@ -13,20 +13,9 @@ namespace
 {
 constexpr int radioGroup = 2;
 
-// Created when the program starts, so that the first call of getInstance finds it.
-juce::CriticalSection instanceLock;
-OrvixIIIBackupDialog* instance = nullptr;
-bool beingCreated = false, createdOnce = false;
+const char* const groupButtonNames[] = { "selectAllButton", "deselectAllButton", "invertSelectionButton" };
 
-bool isOn (const std::unique_ptr<juce::ToggleButton>& toggle)
-{
-    return toggle != nullptr && toggle->getToggleState();
-}
-
-juce::uint8 flag (const std::unique_ptr<juce::ToggleButton>& toggle)
-{
-    return isOn (toggle) ? 1 : 0;
-}
+using Frame = BackupDialogFrame;
 } // namespace
 
 OrvixIIIBackupDialog::OrvixIIIBackupDialog() = default;
@@ -44,98 +33,92 @@ OrvixIIIBackupDialog::~OrvixIIIBackupDialog()
     if (cabBankCombo != nullptr)
         cabBankCombo->removeMouseListener (this);
 
-    const juce::ScopedLock sl (instanceLock);
-
-    if (instance == this)
-        instance = nullptr;
+    SingleDialogInstance<OrvixIIIBackupDialog>::forget (this);
 }
 
 OrvixIIIBackupDialog* OrvixIIIBackupDialog::getInstance()
 {
-    const juce::ScopedLock sl (instanceLock);
-
-    if (instance == nullptr && ! beingCreated && ! createdOnce)
-    {
-        beingCreated = createdOnce = true;
-        instance = new OrvixIIIBackupDialog();
-        beingCreated = false;
-    }
-
-    return instance;
+    return SingleDialogInstance<OrvixIIIBackupDialog>::get();
 }
 
 void OrvixIIIBackupDialog::buildFromSkin (SkinManager* skin)
 {
-    if (skin == nullptr)
-        return;
-
-    const auto* section = skin->getSection ("OrvixIIIBackupSkin");
+    const auto* section = Frame::getSection (skin, "OrvixIIIBackupSkin");
 
     if (section == nullptr)
         return;
 
-    for (auto* widget : section->getChildWithTagNameIterator ("Widget"))
+    Frame::buildWidgets (*this, *section, [this, skin] (const juce::XmlElement& widget, const juce::String& name) -> juce::Component*
     {
-        const auto name = widget->getStringAttribute ("name");
-        juce::Component* built = nullptr;
-
         auto toggle = [&] (std::unique_ptr<juce::ToggleButton>& target, int group, bool state)
         {
-            target = BackupDialogFrame::makeToggle (*widget, group, state);
+            target = Frame::makeToggle (widget, group, state);
             target->addListener (this);
-            built = target.get();
+            return target.get();
         };
 
         if (name == "BackUpAllToggle")
-            toggle (wholeToggle, radioGroup, true);
-        else if (name == "PresetToggle")
-            toggle (presetToggle, radioGroup, false);
-        else if (name == "PresetCurrentToggle")
-            toggle (currentToggle, radioGroup, false);
-        else if (name == "UserCabToggle")
-            toggle (userCabToggle, radioGroup, false);
-        else if (name.length() == 17 && name.startsWith ("PresetBank") && name.endsWith ("Toggle")
-                 && name[10] >= 'A' && name[10] <= 'D')
-            toggle (bankToggles[name[10] - 'A'], 0, true);
-        else if (name == "CabBank1Toggle" || name == "CabBank2Toggle")
-            toggle (cabBankToggles[name[7] - '1'], 0, true);
-        else if (name == "SystemToggle")
-            toggle (systemToggle, 0, true);
-        else if (name == "GlobalToggle")
-            toggle (globalToggle, 0, true);
-        else if (name == "FootswitchToggle")
-            toggle (footswitchToggle, 0, true);
-        else if (name == "SystemDescription" || name == "GlobalDescription")
+            return toggle (wholeToggle, radioGroup, true);
+
+        if (name == "PresetToggle")
+            return toggle (presetToggle, radioGroup, false);
+
+        if (name == "PresetCurrentToggle")
+            return toggle (currentToggle, radioGroup, false);
+
+        if (name == "UserCabToggle")
+            return toggle (userCabToggle, radioGroup, false);
+
+        if (name.length() == 17 && name.startsWith ("PresetBank") && name.endsWith ("Toggle")
+            && name[10] >= 'A' && name[10] <= 'D')
+            return toggle (bankToggles[name[10] - 'A'], 0, true);
+
+        if (name == "CabBank1Toggle" || name == "CabBank2Toggle")
+            return toggle (cabBankToggles[name[7] - '1'], 0, true);
+
+        if (name == "SystemToggle")
+            return toggle (systemToggle, 0, true);
+
+        if (name == "GlobalToggle")
+            return toggle (globalToggle, 0, true);
+
+        if (name == "FootswitchToggle")
+            return toggle (footswitchToggle, 0, true);
+
+        if (name == "SystemDescription" || name == "GlobalDescription")
         {
             auto& label = name == "SystemDescription" ? systemDescription : globalDescription;
-            label = BackupDialogFrame::makeTextLabel (skin, *widget);
-            built = label.get();
+            label = Frame::makeTextLabel (skin, widget);
+            return label.get();
         }
-        else if (name == "selectAllButton" || name == "deselectAllButton" || name == "invertSelectionButton")
+
+        for (int op = 0; op < 3; ++op)
         {
-            const auto op = name == "selectAllButton" ? 0 : name == "deselectAllButton" ? 1 : 2;
-            groupButtons[op] = skin->createPaintedButton (widget, name);
-            groupButtons[op]->setName (name);
-            groupButtons[op]->addChangeListener (this);
-            built = groupButtons[op].get();
+            if (name == groupButtonNames[op])
+            {
+                groupButtons[op] = Frame::makeGroupButton (*skin, widget, name, *this);
+                return groupButtons[op].get();
+            }
         }
-        else if (name == "PresetSpinControl" || name == "UserCabSlotSpin")
+
+        if (name == "PresetSpinControl" || name == "UserCabSlotSpin")
         {
             const bool preset = name == "PresetSpinControl";
-            BackupDialogFrame::SpinSettings settings;
+            Frame::SpinSettings settings;
             settings.maximum = 383;
             settings.readMinimum = settings.readMaximum = settings.readInitialValue = ! preset;
             settings.readMaximumLength = false;
             auto& spin = preset ? presetSpin : slotSpin;
-            spin = BackupDialogFrame::makeSpin (skin, *widget, settings);
+            spin = Frame::makeSpin (skin, widget, settings);
             spin->setEnabledState (false);
             spin->addChangeListener (this);
-            built = spin.get();
+            return spin.get();
         }
-        else if (name == "UserCabBankCombo")
+
+        if (name == "UserCabBankCombo")
         {
             cabBankCombo = std::make_unique<juce::ComboBox> (name);
-            cabBankCombo->setBounds (BackupDialogFrame::readRectangle (*widget, "rect"));
+            cabBankCombo->setBounds (Frame::readRectangle (widget, "rect"));
             cabBankCombo->setEditableText (false);
             cabBankCombo->addItem ("USER 1", 2);
             cabBankCombo->addItem ("USER 2", 3);
@@ -147,30 +130,18 @@ void OrvixIIIBackupDialog::buildFromSkin (SkinManager* skin)
             cabBankCombo->setColour (juce::ComboBox::buttonColourId, juce::Colours::lightgrey);
             cabBankCombo->setEnabled (false);
             cabBankCombo->addMouseListener (this, true);
-            built = cabBankCombo.get();
-        }
-        else if (name == "divider1" || name == "divider2" || name == "divider3")
-        {
-            const auto point = BackupDialogFrame::readRectangle (*widget, "point");
-            dividerPositions.add ({ point.getX(), point.getY() });
-        }
-        else if (name == "okayButton" || name == "cancelButton")
-        {
-            auto& button = name == "okayButton" ? okayButton : cancelButton;
-            button = skin->createDrawableButton (widget, name);
-            button->addListener (this);
-            built = button.get();
-        }
-        else if (name == "rectangle")
-        {
-            rectangle = skin->createLabel (widget, name);
-            rectangle->setEditable (false);
-            built = rectangle.get();
+            return cabBankCombo.get();
         }
 
-        if (built != nullptr)
-            addAndMakeVisible (built);
-    }
+        if (name == "divider1" || name == "divider2" || name == "divider3")
+        {
+            const auto point = Frame::readRectangle (widget, "point");
+            dividerPositions.add ({ point.getX(), point.getY() });
+            return nullptr;
+        }
+
+        return Frame::makeOkayCancelOrRectangle (*skin, widget, name, *this, okayButton, cancelButton, rectangle);
+    });
 }
 
 //==============================================================================
@@ -186,22 +157,13 @@ void OrvixIIIBackupDialog::setDisplayOffset (int offset)
     if (presetSpin == nullptr)
         return;
 
-    const auto minimum = offset == 0 ? 0 : 1;
-    const auto maximum = offset == 0 ? 511 : 512;
-    presetSpin->setInterval (1);
-    presetSpin->setRange (minimum, maximum);
-
-    if (presetSpin->getValue() < minimum || presetSpin->getValue() > maximum)
-        presetSpin->setValue (minimum);
+    Frame::setSpinRange (*presetSpin, offset == 0 ? 0 : 1, offset == 0 ? 511 : 512, true);
 }
 
 void OrvixIIIBackupDialog::setSlotRange (int minimum, int maximum)
 {
-    if (slotSpin == nullptr)
-        return;
-
-    slotSpin->setInterval (1);
-    slotSpin->setRange (minimum, maximum);
+    if (slotSpin != nullptr)
+        Frame::setSpinRange (*slotSpin, minimum, maximum, false);
 }
 
 juce::Array<juce::ToggleButton*> OrvixIIIBackupDialog::getGroup() const
@@ -232,7 +194,7 @@ void OrvixIIIBackupDialog::setMode (bool wholeDevice, bool preset, bool currentP
             toggle->setToggleState (on, juce::dontSendNotification);
 
     for (auto* toggle : getGroup())
-        BackupDialogFrame::setEnabled ({ toggle }, wholeDevice);
+        Frame::setEnabled ({ toggle }, wholeDevice);
 
     if (presetSpin != nullptr)
         presetSpin->setEnabledState (preset);
@@ -240,16 +202,16 @@ void OrvixIIIBackupDialog::setMode (bool wholeDevice, bool preset, bool currentP
     if (slotSpin != nullptr)
         slotSpin->setEnabledState (userCab);
 
-    BackupDialogFrame::setEnabled ({ cabBankCombo.get() }, userCab);
+    Frame::setEnabled ({ cabBankCombo.get() }, userCab);
 
     if (wholeDevice)
-        BackupDialogFrame::focus (wholeToggle.get());
+        Frame::focus (wholeToggle.get());
     else if (preset)
-        BackupDialogFrame::focusSpin (presetSpin.get());
+        Frame::focusSpin (presetSpin.get());
     else if (currentPreset)
-        BackupDialogFrame::focus (currentToggle.get());
+        Frame::focus (currentToggle.get());
     else if (userCab)
-        BackupDialogFrame::focusSpin (slotSpin.get());
+        Frame::focusSpin (slotSpin.get());
 }
 
 //==============================================================================
@@ -257,28 +219,28 @@ void OrvixIIIBackupDialog::getBackupSelection (OrvixIIIBackupSelection& selectio
 {
     selection = {};
 
-    if (isOn (wholeToggle))
+    if (Frame::isOn (wholeToggle))
     {
         for (int bank = 0; bank < 4; ++bank)
-            selection.banks[bank] = flag (bankToggles[bank]);
+            selection.banks[bank] = Frame::flag (bankToggles[bank]);
 
         for (int bank = 0; bank < 2; ++bank)
-            selection.cabBanks[bank] = flag (cabBankToggles[bank]);
+            selection.cabBanks[bank] = Frame::flag (cabBankToggles[bank]);
 
-        selection.system = flag (systemToggle);
-        selection.global = flag (globalToggle);
-        selection.footswitch = flag (footswitchToggle);
+        selection.system = Frame::flag (systemToggle);
+        selection.global = Frame::flag (globalToggle);
+        selection.footswitch = Frame::flag (footswitchToggle);
     }
-    else if (isOn (presetToggle))
+    else if (Frame::isOn (presetToggle))
     {
         selection.onePreset = 1;
         selection.preset = presetSpin != nullptr ? presetSpin->getValue() : -1;
     }
-    else if (isOn (currentToggle))
+    else if (Frame::isOn (currentToggle))
     {
         selection.currentPreset = 1;
     }
-    else if (isOn (userCabToggle))
+    else if (Frame::isOn (userCabToggle))
     {
         selection.oneUserCab = 1;
         const auto bankId = cabBankCombo != nullptr ? cabBankCombo->getSelectedId() : 0;
@@ -291,7 +253,7 @@ bool OrvixIIIBackupDialog::validateSelection()
     OrvixIIIBackupSelection s;
     getBackupSelection (s);
 
-    if (isOn (wholeToggle))
+    if (Frame::isOn (wholeToggle))
     {
         bool any = s.system != 0 || s.global != 0 || s.footswitch != 0;
 
@@ -300,32 +262,20 @@ bool OrvixIIIBackupDialog::validateSelection()
 
         if (! any)
         {
-            BackupDialogFrame::showWarning ("Please choose one or more options under \"Back up the Orvix III.\"");
+            Frame::showWarning ("Please choose one or more options under \"Back up the Orvix III.\"");
             return false;
         }
     }
 
-    if (s.onePreset != 0 && presetSpin != nullptr
-        && (s.preset < presetSpin->getMinimum() || s.preset > presetSpin->getMaximum()))
-    {
-        BackupDialogFrame::showWarning (juce::String::formatted ("Please enter a valid preset number between %d and %d",
-                                                                 presetSpin->getMinimum(), presetSpin->getMaximum()));
-        BackupDialogFrame::focusSpin (presetSpin.get());
-        return false;
-    }
+    if (s.onePreset != 0 && presetSpin != nullptr && ! Frame::isWithinRange (*presetSpin, s.preset))
+        return Frame::rejectSpinValue (Frame::rangeText ("preset", *presetSpin), presetSpin.get());
 
-    if (s.oneUserCab != 0 && slotSpin != nullptr
-        && (slotSpin->getValue() < slotSpin->getMinimum() || slotSpin->getValue() > slotSpin->getMaximum()))
-    {
-        BackupDialogFrame::showWarning (juce::String::formatted ("Please enter a valid user cab number between %d and %d",
-                                                                 slotSpin->getMinimum(), slotSpin->getMaximum()));
-        BackupDialogFrame::focusSpin (slotSpin.get());
-        return false;
-    }
+    if (s.oneUserCab != 0 && slotSpin != nullptr && ! Frame::isWithinRange (*slotSpin, slotSpin->getValue()))
+        return Frame::rejectSpinValue (Frame::rangeText ("user cab", *slotSpin), slotSpin.get());
 
     if (s.system != 0 && (firmwareVersion.major == 0 || (firmwareVersion.major == 1 && firmwareVersion.minor < 9)))
     {
-        BackupDialogFrame::showWarning ("Backup of the System Memory is only available for Orvix III firmware 1.09 and greater.");
+        Frame::showWarning ("Backup of the System Memory is only available for Orvix III firmware 1.09 and greater.");
         return false;
     }
 
@@ -335,34 +285,17 @@ bool OrvixIIIBackupDialog::validateSelection()
 //==============================================================================
 void OrvixIIIBackupDialog::buttonClicked (juce::Button* button)
 {
-    if (button == okayButton.get())
-    {
-        if (validateSelection())
-        {
-            BackupDialogFrame::closeDialog (*this, BackupDialogFrame::okResult);
-            sendChangeMessage();
-        }
-    }
-    else if (button == cancelButton.get())
-    {
-        BackupDialogFrame::closeDialog (*this, 0);
-    }
-    else if (button == wholeToggle.get())
-    {
+    if (Frame::handleOkayOrCancel (*this, button, okayButton.get(), cancelButton.get()))
+        return;
+
+    if (button == wholeToggle.get())
         setMode (true, false, false, false);
-    }
     else if (button == presetToggle.get())
-    {
         setMode (false, true, false, false);
-    }
     else if (button == currentToggle.get())
-    {
         setMode (false, false, true, false);
-    }
     else if (button == userCabToggle.get())
-    {
         setMode (false, false, false, true);
-    }
 }
 
 void OrvixIIIBackupDialog::changeListenerCallback (juce::ChangeBroadcaster* source)
@@ -373,10 +306,10 @@ void OrvixIIIBackupDialog::changeListenerCallback (juce::ChangeBroadcaster* sour
 
     if (spin != nullptr)
     {
+        if (Frame::focusOkayIfConfirmed (*spin, okayButton.get()))
+            return;
 
-        if (spin->wasConfirmed())
-            BackupDialogFrame::focus (okayButton.get());
-        else if (spin == presetSpin.get())
+        if (spin == presetSpin.get())
             setMode (false, true, false, false);
         else
             setMode (false, false, false, true);
@@ -384,18 +317,10 @@ void OrvixIIIBackupDialog::changeListenerCallback (juce::ChangeBroadcaster* sour
         return;
     }
 
-    for (int op = 0; op < 3; ++op)
+    if (const auto op = Frame::clickedGroupOperation (source, groupButtons); op >= 0)
     {
-        if (groupButtons[op] == nullptr || source != static_cast<juce::ChangeBroadcaster*> (groupButtons[op].get()))
-            continue;
-
-        if (groupButtons[op]->getEventCode() != tpxEventClicked)
-            return;
-
-        BackupDialogFrame::applyGroupOperation (op, getGroup());
-
+        Frame::applyGroupOperation (op, getGroup());
         setMode (true, false, false, false);
-        return;
     }
 }
 

@@ -1,12 +1,6 @@
 #include "OrvixIIXLBackupDialog.h"
 
-namespace
-{
-// Created when the program starts, so that the first call of getInstance finds it.
-juce::CriticalSection instanceLock;
-OrvixIIXLBackupDialog* instance = nullptr;
-bool beingCreated = false, createdOnce = false;
-} // namespace
+#include "SingleDialogInstance.h"
 
 OrvixIIXLBackupDialog::OrvixIIXLBackupDialog()
     : OrvixIIFamilyBackupDialog (true)
@@ -15,24 +9,12 @@ OrvixIIXLBackupDialog::OrvixIIXLBackupDialog()
 
 OrvixIIXLBackupDialog::~OrvixIIXLBackupDialog()
 {
-    const juce::ScopedLock sl (instanceLock);
-
-    if (instance == this)
-        instance = nullptr;
+    SingleDialogInstance<OrvixIIXLBackupDialog>::forget (this);
 }
 
 OrvixIIXLBackupDialog* OrvixIIXLBackupDialog::getInstance()
 {
-    const juce::ScopedLock sl (instanceLock);
-
-    if (instance == nullptr && ! beingCreated && ! createdOnce)
-    {
-        beingCreated = createdOnce = true;
-        instance = new OrvixIIXLBackupDialog();
-        beingCreated = false;
-    }
-
-    return instance;
+    return SingleDialogInstance<OrvixIIXLBackupDialog>::get();
 }
 
 void OrvixIIXLBackupDialog::setFirmwareVersion (const FirmwareVersionRecord& version)

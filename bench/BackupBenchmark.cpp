@@ -5,6 +5,7 @@
 // memory the run adds. `backup_bench --quick` backs up bank A only.
 
 #include "BackupDumpServer.h"
+#include "BenchStatistics.h"
 #include "BackupRun.h"
 #include "MidiProcessing.h"
 #include "ProcessStats.h"
@@ -35,16 +36,6 @@ public:
     bool ended = false;
     juce::String message;
 };
-
-double percentile (std::vector<double> values, double share)
-{
-    if (values.empty())
-        return 0.0;
-
-    std::sort (values.begin(), values.end());
-    const auto index = (size_t) juce::jlimit (0.0, (double) values.size() - 1.0, share * (double) (values.size() - 1));
-    return values[index];
-}
 } // namespace
 
 int main (int argc, char** argv)
@@ -122,10 +113,10 @@ int main (int argc, char** argv)
               << "  result:                 " << host.message << "\n"
               << "  requests:               " << exchanges.size() << " (device got " << server.getRequestCount() << ")\n"
               << "  wall time:              " << juce::String (wallMs / 1000.0, 2) << " s\n"
-              << "  per request, device:    median " << juce::String (percentile (answerMs, 0.5), 2) << " ms, p99 "
-              << juce::String (percentile (answerMs, 0.99), 2) << " ms\n"
-              << "  per request, overhead:  median " << juce::String (percentile (overheadMs, 0.5), 2) << " ms, p99 "
-              << juce::String (percentile (overheadMs, 0.99), 2) << " ms (link worker, receive thread, file write, run)\n"
+              << "  per request, device:    median " << juce::String (BenchStatistics::median (answerMs), 2) << " ms, p99 "
+              << juce::String (BenchStatistics::percentile (answerMs, 0.99), 2) << " ms\n"
+              << "  per request, overhead:  median " << juce::String (BenchStatistics::median (overheadMs), 2) << " ms, p99 "
+              << juce::String (BenchStatistics::percentile (overheadMs, 0.99), 2) << " ms (link worker, receive thread, file write, run)\n"
               << "  written:                " << juce::String ((double) bytesWritten / (1024.0 * 1024.0), 1) << " MiB\n"
               << "  peak memory added:      " << peakAddedKiB << " KiB\n";
 

@@ -6,7 +6,10 @@
 // Run: link_bench [receive | paced | idle | monitor]. Without an argument it runs each in a process of its
 // own, so that every run starts from a fresh message loop and memory figure.
 
+#include "BenchStatistics.h"
+#include "LinkBench.h"
 #include "MidiProcessing.h"
+#include "PacedSendLoad.h"
 #include "ProcessStats.h"
 #include "SimulatedDevice.h"
 #include "SysExBuilders.h"
@@ -25,34 +28,6 @@ using morvane::test::VirtualMidiPorts;
 
 namespace
 {
-    const juce::String portName ("Zandrel KT4 USB");
-
-    /** A link on virtual ports with a KT4 answering on them. */
-    struct Bench
-    {
-        Bench()
-            : device (std::make_unique<SimulatedDevice> (hub, 8, portName)),
-              link (std::make_unique<MidiProcessing> (hub.createBackend()))
-        {
-            currentDeviceModel = 8;
-            link->timerCallback();
-            auto& ports = link->getPortManager();
-
-            if (! (ports.openInputByName (portName) && ports.openOutputByName (portName) && link->openDevices (true, true)))
-                std::cerr << "could not open the virtual ports" << std::endl;
-        }
-
-        ~Bench()
-        {
-            link.reset();
-            device.reset();
-        }
-
-        VirtualMidiPorts hub;
-        std::unique_ptr<SimulatedDevice> device;
-        std::unique_ptr<MidiProcessing> link;
-    };
-
     double cpuMsOf (const std::map<juce::String, ProcessStats::ThreadFigures>& before,
                     const std::map<juce::String, ProcessStats::ThreadFigures>& after,
                     const juce::String& threadName)
@@ -92,7 +67,7 @@ namespace
         // 128 cabs (bank 3), 512 cabs (bank 127, the whole KT4 cab memory) and 2048 cabs.
         for (const auto size : { Size { 8448, 3 }, Size { 33792, 127 }, Size { 135168, 126 } })
         {
-            Bench bench;
+            LinkBench bench;
 
             if (size.bank == 126)
             {
@@ -150,7 +125,7 @@ namespace
     void benchmarkPacedSend()
     {
         constexpr int messageCount = 2000;
-        Bench bench;
+        LinkBench bench;
 
         // The device stamps each message as it arrives and acknowledges it at once.
         std::vector<double> arrivals;
@@ -162,45 +137,12 @@ namespace
             out (bench.device->makeStatusReply (request.getRawData()[5], 0));
         });
 
-        juce::MemoryBlock block;
-
-        for (int i = 0; i < messageCount; ++i)
-        {
-            std::vector<juce::uint8> payload (194);
-
-            for (size_t b = 0; b < payload.size(); ++b)
-                payload[b] = (juce::uint8) ((b + (size_t) i) & 0x7F);
-
-            const auto message = SimulatedDevice::makeMessage (8, 0x78, payload);
-            block.append (message.getRawData(), (size_t) message.getRawDataSize());
-        }
-
         auto& sender = bench.link->getMultiMsgTimer();
-        sender.loadMessages (static_cast<const juce::uint8*> (block.getData()), (juce::uint32) block.getSize(), 8);
-
-        // The program's own message loop, which blocks until the next message; a slow check
-        // ends it once the transfer is over.
-        struct EndCheck : public juce::Timer
-        {
-            explicit EndCheck (SysExMultiMsgTimer& s) : sender (s) { startTimer (50); }
-
-            void timerCallback() override
-            {
-                if (sender.getState() != TransferStates::running)
-                {
-                    stopTimer();
-                    juce::MessageManager::getInstance()->stopDispatchLoop();
-                }
-            }
-
-            SysExMultiMsgTimer& sender;
-        };
+        PacedSendLoad::load (sender, messageCount);
 
         const auto before = ProcessStats::takeThreadFigures();
         const auto start = juce::Time::getMillisecondCounterHiRes();
-        sender.start (0);
-        EndCheck endCheck (sender);
-        juce::MessageManager::getInstance()->runDispatchLoop();
+        PacedSendLoad::runUntilSent (sender);
 
         const auto wallMs = juce::Time::getMillisecondCounterHiRes() - start;
         const auto after = ProcessStats::takeThreadFigures();
@@ -210,19 +152,13 @@ namespace
         for (size_t i = 1; i < arrivals.size(); ++i)
             gaps.push_back (arrivals[i] - arrivals[i - 1]);
 
-        std::sort (gaps.begin(), gaps.end());
-        const auto percentile = [&gaps] (double p)
-        {
-            return gaps.empty() ? 0.0 : gaps[juce::jmin (gaps.size() - 1, (size_t) (p * (double) gaps.size()))];
-        };
-        const auto mean = gaps.empty() ? 0.0 : std::accumulate (gaps.begin(), gaps.end(), 0.0) / (double) gaps.size();
-
         std::cout << "\nPaced send: " << messageCount << " acknowledged messages at interval 0, device answering at once\n"
                   << "  state " << sender.getState() << ", " << arrivals.size() << " messages arrived in "
                   << fixed (wallMs, 0) << " ms\n"
-                  << "  time per message (arrival to arrival): mean " << fixed (mean, 3) << " ms, median "
-                  << fixed (percentile (0.5), 3) << " ms, 99th percentile " << fixed (percentile (0.99), 3)
-                  << " ms, max " << fixed (gaps.empty() ? 0.0 : gaps.back(), 3) << " ms\n"
+                  << "  time per message (arrival to arrival): mean " << fixed (BenchStatistics::mean (gaps), 3)
+                  << " ms, median " << fixed (BenchStatistics::median (gaps), 3) << " ms, 99th percentile "
+                  << fixed (BenchStatistics::percentile (gaps, 0.99), 3) << " ms, max "
+                  << fixed (BenchStatistics::maximum (gaps), 3) << " ms\n"
                   << "  CPU: worker " << fixed (cpuMsOf (before, after, "MidiProcessing"), 1) << " ms, whole process "
                   << fixed (cpuMsOf (before, after, {}), 1) << " ms\n";
     }
@@ -231,7 +167,7 @@ namespace
     void benchmarkIdle()
     {
         constexpr int seconds = 10;
-        Bench bench;
+        LinkBench bench;
 
         // Let the start-up settle, then idle in the program's own message loop.
         juce::MessageManager::getInstance()->runDispatchLoopUntil (300);
@@ -271,7 +207,7 @@ namespace
 
         for (const int mebibytes : { 1, 4, 16 })
         {
-            Bench bench;
+            LinkBench bench;
             const int sysExMessages = mebibytes * 4096;
             std::vector<juce::MidiMessage> dump;
             juce::uint32 totalBytes = 0;
@@ -292,7 +228,7 @@ namespace
             bench.link->startMonitoring();
 
             for (const auto& message : dump)
-                bench.hub.sendToInput (portName, message);
+                bench.hub.sendToInput (LinkBench::portName, message);
 
             while (bench.link->getReceivedByteCount() < totalBytes)
                 juce::Thread::sleep (1);

@@ -2,6 +2,7 @@
 
 #include "BackupFileNaming.h"
 #include "CabIR.h"
+#include "ReplyFileWriter.h"
 #include "SysExDecoders.h"
 #include "SysExRequest.h"
 
@@ -42,9 +43,15 @@ void ReceiveThread::run()
     if (request == nullptr)
         return;
 
+    // Deleted, with its temporary file, whenever the thread ends without putting it in place.
+    auto earlyWriter = startWritingEarly();
+
     // The link worker wakes the thread when it retires the request, so that the file is written
-    // at once rather than at the next look at the request.
+    // at once rather than at the next look at the request, and while a long dump arrives.
     request->setRetireListener ([this] { notify(); });
+
+    if (earlyWriter != nullptr)
+        request->setArrivalListener ([this] { notify(); });
 
     int state = SysExRequest::pending;
 
@@ -57,12 +64,16 @@ void ReceiveThread::run()
         if (state != SysExRequest::pending)
             break;
 
+        if (earlyWriter != nullptr)
+            earlyWriter->writeNewReplies (*request);
+
         wait (pollIntervalMs);
     }
 
     // Taken off again while the request is certainly alive: its owner deletes it only after this
     // thread has reported (or been stopped). This also waits for a call in progress.
     request->setRetireListener (nullptr);
+    request->setArrivalListener (nullptr);
 
     // Asked to stop while the request was still out: nothing to report.
     if (state == SysExRequest::pending)
@@ -98,8 +109,38 @@ void ReceiveThread::run()
     // request starts the file afresh, so that a run never continues an older run's file.
     request->setAppendToFile (isAppendingBackupJob (jobType) && ! firstStep);
 
-    report (request->writeRepliesToFile (file.getFullPathName()) ? ReceiveResults::written
-                                                                 : ReceiveResults::writeFailed);
+    report (writeFile (file, earlyWriter.get()) ? ReceiveResults::written : ReceiveResults::writeFailed);
+}
+
+std::unique_ptr<ReplyFileWriter> ReceiveThread::startWritingEarly()
+{
+    // Only where the file is known before the data, and writing it needs nothing that the write
+    // at the end would do otherwise (no folder to create, no older content to keep).
+    if (getBackupNameRule (jobType) != BackupNameRule::suffix
+        || (isAppendingBackupJob (jobType) && ! firstStep))
+        return {};
+
+    const auto file = chooseFile();
+
+    if (file == juce::File() || ! file.getParentDirectory().isDirectory() || file.isDirectory())
+        return {};
+
+    auto writer = std::make_unique<ReplyFileWriter> (file);
+
+    if (! writer->isOk())
+        return {};
+
+    return writer;
+}
+
+bool ReceiveThread::writeFile (const juce::File& file, ReplyFileWriter* earlyWriter)
+{
+    if (earlyWriter != nullptr && earlyWriter->isOk() && earlyWriter->getTarget() == file
+        && earlyWriter->finish (*request))
+        return true;
+
+    // Not written while it arrived, or that went wrong: the whole write, as it always was.
+    return request->writeRepliesToFile (file.getFullPathName());
 }
 
 bool ReceiveThread::isStatusReplyOnly() const

@@ -7,7 +7,9 @@
 #include <juce_events/juce_events.h>
 
 #include <atomic>
+#include <memory>
 
+class ReplyFileWriter;
 class SysExRequest;
 
 /** What a ReceiveThread has to report; the console reads it in its change callback. */
@@ -91,6 +93,8 @@ public:
     static constexpr int stopTimeoutMs = 10000;
 
 private:
+    std::unique_ptr<ReplyFileWriter> startWritingEarly();
+    bool writeFile (const juce::File& file, ReplyFileWriter* earlyWriter);
     bool isStatusReplyOnly() const;
     void updateProgress();
     void report (ReceiveResult newResult);

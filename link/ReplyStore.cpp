@@ -52,6 +52,16 @@ bool ReplyStore::get (int n, juce::MidiMessage& out) const
     return true;
 }
 
+const juce::uint8* ReplyStore::getData (int n, int& size) const noexcept
+{
+    if (n < 0 || n >= (int) entries.size())
+        return nullptr;
+
+    const auto& entry = entries[(size_t) n];
+    size = (int) entry.size;
+    return dataOf (entry);
+}
+
 bool ReplyStore::writeTo (juce::OutputStream& stream) const
 {
     for (const auto& entry : entries)

@@ -42,6 +42,11 @@ public:
     /** Writes every reply's bytes, in order; false at the first failed write. */
     bool writeTo (juce::OutputStream& stream) const;
 
+    /** The bytes of reply n, or nullptr when n is out of range. They stay where they are, and
+        unchanged, for as long as the store lives, whatever is added later.
+    */
+    const juce::uint8* getData (int n, int& size) const noexcept;
+
     static constexpr size_t blockBytes = 64 * 1024;
 
 private:

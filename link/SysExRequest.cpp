@@ -1,6 +1,7 @@
 #include "SysExRequest.h"
 
 #include "LinkClock.h"
+#include "ReplyFileWriter.h"
 
 namespace
 {
@@ -76,6 +77,12 @@ void SysExRequest::setRetireListener (std::function<void()> listener)
     retireListener = std::move (listener);
 }
 
+void SysExRequest::setArrivalListener (std::function<void()> listener)
+{
+    const juce::ScopedLock sl (retireListenerLock);
+    arrivalListener = std::move (listener);
+}
+
 void SysExRequest::setState (int newState)
 {
     const juce::ScopedLock sl (stateLock);
@@ -111,23 +118,37 @@ bool SysExRequest::keepReply (KeepFn&& keep)
             return false;
     }
 
-    const juce::ScopedLock sl (repliesLock);
-    keep();
-    const auto now = LinkClock::now();
+    bool completes = false;
+    bool anotherStep = false;
 
-    // A start or status reply may lower the expectation below what has already arrived (a
-    // refused 0x1F request after other replies): reaching or passing it completes the request.
-    if ((juce::int32) replies.size() >= expectedReplies.load())
     {
-        setState (complete);
+        const juce::ScopedLock sl (repliesLock);
+        const auto stepsBefore = replies.getTotalBytes() / arrivalStepBytes;
+        keep();
+        anotherStep = replies.getTotalBytes() / arrivalStepBytes != stepsBefore;
+        const auto now = LinkClock::now();
+
+        // A start or status reply may lower the expectation below what has already arrived (a
+        // refused 0x1F request after other replies): reaching or passing it completes the request.
+        completes = (juce::int32) replies.size() >= expectedReplies.load();
+
+        if (completes)
+            setState (complete);
+
         const juce::ScopedLock tl (timeLock);
-        completedAt = now;
-        return true;
+        (completes ? completedAt : lastActivity) = now;
     }
 
-    const juce::ScopedLock tl (timeLock);
-    lastActivity = now;
-    return false;
+    // Told outside the replies lock, so that the listener may read the replies.
+    if (anotherStep)
+    {
+        const juce::ScopedLock sl (retireListenerLock);
+
+        if (arrivalListener != nullptr)
+            arrivalListener();
+    }
+
+    return completes;
 }
 
 bool SysExRequest::checkTimeout()
@@ -214,40 +235,48 @@ juce::int64 SysExRequest::getRepliesSize() const
     return replies.getTotalBytes();
 }
 
-bool SysExRequest::writeReplies (juce::OutputStream& stream) const
+bool SysExRequest::writeRepliesTo (juce::OutputStream& stream, int firstReply, int endReply) const
 {
-    // Straight from the replies into the stream's buffer: the dump is never copied whole.
-    const juce::ScopedLock sl (repliesLock);
-    return replies.writeTo (stream);
+    // The replies' bytes never move or change once stored: where they lie is looked up under
+    // the lock a batch at a time, and they are written outside it, so the link worker can go on
+    // adding replies meanwhile. The dump is never copied whole.
+    constexpr int batchSize = 1024;
+    std::vector<std::pair<const juce::uint8*, int>> batch;
+    batch.reserve ((size_t) batchSize);
+
+    for (int n = juce::jmax (0, firstReply); n < endReply;)
+    {
+        batch.clear();
+
+        {
+            const juce::ScopedLock sl (repliesLock);
+            const auto end = juce::jmin (endReply, replies.size(), n + batchSize);
+
+            for (; n < end; ++n)
+            {
+                int size = 0;
+                const auto* data = replies.getData (n, size);
+                batch.emplace_back (data, size);
+            }
+        }
+
+        if (batch.empty())
+            break;  // no such replies (yet)
+
+        for (const auto& [data, size] : batch)
+            if (size > 0 && ! stream.write (data, (size_t) size))
+                return false;
+    }
+
+    return true;
 }
 
 bool SysExRequest::writeByReplacing (const juce::File& target) const
 {
     // The replies go into a file beside the target that takes its place only when complete,
     // so a failed write never destroys an older backup.
-    juce::TemporaryFile temporary (target);
-    const auto size = getRepliesSize();
-
-    {
-        juce::FileOutputStream stream (temporary.getFile(), 16384);
-
-        if (stream.failedToOpen())
-            return false;
-
-        if (! writeReplies (stream))
-            return false;
-
-        stream.flush();
-
-        if (stream.getStatus().failed())
-            return false;
-    }
-
-    // The stream's buffer flush does not report a short write (a full disk): check what landed.
-    if (temporary.getFile().getSize() != size)
-        return false;
-
-    return temporary.overwriteTargetFileWithTemporary();
+    ReplyFileWriter writer (target);
+    return writer.finish (*this);
 }
 
 bool SysExRequest::writeByAppending (const juce::File& target) const
@@ -263,7 +292,7 @@ bool SysExRequest::writeByAppending (const juce::File& target) const
         if (stream.failedToOpen())
             return false;
 
-        written = writeReplies (stream);
+        written = writeRepliesTo (stream, 0, getReplyCount());
         stream.flush();
         written = written && stream.getStatus().wasOk();
     }

@@ -120,6 +120,12 @@ public:
     /** Appends the raw bytes of every reply, in arrival order, to the block. */
     void appendRepliesTo (juce::MemoryBlock& block) const;
 
+    /** Writes the bytes of replies firstReply to endReply - 1 (as far as they exist) end to end
+        into the stream, without holding up the link worker while the stream writes. Any thread;
+        replies may still be arriving. False at the first failed write.
+    */
+    bool writeRepliesTo (juce::OutputStream& stream, int firstReply, int endReply) const;
+
     /** Writes the replies' bytes end to end into the file at path, creating missing folders.
         Without the append flag an older file is replaced: the data goes into a temporary file
         beside it, which is renamed into place only when complete, so a failure leaves the older
@@ -142,12 +148,19 @@ public:
     */
     void setRetireListener (std::function<void()> listener);
 
+    /** Called (on the link worker's thread) each time another arrivalStepBytes of replies have
+        arrived, so that a client can deal with a long dump while it arrives; nullptr removes
+        it. Once this returns, the previous listener is not running and is not called again.
+    */
+    void setArrivalListener (std::function<void()> listener);
+
+    static constexpr juce::int64 arrivalStepBytes = 256 * 1024;
+
 private:
     template <typename KeepFn>
     bool keepReply (KeepFn&& keep);
 
     juce::int64 getRepliesSize() const;
-    bool writeReplies (juce::OutputStream& stream) const;
     bool writeByReplacing (const juce::File& target) const;
     bool writeByAppending (const juce::File& target) const;
 
@@ -164,6 +177,7 @@ private:
 
     juce::CriticalSection retireListenerLock;
     std::function<void()> retireListener;
+    std::function<void()> arrivalListener;
 
     juce::CriticalSection timeLock;
     juce::uint32 sentAt = 0;

@@ -17,6 +17,8 @@ public:
 
 private:
     HoverTooltipWindow& window;
+
+    JUCE_DECLARE_NON_COPYABLE (MouseWatcher)
 };
 
 //==============================================================================

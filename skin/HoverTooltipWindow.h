@@ -9,9 +9,9 @@
     (the rules are TooltipTracker's).
 
     juce::TooltipWindow looks at the mouse every 123 ms for as long as it exists and, as a global
-    mouse listener, keeps the desktop's own 100 ms mouse check running, so an idle program wakes
-    eighteen times a second. This window listens to the mouse events of its parent instead and
-    looks at the mouse, at the same 123 ms, only from such an event until another look can change
+    mouse listener, keeps the desktop's own 100 ms mouse check running too, so it wakes an idle
+    program all the time. This window listens to the mouse events of its parent instead and looks
+    at the mouse, at the same 123 ms, only from such an event until another look can change
     nothing: the mouse at rest, no tip waiting for its delay. Called on the message thread.
 */
 class HoverTooltipWindow : public juce::Component,

@@ -278,35 +278,53 @@ juce::Result SkinManager::loadArchiveEntries (juce::ZipFile& archive)
 
 void SkinManager::addEntries (const std::vector<ReadEntry>& entries)
 {
+    enum class Kind { skipped, image, drawable, typeface, fontAid, other };
+
+    std::vector<Kind> kinds;
     std::vector<const juce::MemoryBlock*> imageData;
     std::vector<int> imageIndex;
 
     for (const auto& read : entries)
     {
-        const auto isImage = read.problem.isEmpty() && SkinImageDecoder::isImage (read.data.getData(), read.data.getSize());
-        imageIndex.push_back (isImage ? (int) imageData.size() : -1);
+        auto kind = Kind::other;
 
-        if (isImage)
+        if (read.problem.isNotEmpty())                                                  kind = Kind::skipped;
+        else if (SkinImageDecoder::isImage (read.data.getData(), read.data.getSize()))  kind = Kind::image;
+        else if (read.name.endsWithIgnoreCase (".svg"))                                 kind = Kind::drawable;
+        else if (read.name.endsWithIgnoreCase (".stf"))                                 kind = Kind::typeface;
+        else if (read.name.endsWithIgnoreCase (".ttf"))                                 kind = Kind::fontAid;
+
+        kinds.push_back (kind);
+        imageIndex.push_back (kind == Kind::image ? (int) imageData.size() : -1);
+
+        if (kind == Kind::image)
             imageData.push_back (&read.data);
     }
 
+    // The typefaces are read here while the helpers decode the images, then this thread helps.
     SkinImageBatch decoded (std::move (imageData));
+    std::vector<juce::Typeface::Ptr> typefacesRead (entries.size());
+    std::vector<juce::String> typefaceProblems (entries.size());
+
+    for (size_t i = 0; i < entries.size(); ++i)
+        if (kinds[i] == Kind::typeface)
+            typefacesRead[i] = SkinTypefaceReader::read (entries[i].data, typefaceProblems[i]);
+
     decoded.finish();
 
     for (size_t i = 0; i < entries.size(); ++i)
     {
         const auto& read = entries[i];
 
-        if (read.problem.isNotEmpty())
-            addProblem (read.problem);
-        else if (imageIndex[i] >= 0)
-            addImage (read.name, decoded.getImage (imageIndex[i]), decoded.getProblem (imageIndex[i]));
-        else if (read.name.endsWithIgnoreCase (".svg"))
-            addDrawable (read.name, read.data);
-        else if (read.name.endsWithIgnoreCase (".stf"))
-            addTypeface (read.name, read.data);
-        else if (read.name.endsWithIgnoreCase (".ttf"))
-            writeTypefaceForFontEntry (read.name);
+        switch (kinds[i])
+        {
+            case Kind::skipped:   addProblem (read.problem); break;
+            case Kind::image:     addImage (read.name, decoded.getImage (imageIndex[i]), decoded.getProblem (imageIndex[i])); break;
+            case Kind::drawable:  addDrawable (read.name, read.data); break;
+            case Kind::typeface:  addTypeface (read.name, typefacesRead[i], typefaceProblems[i]); break;
+            case Kind::fontAid:   writeTypefaceForFontEntry (read.name); break;
+            case Kind::other:     break;
+        }
     }
 }
 
@@ -344,12 +362,9 @@ void SkinManager::addDrawable (const juce::String& entryName, const juce::Memory
     drawables.add (drawable.release());
 }
 
-void SkinManager::addTypeface (const juce::String& entryName, const juce::MemoryBlock& data)
+void SkinManager::addTypeface (const juce::String& entryName, juce::Typeface::Ptr typeface, const juce::String& problem)
 {
     typefaceNames.add (entryName);
-
-    juce::String problem;
-    auto typeface = SkinTypefaceReader::read (data, problem);
 
     if (typeface == nullptr)
         addProblem (entryName + ": " + problem + "; the placeholder font stands in for it");

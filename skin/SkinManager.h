@@ -186,7 +186,7 @@ private:
     void addProblem (const juce::String& text);
     void addImage (const juce::String& entryName, const juce::Image& image, const juce::String& problem);
     void addDrawable (const juce::String& entryName, const juce::MemoryBlock& data);
-    void addTypeface (const juce::String& entryName, const juce::MemoryBlock& data);
+    void addTypeface (const juce::String& entryName, juce::Typeface::Ptr typeface, const juce::String& problem);
 
     juce::File skinFolder;
     std::unique_ptr<juce::XmlElement> skinRoot;

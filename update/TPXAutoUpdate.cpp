@@ -48,7 +48,7 @@ TPXAutoUpdate::TPXAutoUpdate (SkinManager* skin, int major, int minor, int revis
       installedMajor (major),
       installedMinor (minor),
       installedRevision (revision),
-      settings (settingsFile)
+      checkSettings (settingsFile, updateDirKey, skipCheckKey)
 {
     if (programName.isNotEmpty())
         feedAddress = UpdateServer::getProgramFeedAddress (programName, feedFileName);
@@ -59,8 +59,7 @@ TPXAutoUpdate::TPXAutoUpdate (SkinManager* skin, int major, int minor, int revis
 
 TPXAutoUpdate::~TPXAutoUpdate()
 {
-    watchDownload (nullptr);
-    downloadThread.reset();
+    endDownload (downloadThread);
 }
 
 void TPXAutoUpdate::buildWidget (const juce::XmlElement& widget, const juce::String& name)
@@ -74,34 +73,16 @@ void TPXAutoUpdate::buildWidget (const juce::XmlElement& widget, const juce::Str
 
 void TPXAutoUpdate::loadSettings()
 {
-    const auto home = juce::File::getSpecialLocation (juce::File::userHomeDirectory);
-    startFolder = home;
-
-    if (settings == nullptr)
-        return;
-
-    const auto stored = settings->getValue (updateDirKey);
-
-    if (stored.isNotEmpty() && juce::File::isAbsolutePath (stored) && juce::File (stored).exists())
-        startFolder = juce::File (stored);
-    else
-        settings->setValue (updateDirKey, home.getFullPathName());
-
-    skipCheck = settings->getBoolValue (skipCheckKey, false);
+    checkSettings.load();
 
     if (infoNoCheckOnStartupToggle != nullptr)
-        infoNoCheckOnStartupToggle->setToggleState (skipCheck, juce::dontSendNotification);
-}
-
-void TPXAutoUpdate::saveSkipCheck()
-{
-    if (infoNoCheckOnStartupToggle != nullptr && settings != nullptr)
-        settings->setValue (skipCheckKey, infoNoCheckOnStartupToggle->getToggleState());
+        infoNoCheckOnStartupToggle->setToggleState (checkSettings.isSkipCheckSet(), juce::dontSendNotification);
 }
 
 void TPXAutoUpdate::notesWindowClosing()
 {
-    saveSkipCheck();
+    if (infoNoCheckOnStartupToggle != nullptr)
+        checkSettings.storeSkipCheck (infoNoCheckOnStartupToggle->getToggleState());
 }
 
 void TPXAutoUpdate::buttonClicked (juce::Button* button)
@@ -112,12 +93,7 @@ void TPXAutoUpdate::buttonClicked (juce::Button* button)
 
 int TPXAutoUpdate::checkForUpdate()
 {
-    resetProgressPage();
-
-    if (skipCheck)
-        return UpdateCheckResult::nothing;
-
-    auto document = UpdateFeedReader::readFeed (feedAddress);
+    auto document = readFeedUnlessSkipped (feedAddress, checkSettings.isSkipCheckSet());
 
     if (document == nullptr)
         return UpdateCheckResult::nothing;
@@ -177,7 +153,7 @@ bool TPXAutoUpdate::showWindow()
 
 bool TPXAutoUpdate::chooseSaveFolder (juce::File& folder)
 {
-    juce::FileChooser chooser ("Save installer to...", startFolder, {});
+    juce::FileChooser chooser ("Save installer to...", checkSettings.getStartFolder(), {});
 
     if (! chooser.browseForDirectory())
         return false;
@@ -193,20 +169,13 @@ bool TPXAutoUpdate::downloadAndInstall()
     if (! chooseSaveFolder (folder))
         return false;
 
-    startFolder = folder;
-
-    if (settings != nullptr)
-        settings->setValue (updateDirKey, folder.getFullPathName());
+    checkSettings.storeFolder (folder);
 
     installerPath = InstallerFileName::makeInstallerPath (folder, installerFileName.isNotEmpty()
                                                                       ? installerFileName
                                                                       : InstallerFileName::fromAddress (feed.installerAddress));
 
-    watchDownload (nullptr);
-    downloadThread.reset();
-    downloadThread = std::make_unique<TPXAutoUpdateDownloadThread> (juce::URL (feed.installerAddress), installerPath, &progress);
-    downloadThread->startThread();
-    watchDownload (downloadThread.get());
+    beginDownload (downloadThread, juce::URL (feed.installerAddress), installerPath, &progress);
     return true;
 }
 

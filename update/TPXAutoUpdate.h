@@ -2,6 +2,7 @@
 
 #include "ProgramFeed.h"
 #include "TPXUpdateComponent.h"
+#include "UpdateCheckSettings.h"
 
 #include <juce_data_structures/juce_data_structures.h>
 
@@ -43,9 +44,9 @@ public:
 
     juce::URL getFeedAddress() const { return feedAddress; }
     const ProgramFeed& getFeed() const noexcept { return feed; }
-    juce::File getStartFolder() const { return startFolder; }
+    juce::File getStartFolder() const { return checkSettings.getStartFolder(); }
     juce::File getInstallerPath() const { return installerPath; }
-    bool isSkipCheckSet() const noexcept { return skipCheck; }
+    bool isSkipCheckSet() const noexcept { return checkSettings.isSkipCheckSet(); }
 
     void buttonClicked (juce::Button* button) override;
 
@@ -61,17 +62,15 @@ protected:
 
 private:
     void loadSettings();
-    void saveSkipCheck();
 
     const int productIndex = 0;
     const juce::String programName, feedFileName;
     const int installedMajor, installedMinor, installedRevision;
-    juce::PropertiesFile* const settings;
+    UpdateCheckSettings checkSettings;
     juce::URL feedAddress;
     ProgramFeed feed;
     juce::String installerFileName;
-    juce::File startFolder, installerPath;
-    bool skipCheck = false;
+    juce::File installerPath;
     std::unique_ptr<juce::ToggleButton> infoNoCheckOnStartupToggle;
     std::unique_ptr<TPXAutoUpdateDownloadThread> downloadThread;
 

@@ -17,18 +17,17 @@ TPXFirmwareUpdate::TPXFirmwareUpdate (SkinManager* skin, juce::uint8 modelCode, 
       installedMajor (major),
       installedMinor (minor),
       installedVersionText (versionText),
-      settings (settingsFile),
+      checkSettings (settingsFile, updateDirKey, skipCheckKey),
       feedAddress (UpdateServer::getFirmwareFeedAddress())
 {
     openSupportPage = [] (const juce::URL& address) { address.launchInDefaultBrowser(); };
     buildFromSection ("FirmwareUpdateSkin");
-    loadSettings();
+    checkSettings.load();
 }
 
 TPXFirmwareUpdate::~TPXFirmwareUpdate()
 {
-    watchDownload (nullptr);
-    downloadThread.reset();
+    endDownload (downloadThread);
 }
 
 void TPXFirmwareUpdate::buildWidget (const juce::XmlElement& widget, const juce::String& name)
@@ -66,24 +65,6 @@ void TPXFirmwareUpdate::buildWidget (const juce::XmlElement& widget, const juce:
     }
 }
 
-void TPXFirmwareUpdate::loadSettings()
-{
-    const auto home = juce::File::getSpecialLocation (juce::File::userHomeDirectory);
-    startFolder = home;
-
-    if (settings == nullptr)
-        return;
-
-    const auto stored = settings->getValue (updateDirKey);
-
-    if (stored.isNotEmpty() && juce::File::isAbsolutePath (stored) && juce::File (stored).exists())
-        startFolder = juce::File (stored);
-    else
-        settings->setValue (updateDirKey, home.getFullPathName());
-
-    skipCheck = settings->getBoolValue (skipCheckKey, false);
-}
-
 void TPXFirmwareUpdate::setOkayUnlocked (bool unlocked)
 {
     if (infoOkayButton != nullptr)
@@ -92,12 +73,7 @@ void TPXFirmwareUpdate::setOkayUnlocked (bool unlocked)
 
 int TPXFirmwareUpdate::checkForUpdate()
 {
-    resetProgressPage();
-
-    if (skipCheck)
-        return FirmwareCheckResult::nothing;
-
-    auto document = UpdateFeedReader::readFeed (feedAddress);
+    auto document = readFeedUnlessSkipped (feedAddress, checkSettings.isSkipCheckSet());
 
     if (document == nullptr)
         return FirmwareCheckResult::nothing;
@@ -158,11 +134,7 @@ bool TPXFirmwareUpdate::startDownload()
     if (isDownloadRunning() || feed.firmwareAddress.isEmpty())
         return false;
 
-    watchDownload (nullptr);
-    downloadThread.reset();
-    downloadThread = std::make_unique<TPXFirmwareUpdateDownloadThread> (juce::URL (feed.firmwareAddress), &progress);
-    downloadThread->startThread();
-    watchDownload (downloadThread.get());
+    beginDownload (downloadThread, juce::URL (feed.firmwareAddress), &progress);
     return true;
 }
 

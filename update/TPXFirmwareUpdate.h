@@ -2,6 +2,7 @@
 
 #include "FirmwareFeed.h"
 #include "TPXUpdateComponent.h"
+#include "UpdateCheckSettings.h"
 
 #include <juce_data_structures/juce_data_structures.h>
 
@@ -48,7 +49,7 @@ public:
     TPXFirmwareUpdateDownloadThread* getDownloadThread() const noexcept { return downloadThread.get(); }
 
     const FirmwareFeed& getFeed() const noexcept { return feed; }
-    juce::File getStartFolder() const { return startFolder; }
+    juce::File getStartFolder() const { return checkSettings.getStartFolder(); }
     juce::String getFirmwareFileName() const { return firmwareFileName; }
     juce::uint8 getModel() const noexcept { return model; }
 
@@ -62,18 +63,15 @@ protected:
     void buildWidget (const juce::XmlElement& widget, const juce::String& name) override;
 
 private:
-    void loadSettings();
     void setOkayUnlocked (bool unlocked);
 
     const juce::uint8 model;
     const int installedMajor, installedMinor;
     const juce::String installedVersionText;
-    juce::PropertiesFile* const settings;
+    UpdateCheckSettings checkSettings;
     const juce::URL feedAddress;
     FirmwareFeed feed;
     juce::String firmwareFileName;
-    juce::File startFolder;
-    bool skipCheck = false;
     std::unique_ptr<TPXMultiLineLabelComponent> additionalInfoLabel;
     std::unique_ptr<TPXLabelComponent> additionalInfoLinkLabel;
     std::unique_ptr<juce::ToggleButton> releaseNotesToggle;

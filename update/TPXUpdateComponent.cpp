@@ -4,6 +4,7 @@
 #include "TPXDrawableButton.h"
 #include "TPXLabelComponent.h"
 #include "UpdateDownloadThread.h"
+#include "UpdateFeedReader.h"
 
 namespace
 {
@@ -183,6 +184,16 @@ bool TPXUpdateComponent::runNotesWindow (const juce::String& title)
     dialogOptions.useBottomRightCornerResizer = false;
 
     return dialogOptions.runModal() == 1;
+}
+
+std::unique_ptr<juce::XmlElement> TPXUpdateComponent::readFeedUnlessSkipped (const juce::URL& feedAddress, bool skipCheck)
+{
+    resetProgressPage();
+
+    if (skipCheck)
+        return nullptr;
+
+    return UpdateFeedReader::readFeed (feedAddress);
 }
 
 void TPXUpdateComponent::closeWindowOf (juce::Component& component, int result)

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <memory>
+#include <utility>
 
 class SkinManager;
 class TPXDrawableButton;
@@ -83,6 +84,31 @@ protected:
         (before the thread is deleted).
     */
     void watchDownload (UpdateDownloadThread* thread);
+
+    /** The start of a check: readies the progress page, then reads the feed. Null (nothing to
+        offer) when the check is skipped or the feed cannot be read.
+    */
+    std::unique_ptr<juce::XmlElement> readFeedUnlessSkipped (const juce::URL& feedAddress, bool skipCheck);
+
+    /** Stops watching the download and deletes its thread (before a new one, and in the derived
+        destructors).
+    */
+    template <typename Thread>
+    void endDownload (std::unique_ptr<Thread>& thread)
+    {
+        watchDownload (nullptr);
+        thread.reset();
+    }
+
+    /** Ends the previous download, then starts a new thread made from the arguments and watches it. */
+    template <typename Thread, typename... Args>
+    void beginDownload (std::unique_ptr<Thread>& thread, Args&&... args)
+    {
+        endDownload (thread);
+        thread = std::make_unique<Thread> (std::forward<Args> (args)...);
+        thread->startThread();
+        watchDownload (thread.get());
+    }
 
     /** Leaves the modal state of the nearest dialog window around the component with that result. */
     void closeWindowOf (juce::Component& component, int result);

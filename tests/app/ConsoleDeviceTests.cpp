@@ -1,16 +1,7 @@
-#include "AppTestDoubles.h"
+#include "ConsoleRig.h"
 #include "DumpBuilders.h"
-#include "MainAppWindow.h"
-#include "MessageLoop.h"
-#include "MidiProcessing.h"
-#include "MorvaneDialog.h"
-#include "SimulatedDevice.h"
-#include "SkinManager.h"
 #include "SysExBuilders.h"
-#include "SysExMessage.h"
 #include "SysExRequest.h"
-#include "TestSkin.h"
-#include "VirtualMidiPorts.h"
 
 #include <gtest/gtest.h>
 
@@ -23,10 +14,10 @@ using morvane::test::VirtualMidiPorts;
 
 namespace
 {
-/** The console (inside its main window) on virtual MIDI ports with simulated devices, a test skin
-    and scripted dialogs, with its settings in a temporary folder.
+/** The console rig with a MIDI through port beside the devices, and a flag that lets every
+    held-back device reply go when the test ends.
 */
-class ConsoleDeviceTest : public ::testing::Test
+class ConsoleDeviceTest : public ConsoleRig
 {
 protected:
     ConsoleDeviceTest()
@@ -35,89 +26,40 @@ protected:
         hub.plugOutput ("Midi Through Port-0");
     }
 
-    ~ConsoleDeviceTest() override
+    ~ConsoleDeviceTest() override { heldReplies->store (true); }
+
+    /** The Orvix III chosen on its port, acknowledging each paced message after replyDelayMs. */
+    SimulatedDevice& openOrvixIII (int replyDelayMs)
     {
-        heldReplies->store (true);
-        window.reset();
-        link.reset();
-        devices.clear();
-        currentDeviceModel = previousModel;
-        userFolder.deleteRecursively();
+        auto& device = plugDevice (16, "Orvix III MIDI 1");
+        open();
+        chooseFromMenu (16);
+        device.setReplyDelayMs (replyDelayMs);
+        return device;
     }
 
-    void SetUp() override { ASSERT_TRUE (skinManager.load (false)); }
-
-    SimulatedDevice& plugDevice (juce::uint8 model, const juce::String& portName)
+    /** A receive step of the job into the folder, with the base name the tests use. */
+    static MorvaneDialog::ReceiveStep receiveStep (BackupJobType job, const juce::File& folder, juce::uint16 number = 0)
     {
-        devices.push_back (std::make_unique<SimulatedDevice> (hub, model, portName));
-        return *devices.back();
+        MorvaneDialog::ReceiveStep step;
+        step.job = job;
+        step.number = number;
+        step.folder = folder.getFullPathName();
+        step.baseName = "250101-120000";
+        return step;
     }
 
-    /** Starts the link and the window once every port of the test is plugged. */
-    MorvaneDialog& open()
+    /** A send of count one-byte messages of the Orvix III. */
+    static juce::MemoryBlock sendData (int count)
     {
-        link = std::make_unique<MidiProcessing> (hub.createBackend());
-        link->timerCallback();   // the port lists, without waiting for the 2000 ms refresh
-        window = std::make_unique<MainAppWindow> (&skinManager, link.get(), dialogs, services, userFolder);
-        return *window->getConsole();
+        juce::MemoryOutputStream data;
+
+        for (int i = 0; i < count; ++i)
+            data << morvane::test::makeSysExMessage (16, 0x55, { (juce::uint8) i });
+
+        return data.getMemoryBlock();
     }
 
-    MorvaneDialog& console() { return *window->getConsole(); }
-
-    juce::Component* child (const juce::String& name)
-    {
-        for (auto* c : console().getChildren())
-            if (c->getName() == name)
-                return c;
-
-        return nullptr;
-    }
-
-    juce::String labelText (const juce::String& name)
-    {
-        auto* label = dynamic_cast<juce::Label*> (child (name));
-        return label != nullptr ? label->getText() : juce::String ("<missing " + name + ">");
-    }
-
-    bool visible (const juce::String& name)
-    {
-        auto* c = child (name);
-        return c != nullptr && c->isVisible();
-    }
-
-    bool enabled (const juce::String& name)
-    {
-        auto* c = child (name);
-        return c != nullptr && c->isEnabled();
-    }
-
-    /** Picks the device from the device menu as a user would. */
-    void chooseFromMenu (int model)
-    {
-        dialogs.menuChoices = { model };
-        console().showDeviceMenu();
-    }
-
-    /** Picks the output port from its menu by its place in the list of port names. */
-    void chooseOutput (const juce::String& name)
-    {
-        juce::StringArray names;
-        link->getOutputDeviceNames (names);
-        ASSERT_TRUE (names.contains (name)) << name;
-        dialogs.menuChoices = { names.indexOf (name) + 1 };
-        console().showOutputPortMenu();
-    }
-
-    const juce::uint8 previousModel = currentDeviceModel.load();
-    juce::File userFolder { juce::File::createTempFile ("user") };
-    TestSkin skin;
-    SkinManager skinManager { skin.folder };
-    ScriptedUserDialogs dialogs;
-    RecordingSystemServices services;
-    VirtualMidiPorts hub;
-    std::vector<std::unique_ptr<SimulatedDevice>> devices;
-    std::unique_ptr<MidiProcessing> link;
-    std::unique_ptr<MainAppWindow> window;
     std::shared_ptr<std::atomic<bool>> heldReplies = std::make_shared<std::atomic<bool>> (false);
 };
 
@@ -285,17 +227,8 @@ TEST_F (ConsoleDeviceTest, EditorDisconnectFailsOnAnErrorCodeAndWithoutAnOpenLin
 
 TEST_F (ConsoleDeviceTest, ClosingDuringASendAsksAndCancelLeavesTheTransferRunning)
 {
-    auto& device = plugDevice (16, "Orvix III MIDI 1");
-    open();
-    chooseFromMenu (16);
-    device.setReplyDelayMs (20);
-
-    juce::MemoryOutputStream data;
-
-    for (int i = 0; i < 60; ++i)
-        data << morvane::test::makeSysExMessage (16, 0x55, { (juce::uint8) i });
-
-    ASSERT_TRUE (console().startSendThread (data.getMemoryBlock(), 16, PayloadKinds::preset, false));
+    auto& device = openOrvixIII (20);
+    ASSERT_TRUE (console().startSendThread (sendData (60), 16, PayloadKinds::preset, false));
     EXPECT_FALSE (enabled ("Device Label")) << "the page is locked while the send runs";
     ASSERT_TRUE (runMessageLoopUntil ([&] { return device.getPacedMessageCount() >= 2; }));
 
@@ -321,22 +254,14 @@ TEST_F (ConsoleDeviceTest, ClosingDuringASendAsksAndCancelLeavesTheTransferRunni
 TEST_F (ConsoleDeviceTest, AConsoleThatGoesDuringASendOrADumpLeavesTheLinkWhole)
 {
     // The force-quit path: nothing more is stopped, and the link goes after the window.
-    auto& device = plugDevice (16, "Orvix III MIDI 1");
-    open();
-    chooseFromMenu (16);
-    device.setReplyDelayMs (10);
-
-    juce::MemoryOutputStream data;
-
-    for (int i = 0; i < 40; ++i)
-        data << morvane::test::makeSysExMessage (16, 0x55, { (juce::uint8) i });
+    auto& device = openOrvixIII (10);
 
     struct NoListener : public DumpProgressThread::Listener
     {
         void dumpByteCountChanged (juce::uint32, const juce::String&) override {}
     } listener;
 
-    ASSERT_TRUE (console().startSendThread (data.getMemoryBlock(), 16, PayloadKinds::preset, false));
+    ASSERT_TRUE (console().startSendThread (sendData (40), 16, PayloadKinds::preset, false));
     ASSERT_TRUE (console().startDumpCounter (listener));
     ASSERT_TRUE (runMessageLoopUntil ([&] { return device.getPacedMessageCount() >= 2; }));
 
@@ -355,11 +280,7 @@ TEST_F (ConsoleDeviceTest, ClosingDuringABackupAsksFirstAndTheShutdownTakesTheRe
 
     const auto folder = userFolder.getChildFile ("backups");
     ASSERT_TRUE (folder.createDirectory().wasOk());
-    MorvaneDialog::ReceiveStep step;
-    step.job = BackupJobTypes::kt4OnePresetBank;
-    step.folder = folder.getFullPathName();
-    step.baseName = "250101-120000";
-    ASSERT_TRUE (console().startReceiveStep (makeBankRequest (0), step));
+    ASSERT_TRUE (console().startReceiveStep (makeBankRequest (0), receiveStep (BackupJobTypes::kt4OnePresetBank, folder)));
     EXPECT_FALSE (enabled ("Device Label"));
     EXPECT_FALSE (enabled ("Input Port Label") || enabled ("Output Port Label"));
     ASSERT_TRUE (runMessageLoopUntil ([&] { return device.getSentCount() > 20; }));
@@ -392,12 +313,7 @@ TEST_F (ConsoleDeviceTest, ABackupStepThatCompletesIsWrittenAndHandsThePageBack)
 
     const auto folder = userFolder.getChildFile ("backups");
     ASSERT_TRUE (folder.createDirectory().wasOk());
-    MorvaneDialog::ReceiveStep step;
-    step.job = BackupJobTypes::kt4OnePresetBank;
-    step.number = 1;
-    step.folder = folder.getFullPathName();
-    step.baseName = "250101-120000";
-    ASSERT_TRUE (console().startReceiveStep (makeBankRequest (0), step));
+    ASSERT_TRUE (console().startReceiveStep (makeBankRequest (0), receiveStep (BackupJobTypes::kt4OnePresetBank, folder, 1)));
 
     ASSERT_TRUE (runMessageLoopUntil ([this] { return enabled ("Device Label"); }));
     EXPECT_FALSE (console().isBackupRunning());
@@ -414,11 +330,7 @@ TEST_F (ConsoleDeviceTest, SteppedBackupJobsRetryThreeTimesOthersEndAtTheFirstTi
     chooseFromMenu (8);
     device.setSilent (true);
 
-    MorvaneDialog::ReceiveStep step;
-    step.folder = userFolder.getFullPathName();
-    step.baseName = "250101-120000";
-
-    step.job = BackupJobTypes::kt4OnePresetBank;
+    auto step = receiveStep (BackupJobTypes::kt4OnePresetBank, userFolder);
     ASSERT_TRUE (console().startReceiveStep (makeBankRequest (0, 50), step));
     ASSERT_TRUE (runMessageLoopUntil ([this] { return ! dialogs.boxes.empty(); }));
     EXPECT_EQ (dialogs.boxes[0].text, "Message timeout.");
@@ -441,11 +353,7 @@ TEST_F (ConsoleDeviceTest, CancelDuringAKT4BankSetAsksToStopAfterTheCurrentBank)
     open();
     chooseFromMenu (8);
 
-    MorvaneDialog::ReceiveStep step;
-    step.job = BackupJobTypes::kt4BankSet1;
-    step.folder = userFolder.getFullPathName();
-    step.baseName = "250101-120000";
-    ASSERT_TRUE (console().startReceiveStep (makeBankRequest (0), step));
+    ASSERT_TRUE (console().startReceiveStep (makeBankRequest (0), receiveStep (BackupJobTypes::kt4BankSet1, userFolder)));
     ASSERT_TRUE (runMessageLoopUntil ([&] { return device.getSentCount() > 10; }));
 
     console().buttonClicked (dynamic_cast<juce::Button*> (child ("Cancel")));
@@ -464,10 +372,7 @@ TEST_F (ConsoleDeviceTest, AFileThatCannotBeWrittenIsReportedAndEndsTheRun)
     ASSERT_TRUE (userFolder.createDirectory().wasOk());
     const auto notAFolder = userFolder.getChildFile ("backups");
     ASSERT_TRUE (notAFolder.replaceWithText ("x"));
-    MorvaneDialog::ReceiveStep step;
-    step.job = BackupJobTypes::kt4System;
-    step.folder = notAFolder.getChildFile ("inner").getFullPathName();
-    step.baseName = "250101-120000";
+    const auto step = receiveStep (BackupJobTypes::kt4System, notAFolder.getChildFile ("inner"));
 
     auto request = std::make_unique<SysExRequest>();
     juce::MidiMessage message;

@@ -41,7 +41,7 @@ protected:
     MorvaneDialog& open()
     {
         link = std::make_unique<MidiProcessing> (hub.createBackend());
-        link->timerCallback();
+        link->timerCallback();   // the port lists, without waiting for the 2000 ms refresh
         window = std::make_unique<MainAppWindow> (&skinManager, link.get(), dialogs, services, userFolder);
         return *window->getConsole();
     }
@@ -75,12 +75,14 @@ protected:
         return c != nullptr && c->isEnabled();
     }
 
+    /** Picks the device from the device menu as a user would. */
     void chooseFromMenu (int model)
     {
         dialogs.menuChoices = { model };
         console().showDeviceMenu();
     }
 
+    /** Picks the output port from its menu by its place in the list of port names. */
     void chooseOutput (const juce::String& name)
     {
         juce::StringArray names;

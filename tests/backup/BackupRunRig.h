@@ -1,26 +1,38 @@
 #pragma once
 
+#include "AppTestDoubles.h"
 #include "BackupDumpServer.h"
-#include "BackupPatchKeeper.h"
 #include "BackupRun.h"
+#include "DeviceQueries.h"
 #include "MessageLoop.h"
 #include "MidiProcessing.h"
 #include "SysExMessage.h"
+#include "SysExRequest.h"
 #include "VirtualMidiPorts.h"
 
 #include <gtest/gtest.h>
 
 namespace morvane::test
 {
-/** The console's side of a run, recorded: what the user would see, with the real current-patch
-    query and recall on the link.
+/** The console's side of a run, recorded: what the user would see, with the console's own
+    current-patch query and recall on the link.
 */
 class RecordingHost : public BackupRun::Host
 {
 public:
-    explicit RecordingHost (MidiProcessing& link)
-        : keeper (link, [this] (const juce::String& text) { warnings.add (text); })
+    explicit RecordingHost (MidiProcessing& linkToUse)
+        : link (linkToUse), queries (&linkToUse, dialogs, pendingRequest)
     {
+    }
+
+    ~RecordingHost() override
+    {
+        // The link worker lets go of a request only by retiring it.
+        if (pendingRequest != nullptr && pendingRequest->getState() == SysExRequest::pending)
+        {
+            link.closeInputPort();
+            link.closeOutputPort();
+        }
     }
 
     void backupStarted() override { ++started; }
@@ -34,13 +46,35 @@ public:
         (icon == juce::MessageBoxIconType::WarningIcon ? warnings : infos).add (text);
     }
 
-    bool queryCurrentPatch() override { return keeper.queryCurrentPatch ("Test Device"); }
-    void recallPreviousPatch() override { keeper.recallPreviousPatch ("Test Device"); }
+    bool queryCurrentPatch() override
+    {
+        const auto answered = queries.queryCurrentPatch();
+        takeQueryWarnings();
+        return answered;
+    }
 
-    BackupPatchKeeper keeper;
+    void recallPreviousPatch() override
+    {
+        queries.recallPreviousPatch();
+        takeQueryWarnings();
+    }
+
+    MidiProcessing& link;
+    ScriptedUserDialogs dialogs;
+    std::unique_ptr<SysExRequest> pendingRequest;
+    DeviceQueries queries;
     int started = 0, ended = 0;
     bool cancelEnabled = false;
     juce::StringArray statuses, warnings, infos;
+
+private:
+    void takeQueryWarnings()
+    {
+        for (const auto& box : dialogs.boxes)
+            warnings.add (box.text);
+
+        dialogs.boxes.clear();
+    }
 };
 
 /** A simulated device of one model serving backups on virtual ports, the link, a recording host,

@@ -470,3 +470,110 @@ TEST_F (BackupEndToEnd, ACabFallingSilentMidDumpWritesNothing)
     EXPECT_DOUBLE_EQ (progress.load(), 0.5);
     EXPECT_FALSE (folder.exists());
 }
+
+//==============================================================================
+TEST_F (ReceiveThreadTest, ALongDumpReplacesTheOlderFileOnlyOnceItHasAllArrived)
+{
+    // A dump of several MiB into an existing folder, where an older backup of the same name
+    // lies. However the job ends, the older file is never left half replaced.
+    enum class Ending { retired, timedOut, stopped };
+
+    struct Case
+    {
+        const char* what;
+        Ending ending;
+    };
+
+    const std::vector<Case> cases {
+        { "all replies arrive", Ending::retired },
+        { "the device falls silent halfway", Ending::timedOut },
+        { "the thread is stopped halfway", Ending::stopped },
+    };
+
+    std::vector<juce::MidiMessage> replies;
+    juce::MemoryBlock dump;
+
+    for (int n = 0; n < 20000; ++n)
+    {
+        std::vector<juce::uint8> bytes { 0xF0, 0x00, 0x01, 0x74, 0x08, 0x45 };
+
+        for (int i = 0; i < 159; ++i)
+            bytes.push_back ((juce::uint8) ((n * 13 + i) & 0x7F));
+
+        bytes.push_back (0xF7);
+        replies.emplace_back (bytes.data(), (int) bytes.size());
+        dump.append (bytes.data(), bytes.size());
+    }
+
+    const juce::String name ("250314-093005-All-Cab-Banks.syx");
+    const juce::String older ("an older backup");
+
+    for (const auto& c : cases)
+    {
+        folder.deleteRecursively();
+        ASSERT_TRUE (folder.createDirectory()) << c.what;
+        ASSERT_TRUE (folder.getChildFile (name).replaceWithText (older)) << c.what;
+
+        WorkerStandIn worker ((int) replies.size());
+        auto thread = std::make_unique<ReceiveThread> (&worker.request, &progress, folder.getFullPathName(),
+                                                       kt4AllCabBanks, 0, baseName);
+        ResultRecorder recorder;
+        thread->addChangeListener (&recorder);
+        thread->startThread();
+
+        const auto half = replies.size() / 2;
+
+        for (size_t n = 0; n < half; ++n)
+            worker.request.addReply (replies[n]);
+
+        EXPECT_TRUE (runMessageLoopUntil ([&] { return progress.load() >= 0.5; }, 20000)) << c.what;
+        EXPECT_EQ (folder.getChildFile (name).loadFileAsString(), older) << c.what;
+
+        if (c.ending == Ending::stopped)
+        {
+            EXPECT_TRUE (thread->stopThread (20000)) << c.what;
+            EXPECT_EQ (thread->getResult(), ReceiveResults::running) << c.what;
+        }
+        else
+        {
+            if (c.ending == Ending::retired)
+            {
+                for (size_t n = half; n < replies.size(); ++n)
+                    worker.request.addReply (replies[n]);
+
+                worker.retire();
+            }
+            else
+            {
+                worker.timeOut();
+            }
+
+            // The change message that reports the end reaches the listener on the message thread.
+            EXPECT_TRUE (runMessageLoopUntil ([&] { return ! recorder.results.isEmpty()
+                                                          && isFinal (recorder.results.getLast()); },
+                                              20000)) << c.what;
+        }
+
+        thread->removeChangeListener (&recorder);
+        thread.reset();
+        worker.retire();
+
+        if (c.ending == Ending::retired)
+        {
+            EXPECT_EQ (recorder.results.getLast(), ReceiveResults::written) << c.what;
+            EXPECT_TRUE (fileContent (name) == dump) << c.what;
+        }
+        else
+        {
+            if (c.ending == Ending::timedOut)
+            {
+                EXPECT_EQ (recorder.results.getLast(), ReceiveResults::requestFailed) << c.what;
+            }
+
+            EXPECT_EQ (folder.getChildFile (name).loadFileAsString(), older) << c.what;
+        }
+
+        // Nothing but the backup itself is left in the folder.
+        EXPECT_EQ (filesInFolder(), juce::StringArray (name)) << c.what;
+    }
+}

@@ -222,6 +222,36 @@ TEST (SysExRequest, RepliesKeptInPlaceCountCompleteAndOutliveTheirBlock)
     EXPECT_EQ (bytesOf (all), concat ({ first, bytesOf (reply (2)), third }));
 }
 
+TEST (SysExRequest, TellsItsArrivalListenerOncePerStepOfReplies)
+{
+    SysExRequest request;
+    request.setExpectedReplies (100000);
+    int calls = 0;
+    request.setArrivalListener ([&calls] { ++calls; });
+
+    // 1000-byte replies: the steps are crossed at replies 263, 525, 787 and 1049.
+    std::vector<juce::uint8> bytes (1000, 0x11);
+    bytes.front() = 0xF0;
+    bytes.back() = 0xF7;
+    const juce::MidiMessage big (bytes.data(), (int) bytes.size());
+
+    for (int n = 0; n < 1100; ++n)
+        request.addReply (big);
+
+    EXPECT_EQ (calls, 4);
+
+    request.setArrivalListener (nullptr);
+
+    for (int n = 0; n < 300; ++n)
+        request.addReply (big);
+
+    EXPECT_EQ (calls, 4);
+
+    juce::MemoryOutputStream part;
+    EXPECT_TRUE (request.writeRepliesTo (part, 1398, 5000)) << "only the replies that exist";
+    EXPECT_EQ (part.getDataSize(), (size_t) 2000);
+}
+
 TEST (SysExRequest, AppendRepliesToConcatenatesInArrivalOrder)
 {
     SysExRequest request;

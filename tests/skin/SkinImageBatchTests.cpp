@@ -75,7 +75,7 @@ TEST (SkinImageBatching, EachResultIsTheDecodersOwn)
     }
 }
 
-// A skin of many images among other entries: every image is found under its own name with its
+// A skin of many images among drawings and fonts: every image is found under its own name with its
 // own colours, and the problems are named in archive order, as the entries come.
 TEST (SkinImageBatching, ASkinOfManyImagesLoadsEveryOneInArchiveOrder)
 {
@@ -104,6 +104,12 @@ TEST (SkinImageBatching, ASkinOfManyImagesLoadsEveryOneInArchiveOrder)
         else
         {
             entries.push_back ({ name, png });
+        }
+
+        if (i == 14)
+        {
+            entries.push_back ({ "font-14.stf", textBlock ("not a typeface") });
+            expectedProblems.add ("font-14.stf");
         }
     }
 
