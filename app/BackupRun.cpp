@@ -172,6 +172,7 @@ void BackupRun::sendJob()
     if (! runCounts)
         progress = 0.0;
 
+    request->setTimeoutMs (stepTimeoutMs);
     link.enqueueRequest (request.get());
     host.showBackupStatus ("Now receiving: " + BackupJobPlan::progressText (job, jobStep, context));
 

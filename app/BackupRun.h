@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BackupJobPlan.h"
+#include "SysExRequest.h"
 
 #include <juce_events/juce_events.h>
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -94,6 +95,11 @@ public:
     /** The share of the job in hand received so far, 0..1 (written by the receive thread). */
     double getProgress() const noexcept { return progress.load(); }
 
+    /** The time-out of silence of each step's request from the next step on
+        (SysExRequest::defaultTimeoutMs unless changed).
+    */
+    void setStepTimeoutMs (juce::uint32 ms) noexcept { stepTimeoutMs = ms; }
+
     /** The "%y%m%d-%H%M%S" local-time name of a moment. */
     static juce::String makeTimeStamp (juce::Time time);
 
@@ -132,6 +138,7 @@ private:
     std::unique_ptr<SysExRequest> request, retiredRequest;   // each outlives its thread
     std::unique_ptr<ReceiveThread> receiveThread, retiredThread;
     bool resultHandled = false;
+    juce::uint32 stepTimeoutMs = SysExRequest::defaultTimeoutMs;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (BackupRun)
 };

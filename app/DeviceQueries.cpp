@@ -50,7 +50,8 @@ DeviceQueries::DeviceQueries (MidiProcessing* linkToUse, UserDialogs& dialogsToU
     : link (linkToUse),
       dialogs (dialogsToUse),
       pendingRequest (pendingSlot),
-      letGoOfRequests (std::move (letGo))
+      letGoOfRequests (std::move (letGo)),
+      timeoutMs (SysExRequest::defaultTimeoutMs)
 {
     if (letGoOfRequests == nullptr)
     {
@@ -149,7 +150,7 @@ void DeviceQueries::clearSlot()
 int DeviceQueries::exchangeInSlot (const juce::MidiMessage& message, juce::MidiMessage& reply, int& replyCount)
 {
     clearSlot();
-    pendingRequest = std::make_unique<SysExRequest> (SysExRequest::defaultTimeoutMs);
+    pendingRequest = std::make_unique<SysExRequest> (timeoutMs);
     pendingRequest->setMessage (message);
     pendingRequest->setExpectedReplies (1);
 
@@ -337,7 +338,7 @@ bool DeviceQueries::setDeviceMute (bool mute)
     const juce::uint8 on = mute ? 0 : 1;
     buildMuteRequest (&message, &on);
 
-    auto request = std::make_unique<SysExRequest> (SysExRequest::defaultTimeoutMs);
+    auto request = std::make_unique<SysExRequest> (timeoutMs);
     request->setMessage (message);
     request->setExpectedReplies (1);
 
@@ -360,7 +361,7 @@ bool DeviceQueries::sendProgramChange()
         return false;
 
     clearSlot();
-    pendingRequest = std::make_unique<SysExRequest> (SysExRequest::defaultTimeoutMs);
+    pendingRequest = std::make_unique<SysExRequest> (timeoutMs);
     pendingRequest->setProgramChangeMessage();
     return link->enqueueRequest (pendingRequest.get());
 }

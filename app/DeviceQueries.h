@@ -109,6 +109,12 @@ public:
     /** Forgets every answer and count, as at start. */
     void reset();
 
+    /** The time-out of silence of every request made from now on (SysExRequest::defaultTimeoutMs
+        unless changed). The count of time-outs before a warning stays as it is.
+    */
+    void setTimeoutMs (juce::uint32 ms) noexcept { timeoutMs = ms; }
+    juce::uint32 getTimeoutMs() const noexcept { return timeoutMs; }
+
     //==============================================================================
     /** Queues the request and waits until the worker has retired it. Returns its final state
         (1 complete, 2 failed), or 0 when the wait was given up while the worker still held it.
@@ -146,6 +152,7 @@ private:
     bool savedPatchValid = false;
     bool versionQueryRunning = false, sysInfoQueryRunning = false;
     int versionTimeouts = 0, sysInfoTimeouts = 0;
+    juce::uint32 timeoutMs;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (DeviceQueries)
 };

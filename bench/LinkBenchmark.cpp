@@ -7,6 +7,7 @@
 // own, so that every run starts from a fresh message loop and memory figure.
 
 #include "BenchStatistics.h"
+#include "LinkBench.h"
 #include "MidiProcessing.h"
 #include "PacedSendLoad.h"
 #include "ProcessStats.h"
@@ -27,34 +28,6 @@ using morvane::test::VirtualMidiPorts;
 
 namespace
 {
-    const juce::String portName ("Zandrel KT4 USB");
-
-    /** A link on virtual ports with a KT4 answering on them. */
-    struct Bench
-    {
-        Bench()
-            : device (std::make_unique<SimulatedDevice> (hub, 8, portName)),
-              link (std::make_unique<MidiProcessing> (hub.createBackend()))
-        {
-            currentDeviceModel = 8;
-            link->timerCallback();
-            auto& ports = link->getPortManager();
-
-            if (! (ports.openInputByName (portName) && ports.openOutputByName (portName) && link->openDevices (true, true)))
-                std::cerr << "could not open the virtual ports" << std::endl;
-        }
-
-        ~Bench()
-        {
-            link.reset();
-            device.reset();
-        }
-
-        VirtualMidiPorts hub;
-        std::unique_ptr<SimulatedDevice> device;
-        std::unique_ptr<MidiProcessing> link;
-    };
-
     double cpuMsOf (const std::map<juce::String, ProcessStats::ThreadFigures>& before,
                     const std::map<juce::String, ProcessStats::ThreadFigures>& after,
                     const juce::String& threadName)
@@ -94,7 +67,7 @@ namespace
         // 128 cabs (bank 3), 512 cabs (bank 127, the whole KT4 cab memory) and 2048 cabs.
         for (const auto size : { Size { 8448, 3 }, Size { 33792, 127 }, Size { 135168, 126 } })
         {
-            Bench bench;
+            LinkBench bench;
 
             if (size.bank == 126)
             {
@@ -152,7 +125,7 @@ namespace
     void benchmarkPacedSend()
     {
         constexpr int messageCount = 2000;
-        Bench bench;
+        LinkBench bench;
 
         // The device stamps each message as it arrives and acknowledges it at once.
         std::vector<double> arrivals;
@@ -194,7 +167,7 @@ namespace
     void benchmarkIdle()
     {
         constexpr int seconds = 10;
-        Bench bench;
+        LinkBench bench;
 
         // Let the start-up settle, then idle in the program's own message loop.
         juce::MessageManager::getInstance()->runDispatchLoopUntil (300);
@@ -234,7 +207,7 @@ namespace
 
         for (const int mebibytes : { 1, 4, 16 })
         {
-            Bench bench;
+            LinkBench bench;
             const int sysExMessages = mebibytes * 4096;
             std::vector<juce::MidiMessage> dump;
             juce::uint32 totalBytes = 0;
@@ -255,7 +228,7 @@ namespace
             bench.link->startMonitoring();
 
             for (const auto& message : dump)
-                bench.hub.sendToInput (portName, message);
+                bench.hub.sendToInput (LinkBench::portName, message);
 
             while (bench.link->getReceivedByteCount() < totalBytes)
                 juce::Thread::sleep (1);

@@ -13,6 +13,7 @@
 
 #include "BenchStatistics.h"
 #include "LaunchedProgram.h"
+#include "LinkBench.h"
 #include "MidiProcessing.h"
 #include "PacedSendLoad.h"
 #include "ProcessStats.h"
@@ -35,8 +36,6 @@ using morvane::test::VirtualMidiPorts;
 
 namespace
 {
-    const juce::String portName ("Zandrel KT4 USB");
-
     juce::String fixed (double value, int decimals) { return juce::String (value, decimals); }
 
     //==============================================================================
@@ -234,32 +233,6 @@ namespace
 
     //==============================================================================
     // In-process measurements, each run in a process of its own (fresh memory figures).
-
-    /** A link on virtual ports with a KT4 answering on them. */
-    struct LinkBench
-    {
-        LinkBench()
-            : device (std::make_unique<SimulatedDevice> (hub, 8, portName)),
-              link (std::make_unique<MidiProcessing> (hub.createBackend()))
-        {
-            currentDeviceModel = 8;
-            link->timerCallback();
-            auto& ports = link->getPortManager();
-
-            if (! (ports.openInputByName (portName) && ports.openOutputByName (portName) && link->openDevices (true, true)))
-                std::cerr << "could not open the virtual ports" << std::endl;
-        }
-
-        ~LinkBench()
-        {
-            link.reset();
-            device.reset();
-        }
-
-        VirtualMidiPorts hub;
-        std::unique_ptr<SimulatedDevice> device;
-        std::unique_ptr<MidiProcessing> link;
-    };
 
     /** Prints "RESULT <memory added / dump bytes> <ms from the last reply's arrival to the written
         file> <dump bytes> <ms from the request's retirement to the written file>".

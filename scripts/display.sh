@@ -11,24 +11,47 @@ morvane_start_display()
         return 0
     fi
 
-    local n
+    # Two scripts that start at once may pick the same free number: only the server whose
+    # process id stands in the display's lock file owns it, and the other tries the next number.
+    local n i pid owned=0
     for n in $(seq 90 130); do
-        [ -e "/tmp/.X${n}-lock" ] || [ -e "/tmp/.X11-unix/X${n}" ] || break
+        [ -e "/tmp/.X${n}-lock" ] || [ -e "/tmp/.X11-unix/X${n}" ] && continue
+
+        Xvfb ":${n}" -screen 0 1280x1024x24 -noreset -nolisten tcp >/dev/null 2>&1 &
+        pid=$!
+
+        for i in $(seq 1 100); do
+            kill -0 "$pid" 2>/dev/null || break
+            if [ "$(tr -d ' \n' 2>/dev/null < "/tmp/.X${n}-lock")" = "$pid" ] \
+               && DISPLAY=":${n}" xdpyinfo >/dev/null 2>&1; then
+                owned=1
+                break
+            fi
+            sleep 0.1
+        done
+
+        [ "$owned" = 1 ] && break
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
     done
 
-    Xvfb ":${n}" -screen 0 1280x1024x24 -noreset -nolisten tcp >/dev/null 2>&1 &
-    MORVANE_XVFB_PID=$!
+    if [ "$owned" != 1 ]; then
+        echo "display.sh: could not start a virtual X display" >&2
+        return 1
+    fi
+
+    MORVANE_XVFB_PID=$pid
     export DISPLAY=":${n}"
-
-    local i
-    for i in $(seq 1 100); do
-        xdpyinfo >/dev/null 2>&1 && break
-        sleep 0.1
-    done
 
     openbox >/dev/null 2>&1 &
     MORVANE_WM_PID=$!
-    sleep 0.5
+
+    # The window manager is ready once it has set its check window on the root (slow on a busy
+    # machine, where the first test's window would otherwise go unmanaged).
+    for i in $(seq 1 200); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+        sleep 0.1
+    done
     MORVANE_STARTED_XVFB=1
 }
 

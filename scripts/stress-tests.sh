@@ -12,14 +12,23 @@
 #   --cores LIST                the CPUs the tests and the load share, for taskset (default 0,1)
 #   --load N                    busy loops beside the tests on those CPUs (default 2)
 #   --jobs N                    tests run at once (default 4)
+#   --name NAME                 names this run's log, <build dir>/stress-NAME.log (default: stress.log)
 #   --no-build                  run what is built already
 #   --with-end-to-end           also run app_end_to_end_* (under the machine-wide program lock)
 #   --with-guest                also run realports_in_guest (boots a qemu guest each time)
 #
 # The builds use the flags and environment of scripts/test.sh: the same sanitizer options, a
 # virtual display, and HOME and XDG_CONFIG_HOME in a temporary folder. Each build's output goes to
-# <build dir>/stress.log; a summary of the failed tests ends the run, and the exit status is 1 if
-# any test failed.
+# <build dir>/stress.log (or the --name'd one); a summary of the failed tests and each build's time
+# ends the run, and the exit status is 1 if any test failed.
+#
+# Two runs may go at once, each on its own cores (e.g. --builds plain --cores 0,1 beside
+# --builds asan --cores 2,3): each starts a virtual display of its own (tests that take the
+# keyboard focus would steal it from each other's windows on a shared one) and keeps HOME,
+# XDG_CONFIG_HOME and TMPDIR in a folder of its own. Two runs share a build folder only with
+# --no-build and a --name each (e.g. the app suite beside the others, which shortens a build's
+# run, as the display tests of one run take turns); a run of the same name is refused while the
+# first holds it, and a build waits while another run of the folder builds.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -32,6 +41,7 @@ repeat=20
 cores="0,1"
 load=2
 jobs=4
+name=""
 build=1
 endToEnd=0
 guest=0
@@ -47,6 +57,7 @@ while [ $# -gt 0 ]; do
         --cores) cores=$2; shift 2 ;;
         --load) load=$2; shift 2 ;;
         --jobs) jobs=$2; shift 2 ;;
+        --name) name=$2; shift 2 ;;
         --no-build) build=0; shift ;;
         --with-end-to-end) endToEnd=1; shift ;;
         --with-guest) guest=1; shift ;;
@@ -62,7 +73,9 @@ if [ -n "$buildDir" ] && [ "$(wc -w <<< "$builds")" -ne 1 ]; then
     exit 2
 fi
 
+# Always a display of our own, even when DISPLAY names one: see above.
 source scripts/display.sh
+unset DISPLAY
 morvane_start_display
 
 loadPids=()
@@ -88,10 +101,11 @@ cleanUp()
     rm -rf "$scratch"
 }
 trap cleanUp EXIT
+trap 'exit 130' INT TERM
 
 export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/ccache}"
-export HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config"
-mkdir -p "$HOME" "$XDG_CONFIG_HOME"
+export HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" TMPDIR="$scratch/tmp"
+mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$TMPDIR"
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
@@ -120,15 +134,33 @@ for kind in $builds; do
         *) echo "stress-tests.sh: unknown build $kind (plain, asan or tsan)" >&2; exit 2 ;;
     esac
     [ -n "$buildDir" ] && dir=$buildDir
+    mkdir -p "$dir"
+
+    # One run of a name at a time in a build folder: a second would write over its log. A build
+    # waits for every other run of the folder, and they for it, since it replaces the binaries
+    # they run. The locks go with their descriptors when this build is done.
+    exec 9> "$dir/.stress-lock${name:+-$name}"
+    if ! flock -n 9; then
+        failed=1
+        summary+="${kind}: not run, another stress run named '${name}' is using ${dir}"$'\n'
+        exec 9>&-
+        continue
+    fi
+    exec 8> "$dir/.stress-build-lock"
+    if [ "$build" = 1 ]; then flock 8; else flock -s 8; fi
+
+    started=$SECONDS
 
     if [ "$build" = 1 ]; then
         echo "=== ${kind}: configuring and building in ${dir}"
         if ! { cmake -S . -B "$dir" -G Ninja "${flags[@]}" >/dev/null \
-               && cmake --build "$dir" -j 4 ${target:+--target "$target"}; }; then
+               && taskset -c "$cores" cmake --build "$dir" -j 4 ${target:+--target "$target"}; }; then
             failed=1
             summary+="${kind}: the build failed"$'\n'
+            exec 9>&- 8>&-
             continue
         fi
+        flock -s 8
     fi
 
     # ctest takes one -E: join ours with the end-to-end runs', which go on their own below, and
@@ -144,7 +176,7 @@ for kind in $builds; do
         fi
     done
 
-    log="$root/$dir/stress.log"
+    log="$(cd "$dir" && pwd)/stress${name:+-$name}.log"
     echo "=== ${kind}: every test ${repeat} times on CPUs ${cores} beside ${load} busy loops (log: ${log})"
     startLoad
     set +e
@@ -160,14 +192,16 @@ for kind in $builds; do
     fi
     set -e
     stopLoad
+    exec 9>&- 8>&-
+    took="$((SECONDS - started)) s on CPUs ${cores}"
     grep -E 'tests passed|tests failed|Total Test time' "$log" || true
 
     failures=$(sed -n '/The following tests FAILED/,$p' "$log" | grep -E '^\s+[0-9]+ - ' || true)
     if [ "$status" != 0 ] || [ -n "$failures" ]; then
         failed=1
-        summary+="${kind}: FAILED"$'\n'"${failures:-  (ctest ended with status ${status}; see ${log})}"$'\n'
+        summary+="${kind}: FAILED (${took})"$'\n'"${failures:-  (ctest ended with status ${status}; see ${log})}"$'\n'
     else
-        summary+="${kind}: all passed ${repeat} times"$'\n'
+        summary+="${kind}: all passed ${repeat} times (${took})"$'\n'
     fi
 done
 

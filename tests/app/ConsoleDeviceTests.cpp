@@ -38,6 +38,17 @@ protected:
         return device;
     }
 
+    /** A receive step of the job into the folder, with the base name the tests use. */
+    static MorvaneDialog::ReceiveStep receiveStep (BackupJobType job, const juce::File& folder, juce::uint16 number = 0)
+    {
+        MorvaneDialog::ReceiveStep step;
+        step.job = job;
+        step.number = number;
+        step.folder = folder.getFullPathName();
+        step.baseName = "250101-120000";
+        return step;
+    }
+
     /** A send of count one-byte messages of the Orvix III. */
     static juce::MemoryBlock sendData (int count)
     {
@@ -269,11 +280,7 @@ TEST_F (ConsoleDeviceTest, ClosingDuringABackupAsksFirstAndTheShutdownTakesTheRe
 
     const auto folder = userFolder.getChildFile ("backups");
     ASSERT_TRUE (folder.createDirectory().wasOk());
-    MorvaneDialog::ReceiveStep step;
-    step.job = BackupJobTypes::kt4OnePresetBank;
-    step.folder = folder.getFullPathName();
-    step.baseName = "250101-120000";
-    ASSERT_TRUE (console().startReceiveStep (makeBankRequest (0), step));
+    ASSERT_TRUE (console().startReceiveStep (makeBankRequest (0), receiveStep (BackupJobTypes::kt4OnePresetBank, folder)));
     EXPECT_FALSE (enabled ("Device Label"));
     EXPECT_FALSE (enabled ("Input Port Label") || enabled ("Output Port Label"));
     ASSERT_TRUE (runMessageLoopUntil ([&] { return device.getSentCount() > 20; }));
@@ -306,12 +313,7 @@ TEST_F (ConsoleDeviceTest, ABackupStepThatCompletesIsWrittenAndHandsThePageBack)
 
     const auto folder = userFolder.getChildFile ("backups");
     ASSERT_TRUE (folder.createDirectory().wasOk());
-    MorvaneDialog::ReceiveStep step;
-    step.job = BackupJobTypes::kt4OnePresetBank;
-    step.number = 1;
-    step.folder = folder.getFullPathName();
-    step.baseName = "250101-120000";
-    ASSERT_TRUE (console().startReceiveStep (makeBankRequest (0), step));
+    ASSERT_TRUE (console().startReceiveStep (makeBankRequest (0), receiveStep (BackupJobTypes::kt4OnePresetBank, folder, 1)));
 
     ASSERT_TRUE (runMessageLoopUntil ([this] { return enabled ("Device Label"); }));
     EXPECT_FALSE (console().isBackupRunning());
@@ -328,11 +330,7 @@ TEST_F (ConsoleDeviceTest, SteppedBackupJobsRetryThreeTimesOthersEndAtTheFirstTi
     chooseFromMenu (8);
     device.setSilent (true);
 
-    MorvaneDialog::ReceiveStep step;
-    step.folder = userFolder.getFullPathName();
-    step.baseName = "250101-120000";
-
-    step.job = BackupJobTypes::kt4OnePresetBank;
+    auto step = receiveStep (BackupJobTypes::kt4OnePresetBank, userFolder);
     ASSERT_TRUE (console().startReceiveStep (makeBankRequest (0, 50), step));
     ASSERT_TRUE (runMessageLoopUntil ([this] { return ! dialogs.boxes.empty(); }));
     EXPECT_EQ (dialogs.boxes[0].text, "Message timeout.");
@@ -355,11 +353,7 @@ TEST_F (ConsoleDeviceTest, CancelDuringAKT4BankSetAsksToStopAfterTheCurrentBank)
     open();
     chooseFromMenu (8);
 
-    MorvaneDialog::ReceiveStep step;
-    step.job = BackupJobTypes::kt4BankSet1;
-    step.folder = userFolder.getFullPathName();
-    step.baseName = "250101-120000";
-    ASSERT_TRUE (console().startReceiveStep (makeBankRequest (0), step));
+    ASSERT_TRUE (console().startReceiveStep (makeBankRequest (0), receiveStep (BackupJobTypes::kt4BankSet1, userFolder)));
     ASSERT_TRUE (runMessageLoopUntil ([&] { return device.getSentCount() > 10; }));
 
     console().buttonClicked (dynamic_cast<juce::Button*> (child ("Cancel")));
@@ -378,10 +372,7 @@ TEST_F (ConsoleDeviceTest, AFileThatCannotBeWrittenIsReportedAndEndsTheRun)
     ASSERT_TRUE (userFolder.createDirectory().wasOk());
     const auto notAFolder = userFolder.getChildFile ("backups");
     ASSERT_TRUE (notAFolder.replaceWithText ("x"));
-    MorvaneDialog::ReceiveStep step;
-    step.job = BackupJobTypes::kt4System;
-    step.folder = notAFolder.getChildFile ("inner").getFullPathName();
-    step.baseName = "250101-120000";
+    const auto step = receiveStep (BackupJobTypes::kt4System, notAFolder.getChildFile ("inner"));
 
     auto request = std::make_unique<SysExRequest>();
     juce::MidiMessage message;

@@ -1,4 +1,5 @@
 #include "AppTestDoubles.h"
+#include "DeviceQueries.h"
 #include "MessageLoop.h"
 #include "MidiProcessing.h"
 #include "MorvaneDialog.h"
@@ -40,7 +41,15 @@ protected:
         link->getPortManager().refreshDeviceLists();
 
         console = std::make_unique<MorvaneDialog> (skinManager.get(), link.get(), dialogs, services, userFolder);
+        answerQuickly();
     }
+
+    /** These ports never answer: each query ends in its time-out, which need not be the
+        device's 3 seconds for what these tests look at (the count of time-outs stays as it is).
+    */
+    void answerQuickly() { console->getDeviceQueries().setTimeoutMs (quickTimeoutMs); }
+
+    static constexpr juce::uint32 quickTimeoutMs = 100;
 
     juce::Component* child (const juce::String& name) const
     {
@@ -234,6 +243,7 @@ TEST_F (ConsoleTest, NoMatchingPortOpensNothing)
                                                                                 juce::StringArray { "Midi Through" }));
     link->getPortManager().refreshDeviceLists();
     console = std::make_unique<MorvaneDialog> (skinManager.get(), link.get(), dialogs, services, userFolder);
+    answerQuickly();
 
     console->chooseDevice (3);
     EXPECT_FALSE (console->isInputOk());
@@ -308,6 +318,7 @@ TEST_F (ConsoleTest, PortPickersSayWhenNoPortsWereFound)
     link = std::make_unique<MidiProcessing> (std::make_unique<FakePortBackend> (juce::StringArray(), juce::StringArray()));
     link->getPortManager().refreshDeviceLists();
     console = std::make_unique<MorvaneDialog> (skinManager.get(), link.get(), dialogs, services, userFolder);
+    answerQuickly();
     console->chooseDevice (16);
 
     dialogs.menuChoices = { 0 };

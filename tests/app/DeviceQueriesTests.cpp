@@ -127,8 +127,12 @@ TEST (DeviceQueries, SilenceIsCountedThenReportedAndNothingStaleIsRecalled)
     ASSERT_TRUE (rig.connected);
 
     ASSERT_TRUE (rig.queries->queryCurrentPatch());
+    EXPECT_EQ (rig.slot->getTimeoutMs(), SysExRequest::defaultTimeoutMs);
     rig.device->setSilent (true);
     RunningLinkClock running;   // the silent device's time-outs pass without waiting
+
+    // The count of time-outs decides, not their length: the worker need not sleep out 3 seconds.
+    rig.queries->setTimeoutMs (100);
 
     // Three silent time-outs of each query, then the fourth is reported.
     for (int i = 0; i < 3; ++i)
@@ -138,6 +142,7 @@ TEST (DeviceQueries, SilenceIsCountedThenReportedAndNothingStaleIsRecalled)
     }
 
     EXPECT_TRUE (rig.dialogs.boxes.empty());
+    EXPECT_EQ (rig.slot->getTimeoutMs(), 100u);
     EXPECT_EQ (rig.queries->queryFirmwareVersion(), Outcome::timedOutTooOften);
     EXPECT_EQ (rig.queries->querySystemInfo(), Outcome::timedOutTooOften);
     ASSERT_EQ (rig.dialogs.boxes.size(), 2u);
@@ -182,6 +187,7 @@ TEST (DeviceQueries, AKT4ThatDoesNotAnswerTheMuteStopsTheTransfer)
     QueryRig rig (8, 1, 20);
     ASSERT_TRUE (rig.connected);
     rig.device->setSilent (true);
+    rig.queries->setTimeoutMs (100);
 
     EXPECT_FALSE (rig.queries->setDeviceMute (true));
     EXPECT_FALSE (rig.queries->setDeviceMute (false));

@@ -1,5 +1,6 @@
 #include "AppTestDoubles.h"
 #include "ConsoleSettings.h"
+#include "DeviceQueries.h"
 #include "MainAppWindow.h"
 #include "MessageLoop.h"
 #include "MidiProcessing.h"
@@ -75,6 +76,7 @@ TEST_F (WindowTest, ShutdownOrderWithOpenPortsAndARunningWorker)
     link->getPortManager().refreshDeviceLists();
 
     auto window = std::make_unique<MainAppWindow> (&skinManager, link.get(), dialogs, services, userFolder);
+    window->getConsole()->getDeviceQueries().setTimeoutMs (100);   // these ports never answer
     window->getConsole()->chooseDevice (16);
     ASSERT_TRUE (link->isThreadRunning());
 

@@ -42,6 +42,11 @@ bool startLM6System (BackupRunRig& rig)
     return rig.run.queueLM6BackupJobs (s, rig.context, rig.folder.getFullPathName());
 }
 
+/** The time-out of the steps in tests that wait out several: what counts is how often a step
+    is sent, not how long it waits, and every answer that comes comes well within it.
+*/
+constexpr juce::uint32 quickStepTimeoutMs = 1500;
+
 /** A step that gets no answer: how often the same request is sent, and how the run ends. */
 struct RetryCase
 {
@@ -72,6 +77,7 @@ TEST_P (BackupRunRetries, RetryOnlyTheStepsThatAllowIt)
     const auto& row = GetParam();
     BackupRunRig rig (row.model);
     ASSERT_TRUE (rig.connected);
+    rig.run.setStepTimeoutMs (quickStepTimeoutMs);
 
     for (auto n : row.dropped)
         rig.server.dropRequest (n);
@@ -190,6 +196,7 @@ TEST (BackupRunFaults, DeviceAnswersThatEndARunWithTheirOwnMessage)
         SCOPED_TRACE (row.what);
         BackupRunRig rig (5);
         ASSERT_TRUE (rig.connected);
+        rig.run.setStepTimeoutMs (quickStepTimeoutMs);
         row.setUp (rig.server);
 
         if (juce::String (row.what).contains ("silent"))
