@@ -117,11 +117,36 @@ bool hasOnlyWellFormedReferences (const juce::String& text)
 
     return true;
 }
+/** True when the text holds "<!" and then the keyword (upper-case letters), letter case ignored
+    as juce::String::containsIgnoreCase ignores it, but looking only where a "<!" stands.
+*/
+bool containsDeclaration (const juce::String& text, const char* keyword)
+{
+    for (auto p = text.getCharPointer(); ! p.isEmpty(); ++p)
+    {
+        if (*p != '<' || *(p + 1) != '!')
+            continue;
+
+        auto q = p + 2;
+        auto k = keyword;
+
+        while (*k != 0 && ! q.isEmpty() && juce::CharacterFunctions::toUpperCase (*q) == (juce::juce_wchar) *k)
+        {
+            ++q;
+            ++k;
+        }
+
+        if (*k == 0)
+            return true;
+    }
+
+    return false;
+}
 } // namespace
 
 bool SkinXmlReader::isSafeToParse (const juce::String& xmlText, bool doctypeAllowed)
 {
-    if (xmlText.containsIgnoreCase ("<!ENTITY") || (! doctypeAllowed && xmlText.containsIgnoreCase ("<!DOCTYPE")))
+    if (containsDeclaration (xmlText, "ENTITY") || (! doctypeAllowed && containsDeclaration (xmlText, "DOCTYPE")))
         return false;
 
     return xmlText.indexOf (endOfDeclaration (xmlText), "<?") < 0 && hasOnlyWellFormedReferences (xmlText);
