@@ -15,7 +15,7 @@ class SkinImageBatch
 {
 public:
     /** At most this many helper threads beside the caller, fewer on a machine with fewer cores. */
-    static constexpr int maxHelpers = 3;
+    static constexpr int maxHelpers = 2;
 
     explicit SkinImageBatch (std::vector<const juce::MemoryBlock*> imagesToDecode);
 
