@@ -31,6 +31,7 @@ public:
     }
 
     bool ran = false;
+    std::function<std::string()> describe;   // what is on the screen, when it never settles
 
 private:
     void timerCallback() override
@@ -47,6 +48,9 @@ private:
         else if (++ticks > 1000)   // 20 s: the box never came, or never settled
         {
             stopTimer();
+
+            if (describe != nullptr)
+                ADD_FAILURE() << "never settled: " << describe();
 
             if (auto* modal = juce::Component::getCurrentlyModalComponent())
                 modal->exitModalState (0);
@@ -213,6 +217,17 @@ TEST_F (RealWindowTest, EveryKindOfBoxFitsItsPartsInsideItsBounds)
             saveScreenshot (box, kind.file);
             box.exitModalState (0);
         });
+
+        inspector.describe = [this]
+        {
+            auto* box = dynamic_cast<juce::AlertWindow*> (juce::Component::getCurrentlyModalComponent());
+
+            if (box == nullptr)
+                return std::string ("no box");
+
+            return ("box " + box->getScreenBounds().toString() + ", its layout " + lookAndFeel->getAlertBoxLayout (*box).box.toString()
+                    + ", window " + window->getScreenBounds().toString()).toStdString();
+        };
 
         if (kind.okCancel)
             EXPECT_FALSE (dialogs.askOkCancel (kind.icon, "Morvane", kind.text));

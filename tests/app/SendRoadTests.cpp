@@ -137,6 +137,7 @@ TEST_F (SendRoadTest, EachRouteReachesItsDeviceAsTheDeviceExpects)
         std::function<int (SendOptionsDialog&)> options;
         std::function<void (const std::vector<juce::MidiMessage>&)> check;
         juce::String text;
+        int programChanges = 0;     // sent after the completion, without being waited for
     };
 
     const auto orvixIIPreset = makePresetDump (3, makePresetWords (3, "Lead", 1), 40);
@@ -187,7 +188,7 @@ TEST_F (SendRoadTest, EachRouteReachesItsDeviceAsTheDeviceExpects)
 
               EXPECT_EQ (PacedReplies::programChanges (received), 1);
           },
-          complete + "The bank has been sent to the Orvix II XL." },
+          complete + "The bank has been sent to the Orvix II XL.", 1 },
 
         { "KT4 bank into bank 10, muted around it", 8, "KT4 MIDI", 2, kt4Bank, pickBank (9),
           [] (const auto& received)
@@ -272,6 +273,9 @@ TEST_F (SendRoadTest, EachRouteReachesItsDeviceAsTheDeviceExpects)
 
         EXPECT_EQ (lastText(), route.text);
         EXPECT_EQ (dialogs.boxes.back().icon, juce::MessageBoxIconType::InfoIcon);
+
+        // The link may still be sending a Program Change queued as the send ended.
+        EXPECT_TRUE (runMessageLoopUntil ([&] { return PacedReplies::programChanges (device.getReceived()) >= route.programChanges; }, 20000));
         route.check (device.getReceived());
 
         EXPECT_EQ (answers->getMuteBytes(), route.model == 8 ? (std::vector<int> { 0, 1 }) : std::vector<int>());
