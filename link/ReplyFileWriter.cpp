@@ -5,33 +5,6 @@
 namespace
 {
     constexpr size_t streamBufferBytes = 16384;
-
-    /** A stream that counts the bytes written through it into the file stream. */
-    class CountingStream : public juce::OutputStream
-    {
-    public:
-        CountingStream (juce::OutputStream& destinationToUse, juce::int64& countToUse)
-            : destination (destinationToUse), count (countToUse)
-        {
-        }
-
-        void flush() override                            { destination.flush(); }
-        bool setPosition (juce::int64) override          { return false; }
-        juce::int64 getPosition() override               { return destination.getPosition(); }
-
-        bool write (const void* data, size_t size) override
-        {
-            if (! destination.write (data, size))
-                return false;
-
-            count += (juce::int64) size;
-            return true;
-        }
-
-    private:
-        juce::OutputStream& destination;
-        juce::int64& count;
-    };
 } // namespace
 
 ReplyFileWriter::ReplyFileWriter (const juce::File& targetFile)
@@ -54,10 +27,10 @@ bool ReplyFileWriter::writeNewReplies (const SysExRequest& request)
     if (! writeUpTo (request, request.getReplyCount()))
         return false;
 
-    if (bytesWritten - bytesFlushed >= flushStepBytes)
+    if (stream->getPosition() - bytesFlushed >= flushStepBytes)
     {
         stream->flush();
-        bytesFlushed = bytesWritten;
+        bytesFlushed = stream->getPosition();
         failed = stream->getStatus().failed();
     }
 
@@ -69,9 +42,7 @@ bool ReplyFileWriter::writeUpTo (const SysExRequest& request, int endReply)
     if (failed)
         return false;
 
-    CountingStream counting (*stream, bytesWritten);
-
-    if (! request.writeRepliesTo (counting, repliesWritten, endReply))
+    if (! request.writeRepliesTo (*stream, repliesWritten, endReply))
     {
         failed = true;
         return false;
@@ -88,6 +59,7 @@ bool ReplyFileWriter::finish (const SysExRequest& request)
 
     stream->flush();
     failed = stream->getStatus().failed();
+    const auto bytesWritten = stream->getPosition();
     stream.reset();
 
     // The stream's buffer flush does not report a short write (a full disk): check what landed.

@@ -50,7 +50,6 @@ private:
     std::unique_ptr<juce::TemporaryFile> temporary;
     std::unique_ptr<juce::FileOutputStream> stream;
     int repliesWritten = 0;
-    juce::int64 bytesWritten = 0;
     juce::int64 bytesFlushed = 0;
     bool failed = false;
 
