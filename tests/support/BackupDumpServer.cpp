@@ -59,8 +59,18 @@ int cabsInBank (juce::uint8 model, int bank)
 }
 } // namespace
 
+/** Outlives the server in every copy of its handlers that the device thread holds. */
+struct BackupDumpServer::Presence
+{
+    std::mutex mutex;
+    std::condition_variable left;
+    int inside = 0;
+    bool gone = false;
+};
+
 BackupDumpServer::BackupDumpServer (SimulatedDevice& deviceToServe, int bytesPerDataMessage)
-    : device (deviceToServe), model (deviceToServe.getModel()), dataBytes (bytesPerDataMessage)
+    : device (deviceToServe), model (deviceToServe.getModel()), dataBytes (bytesPerDataMessage),
+      presence (std::make_shared<Presence>())
 {
     install();
 }
@@ -70,43 +80,54 @@ BackupDumpServer::~BackupDumpServer()
     for (juce::uint8 function : { 0x03, 0x19, 0x1C, 0x44, 0x43, 0x14 })
         device.setReplyHandler (function, nullptr);
 
-    // A handler that the device thread already holds finishes before the server goes.
-    std::unique_lock<std::mutex> lock (mutex);
-    closing = true;
+    {
+        const std::lock_guard<std::mutex> lock (mutex);
+        closing = true;   // lets a held request go
+    }
+
     changed.notify_all();
-    changed.wait (lock, [this] { return activeHandlers == 0; });
+
+    // The device thread may have taken a handler just before it was removed: one that has not
+    // started yet finds the server gone, and one that has started finishes before the server goes.
+    std::unique_lock<std::mutex> lock (presence->mutex);
+    presence->gone = true;
+    presence->left.wait (lock, [this] { return presence->inside == 0; });
 }
 
-/** Counts a handler that runs on the device's thread, so that the server outlives it. */
-struct BackupDumpServer::ActiveHandler
+SimulatedDevice::ReplyHandler BackupDumpServer::whileHere (SimulatedDevice::ReplyHandler handler)
 {
-    explicit ActiveHandler (BackupDumpServer& s) : server (s)
+    return [here = presence, handler = std::move (handler)] (const juce::MidiMessage& request, const SimulatedDevice::Emit& out)
     {
-        const std::lock_guard<std::mutex> lock (server.mutex);
-        ++server.activeHandlers;
-    }
+        {
+            const std::lock_guard<std::mutex> lock (here->mutex);
 
-    ~ActiveHandler()
-    {
-        const std::lock_guard<std::mutex> lock (server.mutex);
-        --server.activeHandlers;
-        server.changed.notify_all();
-    }
+            if (here->gone)
+                return;
 
-    BackupDumpServer& server;
-};
+            ++here->inside;
+        }
+
+        handler (request, out);
+
+        {
+            const std::lock_guard<std::mutex> lock (here->mutex);
+            --here->inside;
+        }
+
+        here->left.notify_all();
+    };
+}
 
 void BackupDumpServer::install()
 {
     for (juce::uint8 function : { 0x03, 0x19, 0x1C, 0x44, 0x43 })
-        device.setReplyHandler (function, [this] (const juce::MidiMessage& request, const SimulatedDevice::Emit& out)
+        device.setReplyHandler (function, whileHere ([this] (const juce::MidiMessage& request, const SimulatedDevice::Emit& out)
         {
             answer (request, out);
-        });
+        }));
 
-    device.setReplyHandler (0x14, [this] (const juce::MidiMessage&, const SimulatedDevice::Emit& out)
+    device.setReplyHandler (0x14, whileHere ([this] (const juce::MidiMessage&, const SimulatedDevice::Emit& out)
     {
-        const ActiveHandler active (*this);
         int first = 0, second = 0;
 
         {
@@ -120,7 +141,7 @@ void BackupDumpServer::install()
         }
 
         out (message (model, 0x14, { (juce::uint8) (first & 0x7F), (juce::uint8) (second & 0x7F) }));
-    });
+    }));
 }
 
 void BackupDumpServer::setPresetName (int presetNumber, const juce::String& name)
@@ -203,7 +224,6 @@ void BackupDumpServer::setRecordReplies (bool shouldRecord)
 
 void BackupDumpServer::answer (const juce::MidiMessage& request, const SimulatedDevice::Emit& out)
 {
-    const ActiveHandler active (*this);
     const auto arrived = juce::Time::getMillisecondCounterHiRes();
     int n = 0;
     bool drop = false, hold = false;

@@ -6,6 +6,7 @@
 
 #include <condition_variable>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <vector>
@@ -78,8 +79,9 @@ public:
     int getRequestCount() const;
 
 private:
-    struct ActiveHandler;
+    struct Presence;
 
+    SimulatedDevice::ReplyHandler whileHere (SimulatedDevice::ReplyHandler handler);
     void install();
     void answer (const juce::MidiMessage& request, const SimulatedDevice::Emit& out);
     std::vector<juce::MidiMessage> repliesTo (const juce::MidiMessage& request) const;
@@ -103,8 +105,8 @@ private:
     bool released = false;
     bool closing = false;
     bool recordReplies = true;
-    int activeHandlers = 0;
     std::vector<Exchange> exchanges;
     int requestCount = 0;
+    std::shared_ptr<Presence> presence;
 };
 } // namespace morvane::test
