@@ -24,13 +24,12 @@ stop_background_build()
     fi
 }
 
-trap 'stop_background_build; morvane_stop_display' EXIT
-
 # The compiler cache stays the user's own, so repeated runs reuse it.
 export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/ccache}"
 
-# Tests never touch the real user's settings.
+# Tests never touch the real user's settings; their folder goes with the script.
 scratch=$(mktemp -d)
+trap 'stop_background_build; morvane_stop_display; rm -rf "$scratch"' EXIT
 export HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config"
 mkdir -p "$HOME" "$XDG_CONFIG_HOME"
 
