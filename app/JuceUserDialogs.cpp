@@ -1,5 +1,7 @@
 #include "JuceUserDialogs.h"
 
+#include "BoxPlaceKeeper.h"
+
 juce::Component* JuceUserDialogs::boxOwner() const
 {
     // A minimised or hidden window would place the box where nobody sees it.
@@ -12,11 +14,13 @@ juce::Component* JuceUserDialogs::boxOwner() const
 
 void JuceUserDialogs::showMessage (juce::MessageBoxIconType icon, const juce::String& title, const juce::String& text)
 {
+    const BoxPlaceKeeper keeper (boxOwner());
     juce::AlertWindow::showMessageBox (icon, title, text, "OK", boxOwner());
 }
 
 bool JuceUserDialogs::askOkCancel (juce::MessageBoxIconType icon, const juce::String& title, const juce::String& text)
 {
+    const BoxPlaceKeeper keeper (boxOwner());
     return juce::AlertWindow::showOkCancelBox (icon, title, text, "OK", "Cancel", boxOwner());
 }
 
