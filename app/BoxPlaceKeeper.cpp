@@ -13,11 +13,6 @@ BoxPlaceKeeper::BoxPlaceKeeper (juce::Component* ownerWindow)
         startTimer (20);
 }
 
-BoxPlaceKeeper::~BoxPlaceKeeper()
-{
-    stopTimer();
-}
-
 void BoxPlaceKeeper::timerCallback()
 {
     if (owner == nullptr || juce::Time::getMillisecondCounterHiRes() - started > giveUpAfterMs

@@ -16,10 +16,6 @@ class BoxPlaceKeeper : private juce::Timer
 public:
     /** Keeps the boxes shown while it lives centred on the owner (nothing when it is null). */
     explicit BoxPlaceKeeper (juce::Component* ownerWindow);
-    ~BoxPlaceKeeper() override;
-
-    /** How often the box was asked again for its place. */
-    int getTimesAsked() const noexcept { return timesAsked; }
 
 private:
     void timerCallback() override;

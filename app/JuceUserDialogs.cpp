@@ -14,14 +14,16 @@ juce::Component* JuceUserDialogs::boxOwner() const
 
 void JuceUserDialogs::showMessage (juce::MessageBoxIconType icon, const juce::String& title, const juce::String& text)
 {
-    const BoxPlaceKeeper keeper (boxOwner());
-    juce::AlertWindow::showMessageBox (icon, title, text, "OK", boxOwner());
+    auto* const centredOn = boxOwner();
+    const BoxPlaceKeeper keeper (centredOn);
+    juce::AlertWindow::showMessageBox (icon, title, text, "OK", centredOn);
 }
 
 bool JuceUserDialogs::askOkCancel (juce::MessageBoxIconType icon, const juce::String& title, const juce::String& text)
 {
-    const BoxPlaceKeeper keeper (boxOwner());
-    return juce::AlertWindow::showOkCancelBox (icon, title, text, "OK", "Cancel", boxOwner());
+    auto* const centredOn = boxOwner();
+    const BoxPlaceKeeper keeper (centredOn);
+    return juce::AlertWindow::showOkCancelBox (icon, title, text, "OK", "Cancel", centredOn);
 }
 
 juce::PopupMenu::Options JuceUserDialogs::menuOptionsFor (juce::Component* target)

@@ -117,6 +117,7 @@ bool hasOnlyWellFormedReferences (const juce::String& text)
 
     return true;
 }
+
 /** True when the text holds "<!" and then the keyword (upper-case letters), letter case ignored
     as juce::String::containsIgnoreCase ignores it, but looking only where a "<!" stands.
 */

@@ -98,18 +98,17 @@ protected:
         userFolder.deleteRecursively();
     }
 
-    /** Menus close as soon as the program loses the keyboard focus, and the window manager gives
-        it in its own time (and tests side by side take it): waits until the window holds it. A
-        window manager may pass over one request (on a busy machine it may judge it stale), so
-        the window asks again every second while it waits.
+    /** Waits until the condition holds, asking the window manager again every second with the
+        given request: a busy one may pass over a request (it may judge it stale, or take the
+        window on without it).
     */
-    bool waitForFocus()
+    static bool waitAskingEverySecond (const std::function<bool()>& holds, const std::function<void()>& ask)
     {
         auto lastAsked = 0.0;
 
-        return morvane::test::runMessageLoopUntil ([this, &lastAsked]
+        return morvane::test::runMessageLoopUntil ([&]
         {
-            if (juce::Process::isForegroundProcess() && window->getPeer() != nullptr && window->getPeer()->isFocused())
+            if (holds())
                 return true;
 
             const auto now = juce::Time::getMillisecondCounterHiRes();
@@ -117,11 +116,21 @@ protected:
             if (now - lastAsked >= 1000.0)
             {
                 lastAsked = now;
-                window->toFront (true);
+                ask();
             }
 
             return false;
         }, 30000);
+    }
+
+    /** Menus close as soon as the program loses the keyboard focus, and the window manager gives
+        it in its own time (and tests side by side take it): waits until the window holds it.
+    */
+    bool waitForFocus()
+    {
+        return waitAskingEverySecond ([this] { return juce::Process::isForegroundProcess() && window->getPeer() != nullptr
+                                                      && window->getPeer()->isFocused(); },
+                                      [this] { window->toFront (true); });
     }
 
     /** The window with the given component drawn over it where it lies on the screen. */
@@ -186,36 +195,29 @@ protected:
     }
 
     /** The window manager puts the window in its place in its own time, and the framework hears of
-        it later still: a box shown before then is centred on where the window was. A busy window
-        manager may also pass over a move asked for while it takes the window on (it then places
-        the window by its own rules), so the window asks again every second until the server and
-        the framework both have it in its place.
+        it later still: a box shown before then is centred on where the window was. Waits until
+        the server and the framework both have the window in its place.
     */
     bool waitForPlace()
     {
-        auto lastLooked = 0.0, lastAsked = juce::Time::getMillisecondCounterHiRes();
+        auto lastLooked = 0.0;
 
-        return morvane::test::runMessageLoopUntil ([this, &lastLooked, &lastAsked]
-        {
-            const auto now = juce::Time::getMillisecondCounterHiRes();
+        return waitAskingEverySecond ([this, &lastLooked]
+                                      {
+                                          // xwininfo is asked only once the framework has the place, ten times a second
+                                          const auto now = juce::Time::getMillisecondCounterHiRes();
 
-            if (now - lastLooked < 100.0)
-                return false;
+                                          if (window->getScreenPosition() != place || now - lastLooked < 100.0)
+                                              return false;
 
-            lastLooked = now;
-
-            if (window->getScreenPosition() == place && serverPosition (*window) == place)
-                return true;
-
-            if (now - lastAsked >= 1000.0)
-            {
-                lastAsked = now;
-                window->setTopLeftPosition (place.translated (0, 1));   // a move the framework cannot take for no change
-                window->setTopLeftPosition (place);
-            }
-
-            return false;
-        }, 30000);
+                                          lastLooked = now;
+                                          return serverPosition (*window) == place;
+                                      },
+                                      [this]
+                                      {
+                                          window->setTopLeftPosition (place.translated (0, 1));   // a move the framework cannot take for no change
+                                          window->setTopLeftPosition (place);
+                                      });
     }
 
     /** The modal box, once it has taken its layout's size and its place over the window. */
@@ -324,8 +326,7 @@ TEST_F (RealWindowTest, EveryKindOfBoxFitsItsPartsInsideItsBounds)
 
             return ("box " + box->getScreenBounds().toString() + ", its layout " + lookAndFeel->getAlertBoxLayout (*box).box.toString()
                     + ", window " + window->getScreenBounds().toString() + "; the X server's view of the box: "
-                    + whereTheServerHas (*box) + (box->isAlwaysOnTop() ? "; on top" : "; not on top")
-                    + "; desktop components " + juce::String (juce::Desktop::getInstance().getNumComponents())).toStdString();
+                    + whereTheServerHas (*box)).toStdString();
         };
 
         if (kind.okCancel)
