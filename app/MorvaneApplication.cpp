@@ -7,6 +7,7 @@
 #include "OwnedWindows.h"
 #include "ProgramVersion.h"
 #include "SkinManager.h"
+#include "SkinnedDialogWindow.h"
 #include "SystemFontWarmUp.h"
 #include "TPXAutoUpdate.h"
 #include "UpdateCheckResult.h"
@@ -14,12 +15,6 @@
 
 MorvaneApplication::MorvaneApplication()
 {
-    updateDialogOptions.dialogBackgroundColour = juce::Colour (0xffd3d3d3);
-    updateDialogOptions.escapeKeyTriggersCloseButton = true;
-    updateDialogOptions.useNativeTitleBar = true;
-    updateDialogOptions.resizable = true;
-    updateDialogOptions.useBottomRightCornerResizer = false;
-
     services.setDialogs (&dialogs);
 
     // Before the first port list: a machine without the ALSA sequencer would otherwise print an
@@ -108,6 +103,7 @@ void MorvaneApplication::initialise (const juce::String&)
     lookAndFeel->loadMenuBarSkin();
     lookAndFeel->loadAlertWindowSkin();
     lookAndFeel->loadTitlebarSkin();
+    lookAndFeel->loadDialogSkin();
     juce::LookAndFeel::setDefaultLookAndFeel (lookAndFeel.get());
 
     mainWindow.reset();
@@ -169,15 +165,9 @@ void MorvaneApplication::startUpdateCheck()
 
     if (result == UpdateCheckResult::accepted)
     {
-        updateDialogOptions.dialogTitle = "Morvane Update";
-        updateDialogOptions.content.setNonOwned (updateComponent.get());
-        updateDialogOptions.componentToCentreAround = mainWindow.get();
-        updateDialogOptions.dialogBackgroundColour = juce::Colour (0xffd3d3d3);
-        updateDialogOptions.escapeKeyTriggersCloseButton = true;
-        updateDialogOptions.useNativeTitleBar = true;
-        updateDialogOptions.resizable = false;
-        updateDialogOptions.useBottomRightCornerResizer = false;
-        updateDialogOptions.launchAsync();
+        // The progress window, drawn from the skin like the message boxes; it deletes itself
+        // once it closes.
+        SkinnedDialogWindow::launchAsync ("Morvane Update", *updateComponent, mainWindow.get());
 
         if (! updateComponent->downloadAndInstall())
             if (auto* window = updateComponent->findParentComponentOfClass<juce::DialogWindow>())
