@@ -34,6 +34,14 @@ BackupRun::~BackupRun()
     retireThread();
     retiredThread.reset();
 
+    // A request still in the worker's hands (a device that goes on sending) is taken back by
+    // giving up the ports: the worker retires every request it holds when it stops.
+    if (retiredRequest != nullptr && retiredRequest->getState() == SysExRequest::pending)
+    {
+        link.closeInputPort();
+        link.closeOutputPort();
+    }
+
     if (retiredRequest != nullptr)
     {
         const auto limit = juce::Time::getMillisecondCounter() + retiredRequest->getTimeoutMs() + 5000;

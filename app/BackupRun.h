@@ -66,7 +66,9 @@ public:
     /** A run on the link, reporting to the host; both must outlive the run. */
     BackupRun (MidiProcessing& link, Host& host);
 
-    /** Stops the receive thread in hand before its request is given up. */
+    /** Stops the receive thread in hand before its request is given up; a request that the link
+        worker still holds is taken back by closing the link's ports.
+    */
     ~BackupRun() override;
 
     /** Start a run of each family into the folder: the jobs are made from the record (and

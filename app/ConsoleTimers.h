@@ -46,37 +46,4 @@ struct ConsoleTimers
             default:        return PollAction::stopQuietly;
         }
     }
-
-    /** Which retry count a backup step that failed or timed out uses. Only the jobs that send one
-        request per cab, preset, slot or bank send a step again, up to maxStepRetries times; they
-        are also the ones that "Cancel" stops after the current step.
-    */
-    enum class StepRetry
-    {
-        none,   ///< the run ends at the first failure
-        orvix,  ///< the Orvix II all-user-cabs job, the Orvix III bank and user-cab-bank jobs
-        kt4     ///< the KT4 bank-set jobs
-    };
-
-    static constexpr int maxStepRetries = 3;
-
-    static StepRetry stepRetryFor (int model, int job) noexcept
-    {
-        if ((model == 3 || model == 6 || model == 7) && job == 19)
-            return StepRetry::orvix;
-
-        if (model == 16 && ((job >= 37 && job <= 40) || job == 46 || job == 47))
-            return StepRetry::orvix;
-
-        if (model == 8 && job >= 33 && job <= 36)
-            return StepRetry::kt4;
-
-        return StepRetry::none;
-    }
-
-    /** Backup jobs that run in many steps and may be cancelled after the current one. */
-    static bool isMultiBankJob (int job) noexcept
-    {
-        return job == 19 || (job >= 33 && job <= 40) || job == 46 || job == 47;
-    }
 };

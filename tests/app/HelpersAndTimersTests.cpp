@@ -1,3 +1,4 @@
+#include "BackupJobPlan.h"
 #include "ConsoleHelpers.h"
 #include "ConsoleTimers.h"
 
@@ -78,37 +79,26 @@ TEST (ConsoleTimers, TransferPollActsOnEveryState)
     EXPECT_EQ (ConsoleTimers::pollActionFor (-1), A::stopQuietly);
 }
 
-TEST (ConsoleTimers, MultiBankJobs)
+TEST (BackupRetries, OnlySteppedJobsOfTheirOwnFamilyAreRetried)
 {
-    for (int job : { 19, 33, 36, 37, 40, 46, 47 })
-        EXPECT_TRUE (ConsoleTimers::isMultiBankJob (job)) << job;
-
-    for (int job : { 0, 18, 20, 32, 41, 45, 48 })
-        EXPECT_FALSE (ConsoleTimers::isMultiBankJob (job)) << job;
-}
-
-TEST (ConsoleTimers, OnlySteppedJobsOfTheirOwnFamilyAreRetried)
-{
-    using R = ConsoleTimers::StepRetry;
-
-    for (int model : { 3, 6, 7 })
+    for (juce::uint8 model : { 3, 6, 7 })
     {
-        EXPECT_EQ (ConsoleTimers::stepRetryFor (model, 19), R::orvix) << model;
-        EXPECT_EQ (ConsoleTimers::stepRetryFor (model, 18), R::none) << model;
-        EXPECT_EQ (ConsoleTimers::stepRetryFor (model, 37), R::none) << "a job of another family, model " << model;
+        EXPECT_TRUE (BackupJobPlan::allowsRetry (model, 19)) << (int) model;
+        EXPECT_FALSE (BackupJobPlan::allowsRetry (model, 18)) << (int) model;
+        EXPECT_FALSE (BackupJobPlan::allowsRetry (model, 37)) << "a job of another family, model " << (int) model;
     }
 
     for (int job : { 37, 40, 46, 47 })
-        EXPECT_EQ (ConsoleTimers::stepRetryFor (16, job), R::orvix) << job;
+        EXPECT_TRUE (BackupJobPlan::allowsRetry (16, job)) << job;
 
     for (int job : { 41, 45, 48, 19 })
-        EXPECT_EQ (ConsoleTimers::stepRetryFor (16, job), R::none) << job;
+        EXPECT_FALSE (BackupJobPlan::allowsRetry (16, job)) << job;
 
-    EXPECT_EQ (ConsoleTimers::stepRetryFor (8, 33), R::kt4);
-    EXPECT_EQ (ConsoleTimers::stepRetryFor (8, 36), R::kt4);
-    EXPECT_EQ (ConsoleTimers::stepRetryFor (8, 32), R::none);
-    EXPECT_EQ (ConsoleTimers::stepRetryFor (8, 37), R::none);
-    EXPECT_EQ (ConsoleTimers::stepRetryFor (5, 20), R::none);
-    EXPECT_EQ (ConsoleTimers::stepRetryFor (254, 19), R::none) << "no device, no retry";
+    EXPECT_TRUE (BackupJobPlan::allowsRetry (8, 33));
+    EXPECT_TRUE (BackupJobPlan::allowsRetry (8, 36));
+    EXPECT_FALSE (BackupJobPlan::allowsRetry (8, 32));
+    EXPECT_FALSE (BackupJobPlan::allowsRetry (8, 37));
+    EXPECT_FALSE (BackupJobPlan::allowsRetry (5, 20));
+    EXPECT_FALSE (BackupJobPlan::allowsRetry (254, 19)) << "no device, no retry";
 }
 } // namespace
