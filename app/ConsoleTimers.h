@@ -8,15 +8,12 @@ struct ConsoleTimers
     enum Id
     {
         logoTimer = 0,          ///< hides the logo eyes once, 1000 ms after start
-        transferPollTimer = 1,  ///< polls the sender every 100 ms during a send
-        unusedTimer = 2,
         devicePollTimer = 3,    ///< polls the device link every 750 ms while idle
         firmwareNotice4 = 4,    ///< first notice after a firmware send
         firmwareNotice5 = 5     ///< second notice after a firmware send
     };
 
     static constexpr int logoPeriodMs = 1000;
-    static constexpr int transferPollPeriodMs = 100;
     static constexpr int devicePollPeriodMs = 750;
     static constexpr int firmwareNoticePeriodMs = 10000;
 

@@ -62,12 +62,12 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
     buildFromSkin();
 
     // A request the worker may still hold is let go of by giving up the ports.
-    queries = std::make_unique<DeviceQueries> (link, dialogs, pendingRequest, [this]
+    queries = std::make_unique<DeviceQueries> (link, static_cast<TransferView&> (*this), pendingRequest, [this]
     {
         resetPorts();
         updatePageVisibility();
     });
-    sendRoad = std::make_unique<SendRoad> (link, dialogs, *queries, static_cast<SendRoad::Host&> (*this));
+    sendRoad = std::make_unique<SendRoad> (link, *queries, static_cast<TransferView&> (*this));
 
     firmwareOffer = std::make_unique<FirmwareOffer> (skinManager, *this);
     backupRoad = std::make_unique<ConsoleBackup> (*this);
@@ -273,14 +273,13 @@ bool MorvaneDialog::startDumpCounter (DumpProgressThread::Listener& listener)
     dumpProgressThread = std::make_unique<DumpProgressThread> (listener, [linkToCount] { return linkToCount->getReceivedByteCount(); });
     dumpProgressThread->startThread();
 
-    stopDevicePoll();
-    setControlsEnabled (false);
+    lockPage (true);
     return true;
 }
 
 void MorvaneDialog::stopDumpCounter()
 {
-    progressBar->setProgress (0.0);
+    showProgress (0.0);
 
     if (dumpProgressThread != nullptr)
     {
@@ -291,8 +290,7 @@ void MorvaneDialog::stopDumpCounter()
             link->stopMonitoring();
     }
 
-    restartDevicePoll();
-    setControlsEnabled (true);
+    lockPage (false);
 }
 
 //==============================================================================
@@ -500,10 +498,6 @@ void MorvaneDialog::timerCallback (int timerId)
             stopTimer (ConsoleTimers::logoTimer);
             break;
 
-        case ConsoleTimers::transferPollTimer:
-            sendRoad->poll();
-            break;
-
         case ConsoleTimers::firmwareNotice4:
         case ConsoleTimers::firmwareNotice5:
             showFirmwareNotice (timerId);
@@ -605,47 +599,74 @@ bool MorvaneDialog::sendFirmwareImage (const juce::MemoryBlock& image, const juc
 void MorvaneDialog::transmit() { sendPagePart->transmit(); }
 
 //==============================================================================
-// What the send road asks of the page.
+// What the roads show on the page.
 
-void MorvaneDialog::transferStarted()
+void MorvaneDialog::lockPage (bool locked)
 {
-    stopDevicePoll();
-    setControlsEnabled (false);
-    check3->setVisible (true);
-    startTimer (ConsoleTimers::transferPollTimer, ConsoleTimers::transferPollPeriodMs);
+    if (locked)
+    {
+        stopDevicePoll();
+        setControlsEnabled (false);
+
+        // The send's mark beside the bar.
+        if (receiveMode == 0)
+            check3->setVisible (true);
+    }
+    else
+    {
+        restartDevicePoll();
+        setControlsEnabled (true);
+        check3->setVisible (false);
+    }
 }
 
-void MorvaneDialog::stopTransferPoll()
-{
-    stopTimer (ConsoleTimers::transferPollTimer);
-}
-
-void MorvaneDialog::unlockPage()
-{
-    restartDevicePoll();
-    setControlsEnabled (true);
-    resetReceivePage();
-}
-
-void MorvaneDialog::showProgress (double value, bool withPercentage)
+void MorvaneDialog::showProgress (double value)
 {
     progressBar->setProgress (value);
-    progressBar->setPercentageDisplay (withPercentage);
+}
+
+void MorvaneDialog::showProgressText (const juce::String& text)
+{
+    progressBar->setTextToDisplay (text);
+}
+
+void MorvaneDialog::showPercentage()
+{
+    progressBar->setPercentageDisplay (true);
 }
 
 void MorvaneDialog::showStatus (const juce::String& text)
 {
     progressLabel->setText (text, juce::dontSendNotification);
-}
 
-void MorvaneDialog::scheduleFirmwareNotice (int delayMs)
-{
-    startTimer (ConsoleTimers::firmwareNotice4, delayMs);
+    // On the receive page the invitation to BEGIN shows while no status does.
+    if (receiveMode == 1)
+        receiveBeginLabel->setVisible (text.isEmpty());
 }
 
 void MorvaneDialog::setCancelEnabled (bool enabled)
 {
     cancelButton->setEnabled (enabled);
+}
+
+void MorvaneDialog::tell (Severity severity, const juce::String& text)
+{
+    dialogs.showMessage (severity == Severity::warning ? juce::MessageBoxIconType::WarningIcon
+                                                       : juce::MessageBoxIconType::InfoIcon,
+                         "Morvane", text);
+}
+
+void MorvaneDialog::setBusy (bool busy)
+{
+    if (busy)
+        juce::MouseCursor::showWaitCursor();
+    else
+        juce::MouseCursor::hideWaitCursor();
+}
+
+void MorvaneDialog::scheduleNotice (int delayMs)
+{
+    startTimer (ConsoleTimers::firmwareNotice4, delayMs);
 }
 
 //==============================================================================

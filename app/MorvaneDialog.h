@@ -7,6 +7,7 @@
 #include "PayloadKind.h"
 #include "SendRoad.h"
 #include "SysExFileCheck.h"
+#include "TransferView.h"
 
 #include <juce_audio_basics/juce_audio_basics.h>
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -57,7 +58,7 @@ class MorvaneDialog : public juce::Component,
                       public juce::KeyListener,
                       public juce::MultiTimer,
                       public juce::FileDragAndDropTarget,
-                      private SendRoad::Host
+                      private TransferView
 {
 public:
     static constexpr int consoleWidth = 800;
@@ -319,14 +320,16 @@ public:
     void showQMR303BackupWindow();
 
 private:
-    // SendRoad::Host
-    void transferStarted() override;
-    void stopTransferPoll() override;
-    void unlockPage() override;
-    void showProgress (double value, bool withPercentage) override;
+    // TransferView: the only code that shows the roads' work on the page.
+    void lockPage (bool locked) override;
+    void showProgress (double value) override;
+    void showProgressText (const juce::String& text) override;
+    void showPercentage() override;
     void showStatus (const juce::String& text) override;
-    void scheduleFirmwareNotice (int delayMs) override;
     void setCancelEnabled (bool enabled) override;
+    void tell (Severity severity, const juce::String& text) override;
+    void setBusy (bool busy) override;
+    void scheduleNotice (int delayMs) override;
 
     void resetState();
     void loadSettings();

@@ -1,6 +1,8 @@
 #include "BackupJobPlan.h"
+#include "BackupRun.h"
 #include "ConsoleHelpers.h"
 #include "ConsoleTimers.h"
+#include "SendRoad.h"
 
 #include <gtest/gtest.h>
 
@@ -54,12 +56,12 @@ TEST (ConsoleHelpers, RemoveFirstJobShiftsTheList)
 TEST (ConsoleTimers, TimerTable)
 {
     EXPECT_EQ (ConsoleTimers::logoTimer, 0);
-    EXPECT_EQ (ConsoleTimers::transferPollTimer, 1);
     EXPECT_EQ (ConsoleTimers::devicePollTimer, 3);
     EXPECT_EQ (ConsoleTimers::firmwareNotice4, 4);
     EXPECT_EQ (ConsoleTimers::firmwareNotice5, 5);
     EXPECT_EQ (ConsoleTimers::logoPeriodMs, 1000);
-    EXPECT_EQ (ConsoleTimers::transferPollPeriodMs, 100);
+    EXPECT_EQ (SendRoad::pollPeriodMs, 100);
+    EXPECT_EQ (BackupRun::progressPeriodMs, 100);
     EXPECT_EQ (ConsoleTimers::devicePollPeriodMs, 750);
     EXPECT_EQ (ConsoleTimers::firmwareNoticePeriodMs, 10000);
 }

@@ -86,7 +86,7 @@ protected:
         return runMessageLoopUntil ([&]
         {
             return ! console().isSendRunning() && console().getSendRoad().getLastState() >= 3
-                && ! console().isTimerRunning (ConsoleTimers::transferPollTimer)
+                && ! console().getSendRoad().isPolling()
                 && (dialogs.boxes.size() > boxesBefore || console().isTimerRunning (ConsoleTimers::firmwareNotice4));
         }, 30000);
     }
@@ -333,7 +333,7 @@ TEST_F (SendRoadTest, TheDevicesAnswersDecideTheEndAndAreNeverTakenForSuccessWhe
                 clock.advance (200);
 
             return ! console().isSendRunning() && console().getSendRoad().getLastState() >= 3
-                && ! console().isTimerRunning (ConsoleTimers::transferPollTimer) && ! dialogs.boxes.empty();
+                && ! console().getSendRoad().isPolling() && ! dialogs.boxes.empty();
         }, 30000));
 
         EXPECT_EQ (lastText(), c.text);
@@ -396,7 +396,7 @@ TEST_F (SendRoadTest, RepliesJustInsideTheirKindsTimeOutPassAndJustOutsideFail)
                 }
 
                 return ! console().isSendRunning() && console().getSendRoad().getLastState() >= 3
-                    && ! console().isTimerRunning (ConsoleTimers::transferPollTimer);
+                    && ! console().getSendRoad().isPolling();
             }, 30000));
 
             EXPECT_EQ (console().getSendRoad().getLastState(), inside ? TransferStates::finished : TransferStates::requestFailed);
@@ -449,7 +449,7 @@ TEST_F (SendRoadTest, CancelAndALostDeviceEndTheSendAndHandThePageBack)
 
         ASSERT_TRUE (runMessageLoopUntil ([&]
         {
-            return ! console().isTimerRunning (ConsoleTimers::transferPollTimer) && ! dialogs.boxes.empty();
+            return ! console().getSendRoad().isPolling() && ! dialogs.boxes.empty();
         }, 30000));
 
         const auto texts = boxTexts();
@@ -587,7 +587,7 @@ TEST_F (SendRoadTest, RefusedSendsSayWhyAndSendNothing)
         EXPECT_EQ (lastText(), c.text);
         EXPECT_EQ (dialogs.boxes.back().icon, juce::MessageBoxIconType::WarningIcon);
         EXPECT_TRUE (PacedReplies::sentFile (device.getReceived()).empty()) << "nothing was sent";
-        EXPECT_FALSE (console().isTimerRunning (ConsoleTimers::transferPollTimer));
+        EXPECT_FALSE (console().getSendRoad().isPolling());
 
         closeAll();
     }
