@@ -1,5 +1,6 @@
 #include "SendOptionsDialog.h"
 
+#include "OwnedWindows.h"
 #include "SkinManager.h"
 #include "SysExTables.h"
 #include "TPXLabelComponent.h"
@@ -652,4 +653,9 @@ void SendOptionsDialog::mouseUp (const juce::MouseEvent& event)
 {
     if (bankLabel != nullptr && event.eventComponent == bankLabel.get())
         showDestinationBankMenu();
+}
+
+void SendOptionsDialog::parentHierarchyChanged()
+{
+    OwnedWindows::markAsDialog (*this);
 }
