@@ -81,19 +81,9 @@ bool applyStartCount (SysExRequest& request, const juce::MidiMessage& message, j
 
 bool ReplyMatcher::matchReply (SysExRequest* current, const juce::MidiMessage& message) const
 {
-    const auto* data = message.getRawData();
-    const auto size = message.getRawDataSize();
+    const auto r = ReplyRules::replyFunctionOf (ReplyRules::Generation::belowModel16, message);
 
-    if (size <= 5 || ! isZandrelSysEx (data, size) || data[size - 1] != 0xF7)
-        return false;
-
-    const auto r = data[5];
-    const bool reportWithoutChecksum = (r == 0x0D || r == 0x0E || r == 0x10);
-
-    if (! reportWithoutChecksum && ! hasValidSysExChecksum (data, size))
-        return false;
-
-    if (r < 0x01 || r > 0x7C || current == nullptr)
+    if (r == 0 || current == nullptr)
         return false;
 
     const auto q = current->getFunctionId();

@@ -65,18 +65,9 @@ bool applyStartCount (SysExRequest& request, const juce::MidiMessage& message, j
 
 bool ReplyMatcher16::matchReply (SysExRequest* current, const juce::MidiMessage& message) const
 {
-    const auto* data = message.getRawData();
-    const auto size = message.getRawDataSize();
+    const auto r = ReplyRules::replyFunctionOf (ReplyRules::Generation::model16, message);
 
-    if (size < 6 || ! isZandrelSysEx (data, size) || data[size - 1] != 0xF7)
-        return false;
-
-    const auto r = data[5];
-
-    if (r != 0x02 && ! hasValidSysExChecksum (data, size))
-        return false;
-
-    if (r < 0x01 || r > 0x7C || current == nullptr)
+    if (r == 0 || current == nullptr)
         return false;
 
     const auto q = current->getFunctionId();

@@ -1,5 +1,7 @@
 #include "ReplyRules.h"
 
+#include "SysExMessage.h"
+
 #include <array>
 
 namespace
@@ -84,4 +86,21 @@ bool ReplyRules::answers (Generation generation, juce::uint8 reply, juce::uint8 
     }
 
     return false;
+}
+
+juce::uint8 ReplyRules::replyFunctionOf (Generation generation, const juce::MidiMessage& message) noexcept
+{
+    const auto* data = message.getRawData();
+    const auto size = message.getRawDataSize();
+
+    if (size < 6 || ! isZandrelSysEx (data, size) || data[size - 1] != 0xF7)
+        return 0;
+
+    const auto r = data[5];
+    const bool withoutChecksum = generation == Generation::model16 ? r == 0x02 : (r == 0x0D || r == 0x0E || r == 0x10);
+
+    if ((! withoutChecksum && ! hasValidSysExChecksum (data, size)) || r < 0x01 || r > 0x7C)
+        return 0;
+
+    return r;
 }
