@@ -91,7 +91,7 @@ protected:
         return runMessageLoopUntil ([&]
         {
             return ! console().isSendRunning() && console().getSendRoad().getLastState() >= 3
-                && ! console().isTimerRunning (ConsoleTimers::transferPollTimer)
+                && ! console().getSendRoad().isPolling()
                 && (dialogs.boxes.size() > boxesBefore || console().isTimerRunning (ConsoleTimers::firmwareNotice4));
         }, 30000);
     }
@@ -338,7 +338,7 @@ TEST_F (SendRoadTest, TheDevicesAnswersDecideTheEndAndAreNeverTakenForSuccessWhe
                 clock.advance (200);
 
             return ! console().isSendRunning() && console().getSendRoad().getLastState() >= 3
-                && ! console().isTimerRunning (ConsoleTimers::transferPollTimer) && ! dialogs.boxes.empty();
+                && ! console().getSendRoad().isPolling() && ! dialogs.boxes.empty();
         }, 30000));
 
         EXPECT_EQ (lastText(), c.text);
@@ -401,7 +401,7 @@ TEST_F (SendRoadTest, RepliesJustInsideTheirKindsTimeOutPassAndJustOutsideFail)
                 }
 
                 return ! console().isSendRunning() && console().getSendRoad().getLastState() >= 3
-                    && ! console().isTimerRunning (ConsoleTimers::transferPollTimer);
+                    && ! console().getSendRoad().isPolling();
             }, 30000));
 
             EXPECT_EQ (console().getSendRoad().getLastState(), inside ? TransferStates::finished : TransferStates::requestFailed);
@@ -454,7 +454,7 @@ TEST_F (SendRoadTest, CancelAndALostDeviceEndTheSendAndHandThePageBack)
 
         ASSERT_TRUE (runMessageLoopUntil ([&]
         {
-            return ! console().isTimerRunning (ConsoleTimers::transferPollTimer) && ! dialogs.boxes.empty();
+            return ! console().getSendRoad().isPolling() && ! dialogs.boxes.empty();
         }, 30000));
 
         const auto texts = boxTexts();
@@ -592,7 +592,7 @@ TEST_F (SendRoadTest, RefusedSendsSayWhyAndSendNothing)
         EXPECT_EQ (lastText(), c.text);
         EXPECT_EQ (dialogs.boxes.back().icon, juce::MessageBoxIconType::WarningIcon);
         EXPECT_TRUE (PacedReplies::sentFile (device.getReceived()).empty()) << "nothing was sent";
-        EXPECT_FALSE (console().isTimerRunning (ConsoleTimers::transferPollTimer));
+        EXPECT_FALSE (console().getSendRoad().isPolling());
 
         closeAll();
     }
