@@ -10,6 +10,7 @@
 #include "OrvixIIIBackupDialog.h"
 #include "OrvixIIXLBackupDialog.h"
 #include "SysExFileCheck.h"
+#include "Transfers.h"
 #include "UserDialogs.h"
 
 namespace
@@ -31,13 +32,11 @@ ConsoleBackup::ConsoleBackup (MorvaneDialog& console)
     lm6Dialog->buildFromSkin (c.skinManager);
     lm6Dialog->addChangeListener (this);
 
-    if (c.link != nullptr)
-        run = std::make_unique<BackupRun> (*c.link, *c.queries, static_cast<TransferView&> (c));
+    run = c.transfers->getBackupRun();
 }
 
 ConsoleBackup::~ConsoleBackup()
 {
-    run.reset();
 
     for (auto* source : { static_cast<juce::ChangeBroadcaster*> (kt4Dialog.get()), static_cast<juce::ChangeBroadcaster*> (lm6Dialog.get()),
                           static_cast<juce::ChangeBroadcaster*> (orvixIIDialog.get()), static_cast<juce::ChangeBroadcaster*> (orvixIIXLDialog.get()),

@@ -50,13 +50,8 @@ public:
     */
     void filesDropped (const juce::StringArray& files, int x, int y);
 
-    /** The console's Cancel during a run. */
-    void cancel() { if (run != nullptr) run->cancel(); }
-
-    bool isRunning() const noexcept { return run != nullptr && run->isRunning(); }
-
     /** The run, or null without a link. */
-    BackupRun* getRun() noexcept { return run.get(); }
+    BackupRun* getRun() noexcept { return run; }
 
     /** The dialog shown by the chooser that runs now, or null (tests click in it). */
     juce::Component* getShownDialog() const noexcept { return shownDialog; }
@@ -79,7 +74,7 @@ private:
     juce::Component* shownDialog = nullptr;
     int displayOffset = 0;
     bool displayOffsetKnown = false;
-    std::unique_ptr<BackupRun> run;
+    BackupRun* run = nullptr;   // the transfers' own
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ConsoleBackup)
 };

@@ -54,7 +54,7 @@ void ConsoleDeviceInfo::querySystemInfo()
     {
         case DeviceQueries::Outcome::answered:
             if (currentDeviceModel.load() != 16)
-                c.sendEditorDisconnect();
+                c.queries->sendEditorDisconnect();
             break;
 
         case DeviceQueries::Outcome::timedOutTooOften:

@@ -7,6 +7,7 @@
 #include "SendPlan.h"
 #include "SendRoad.h"
 #include "SysExFileCheck.h"
+#include "Transfers.h"
 #include "UserDialogs.h"
 
 
@@ -104,18 +105,18 @@ PayloadKind ConsoleSendPage::classifySysExFile (const juce::MemoryBlock& data)
 
 bool ConsoleSendPage::sendFirmwareImage (const juce::MemoryBlock& image, const juce::String& description)
 {
-    if (c.isSendRunning() || ! loadFileToSend (image, {}, description))
+    if (c.transfers->isSendRunning() || ! loadFileToSend (image, {}, description))
         return false;
 
     c.firmwareInMemory = true;
     c.loadedFileText = description;
     transmit();
-    return c.isSendRunning();
+    return c.transfers->isSendRunning();
 }
 
 void ConsoleSendPage::transmit()
 {
-    if (! c.fileLoaded || c.isSendRunning())
+    if (! c.fileLoaded || c.transfers->isSendRunning())
         return;
 
     c.payloadKind = classifySysExFile (c.loadedData);

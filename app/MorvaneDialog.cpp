@@ -18,7 +18,9 @@
 #include "SkinManager.h"
 #include "SysExDecoders.h"
 #include "SysExMessage.h"
+#include "SendRoad.h"
 #include "SysExRequest.h"
+#include "Transfers.h"
 #include "SystemServices.h"
 #include "TPXDrawableButton.h"
 #include "TPXLabelComponent.h"
@@ -30,7 +32,6 @@
 
 namespace
 {
-const char* const closeDuringTransferText = "Closing the application will cancel the current transfer.";
 
 const char* const manualAddress = "https://www.zandrelaudio.com/downloads/morvane-manual.pdf";
 const char* const videoAddress = "https://www.zandrelaudio.com/morvane/videos";
@@ -61,13 +62,14 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
 
     buildFromSkin();
 
-    // A request the worker may still hold is let go of by giving up the ports.
-    queries = std::make_unique<DeviceQueries> (link, static_cast<TransferView&> (*this), pendingRequest, [this]
+    // A request the worker may still hold is let go of by giving up the ports, and the page says so.
+    transfers = std::make_unique<Transfers> (link, static_cast<TransferView&> (*this), [this]
     {
         resetPorts();
         updatePageVisibility();
     });
-    sendRoad = std::make_unique<SendRoad> (link, *queries, static_cast<TransferView&> (*this));
+    queries = &transfers->getQueries();
+    sendRoad = &transfers->getSendRoad();
 
     firmwareOffer = std::make_unique<FirmwareOffer> (skinManager, *this);
     backupRoad = std::make_unique<ConsoleBackup> (*this);
@@ -98,6 +100,7 @@ MorvaneDialog::~MorvaneDialog()
 
     // A backup run stops its receive thread and waits for its request before the link goes.
     backupRoad.reset();
+    transfers->stopAll();
 
     // The firmware check's download stops and its windows close before the settings go.
     firmwareOffer.reset();
@@ -105,11 +108,11 @@ MorvaneDialog::~MorvaneDialog()
     // The window saves (and warns) when it closes; this is the quiet last chance.
     settings.save();
 
-    // The threads go first: a receive thread reads the pending request until it stops. Only
-    // then is the request taken from the link worker and deleted.
-    stopWorkerThreads();
-    queries.reset();
-    deletePendingRequest();
+    // The threads are stopped: only now is the pending request taken from the link worker and
+    // deleted, while the page that shows the ports is still there.
+    queries = nullptr;
+    sendRoad = nullptr;
+    transfers.reset();
 
     removeKeyListener (this);
 }
@@ -158,140 +161,17 @@ bool MorvaneDialog::saveSettingsAndWarn()
     return false;
 }
 
-bool MorvaneDialog::isSendRunning() const
-{
-    if (sendRoad != nullptr && sendRoad->isRunning())
-        return true;
-
-    return link != nullptr && link->getMultiMsgTimer().getState() == TransferStates::running;
-}
-
-bool MorvaneDialog::isBackupRunning() const
-{
-    return backupRoad != nullptr && backupRoad->isRunning();
-}
-
-bool MorvaneDialog::isDumpRunning() const
-{
-    return dumpProgressThread != nullptr && dumpProgressThread->isThreadRunning();
-}
-
-bool MorvaneDialog::isWorkRunning() const
-{
-    return isSendRunning() || isBackupRunning() || isDumpRunning();
-}
-
-bool MorvaneDialog::stopSend()
-{
-    if (! sendRoad->stop())
-        return false;
-
-    if (link == nullptr)
-        return true;
-
-    auto& sender = link->getMultiMsgTimer();
-    return sender.getState() != TransferStates::running || sender.stop();
-}
-
 bool MorvaneDialog::confirmClose()
 {
-    const bool sending = isSendRunning();
-
-    if (! sending && ! isBackupRunning() && ! isDumpRunning())
-        return true;
-
-    if (! dialogs.askOkCancel (juce::MessageBoxIconType::WarningIcon, "Morvane", closeDuringTransferText))
-        return false;
-
-    // A backup step or a dump is stopped as the console goes, after a file write in progress.
-    if (sending && ! stopSend()
-        && ! dialogs.askOkCancel (juce::MessageBoxIconType::WarningIcon, "Morvane",
-                                  "Transfer could not be canceled.  Press 'OK' to force quit."))
-        return false;
-
-    return true;
-}
-
-void MorvaneDialog::stopWorkerThreads()
-{
-    // Each thread is given the time of its longest step, a file write included, so that none is
-    // ever killed in the middle of one.
-    if (sendRoad != nullptr)
-        sendRoad->stopThread();
-
-    if (dumpProgressThread != nullptr)
-    {
-        dumpProgressThread.reset();
-
-        if (link != nullptr)
-            link->stopMonitoring();
-    }
-}
-
-void MorvaneDialog::deletePendingRequest()
-{
-    if (pendingRequest == nullptr)
-        return;
-
-    // Every request the console makes is queued at once, so a pending one is in the link
-    // worker's hands. The worker lets go of a request only by retiring it, and stopping the
-    // worker retires every request it holds; the ports go with it, and the page says so.
-    if (link != nullptr && pendingRequest->getState() == SysExRequest::pending)
-    {
-        resetPorts();
-        updatePageVisibility();
-    }
-
-    pendingRequest.reset();
-}
-
-bool MorvaneDialog::sendEditorDisconnect()
-{
-    return queries->sendEditorDisconnect();
+    return transfers->confirmClose();
 }
 
 bool MorvaneDialog::queryFirmwareVersion() { return deviceInfo->queryFirmwareVersion(); }
 
 void MorvaneDialog::querySystemInfo() { deviceInfo->querySystemInfo(); }
 
-void MorvaneDialog::queryDisplayOffset()   { queries->queryDisplayOffset(); }
-void MorvaneDialog::queryCurrentPatch()    { queries->queryCurrentPatch(); }
-void MorvaneDialog::recallPreviousPatch()  { queries->recallPreviousPatch(); }
-bool MorvaneDialog::setDeviceMute (bool mute) { return queries->setDeviceMute (mute); }
 
 void MorvaneDialog::refreshDeviceInfo() { deviceInfo->refreshDeviceInfo(); }
-
-bool MorvaneDialog::startDumpCounter (DumpProgressThread::Listener& listener)
-{
-    if (link == nullptr)
-        return false;
-
-    dumpProgressThread.reset();
-    link->startMonitoring();
-
-    auto* linkToCount = link;
-    dumpProgressThread = std::make_unique<DumpProgressThread> (listener, [linkToCount] { return linkToCount->getReceivedByteCount(); });
-    dumpProgressThread->startThread();
-
-    lockPage (true);
-    return true;
-}
-
-void MorvaneDialog::stopDumpCounter()
-{
-    showProgress (0.0);
-
-    if (dumpProgressThread != nullptr)
-    {
-        dumpProgressThread.reset();
-
-        // Nothing is recorded once nobody counts.
-        if (link != nullptr)
-            link->stopMonitoring();
-    }
-
-    lockPage (false);
-}
 
 //==============================================================================
 juce::String MorvaneDialog::getVersionText()
@@ -423,12 +303,7 @@ void MorvaneDialog::buttonClicked (juce::Button* button)
         showSendPage();
     else if (button == cancelButton.get())
     {
-        if (isSendRunning() && ! stopSend())
-            dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", "Transfer could not be canceled.");
-
-        // A backup of many steps stops after the step in progress.
-        if (backupRoad != nullptr)
-            backupRoad->cancel();
+        transfers->cancel();
     }
     else if (button == documentButton.get())
         openHelpPage (manualAddress);
@@ -654,6 +529,13 @@ void MorvaneDialog::tell (Severity severity, const juce::String& text)
     dialogs.showMessage (severity == Severity::warning ? juce::MessageBoxIconType::WarningIcon
                                                        : juce::MessageBoxIconType::InfoIcon,
                          "Morvane", text);
+}
+
+bool MorvaneDialog::ask (Severity severity, const juce::String& text)
+{
+    return dialogs.askOkCancel (severity == Severity::warning ? juce::MessageBoxIconType::WarningIcon
+                                                              : juce::MessageBoxIconType::InfoIcon,
+                                "Morvane", text);
 }
 
 void MorvaneDialog::setBusy (bool busy)

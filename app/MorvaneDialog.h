@@ -3,16 +3,13 @@
 #include "BackupJobType.h"
 #include "ConsoleSettings.h"
 #include "ConsoleTimers.h"
-#include "DumpProgressThread.h"
 #include "PayloadKind.h"
-#include "SendRoad.h"
 #include "SysExFileCheck.h"
 #include "TransferView.h"
 
 #include <juce_audio_basics/juce_audio_basics.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -29,9 +26,10 @@ class HoverTooltipWindow;
 class MidiProcessing;
 class QMR303BackupComponent;
 class SendOptionsDialog;
+class SendRoad;
 class SkinManager;
-class SysExRequest;
 class SystemServices;
+class Transfers;
 class TPXDrawableButton;
 class TPXLabelComponent;
 class TPXProgressBar;
@@ -44,9 +42,9 @@ class UserDialogs;
     keeps the page's controls usable only when the ports that the device needs are open, opens
     the help pages, and keeps the user's folders and the window state in the settings file.
 
-    The roads it starts (the send, a backup run, the foot controller's dump counter) are owned
-    here, so that closing the window asks first while one runs and the console stops each with
-    enough time to finish the step it is in before it gives up the pending request.
+    The roads of work (the send, a backup run, the foot controller's dump counter, the device
+    queries) and their threads belong to Transfers, which the console owns and hands the user's
+    requests to; the console is the view that shows them.
 
     Message thread only; the link worker is reached through MidiProcessing.
 */
@@ -145,11 +143,6 @@ public:
     /** Forgets the device after it stopped answering. */
     void onDeviceLost();
 
-    /** Sends the editor-disconnect message and waits, with the wait cursor, until the link worker
-        has retired it. True only when the device answered with one good status reply.
-    */
-    bool sendEditorDisconnect();
-
     /** The device poll (timer 3): whether the link still reaches the ports the model needs on
         this page; the port marks follow the port flags, and a lost connection hides the
         "Connected Label" and the firmware labels and disables "Transmit" and "Cancel". A newly
@@ -159,25 +152,19 @@ public:
     void pollDeviceInfo();
 
     //==============================================================================
-    // Device queries: each waits on the message thread, with the wait cursor, until the link
-    // worker has retired its request (see DeviceQueries, which keeps the answers).
+    // The device's version and system information, asked through the device queries.
 
     /** Asks a connected device that has not answered yet for its firmware version; true when it
         was read ("Connected (FW: ...)" is shown). The fourth time-out in a row forgets the device.
     */
     bool queryFirmwareVersion();
     void querySystemInfo();
-    void queryDisplayOffset();
-    void queryCurrentPatch();
-    void recallPreviousPatch();
-
-    /** Mutes (true) or unmutes a KT4; true for any other model. False when the KT4 did not answer. */
-    bool setDeviceMute (bool mute);
 
     /** Asks the version and system information again (after a device choice). */
     void refreshDeviceInfo();
 
-    DeviceQueries& getDeviceQueries() noexcept { return *queries; }
+    /** The roads of work and their threads. */
+    Transfers& getTransfers() noexcept { return *transfers; }
 
     //==============================================================================
     // The firmware offer (see FirmwareOffer)
@@ -267,8 +254,6 @@ public:
     */
     bool sendFirmwareImage (const juce::MemoryBlock& image, const juce::String& description);
 
-    SendRoad& getSendRoad() noexcept { return *sendRoad; }
-
     /** Runs the send options and returns the modal result (1 Send). The console runs the dialog
         modally in a dialog window; tests put their own runner here.
     */
@@ -295,24 +280,6 @@ public:
     bool isReceiveFolderChosen() const noexcept { return receiveFolderChosen; }
     juce::String getReceiveFolder() const { return receiveFolder; }
 
-    /** True while a send, a backup job or a foot-controller dump runs. */
-    bool isWorkRunning() const;
-    bool isSendRunning() const;
-    bool isBackupRunning() const;
-    bool isDumpRunning() const;
-
-    //==============================================================================
-    // The foot controller's dump counter: it stops the device poll and disables the page's
-    // controls while it runs.
-
-    /** Starts recording the foot controller's dump: the link's monitor is switched on and a
-        DumpProgressThread tells the listener the byte count. The listener must outlive the
-        counter. False without a link.
-    */
-    bool startDumpCounter (DumpProgressThread::Listener& listener);
-
-    /** Stops the dump counter (if any), restarts the device poll and enables the controls. */
-    void stopDumpCounter();
 
     /** BEGIN on the receive page for the QMR-303: runs the foot controller's dump window
         modally ("QMR-303 Create Backup") and returns when it closes.
@@ -328,6 +295,7 @@ private:
     void showStatus (const juce::String& text) override;
     void setCancelEnabled (bool enabled) override;
     void tell (Severity severity, const juce::String& text) override;
+    bool ask (Severity severity, const juce::String& text) override;
     void setBusy (bool busy) override;
     void scheduleNotice (int delayMs) override;
 
@@ -339,9 +307,6 @@ private:
     void restartDevicePoll();
     void stopDevicePoll();
     void wakeDevicePoll();
-    void deletePendingRequest();
-    void stopWorkerThreads();
-    bool stopSend();
     bool isConnectedForModel() const;
     void openHelpPage (const juce::String& address);
 
@@ -384,21 +349,20 @@ private:
     std::unique_ptr<ConsolePorts> portChoice;
     std::unique_ptr<ConsoleSendPage> sendPagePart;
 
-    std::unique_ptr<SysExRequest> pendingRequest;
     std::unique_ptr<FirmwareOffer> firmwareOffer;
     bool firmwareOffered = false, firmwareInMemory = false;
     juce::String loadedFileText;
-    std::unique_ptr<DeviceQueries> queries;   // declared after the slot it shares
+    std::unique_ptr<Transfers> transfers;
+    DeviceQueries* queries = nullptr;   // the transfers' own
+    SendRoad* sendRoad = nullptr;
     std::unique_ptr<HoverTooltipWindow> tooltipWindow;
     std::unique_ptr<DevicePollWaker> devicePollWaker;
 
     // The send's bytes (the sender copies them while it loads) and the worker threads.
     juce::MemoryBlock loadedData;
     std::unique_ptr<QMR303BackupComponent> qmr303Component;   // listens to the dump counter: outlives it
-    std::unique_ptr<SendRoad> sendRoad;
     std::unique_ptr<SendOptionsDialog> sendDialog;
     SysExFileCheck::Counts fileCounts;
-    std::unique_ptr<DumpProgressThread> dumpProgressThread;
 
     // Widgets, in layout order.
     std::unique_ptr<TPXDrawableButton> showFolder;

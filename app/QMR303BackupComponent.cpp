@@ -1,6 +1,7 @@
 #include "QMR303BackupComponent.h"
 
 #include "MorvaneDialog.h"
+#include "Transfers.h"
 #include "SkinManager.h"
 #include "TPXMultiLineLabelComponent.h"
 #include "UserDialogs.h"
@@ -92,7 +93,7 @@ void QMR303BackupComponent::startDumpRecording()
 
     // What an earlier try kept or recorded goes: this dump starts from nothing.
     dump.startRecording();
-    recording = console.startDumpCounter (*this);
+    recording = console.getTransfers().startDumpCounter (*this);
 
     if (! recording && readyButton != nullptr)
         readyButton->setEnabled (true);
@@ -105,7 +106,7 @@ void QMR303BackupComponent::endRecording()
     if (recording)
     {
         recording = false;
-        console.stopDumpCounter();
+        console.getTransfers().stopDumpCounter();
     }
 
     if (readyButton != nullptr)

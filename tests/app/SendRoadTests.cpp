@@ -85,8 +85,8 @@ protected:
     {
         return runMessageLoopUntil ([&]
         {
-            return ! console().isSendRunning() && console().getSendRoad().getLastState() >= 3
-                && ! console().getSendRoad().isPolling()
+            return ! console().getTransfers().isSendRunning() && console().getTransfers().getSendRoad().getLastState() >= 3
+                && ! console().getTransfers().getSendRoad().isPolling()
                 && (dialogs.boxes.size() > boxesBefore || console().isTimerRunning (ConsoleTimers::firmwareNotice4));
         }, 30000);
     }
@@ -332,8 +332,8 @@ TEST_F (SendRoadTest, TheDevicesAnswersDecideTheEndAndAreNeverTakenForSuccessWhe
             if (c.text == noResponse && replies->getMessageCount() >= 3 && device.isIdle())
                 clock.advance (200);
 
-            return ! console().isSendRunning() && console().getSendRoad().getLastState() >= 3
-                && ! console().getSendRoad().isPolling() && ! dialogs.boxes.empty();
+            return ! console().getTransfers().isSendRunning() && console().getTransfers().getSendRoad().getLastState() >= 3
+                && ! console().getTransfers().getSendRoad().isPolling() && ! dialogs.boxes.empty();
         }, 30000));
 
         EXPECT_EQ (lastText(), c.text);
@@ -395,11 +395,11 @@ TEST_F (SendRoadTest, RepliesJustInsideTheirKindsTimeOutPassAndJustOutsideFail)
                     jumped = true;
                 }
 
-                return ! console().isSendRunning() && console().getSendRoad().getLastState() >= 3
-                    && ! console().getSendRoad().isPolling();
+                return ! console().getTransfers().isSendRunning() && console().getTransfers().getSendRoad().getLastState() >= 3
+                    && ! console().getTransfers().getSendRoad().isPolling();
             }, 30000));
 
-            EXPECT_EQ (console().getSendRoad().getLastState(), inside ? TransferStates::finished : TransferStates::requestFailed);
+            EXPECT_EQ (console().getTransfers().getSendRoad().getLastState(), inside ? TransferStates::finished : TransferStates::requestFailed);
 
             if (! inside)
             {
@@ -449,7 +449,7 @@ TEST_F (SendRoadTest, CancelAndALostDeviceEndTheSendAndHandThePageBack)
 
         ASSERT_TRUE (runMessageLoopUntil ([&]
         {
-            return ! console().getSendRoad().isPolling() && ! dialogs.boxes.empty();
+            return ! console().getTransfers().getSendRoad().isPolling() && ! dialogs.boxes.empty();
         }, 30000));
 
         const auto texts = boxTexts();
@@ -506,7 +506,7 @@ TEST_F (SendRoadTest, AnOrvixIIIUSBFirmwareIsRetriedFourTimesThenGivenUp)
     ASSERT_TRUE (runMessageLoopUntil ([&] { return ! dialogs.boxes.empty(); }, 30000));
     EXPECT_EQ (lastText(), TransferReport::usbFirmwareFailedText);
     EXPECT_EQ (device.getReceivedCount (0x6D), 5) << "the first send and four retries";
-    EXPECT_EQ (console().getSendRoad().getUsbFirmwareRetries(), 4);
+    EXPECT_EQ (console().getTransfers().getSendRoad().getUsbFirmwareRetries(), 4);
     EXPECT_TRUE (enabled ("Device Label"));
     EXPECT_TRUE (console().isTimerRunning (ConsoleTimers::devicePollTimer)) << "the device poll is back";
 
@@ -587,7 +587,7 @@ TEST_F (SendRoadTest, RefusedSendsSayWhyAndSendNothing)
         EXPECT_EQ (lastText(), c.text);
         EXPECT_EQ (dialogs.boxes.back().icon, juce::MessageBoxIconType::WarningIcon);
         EXPECT_TRUE (PacedReplies::sentFile (device.getReceived()).empty()) << "nothing was sent";
-        EXPECT_FALSE (console().getSendRoad().isPolling());
+        EXPECT_FALSE (console().getTransfers().getSendRoad().isPolling());
 
         closeAll();
     }
@@ -619,7 +619,7 @@ TEST_F (SendRoadTest, ACabNumberOutsideItsFieldKeepsTheOptionsOpen)
     };
 
     console().transmit();
-    EXPECT_FALSE (console().isSendRunning());
+    EXPECT_FALSE (console().getTransfers().isSendRunning());
 }
 
 TEST_F (SendRoadTest, AFirmwareImageInMemoryIsSentAtOnceOrRefused)
