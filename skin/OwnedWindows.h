@@ -24,9 +24,10 @@ public:
     static void setMainWindow (juce::Component* mainWindow);
     static juce::Component* getMainWindow();
 
-    /** Marks the top-level window that holds the component as a dialog of the main window.
-        Does nothing (and returns false) for the main window itself, a window that is not on the
-        desktop, a pop-up (a menu or a tooltip) or where there is no main window or no X display.
+    /** Marks the top-level window that holds the component as a dialog: of the modal window it
+        is opened from (a box over a backup dialog), else of the main window. Does nothing (and
+        returns false) for the main window itself, a window that is not on the desktop, a pop-up
+        (a menu or a tooltip) or where there is no main window or no X display.
     */
     static bool markAsDialog (juce::Component& componentInWindow);
 

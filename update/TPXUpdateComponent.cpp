@@ -1,6 +1,7 @@
 #include "TPXUpdateComponent.h"
 
 #include "SkinManager.h"
+#include "OwnedWindows.h"
 #include "SkinnedDialogWindow.h"
 #include "TPXDrawableButton.h"
 #include "TPXLabelComponent.h"
@@ -341,4 +342,10 @@ void TPXUpdateComponent::timerCallback (int timerId)
 bool TPXUpdateComponent::hasNotesPage() const noexcept
 {
     return infoOkayButton != nullptr;
+}
+
+void TPXUpdateComponent::parentHierarchyChanged()
+{
+    // Before the window first shows: window managers read the marks as a window is mapped.
+    OwnedWindows::markAsDialog (*this);
 }

@@ -58,6 +58,9 @@ public:
     void buttonClicked (juce::Button* button) override;
     void timerCallback (int timerId) override;
 
+    /** The window that shows the progress page is a dialog of the main window, whoever opens it. */
+    void parentHierarchyChanged() override;
+
 protected:
     explicit TPXUpdateComponent (SkinManager* skin);
 

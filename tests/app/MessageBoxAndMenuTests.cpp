@@ -555,6 +555,53 @@ TEST_F (RealWindowTest, TheUpdateWindowsAreDrawnFromTheSkinAndKeepTheNoCheckChoi
     }
 }
 
+TEST_F (RealWindowTest, AFolderChooserAndABoxOverADialogBelongToTheWindowTheyAreOpenedFrom)
+{
+    // The framework builds the chooser on its own; the watcher marks it as it takes the focus.
+    const OwnedWindows::Watcher watcher;
+
+    const auto markedChooser = [this]() -> juce::Component*
+    {
+        auto* modal = juce::Component::getCurrentlyModalComponent();
+        auto* box = modal != nullptr ? dynamic_cast<juce::FileChooserDialogBox*> (modal->getTopLevelComponent()) : nullptr;
+        return box != nullptr && box->isShowing() && OwnedWindows::isMarkedAsDialogOf (*box, *window) ? box : nullptr;
+    };
+
+    WhenShown chooserCheck (markedChooser, [this] (juce::Component& chooser)
+    {
+        saveScreenshot (chooser, "folder-chooser.png");
+        chooser.exitModalState (0);
+    });
+
+    const auto start = juce::File::getSpecialLocation (juce::File::tempDirectory).getChildFile ("morvane-chooser-" + juce::Uuid().toString());
+    ASSERT_TRUE (start.getChildFile ("Backups").createDirectory());
+    EXPECT_EQ (dialogs.chooseFolder ("Save installer to...", start), juce::File());
+    EXPECT_TRUE (chooserCheck.ran) << "the folder chooser is not a dialog of the main window";
+    start.deleteRecursively();
+
+    // A box opened over a dialog belongs to that dialog.
+    juce::Component content;
+    content.setSize (300, 200);
+    juce::Component::SafePointer<SkinnedDialogWindow> dialog (SkinnedDialogWindow::launchAsync ("KT4 Backup Type", content, window.get()));
+    ASSERT_TRUE (morvane::test::runMessageLoopUntil ([&] { return dialog != nullptr && dialog->isShowing(); }));
+    EXPECT_TRUE (OwnedWindows::isMarkedAsDialogOf (*dialog, *window));
+
+    WhenShown boxCheck ([] { return dynamic_cast<juce::AlertWindow*> (juce::Component::getCurrentlyModalComponent()); },
+                        [&] (juce::Component& box)
+    {
+        EXPECT_TRUE (OwnedWindows::isMarkedAsDialogOf (box, *dialog)) << "the box does not belong to the dialog";
+        box.exitModalState (0);
+    });
+
+    juce::AlertWindow::showMessageBox (juce::MessageBoxIconType::WarningIcon, "Morvane", "Please choose one or more options.", {}, nullptr);
+    EXPECT_TRUE (boxCheck.ran);
+
+    if (dialog != nullptr)
+        dialog->exitModalState (0);
+
+    EXPECT_TRUE (morvane::test::runMessageLoopUntil ([&] { return dialog == nullptr; }));
+}
+
 TEST_F (RealWindowTest, AnInactiveWindowsTitleButtonsLookAsAtRest)
 {
     auto* close = dynamic_cast<juce::DrawableButton*> (window->getCloseButton());
