@@ -3,6 +3,8 @@
 #include "MorvaneDialog.h"
 #include "DeviceQueries.h"
 #include "DeviceRules.h"
+#include "SysExFileCheck.h"
+#include "UserDialogs.h"
 #include "MidiProcessing.h"
 #include "TPXDrawableButton.h"
 #include "TPXProgressBar.h"
@@ -214,4 +216,36 @@ void ConsolePage::showSendPage()
     }
 
     c.repaint();
+}
+
+//==============================================================================
+void ConsolePage::browseReceiveFolder()
+{
+    const auto chosen = c.dialogs.chooseFolder ("Choose save location", juce::File (c.settings.getStoredReceiveFolder()));
+
+    if (chosen != juce::File())
+        setReceiveFolder (chosen.getFullPathName());
+}
+
+void ConsolePage::setReceiveFolder (const juce::String& path)
+{
+    if (path.isEmpty() || ! juce::File (path).isDirectory())
+        return;
+
+    c.receiveFolder = path;
+    c.setReceiveDirectory (path);
+    c.receiveFolderChosen = true;
+    c.fileField->setText (path, true);
+    c.updatePageVisibility();
+}
+
+void ConsolePage::receiveFolderDropped (const juce::StringArray& files, int x, int y)
+{
+    if (files.isEmpty() || c.controlsLocked || ! SysExFileCheck::isInDropArea (x, y)
+        || ! DeviceRules::isLinkReady (c.deviceModel, c.inputPortOk, c.outputPortOk, true))
+        return;
+
+    // Only a full path names a folder; setReceiveFolder ignores anything but an existing one.
+    if (juce::File::isAbsolutePath (files[0]))
+        setReceiveFolder (files[0]);
 }

@@ -1,7 +1,8 @@
 #include "MorvaneDialog.h"
 
+#include "BackupChooser.h"
 #include "BackupDialogFrame.h"
-#include "ConsoleBackup.h"
+#include "BackupRun.h"
 #include "ConsoleDeviceInfo.h"
 #include "ConsoleLayout.h"
 #include "ConsolePage.h"
@@ -72,7 +73,12 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
     sendRoad = &transfers->getSendRoad();
 
     firmwareOffer = std::make_unique<FirmwareOffer> (skinManager, *this);
-    backupRoad = std::make_unique<ConsoleBackup> (*this);
+    backupChooser = std::make_unique<BackupChooser> (skinManager, *queries);
+    backupChooser->onChosen = [this] (const BackupChooser::Choice& choice)
+    {
+        if (auto* run = transfers->getBackupRun(); run != nullptr && ! run->isRunning())
+            choice.startOn (*run, receiveFolder);
+    };
 
     successText = "Transfer complete!  ";
     errorText = "An error has occurred during file transmission.  ";
@@ -99,7 +105,7 @@ MorvaneDialog::~MorvaneDialog()
         stopTimer (id);
 
     // A backup run stops its receive thread and waits for its request before the link goes.
-    backupRoad.reset();
+    backupChooser.reset();
     transfers->stopAll();
 
     // The firmware check's download stops and its windows close before the settings go.
@@ -316,9 +322,9 @@ void MorvaneDialog::buttonClicked (juce::Button* button)
     else if (button == transmitButton.get() && receiveMode == 1 && DeviceRules::isFootController (deviceModel))
         showQMR303BackupWindow();
     else if (button == transmitButton.get() && receiveMode == 1)
-        backupRoad->begin();
+        backupChooser->choose (deviceModel, getParentComponent());
     else if (button == browseButton.get() && receiveMode == 1)
-        browse();
+        page->browseReceiveFolder();
     else if (button == transmitButton.get() && receiveMode == 0)
         transmit();
     else if (button == browseButton.get() && receiveMode == 0)
@@ -327,18 +333,12 @@ void MorvaneDialog::buttonClicked (juce::Button* button)
         showSendFileFolder();
 }
 
-void MorvaneDialog::chooseOrvixIIBackupType()   { backupRoad->chooseOrvixIIBackupType(); }
-void MorvaneDialog::chooseOrvixIIXLBackupType() { backupRoad->chooseOrvixIIXLBackupType(); }
-void MorvaneDialog::chooseOrvixIIIBackupType()  { backupRoad->chooseOrvixIIIBackupType(); }
-void MorvaneDialog::chooseLM6BackupType()       { backupRoad->chooseLM6BackupType(); }
-void MorvaneDialog::chooseKT4BackupType()       { backupRoad->chooseKT4BackupType(); }
-void MorvaneDialog::browse()                    { backupRoad->browse(); }
-void MorvaneDialog::setReceiveFolder (const juce::String& path) { backupRoad->setReceiveFolder (path); }
+void MorvaneDialog::setReceiveFolder (const juce::String& path) { page->setReceiveFolder (path); }
 
 void MorvaneDialog::showQMR303BackupWindow()
 {
     if (qmr303Component == nullptr)
-        qmr303Component = std::make_unique<QMR303BackupComponent> (*this, link, dialogs);
+        qmr303Component = std::make_unique<QMR303BackupComponent> (*transfers, link, [this] { return receiveFolder; });
 
     qmr303Component->rebuild();
 
@@ -455,7 +455,7 @@ bool MorvaneDialog::isInterestedInFileDrag (const juce::StringArray&)
 void MorvaneDialog::filesDropped (const juce::StringArray& files, int x, int y)
 {
     if (receiveMode == 1)
-        backupRoad->filesDropped (files, x, y);
+        page->receiveFolderDropped (files, x, y);
     else
         sendPagePart->filesDropped (files, x, y);
 }

@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <memory>
 
-class ConsoleBackup;
+class BackupChooser;
 class ConsoleDeviceInfo;
 class ConsoleLayout;
 class ConsolePage;
@@ -232,21 +232,13 @@ public:
     void transmit();
 
     //==============================================================================
-    // The receive page's backups (see ConsoleBackup): BEGIN opens the chooser of the device's
-    // family; an OK in its dialog starts the run.
-    void chooseOrvixIIBackupType();
-    void chooseOrvixIIXLBackupType();
-    void chooseOrvixIIIBackupType();
-    void chooseLM6BackupType();
-    void chooseKT4BackupType();
-
-    /** Browse on the receive page: asks for the folder that backups go to. */
-    void browse();
+    // The receive page's backups: BEGIN opens the chooser of the device's family; an OK in its
+    // dialog starts the run into the receive folder.
 
     /** Takes an existing folder as the receive folder; anything else changes nothing. */
     void setReceiveFolder (const juce::String& path);
 
-    ConsoleBackup* getBackupRoad() noexcept { return backupRoad.get(); }
+    BackupChooser& getBackupChooser() noexcept { return *backupChooser; }
 
     /** Sends a firmware image held in memory (a download) to the connected device at once, as
         if it had been loaded from a file described by description. False, after the refusal
@@ -336,14 +328,13 @@ private:
     juce::String filePath, receiveFolder;
 
     // The parts of the console that build its widgets, choose its ports and keep its pages.
-    friend class ConsoleBackup;
     friend class ConsoleDeviceInfo;
     friend class ConsoleLayout;
     friend class ConsolePage;
     friend class ConsolePorts;
     friend class ConsoleSendPage;
     std::unique_ptr<ConsoleDeviceInfo> deviceInfo;
-    std::unique_ptr<ConsoleBackup> backupRoad;
+    std::unique_ptr<BackupChooser> backupChooser;
     std::unique_ptr<ConsoleLayout> layout;
     std::unique_ptr<ConsolePage> page;
     std::unique_ptr<ConsolePorts> portChoice;

@@ -39,6 +39,7 @@ public:
 
     //==============================================================================
     DeviceQueries& getQueries() noexcept { return *queries; }
+    TransferView& getView() noexcept { return view; }
     SendRoad& getSendRoad() noexcept { return *sendRoad; }
 
     /** The backup run, or null without a link. */

@@ -1,7 +1,6 @@
 #include "ConsoleRig.h"
 #include "DumpBuilders.h"
 #include "BackupRun.h"
-#include "ConsoleBackup.h"
 
 #include <gtest/gtest.h>
 

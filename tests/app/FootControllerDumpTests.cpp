@@ -68,7 +68,7 @@ protected:
         dialogs.menuChoices = { inputs.indexOf (controller->getPortName()) + 1 };
         console().showInputPortMenu();
 
-        panel = std::make_unique<QMR303BackupComponent> (console(), link.get(), dialogs);
+        panel = std::make_unique<QMR303BackupComponent> (console().getTransfers(), link.get(), [this] { return console().getReceiveFolder(); });
         panel->rebuild();
         return link->isInputConnected() == 1;
     }

@@ -1,8 +1,8 @@
 #include "AppTestDoubles.h"
+#include "BackupChooser.h"
 #include "BackupDumpServer.h"
 #include "BackupRun.h"
 #include "BackupTestSupport.h"
-#include "ConsoleBackup.h"
 #include "MainAppWindow.h"
 #include "MidiProcessing.h"
 #include "MorvaneDialog.h"
@@ -24,7 +24,7 @@ public:
 private:
     void timerCallback() override
     {
-        auto* dialog = console.getBackupRoad()->getShownDialog();
+        auto* dialog = console.getBackupChooser().getShownDialog();
 
         if (dialog == nullptr || ! dialog->isShowing())
             return;

@@ -1,17 +1,12 @@
-#include "ConsoleBackup.h"
+#include "BackupChooser.h"
 
-#include "ConsoleTimers.h"
+#include "BackupRun.h"
 #include "DeviceQueries.h"
-#include "DeviceRules.h"
 #include "KT4BackupDialog.h"
 #include "LM6BackupDialog.h"
-#include "MorvaneDialog.h"
 #include "OrvixIIBackupDialog.h"
 #include "OrvixIIIBackupDialog.h"
 #include "OrvixIIXLBackupDialog.h"
-#include "SysExFileCheck.h"
-#include "Transfers.h"
-#include "UserDialogs.h"
 
 namespace
 {
@@ -21,23 +16,35 @@ bool firmwareAtLeast (const FirmwareVersionRecord& version, juce::uint32 major, 
 }
 } // namespace
 
-ConsoleBackup::ConsoleBackup (MorvaneDialog& console)
-    : c (console)
+bool BackupChooser::Choice::startOn (BackupRun& run, const juce::String& folder) const
+{
+    switch (family)
+    {
+        case Family::orvixII:  return run.startOrvixIIBackup (context.orvixII, context, folder);
+        case Family::orvixIII: return run.startOrvixIIIBackup (context.orvixIII, context, folder);
+        case Family::kt4:      return run.startKT4Backup (context.kt4, context, folder);
+        case Family::lm6:      return run.queueLM6BackupJobs (context.lm6, context, folder);
+    }
+
+    return false;
+}
+
+//==============================================================================
+BackupChooser::BackupChooser (SkinManager* skin, DeviceQueries& queriesToUse)
+    : skinManager (skin),
+      queries (queriesToUse)
 {
     kt4Dialog = std::make_unique<KT4BackupDialog>();
-    kt4Dialog->buildFromSkin (c.skinManager);
+    kt4Dialog->buildFromSkin (skinManager);
     kt4Dialog->addChangeListener (this);
 
     lm6Dialog = std::make_unique<LM6BackupDialog>();
-    lm6Dialog->buildFromSkin (c.skinManager);
+    lm6Dialog->buildFromSkin (skinManager);
     lm6Dialog->addChangeListener (this);
-
-    run = c.transfers->getBackupRun();
 }
 
-ConsoleBackup::~ConsoleBackup()
+BackupChooser::~BackupChooser()
 {
-
     for (auto* source : { static_cast<juce::ChangeBroadcaster*> (kt4Dialog.get()), static_cast<juce::ChangeBroadcaster*> (lm6Dialog.get()),
                           static_cast<juce::ChangeBroadcaster*> (orvixIIDialog.get()), static_cast<juce::ChangeBroadcaster*> (orvixIIXLDialog.get()),
                           static_cast<juce::ChangeBroadcaster*> (orvixIIIDialog.get()) })
@@ -46,26 +53,28 @@ ConsoleBackup::~ConsoleBackup()
 }
 
 //==============================================================================
-void ConsoleBackup::begin()
+void BackupChooser::choose (int deviceModel, juce::Component* centreAround)
 {
-    switch (c.deviceModel)
+    model = deviceModel;
+
+    switch (model)
     {
-        case 3: chooseOrvixIIBackupType(); break;
-        case 6: case 7: chooseOrvixIIXLBackupType(); break;
-        case 16: chooseOrvixIIIBackupType(); break;
-        case 5: case 10: chooseLM6BackupType(); break;
-        case 8: chooseKT4BackupType(); break;
+        case 3: chooseOrvixII (centreAround); break;
+        case 6: case 7: chooseOrvixIIXL (centreAround); break;
+        case 16: chooseOrvixIII (centreAround); break;
+        case 5: case 10: launch (*lm6Dialog, "LM6 Backup Type", centreAround); break;
+        case 8: launch (*kt4Dialog, "KT4 Backup Type", centreAround); break;
         default: break;
     }
 }
 
-void ConsoleBackup::launch (juce::Component& dialog, const juce::String& title)
+void BackupChooser::launch (juce::Component& dialog, const juce::String& title, juce::Component* centreAround)
 {
     juce::DialogWindow::LaunchOptions options;
     options.dialogTitle = title;
     options.dialogBackgroundColour = juce::Colour (0xffd3d3d3);
     options.content.setNonOwned (&dialog);
-    options.componentToCentreAround = c.getParentComponent();
+    options.componentToCentreAround = centreAround;
     options.escapeKeyTriggersCloseButton = false;
     options.useNativeTitleBar = false;
     options.resizable = false;
@@ -86,12 +95,12 @@ void ConsoleBackup::launch (juce::Component& dialog, const juce::String& title)
     shownDialog = nullptr;
 }
 
-void ConsoleBackup::displayOffsetGate()
+void BackupChooser::displayOffsetGate()
 {
-    if (firmwareAtLeast (c.queries->getFirmwareVersion(), 10, 9))
+    if (firmwareAtLeast (queries.getFirmwareVersion(), 10, 9))
     {
-        c.queries->queryDisplayOffset();
-        displayOffset = c.queries->getDisplayOffset();
+        queries.queryDisplayOffset();
+        displayOffset = queries.getDisplayOffset();
         displayOffsetKnown = true;
     }
     else
@@ -101,7 +110,7 @@ void ConsoleBackup::displayOffsetGate()
     }
 }
 
-void ConsoleBackup::chooseOrvixIIBackupType()
+void BackupChooser::chooseOrvixII (juce::Component* centreAround)
 {
     displayOffsetGate();
 
@@ -110,16 +119,16 @@ void ConsoleBackup::chooseOrvixIIBackupType()
         // A second console in one process (tests) gets a dialog of its own.
         auto* instance = OrvixIIBackupDialog::getInstance();
         orvixIIDialog.reset (instance != nullptr ? instance : new OrvixIIBackupDialog());
-        orvixIIDialog->setUp (c.skinManager, displayOffsetKnown);
+        orvixIIDialog->setUp (skinManager, displayOffsetKnown);
         orvixIIDialog->addChangeListener (this);
     }
 
     orvixIIDialog->setDisplayOffset (displayOffset);
-    orvixIIDialog->setUserCabCount (c.queries->getUserCabCount());
-    launch (*orvixIIDialog, "Orvix II Backup Type");
+    orvixIIDialog->setUserCabCount (queries.getUserCabCount());
+    launch (*orvixIIDialog, "Orvix II Backup Type", centreAround);
 }
 
-void ConsoleBackup::chooseOrvixIIXLBackupType()
+void BackupChooser::chooseOrvixIIXL (juce::Component* centreAround)
 {
     displayOffsetGate();
 
@@ -127,28 +136,28 @@ void ConsoleBackup::chooseOrvixIIXLBackupType()
     {
         auto* instance = OrvixIIXLBackupDialog::getInstance();
         orvixIIXLDialog.reset (instance != nullptr ? instance : new OrvixIIXLBackupDialog());
-        orvixIIXLDialog->setUp (c.skinManager, displayOffsetKnown);
+        orvixIIXLDialog->setUp (skinManager, displayOffsetKnown);
         orvixIIXLDialog->addChangeListener (this);
     }
 
-    const auto& version = c.queries->getFirmwareVersion();
+    const auto& version = queries.getFirmwareVersion();
     orvixIIXLDialog->setFirmwareVersion (version);
 
-    SystemInfoRecord info = c.queries->getSystemInfo();
+    SystemInfoRecord info = queries.getSystemInfo();
 
     if (version.major < 20)
     {
         info = {};
-        info.fields[2] = (juce::uint16) c.queries->getUserCabCount();
+        info.fields[2] = (juce::uint16) queries.getUserCabCount();
     }
 
     orvixIIXLDialog->setUserCabInfo ((juce::uint32) info.fields[0] | ((juce::uint32) info.fields[1] << 16),
                                      (juce::uint32) info.fields[2] | ((juce::uint32) info.fields[3] << 16));
     orvixIIXLDialog->setDisplayOffset (displayOffset);
-    launch (*orvixIIXLDialog, "Orvix II XL Backup Type");
+    launch (*orvixIIXLDialog, "Orvix II XL Backup Type", centreAround);
 }
 
-void ConsoleBackup::chooseOrvixIIIBackupType()
+void BackupChooser::chooseOrvixIII (juce::Component* centreAround)
 {
     displayOffset = 0;
 
@@ -158,97 +167,65 @@ void ConsoleBackup::chooseOrvixIIIBackupType()
         orvixIIIDialog.reset (instance != nullptr ? instance : new OrvixIIIBackupDialog());
         orvixIIIDialog->setUserCabCount (0);
         orvixIIIDialog->setSize (OrvixIIIBackupDialog::dialogWidth, OrvixIIIBackupDialog::dialogHeight);
-        orvixIIIDialog->buildFromSkin (c.skinManager);
+        orvixIIIDialog->buildFromSkin (skinManager);
         orvixIIIDialog->addChangeListener (this);
     }
 
     orvixIIIDialog->setDisplayOffset (0);
-    orvixIIIDialog->setUserCabCount (c.queries->getUserCabCount());
+    orvixIIIDialog->setUserCabCount (queries.getUserCabCount());
     orvixIIIDialog->setSlotRange (1, 1024);
-    orvixIIIDialog->setFirmwareVersion (c.queries->getFirmwareVersion());
-    launch (*orvixIIIDialog, "Orvix III Backup Type");
-}
-
-void ConsoleBackup::chooseLM6BackupType()  { launch (*lm6Dialog, "LM6 Backup Type"); }
-void ConsoleBackup::chooseKT4BackupType()  { launch (*kt4Dialog, "KT4 Backup Type"); }
-
-//==============================================================================
-void ConsoleBackup::browse()
-{
-    const auto chosen = c.dialogs.chooseFolder ("Choose save location", juce::File (c.settings.getStoredReceiveFolder()));
-
-    if (chosen != juce::File())
-        setReceiveFolder (chosen.getFullPathName());
-}
-
-void ConsoleBackup::setReceiveFolder (const juce::String& path)
-{
-    if (path.isEmpty() || ! juce::File (path).isDirectory())
-        return;
-
-    c.receiveFolder = path;
-    c.setReceiveDirectory (path);
-    c.receiveFolderChosen = true;
-    c.fileField->setText (path, true);
-    c.updatePageVisibility();
-}
-
-void ConsoleBackup::filesDropped (const juce::StringArray& files, int x, int y)
-{
-    if (files.isEmpty() || c.controlsLocked || ! SysExFileCheck::isInDropArea (x, y)
-        || ! DeviceRules::isLinkReady (c.deviceModel, c.inputPortOk, c.outputPortOk, true))
-        return;
-
-    // Only a full path names a folder; setReceiveFolder ignores anything but an existing one.
-    if (juce::File::isAbsolutePath (files[0]))
-        setReceiveFolder (files[0]);
+    orvixIIIDialog->setFirmwareVersion (queries.getFirmwareVersion());
+    launch (*orvixIIIDialog, "Orvix III Backup Type", centreAround);
 }
 
 //==============================================================================
-BackupJobPlan::Context ConsoleBackup::makeContext() const
+BackupJobPlan::Context BackupChooser::makeContext() const
 {
     BackupJobPlan::Context context;
-    context.model = (juce::uint8) c.deviceModel;
+    context.model = (juce::uint8) model;
     context.displayOffset = displayOffset;
-    context.userCabCount = c.queries->getUserCabCount();
-    context.firmwareModel = c.queries->getFirmwareVersion().model;
+    context.userCabCount = queries.getUserCabCount();
+    context.firmwareModel = queries.getFirmwareVersion().model;
     return context;
 }
 
-void ConsoleBackup::changeListenerCallback (juce::ChangeBroadcaster* source)
+void BackupChooser::changeListenerCallback (juce::ChangeBroadcaster* source)
 {
-    if (run == nullptr || run->isRunning())
+    if (onChosen == nullptr)
         return;
 
-    const auto context = makeContext();
+    Choice choice;
+    choice.context = makeContext();
 
     if (source == kt4Dialog.get())
     {
-        KT4BackupSelection selection;
-        kt4Dialog->getBackupSelection (selection);
-        run->startKT4Backup (selection, context, c.receiveFolder);
+        choice.family = Choice::Family::kt4;
+        kt4Dialog->getBackupSelection (choice.context.kt4);
     }
     else if (source == lm6Dialog.get())
     {
-        LM6BackupSelection selection;
-        lm6Dialog->getBackupSelection (selection);
-        run->queueLM6BackupJobs (selection, context, c.receiveFolder);
+        choice.family = Choice::Family::lm6;
+        lm6Dialog->getBackupSelection (choice.context.lm6);
     }
     else if (source == orvixIIDialog.get() || source == orvixIIXLDialog.get())
     {
-        OrvixIIBackupSelection selection;
         OrvixIIFamilyBackupDialog* family = orvixIIXLDialog.get();
 
         if (source == orvixIIDialog.get())
             family = orvixIIDialog.get();
 
-        family->getBackupSelection (selection);
-        run->startOrvixIIBackup (selection, context, c.receiveFolder);
+        choice.family = Choice::Family::orvixII;
+        family->getBackupSelection (choice.context.orvixII);
     }
     else if (source == orvixIIIDialog.get())
     {
-        OrvixIIIBackupSelection selection;
-        orvixIIIDialog->getBackupSelection (selection);
-        run->startOrvixIIIBackup (selection, context, c.receiveFolder);
+        choice.family = Choice::Family::orvixIII;
+        orvixIIIDialog->getBackupSelection (choice.context.orvixIII);
     }
+    else
+    {
+        return;
+    }
+
+    onChosen (choice);
 }
