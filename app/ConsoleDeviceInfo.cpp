@@ -3,6 +3,7 @@
 #include "MorvaneDialog.h"
 #include "DeviceQueries.h"
 #include "DeviceRules.h"
+#include "SendFile.h"
 #include "MidiProcessing.h"
 #include "SysExMessage.h"
 
@@ -103,7 +104,7 @@ void ConsoleDeviceInfo::pollDeviceInfo()
                 c.firmwareOffered = c.updateFirmwareLink();
         }
 
-        const bool canStart = c.receiveMode == 1 ? c.receiveFolderChosen : c.fileLoaded;
+        const bool canStart = c.receiveMode == 1 ? c.receiveFolderChosen : c.sendFile->isLoaded();
 
         if (canStart)
         {

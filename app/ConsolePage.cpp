@@ -3,6 +3,7 @@
 #include "MorvaneDialog.h"
 #include "DeviceQueries.h"
 #include "DeviceRules.h"
+#include "SendFile.h"
 #include "SysExFileCheck.h"
 #include "UserDialogs.h"
 #include "MidiProcessing.h"
@@ -33,7 +34,7 @@ void ConsolePage::updatePageVisibility()
     else
         c.setPortControlsEnabled (false, false);
 
-    if (c.deviceChosen && ! c.fileLoaded && utility)
+    if (c.deviceChosen && ! c.sendFile->isLoaded() && utility)
     {
         c.firmwareTextLabel->setVisible (false);
         c.firmwareLinkLabel->setVisible (false);
@@ -197,11 +198,10 @@ void ConsolePage::showSendPage()
     c.receiveBrowseLabel->setVisible (false);
     c.receiveBeginLabel->setVisible (false);
 
-    if (c.fileLoaded)
+    if (c.sendFile->isLoaded())
     {
-        const auto shown = c.firmwareInMemory ? c.loadedFileText : juce::File (c.filePath).getFileName();
-        c.fileField->setText (shown, false);
-        c.fileField->setTooltip (c.firmwareInMemory ? c.loadedFileText : c.filePath);
+        c.fileField->setText (c.sendFile->getShownText(), false);
+        c.fileField->setTooltip (c.sendFile->getLinkText());
     }
     else
     {

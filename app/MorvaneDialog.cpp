@@ -19,6 +19,7 @@
 #include "SkinManager.h"
 #include "SysExDecoders.h"
 #include "SysExMessage.h"
+#include "SendFile.h"
 #include "SendRoad.h"
 #include "SysExRequest.h"
 #include "Transfers.h"
@@ -71,6 +72,7 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
     });
     queries = &transfers->getQueries();
     sendRoad = &transfers->getSendRoad();
+    sendFile = &transfers->getSendFile();
 
     firmwareOffer = std::make_unique<FirmwareOffer> (skinManager, *this);
     backupChooser = std::make_unique<BackupChooser> (skinManager, *queries);
@@ -127,12 +129,10 @@ void MorvaneDialog::resetState()
 {
     deviceModel = DeviceRules::noModel;
     bufferDelay = 0;
-    payloadKind = 0;
     deviceChosen = inputPortOk = outputPortOk = deviceAnswered = false;
-    fileLoaded = receiveFolderChosen = false;
+    receiveFolderChosen = false;
     receiveMode = 0;
     receiveFolderDefaulted = firmwareOfferShown = controlsLocked = false;
-    filePath.clear();
     receiveFolder.clear();
 }
 
@@ -463,11 +463,10 @@ void MorvaneDialog::filesDropped (const juce::StringArray& files, int x, int y)
 //==============================================================================
 bool MorvaneDialog::chooseFileToSend (const juce::File& chosen) { return sendPagePart->chooseFileToSend (chosen); }
 
-bool MorvaneDialog::checkSysExFile (const juce::MemoryBlock& data) const { return sendPagePart->checkSysExFile (data); }
-
-void MorvaneDialog::reportUnsupportedFile (const juce::MemoryBlock& data) { sendPagePart->reportUnsupportedFile (data); }
-
-PayloadKind MorvaneDialog::classifySysExFile (const juce::MemoryBlock& data) { return sendPagePart->classifySysExFile (data); }
+bool MorvaneDialog::isFirmwareInMemory() const noexcept { return sendFile->isInMemory(); }
+bool MorvaneDialog::isFileLoaded() const noexcept { return sendFile->isLoaded(); }
+int MorvaneDialog::getPayloadKind() const noexcept { return sendFile->getKind(); }
+const juce::MemoryBlock& MorvaneDialog::getLoadedData() const noexcept { return sendFile->getData(); }
 
 bool MorvaneDialog::sendFirmwareImage (const juce::MemoryBlock& image, const juce::String& description) { return sendPagePart->sendFirmwareImage (image, description); }
 
@@ -608,13 +607,9 @@ void MorvaneDialog::onFirmwareDownloadFinished()
     switch (firmwareOffer->takeDownload (deviceModel, image, kind, problem))
     {
         case FirmwareOffer::Outcome::taken:
-            loadedData = std::move (image);
-            payloadKind = kind;
-            firmwareInMemory = true;
-            filePath = {};
-            loadedFileText = FirmwareOffer::describeDownload (deviceModel, firmwareOffer->getVersionText());
-            fileField->setText (loadedFileText, false);
-            fileLoaded = true;
+            sendFile->holdDownload (std::move (image), kind,
+                                    FirmwareOffer::describeDownload (deviceModel, firmwareOffer->getVersionText()));
+            fileField->setText (sendFile->getShownText(), false);
             updatePageVisibility();
             transmit();   // downloaded firmware is sent at once
             break;
@@ -639,9 +634,9 @@ void MorvaneDialog::onFirmwareDownloadFinished()
 void MorvaneDialog::showSendFileFolder()
 {
     // The field shows a file's name only; the link acts on what is loaded.
-    const auto text = ! fileLoaded ? juce::String() : (firmwareInMemory ? loadedFileText : filePath);
+    const auto text = sendFile->getLinkText();
 
-    switch (FirmwareOffer::folderActionFor (text, firmwareInMemory))
+    switch (FirmwareOffer::folderActionFor (text, sendFile->isInMemory()))
     {
         case FirmwareOffer::FolderAction::reveal:
             services.revealFile (juce::File (text));
@@ -665,7 +660,7 @@ void MorvaneDialog::showFirmwareNotice (int timerId)
 {
     stopTimer (timerId);
     dialogs.showMessage (juce::MessageBoxIconType::InfoIcon, "Morvane",
-                         FirmwareOffer::noticeText (deviceModel, payloadKind, successText));
+                         FirmwareOffer::noticeText (deviceModel, sendFile->getKind(), successText));
     progressBar->setPercentageDisplay (true);
     progressBar->repaint();
     restartDevicePoll();

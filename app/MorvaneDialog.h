@@ -26,6 +26,7 @@ class HoverTooltipWindow;
 class MidiProcessing;
 class QMR303BackupComponent;
 class SendOptionsDialog;
+class SendFile;
 class SendRoad;
 class SkinManager;
 class SystemServices;
@@ -190,10 +191,10 @@ public:
 
     FirmwareOffer& getFirmwareOffer() noexcept { return *firmwareOffer; }
     bool isFirmwareOffered() const noexcept { return firmwareOffered; }
-    bool isFirmwareInMemory() const noexcept { return firmwareInMemory; }
-    bool isFileLoaded() const noexcept { return fileLoaded; }
-    int getPayloadKind() const noexcept { return payloadKind; }
-    const juce::MemoryBlock& getLoadedData() const noexcept { return loadedData; }
+    bool isFirmwareInMemory() const noexcept;
+    bool isFileLoaded() const noexcept;
+    int getPayloadKind() const noexcept;
+    const juce::MemoryBlock& getLoadedData() const noexcept;
 
     /** What the last device poll found. */
     bool isDeviceConnected() const noexcept { return wasConnected; }
@@ -222,9 +223,6 @@ public:
     */
     bool chooseFileToSend (const juce::File& file);
 
-    bool checkSysExFile (const juce::MemoryBlock& data) const;
-    void reportUnsupportedFile (const juce::MemoryBlock& data);
-    PayloadKind classifySysExFile (const juce::MemoryBlock& data);
 
     /** BEGIN on the send page: classify, check, confirm the options where needed, convert and
         rewrite, and start the send.
@@ -317,15 +315,14 @@ private:
     juce::StringArray inputPortNames, outputPortNames;
 
     int bufferDelay = 0;
-    int payloadKind = 0;
     std::uint8_t deviceModel = 247;
     bool deviceChosen = false, inputPortOk = false, outputPortOk = false, deviceAnswered = false;
-    bool fileLoaded = false, receiveFolderChosen = false;
+    bool receiveFolderChosen = false;
     int receiveMode = 0;
     bool receiveFolderDefaulted = false, firmwareOfferShown = false;
     bool controlsLocked = false, wasConnected = false;
     juce::String successText, errorText, cancelText;
-    juce::String filePath, receiveFolder;
+    juce::String receiveFolder;
 
     // The parts of the console that build its widgets, choose its ports and keep its pages.
     friend class ConsoleDeviceInfo;
@@ -341,19 +338,17 @@ private:
     std::unique_ptr<ConsoleSendPage> sendPagePart;
 
     std::unique_ptr<FirmwareOffer> firmwareOffer;
-    bool firmwareOffered = false, firmwareInMemory = false;
-    juce::String loadedFileText;
+    bool firmwareOffered = false;
     std::unique_ptr<Transfers> transfers;
     DeviceQueries* queries = nullptr;   // the transfers' own
     SendRoad* sendRoad = nullptr;
+    SendFile* sendFile = nullptr;
     std::unique_ptr<HoverTooltipWindow> tooltipWindow;
     std::unique_ptr<DevicePollWaker> devicePollWaker;
 
-    // The send's bytes (the sender copies them while it loads) and the worker threads.
-    juce::MemoryBlock loadedData;
-    std::unique_ptr<QMR303BackupComponent> qmr303Component;   // listens to the dump counter: outlives it
+    // The windows that the roads open.
+    std::unique_ptr<QMR303BackupComponent> qmr303Component;
     std::unique_ptr<SendOptionsDialog> sendDialog;
-    SysExFileCheck::Counts fileCounts;
 
     // Widgets, in layout order.
     std::unique_ptr<TPXDrawableButton> showFolder;

@@ -3,6 +3,7 @@
 #include "BackupRun.h"
 #include "DeviceQueries.h"
 #include "MidiProcessing.h"
+#include "SendFile.h"
 #include "SendRoad.h"
 #include "SysExMultiMsgTimer.h"
 #include "SysExRequest.h"
@@ -31,6 +32,7 @@ Transfers::Transfers (MidiProcessing* linkToUse, TransferView& viewToUse, std::f
 
     // A request the worker may still hold is let go of by giving up the ports.
     queries = std::make_unique<DeviceQueries> (link, view, pendingRequest, [this] { letGoOfRequests(); });
+    sendFile = std::make_unique<SendFile> (view);
     sendRoad = std::make_unique<SendRoad> (link, *queries, view);
 
     if (link != nullptr)
@@ -44,6 +46,7 @@ Transfers::~Transfers()
     // The threads are gone: only now is the request taken from the link worker and deleted.
     backupRun.reset();
     sendRoad.reset();
+    sendFile.reset();
     queries.reset();
     deletePendingRequest();
 }

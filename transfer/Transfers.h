@@ -11,6 +11,7 @@
 class BackupRun;
 class DeviceQueries;
 class MidiProcessing;
+class SendFile;
 class SendRoad;
 class SysExRequest;
 
@@ -41,6 +42,9 @@ public:
     DeviceQueries& getQueries() noexcept { return *queries; }
     TransferView& getView() noexcept { return view; }
     SendRoad& getSendRoad() noexcept { return *sendRoad; }
+
+    /** The file that the next send sends. */
+    SendFile& getSendFile() noexcept { return *sendFile; }
 
     /** The backup run, or null without a link. */
     BackupRun* getBackupRun() noexcept { return backupRun.get(); }
@@ -89,6 +93,7 @@ private:
 
     std::unique_ptr<SysExRequest> pendingRequest;   // the queries' slot
     std::unique_ptr<DeviceQueries> queries;         // declared after the slot it shares
+    std::unique_ptr<SendFile> sendFile;
     std::unique_ptr<SendRoad> sendRoad;
     std::unique_ptr<BackupRun> backupRun;
     std::unique_ptr<DumpProgressThread> dumpProgressThread;
