@@ -35,6 +35,8 @@
 namespace
 {
 
+const char* const successText = "Transfer complete!  ";
+
 const char* const manualAddress = "https://www.zandrelaudio.com/downloads/morvane-manual.pdf";
 const char* const videoAddress = "https://www.zandrelaudio.com/morvane/videos";
 const char* const supportAddress = "https://www.zandrelaudio.com/support";
@@ -82,9 +84,7 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
             choice.startOn (*run, receiveFolder);
     };
 
-    successText = "Transfer complete!  ";
-    errorText = "An error has occurred during file transmission.  ";
-    cancelText = "File transmission has been canceled.\n";
+    connectControls();
 
     addKeyListener (this);
 
@@ -301,36 +301,47 @@ void MorvaneDialog::openHelpPage (const juce::String& address)
     services.openUrl (juce::URL (address));
 }
 
-void MorvaneDialog::buttonClicked (juce::Button* button)
+void MorvaneDialog::connectControls()
 {
-    if (button == receiveTabButton.get())
-        showReceivePage();
-    else if (button == sendTabButton.get())
-        showSendPage();
-    else if (button == cancelButton.get())
+    receiveTabButton->onClick = [this] { showReceivePage(); };
+    sendTabButton->onClick = [this] { showSendPage(); };
+
+    // A send stops at once; a backup of many steps after the step in progress.
+    cancelButton->onClick = [this] { transfers->cancel(); };
+
+    documentButton->onClick = [this] { openHelpPage (manualAddress); };
+    videoButton->onClick = [this] { openHelpPage (videoAddress); };
+    supportButton->onClick = [this] { openHelpPage (supportAddress); };
+    forumButton->onClick = [this] { openHelpPage (forumAddress); };
+
+    transmitButton->onClick = [this]
     {
-        transfers->cancel();
-    }
-    else if (button == documentButton.get())
-        openHelpPage (manualAddress);
-    else if (button == videoButton.get())
-        openHelpPage (videoAddress);
-    else if (button == supportButton.get())
-        openHelpPage (supportAddress);
-    else if (button == forumButton.get())
-        openHelpPage (forumAddress);
-    else if (button == transmitButton.get() && receiveMode == 1 && DeviceRules::isFootController (deviceModel))
-        showQMR303BackupWindow();
-    else if (button == transmitButton.get() && receiveMode == 1)
-        backupChooser->choose (deviceModel, getParentComponent());
-    else if (button == browseButton.get() && receiveMode == 1)
-        page->browseReceiveFolder();
-    else if (button == transmitButton.get() && receiveMode == 0)
-        transmit();
-    else if (button == browseButton.get() && receiveMode == 0)
-        chooseFileToSend ({});
-    else if (button == showFolder.get())
-        showSendFileFolder();
+        if (receiveMode == 0)
+            transmit();
+        else if (DeviceRules::isFootController (deviceModel))
+            showQMR303BackupWindow();
+        else
+            backupChooser->choose (deviceModel, getParentComponent());
+    };
+
+    browseButton->onClick = [this]
+    {
+        if (receiveMode == 0)
+            chooseFileToSend ({});
+        else
+            page->browseReceiveFolder();
+    };
+
+    if (showFolder != nullptr)
+        showFolder->onClick = [this] { showSendFileFolder(); };
+
+    bufferDelaySlider->onValueChange = [this]
+    {
+        bufferDelay = (int) bufferDelaySlider->getValue();
+
+        if (link != nullptr)
+            link->getMultiMsgTimer().setInterval ((juce::uint32) juce::jlimit (0, 1000, bufferDelay));
+    };
 }
 
 void MorvaneDialog::setReceiveFolder (const juce::String& path) { page->setReceiveFolder (path); }
@@ -434,17 +445,6 @@ void MorvaneDialog::mouseDown (const juce::MouseEvent& event)
 bool MorvaneDialog::keyPressed (const juce::KeyPress&, juce::Component*)
 {
     return true;
-}
-
-void MorvaneDialog::sliderValueChanged (juce::Slider* slider)
-{
-    if (slider != bufferDelaySlider.get())
-        return;
-
-    bufferDelay = (int) slider->getValue();
-
-    if (link != nullptr)
-        link->getMultiMsgTimer().setInterval ((juce::uint32) juce::jlimit (0, 1000, bufferDelay));
 }
 
 bool MorvaneDialog::isInterestedInFileDrag (const juce::StringArray&)

@@ -50,10 +50,7 @@ class UserDialogs;
     Message thread only; the link worker is reached through MidiProcessing.
 */
 class MorvaneDialog : public juce::Component,
-                      public juce::Button::Listener,
                       public juce::ChangeListener,
-                      public juce::TextEditor::Listener,
-                      public juce::Slider::Listener,
                       public juce::KeyListener,
                       public juce::MultiTimer,
                       public juce::FileDragAndDropTarget,
@@ -250,12 +247,10 @@ public:
     std::function<int (SendOptionsDialog&)> sendOptionsRunner;
 
     //==============================================================================
-    void buttonClicked (juce::Button* button) override;
     void changeListenerCallback (juce::ChangeBroadcaster* source) override;
     void timerCallback (int timerId) override;
     void mouseDown (const juce::MouseEvent& event) override;
     bool keyPressed (const juce::KeyPress& key, juce::Component* origin) override;
-    void sliderValueChanged (juce::Slider* slider) override;
     bool isInterestedInFileDrag (const juce::StringArray& files) override;
     void filesDropped (const juce::StringArray& files, int x, int y) override;
 
@@ -290,6 +285,7 @@ private:
     void scheduleNotice (int delayMs) override;
 
     void resetState();
+    void connectControls();
     void loadSettings();
     void buildFromSkin();
 
@@ -321,7 +317,6 @@ private:
     int receiveMode = 0;
     bool receiveFolderDefaulted = false, firmwareOfferShown = false;
     bool controlsLocked = false, wasConnected = false;
-    juce::String successText, errorText, cancelText;
     juce::String receiveFolder;
 
     // The parts of the console that build its widgets, choose its ports and keep its pages.

@@ -380,7 +380,7 @@ TEST_F (ConsoleDeviceTest, CancelDuringAKT4BankSetAsksToStopAfterTheCurrentBank)
     ASSERT_TRUE (startKT4Backup (firstBankSet(), userFolder));
     ASSERT_TRUE (runMessageLoopUntil ([&] { return device.getSentCount() > 10; }));
 
-    console().buttonClicked (dynamic_cast<juce::Button*> (child ("Cancel")));
+    dynamic_cast<juce::Button*> (child ("Cancel"))->onClick();
     EXPECT_EQ (labelText ("Progress"), "The backup will cancel following the completion of the current bank.");
     EXPECT_TRUE (console().getTransfers().isBackupRunning()) << "the bank in progress goes on";
     EXPECT_TRUE (dialogs.boxes.empty());

@@ -318,7 +318,7 @@ TEST_F (FootControllerDumpTest, BeginOnTheReceivePageOpensTheWindowAndKeepsItsCo
         };
 
         juce::MessageManager::callAsync ([&] { lookThenCancel (waitMs / 10); });
-        console().buttonClicked (transmit);
+        transmit->onClick();
     }
 
     ASSERT_EQ (shows.size(), 2u);

@@ -445,7 +445,7 @@ TEST_F (SendRoadTest, CancelAndALostDeviceEndTheSendAndHandThePageBack)
         }
         else
         {
-            console().buttonClicked (dynamic_cast<juce::Button*> (child ("Cancel")));
+            dynamic_cast<juce::Button*> (child ("Cancel"))->onClick();
 
             // The stopped transfer's last message holds the link until its time-out; the unmute
             // goes after it.
