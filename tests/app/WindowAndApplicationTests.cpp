@@ -9,6 +9,7 @@
 #include "SkinManager.h"
 #include "SysExRequest.h"
 #include "TestSkin.h"
+#include "Transfers.h"
 #include "WindowPlaceKeeper.h"
 
 #include <gtest/gtest.h>
@@ -77,7 +78,7 @@ TEST_F (WindowTest, ShutdownOrderWithOpenPortsAndARunningWorker)
     link->getPortManager().refreshDeviceLists();
 
     auto window = std::make_unique<MainAppWindow> (&skinManager, link.get(), dialogs, services, userFolder);
-    window->getConsole()->getDeviceQueries().setTimeoutMs (100);   // these ports never answer
+    window->getConsole()->getTransfers().getQueries().setTimeoutMs (100);   // these ports never answer
     window->getConsole()->chooseDevice (16);
     ASSERT_TRUE (link->isThreadRunning());
 
