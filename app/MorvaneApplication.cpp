@@ -102,13 +102,7 @@ void MorvaneApplication::initialise (const juce::String&)
         return;
     }
 
-    lookAndFeel = std::make_unique<MorvaneLookAndFeel> (skinManager.get());
-    lookAndFeel->loadPopupMenuSkin();
-    lookAndFeel->loadMenuBarSkin();
-    lookAndFeel->loadAlertWindowSkin();
-    lookAndFeel->loadTitlebarSkin();
-    lookAndFeel->loadDialogSkin();
-    juce::LookAndFeel::setDefaultLookAndFeel (lookAndFeel.get());
+    lookAndFeel = MorvaneLookAndFeel::installFromSkin (skinManager.get());
 
     mainWindow.reset();
     mainWindow = std::make_unique<MainAppWindow> (skinManager.get(), link, dialogs, services);
