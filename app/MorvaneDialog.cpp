@@ -44,6 +44,30 @@ const char* const forumAddress = "https://forum.zandrelaudio.com";
 } // namespace
 
 //==============================================================================
+/** Hands the firmware download's change message to the console. */
+class MorvaneDialog::DownloadWatcher : public juce::ChangeListener
+{
+public:
+    explicit DownloadWatcher (MorvaneDialog& consoleToTell) : console (consoleToTell) {}
+
+    void changeListenerCallback (juce::ChangeBroadcaster* source) override
+    {
+        if (console.firmwareOffer != nullptr && console.firmwareOffer->isSource (source))
+            console.onFirmwareDownloadFinished();
+    }
+
+private:
+    MorvaneDialog& console;
+};
+
+/** Takes every key press that reaches the console, so that none starts anything. */
+class MorvaneDialog::KeySink : public juce::KeyListener
+{
+public:
+    bool keyPressed (const juce::KeyPress&, juce::Component*) override { return true; }
+};
+
+//==============================================================================
 MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, UserDialogs& dialogsToUse,
                               SystemServices& servicesToUse, const juce::File& userFolder)
     : dialogs (dialogsToUse),
@@ -76,7 +100,8 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
     sendRoad = &transfers->getSendRoad();
     sendFile = &transfers->getSendFile();
 
-    firmwareOffer = std::make_unique<FirmwareOffer> (skinManager, *this);
+    downloadWatcher = std::make_unique<DownloadWatcher> (*this);
+    firmwareOffer = std::make_unique<FirmwareOffer> (skinManager, *downloadWatcher);
     backupChooser = std::make_unique<BackupChooser> (skinManager, *queries);
     backupChooser->onChosen = [this] (const BackupChooser::Choice& choice)
     {
@@ -86,7 +111,8 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
 
     connectControls();
 
-    addKeyListener (this);
+    keySink = std::make_unique<KeySink>();
+    addKeyListener (keySink.get());
 
     devicePollWaker = std::make_unique<DevicePollWaker> ([this] { restartDevicePoll(); });
 
@@ -122,7 +148,7 @@ MorvaneDialog::~MorvaneDialog()
     sendRoad = nullptr;
     transfers.reset();
 
-    removeKeyListener (this);
+    removeKeyListener (keySink.get());
 }
 
 void MorvaneDialog::resetState()
@@ -367,14 +393,6 @@ void MorvaneDialog::showQMR303BackupWindow()
     qmr303Component->cancelDump();
 }
 
-void MorvaneDialog::changeListenerCallback (juce::ChangeBroadcaster* source)
-{
-    if (firmwareOffer != nullptr && firmwareOffer->isSource (source))
-        onFirmwareDownloadFinished();
-
-    // The send dialog, the backup dialogs and the firmware update arrive with their roads.
-}
-
 void MorvaneDialog::timerCallback (int timerId)
 {
     switch (timerId)
@@ -440,11 +458,6 @@ void MorvaneDialog::mouseDown (const juce::MouseEvent& event)
         showFirmwareUpdateWindow();
     }
     // The send dialog's fields arrive with the send road.
-}
-
-bool MorvaneDialog::keyPressed (const juce::KeyPress&, juce::Component*)
-{
-    return true;
 }
 
 bool MorvaneDialog::isInterestedInFileDrag (const juce::StringArray&)

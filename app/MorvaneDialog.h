@@ -50,8 +50,6 @@ class UserDialogs;
     Message thread only; the link worker is reached through MidiProcessing.
 */
 class MorvaneDialog : public juce::Component,
-                      public juce::ChangeListener,
-                      public juce::KeyListener,
                       public juce::MultiTimer,
                       public juce::FileDragAndDropTarget,
                       private TransferView
@@ -247,10 +245,8 @@ public:
     std::function<int (SendOptionsDialog&)> sendOptionsRunner;
 
     //==============================================================================
-    void changeListenerCallback (juce::ChangeBroadcaster* source) override;
     void timerCallback (int timerId) override;
     void mouseDown (const juce::MouseEvent& event) override;
-    bool keyPressed (const juce::KeyPress& key, juce::Component* origin) override;
     bool isInterestedInFileDrag (const juce::StringArray& files) override;
     void filesDropped (const juce::StringArray& files, int x, int y) override;
 
@@ -332,6 +328,10 @@ private:
     std::unique_ptr<ConsolePorts> portChoice;
     std::unique_ptr<ConsoleSendPage> sendPagePart;
 
+    class DownloadWatcher;
+    class KeySink;
+    std::unique_ptr<DownloadWatcher> downloadWatcher;   // told when the firmware download ends
+    std::unique_ptr<KeySink> keySink;
     std::unique_ptr<FirmwareOffer> firmwareOffer;
     bool firmwareOffered = false;
     std::unique_ptr<Transfers> transfers;
