@@ -1,5 +1,7 @@
 #include "BackupRun.h"
 
+#include "AppendedBackupFile.h"
+#include "BackupFileNaming.h"
 #include "MidiProcessing.h"
 #include "ReceiveThread.h"
 #include "SysExDecoders.h"
@@ -15,6 +17,11 @@ const char* const writeErrorText = "An error was encountered while writing the f
 const char* const cancelAfterBankText = "The backup will cancel following the completion of the current bank.";
 
 bool isOrvixII (juce::uint8 model) noexcept  { return model == 3 || model == 6 || model == 7; }
+
+juce::File folderOf (const juce::String& path)
+{
+    return juce::File::getCurrentWorkingDirectory().getChildFile (path);
+}
 
 bool inRange (BackupJobType job, BackupJobType first, BackupJobType last) noexcept
 {
@@ -96,6 +103,12 @@ bool BackupRun::start (juce::Array<int> newJobs, const BackupJobPlan::Context& n
     if (jobs.contains (J::orvixIIAllUserCabs))
         userCabFolder = receiveFolder + juce::File::getSeparatorString() + makeTimeStamp (now) + "-usercabs";
 
+    // The run makes its folders now and never again: one that goes away while it runs stops it,
+    // rather than being made anew without the files saved before. One that cannot be made shows
+    // as a write error at the first file.
+    foldersMade = receiveFolder.isNotEmpty() && folderOf (receiveFolder).createDirectory().wasOk()
+               && (! jobs.contains (J::orvixIIAllUserCabs) || folderOf (userCabFolder).createDirectory().wasOk());
+
     running = true;
     host.backupStarted();
 
@@ -152,6 +165,12 @@ void BackupRun::sendJob()
     {
         jobStep = 0;
         jobRetries = 0;
+
+        // A job whose requests add to one file collects it beside its name until it is whole.
+        steppedFile.reset();
+
+        if (isAppendingBackupJob (job))
+            steppedFile = std::make_unique<AppendedBackupFile>();
     }
 
     currentJob = job;
@@ -176,10 +195,19 @@ void BackupRun::sendJob()
     link.enqueueRequest (request.get());
     host.showBackupStatus ("Now receiving: " + BackupJobPlan::progressText (job, jobStep, context));
 
-    const auto& folder = job == J::orvixIIAllUserCabs ? userCabFolder : receiveFolder;
-    receiveThread = std::make_unique<ReceiveThread> (request.get(), runCounts ? nullptr : &progress, folder, job,
-                                                     BackupJobPlan::receiveNumber (job, jobStep, context), baseName,
-                                                     jobStep == 0);
+    ReceiveThread::Job step;
+    step.request = request.get();
+    step.progress = runCounts ? nullptr : &progress;
+    step.folder = job == J::orvixIIAllUserCabs ? userCabFolder : receiveFolder;
+    step.jobType = job;
+    step.number = BackupJobPlan::receiveNumber (job, jobStep, context);
+    step.baseName = baseName;
+    step.firstStep = jobStep == 0;
+    step.steppedFile = steppedFile.get();
+    step.lastStep = jobStep + 1 >= BackupJobPlan::stepCount (job, context);
+    step.mayCreateFolder = false;
+
+    receiveThread = std::make_unique<ReceiveThread> (step);
     resultHandled = false;
     receiveThread->addChangeListener (this);
     receiveThread->startThread();
@@ -235,7 +263,7 @@ void BackupRun::handleFinalResult (int result)
                 host.showBackupMessage (juce::MessageBoxIconType::WarningIcon, warning);
 
             // Every step would fail alike (a missing or unwritable folder): the run stops here.
-            endRun (writeErrorText, juce::MessageBoxIconType::WarningIcon);
+            endRun (writeFailureText (receiveThread->getWriteFailure()), juce::MessageBoxIconType::WarningIcon);
             break;
         }
 
@@ -320,6 +348,23 @@ void BackupRun::finishStep (bool wroteFile)
         sendJob();
 }
 
+juce::String BackupRun::writeFailureText (ReceiveThread::WriteFailure failure) const
+{
+    const auto folder = currentJob == J::orvixIIAllUserCabs ? userCabFolder : receiveFolder;
+
+    if (failure == ReceiveThread::WriteFailure::folderMissing && foldersMade)
+        return "The backup has stopped: its folder \"" + folderOf (folder).getFullPathName()
+             + "\" was removed or renamed while the backup ran. Morvane has not made it again; "
+               "the files saved before this went with the folder.";
+
+    if (failure == ReceiveThread::WriteFailure::fileGone)
+        return "The backup has stopped: the file that collects \""
+             + (steppedFile != nullptr ? steppedFile->getTarget().getFileName() : juce::String())
+             + "\" was removed or cut short while the backup ran, so it has not been saved.";
+
+    return writeErrorText;
+}
+
 bool BackupRun::stopAfterCancel()
 {
     if (! cancelRequested)
@@ -340,6 +385,21 @@ bool BackupRun::stopAfterCancel()
 
     if (text.isEmpty())
         return false;
+
+    // The preset or cab bank in hand keeps what it holds, as the message says.
+    if (steppedFile != nullptr && isAppendingBackupJob (first))
+    {
+        const auto outcome = steppedFile->putInPlace();
+
+        if (outcome != AppendedBackupFile::Outcome::ok)
+        {
+            const auto failure = outcome == AppendedBackupFile::Outcome::folderMissing ? ReceiveThread::WriteFailure::folderMissing
+                               : outcome == AppendedBackupFile::Outcome::fileGone      ? ReceiveThread::WriteFailure::fileGone
+                                                                                       : ReceiveThread::WriteFailure::diskError;
+            endRun (writeFailureText (failure), juce::MessageBoxIconType::WarningIcon);
+            return true;
+        }
+    }
 
     endRun (text, juce::MessageBoxIconType::InfoIcon);
     return true;
@@ -399,6 +459,9 @@ void BackupRun::endRun (const juce::String& message, juce::MessageBoxIconType ic
     multiJobRun = false;
     running = false;
     progress = 0.0;
+
+    // A stepped job's file that is not whole is dropped: nothing stands under its name.
+    steppedFile.reset();
     host.setBackupCancelEnabled (false);
 
     if (message.isNotEmpty())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BackupJobPlan.h"
+#include "ReceiveThread.h"
 #include "SysExRequest.h"
 
 #include <juce_events/juce_events.h>
@@ -9,8 +10,8 @@
 #include <atomic>
 #include <memory>
 
+class AppendedBackupFile;
 class MidiProcessing;
-class ReceiveThread;
 class SysExRequest;
 
 /** One backup run: turns a selection record into its ordered jobs and carries them out one
@@ -115,6 +116,7 @@ private:
     void endRun (const juce::String& message, juce::MessageBoxIconType icon);
     void retireThread();
     juce::String completionText() const;
+    juce::String writeFailureText (ReceiveThread::WriteFailure failure) const;
 
     MidiProcessing& link;
     Host& host;
@@ -132,7 +134,9 @@ private:
     bool patchQueried = false;      // this run's current-patch query succeeded
     bool recallPending = false;
     bool lastStepWroteFile = false;
+    bool foldersMade = false;       // the run's folders were there when it began
     juce::File lastSavedFile;
+    std::unique_ptr<AppendedBackupFile> steppedFile;    // the file of the stepped job in hand
 
     std::atomic<double> progress { 0.0 };
     std::unique_ptr<SysExRequest> request, retiredRequest;   // each outlives its thread
