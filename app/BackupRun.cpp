@@ -141,10 +141,13 @@ void BackupRun::retireThread()
     if (receiveThread == nullptr)
         return;
 
-    // This may run inside the thread's own change message: it is stopped now and deleted only
-    // when the next step retires its successor. Its request goes with it, after it.
+    // This may run inside the thread's own change message. The thread, which waits for its next
+    // job by then, is asked to end now; it is joined and deleted when the next run retires its
+    // successor or the run goes, long after it has ended, so that no join waits. Its last
+    // request goes with it, after it.
     receiveThread->removeChangeListener (this);
-    receiveThread->stopThread (ReceiveThread::stopTimeoutMs);
+    receiveThread->signalThreadShouldExit();
+    receiveThread->notify();
     retiredThread.reset();
     retiredRequest.reset();
     retiredThread = std::move (receiveThread);
@@ -175,7 +178,12 @@ void BackupRun::sendJob()
 
     currentJob = job;
 
-    retireThread();
+    // One thread serves the whole run: it has reported the end of the step before, whose request
+    // it no longer uses, and waits for this one.
+    if (receiveThread != nullptr && ! receiveThread->isWaitingForNextJob())
+        retireThread();
+
+    const auto previousRequest = std::move (request);
     request = BackupJobPlan::makeRequest (job, jobStep, context);
 
     if (request == nullptr)
@@ -206,11 +214,17 @@ void BackupRun::sendJob()
     step.steppedFile = steppedFile.get();
     step.lastStep = jobStep + 1 >= BackupJobPlan::stepCount (job, context);
     step.mayCreateFolder = false;
-
-    receiveThread = std::make_unique<ReceiveThread> (step);
+    step.waitForNextJob = true;
     resultHandled = false;
-    receiveThread->addChangeListener (this);
-    receiveThread->startThread();
+
+    if (receiveThread == nullptr || ! receiveThread->receiveNext (step))
+    {
+        retireThread();
+        receiveThread = std::make_unique<ReceiveThread> (step);
+        receiveThread->addChangeListener (this);
+        receiveThread->startThread();
+    }
+
     host.setBackupCancelEnabled (BackupJobPlan::isCancellable (context.model, job));
 }
 
@@ -462,6 +476,9 @@ void BackupRun::endRun (const juce::String& message, juce::MessageBoxIconType ic
 
     // A stepped job's file that is not whole is dropped: nothing stands under its name.
     steppedFile.reset();
+
+    // The run's thread ends with it.
+    retireThread();
     host.setBackupCancelEnabled (false);
 
     if (message.isNotEmpty())

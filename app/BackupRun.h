@@ -16,11 +16,12 @@ class SysExRequest;
 
 /** One backup run: turns a selection record into its ordered jobs and carries them out one
     request at a time. For each job (or each step of a job that takes many requests) it queues a
-    SysExRequest with the link worker and starts a ReceiveThread that writes the replies into the
-    job's .syx file; when that thread reports, the run retries the step, goes on with the next
-    step or job, or ends with a message. Around Orvix II bank and preset runs and Orvix III
-    one-preset runs it asks the device for its current patch first and recalls it at the end,
-    but only when that query succeeded and the run completed.
+    SysExRequest with the link worker and hands it to the run's one ReceiveThread, which writes the
+    replies into the job's .syx file; when that thread reports, the run retries the step, goes on
+    with the next step or job, or ends with a message (and the thread ends with the run). Around
+    Orvix II bank and preset runs and Orvix III one-preset runs it asks the device for its
+    current patch first and recalls it at the end, but only when that query succeeded and the run
+    completed.
 
     The run needs no window: what the user sees goes through its Host, which the console
     implements. Message thread only; the receive threads report through change messages, and a

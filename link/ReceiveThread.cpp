@@ -113,6 +113,12 @@ bool ReceiveThread::receiveNext (const Job& next)
     return true;
 }
 
+bool ReceiveThread::isWaitingForNextJob() const
+{
+    const juce::ScopedLock sl (jobLock);
+    return waitsForNextJob && ! jobInHand && ! hasNextJob && ! threadShouldExit();
+}
+
 void ReceiveThread::receive (const Job& job)
 {
     auto* const request = job.request;

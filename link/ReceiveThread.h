@@ -122,6 +122,11 @@ public:
     */
     bool receiveNext (const Job& next);
 
+    /** True when a thread made with Job::waitForNextJob has reported the final result of its job
+        and takes the next with receiveNext. Any thread.
+    */
+    bool isWaitingForNextJob() const;
+
     /** The last ReceiveResult of the job in hand. Safe to read from any thread. */
     ReceiveResult getResult() const noexcept { return result.load(); }
 
@@ -160,7 +165,7 @@ private:
     std::atomic<ReceiveResult> result { ReceiveResults::running };
     PresetConverter converter;
 
-    juce::CriticalSection jobLock;
+    mutable juce::CriticalSection jobLock;
     Job nextJob;
     bool hasNextJob = false;
     bool jobInHand = false;

@@ -2,6 +2,7 @@
 #include "SmallDisk.h"
 
 #include <functional>
+#include <set>
 
 namespace morvane::test
 {
@@ -190,5 +191,86 @@ TEST (BackupRunSteppedFile, AWholeBankHoldsEveryPresetInOrder)
     juce::MemoryBlock written;
     ASSERT_TRUE (rig.folder.getChildFile (name).loadFileAsData (written));
     EXPECT_EQ (written, firstReplies (rig.server, 128));
+}
+} // namespace morvane::test
+
+//==============================================================================
+namespace morvane::test
+{
+namespace
+{
+/** The ids of this process's threads named "Receive Thread" now. */
+std::set<juce::String> receiveThreadIds()
+{
+    std::set<juce::String> ids;
+
+    for (const auto& task : juce::File ("/proc/self/task").findChildFiles (juce::File::findDirectories, false))
+        if (task.getChildFile ("comm").loadFileAsString().trim() == "Receive Thread")
+            ids.insert (task.getFileName());
+
+    return ids;
+}
+
+} // namespace
+
+TEST (BackupRunThread, OneThreadServesAWholeRunAndNoneOutlivesItHoweverItEnds)
+{
+    ASSERT_TRUE (receiveThreadIds().empty());
+
+    enum class Ending { completes, canceled, deviceLost, runDeleted };
+
+    for (const auto ending : { Ending::completes, Ending::canceled, Ending::deviceLost, Ending::runDeleted })
+    {
+        SCOPED_TRACE ((int) ending);
+        BackupRunRig rig (16);
+        ASSERT_TRUE (rig.connected);
+        rig.run.setStepTimeoutMs (1500);
+        auto run = std::make_unique<BackupRun> (rig.link, rig.host);
+        run->setStepTimeoutMs (1500);
+
+        OrvixIIIBackupSelection s;
+        s.system = s.global = 1;
+        s.banks[0] = 1;
+
+        if (ending != Ending::completes)
+            rig.server.holdRequest (60);
+
+        ASSERT_TRUE (run->startOrvixIIIBackup (s, rig.context, rig.folder.getFullPathName()));
+        std::set<juce::String> seen;
+
+        if (ending != Ending::completes)
+        {
+            ASSERT_TRUE (runMessageLoopUntil ([&]
+            {
+                const auto now = receiveThreadIds();
+                seen.insert (now.begin(), now.end());
+                return rig.server.getRequestCount() >= 60;
+            }, 60000));
+
+            EXPECT_EQ (receiveThreadIds().size(), 1u);
+
+            if (ending == Ending::canceled)
+                run->cancel();
+            else if (ending == Ending::deviceLost)
+                rig.device.unplug();
+            else
+                run.reset();    // as when the window closes
+
+            rig.server.release();
+        }
+
+        if (run != nullptr)
+        {
+            ASSERT_TRUE (runMessageLoopUntil ([&]
+            {
+                const auto now = receiveThreadIds();
+                seen.insert (now.begin(), now.end());
+                return rig.host.ended > 0 && ! run->isRunning();
+            }, 100000));
+        }
+
+        EXPECT_EQ (seen.size(), 1u) << "one thread for the run's 62 requests";
+        EXPECT_TRUE (runMessageLoopUntil ([] { return receiveThreadIds().empty(); }, 20000)) << "no thread outlives the run";
+    }
 }
 } // namespace morvane::test
