@@ -4,6 +4,7 @@
 #include "MidiProcessing.h"
 #include "MorvaneDialog.h"
 #include "MorvaneLookAndFeel.h"
+#include "OwnedWindows.h"
 #include "ProgramVersion.h"
 #include "SkinManager.h"
 #include "SystemFontWarmUp.h"
@@ -33,6 +34,7 @@ MorvaneApplication::~MorvaneApplication()
 {
     fontWarmUp.reset();
     terminationSignal.reset();
+    ownedWindowsWatcher.reset();
     mainWindow.reset();
     link = nullptr;
     MidiProcessing::deleteInstance();
@@ -95,6 +97,8 @@ void MorvaneApplication::initialise (const juce::String&)
 
     if (! skinLoaded)
     {
+        reportMissingSkin();
+        setApplicationReturnValue (1);
         systemRequestedQuit();
         return;
     }
@@ -110,6 +114,10 @@ void MorvaneApplication::initialise (const juce::String&)
     mainWindow = std::make_unique<MainAppWindow> (skinManager.get(), link, dialogs, services);
     dialogs.setOwner (mainWindow.get());
 
+    // Boxes, dialogs and choosers belong to the main window from here on.
+    OwnedWindows::setMainWindow (mainWindow.get());
+    ownedWindowsWatcher = std::make_unique<OwnedWindows::Watcher>();
+
     terminationSignal = std::make_unique<TerminationSignal> ([this] { terminationRequested(); });
 
     // The check reads the network on the message thread and may wait for it: it follows once the
@@ -120,8 +128,31 @@ void MorvaneApplication::initialise (const juce::String&)
 bool MorvaneApplication::loadSkin()
 {
     skinManager = std::make_unique<SkinManager>();
-    // Without a skin the program ends quietly: there is nothing to draw a message with.
     return skinManager->load (skinManager->getSkinFile().getFullPathName(), SkinManager::engineVersion, false);
+}
+
+juce::String MorvaneApplication::missingSkinText (const juce::File& skinFile, const juce::String& reason)
+{
+    auto text = juce::String ("Morvane cannot start: its skin could not be loaded.\n\n");
+
+    if (reason.isNotEmpty())
+        text << reason << (juce::String (".!?").containsChar (reason.getLastCharacter()) ? "\n\n" : ".\n\n");
+
+    return text << "It was looked for at:\n" << skinFile.getFullPathName()
+                << "\n\nReinstall Morvane, or put the folder \"" << SkinManager::skinFolderName
+                << "\" with \"" << SkinManager::skinFileName << "\" and its archive beside the program.";
+}
+
+void MorvaneApplication::reportMissingSkin()
+{
+    const auto text = missingSkinText (skinManager->getSkinFile(), skinManager->getLoadResult().getErrorMessage());
+
+    // Standard error first: a start from a terminal or a script sees it even without a display.
+    juce::Logger::outputDebugString (text);
+
+    // A plain box in the framework's own look, as there is no skin to draw one with.
+    if (juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() != nullptr)
+        juce::AlertWindow::showMessageBox (juce::MessageBoxIconType::WarningIcon, "Morvane", text, "OK");
 }
 
 void MorvaneApplication::startUpdateCheck()
@@ -175,6 +206,7 @@ void MorvaneApplication::shutdown()
 
     // The console saves the settings, stops its worker threads and gives up its pending request
     // as the window deletes it.
+    ownedWindowsWatcher.reset();
     mainWindow.reset();
 }
 

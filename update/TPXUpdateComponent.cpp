@@ -183,7 +183,12 @@ bool TPXUpdateComponent::runNotesWindow (const juce::String& title)
     dialogOptions.resizable = false;
     dialogOptions.useBottomRightCornerResizer = false;
 
-    return dialogOptions.runModal() == 1;
+    const auto result = dialogOptions.runModal();
+
+    // However the window closed (OK, Cancel, Escape or the title bar's close box), what the user
+    // set on its page counts.
+    notesWindowClosing();
+    return result == 1;
 }
 
 std::unique_ptr<juce::XmlElement> TPXUpdateComponent::readFeedUnlessSkipped (const juce::URL& feedAddress, bool skipCheck)
@@ -257,7 +262,6 @@ void TPXUpdateComponent::buttonClicked (juce::Button* button)
     }
     else if (button == infoOkayButton.get() || button == infoCancelButton.get())
     {
-        notesWindowClosing();
         closeWindowOf (*button, button == infoOkayButton.get() ? 1 : 0);
     }
 }

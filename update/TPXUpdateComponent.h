@@ -116,7 +116,7 @@ protected:
     /** A toggle from a Widget: its "text", "toggleRect" and colours; this component listens. */
     std::unique_ptr<juce::ToggleButton> buildToggle (const juce::XmlElement& widget);
 
-    /** Called as OK or Cancel closes the notes window. */
+    /** Called once the notes window has closed, however it closed. */
     virtual void notesWindowClosing() {}
 
     /** A label that shows text only: not editable, no focus, no squeezing. */

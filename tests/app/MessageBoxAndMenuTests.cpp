@@ -5,6 +5,7 @@
 #include "MessageLoop.h"
 #include "MorvaneDialog.h"
 #include "MorvaneLookAndFeel.h"
+#include "OwnedWindows.h"
 #include "SkinManager.h"
 
 #include <gtest/gtest.h>
@@ -82,6 +83,7 @@ protected:
         window = std::make_unique<MainAppWindow> (skinManager.get(), nullptr, consoleDialogs, services, userFolder);
         window->setTopLeftPosition (place);
         dialogs.setOwner (window.get());
+        OwnedWindows::setMainWindow (window.get());
         ASSERT_TRUE (morvane::test::runMessageLoopUntil ([this] { return window->isShowing() && window->getPeer() != nullptr; }));
         ASSERT_TRUE (waitForFocus());
         ASSERT_TRUE (waitForPlace()) << "window at " << window->getScreenPosition().toString() << ", "
@@ -91,6 +93,7 @@ protected:
 
     void TearDown() override
     {
+        OwnedWindows::setMainWindow (nullptr);
         window.reset();
         juce::LookAndFeel::setDefaultLookAndFeel (nullptr);
         lookAndFeel.reset();
@@ -313,6 +316,8 @@ TEST_F (RealWindowTest, EveryKindOfBoxFitsItsPartsInsideItsBounds)
             }
 
             EXPECT_EQ (buttons, kind.okCancel ? 2 : 1);
+            EXPECT_TRUE (OwnedWindows::isMarkedAsDialogOf (box, *window))
+                << "the box is a dialog of the main window (WM_TRANSIENT_FOR, _NET_WM_WINDOW_TYPE_DIALOG)";
             saveScreenshot (box, kind.file);
             box.exitModalState (0);
         });
@@ -429,6 +434,57 @@ TEST_F (RealWindowTest, AMenuIsAsWideAsItsBoxAndOpensBelowIt)
     EXPECT_EQ (menuBounds.getWidth(), selector->getWidth());
     EXPECT_EQ (menuBounds.getX(), selector->getScreenX());
     EXPECT_GE (menuBounds.getY(), selector->getScreenBounds().getBottom() - 1);
+}
+
+TEST_F (RealWindowTest, AnInactiveWindowsTitleButtonsLookAsAtRest)
+{
+    auto* close = dynamic_cast<juce::DrawableButton*> (window->getCloseButton());
+    auto* minimise = dynamic_cast<juce::DrawableButton*> (window->getMinimiseButton());
+    ASSERT_NE (close, nullptr);
+    ASSERT_NE (minimise, nullptr);
+
+    // Another window of the program takes the focus; this one turns inactive.
+    juce::DocumentWindow other ("Other", juce::Colours::white, 0);
+    other.setUsingNativeTitleBar (true);
+    other.setBounds (window->getScreenBounds().getRight() + 20, place.y, 200, 120);
+    other.setVisible (true);
+    ASSERT_TRUE (waitAskingEverySecond ([&] { return other.isActiveWindow() && ! window->isActiveWindow(); },
+                                        [&] { other.toFront (true); }));
+
+    // The framework disables the buttons of an inactive window; they look as they do at rest.
+    EXPECT_FALSE (close->isEnabled());
+
+    for (auto* button : { close, minimise })
+    {
+        const auto inactive = button->createComponentSnapshot (button->getLocalBounds());
+        button->setEnabled (true);
+        button->setState (juce::Button::buttonNormal);
+        const auto atRest = button->createComponentSnapshot (button->getLocalBounds());
+        button->setState (juce::Button::buttonDown);
+        const auto pressed = button->createComponentSnapshot (button->getLocalBounds());
+        button->setState (juce::Button::buttonNormal);
+        button->setEnabled (false);
+
+        int differentFromRest = 0, differentFromPressed = 0;
+
+        for (int y = 0; y < atRest.getHeight(); ++y)
+        {
+            for (int x = 0; x < atRest.getWidth(); ++x)
+            {
+                differentFromRest += inactive.getPixelAt (x, y) != atRest.getPixelAt (x, y) ? 1 : 0;
+                differentFromPressed += inactive.getPixelAt (x, y) != pressed.getPixelAt (x, y) ? 1 : 0;
+            }
+        }
+
+        EXPECT_EQ (differentFromRest, 0) << button->getName() << " does not look as it does at rest";
+        EXPECT_GT (differentFromPressed, 0) << button->getName() << " looks pressed";
+    }
+
+    auto shot = window->createComponentSnapshot ({ 0, 0, window->getWidth(), window->getTitleBarHeight() });
+    juce::FileOutputStream out (artefacts.getChildFile ("title-bar-inactive.png"));
+    out.setPosition (0);
+    out.truncate();
+    EXPECT_TRUE (juce::PNGImageFormat().writeImageToStream (shot, out));
 }
 
 TEST_F (RealWindowTest, TheWindowTakesItsOwnSizeBack)
