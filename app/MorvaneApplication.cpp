@@ -7,6 +7,7 @@
 #include "OwnedWindows.h"
 #include "ProgramVersion.h"
 #include "SkinManager.h"
+#include "SkinnedDialogWindow.h"
 #include "SystemFontWarmUp.h"
 #include "TPXAutoUpdate.h"
 #include "UpdateCheckResult.h"
@@ -14,12 +15,6 @@
 
 MorvaneApplication::MorvaneApplication()
 {
-    updateDialogOptions.dialogBackgroundColour = juce::Colour (0xffd3d3d3);
-    updateDialogOptions.escapeKeyTriggersCloseButton = true;
-    updateDialogOptions.useNativeTitleBar = true;
-    updateDialogOptions.resizable = true;
-    updateDialogOptions.useBottomRightCornerResizer = false;
-
     services.setDialogs (&dialogs);
 
     // Before the first port list: a machine without the ALSA sequencer would otherwise print an
@@ -89,6 +84,10 @@ bool MorvaneApplication::initialiseApp()
 
 void MorvaneApplication::initialise (const juce::String&)
 {
+    // From here on a termination request is served on the message thread, also one that came
+    // while the program started.
+    terminationSignal = std::make_unique<TerminationSignal> ([this] { terminationRequested(); });
+
     const auto skinLoaded = loadSkin();
 
     // From here on the windows may use the system's fonts.
@@ -103,12 +102,7 @@ void MorvaneApplication::initialise (const juce::String&)
         return;
     }
 
-    lookAndFeel = std::make_unique<MorvaneLookAndFeel> (skinManager.get());
-    lookAndFeel->loadPopupMenuSkin();
-    lookAndFeel->loadMenuBarSkin();
-    lookAndFeel->loadAlertWindowSkin();
-    lookAndFeel->loadTitlebarSkin();
-    juce::LookAndFeel::setDefaultLookAndFeel (lookAndFeel.get());
+    lookAndFeel = MorvaneLookAndFeel::installFromSkin (skinManager.get());
 
     mainWindow.reset();
     mainWindow = std::make_unique<MainAppWindow> (skinManager.get(), link, dialogs, services);
@@ -117,8 +111,6 @@ void MorvaneApplication::initialise (const juce::String&)
     // Boxes, dialogs and choosers belong to the main window from here on.
     OwnedWindows::setMainWindow (mainWindow.get());
     ownedWindowsWatcher = std::make_unique<OwnedWindows::Watcher>();
-
-    terminationSignal = std::make_unique<TerminationSignal> ([this] { terminationRequested(); });
 
     // The check reads the network on the message thread and may wait for it: it follows once the
     // window is on the screen, rather than keeping the window blank until it is done.
@@ -169,15 +161,9 @@ void MorvaneApplication::startUpdateCheck()
 
     if (result == UpdateCheckResult::accepted)
     {
-        updateDialogOptions.dialogTitle = "Morvane Update";
-        updateDialogOptions.content.setNonOwned (updateComponent.get());
-        updateDialogOptions.componentToCentreAround = mainWindow.get();
-        updateDialogOptions.dialogBackgroundColour = juce::Colour (0xffd3d3d3);
-        updateDialogOptions.escapeKeyTriggersCloseButton = true;
-        updateDialogOptions.useNativeTitleBar = true;
-        updateDialogOptions.resizable = false;
-        updateDialogOptions.useBottomRightCornerResizer = false;
-        updateDialogOptions.launchAsync();
+        // The progress window, drawn from the skin like the message boxes; it deletes itself
+        // once it closes.
+        SkinnedDialogWindow::launchAsync ("Morvane Update", *updateComponent, mainWindow.get());
 
         if (! updateComponent->downloadAndInstall())
             if (auto* window = updateComponent->findParentComponentOfClass<juce::DialogWindow>())

@@ -86,7 +86,6 @@ private:
     std::unique_ptr<MorvaneLookAndFeel> lookAndFeel;
     MidiProcessing* link = nullptr;
     std::unique_ptr<TPXAutoUpdate> updateComponent;
-    juce::DialogWindow::LaunchOptions updateDialogOptions;
     std::unique_ptr<SkinManager> skinManager;
 
     void closeUpdateWindow();

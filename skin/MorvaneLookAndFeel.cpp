@@ -638,6 +638,36 @@ void MorvaneLookAndFeel::drawDocumentWindowTitleBar (juce::DocumentWindow& windo
     }
 }
 
+std::unique_ptr<MorvaneLookAndFeel> MorvaneLookAndFeel::installFromSkin (const SkinManager* skin)
+{
+    auto lookAndFeel = std::make_unique<MorvaneLookAndFeel> (skin);
+    lookAndFeel->loadPopupMenuSkin();
+    lookAndFeel->loadMenuBarSkin();
+    lookAndFeel->loadAlertWindowSkin();
+    lookAndFeel->loadTitlebarSkin();
+    lookAndFeel->loadDialogSkin();
+    juce::LookAndFeel::setDefaultLookAndFeel (lookAndFeel.get());
+    return lookAndFeel;
+}
+
+void MorvaneLookAndFeel::loadDialogSkin()
+{
+    if (const auto* section = findSection ("DialogSkin", true))
+        dialogLook.read (*section);
+}
+
+void MorvaneLookAndFeel::drawTickBox (juce::Graphics& g, juce::Component& component, float x, float y, float w, float h,
+                                      bool ticked, bool isEnabled, bool isMouseOverButton, bool)
+{
+    dialogLook.drawToggleMark (g, component, { x, y, w, h }, ticked, isEnabled, isMouseOverButton);
+}
+
+void MorvaneLookAndFeel::drawProgressBar (juce::Graphics& g, juce::ProgressBar& bar, int width, int height, double progress,
+                                          const juce::String& textToShow)
+{
+    dialogLook.drawProgressBar (g, bar, width, height, progress, textToShow);
+}
+
 juce::Button* MorvaneLookAndFeel::createDocumentWindowButton (int buttonType)
 {
     const TitleButtonImages* images = nullptr;

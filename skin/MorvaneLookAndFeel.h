@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DialogLook.h"
 #include "MorvaneAlertLayout.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -18,8 +19,8 @@ class SkinManager;
     buttons drawn like the console's, in the skin's alert colours and fonts. Pop-up menus get the
     skin's menu colours and font and items of a comfortable height.
 
-    The application builds it once the skin has loaded, calls the four load...Skin() readers in
-    their declared order and installs it as the default look-and-feel. Fonts that the skin does
+    The application builds it once the skin has loaded with installFromSkin, which calls the
+    load...Skin() readers in their declared order and installs it as the default look-and-feel. Fonts that the skin does
     not give fall back to the framework's default font.
 */
 class MorvaneLookAndFeel : public juce::LookAndFeel_V2
@@ -39,10 +40,23 @@ public:
     explicit MorvaneLookAndFeel (const SkinManager* skin);
     ~MorvaneLookAndFeel() override;
 
+    /** A look-and-feel with every section of the skin read (pop-up menus, menu bar, alert
+        windows, title bar, dialogs), made the default of every component. The caller owns it
+        and clears the default (setDefaultLookAndFeel (nullptr)) before deleting it.
+    */
+    static std::unique_ptr<MorvaneLookAndFeel> installFromSkin (const SkinManager* skin);
+
     void loadPopupMenuSkin();
     void loadMenuBarSkin();
     void loadAlertWindowSkin();
     void loadTitlebarSkin();
+
+    /** Reads the section "DialogSkin": the dialogs' body colour, their check boxes, radio buttons
+        and progress bars, and their title bar's height. Without it the defaults of DialogLook hold.
+    */
+    void loadDialogSkin();
+
+    const DialogLook& getDialogLook() const noexcept { return dialogLook; }
 
     const TitleButtonImages& getCloseButtonImages() const noexcept { return closeButtonImages; }
     const TitleButtonImages& getMinimiseButtonImages() const noexcept { return minimiseButtonImages; }
@@ -98,6 +112,12 @@ public:
                                bool isMouseOverButton, bool isButtonDown) override;
     void drawButtonText (juce::Graphics&, juce::TextButton&, bool isMouseOverButton, bool isButtonDown) override;
 
+    /** Check boxes as ticked squares, radio buttons (toggles in a radio group) as circles. */
+    void drawTickBox (juce::Graphics&, juce::Component&, float x, float y, float w, float h, bool ticked, bool isEnabled,
+                      bool isMouseOverButton, bool isButtonDown) override;
+    void drawProgressBar (juce::Graphics&, juce::ProgressBar&, int width, int height, double progress,
+                          const juce::String& textToShow) override;
+
     void drawLinearSliderThumb (juce::Graphics&, int x, int y, int width, int height, float sliderPos,
                                 float minSliderPos, float maxSliderPos, juce::Slider::SliderStyle,
                                 juce::Slider&) override;
@@ -138,6 +158,7 @@ private:
     std::unique_ptr<juce::Font> titleFont;
     juce::Colour activeTitleColour { 0x00000000 };
     juce::Colour inactiveTitleColour { 0x00000000 };
+    DialogLook dialogLook;
     const SkinManager* skinManager = nullptr;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MorvaneLookAndFeel)

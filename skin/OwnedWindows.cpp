@@ -30,8 +30,20 @@ juce::ComponentPeer* secondaryPeer (juce::Component& componentInWindow)
     return peer;
 }
 
-juce::ComponentPeer* ownerPeer()
+/** The window that a new secondary window belongs to: the modal window it is opened from (a box
+    over a backup dialog belongs to that dialog), else the main window.
+*/
+juce::ComponentPeer* ownerPeer (juce::Component& window)
 {
+    if (auto* modal = juce::Component::getCurrentlyModalComponent())
+    {
+        auto* modalWindow = modal->getTopLevelComponent();
+
+        if (modalWindow != &window && modalWindow->isOnDesktop() && modalWindow->isShowing()
+            && secondaryPeer (*modalWindow) != nullptr)
+            return modalWindow->getPeer();
+    }
+
     auto* main = OwnedWindows::getMainWindow();
     return main != nullptr && main->isOnDesktop() ? main->getPeer() : nullptr;
 }
@@ -86,7 +98,7 @@ juce::Component* OwnedWindows::getMainWindow()
 bool OwnedWindows::markAsDialog (juce::Component& componentInWindow)
 {
     auto* peer = secondaryPeer (componentInWindow);
-    auto* owner = ownerPeer();
+    auto* owner = peer != nullptr ? ownerPeer (*componentInWindow.getTopLevelComponent()) : nullptr;
 
     if (peer == nullptr || owner == nullptr)
         return false;
@@ -115,28 +127,67 @@ bool OwnedWindows::markAsDialog (juce::Component& componentInWindow)
    #endif
 }
 
-bool OwnedWindows::isMarkedAsDialogOf (juce::Component& componentInWindow, juce::Component& owner)
+namespace
+{
+/** The native window that the component's window is a dialog of; 0 when it is not marked as one. */
+juce::pointer_sized_uint dialogOwnerOf (juce::Component& componentInWindow)
 {
    #if JUCE_LINUX || JUCE_BSD
     auto* window = componentInWindow.getTopLevelComponent();
-    auto* ownerWindow = owner.getTopLevelComponent();
     auto* d = display();
 
-    if (window == nullptr || ownerWindow == nullptr || d == nullptr || window->getPeer() == nullptr
-        || ownerWindow->getPeer() == nullptr)
-        return false;
+    if (window == nullptr || d == nullptr || window->getPeer() == nullptr)
+        return 0;
 
     auto* x = juce::X11Symbols::getInstance();
     const juce::XWindowSystemUtilities::ScopedXLock lock;
     const auto handle = windowOf (*window->getPeer());
 
-    return readProperty (d, handle, XA_WM_TRANSIENT_FOR, XA_WINDOW) == windowOf (*ownerWindow->getPeer())
-        && readProperty (d, handle, x->xInternAtom (d, "_NET_WM_WINDOW_TYPE", False), XA_ATOM)
-               == x->xInternAtom (d, "_NET_WM_WINDOW_TYPE_DIALOG", False);
+    if (readProperty (d, handle, x->xInternAtom (d, "_NET_WM_WINDOW_TYPE", False), XA_ATOM)
+        != x->xInternAtom (d, "_NET_WM_WINDOW_TYPE_DIALOG", False))
+        return 0;
+
+    return (juce::pointer_sized_uint) readProperty (d, handle, XA_WM_TRANSIENT_FOR, XA_WINDOW);
    #else
-    juce::ignoreUnused (componentInWindow, owner);
-    return false;
+    juce::ignoreUnused (componentInWindow);
+    return 0;
    #endif
+}
+} // namespace
+
+bool OwnedWindows::isMarkedAsDialogOf (juce::Component& componentInWindow, juce::Component& owner)
+{
+    auto* ownerWindow = owner.getTopLevelComponent();
+
+    if (ownerWindow == nullptr || ownerWindow->getPeer() == nullptr)
+        return false;
+
+    const auto ownerHandle = (juce::pointer_sized_uint) ownerWindow->getPeer()->getNativeHandle();
+    return ownerHandle != 0 && dialogOwnerOf (componentInWindow) == ownerHandle;
+}
+
+//==============================================================================
+OwnedWindows::ChooserMarks::ChooserMarks()
+{
+    startTimer (20);
+}
+
+OwnedWindows::ChooserMarks::~ChooserMarks()
+{
+    stopTimer();
+}
+
+void OwnedWindows::ChooserMarks::timerCallback()
+{
+    auto* modal = juce::Component::getCurrentlyModalComponent();
+
+    if (modal == nullptr || getMainWindow() == nullptr)
+        return;
+
+    auto* window = modal->getTopLevelComponent();
+
+    if (window->isShowing() && secondaryPeer (*window) != nullptr && dialogOwnerOf (*window) == 0)
+        markAsDialog (*window);
 }
 
 //==============================================================================
@@ -157,6 +208,6 @@ void OwnedWindows::Watcher::globalFocusChanged (juce::Component* focusedComponen
     if (focusedComponent == nullptr || main == nullptr)
         return;
 
-    if (secondaryPeer (*focusedComponent) != nullptr && ! isMarkedAsDialogOf (*focusedComponent, *main))
+    if (secondaryPeer (*focusedComponent) != nullptr && dialogOwnerOf (*focusedComponent) == 0)
         markAsDialog (*focusedComponent);
 }

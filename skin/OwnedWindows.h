@@ -24,14 +24,30 @@ public:
     static void setMainWindow (juce::Component* mainWindow);
     static juce::Component* getMainWindow();
 
-    /** Marks the top-level window that holds the component as a dialog of the main window.
-        Does nothing (and returns false) for the main window itself, a window that is not on the
-        desktop, a pop-up (a menu or a tooltip) or where there is no main window or no X display.
+    /** Marks the top-level window that holds the component as a dialog: of the modal window it
+        is opened from (a box over a backup dialog), else of the main window. Does nothing (and
+        returns false) for the main window itself, a window that is not on the desktop, a pop-up
+        (a menu or a tooltip) or where there is no main window or no X display.
     */
     static bool markAsDialog (juce::Component& componentInWindow);
 
     /** True when the component's top-level window carries both marks for the given owner. */
     static bool isMarkedAsDialogOf (juce::Component& componentInWindow, juce::Component& owner);
+
+    /** While it lives, marks the modal window that the framework builds on its own (a file or
+        folder chooser) as soon as it is on the screen. Made for the length of a chooser's call.
+    */
+    class ChooserMarks : private juce::Timer
+    {
+    public:
+        ChooserMarks();
+        ~ChooserMarks() override;
+
+    private:
+        void timerCallback() override;
+
+        JUCE_DECLARE_NON_COPYABLE (ChooserMarks)
+    };
 
     /** Marks every secondary window that takes the keyboard focus without having been marked:
         windows that the framework builds on its own (a file chooser) or that other code opens.

@@ -225,7 +225,7 @@ TEST (BackupRunThread, OneThreadServesAWholeRunAndNoneOutlivesItHoweverItEnds)
         BackupRunRig rig (16);
         ASSERT_TRUE (rig.connected);
         rig.run.setStepTimeoutMs (1500);
-        auto run = std::make_unique<BackupRun> (rig.link, rig.host);
+        auto run = std::make_unique<BackupRun> (rig.link, rig.page.queries, rig.page.view);
         run->setStepTimeoutMs (1500);
 
         OrvixIIIBackupSelection s;
