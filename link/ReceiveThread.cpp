@@ -93,7 +93,7 @@ bool ReceiveThread::receiveNext (const Job& next)
     {
         const juce::ScopedLock sl (jobLock);
 
-        if (! waitsForNextJob || jobInHand || hasNextJob)
+        if (! waitsForNextJob || jobInHand || hasNextJob || threadShouldExit() || ! isThreadRunning())
             return false;
 
         {

@@ -117,8 +117,8 @@ public:
     void run() override;
 
     /** Hands a thread made with Job::waitForNextJob its next job, once it has reported the final
-        result of the one before. Message thread. False, changing nothing, while a job is in hand
-        or when the thread does not wait for more.
+        result of the one before. Message thread. False, changing nothing, while a job is in hand,
+        when the thread does not wait for more, or when it is not running (or asked to stop).
     */
     bool receiveNext (const Job& next);
 
