@@ -6,9 +6,7 @@
 #include "SysExMessage.h"
 #include "SysExRequest.h"
 #include "SysExTables.h"
-#include "UserDialogs.h"
 
-#include <juce_gui_basics/juce_gui_basics.h>
 
 namespace
 {
@@ -45,10 +43,10 @@ juce::WaitableEvent& spinEvent()
 } // namespace
 
 //==============================================================================
-DeviceQueries::DeviceQueries (MidiProcessing* linkToUse, UserDialogs& dialogsToUse,
+DeviceQueries::DeviceQueries (MidiProcessing* linkToUse, TransferView& viewToUse,
                               std::unique_ptr<SysExRequest>& pendingSlot, std::function<void()> letGo)
     : link (linkToUse),
-      dialogs (dialogsToUse),
+      view (viewToUse),
       pendingRequest (pendingSlot),
       letGoOfRequests (std::move (letGo)),
       timeoutMs (SysExRequest::defaultTimeoutMs)
@@ -91,7 +89,7 @@ juce::String DeviceQueries::currentModelName()
 
 void DeviceQueries::warn (const juce::String& text)
 {
-    dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", text);
+    view.tell (Severity::warning, text);
 }
 
 //==============================================================================
@@ -127,10 +125,10 @@ int DeviceQueries::exchange (SysExRequest& request)
     if (link == nullptr)
         return SysExRequest::failed;
 
-    juce::MouseCursor::showWaitCursor();
+    view.setBusy (true);
     link->enqueueRequest (&request);
     const bool retired = waitUntilRetired (request);
-    juce::MouseCursor::hideWaitCursor();
+    view.setBusy (false);
 
     return retired ? request.getState() : SysExRequest::pending;
 }
