@@ -19,6 +19,9 @@ UpdateCheckThread::~UpdateCheckThread()
 void UpdateCheckThread::run()
 {
     job (session);
+
+    // No thread is left waiting for a deadline that no longer matters.
+    session.endDeadline();
     triggerAsyncUpdate();
 }
 

@@ -57,6 +57,11 @@ UpdateHttpSession::~UpdateHttpSession()
     setStream (nullptr);
 }
 
+void UpdateHttpSession::endDeadline()
+{
+    watchdog.reset();
+}
+
 void UpdateHttpSession::cancel()
 {
     const juce::ScopedLock sl (streamLock);

@@ -26,6 +26,9 @@ public:
     /** Ends the session: the stream in use is aborted and every later open or read fails. */
     void cancel();
 
+    /** The reads are over: the deadline's watchdog goes (reading thread). */
+    void endDeadline();
+
     bool isCancelled() const noexcept { return cancelled.load(); }
     bool hasTimedOut() const noexcept { return timedOut.load(); }
 
