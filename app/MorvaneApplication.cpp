@@ -84,6 +84,10 @@ bool MorvaneApplication::initialiseApp()
 
 void MorvaneApplication::initialise (const juce::String&)
 {
+    // From here on a termination request is served on the message thread, also one that came
+    // while the program started.
+    terminationSignal = std::make_unique<TerminationSignal> ([this] { terminationRequested(); });
+
     const auto skinLoaded = loadSkin();
 
     // From here on the windows may use the system's fonts.
@@ -98,13 +102,7 @@ void MorvaneApplication::initialise (const juce::String&)
         return;
     }
 
-    lookAndFeel = std::make_unique<MorvaneLookAndFeel> (skinManager.get());
-    lookAndFeel->loadPopupMenuSkin();
-    lookAndFeel->loadMenuBarSkin();
-    lookAndFeel->loadAlertWindowSkin();
-    lookAndFeel->loadTitlebarSkin();
-    lookAndFeel->loadDialogSkin();
-    juce::LookAndFeel::setDefaultLookAndFeel (lookAndFeel.get());
+    lookAndFeel = MorvaneLookAndFeel::installFromSkin (skinManager.get());
 
     mainWindow.reset();
     mainWindow = std::make_unique<MainAppWindow> (skinManager.get(), link, dialogs, services);
@@ -113,8 +111,6 @@ void MorvaneApplication::initialise (const juce::String&)
     // Boxes, dialogs and choosers belong to the main window from here on.
     OwnedWindows::setMainWindow (mainWindow.get());
     ownedWindowsWatcher = std::make_unique<OwnedWindows::Watcher>();
-
-    terminationSignal = std::make_unique<TerminationSignal> ([this] { terminationRequested(); });
 
     // The check follows once the window is on the screen; it reads the network on a thread of
     // its own and shows its window only when the server has answered.

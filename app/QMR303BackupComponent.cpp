@@ -1,6 +1,7 @@
 #include "QMR303BackupComponent.h"
 
 #include "MorvaneDialog.h"
+#include "OwnedWindows.h"
 #include "SkinManager.h"
 #include "TPXMultiLineLabelComponent.h"
 #include "UserDialogs.h"
@@ -182,4 +183,9 @@ void QMR303BackupComponent::dumpByteCountChanged (juce::uint32, const juce::Stri
 
     if (dumpProgressBar != nullptr)
         dumpProgressBar->setTextToDisplay (progressText);
+}
+
+void QMR303BackupComponent::parentHierarchyChanged()
+{
+    OwnedWindows::markAsDialog (*this);
 }

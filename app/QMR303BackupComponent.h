@@ -68,6 +68,8 @@ public:
 
     //==============================================================================
     void buttonClicked (juce::Button* button) override;
+    /** Its window is a dialog of the main window, marked before it shows. */
+    void parentHierarchyChanged() override;
     void dumpByteCountChanged (juce::uint32 byteCount, const juce::String& text) override;
 
 private:

@@ -13,6 +13,7 @@ namespace J = BackupJobTypes;
 
 const char* const timeoutText = "Message timeout.";
 const char* const writeErrorText = "An error was encountered while writing the file to disk.";
+const char* const noUserCabsText = "The device reports no user cabs, so there is nothing to back up.";
 const char* const cancelAfterBankText = "The backup will cancel following the completion of the current bank.";
 
 bool isOrvixII (juce::uint8 model) noexcept  { return model == 3 || model == 6 || model == 7; }
@@ -66,7 +67,17 @@ juce::String BackupRun::makeTimeStamp (juce::Time time)
 bool BackupRun::startOrvixIIBackup (const OrvixIIBackupSelection& selection, BackupJobPlan::Context c, const juce::String& folder)
 {
     c.orvixII = selection;
-    return start (BackupJobPlan::jobsFor (selection, c.userCabCount), c, folder, BackupJobPlan::needsPatchQuery (selection));
+    auto newJobs = BackupJobPlan::jobsFor (selection, c.userCabCount);
+
+    // All user cabs of a device without any is the one choice the dialog lets through that
+    // leaves no job: say so rather than do nothing.
+    if (newJobs.isEmpty() && selection.allUserCabs != 0 && ! running)
+    {
+        view.tell (Severity::warning, noUserCabsText);
+        return false;
+    }
+
+    return start (std::move (newJobs), c, folder, BackupJobPlan::needsPatchQuery (selection));
 }
 
 bool BackupRun::startOrvixIIIBackup (const OrvixIIIBackupSelection& selection, BackupJobPlan::Context c, const juce::String& folder)

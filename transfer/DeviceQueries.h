@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class MidiProcessing;
 class SysExRequest;
@@ -134,6 +135,12 @@ private:
         single reply in reply; the state as exchange returns it.
     */
     int exchangeInSlot (const juce::MidiMessage& message, juce::MidiMessage& reply, int& replyCount);
+    /** The exchange of the version and system information queries: nothing when the device
+        answered (the reply and its count are set), else the time-out counted against timeouts,
+        and on the fourth in a row the warning about subject ("the firmware version").
+    */
+    std::optional<Outcome> countedExchange (juce::uint8 function, int& timeouts, const char* subject,
+                                            juce::MidiMessage& reply, int& replyCount);
     void clearSlot();
     void warn (const juce::String& text);
 

@@ -11,6 +11,10 @@
 #                                             while the update feed is read from a server that answers not
 #                                             at all (or at a trickle), closing the window ends the program
 #                                             at once
+#   EndToEnd.sh silent <exe> <server>         SIGTERM while the update feed's server never answers: the read
+#                                             is not interrupted (it would spin for ever); the program ends
+#                                             and stores its settings
+#   EndToEnd.sh twice <exe> <server>          a second SIGTERM while the first is served ends the program
 # Exit code 77 means skipped (no display, or no generated skin beside the executable).
 # Exit codes are checked, so a run under the sanitizers also fails on their reports.
 set -uo pipefail
@@ -288,6 +292,39 @@ case "$mode" in
         wait "$pid"; rc=$?
         [ "$rc" -eq 0 ] || fail "exit code $rc"
         grep -q 'name="MAIN_WINDOW_STATE"' "$settings" || fail "MAIN_WINDOW_STATE was not written"
+        ;;
+
+    silent|twice)
+        need_skin
+        server=$3
+        "$server" >"$scratch/server.out" & spid=$!; pids+=("$spid")
+        for i in $(seq 1 100); do [ -s "$scratch/server.out" ] && break; sleep 0.1; done
+        address=$(head -n 1 "$scratch/server.out")
+        [ -n "$address" ] || fail "the update server did not start"
+
+        MORVANE_UPDATE_SERVER="$address" "$exe" 2>"$errors" & pid=$!; pids+=("$pid")
+        wait_for_windows "$pid" 1 150 || fail "no window appeared"
+        for i in $(seq 1 300); do grep -q requested "$scratch/server.out" && break; sleep 0.1; done
+        grep -q requested "$scratch/server.out" || fail "the program did not ask for its update feed"
+        sleep 0.5   # the read is waiting now
+
+        kill -TERM "$pid"
+        if [ "$mode" = twice ]; then
+            sleep 0.5
+            kill -TERM "$pid" 2>/dev/null
+            # The second request ends the program at once, unless the first already had.
+            wait_for_exit "$pid" 100 || fail "a second SIGTERM did not end the program"
+            wait "$pid"; rc=$?
+            echo "exit code $rc"
+            [ "$rc" -eq 0 ] || [ "$rc" -eq 143 ] || fail "exit code $rc after two SIGTERMs"
+        else
+            # Until the read gives up by itself at the latest (its idle limit is 15 s).
+            wait_for_exit "$pid" 450 || fail "SIGTERM during the feed read did not end the program"
+            wait "$pid"; rc=$?
+            [ "$rc" -eq 0 ] || fail "exit code $rc after SIGTERM"
+            grep -q 'name="MAIN_WINDOW_STATE"' "$settings" || fail "MAIN_WINDOW_STATE was not written"
+            grep -q 'name="SEND_DIR"' "$settings" || fail "SEND_DIR was not written"
+        fi
         ;;
 
     *)

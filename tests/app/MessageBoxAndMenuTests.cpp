@@ -76,13 +76,7 @@ protected:
 
         skinManager = std::make_unique<SkinManager> (generatedSkin);
         ASSERT_TRUE (skinManager->load (false));
-        lookAndFeel = std::make_unique<MorvaneLookAndFeel> (skinManager.get());
-        lookAndFeel->loadPopupMenuSkin();
-        lookAndFeel->loadMenuBarSkin();
-        lookAndFeel->loadAlertWindowSkin();
-        lookAndFeel->loadTitlebarSkin();
-        lookAndFeel->loadDialogSkin();
-        juce::LookAndFeel::setDefaultLookAndFeel (lookAndFeel.get());
+        lookAndFeel = MorvaneLookAndFeel::installFromSkin (skinManager.get());
 
         window = std::make_unique<MainAppWindow> (skinManager.get(), nullptr, consoleDialogs, services, userFolder);
         window->setTopLeftPosition (place);

@@ -9,6 +9,7 @@
 #include "SkinManager.h"
 #include "SysExRequest.h"
 #include "TestSkin.h"
+#include "WindowPlaceKeeper.h"
 
 #include <gtest/gtest.h>
 
@@ -136,3 +137,23 @@ TEST (MorvaneApplicationDownload, QuitsOnlyWhenTheInstallerStarted)
     installer.deleteFile();
 }
 } // namespace
+
+TEST (WindowPlaceKeeper, TakesTheWindowBackFromTheCornerButLeavesAChosenPlace)
+{
+    juce::DocumentWindow window ("Morvane", juce::Colours::grey, 0);
+    window.setUsingNativeTitleBar (true);
+    window.setBounds (300, 200, 320, 200);
+    const WindowPlaceKeeper keeper (window, { 300, 200 });
+    window.setVisible (true);
+    ASSERT_TRUE (morvane::test::runMessageLoopUntil ([&] { return window.isShowing() && window.getPeer() != nullptr; }));
+
+    // A busy window manager puts the window in the screen's corner: it comes back.
+    window.setTopLeftPosition (0, 0);
+    EXPECT_TRUE (morvane::test::runMessageLoopUntil ([&] { return window.getScreenPosition() == juce::Point<int> (300, 200); }, 5000))
+        << "the window stayed at " << window.getScreenPosition().toString();
+
+    // Anywhere else is a place someone chose.
+    window.setTopLeftPosition (420, 260);
+    morvane::test::runMessageLoopUntil ([] { return false; }, 300);
+    EXPECT_EQ (window.getScreenPosition(), juce::Point<int> (420, 260));
+}
