@@ -90,8 +90,8 @@ protected:
     {
         return runMessageLoopUntil ([&]
         {
-            return ! console().isSendRunning() && console().getSendRoad().getLastState() >= 3
-                && ! console().getSendRoad().isPolling()
+            return ! console().getTransfers().isSendRunning() && console().getTransfers().getSendRoad().getLastState() >= 3
+                && ! console().getTransfers().getSendRoad().isPolling()
                 && (dialogs.boxes.size() > boxesBefore || console().isTimerRunning (ConsoleTimers::firmwareNotice4));
         }, 30000);
     }
@@ -338,8 +338,8 @@ TEST_F (SendRoadTest, TheDevicesAnswersDecideTheEndAndAreNeverTakenForSuccessWhe
             if (c.text == noResponse && replies->getMessageCount() >= 3 && device.isIdle())
                 clock.advance (200);
 
-            return ! console().isSendRunning() && console().getSendRoad().getLastState() >= 3
-                && ! console().getSendRoad().isPolling() && ! dialogs.boxes.empty();
+            return ! console().getTransfers().isSendRunning() && console().getTransfers().getSendRoad().getLastState() >= 3
+                && ! console().getTransfers().getSendRoad().isPolling() && ! dialogs.boxes.empty();
         }, 30000));
 
         EXPECT_EQ (lastText(), c.text);
@@ -401,11 +401,11 @@ TEST_F (SendRoadTest, RepliesJustInsideTheirKindsTimeOutPassAndJustOutsideFail)
                     jumped = true;
                 }
 
-                return ! console().isSendRunning() && console().getSendRoad().getLastState() >= 3
-                    && ! console().getSendRoad().isPolling();
+                return ! console().getTransfers().isSendRunning() && console().getTransfers().getSendRoad().getLastState() >= 3
+                    && ! console().getTransfers().getSendRoad().isPolling();
             }, 30000));
 
-            EXPECT_EQ (console().getSendRoad().getLastState(), inside ? TransferStates::finished : TransferStates::requestFailed);
+            EXPECT_EQ (console().getTransfers().getSendRoad().getLastState(), inside ? TransferStates::finished : TransferStates::requestFailed);
 
             if (! inside)
             {
@@ -446,7 +446,7 @@ TEST_F (SendRoadTest, CancelAndALostDeviceEndTheSendAndHandThePageBack)
         }
         else
         {
-            console().buttonClicked (dynamic_cast<juce::Button*> (child ("Cancel")));
+            dynamic_cast<juce::Button*> (child ("Cancel"))->onClick();
 
             // The stopped transfer's last message holds the link until its time-out; the unmute
             // goes after it.
@@ -455,7 +455,7 @@ TEST_F (SendRoadTest, CancelAndALostDeviceEndTheSendAndHandThePageBack)
 
         ASSERT_TRUE (runMessageLoopUntil ([&]
         {
-            return ! console().getSendRoad().isPolling() && ! dialogs.boxes.empty();
+            return ! console().getTransfers().getSendRoad().isPolling() && ! dialogs.boxes.empty();
         }, 30000));
 
         const auto texts = boxTexts();
@@ -510,10 +510,17 @@ TEST_F (SendRoadTest, AnOrvixIIIUSBFirmwareIsRetriedFourTimesThenGivenUp)
     ASSERT_TRUE (console().chooseFileToSend (write (messages (16, { 0x6D, 0x6E, 0x6F }))));
     console().transmit();
 
-    ASSERT_TRUE (runMessageLoopUntil ([&] { return ! dialogs.boxes.empty(); }, 30000));
+    // The status line counts the retries.
+    juce::StringArray statuses;
+    ASSERT_TRUE (runMessageLoopUntil ([&] { statuses.addIfNotAlreadyThere (labelText ("Progress")); return ! dialogs.boxes.empty(); }, 30000));
     EXPECT_EQ (lastText(), "The Orvix III USB firmware failed to download.\nPlease reboot the device and try again.");
+    EXPECT_TRUE (statuses.contains ("Transferring sysex...")) << statuses.joinIntoString ("|");
+
+    for (int retry = 1; retry <= 4; ++retry)
+        EXPECT_TRUE (statuses.contains ("Transferring sysex (retry " + juce::String (retry) + ")...")) << statuses.joinIntoString ("|");
+
     EXPECT_EQ (device.getReceivedCount (0x6D), 5) << "the first send and four retries";
-    EXPECT_EQ (console().getSendRoad().getUsbFirmwareRetries(), 4);
+    EXPECT_EQ (console().getTransfers().getSendRoad().getUsbFirmwareRetries(), 4);
     EXPECT_TRUE (enabled ("Device Label"));
     EXPECT_TRUE (console().isTimerRunning (ConsoleTimers::devicePollTimer)) << "the device poll is back";
 
@@ -601,7 +608,7 @@ TEST_F (SendRoadTest, RefusedSendsSayWhyAndSendNothing)
         EXPECT_EQ (lastText(), c.text);
         EXPECT_EQ (dialogs.boxes.back().icon, juce::MessageBoxIconType::WarningIcon);
         EXPECT_TRUE (PacedReplies::sentFile (device.getReceived()).empty()) << "nothing was sent";
-        EXPECT_FALSE (console().getSendRoad().isPolling());
+        EXPECT_FALSE (console().getTransfers().getSendRoad().isPolling());
 
         closeAll();
     }
@@ -628,8 +635,8 @@ TEST_F (SendRoadTest, BeginWithThePortsAlreadyGoneSaysSoOnceAndSendsNothing)
     EXPECT_EQ (lastText(), "Morvane has lost communication with the device.  "
                            "Please make sure the device is powered on and connected to the computer.");
     EXPECT_EQ (dialogs.boxes.back().icon, juce::MessageBoxIconType::WarningIcon);
-    EXPECT_FALSE (console().getSendRoad().isPolling()) << "no transfer poll";
-    EXPECT_FALSE (console().isSendRunning());
+    EXPECT_FALSE (console().getTransfers().getSendRoad().isPolling()) << "no transfer poll";
+    EXPECT_FALSE (console().getTransfers().isSendRunning());
     EXPECT_EQ (link->getMultiMsgTimer().getState(), TransferStates::idle) << "nothing was handed to the sender";
     EXPECT_EQ (device.getReceived().size(), receivedBefore) << "nothing reached the device";
     closeAll();
@@ -661,7 +668,7 @@ TEST_F (SendRoadTest, ACabNumberOutsideItsFieldKeepsTheOptionsOpen)
     };
 
     console().transmit();
-    EXPECT_FALSE (console().isSendRunning());
+    EXPECT_FALSE (console().getTransfers().isSendRunning());
 }
 
 TEST_F (SendRoadTest, AFirmwareImageInMemoryIsSentAtOnceOrRefused)

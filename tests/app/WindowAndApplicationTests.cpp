@@ -9,6 +9,7 @@
 #include "SkinManager.h"
 #include "SysExRequest.h"
 #include "TestSkin.h"
+#include "Transfers.h"
 #include "WindowPlaceKeeper.h"
 
 #include <gtest/gtest.h>
@@ -77,7 +78,7 @@ TEST_F (WindowTest, ShutdownOrderWithOpenPortsAndARunningWorker)
     link->getPortManager().refreshDeviceLists();
 
     auto window = std::make_unique<MainAppWindow> (&skinManager, link.get(), dialogs, services, userFolder);
-    window->getConsole()->getDeviceQueries().setTimeoutMs (100);   // these ports never answer
+    window->getConsole()->getTransfers().getQueries().setTimeoutMs (100);   // these ports never answer
     window->getConsole()->chooseDevice (16);
     ASSERT_TRUE (link->isThreadRunning());
 
@@ -140,8 +141,9 @@ TEST (MorvaneApplicationDownload, QuitsOnlyWhenTheInstallerStarted)
 
 TEST (WindowPlaceKeeper, TakesTheWindowBackFromTheCornerButLeavesAChosenPlace)
 {
+    // Without a frame, as the main window is: the window manager's corner is exactly (0, 0).
     juce::DocumentWindow window ("Morvane", juce::Colours::grey, 0);
-    window.setUsingNativeTitleBar (true);
+    window.setUsingNativeTitleBar (false);
     window.setBounds (300, 200, 320, 200);
     const WindowPlaceKeeper keeper (window, { 300, 200 });
     window.setVisible (true);
