@@ -10,13 +10,10 @@
 #include "OrvixIIIBackupDialog.h"
 #include "OrvixIIXLBackupDialog.h"
 #include "SysExFileCheck.h"
-#include "TPXProgressBar.h"
 #include "UserDialogs.h"
 
 namespace
 {
-constexpr int progressPollMs = 100;
-
 bool firmwareAtLeast (const FirmwareVersionRecord& version, juce::uint32 major, juce::uint32 minor)
 {
     return version.major > major || (version.major == major && version.minor >= minor);
@@ -35,12 +32,11 @@ ConsoleBackup::ConsoleBackup (MorvaneDialog& console)
     lm6Dialog->addChangeListener (this);
 
     if (c.link != nullptr)
-        run = std::make_unique<BackupRun> (*c.link, static_cast<BackupRun::Host&> (*this));
+        run = std::make_unique<BackupRun> (*c.link, *c.queries, static_cast<TransferView&> (c));
 }
 
 ConsoleBackup::~ConsoleBackup()
 {
-    stopTimer();
     run.reset();
 
     for (auto* source : { static_cast<juce::ChangeBroadcaster*> (kt4Dialog.get()), static_cast<juce::ChangeBroadcaster*> (lm6Dialog.get()),
@@ -256,61 +252,4 @@ void ConsoleBackup::changeListenerCallback (juce::ChangeBroadcaster* source)
         orvixIIIDialog->getBackupSelection (selection);
         run->startOrvixIIIBackup (selection, context, c.receiveFolder);
     }
-}
-
-void ConsoleBackup::timerCallback()
-{
-    if (run != nullptr)
-        c.progressBar->setProgress (run->getProgress());
-}
-
-//==============================================================================
-void ConsoleBackup::backupStarted()
-{
-    c.stopDevicePoll();
-    c.setControlsEnabled (false);
-    startTimer (progressPollMs);
-}
-
-void ConsoleBackup::backupEnded()
-{
-    stopTimer();
-    c.progressLabel->setText ({}, juce::dontSendNotification);
-    c.progressBar->setTextToDisplay ({});
-    c.progressBar->setProgress (0.0);
-    c.progressBar->setPercentageDisplay (true);
-    c.receiveBeginLabel->setVisible (c.receiveMode == 1);
-    c.restartDevicePoll();
-    c.setControlsEnabled (true);
-}
-
-void ConsoleBackup::showBackupStatus (const juce::String& text)
-{
-    c.progressLabel->setText (text, juce::dontSendNotification);
-    c.receiveBeginLabel->setVisible (false);
-}
-
-void ConsoleBackup::showBackupProgressText (const juce::String& text)
-{
-    c.progressBar->setTextToDisplay (text);
-}
-
-void ConsoleBackup::setBackupCancelEnabled (bool enabled)
-{
-    c.cancelButton->setEnabled (enabled);
-}
-
-void ConsoleBackup::showBackupMessage (juce::MessageBoxIconType icon, const juce::String& text)
-{
-    c.dialogs.showMessage (icon, "Morvane", text);
-}
-
-bool ConsoleBackup::queryCurrentPatch()
-{
-    return c.queries->queryCurrentPatch();
-}
-
-void ConsoleBackup::recallPreviousPatch()
-{
-    c.queries->recallPreviousPatch();
 }

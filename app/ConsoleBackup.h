@@ -15,15 +15,12 @@ class OrvixIIXLBackupDialog;
 
 /** The receive page's backup road on the console: the folder choice, the chooser windows that
     BEGIN opens per device family (with the device facts each dialog needs at every show), and the
-    backup run that an OK in a dialog starts. It shows the run on the console's status label,
-    progress bar and Cancel button, and locks the page while the run goes on.
+    backup run that an OK in a dialog starts, which shows itself through the console's view.
 
     Owned by MorvaneDialog, which hands over to it from its entry points. The KT4 and LM6 dialogs
     are built here with the console; the Orvix dialogs at their first show. Message thread only.
 */
-class ConsoleBackup : private BackupRun::Host,
-                      private juce::ChangeListener,
-                      private juce::Timer
+class ConsoleBackup : private juce::ChangeListener
 {
 public:
     explicit ConsoleBackup (MorvaneDialog& console);
@@ -72,17 +69,6 @@ private:
     void displayOffsetGate();
     BackupJobPlan::Context makeContext() const;
     void changeListenerCallback (juce::ChangeBroadcaster* source) override;
-    void timerCallback() override;
-
-    // BackupRun::Host
-    void backupStarted() override;
-    void backupEnded() override;
-    void showBackupStatus (const juce::String& text) override;
-    void showBackupProgressText (const juce::String& text) override;
-    void setBackupCancelEnabled (bool enabled) override;
-    void showBackupMessage (juce::MessageBoxIconType icon, const juce::String& text) override;
-    bool queryCurrentPatch() override;
-    void recallPreviousPatch() override;
 
     MorvaneDialog& c;
     std::unique_ptr<KT4BackupDialog> kt4Dialog;

@@ -77,7 +77,7 @@ void ConsoleDeviceInfo::refreshDeviceInfo()
     if (queryFirmwareVersion() && ! isLM6 (currentDeviceModel.load()))
         querySystemInfo();
 
-    if (c.deviceAnswered && MorvaneDialog::Roads::firmwareOffer)
+    if (c.deviceAnswered)
         c.firmwareOffered = c.updateFirmwareLink();
 }
 
@@ -90,7 +90,7 @@ void ConsoleDeviceInfo::pollDeviceInfo()
 
     if (connected)
     {
-        if (MorvaneDialog::Roads::deviceQueries && c.inputPortOk && c.outputPortOk && DeviceRules::needsBothPorts (c.deviceModel)
+        if (c.inputPortOk && c.outputPortOk && DeviceRules::needsBothPorts (c.deviceModel)
             && ! c.deviceAnswered && ! c.queries->isVersionQueryRunning())
         {
             if (! c.wasConnected)
@@ -99,12 +99,11 @@ void ConsoleDeviceInfo::pollDeviceInfo()
             if (queryFirmwareVersion() && ! isLM6 (currentDeviceModel.load()))
                 querySystemInfo();
 
-            if (c.deviceAnswered && MorvaneDialog::Roads::firmwareOffer)
+            if (c.deviceAnswered)
                 c.firmwareOffered = c.updateFirmwareLink();
         }
 
-        const bool canStart = c.receiveMode == 1 ? (c.isReceiveRoadBuilt() && c.receiveFolderChosen)
-                                               : (MorvaneDialog::Roads::sendFile && c.fileLoaded);
+        const bool canStart = c.receiveMode == 1 ? c.receiveFolderChosen : c.fileLoaded;
 
         if (canStart)
         {

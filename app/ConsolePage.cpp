@@ -38,15 +38,13 @@ void ConsolePage::updatePageVisibility()
     }
 
     const bool ready = DeviceRules::isLinkReady (c.deviceModel, c.inputPortOk, c.outputPortOk, receivePage);
-    const bool browseRoad = receivePage ? MorvaneDialog::Roads::backup : MorvaneDialog::Roads::sendFile;
-
     if (ready)
     {
         if (! c.controlsLocked)
         {
-            c.browseButton->setEnabled (browseRoad);
+            c.browseButton->setEnabled (true);
             c.fileField->setEnabled (true);
-            c.setEnabledIf (c.showFolder.get(), MorvaneDialog::Roads::firmwareOffer);
+            c.setEnabledIf (c.showFolder.get(), true);
         }
 
         if (! utility)
@@ -58,7 +56,7 @@ void ConsolePage::updatePageVisibility()
             }
             else
             {
-                c.receiveBrowseLabel->setVisible (! c.receiveFolderChosen && MorvaneDialog::Roads::backup);
+                c.receiveBrowseLabel->setVisible (! c.receiveFolderChosen);
             }
         }
         else
@@ -76,9 +74,8 @@ void ConsolePage::updatePageVisibility()
         c.firmwareLinkLabel->setVisible (false);
     }
 
-    c.receiveBeginLabel->setVisible (MorvaneDialog::Roads::backup
-                                   && DeviceRules::showsReceiveBegin (c.deviceModel, c.inputPortOk, c.outputPortOk,
-                                                                      c.receiveFolderChosen, receivePage));
+    c.receiveBeginLabel->setVisible (DeviceRules::showsReceiveBegin (c.deviceModel, c.inputPortOk, c.outputPortOk,
+                                                                     c.receiveFolderChosen, receivePage));
 }
 
 bool ConsolePage::isConnectedForModel() const
@@ -99,7 +96,6 @@ void ConsolePage::resetReceivePage()
 {
     c.progressLabel->setText (c.receiveMode == 1 ? receiveBeginText : "", juce::dontSendNotification);
     c.check3->setVisible (false);
-    c.transferProgress = 0.0;
     c.progressBar->setProgress (0.0);
 }
 
@@ -107,14 +103,12 @@ void ConsolePage::setControlsEnabled (bool enabled)
 {
     c.controlsLocked = ! enabled;
     const bool receivePage = c.receiveMode == 1;
-    const bool browseRoad = receivePage ? MorvaneDialog::Roads::backup : MorvaneDialog::Roads::sendFile;
+    c.browseButton->setEnabled (enabled);
+    c.setEnabledIf (c.showFolder.get(), enabled);
+    c.transmitButton->setEnabled (enabled && (! receivePage || c.receiveFolderChosen));
 
-    c.browseButton->setEnabled (enabled && browseRoad);
-    c.setEnabledIf (c.showFolder.get(), enabled && MorvaneDialog::Roads::firmwareOffer);
-    c.transmitButton->setEnabled (enabled && (receivePage ? c.isReceiveRoadBuilt() && c.receiveFolderChosen : browseRoad));
-
-    if (receivePage && ! ConsoleTimers::isMultiBankJob (c.currentBackupJob))
-        c.cancelButton->setEnabled (enabled && c.isReceiveRoadBuilt());
+    if (receivePage)
+        c.cancelButton->setEnabled (enabled);
 
     c.sendTabButton->setEnabled (enabled);
     c.receiveTabButton->setEnabled (enabled);
@@ -166,7 +160,7 @@ void ConsolePage::showReceivePage()
     {
         c.fileField->setText (c.receiveFolder, false);
         c.fileField->setTooltip (c.receiveFolder);
-        c.receiveBeginLabel->setVisible (MorvaneDialog::Roads::backup);
+        c.receiveBeginLabel->setVisible (true);
     }
     else
     {
@@ -174,7 +168,7 @@ void ConsolePage::showReceivePage()
         c.fileField->setTooltip ({});
 
         if (c.deviceChosen)
-            c.receiveBrowseLabel->setVisible (MorvaneDialog::Roads::backup);
+            c.receiveBrowseLabel->setVisible (true);
     }
 
     c.repaint();

@@ -74,8 +74,7 @@ void ConsolePorts::chooseDevice (int model)
         if (model == 3 && c.fileLoaded && c.filePath.isNotEmpty() && c.chooseFileToSend (juce::File (c.filePath)))
             c.firmwareInMemory = false;
 
-        if (MorvaneDialog::Roads::deviceQueries)
-            c.refreshDeviceInfo();
+        c.refreshDeviceInfo();
     }
     else
     {

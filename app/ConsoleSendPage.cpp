@@ -4,6 +4,7 @@
 #include "DeviceQueries.h"
 #include "DeviceRules.h"
 #include "SendOptionsDialog.h"
+#include "SendFileIntake.h"
 #include "SendPlan.h"
 #include "SendRoad.h"
 #include "SysExFileCheck.h"
@@ -35,22 +36,22 @@ bool ConsoleSendPage::chooseFileToSend (const juce::File& chosen)
     {
         file = c.dialogs.chooseFileToOpen ("Select a file...", juce::File (c.settings.getSendFolder()), "*.syx");
 
-        if (! file.existsAsFile())
+        if (file == juce::File())
             return false;
     }
 
     c.setSendDirectory (file.getParentDirectory().getFullPathName());
 
-    // A file far larger than any of the maker's is refused before it is read.
-    if (file.getSize() > SysExFileCheck::maxFileBytes)
+    // Only an ordinary file of a sendable size is read; every other path is refused with its reason.
+    const auto intake = SendFileIntake::read (file, SysExFileCheck::maxFileBytes);
+
+    if (! intake.isAccepted())
     {
-        c.dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", SysExFileCheck::tooLargeText());
+        c.dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", intake.getText());
         return false;
     }
 
-    juce::MemoryBlock data;
-
-    if (! file.loadFileAsData (data) || ! loadFileToSend (data, file.getFullPathName(), file.getFileName()))
+    if (! loadFileToSend (intake.data, file.getFullPathName(), file.getFileName()))
         return false;
 
     c.firmwareInMemory = false;

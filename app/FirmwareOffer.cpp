@@ -3,6 +3,7 @@
 #include "DownloadResult.h"
 #include "FirmwareCheckResult.h"
 #include "FirmwareImageCheck.h"
+#include "SkinnedDialogWindow.h"
 #include "TPXFirmwareUpdate.h"
 #include "TPXFirmwareUpdateDownloadThread.h"
 
@@ -96,16 +97,9 @@ bool FirmwareOffer::showWindowAndDownload (juce::Component* console)
     if (! downloadOffered)
         return false;
 
-    juce::DialogWindow::LaunchOptions options;
-    options.dialogTitle = "Firmware Update";
-    options.dialogBackgroundColour = juce::Colour (0xffd3d3d3);
-    options.content.setNonOwned (update.get());
-    options.componentToCentreAround = console;
-    options.escapeKeyTriggersCloseButton = true;
-    options.useNativeTitleBar = true;
-    options.resizable = false;
-    options.useBottomRightCornerResizer = false;
-    options.launchAsync();
+    // The progress window, drawn from the skin like the message boxes; it deletes itself once
+    // it closes.
+    SkinnedDialogWindow::launchAsync ("Firmware Update", *update, console);
 
     if (update->startDownload())
         return true;

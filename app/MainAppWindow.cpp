@@ -24,11 +24,12 @@ MainAppWindow::MainAppWindow (SkinManager* skin, MidiProcessing* link, UserDialo
     setResizeLimits (fixedWidth, fixedHeight, fixedWidth, fixedHeight);
     setSize (fixedWidth, fixedHeight);
 
-    // The window keeps its place; only a stored state moves it.
+    // A stored state puts the window back where the user left it; the first start centres it on
+    // the main screen rather than leaving it in the screen's corner.
     const auto state = console->getWindowStateText();
 
-    if (state.isNotEmpty() && console->findParentComponentOfClass<juce::DocumentWindow>() != nullptr)
-        restoreWindowStateFromString (state);
+    if (state.isEmpty() || ! restoreWindowStateFromString (state))
+        centreWithSize (fixedWidth, fixedHeight);
 
     setVisible (true);
 }

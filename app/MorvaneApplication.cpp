@@ -4,8 +4,10 @@
 #include "MidiProcessing.h"
 #include "MorvaneDialog.h"
 #include "MorvaneLookAndFeel.h"
+#include "OwnedWindows.h"
 #include "ProgramVersion.h"
 #include "SkinManager.h"
+#include "SkinnedDialogWindow.h"
 #include "SystemFontWarmUp.h"
 #include "TPXAutoUpdate.h"
 #include "UpdateCheckResult.h"
@@ -13,12 +15,6 @@
 
 MorvaneApplication::MorvaneApplication()
 {
-    updateDialogOptions.dialogBackgroundColour = juce::Colour (0xffd3d3d3);
-    updateDialogOptions.escapeKeyTriggersCloseButton = true;
-    updateDialogOptions.useNativeTitleBar = true;
-    updateDialogOptions.resizable = true;
-    updateDialogOptions.useBottomRightCornerResizer = false;
-
     services.setDialogs (&dialogs);
 
     // Before the first port list: a machine without the ALSA sequencer would otherwise print an
@@ -33,6 +29,7 @@ MorvaneApplication::~MorvaneApplication()
 {
     fontWarmUp.reset();
     terminationSignal.reset();
+    ownedWindowsWatcher.reset();
     mainWindow.reset();
     link = nullptr;
     MidiProcessing::deleteInstance();
@@ -101,6 +98,8 @@ void MorvaneApplication::initialise (const juce::String&)
 
     if (! skinLoaded)
     {
+        reportMissingSkin();
+        setApplicationReturnValue (1);
         systemRequestedQuit();
         return;
     }
@@ -110,11 +109,16 @@ void MorvaneApplication::initialise (const juce::String&)
     lookAndFeel->loadMenuBarSkin();
     lookAndFeel->loadAlertWindowSkin();
     lookAndFeel->loadTitlebarSkin();
+    lookAndFeel->loadDialogSkin();
     juce::LookAndFeel::setDefaultLookAndFeel (lookAndFeel.get());
 
     mainWindow.reset();
     mainWindow = std::make_unique<MainAppWindow> (skinManager.get(), link, dialogs, services);
     dialogs.setOwner (mainWindow.get());
+
+    // Boxes, dialogs and choosers belong to the main window from here on.
+    OwnedWindows::setMainWindow (mainWindow.get());
+    ownedWindowsWatcher = std::make_unique<OwnedWindows::Watcher>();
 
     terminationSignal = std::make_unique<TerminationSignal> ([this] { terminationRequested(); });
 
@@ -126,8 +130,31 @@ void MorvaneApplication::initialise (const juce::String&)
 bool MorvaneApplication::loadSkin()
 {
     skinManager = std::make_unique<SkinManager>();
-    // Without a skin the program ends quietly: there is nothing to draw a message with.
     return skinManager->load (skinManager->getSkinFile().getFullPathName(), SkinManager::engineVersion, false);
+}
+
+juce::String MorvaneApplication::missingSkinText (const juce::File& skinFile, const juce::String& reason)
+{
+    auto text = juce::String ("Morvane cannot start: its skin could not be loaded.\n\n");
+
+    if (reason.isNotEmpty())
+        text << reason << (juce::String (".!?").containsChar (reason.getLastCharacter()) ? "\n\n" : ".\n\n");
+
+    return text << "It was looked for at:\n" << skinFile.getFullPathName()
+                << "\n\nReinstall Morvane, or put the folder \"" << SkinManager::skinFolderName
+                << "\" with \"" << SkinManager::skinFileName << "\" and its archive beside the program.";
+}
+
+void MorvaneApplication::reportMissingSkin()
+{
+    const auto text = missingSkinText (skinManager->getSkinFile(), skinManager->getLoadResult().getErrorMessage());
+
+    // Standard error first: a start from a terminal or a script sees it even without a display.
+    juce::Logger::outputDebugString (text);
+
+    // A plain box in the framework's own look, as there is no skin to draw one with.
+    if (juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() != nullptr)
+        juce::AlertWindow::showMessageBox (juce::MessageBoxIconType::WarningIcon, "Morvane", text, "OK");
 }
 
 void MorvaneApplication::startUpdateCheck()
@@ -144,15 +171,9 @@ void MorvaneApplication::startUpdateCheck()
 
     if (result == UpdateCheckResult::accepted)
     {
-        updateDialogOptions.dialogTitle = "Morvane Update";
-        updateDialogOptions.content.setNonOwned (updateComponent.get());
-        updateDialogOptions.componentToCentreAround = mainWindow.get();
-        updateDialogOptions.dialogBackgroundColour = juce::Colour (0xffd3d3d3);
-        updateDialogOptions.escapeKeyTriggersCloseButton = true;
-        updateDialogOptions.useNativeTitleBar = true;
-        updateDialogOptions.resizable = false;
-        updateDialogOptions.useBottomRightCornerResizer = false;
-        updateDialogOptions.launchAsync();
+        // The progress window, drawn from the skin like the message boxes; it deletes itself
+        // once it closes.
+        SkinnedDialogWindow::launchAsync ("Morvane Update", *updateComponent, mainWindow.get());
 
         if (! updateComponent->downloadAndInstall())
             if (auto* window = updateComponent->findParentComponentOfClass<juce::DialogWindow>())
@@ -181,6 +202,7 @@ void MorvaneApplication::shutdown()
 
     // The console saves the settings, stops its worker threads and gives up its pending request
     // as the window deletes it.
+    ownedWindowsWatcher.reset();
     mainWindow.reset();
 }
 

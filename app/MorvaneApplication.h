@@ -3,6 +3,7 @@
 #include "JuceSystemServices.h"
 #include "JuceUserDialogs.h"
 #include "MainAppWindow.h"
+#include "OwnedWindows.h"
 #include "SingleInstanceChannel.h"
 #include "TerminationSignal.h"
 
@@ -53,6 +54,11 @@ public:
     /** Creates the skin manager and loads "Skin/MV.qorby" beside the executable; false when that failed. */
     bool loadSkin();
 
+    /** What a start without its skin says: that the skin is missing, why it failed to load and
+        where it was looked for.
+    */
+    static juce::String missingSkinText (const juce::File& skinFile, const juce::String& reason);
+
     /** The program-update check at start-up (unless the settings say to skip it): tells of a
         newer version and, on the user's word, downloads its installer with progress.
     */
@@ -80,16 +86,19 @@ private:
     std::unique_ptr<MorvaneLookAndFeel> lookAndFeel;
     MidiProcessing* link = nullptr;
     std::unique_ptr<TPXAutoUpdate> updateComponent;
-    juce::DialogWindow::LaunchOptions updateDialogOptions;
     std::unique_ptr<SkinManager> skinManager;
 
     void closeUpdateWindow();
+
+    /** Tells on standard error and, where there is a display, in a plain box that the skin did not load. */
+    void reportMissingSkin();
 
     JuceUserDialogs dialogs;
     JuceSystemServices services;
     std::unique_ptr<SingleInstanceChannel> instanceChannel;
     std::unique_ptr<TerminationSignal> terminationSignal;
     std::unique_ptr<SystemFontWarmUp> fontWarmUp;
+    std::unique_ptr<OwnedWindows::Watcher> ownedWindowsWatcher;
     bool showingInstanceWarning = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MorvaneApplication)

@@ -15,7 +15,6 @@
 #include "MidiProcessing.h"
 #include "ProgramVersion.h"
 #include "QMR303BackupComponent.h"
-#include "ReceiveThread.h"
 #include "SkinManager.h"
 #include "SysExDecoders.h"
 #include "SysExMessage.h"
@@ -32,35 +31,12 @@
 namespace
 {
 const char* const closeDuringTransferText = "Closing the application will cancel the current transfer.";
-const char* const cancelAfterBankText = "The backup will cancel following the completion of the current bank.";
 
 const char* const manualAddress = "https://www.zandrelaudio.com/downloads/morvane-manual.pdf";
 const char* const videoAddress = "https://www.zandrelaudio.com/morvane/videos";
 const char* const supportAddress = "https://www.zandrelaudio.com/support";
 const char* const forumAddress = "https://forum.zandrelaudio.com";
 } // namespace
-
-//==============================================================================
-/** Moves the progress that a backup step's receive thread writes to the progress bar, every
-    100 ms while the step runs.
-*/
-class MorvaneDialog::ProgressFollower : public juce::Timer
-{
-public:
-    explicit ProgressFollower (std::function<void()> tickToUse)
-        : tick (std::move (tickToUse))
-    {
-    }
-
-    ~ProgressFollower() override { stopTimer(); }
-
-    void timerCallback() override { tick(); }
-
-private:
-    std::function<void()> tick;
-
-    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ProgressFollower)
-};
 
 //==============================================================================
 MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, UserDialogs& dialogsToUse,
@@ -86,17 +62,15 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
     buildFromSkin();
 
     // A request the worker may still hold is let go of by giving up the ports.
-    queries = std::make_unique<DeviceQueries> (link, dialogs, pendingRequest, [this]
+    queries = std::make_unique<DeviceQueries> (link, static_cast<TransferView&> (*this), pendingRequest, [this]
     {
         resetPorts();
         updatePageVisibility();
     });
-    sendRoad = std::make_unique<SendRoad> (link, dialogs, *queries, static_cast<SendRoad::Host&> (*this));
+    sendRoad = std::make_unique<SendRoad> (link, *queries, static_cast<TransferView&> (*this));
 
     firmwareOffer = std::make_unique<FirmwareOffer> (skinManager, *this);
     backupRoad = std::make_unique<ConsoleBackup> (*this);
-
-    progressFollower = std::make_unique<ProgressFollower> ([this] { progressBar->setProgress (transferProgress.load()); });
 
     successText = "Transfer complete!  ";
     errorText = "An error has occurred during file transmission.  ";
@@ -122,8 +96,6 @@ MorvaneDialog::~MorvaneDialog()
     for (int id = ConsoleTimers::logoTimer; id <= ConsoleTimers::firmwareNotice5; ++id)
         stopTimer (id);
 
-    progressFollower.reset();
-
     // A backup run stops its receive thread and waits for its request before the link goes.
     backupRoad.reset();
 
@@ -147,14 +119,10 @@ void MorvaneDialog::resetState()
     deviceModel = DeviceRules::noModel;
     bufferDelay = 0;
     payloadKind = 0;
-    destinationSlot = -1;
-    destinationBank = -1;
-    currentBackupJob = 0;
-    transferProgress = 0.0;
     deviceChosen = inputPortOk = outputPortOk = deviceAnswered = false;
-    fileLoaded = receiveFolderChosen = busy = false;
+    fileLoaded = receiveFolderChosen = false;
     receiveMode = 0;
-    receiveFolderDefaulted = queryRunning = firmwareOfferShown = controlsLocked = false;
+    receiveFolderDefaulted = firmwareOfferShown = controlsLocked = false;
     filePath.clear();
     receiveFolder.clear();
 }
@@ -200,14 +168,7 @@ bool MorvaneDialog::isSendRunning() const
 
 bool MorvaneDialog::isBackupRunning() const
 {
-    if (backupRoad != nullptr && backupRoad->isRunning())
-        return true;
-
-    if (receiveThread == nullptr)
-        return false;
-
-    const auto result = receiveThread->getResult();
-    return receiveThread->isThreadRunning() || result == ReceiveResults::running || result == ReceiveResults::saving;
+    return backupRoad != nullptr && backupRoad->isRunning();
 }
 
 bool MorvaneDialog::isDumpRunning() const
@@ -258,8 +219,6 @@ void MorvaneDialog::stopWorkerThreads()
     if (sendRoad != nullptr)
         sendRoad->stopThread();
 
-    stopReceiveThread();
-
     if (dumpProgressThread != nullptr)
     {
         dumpProgressThread.reset();
@@ -267,24 +226,6 @@ void MorvaneDialog::stopWorkerThreads()
         if (link != nullptr)
             link->stopMonitoring();
     }
-}
-
-void MorvaneDialog::retireReceiveThread()
-{
-    if (receiveThread == nullptr)
-        return;
-
-    // The next step may start from this thread's own change message: the thread is stopped now
-    // but deleted only when the step after it starts, long after that message was delivered.
-    receiveThread->removeChangeListener (this);
-    receiveThread->stopThread (ReceiveThread::stopTimeoutMs);
-    retiredReceiveThread = std::move (receiveThread);
-}
-
-void MorvaneDialog::stopReceiveThread()
-{
-    retireReceiveThread();
-    retiredReceiveThread.reset();
 }
 
 void MorvaneDialog::deletePendingRequest()
@@ -320,54 +261,6 @@ bool MorvaneDialog::setDeviceMute (bool mute) { return queries->setDeviceMute (m
 
 void MorvaneDialog::refreshDeviceInfo() { deviceInfo->refreshDeviceInfo(); }
 
-//==============================================================================
-bool MorvaneDialog::startSendThread (const juce::MemoryBlock& data, juce::uint8 model, PayloadKind kind, bool leadIn)
-{
-    if (link == nullptr || data.isEmpty() || isSendRunning())
-        return false;
-
-    payloadKind = kind;
-    return sendRoad->start (data, model, kind, leadIn, bufferDelay);
-}
-
-bool MorvaneDialog::startReceiveStep (std::unique_ptr<SysExRequest> request, const ReceiveStep& step)
-{
-    if (link == nullptr || request == nullptr)
-        return false;
-
-    retireReceiveThread();
-
-    // The retired thread uses its request until it is deleted: a request that the link worker
-    // has retired stays with it; one that the worker still holds is given up as before.
-    if (retiredReceiveThread != nullptr && pendingRequest != nullptr && pendingRequest->getState() != SysExRequest::pending)
-        retiredStepRequest = std::move (pendingRequest);
-    else
-        deletePendingRequest();
-
-    pendingRequest = std::move (request);
-    currentStep = step;
-    currentBackupJob = step.job;
-    currentStepMessage = pendingRequest->getMessage();
-    currentStepTimeoutMs = pendingRequest->getTimeoutMs();
-    currentStepExpectedReplies = pendingRequest->getExpectedReplies();
-    currentStepAppends = pendingRequest->getAppendToFile();
-
-    stopDevicePoll();
-    setControlsEnabled (false);
-
-    if (! step.consoleWritesProgress)
-        transferProgress = 0.0;
-
-    link->enqueueRequest (pendingRequest.get());
-    receiveThread = std::make_unique<ReceiveThread> (pendingRequest.get(),
-                                                     step.consoleWritesProgress ? nullptr : &transferProgress,
-                                                     step.folder, step.job, step.number, step.baseName, step.firstStep);
-    receiveThread->addChangeListener (this);
-    receiveThread->startThread();
-    progressFollower->startTimer (ConsoleTimers::transferPollPeriodMs);
-    return true;
-}
-
 bool MorvaneDialog::startDumpCounter (DumpProgressThread::Listener& listener)
 {
     if (link == nullptr)
@@ -380,15 +273,13 @@ bool MorvaneDialog::startDumpCounter (DumpProgressThread::Listener& listener)
     dumpProgressThread = std::make_unique<DumpProgressThread> (listener, [linkToCount] { return linkToCount->getReceivedByteCount(); });
     dumpProgressThread->startThread();
 
-    stopDevicePoll();
-    setControlsEnabled (false);
+    lockPage (true);
     return true;
 }
 
 void MorvaneDialog::stopDumpCounter()
 {
-    transferProgress = 0.0;
-    progressBar->setProgress (0.0);
+    showProgress (0.0);
 
     if (dumpProgressThread != nullptr)
     {
@@ -399,101 +290,7 @@ void MorvaneDialog::stopDumpCounter()
             link->stopMonitoring();
     }
 
-    restartDevicePoll();
-    setControlsEnabled (true);
-}
-
-void MorvaneDialog::handleReceiveResult (int result)
-{
-    switch (result)
-    {
-        case ReceiveResults::saving:
-            progressBar->setTextToDisplay ("Saving...");
-            break;
-
-        case ReceiveResults::written:
-            onReceiveComplete();
-            break;
-
-        case ReceiveResults::requestFailed:
-        {
-            const auto retry = ConsoleTimers::stepRetryFor (deviceModel, currentBackupJob);
-            int* count = retry == ConsoleTimers::StepRetry::orvix ? &orvixRetryCount
-                       : retry == ConsoleTimers::StepRetry::kt4   ? &kt4RetryCount
-                                                                  : nullptr;
-
-            if (count != nullptr && *count < ConsoleTimers::maxStepRetries && link != nullptr)
-            {
-                // The same step once more: the same message, time-out, reply count and file.
-                ++*count;
-                auto again = std::make_unique<SysExRequest> (currentStepTimeoutMs);
-                again->setMessage (currentStepMessage);
-                again->setExpectedReplies (currentStepExpectedReplies);
-                again->setAppendToFile (currentStepAppends);
-                startReceiveStep (std::move (again), currentStep);
-                break;
-            }
-
-            endBackupRun (true);
-            break;
-        }
-
-        case ReceiveResults::writeFailed:
-        {
-            progressBar->setTextToDisplay ({});
-            transferProgress = 0.0;
-            progressBar->setProgress (0.0);
-            progressBar->setPercentageDisplay (true);
-
-            const auto warning = receiveThread != nullptr ? receiveThread->getWarningText() : juce::String();
-
-            if (warning.isNotEmpty())
-                dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", warning);
-
-            dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane",
-                                 "An error was encountered while writing the file to disk.");
-            // Going on with the next user cab of the Orvix II all-user-cabs job comes with the
-            // backup runs; until then a write error ends every run.
-            endBackupRun (false);
-            break;
-        }
-
-        default:
-            break;
-    }
-}
-
-void MorvaneDialog::onReceiveComplete()
-{
-    progressBar->setTextToDisplay ({});
-    transferProgress = 0.0;
-    progressBar->setProgress (0.0);
-    orvixRetryCount = 0;
-    kt4RetryCount = 0;
-
-    // The next job of a run, the recall of the patch and "Backup complete." come with the backup
-    // runs; until then a step that was written ends its run without a word.
-    endBackupRun (false);
-}
-
-void MorvaneDialog::endBackupRun (bool timedOut)
-{
-    progressFollower->stopTimer();
-    orvixRetryCount = 0;
-    kt4RetryCount = 0;
-    cancelAfterCurrentStep = false;
-
-    if (timedOut)
-        dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", "Message timeout.");
-
-    restartDevicePoll();
-    setControlsEnabled (true);
-    progressLabel->setText ({}, juce::dontSendNotification);
-    progressBar->setTextToDisplay ({});
-    transferProgress = 0.0;
-    progressBar->setProgress (0.0);
-    progressBar->setPercentageDisplay (true);
-    receiveBeginLabel->setVisible (Roads::backup && receiveMode == 1);
+    lockPage (false);
 }
 
 //==============================================================================
@@ -537,12 +334,6 @@ void MorvaneDialog::setEnabledIf (juce::Component* component, bool enabled)
 {
     if (component != nullptr)
         component->setEnabled (enabled);
-}
-
-void MorvaneDialog::setVisibleIf (juce::Component* component, bool visible)
-{
-    if (component != nullptr)
-        component->setVisible (visible);
 }
 
 void MorvaneDialog::setPortControlsEnabled (bool inputEnabled, bool outputEnabled) { portChoice->setPortControlsEnabled (inputEnabled, outputEnabled); }
@@ -635,17 +426,9 @@ void MorvaneDialog::buttonClicked (juce::Button* button)
         if (isSendRunning() && ! stopSend())
             dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", "Transfer could not be canceled.");
 
+        // A backup of many steps stops after the step in progress.
         if (backupRoad != nullptr)
             backupRoad->cancel();
-
-        // A backup of many steps stops after the step in progress.
-        if (isBackupRunning() && ConsoleTimers::stepRetryFor (deviceModel, currentBackupJob) != ConsoleTimers::StepRetry::none)
-        {
-            cancelAfterCurrentStep = true;
-
-            if (deviceModel == 8)
-                progressLabel->setText (cancelAfterBankText, juce::dontSendNotification);
-        }
     }
     else if (button == documentButton.get())
         openHelpPage (manualAddress);
@@ -677,11 +460,6 @@ void MorvaneDialog::chooseKT4BackupType()       { backupRoad->chooseKT4BackupTyp
 void MorvaneDialog::browse()                    { backupRoad->browse(); }
 void MorvaneDialog::setReceiveFolder (const juce::String& path) { backupRoad->setReceiveFolder (path); }
 
-bool MorvaneDialog::isReceiveRoadBuilt() const
-{
-    return Roads::backup || (Roads::footControllerDump && DeviceRules::isFootController (deviceModel));
-}
-
 void MorvaneDialog::showQMR303BackupWindow()
 {
     if (qmr303Component == nullptr)
@@ -705,9 +483,6 @@ void MorvaneDialog::showQMR303BackupWindow()
 
 void MorvaneDialog::changeListenerCallback (juce::ChangeBroadcaster* source)
 {
-    if (receiveThread != nullptr && source == receiveThread.get())
-        handleReceiveResult (receiveThread->getResult());
-
     if (firmwareOffer != nullptr && firmwareOffer->isSource (source))
         onFirmwareDownloadFinished();
 
@@ -721,10 +496,6 @@ void MorvaneDialog::timerCallback (int timerId)
         case ConsoleTimers::logoTimer:
             glimEyes->setVisible (false);
             stopTimer (ConsoleTimers::logoTimer);
-            break;
-
-        case ConsoleTimers::transferPollTimer:
-            sendRoad->poll();
             break;
 
         case ConsoleTimers::firmwareNotice4:
@@ -803,7 +574,7 @@ void MorvaneDialog::sliderValueChanged (juce::Slider* slider)
 
 bool MorvaneDialog::isInterestedInFileDrag (const juce::StringArray&)
 {
-    return Roads::sendFile;
+    return true;
 }
 
 void MorvaneDialog::filesDropped (const juce::StringArray& files, int x, int y)
@@ -828,48 +599,74 @@ bool MorvaneDialog::sendFirmwareImage (const juce::MemoryBlock& image, const juc
 void MorvaneDialog::transmit() { sendPagePart->transmit(); }
 
 //==============================================================================
-// What the send road asks of the page.
+// What the roads show on the page.
 
-void MorvaneDialog::transferStarted()
+void MorvaneDialog::lockPage (bool locked)
 {
-    stopDevicePoll();
-    setControlsEnabled (false);
-    check3->setVisible (true);
-    startTimer (ConsoleTimers::transferPollTimer, ConsoleTimers::transferPollPeriodMs);
+    if (locked)
+    {
+        stopDevicePoll();
+        setControlsEnabled (false);
+
+        // The send's mark beside the bar.
+        if (receiveMode == 0)
+            check3->setVisible (true);
+    }
+    else
+    {
+        restartDevicePoll();
+        setControlsEnabled (true);
+        check3->setVisible (false);
+    }
 }
 
-void MorvaneDialog::stopTransferPoll()
+void MorvaneDialog::showProgress (double value)
 {
-    stopTimer (ConsoleTimers::transferPollTimer);
-}
-
-void MorvaneDialog::unlockPage()
-{
-    restartDevicePoll();
-    setControlsEnabled (true);
-    resetReceivePage();
-}
-
-void MorvaneDialog::showProgress (double value, bool withPercentage)
-{
-    transferProgress = value;
     progressBar->setProgress (value);
-    progressBar->setPercentageDisplay (withPercentage);
+}
+
+void MorvaneDialog::showProgressText (const juce::String& text)
+{
+    progressBar->setTextToDisplay (text);
+}
+
+void MorvaneDialog::showPercentage()
+{
+    progressBar->setPercentageDisplay (true);
 }
 
 void MorvaneDialog::showStatus (const juce::String& text)
 {
     progressLabel->setText (text, juce::dontSendNotification);
-}
 
-void MorvaneDialog::scheduleFirmwareNotice (int delayMs)
-{
-    startTimer (ConsoleTimers::firmwareNotice4, delayMs);
+    // On the receive page the invitation to BEGIN shows while no status does.
+    if (receiveMode == 1)
+        receiveBeginLabel->setVisible (text.isEmpty());
 }
 
 void MorvaneDialog::setCancelEnabled (bool enabled)
 {
     cancelButton->setEnabled (enabled);
+}
+
+void MorvaneDialog::tell (Severity severity, const juce::String& text)
+{
+    dialogs.showMessage (severity == Severity::warning ? juce::MessageBoxIconType::WarningIcon
+                                                       : juce::MessageBoxIconType::InfoIcon,
+                         "Morvane", text);
+}
+
+void MorvaneDialog::setBusy (bool busy)
+{
+    if (busy)
+        juce::MouseCursor::showWaitCursor();
+    else
+        juce::MouseCursor::hideWaitCursor();
+}
+
+void MorvaneDialog::scheduleNotice (int delayMs)
+{
+    startTimer (ConsoleTimers::firmwareNotice4, delayMs);
 }
 
 //==============================================================================

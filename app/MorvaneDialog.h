@@ -7,6 +7,7 @@
 #include "PayloadKind.h"
 #include "SendRoad.h"
 #include "SysExFileCheck.h"
+#include "TransferView.h"
 
 #include <juce_audio_basics/juce_audio_basics.h>
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -27,7 +28,6 @@ class FirmwareOffer;
 class HoverTooltipWindow;
 class MidiProcessing;
 class QMR303BackupComponent;
-class ReceiveThread;
 class SendOptionsDialog;
 class SkinManager;
 class SysExRequest;
@@ -44,11 +44,9 @@ class UserDialogs;
     keeps the page's controls usable only when the ports that the device needs are open, opens
     the help pages, and keeps the user's folders and the window state in the settings file.
 
-    Controls of work that this build does not carry out yet (sending a file, backups, device
-    queries, the firmware offer) stay disabled: see the Road flags below. The worker threads that
-    those roads start (the send thread, a backup step's receive thread, the dump counter) are
-    owned here, so that closing the window asks first while one runs and the console stops each
-    with enough time to finish the step it is in before it gives up the pending request.
+    The roads it starts (the send, a backup run, the foot controller's dump counter) are owned
+    here, so that closing the window asks first while one runs and the console stops each with
+    enough time to finish the step it is in before it gives up the pending request.
 
     Message thread only; the link worker is reached through MidiProcessing.
 */
@@ -60,23 +58,11 @@ class MorvaneDialog : public juce::Component,
                       public juce::KeyListener,
                       public juce::MultiTimer,
                       public juce::FileDragAndDropTarget,
-                      private SendRoad::Host
+                      private TransferView
 {
 public:
     static constexpr int consoleWidth = 800;
     static constexpr int consoleHeight = 553;
-
-    /** The roads of work that this console carries out. A control that starts a road that is not
-        here stays disabled, so that nothing pretends to work.
-    */
-    struct Roads
-    {
-        static constexpr bool sendFile = true;         ///< Browse/BEGIN on the send page, file drops
-        static constexpr bool backup = true;           ///< Browse/BEGIN on the receive page
-        static constexpr bool deviceQueries = true;    ///< firmware version and system information
-        static constexpr bool firmwareOffer = true;    ///< firmware labels, download, folder link
-        static constexpr bool footControllerDump = true; ///< BEGIN on the receive page for the QMR-303
-    };
 
     /** Builds the console from the skin (section "MainSkin" and the archive's images), loads the
         settings from userFolder (the user's settings folder when empty) and starts the timers.
@@ -307,7 +293,6 @@ public:
     int getReceiveMode() const noexcept { return receiveMode; }
     int getBufferDelay() const noexcept { return bufferDelay; }
     bool isReceiveFolderChosen() const noexcept { return receiveFolderChosen; }
-    bool isCancelAfterCurrentStepRequested() const noexcept { return cancelAfterCurrentStep; }
     juce::String getReceiveFolder() const { return receiveFolder; }
 
     /** True while a send, a backup job or a foot-controller dump runs. */
@@ -317,31 +302,8 @@ public:
     bool isDumpRunning() const;
 
     //==============================================================================
-    // The worker threads. The roads that send, back up and record start them through these;
-    // each stops the device poll and disables the page's controls while it runs.
-
-    /** Takes a copy of the data as the loaded data and starts an UpdateHardware thread that
-        loads it into the link's paced sender, for messages of the model byte (254 any of the
-        maker's, 255 any SysEx), paced by the buffer delay; the transfer poll (timer 1) follows
-        it. False, starting nothing, without a link or data, or while a send runs.
-    */
-    bool startSendThread (const juce::MemoryBlock& data, juce::uint8 model, PayloadKind kind, bool leadIn);
-
-    /** Where a backup step's replies go (see ReceiveThread). */
-    struct ReceiveStep
-    {
-        BackupJobType job = 0;
-        juce::uint16 number = 0;
-        juce::String folder, baseName;
-        bool firstStep = false;
-        bool consoleWritesProgress = false;   ///< the stepped jobs, whose progress the console counts
-    };
-
-    /** Makes the request the console's pending request (giving up the previous one safely),
-        queues it with the link worker and starts a ReceiveThread on it, whose results arrive in
-        changeListenerCallback. False, starting nothing, without a link or request.
-    */
-    bool startReceiveStep (std::unique_ptr<SysExRequest> request, const ReceiveStep& step);
+    // The foot controller's dump counter: it stops the device poll and disables the page's
+    // controls while it runs.
 
     /** Starts recording the foot controller's dump: the link's monitor is switched on and a
         DumpProgressThread tells the listener the byte count. The listener must outlive the
@@ -358,14 +320,16 @@ public:
     void showQMR303BackupWindow();
 
 private:
-    // SendRoad::Host
-    void transferStarted() override;
-    void stopTransferPoll() override;
-    void unlockPage() override;
-    void showProgress (double value, bool withPercentage) override;
+    // TransferView: the only code that shows the roads' work on the page.
+    void lockPage (bool locked) override;
+    void showProgress (double value) override;
+    void showProgressText (const juce::String& text) override;
+    void showPercentage() override;
     void showStatus (const juce::String& text) override;
-    void scheduleFirmwareNotice (int delayMs) override;
     void setCancelEnabled (bool enabled) override;
+    void tell (Severity severity, const juce::String& text) override;
+    void setBusy (bool busy) override;
+    void scheduleNotice (int delayMs) override;
 
     void resetState();
     void loadSettings();
@@ -377,18 +341,11 @@ private:
     void wakeDevicePoll();
     void deletePendingRequest();
     void stopWorkerThreads();
-    void retireReceiveThread();
-    void stopReceiveThread();
     bool stopSend();
-    void handleReceiveResult (int result);
-    void endBackupRun (bool timedOut);
-    void onReceiveComplete();
     bool isConnectedForModel() const;
-    bool isReceiveRoadBuilt() const;
     void openHelpPage (const juce::String& address);
 
     static void setEnabledIf (juce::Component* component, bool enabled);
-    static void setVisibleIf (juce::Component* component, bool visible);
 
     //==============================================================================
     SkinManager* skinManager = nullptr;
@@ -402,20 +359,14 @@ private:
     juce::PopupMenu inputPortMenu, outputPortMenu, deviceMenu;
     juce::StringArray inputPortNames, outputPortNames;
 
-    // Written by a backup step's receive thread, shown by the progress bar.
-    std::atomic<double> transferProgress { 0.0 };
     int bufferDelay = 0;
     int payloadKind = 0;
-    int destinationSlot = -1, destinationBank = -1;
-    int currentBackupJob = 0;
     std::uint8_t deviceModel = 247;
     bool deviceChosen = false, inputPortOk = false, outputPortOk = false, deviceAnswered = false;
-    bool fileLoaded = false, receiveFolderChosen = false, busy = false;
+    bool fileLoaded = false, receiveFolderChosen = false;
     int receiveMode = 0;
-    bool receiveFolderDefaulted = false, queryRunning = false, firmwareOfferShown = false;
+    bool receiveFolderDefaulted = false, firmwareOfferShown = false;
     bool controlsLocked = false, wasConnected = false;
-    int orvixRetryCount = 0, kt4RetryCount = 0;
-    bool cancelAfterCurrentStep = false;   // read by the stepped backup jobs after each step
     juce::String successText, errorText, cancelText;
     juce::String filePath, receiveFolder;
 
@@ -434,7 +385,6 @@ private:
     std::unique_ptr<ConsoleSendPage> sendPagePart;
 
     std::unique_ptr<SysExRequest> pendingRequest;
-    std::unique_ptr<SysExRequest> retiredStepRequest;   // the request of retiredReceiveThread
     std::unique_ptr<FirmwareOffer> firmwareOffer;
     bool firmwareOffered = false, firmwareInMemory = false;
     juce::String loadedFileText;
@@ -448,16 +398,7 @@ private:
     std::unique_ptr<SendRoad> sendRoad;
     std::unique_ptr<SendOptionsDialog> sendDialog;
     SysExFileCheck::Counts fileCounts;
-    std::unique_ptr<ReceiveThread> receiveThread, retiredReceiveThread;
     std::unique_ptr<DumpProgressThread> dumpProgressThread;
-    ReceiveStep currentStep;
-    juce::MidiMessage currentStepMessage;
-    juce::uint32 currentStepTimeoutMs = 0;
-    juce::int32 currentStepExpectedReplies = 0;
-    bool currentStepAppends = false;
-
-    class ProgressFollower;
-    std::unique_ptr<ProgressFollower> progressFollower;
 
     // Widgets, in layout order.
     std::unique_ptr<TPXDrawableButton> showFolder;

@@ -1,5 +1,7 @@
 #include "BackupDialogFrame.h"
 
+#include "MorvaneLookAndFeel.h"
+#include "OwnedWindows.h"
 #include "SkinManager.h"
 #include "TPXDrawableButton.h"
 #include "TPXEffectParam.h"
@@ -277,4 +279,15 @@ void BackupDialogFrame::setEnabled (std::initializer_list<juce::Component*> comp
     for (auto* component : components)
         if (component != nullptr)
             component->setEnabled (enabled);
+}
+
+void BackupDialogFrame::paintBody (juce::Component& dialog, juce::Graphics& g)
+{
+    auto* skinned = dynamic_cast<MorvaneLookAndFeel*> (&dialog.getLookAndFeel());
+    g.fillAll (skinned != nullptr ? skinned->getDialogLook().background : DialogLook().background);
+}
+
+void BackupDialogFrame::belongToMainWindow (juce::Component& dialog)
+{
+    OwnedWindows::markAsDialog (dialog);
 }

@@ -89,6 +89,16 @@ public:
     static std::unique_ptr<TPXSpinControl> makeSpin (const SkinManager* skin, const juce::XmlElement& widget,
                                                      const SpinSettings& settings, int shiftY = 0);
 
+    /** Fills the dialog with the dialogs' body colour (the skin's DialogSkin, through the
+        look-and-feel), the colour of the console's pages.
+    */
+    static void paintBody (juce::Component& dialog, juce::Graphics& g);
+
+    /** Makes the dialog's window a dialog of the main window; called as the dialog joins a
+        window, before the window shows.
+    */
+    static void belongToMainWindow (juce::Component& dialog);
+
     /** The rectangle that a key holds ("x y width height"). */
     static juce::Rectangle<int> readRectangle (const juce::XmlElement& widget, const juce::String& key);
 

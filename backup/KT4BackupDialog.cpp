@@ -302,3 +302,13 @@ void KT4BackupDialog::changeListenerCallback (juce::ChangeBroadcaster* source)
     else if (const auto op2 = Frame::clickedGroupOperation (source, group2Buttons); op2 >= 0)
         Frame::applyGroupOperation (op2, group (2));
 }
+
+void KT4BackupDialog::paint (juce::Graphics& g)
+{
+    BackupDialogFrame::paintBody (*this, g);
+}
+
+void KT4BackupDialog::parentHierarchyChanged()
+{
+    BackupDialogFrame::belongToMainWindow (*this);
+}

@@ -41,6 +41,8 @@ public:
     bool validateSelection();
 
     void buttonClicked (juce::Button* button) override;
+    void paint (juce::Graphics& g) override;
+    void parentHierarchyChanged() override;
     void changeListenerCallback (juce::ChangeBroadcaster* source) override;
 
     static constexpr int dialogWidth = 375;

@@ -218,3 +218,13 @@ void LM6BackupDialog::changeListenerCallback (juce::ChangeBroadcaster* source)
         okayButton->setEnabled (true);
     }
 }
+
+void LM6BackupDialog::paint (juce::Graphics& g)
+{
+    BackupDialogFrame::paintBody (*this, g);
+}
+
+void LM6BackupDialog::parentHierarchyChanged()
+{
+    BackupDialogFrame::belongToMainWindow (*this);
+}

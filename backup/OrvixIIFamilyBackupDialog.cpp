@@ -449,7 +449,14 @@ void OrvixIIFamilyBackupDialog::changeListenerCallback (juce::ChangeBroadcaster*
 
 void OrvixIIFamilyBackupDialog::paint (juce::Graphics& g)
 {
+    BackupDialogFrame::paintBody (*this, g);
+
     for (int d = 0; d < 3; ++d)
         if (dividers[d] != nullptr)
             dividers[d]->drawAt (g, (float) dividerPositions[d].x, (float) dividerPositions[d].y, 1.0f);
+}
+
+void OrvixIIFamilyBackupDialog::parentHierarchyChanged()
+{
+    BackupDialogFrame::belongToMainWindow (*this);
 }

@@ -57,6 +57,7 @@ public:
     bool isDisplayOffsetKnown() const noexcept { return offsetKnown; }
 
     void paint (juce::Graphics& g) override;
+    void parentHierarchyChanged() override;
     void buttonClicked (juce::Button* button) override;
     void changeListenerCallback (juce::ChangeBroadcaster* source) override;
 

@@ -337,9 +337,16 @@ void OrvixIIIBackupDialog::mouseDown (const juce::MouseEvent& event)
 
 void OrvixIIIBackupDialog::paint (juce::Graphics& g)
 {
+    BackupDialogFrame::paintBody (*this, g);
+
     g.setColour (juce::Colour (0xFF000000));
 
     for (auto point : dividerPositions)
         if (dialogWidth - point.x > point.x)
             g.fillRect (point.x, point.y, dialogWidth - 2 * point.x, 1);
+}
+
+void OrvixIIIBackupDialog::parentHierarchyChanged()
+{
+    BackupDialogFrame::belongToMainWindow (*this);
 }

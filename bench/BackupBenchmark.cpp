@@ -7,9 +7,11 @@
 #include "BackupDumpServer.h"
 #include "BenchStatistics.h"
 #include "BackupRun.h"
+#include "DeviceQueries.h"
 #include "MidiProcessing.h"
 #include "ProcessStats.h"
 #include "SysExMessage.h"
+#include "SysExRequest.h"
 #include "VirtualMidiPorts.h"
 
 #include <algorithm>
@@ -20,18 +22,19 @@ namespace
 {
 using morvane::test::BackupDumpServer;
 
-/** Records how the run ended; asks nothing of the device around it. */
-class BenchHost : public BackupRun::Host
+/** Records how the run ended. */
+class BenchView : public TransferView
 {
 public:
-    void backupStarted() override {}
-    void backupEnded() override { ended = true; }
-    void showBackupStatus (const juce::String&) override {}
-    void showBackupProgressText (const juce::String&) override {}
-    void setBackupCancelEnabled (bool) override {}
-    void showBackupMessage (juce::MessageBoxIconType, const juce::String& text) override { message = text; }
-    bool queryCurrentPatch() override { return false; }
-    void recallPreviousPatch() override {}
+    void lockPage (bool locked) override { ended = ! locked; }
+    void showProgress (double) override {}
+    void showProgressText (const juce::String&) override {}
+    void showPercentage() override {}
+    void showStatus (const juce::String&) override {}
+    void setCancelEnabled (bool) override {}
+    void tell (Severity, const juce::String& text) override { message = text; }
+    void setBusy (bool) override {}
+    void scheduleNotice (int) override {}
 
     bool ended = false;
     juce::String message;
@@ -63,8 +66,11 @@ int main (int argc, char** argv)
     const auto folder = juce::File::createTempFile ("backup-bench");
     folder.createDirectory();
 
-    BenchHost host;
-    BackupRun run (link, host);
+    // Bank runs ask the device nothing around them: the queries stay unused.
+    BenchView host;
+    std::unique_ptr<SysExRequest> querySlot;
+    DeviceQueries queries (&link, host, querySlot);
+    BackupRun run (link, queries, host);
     OrvixIIIBackupSelection selection;
     selection.banks[0] = 1;
 

@@ -1,5 +1,6 @@
 #include "MorvaneLookAndFeel.h"
 
+#include "OwnedWindows.h"
 #include "SkinManager.h"
 
 namespace
@@ -354,6 +355,8 @@ juce::AlertWindow* MorvaneLookAndFeel::createAlertWindow (const juce::String& ti
     for (int i = 0; i < buttons.size() && i < layout.buttons.size(); ++i)
         buttons.getUnchecked (i)->setBounds (layout.buttons.getReference (i));
 
+    // Before it shows, so that the window manager places it as the main window's dialog.
+    OwnedWindows::markAsDialog (*box);
     return box;
 }
 
@@ -635,6 +638,24 @@ void MorvaneLookAndFeel::drawDocumentWindowTitleBar (juce::DocumentWindow& windo
     }
 }
 
+void MorvaneLookAndFeel::loadDialogSkin()
+{
+    if (const auto* section = findSection ("DialogSkin", true))
+        dialogLook.read (*section);
+}
+
+void MorvaneLookAndFeel::drawTickBox (juce::Graphics& g, juce::Component& component, float x, float y, float w, float h,
+                                      bool ticked, bool isEnabled, bool isMouseOverButton, bool)
+{
+    dialogLook.drawToggleMark (g, component, { x, y, w, h }, ticked, isEnabled, isMouseOverButton);
+}
+
+void MorvaneLookAndFeel::drawProgressBar (juce::Graphics& g, juce::ProgressBar& bar, int width, int height, double progress,
+                                          const juce::String& textToShow)
+{
+    dialogLook.drawProgressBar (g, bar, width, height, progress, textToShow);
+}
+
 juce::Button* MorvaneLookAndFeel::createDocumentWindowButton (int buttonType)
 {
     const TitleButtonImages* images = nullptr;
@@ -648,7 +669,9 @@ juce::Button* MorvaneLookAndFeel::createDocumentWindowButton (int buttonType)
         return juce::LookAndFeel_V2::createDocumentWindowButton (buttonType);
 
     auto* button = new juce::DrawableButton (images->toolTip, juce::DrawableButton::ImageRaw);
-    button->setImages (&images->up, &images->over, &images->down, &images->down,
+    // The framework disables the title bar's buttons while the window is inactive: they keep
+    // their normal look then, rather than looking pressed.
+    button->setImages (&images->up, &images->over, &images->down, &images->up,
                        &images->up, &images->over, &images->down, nullptr);
     return button;
 }

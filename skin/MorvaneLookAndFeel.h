@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DialogLook.h"
 #include "MorvaneAlertLayout.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -43,6 +44,13 @@ public:
     void loadMenuBarSkin();
     void loadAlertWindowSkin();
     void loadTitlebarSkin();
+
+    /** Reads the section "DialogSkin": the dialogs' body colour, their check boxes, radio buttons
+        and progress bars, and their title bar's height. Without it the defaults of DialogLook hold.
+    */
+    void loadDialogSkin();
+
+    const DialogLook& getDialogLook() const noexcept { return dialogLook; }
 
     const TitleButtonImages& getCloseButtonImages() const noexcept { return closeButtonImages; }
     const TitleButtonImages& getMinimiseButtonImages() const noexcept { return minimiseButtonImages; }
@@ -98,6 +106,12 @@ public:
                                bool isMouseOverButton, bool isButtonDown) override;
     void drawButtonText (juce::Graphics&, juce::TextButton&, bool isMouseOverButton, bool isButtonDown) override;
 
+    /** Check boxes as ticked squares, radio buttons (toggles in a radio group) as circles. */
+    void drawTickBox (juce::Graphics&, juce::Component&, float x, float y, float w, float h, bool ticked, bool isEnabled,
+                      bool isMouseOverButton, bool isButtonDown) override;
+    void drawProgressBar (juce::Graphics&, juce::ProgressBar&, int width, int height, double progress,
+                          const juce::String& textToShow) override;
+
     void drawLinearSliderThumb (juce::Graphics&, int x, int y, int width, int height, float sliderPos,
                                 float minSliderPos, float maxSliderPos, juce::Slider::SliderStyle,
                                 juce::Slider&) override;
@@ -138,6 +152,7 @@ private:
     std::unique_ptr<juce::Font> titleFont;
     juce::Colour activeTitleColour { 0x00000000 };
     juce::Colour inactiveTitleColour { 0x00000000 };
+    DialogLook dialogLook;
     const SkinManager* skinManager = nullptr;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MorvaneLookAndFeel)

@@ -1,6 +1,8 @@
 #include "TPXUpdateComponent.h"
 
 #include "SkinManager.h"
+#include "OwnedWindows.h"
+#include "SkinnedDialogWindow.h"
 #include "TPXDrawableButton.h"
 #include "TPXLabelComponent.h"
 #include "UpdateDownloadThread.h"
@@ -161,6 +163,44 @@ void TPXUpdateComponent::setInfoPage (const juce::String& info, const juce::Stri
 
     if (infoCancelButton != nullptr)
         infoCancelButton->setVisible (! endOfLife);
+
+    fitInfoLabel();
+}
+
+void TPXUpdateComponent::fitInfoLabel()
+{
+    if (infoLabel == nullptr)
+        return;
+
+    // The skin's layout, taken once: what lies below the info text moves with its height.
+    if (skinInfoLabelHeight < 0)
+    {
+        skinInfoLabelHeight = infoLabel->getHeight();
+        skinInfoViewHeight = infoView.getHeight();
+
+        for (auto* child : infoView.getChildren())
+            if (child != infoLabel.get() && child->getY() >= infoLabel->getBottom())
+                placesBelowInfo.push_back ({ child, child->getY() });
+    }
+
+    const auto font = infoLabel->getFont();
+    const auto border = infoLabel->getBorderSize();
+    const auto width = (float) (infoLabel->getWidth() - border.getLeftAndRight());
+
+    juce::GlyphArrangement glyphs;
+    glyphs.addJustifiedText (font, infoLabel->getText(), 0.0f, 0.0f, juce::jmax (1.0f, width), juce::Justification::left);
+    const auto lines = juce::jmax (1, juce::roundToInt (glyphs.getBoundingBox (0, -1, true).getHeight() / font.getHeight()));
+    const auto needed = juce::roundToInt ((float) lines * font.getHeight()) + border.getTopAndBottom() + 4;
+    const auto height = juce::jlimit (juce::jmin (skinInfoLabelHeight, 22), skinInfoLabelHeight, needed);
+    const auto givenBack = skinInfoLabelHeight - height;
+
+    infoLabel->setSize (infoLabel->getWidth(), height);
+
+    for (auto& place : placesBelowInfo)
+        if (auto* c = place.component.getComponent())
+            c->setTopLeftPosition (c->getX(), place.y - givenBack);
+
+    infoView.setSize (infoView.getWidth(), skinInfoViewHeight - givenBack);
 }
 
 void TPXUpdateComponent::resetProgressPage()
@@ -174,16 +214,13 @@ void TPXUpdateComponent::resetProgressPage()
 
 bool TPXUpdateComponent::runNotesWindow (const juce::String& title)
 {
-    dialogOptions.dialogTitle = title;
-    dialogOptions.content.setNonOwned (&infoView);
-    dialogOptions.componentToCentreAround = getParentComponent();
-    dialogOptions.dialogBackgroundColour = juce::Colour (0xffd3d3d3);
-    dialogOptions.escapeKeyTriggersCloseButton = true;
-    dialogOptions.useNativeTitleBar = true;
-    dialogOptions.resizable = false;
-    dialogOptions.useBottomRightCornerResizer = false;
+    // Drawn from the skin like the message boxes; without a parent the window centres on the screen.
+    const auto result = SkinnedDialogWindow::runModal (title, infoView, getParentComponent());
 
-    return dialogOptions.runModal() == 1;
+    // However the window closed (OK, Cancel, Escape or the title bar's close box), what the user
+    // set on its page counts.
+    notesWindowClosing();
+    return result == 1;
 }
 
 std::unique_ptr<juce::XmlElement> TPXUpdateComponent::readFeedUnlessSkipped (const juce::URL& feedAddress, bool skipCheck)
@@ -257,7 +294,6 @@ void TPXUpdateComponent::buttonClicked (juce::Button* button)
     }
     else if (button == infoOkayButton.get() || button == infoCancelButton.get())
     {
-        notesWindowClosing();
         closeWindowOf (*button, button == infoOkayButton.get() ? 1 : 0);
     }
 }
@@ -306,4 +342,10 @@ void TPXUpdateComponent::timerCallback (int timerId)
 bool TPXUpdateComponent::hasNotesPage() const noexcept
 {
     return infoOkayButton != nullptr;
+}
+
+void TPXUpdateComponent::parentHierarchyChanged()
+{
+    // Before the window first shows: window managers read the marks as a window is mapped.
+    OwnedWindows::markAsDialog (*this);
 }

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <memory>
 #include <utility>
+#include <vector>
 
 class SkinManager;
 class TPXDrawableButton;
@@ -56,6 +57,9 @@ public:
 
     void buttonClicked (juce::Button* button) override;
     void timerCallback (int timerId) override;
+
+    /** The window that shows the progress page is a dialog of the main window, whoever opens it. */
+    void parentHierarchyChanged() override;
 
 protected:
     explicit TPXUpdateComponent (SkinManager* skin);
@@ -116,7 +120,7 @@ protected:
     /** A toggle from a Widget: its "text", "toggleRect" and colours; this component listens. */
     std::unique_ptr<juce::ToggleButton> buildToggle (const juce::XmlElement& widget);
 
-    /** Called as OK or Cancel closes the notes window. */
+    /** Called once the notes window has closed, however it closed. */
     virtual void notesWindowClosing() {}
 
     /** A label that shows text only: not editable, no focus, no squeezing. */
@@ -135,12 +139,25 @@ protected:
 private:
     void showProgress (double value);
 
+    /** Gives the info text the height it needs, at most the skin's, and moves what lies below it
+        up by what it gave back, so that no empty band stays under a one-line text.
+    */
+    void fitInfoLabel();
+
+    struct SkinPlace
+    {
+        juce::Component::SafePointer<juce::Component> component;
+        int y = 0;
+    };
+
+    std::vector<SkinPlace> placesBelowInfo;
+    int skinInfoLabelHeight = -1, skinInfoViewHeight = 0;
+
     juce::String infoText, notesText, buttonLabelText;
     bool cancelShown = true;
     UpdateDownloadThread* watchedDownload = nullptr;
     juce::CriticalSection resultLock;
     int downloadResult = 0;
-    juce::DialogWindow::LaunchOptions dialogOptions;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (TPXUpdateComponent)
 };

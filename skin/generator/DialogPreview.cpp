@@ -115,24 +115,58 @@ juce::Image DialogPreview::draw (const juce::XmlElement& section, int width, int
     return image;
 }
 
+namespace
+{
+/** The toggles that the dialogs put in a radio group (their modes), drawn as circles; every other
+    toggle is a check box. */
+bool isOneOfChoice (const juce::String& name)
+{
+    static const juce::StringArray modes {
+        // KT4 and LM6
+        "backupKT4Toggle", "backupLM6Toggle", "backupSetsOfPresetBanksToggle", "backupPresetBankToggle",
+        "backupUserCabBankToggle", "backupPresetToggle", "backupUserCabToggle", "backupCurrentPresetToggle",
+        "backupCurrentUserCabToggle",
+        // Orvix II and II XL
+        "backupOrvixIIToggle", "backupOrvixIIPresetToggle", "backupOrvixIIPresetEditBufferToggle", "backupOrvixIIUserCabToggle",
+        "backupOrvixIIXLToggle", "backupOrvixIIXLPresetToggle", "backupOrvixIIXLPresetEditBufferToggle",
+        "backupOrvixIIXLUserCabToggle",
+        // Orvix III
+        "BackUpAllToggle", "PresetToggle", "PresetCurrentToggle", "UserCabToggle"
+    };
+
+    return modes.contains (name);
+}
+} // namespace
+
 void DialogPreview::drawToggle (juce::Graphics& g, const juce::XmlElement& widget, juce::Rectangle<int> area) const
 {
-    // As the framework's toggle: a tick box sized from the height, then the text.
+    // As the program draws a toggle (DialogLook): the mark in a square sized from the height,
+    // then the text, unticked.
     const auto fontSize = juce::jmin (15.0f, (float) area.getHeight() * 0.75f);
     const auto tickWidth = fontSize * 1.1f;
-    const auto boxSize = tickWidth * 0.7f;
-    const auto sphere = juce::Rectangle<float> ((float) area.getX() + 4.0f,
-                                                (float) area.getY() + ((float) area.getHeight() - boxSize) * 0.5f,
-                                                boxSize, boxSize);
+    const auto size = tickWidth * 0.8f;
+    const auto box = juce::Rectangle<float> (size, size)
+                         .withCentre ({ (float) area.getX() + 4.0f + tickWidth * 0.5f, (float) area.getCentreY() })
+                         .toNearestInt().toFloat();
 
-    g.setColour (juce::Colour (widget.getStringAttribute ("buttonColor").getHexValue32()));
-    g.fillEllipse (sphere);
-    g.setColour (juce::Colours::black.withAlpha (0.5f));
-    g.drawEllipse (sphere, 0.8f);
+    if (isOneOfChoice (widget.getStringAttribute ("name")))
+    {
+        g.setColour (SkinPalette::control);
+        g.fillEllipse (box.reduced (0.5f));
+        g.setColour (SkinPalette::controlBorder);
+        g.drawEllipse (box.reduced (0.5f), 1.0f);
+    }
+    else
+    {
+        g.setColour (SkinPalette::control);
+        g.fillRoundedRectangle (box.reduced (0.5f), 2.0f);
+        g.setColour (SkinPalette::controlBorder);
+        g.drawRoundedRectangle (box.reduced (0.5f), 2.0f, 1.0f);
+    }
 
     painter.drawLine (g, widget.getStringAttribute ("text"), painter.getFont (false, fontSize),
                       area.withTrimmedLeft (juce::roundToInt (tickWidth) + 5).withTrimmedRight (2).toFloat(),
-                      juce::Colours::black, juce::Justification::centredLeft);
+                      SkinPalette::ink, juce::Justification::centredLeft);
 }
 
 void DialogPreview::drawGroupButton (juce::Graphics& g, const juce::XmlElement& widget, juce::Rectangle<int> area) const

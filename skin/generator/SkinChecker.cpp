@@ -9,7 +9,8 @@ namespace
     const juce::StringArray rectangleAttributes { "bounds", "toggleRect", "spinControlRect", "rect", "labelTextRect" };
     const juce::StringArray integerAttributes { "positionX", "positionY", "width", "height", "minVal", "maxVal",
                                                 "interval", "initialValue", "maxChars", "centerPositionX",
-                                                "progressWidth", "progressHeight", "infoWidth", "infoHeight" };
+                                                "progressWidth", "progressHeight", "infoWidth", "infoHeight",
+                                                "titleBarHeight" };
     const juce::StringArray fontSizeAttributes { "fontSize", "labelFontSize", "msgFontSize" };
     const juce::StringArray unitAttributes { "alphaEnabled", "alphaDisabled", "opacityNormal", "opacityDown",
                                              "alpha", "minHorzScale" };

@@ -27,7 +27,7 @@ namespace SkinPalette
     const juce::Colour panel             { 0xfff7f9fa };
     const juce::Colour panelBorder       { 0xffbcc5ce };
     const juce::Colour separator         { 0xffdde3e8 };
-    const juce::Colour dialog            { 0xffd3d3d3 };   // the dialog windows' own background
+    const juce::Colour dialog            { 0xffe6eaee };   // the dialogs' body: the console's content colour
 
     // Text.
     const juce::Colour ink               { 0xff1f2a35 };

@@ -119,6 +119,8 @@ std::vector<SkinRequirements::Section> SkinRequirements::getSections()
         { "MenuBarSkin", keys ("topLevelTextColor topLevelTextColorSelected font fontSize") },
         { "AlertWindowSkin", keys ("backgroundColor fontColor borderColor font fontSize msgFont msgFontSize") },
         { "TitlebarSkin", keys ("gradientTop gradientBtm") },
+        { "DialogSkin", keys ("backgroundColor fontColor toggleFillColor toggleBorderColor toggleMarkColor "
+                              "toggleDisabledColor progressBorderColor titleBarHeight") },
     };
 }
 
@@ -270,5 +272,8 @@ juce::StringArray SkinRequirements::getKnownAttributes()
                  "spinControlRect icon point rect foregroundColor fontColorActive fontColorInactive "
                  "progressWidth progressHeight infoWidth infoHeight menuBackgroundColor menuBorderColor "
                  "fontHeaderColor itemHighlightedColor fontHighlightedColor topLevelTextColor "
-                 "topLevelTextColorSelected borderColor msgFont msgFontSize gradientTop gradientBtm");
+                 "topLevelTextColorSelected borderColor msgFont msgFontSize gradientTop gradientBtm "
+                 // the dialogs' look
+                 "toggleFillColor toggleBorderColor toggleMarkColor toggleDisabledColor progressBorderColor "
+                 "titleBarHeight");
 }

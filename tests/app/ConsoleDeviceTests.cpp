@@ -1,7 +1,7 @@
 #include "ConsoleRig.h"
 #include "DumpBuilders.h"
-#include "SysExBuilders.h"
-#include "SysExRequest.h"
+#include "BackupRun.h"
+#include "ConsoleBackup.h"
 
 #include <gtest/gtest.h>
 
@@ -38,15 +38,37 @@ protected:
         return device;
     }
 
-    /** A receive step of the job into the folder, with the base name the tests use. */
-    static MorvaneDialog::ReceiveStep receiveStep (BackupJobType job, const juce::File& folder, juce::uint16 number = 0)
+    /** Starts a KT4 backup run of the selection into the folder on the console's own backup road,
+        as an OK in the KT4 dialog would.
+    */
+    bool startKT4Backup (const KT4BackupSelection& selection, const juce::File& folder)
     {
-        MorvaneDialog::ReceiveStep step;
-        step.job = job;
-        step.number = number;
-        step.folder = folder.getFullPathName();
-        step.baseName = "250101-120000";
-        return step;
+        BackupJobPlan::Context context;
+        context.model = 8;
+        context.firmwareModel = 8;
+        auto* run = console().getBackupRoad()->getRun();
+        return run != nullptr && run->startKT4Backup (selection, context, folder.getFullPathName());
+    }
+
+    static KT4BackupSelection onePresetBank (int bank)
+    {
+        KT4BackupSelection selection;
+        selection.onePresetBank = 1;
+        selection.presetBank = bank;
+        return selection;
+    }
+
+    static KT4BackupSelection firstBankSet()
+    {
+        KT4BackupSelection selection;
+        selection.bankSets[0] = 1;
+        return selection;
+    }
+
+    /** Starts a send of the data on the console's send road, as BEGIN on the send page would. */
+    bool startSend (const juce::MemoryBlock& data)
+    {
+        return console().getSendRoad().start (data, 16, PayloadKinds::preset, false, console().getBufferDelay());
     }
 
     /** A send of count one-byte messages of the Orvix III. */
@@ -64,12 +86,14 @@ protected:
 };
 
 /** A device that sends the first replies of a bank dump, then holds the rest back, trickling one
-    reply now and then so that the request never times out, until the test lets it go. Whatever the
-    machine's load, a test then acts while the backup is still running.
+    reply now and then so that the request never times out, until the test lets it go (the rest
+    is dropped) or hurries it (the rest is sent at once). Whatever the machine's load, a test then
+    acts while the backup is still running.
 */
-void streamBankHeldBack (SimulatedDevice& device, std::shared_ptr<std::atomic<bool>> letGo, int firstReplies = 30)
+void streamBankHeldBack (SimulatedDevice& device, std::shared_ptr<std::atomic<bool>> letGo, int firstReplies = 30,
+                         std::shared_ptr<std::atomic<bool>> hurry = std::make_shared<std::atomic<bool>> (false))
 {
-    device.setReplyHandler (0x1C, [&device, letGo, firstReplies] (const juce::MidiMessage& request, const SimulatedDevice::Emit& emit)
+    device.setReplyHandler (0x1C, [&device, letGo, firstReplies, hurry] (const juce::MidiMessage& request, const SimulatedDevice::Emit& emit)
     {
         int sent = 0;
 
@@ -78,20 +102,13 @@ void streamBankHeldBack (SimulatedDevice& device, std::shared_ptr<std::atomic<bo
             if (letGo->load() || ! emit (reply))
                 return;
 
-            if (++sent <= firstReplies)
+            if (++sent <= firstReplies || hurry->load())
                 continue;
 
-            for (int waited = 0; waited < 200 && ! letGo->load(); waited += 5)
+            for (int waited = 0; waited < 200 && ! letGo->load() && ! hurry->load(); waited += 5)
                 std::this_thread::sleep_for (std::chrono::milliseconds (5));
         }
     });
-}
-
-std::unique_ptr<SysExRequest> makeBankRequest (juce::uint32 bank, juce::uint32 timeoutMs = SysExRequest::defaultTimeoutMs)
-{
-    auto request = std::make_unique<SysExRequest> (timeoutMs);
-    buildBankDumpRequest (request.get(), &bank);
-    return request;
 }
 
 juce::Array<juce::File> syxFilesIn (const juce::File& folder)
@@ -228,7 +245,7 @@ TEST_F (ConsoleDeviceTest, EditorDisconnectFailsOnAnErrorCodeAndWithoutAnOpenLin
 TEST_F (ConsoleDeviceTest, ClosingDuringASendAsksAndCancelLeavesTheTransferRunning)
 {
     auto& device = openOrvixIII (20);
-    ASSERT_TRUE (console().startSendThread (sendData (60), 16, PayloadKinds::preset, false));
+    ASSERT_TRUE (startSend (sendData (60)));
     EXPECT_FALSE (enabled ("Device Label")) << "the page is locked while the send runs";
     ASSERT_TRUE (runMessageLoopUntil ([&] { return device.getPacedMessageCount() >= 2; }));
 
@@ -261,7 +278,7 @@ TEST_F (ConsoleDeviceTest, AConsoleThatGoesDuringASendOrADumpLeavesTheLinkWhole)
         void dumpByteCountChanged (juce::uint32, const juce::String&) override {}
     } listener;
 
-    ASSERT_TRUE (console().startSendThread (sendData (40), 16, PayloadKinds::preset, false));
+    ASSERT_TRUE (startSend (sendData (40)));
     ASSERT_TRUE (console().startDumpCounter (listener));
     ASSERT_TRUE (runMessageLoopUntil ([&] { return device.getPacedMessageCount() >= 2; }));
 
@@ -280,7 +297,7 @@ TEST_F (ConsoleDeviceTest, ClosingDuringABackupAsksFirstAndTheShutdownTakesTheRe
 
     const auto folder = userFolder.getChildFile ("backups");
     ASSERT_TRUE (folder.createDirectory().wasOk());
-    ASSERT_TRUE (console().startReceiveStep (makeBankRequest (0), receiveStep (BackupJobTypes::kt4OnePresetBank, folder)));
+    ASSERT_TRUE (startKT4Backup (onePresetBank (0), folder));
     EXPECT_FALSE (enabled ("Device Label"));
     EXPECT_FALSE (enabled ("Input Port Label") || enabled ("Output Port Label"));
     ASSERT_TRUE (runMessageLoopUntil ([&] { return device.getSentCount() > 20; }));
@@ -302,10 +319,15 @@ TEST_F (ConsoleDeviceTest, ClosingDuringABackupAsksFirstAndTheShutdownTakesTheRe
     window.reset();
     EXPECT_FALSE (link->isThreadRunning());
     EXPECT_TRUE (syxFilesIn (folder).isEmpty()) << "nothing half received is written";
+
+    for (const auto& text : boxTexts())
+        EXPECT_FALSE (text.contains ("complete") || text.contains ("saved")) << "nothing is claimed: " << text;
+
+    EXPECT_EQ (dialogs.boxes.size(), 2u) << "the two questions; the run that stopped says nothing more";
     link.reset();
 }
 
-TEST_F (ConsoleDeviceTest, ABackupStepThatCompletesIsWrittenAndHandsThePageBack)
+TEST_F (ConsoleDeviceTest, ABackupThatCompletesIsWrittenAndHandsThePageBack)
 {
     plugDevice (8, "KT4 MIDI");
     open();
@@ -313,13 +335,14 @@ TEST_F (ConsoleDeviceTest, ABackupStepThatCompletesIsWrittenAndHandsThePageBack)
 
     const auto folder = userFolder.getChildFile ("backups");
     ASSERT_TRUE (folder.createDirectory().wasOk());
-    ASSERT_TRUE (console().startReceiveStep (makeBankRequest (0), receiveStep (BackupJobTypes::kt4OnePresetBank, folder, 1)));
+    ASSERT_TRUE (startKT4Backup (onePresetBank (0), folder));
 
     ASSERT_TRUE (runMessageLoopUntil ([this] { return enabled ("Device Label"); }));
     EXPECT_FALSE (console().isBackupRunning());
     ASSERT_EQ (syxFilesIn (folder).size(), 1);
     EXPECT_GT (syxFilesIn (folder)[0].getSize(), 1000);
-    EXPECT_TRUE (dialogs.boxes.empty()) << "nothing is claimed for the run beyond its file";
+    ASSERT_EQ (dialogs.boxes.size(), 1u) << "nothing is claimed for the run beyond its file";
+    EXPECT_EQ (dialogs.boxes[0].text, syxFilesIn (folder)[0].getFileName() + " has been saved.");
     EXPECT_TRUE (enabled ("Output Port Label"));
 }
 
@@ -330,16 +353,16 @@ TEST_F (ConsoleDeviceTest, SteppedBackupJobsRetryThreeTimesOthersEndAtTheFirstTi
     chooseFromMenu (8);
     device.setSilent (true);
 
-    auto step = receiveStep (BackupJobTypes::kt4OnePresetBank, userFolder);
-    ASSERT_TRUE (console().startReceiveStep (makeBankRequest (0, 50), step));
+    console().getBackupRoad()->getRun()->setStepTimeoutMs (50);
+    ASSERT_TRUE (userFolder.createDirectory().wasOk());
+    ASSERT_TRUE (startKT4Backup (onePresetBank (0), userFolder));
     ASSERT_TRUE (runMessageLoopUntil ([this] { return ! dialogs.boxes.empty(); }));
     EXPECT_EQ (dialogs.boxes[0].text, "Message timeout.");
     EXPECT_EQ (device.getReceivedCount (0x1C), 1);
     EXPECT_TRUE (enabled ("Device Label"));
 
     // A KT4 bank-set step is sent again up to three times; "Cancel" would stop after it.
-    step.job = BackupJobTypes::kt4BankSet1;
-    ASSERT_TRUE (console().startReceiveStep (makeBankRequest (0, 50), step));
+    ASSERT_TRUE (startKT4Backup (firstBankSet(), userFolder));
     ASSERT_TRUE (runMessageLoopUntil ([this] { return dialogs.boxes.size() == 2; }));
     EXPECT_EQ (dialogs.boxes[1].text, "Message timeout.");
     EXPECT_EQ (device.getReceivedCount (0x1C), 1 + 4);
@@ -349,17 +372,27 @@ TEST_F (ConsoleDeviceTest, SteppedBackupJobsRetryThreeTimesOthersEndAtTheFirstTi
 TEST_F (ConsoleDeviceTest, CancelDuringAKT4BankSetAsksToStopAfterTheCurrentBank)
 {
     auto& device = plugDevice (8, "KT4 MIDI");
-    streamBankHeldBack (device, heldReplies);
+    auto hurry = std::make_shared<std::atomic<bool>> (false);
+    streamBankHeldBack (device, heldReplies, 30, hurry);
     open();
     chooseFromMenu (8);
 
-    ASSERT_TRUE (console().startReceiveStep (makeBankRequest (0), receiveStep (BackupJobTypes::kt4BankSet1, userFolder)));
+    ASSERT_TRUE (userFolder.createDirectory().wasOk());
+    ASSERT_TRUE (startKT4Backup (firstBankSet(), userFolder));
     ASSERT_TRUE (runMessageLoopUntil ([&] { return device.getSentCount() > 10; }));
 
     console().buttonClicked (dynamic_cast<juce::Button*> (child ("Cancel")));
-    EXPECT_TRUE (console().isCancelAfterCurrentStepRequested());
     EXPECT_EQ (labelText ("Progress"), "The backup will cancel following the completion of the current bank.");
     EXPECT_TRUE (console().isBackupRunning()) << "the bank in progress goes on";
+    EXPECT_TRUE (dialogs.boxes.empty());
+
+    // The bank in hand is written; the run stops after it and says so.
+    hurry->store (true);
+    ASSERT_TRUE (runMessageLoopUntil ([this] { return ! console().isBackupRunning(); }, 60000));
+    ASSERT_EQ (dialogs.boxes.size(), 1u);
+    EXPECT_EQ (dialogs.boxes[0].text, "Backup canceled. 1 preset bank(s) written to disk.");
+    EXPECT_EQ (syxFilesIn (userFolder).size(), 1);
+    EXPECT_EQ (device.getReceivedCount (0x1C), 1) << "no bank after the one in hand";
 }
 
 TEST_F (ConsoleDeviceTest, AFileThatCannotBeWrittenIsReportedAndEndsTheRun)
@@ -372,13 +405,9 @@ TEST_F (ConsoleDeviceTest, AFileThatCannotBeWrittenIsReportedAndEndsTheRun)
     ASSERT_TRUE (userFolder.createDirectory().wasOk());
     const auto notAFolder = userFolder.getChildFile ("backups");
     ASSERT_TRUE (notAFolder.replaceWithText ("x"));
-    const auto step = receiveStep (BackupJobTypes::kt4System, notAFolder.getChildFile ("inner"));
-
-    auto request = std::make_unique<SysExRequest>();
-    juce::MidiMessage message;
-    ASSERT_TRUE (buildDumpSystemRequest (&message));
-    request->setMessage (message);
-    ASSERT_TRUE (console().startReceiveStep (std::move (request), step));
+    KT4BackupSelection system;
+    system.system = 1;
+    ASSERT_TRUE (startKT4Backup (system, notAFolder.getChildFile ("inner")));
 
     ASSERT_TRUE (runMessageLoopUntil ([this] { return ! dialogs.boxes.empty(); }));
     EXPECT_EQ (dialogs.boxes.back().text, "An error was encountered while writing the file to disk.");

@@ -2,7 +2,8 @@
 # Runs the real Morvane executable under the test display, with HOME and XDG_CONFIG_HOME in a
 # fresh temporary folder, and checks what a user would see.
 #   EndToEnd.sh window <exe> <artefact-dir>   one skinned window; screenshot; closing stores MAIN_WINDOW_STATE
-#   EndToEnd.sh noskin <exe>                  without a skin the program quits at once, showing nothing
+#   EndToEnd.sh noskin <exe>                  without a skin the program says what is missing and where it
+#                                             looked (standard error and a box), and ends with an error
 #   EndToEnd.sh second <exe>                  three later starts end; the first shows one warning and comes
 #                                             back from being minimised
 #   EndToEnd.sh sigterm <exe>                 SIGTERM stores the window state and the folders as a close does
@@ -132,6 +133,13 @@ case "$mode" in
         geometry=$(xdotool getwindowgeometry "$win")
         echo "$geometry"
         echo "$geometry" | grep -q "Geometry: 800x580" || fail "window is not 800 by 553 plus the title bar"
+
+        # The first start centres the window on the screen (within a pixel of rounding).
+        read -r screen_w screen_h < <(xdpyinfo | awk '/dimensions:/ { split($2, d, "x"); print d[1], d[2] }')
+        read -r win_x win_y < <(xdotool getwindowgeometry "$win" | awk '/Position:/ { split($2, p, ","); print p[1], p[2] }')
+        centre_dx=$(( win_x + 400 - screen_w / 2 )); centre_dy=$(( win_y + 290 - screen_h / 2 ))
+        [ "${centre_dx#-}" -le 1 ] && [ "${centre_dy#-}" -le 1 ] \
+            || fail "the first start put the window at $win_x,$win_y, not centred on the ${screen_w}x${screen_h} screen"
         import -window "$win" "$artefacts/morvane-window.png" || fail "screenshot failed"
         echo "screenshot: $artefacts/morvane-window.png"
 
@@ -156,12 +164,27 @@ case "$mode" in
         bare="$scratch/bare"
         mkdir -p "$bare"
         cp "$exe" "$bare/Morvane"
-        "$bare/Morvane" & pid=$!; pids+=("$pid")
-        wait_for_exit "$pid" 100 || fail "the program did not quit without its skin"
+        "$bare/Morvane" 2>"$errors" & pid=$!; pids+=("$pid")
+
+        # One plain box says so; the program ends once it is dismissed.
+        wait_for_windows "$pid" 1 150 || fail "no box said that the skin is missing"
+        [ "$(morvane_windows "$pid" | wc -l)" -eq 1 ] || fail "more than the one box was shown"
+        box=$(morvane_windows "$pid" | head -n 1)
+        [ -n "${3:-}" ] && mkdir -p "$3" && import -window "$box" "$3/no-skin-box.png" 2>/dev/null
+        press_until "$box" Return has_exited "$pid" || fail "dismissing the box did not end the program"
         wait "$pid"; rc=$?
-        [ "$rc" -eq 0 ] || fail "exit code $rc"
-        [ -z "$(morvane_windows "$pid")" ] || fail "a window was shown"
+        [ "$rc" -ne 0 ] || fail "the program ended with exit code 0 without its skin"
+        cat "$errors"
+        grep -q "skin could not be loaded" "$errors" || fail "standard error does not say that the skin is missing"
+        grep -qF "$bare/Skin/MV.qorby" "$errors" || fail "standard error does not say where the skin was looked for"
         [ ! -e "$settings" ] || fail "settings were written without a console"
+
+        # Without a display it says the same on standard error alone, and ends at once.
+        DISPLAY= "$bare/Morvane" 2>"$errors" & pid=$!; pids+=("$pid")
+        wait_for_exit "$pid" 100 || fail "without a display the program did not end"
+        wait "$pid"; rc=$?
+        [ "$rc" -ne 0 ] || fail "without a display the program ended with exit code 0"
+        grep -qF "$bare/Skin/MV.qorby" "$errors" || fail "without a display standard error did not say where the skin was looked for"
         ;;
 
     second)
@@ -193,6 +216,12 @@ case "$mode" in
         # The warning is dismissed and the first instance goes on, then closes normally.
         warning=$(morvane_windows "$first" | grep -vx "$main" | head -n 1)
         [ -n "$warning" ] || fail "the first instance showed no warning window"
+
+        # The warning belongs to the main window: a dialog, transient for it.
+        xprop -id "$warning" WM_TRANSIENT_FOR _NET_WM_WINDOW_TYPE
+        owner=$(xprop -id "$warning" WM_TRANSIENT_FOR | awk '{ print $NF }')
+        [ -n "$owner" ] && [ "$((owner))" -eq "$main" ] || fail "the warning is not transient for the main window"
+        xprop -id "$warning" _NET_WM_WINDOW_TYPE | grep -q "_NET_WM_WINDOW_TYPE_DIALOG" || fail "the warning is not typed as a dialog"
         press_until "$warning" Return window_gone "$warning" || fail "the warning did not close"
         press_until "$main" alt+F4 has_exited "$first" || fail "closing the window did not end the first instance"
         wait "$first"; rc=$?
@@ -216,6 +245,17 @@ case "$mode" in
         grep -q 'name="SEND_DIR"' "$settings" || fail "SEND_DIR was not written"
         grep 'name="MAIN_WINDOW_STATE"' "$settings"
         grep 'name="MAIN_WINDOW_STATE"' "$settings" | grep -q '137 91' || fail "the stored state is not where the window was"
+
+        # The next start puts the window back there rather than in the centre.
+        "$exe" & pid=$!; pids+=("$pid")
+        wait_for_windows "$pid" 1 150 || fail "no window appeared on the second start"
+        win=$(morvane_windows "$pid" | head -n 1)
+        for i in $(seq 1 50); do xdotool getwindowgeometry "$win" 2>/dev/null | grep -q "Position: 137,91" && break; sleep 0.1; done
+        xdotool getwindowgeometry "$win"
+        xdotool getwindowgeometry "$win" | grep -q "Position: 137,91" || fail "the second start did not restore the stored place"
+        kill -TERM "$pid"
+        wait_for_exit "$pid" 150 || fail "SIGTERM did not end the second start"
+        wait "$pid"
         ;;
 
     *)

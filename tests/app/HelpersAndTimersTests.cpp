@@ -1,64 +1,20 @@
-#include "ConsoleHelpers.h"
+#include "BackupRun.h"
 #include "ConsoleTimers.h"
+#include "SendRoad.h"
 
 #include <gtest/gtest.h>
 
 namespace
 {
-TEST (ConsoleHelpers, TimestampIsLocalDateThenTime)
-{
-    const juce::Time time (2025, 1, 3, 9, 5, 7, 0, true); // months count from 0
-    EXPECT_EQ (ConsoleHelpers::makeTimestamp (time), "250203-090507");
-}
-
-TEST (ConsoleHelpers, HeaderSearchFindsTheFirstOccurrence)
-{
-    const std::uint8_t head[] = { 0xF0, 0x00, 0x01, 0x74, 0x10, 0x01 };
-    const std::uint8_t data[] = { 0x00, 0xF0, 0x00, 0x01, 0xF0, 0x00, 0x01, 0x74, 0x10, 0x01, 0x55, 0xF7,
-                                  0xF0, 0x00, 0x01, 0x74, 0x10, 0x01 };
-
-    EXPECT_EQ (ConsoleHelpers::findSysExHeader (data, (int) sizeof (data), head), 4);
-    EXPECT_EQ (ConsoleHelpers::findSysExHeader (data + 5, (int) sizeof (data) - 5, head), 7);
-    EXPECT_EQ (ConsoleHelpers::findSysExHeader (data, 9, head), -1);   // cut short before the last byte
-    EXPECT_EQ (ConsoleHelpers::findSysExHeader (data, 0, head), -1);
-    EXPECT_EQ (ConsoleHelpers::findSysExHeader (nullptr, 10, head), -1);
-}
-
-TEST (ConsoleHelpers, HeaderSearchFallsBackOnRepeatingPatterns)
-{
-    const std::uint8_t pattern[] = { 1, 1, 2, 1, 1, 3 };
-    const auto table = ConsoleHelpers::buildHeaderFailureTable (pattern);
-    const std::array<int, 6> expected { 0, 1, 0, 1, 2, 0 };
-    EXPECT_EQ (table, expected);
-
-    const std::uint8_t data[] = { 1, 1, 2, 1, 1, 2, 1, 1, 3, 9 };
-    EXPECT_EQ (ConsoleHelpers::findSysExHeader (data, (int) sizeof (data), pattern), 3);
-}
-
-TEST (ConsoleHelpers, RemoveFirstJobShiftsTheList)
-{
-    juce::Array<int> jobs;
-    ConsoleHelpers::removeFirstJob (jobs);
-    EXPECT_TRUE (jobs.isEmpty());
-
-    for (int i = 1; i <= 40; ++i)
-        jobs.add (i);
-
-    for (int i = 0; i < 37; ++i)
-        ConsoleHelpers::removeFirstJob (jobs);
-
-    EXPECT_EQ (jobs, juce::Array<int> ({ 38, 39, 40 }));
-}
-
 TEST (ConsoleTimers, TimerTable)
 {
     EXPECT_EQ (ConsoleTimers::logoTimer, 0);
-    EXPECT_EQ (ConsoleTimers::transferPollTimer, 1);
     EXPECT_EQ (ConsoleTimers::devicePollTimer, 3);
     EXPECT_EQ (ConsoleTimers::firmwareNotice4, 4);
     EXPECT_EQ (ConsoleTimers::firmwareNotice5, 5);
     EXPECT_EQ (ConsoleTimers::logoPeriodMs, 1000);
-    EXPECT_EQ (ConsoleTimers::transferPollPeriodMs, 100);
+    EXPECT_EQ (SendRoad::pollPeriodMs, 100);
+    EXPECT_EQ (BackupRun::progressPeriodMs, 100);
     EXPECT_EQ (ConsoleTimers::devicePollPeriodMs, 750);
     EXPECT_EQ (ConsoleTimers::firmwareNoticePeriodMs, 10000);
 }
@@ -78,37 +34,4 @@ TEST (ConsoleTimers, TransferPollActsOnEveryState)
     EXPECT_EQ (ConsoleTimers::pollActionFor (-1), A::stopQuietly);
 }
 
-TEST (ConsoleTimers, MultiBankJobs)
-{
-    for (int job : { 19, 33, 36, 37, 40, 46, 47 })
-        EXPECT_TRUE (ConsoleTimers::isMultiBankJob (job)) << job;
-
-    for (int job : { 0, 18, 20, 32, 41, 45, 48 })
-        EXPECT_FALSE (ConsoleTimers::isMultiBankJob (job)) << job;
-}
-
-TEST (ConsoleTimers, OnlySteppedJobsOfTheirOwnFamilyAreRetried)
-{
-    using R = ConsoleTimers::StepRetry;
-
-    for (int model : { 3, 6, 7 })
-    {
-        EXPECT_EQ (ConsoleTimers::stepRetryFor (model, 19), R::orvix) << model;
-        EXPECT_EQ (ConsoleTimers::stepRetryFor (model, 18), R::none) << model;
-        EXPECT_EQ (ConsoleTimers::stepRetryFor (model, 37), R::none) << "a job of another family, model " << model;
-    }
-
-    for (int job : { 37, 40, 46, 47 })
-        EXPECT_EQ (ConsoleTimers::stepRetryFor (16, job), R::orvix) << job;
-
-    for (int job : { 41, 45, 48, 19 })
-        EXPECT_EQ (ConsoleTimers::stepRetryFor (16, job), R::none) << job;
-
-    EXPECT_EQ (ConsoleTimers::stepRetryFor (8, 33), R::kt4);
-    EXPECT_EQ (ConsoleTimers::stepRetryFor (8, 36), R::kt4);
-    EXPECT_EQ (ConsoleTimers::stepRetryFor (8, 32), R::none);
-    EXPECT_EQ (ConsoleTimers::stepRetryFor (8, 37), R::none);
-    EXPECT_EQ (ConsoleTimers::stepRetryFor (5, 20), R::none);
-    EXPECT_EQ (ConsoleTimers::stepRetryFor (254, 19), R::none) << "no device, no retry";
-}
 } // namespace

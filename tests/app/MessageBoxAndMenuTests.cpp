@@ -5,7 +5,11 @@
 #include "MessageLoop.h"
 #include "MorvaneDialog.h"
 #include "MorvaneLookAndFeel.h"
+#include "OwnedWindows.h"
 #include "SkinManager.h"
+#include "SkinnedDialogWindow.h"
+#include "TPXAutoUpdate.h"
+#include "TPXLabelComponent.h"
 
 #include <gtest/gtest.h>
 
@@ -77,11 +81,13 @@ protected:
         lookAndFeel->loadMenuBarSkin();
         lookAndFeel->loadAlertWindowSkin();
         lookAndFeel->loadTitlebarSkin();
+        lookAndFeel->loadDialogSkin();
         juce::LookAndFeel::setDefaultLookAndFeel (lookAndFeel.get());
 
         window = std::make_unique<MainAppWindow> (skinManager.get(), nullptr, consoleDialogs, services, userFolder);
         window->setTopLeftPosition (place);
         dialogs.setOwner (window.get());
+        OwnedWindows::setMainWindow (window.get());
         ASSERT_TRUE (morvane::test::runMessageLoopUntil ([this] { return window->isShowing() && window->getPeer() != nullptr; }));
         ASSERT_TRUE (waitForFocus());
         ASSERT_TRUE (waitForPlace()) << "window at " << window->getScreenPosition().toString() << ", "
@@ -91,6 +97,7 @@ protected:
 
     void TearDown() override
     {
+        OwnedWindows::setMainWindow (nullptr);
         window.reset();
         juce::LookAndFeel::setDefaultLookAndFeel (nullptr);
         lookAndFeel.reset();
@@ -313,6 +320,8 @@ TEST_F (RealWindowTest, EveryKindOfBoxFitsItsPartsInsideItsBounds)
             }
 
             EXPECT_EQ (buttons, kind.okCancel ? 2 : 1);
+            EXPECT_TRUE (OwnedWindows::isMarkedAsDialogOf (box, *window))
+                << "the box is a dialog of the main window (WM_TRANSIENT_FOR, _NET_WM_WINDOW_TYPE_DIALOG)";
             saveScreenshot (box, kind.file);
             box.exitModalState (0);
         });
@@ -429,6 +438,219 @@ TEST_F (RealWindowTest, AMenuIsAsWideAsItsBoxAndOpensBelowIt)
     EXPECT_EQ (menuBounds.getWidth(), selector->getWidth());
     EXPECT_EQ (menuBounds.getX(), selector->getScreenX());
     EXPECT_GE (menuBounds.getY(), selector->getScreenBounds().getBottom() - 1);
+}
+
+/** The program-update check with its windows on the screen, and its protected parts in reach. */
+struct UpdateOnScreen : TPXAutoUpdate
+{
+    using TPXAutoUpdate::TPXAutoUpdate;
+    using TPXAutoUpdate::setInfoPage;
+    using TPXAutoUpdate::showWindow;
+    using TPXUpdateComponent::infoLabel;
+    using TPXUpdateComponent::infoNotes;
+    using TPXUpdateComponent::progressBar;
+
+    juce::ToggleButton* noCheckToggle()
+    {
+        for (auto* child : getInfoView().getChildren())
+            if (auto* toggle = dynamic_cast<juce::ToggleButton*> (child))
+                return toggle;
+
+        return nullptr;
+    }
+};
+
+TEST_F (RealWindowTest, TheUpdateWindowsAreDrawnFromTheSkinAndKeepTheNoCheckChoiceHoweverTheyClose)
+{
+    juce::PropertiesFile settings (userFolder.getChildFile ("update.settings"), juce::PropertiesFile::Options());
+    UpdateOnScreen update (skinManager.get(), 2, 10, 0, &settings);
+    ASSERT_TRUE (update.hasNotesPage());
+    ASSERT_NE (update.noCheckToggle(), nullptr);
+
+    const auto findWindow = [] (const juce::String& title) -> juce::Component*
+    {
+        auto* window = dynamic_cast<SkinnedDialogWindow*> (juce::Component::getCurrentlyModalComponent());
+        return window != nullptr && window->getName() == title ? window : nullptr;
+    };
+
+    // The window's look: the skin's title bar with a close button only, the dialogs' body colour,
+    // a dialog of the main window, and no empty band under a one-line text.
+    const auto checkLook = [&] (juce::DocumentWindow& shown)
+    {
+        EXPECT_FALSE (shown.isUsingNativeTitleBar());
+        EXPECT_EQ (shown.getMaximiseButton(), nullptr);
+        EXPECT_EQ (shown.getMinimiseButton(), nullptr);
+        EXPECT_NE (shown.getCloseButton(), nullptr);
+        EXPECT_FALSE (shown.isResizable());
+        EXPECT_EQ (shown.getBackgroundColour(), lookAndFeel->getDialogLook().background);
+        EXPECT_TRUE (OwnedWindows::isMarkedAsDialogOf (shown, *window));
+    };
+
+    const auto version = juce::String ("Version 2.11.0 is available. You have version 2.10.0 installed.");
+    const auto button = juce::String ("Click OK to download and install the update.");
+
+    // Closed with Escape: the tick set on the page is stored.
+    {
+        update.setInfoPage (version, "Version 2.11.0\n- Faster backups of user cab banks.", button, false);
+        ASSERT_NE (update.infoLabel, nullptr);
+        ASSERT_NE (update.infoNotes, nullptr);
+        EXPECT_LE (update.infoNotes->getY() - update.infoLabel->getBottom(), 12) << "an empty band under the version line";
+
+        WhenShown inspector ([&] { return findWindow ("Software Update"); }, [&] (juce::Component& c)
+        {
+            auto& shown = static_cast<juce::DocumentWindow&> (c);
+            checkLook (shown);
+            update.noCheckToggle()->setToggleState (true, juce::sendNotification);
+            saveScreenshot (shown, "update-offer.png");
+            ASSERT_NE (shown.getPeer(), nullptr);
+            shown.getPeer()->handleKeyPress (juce::KeyPress (juce::KeyPress::escapeKey));
+        });
+
+        EXPECT_FALSE (update.showWindow());
+        EXPECT_TRUE (inspector.ran);
+        EXPECT_TRUE (settings.getBoolValue (TPXAutoUpdate::skipCheckKey, false)) << "Escape lost the choice";
+    }
+
+    // Closed with the title bar's close box: the tick taken off is stored too.
+    {
+        WhenShown inspector ([&] { return findWindow ("Software Update"); }, [&] (juce::Component& c)
+        {
+            auto& shown = static_cast<juce::DocumentWindow&> (c);
+            update.noCheckToggle()->setToggleState (false, juce::sendNotification);
+            ASSERT_NE (shown.getCloseButton(), nullptr);
+            shown.getCloseButton()->triggerClick();
+        });
+
+        EXPECT_FALSE (update.showWindow());
+        EXPECT_TRUE (inspector.ran);
+        EXPECT_FALSE (settings.getBoolValue (TPXAutoUpdate::skipCheckKey, true)) << "the close box lost the choice";
+    }
+
+    // The end-of-life page, and the download's progress window over the main window.
+    {
+        update.setInfoPage ("2.10.0 is the final version of Morvane. No future updates are planned.", "Thank you.", {}, true);
+
+        WhenShown inspector ([&] { return findWindow ("Software Update"); }, [&] (juce::Component& c)
+        {
+            saveScreenshot (c, "update-end-of-life.png");
+            static_cast<juce::DocumentWindow&> (c).getCloseButton()->triggerClick();
+        });
+
+        update.showWindow();
+        EXPECT_TRUE (inspector.ran);
+    }
+
+    {
+        ASSERT_NE (update.progressBar, nullptr);
+        juce::Component::SafePointer<SkinnedDialogWindow> progress (SkinnedDialogWindow::launchAsync ("Morvane Update", update, window.get()));
+        update.progressBar->setProgress (0.45);
+        ASSERT_TRUE (morvane::test::runMessageLoopUntil ([&] { return progress != nullptr && progress->isShowing()
+                                                                      && progress->getPeer() != nullptr; }));
+        checkLook (*progress);
+        EXPECT_TRUE (morvane::test::runMessageLoopUntil ([&] { return update.progressBar->getProgress() >= 0.45; }));
+        morvane::test::runMessageLoopUntil ([] { return false; }, 1600);   // the bar's animation reaches its value
+        saveScreenshot (*progress, "update-download.png");
+        progress->exitModalState (0);
+        EXPECT_TRUE (morvane::test::runMessageLoopUntil ([&] { return progress == nullptr; })) << "the window deletes itself";
+    }
+}
+
+TEST_F (RealWindowTest, AFolderChooserAndABoxOverADialogBelongToTheWindowTheyAreOpenedFrom)
+{
+    // The framework builds the chooser on its own; the watcher marks it as it takes the focus.
+    const OwnedWindows::Watcher watcher;
+
+    const auto markedChooser = [this]() -> juce::Component*
+    {
+        auto* modal = juce::Component::getCurrentlyModalComponent();
+        auto* box = modal != nullptr ? dynamic_cast<juce::FileChooserDialogBox*> (modal->getTopLevelComponent()) : nullptr;
+        return box != nullptr && box->isShowing() && OwnedWindows::isMarkedAsDialogOf (*box, *window) ? box : nullptr;
+    };
+
+    WhenShown chooserCheck (markedChooser, [this] (juce::Component& chooser)
+    {
+        saveScreenshot (chooser, "folder-chooser.png");
+        chooser.exitModalState (0);
+    });
+
+    const auto start = juce::File::getSpecialLocation (juce::File::tempDirectory).getChildFile ("morvane-chooser-" + juce::Uuid().toString());
+    ASSERT_TRUE (start.getChildFile ("Backups").createDirectory());
+    EXPECT_EQ (dialogs.chooseFolder ("Save installer to...", start), juce::File());
+    EXPECT_TRUE (chooserCheck.ran) << "the folder chooser is not a dialog of the main window";
+    start.deleteRecursively();
+
+    // A box opened over a dialog belongs to that dialog.
+    juce::Component content;
+    content.setSize (300, 200);
+    juce::Component::SafePointer<SkinnedDialogWindow> dialog (SkinnedDialogWindow::launchAsync ("KT4 Backup Type", content, window.get()));
+    ASSERT_TRUE (morvane::test::runMessageLoopUntil ([&] { return dialog != nullptr && dialog->isShowing(); }));
+    EXPECT_TRUE (OwnedWindows::isMarkedAsDialogOf (*dialog, *window));
+
+    WhenShown boxCheck ([] { return dynamic_cast<juce::AlertWindow*> (juce::Component::getCurrentlyModalComponent()); },
+                        [&] (juce::Component& box)
+    {
+        EXPECT_TRUE (OwnedWindows::isMarkedAsDialogOf (box, *dialog)) << "the box does not belong to the dialog";
+        box.exitModalState (0);
+    });
+
+    juce::AlertWindow::showMessageBox (juce::MessageBoxIconType::WarningIcon, "Morvane", "Please choose one or more options.", {}, nullptr);
+    EXPECT_TRUE (boxCheck.ran);
+
+    if (dialog != nullptr)
+        dialog->exitModalState (0);
+
+    EXPECT_TRUE (morvane::test::runMessageLoopUntil ([&] { return dialog == nullptr; }));
+}
+
+TEST_F (RealWindowTest, AnInactiveWindowsTitleButtonsLookAsAtRest)
+{
+    auto* close = dynamic_cast<juce::DrawableButton*> (window->getCloseButton());
+    auto* minimise = dynamic_cast<juce::DrawableButton*> (window->getMinimiseButton());
+    ASSERT_NE (close, nullptr);
+    ASSERT_NE (minimise, nullptr);
+
+    // Another window of the program takes the focus; this one turns inactive.
+    juce::DocumentWindow other ("Other", juce::Colours::white, 0);
+    other.setUsingNativeTitleBar (true);
+    other.setBounds (window->getScreenBounds().getRight() + 20, place.y, 200, 120);
+    other.setVisible (true);
+    ASSERT_TRUE (waitAskingEverySecond ([&] { return other.isActiveWindow() && ! window->isActiveWindow(); },
+                                        [&] { other.toFront (true); }));
+
+    // The framework disables the buttons of an inactive window; they look as they do at rest.
+    EXPECT_FALSE (close->isEnabled());
+
+    for (auto* button : { close, minimise })
+    {
+        const auto inactive = button->createComponentSnapshot (button->getLocalBounds());
+        button->setEnabled (true);
+        button->setState (juce::Button::buttonNormal);
+        const auto atRest = button->createComponentSnapshot (button->getLocalBounds());
+        button->setState (juce::Button::buttonDown);
+        const auto pressed = button->createComponentSnapshot (button->getLocalBounds());
+        button->setState (juce::Button::buttonNormal);
+        button->setEnabled (false);
+
+        int differentFromRest = 0, differentFromPressed = 0;
+
+        for (int y = 0; y < atRest.getHeight(); ++y)
+        {
+            for (int x = 0; x < atRest.getWidth(); ++x)
+            {
+                differentFromRest += inactive.getPixelAt (x, y) != atRest.getPixelAt (x, y) ? 1 : 0;
+                differentFromPressed += inactive.getPixelAt (x, y) != pressed.getPixelAt (x, y) ? 1 : 0;
+            }
+        }
+
+        EXPECT_EQ (differentFromRest, 0) << button->getName() << " does not look as it does at rest";
+        EXPECT_GT (differentFromPressed, 0) << button->getName() << " looks pressed";
+    }
+
+    auto shot = window->createComponentSnapshot ({ 0, 0, window->getWidth(), window->getTitleBarHeight() });
+    juce::FileOutputStream out (artefacts.getChildFile ("title-bar-inactive.png"));
+    out.setPosition (0);
+    out.truncate();
+    EXPECT_TRUE (juce::PNGImageFormat().writeImageToStream (shot, out));
 }
 
 TEST_F (RealWindowTest, TheWindowTakesItsOwnSizeBack)

@@ -6,9 +6,14 @@
 #include "PacedReplies.h"
 #include "RunningLinkClock.h"
 #include "SendOptionsDialog.h"
+#include "SendFileIntake.h"
 #include "SendPlan.h"
 #include "SysExFileCheck.h"
 #include "TransferReport.h"
+
+#if JUCE_LINUX || JUCE_MAC
+ #include <sys/stat.h>
+#endif
 
 using namespace morvane::test;
 
@@ -86,7 +91,7 @@ protected:
         return runMessageLoopUntil ([&]
         {
             return ! console().isSendRunning() && console().getSendRoad().getLastState() >= 3
-                && ! console().isTimerRunning (ConsoleTimers::transferPollTimer)
+                && ! console().getSendRoad().isPolling()
                 && (dialogs.boxes.size() > boxesBefore || console().isTimerRunning (ConsoleTimers::firmwareNotice4));
         }, 30000);
     }
@@ -333,7 +338,7 @@ TEST_F (SendRoadTest, TheDevicesAnswersDecideTheEndAndAreNeverTakenForSuccessWhe
                 clock.advance (200);
 
             return ! console().isSendRunning() && console().getSendRoad().getLastState() >= 3
-                && ! console().isTimerRunning (ConsoleTimers::transferPollTimer) && ! dialogs.boxes.empty();
+                && ! console().getSendRoad().isPolling() && ! dialogs.boxes.empty();
         }, 30000));
 
         EXPECT_EQ (lastText(), c.text);
@@ -396,7 +401,7 @@ TEST_F (SendRoadTest, RepliesJustInsideTheirKindsTimeOutPassAndJustOutsideFail)
                 }
 
                 return ! console().isSendRunning() && console().getSendRoad().getLastState() >= 3
-                    && ! console().isTimerRunning (ConsoleTimers::transferPollTimer);
+                    && ! console().getSendRoad().isPolling();
             }, 30000));
 
             EXPECT_EQ (console().getSendRoad().getLastState(), inside ? TransferStates::finished : TransferStates::requestFailed);
@@ -449,7 +454,7 @@ TEST_F (SendRoadTest, CancelAndALostDeviceEndTheSendAndHandThePageBack)
 
         ASSERT_TRUE (runMessageLoopUntil ([&]
         {
-            return ! console().isTimerRunning (ConsoleTimers::transferPollTimer) && ! dialogs.boxes.empty();
+            return ! console().getSendRoad().isPolling() && ! dialogs.boxes.empty();
         }, 30000));
 
         const auto texts = boxTexts();
@@ -587,7 +592,7 @@ TEST_F (SendRoadTest, RefusedSendsSayWhyAndSendNothing)
         EXPECT_EQ (lastText(), c.text);
         EXPECT_EQ (dialogs.boxes.back().icon, juce::MessageBoxIconType::WarningIcon);
         EXPECT_TRUE (PacedReplies::sentFile (device.getReceived()).empty()) << "nothing was sent";
-        EXPECT_FALSE (console().isTimerRunning (ConsoleTimers::transferPollTimer));
+        EXPECT_FALSE (console().getSendRoad().isPolling());
 
         closeAll();
     }
@@ -724,3 +729,45 @@ TEST_F (SendRoadTest, AFileFarLargerThanAnyDevicesIsRefusedBeforeItIsRead)
     EXPECT_FALSE (console().isFileLoaded());
 }
 } // namespace
+
+TEST_F (SendRoadTest, PathsThatCannotBeSentAreRefusedWithTheirReasonAndNothingBlocks)
+{
+    connect (16, "Orvix III MIDI 1", 1, 3);
+    folder.createDirectory();
+    const auto good = write (messages (16, { 0x77 }), "good.syx");
+    ASSERT_TRUE (console().chooseFileToSend (good));
+
+    using Refusal = SendFileIntake::Refusal;
+    std::vector<std::pair<juce::File, juce::String>> refused;
+    refused.push_back ({ folder, SendFileIntake::textFor (Refusal::folder) });
+
+    const auto empty = folder.getChildFile ("empty.syx");
+    ASSERT_TRUE (empty.create());
+    refused.push_back ({ empty, SendFileIntake::textFor (Refusal::empty) });
+
+    // Shorter than one message: the device's own refusal.
+    refused.push_back ({ write (juce::MemoryBlock (messages (16, { 0x77 }).getData(), 2), "short.syx"),
+                         SysExFileCheck::refusalText ({}, 16) });
+
+    const auto dangling = folder.getChildFile ("dangling.syx");
+    ASSERT_TRUE (juce::File::createSymbolicLink (dangling, folder.getChildFile ("gone.syx").getFullPathName(), true));
+    refused.push_back ({ dangling, SendFileIntake::textFor (Refusal::brokenLink) });
+   #if JUCE_LINUX || JUCE_MAC
+    // A pipe without a writer: opening it would hold the message thread until someone writes.
+    const auto pipe = folder.getChildFile ("pipe.syx");
+    ASSERT_EQ (::mkfifo (pipe.getFullPathName().toRawUTF8(), 0600), 0);
+    refused.push_back ({ pipe, SendFileIntake::textFor (Refusal::notAFile) });
+   #endif
+
+    for (const auto& [file, text] : refused)
+    {
+        const auto boxesBefore = dialogs.boxes.size();
+        EXPECT_FALSE (console().chooseFileToSend (file)) << file.getFileName();
+        ASSERT_EQ (dialogs.boxes.size(), boxesBefore + 1) << file.getFileName() << " was refused without a word";
+        EXPECT_EQ (lastText(), text);
+    }
+
+    // The file taken before stays loaded.
+    EXPECT_TRUE (console().isFileLoaded());
+    EXPECT_EQ (dynamic_cast<juce::TextEditor*> (child ("File"))->getText(), "good.syx");
+}

@@ -242,8 +242,12 @@ TEST (MorvaneLookAndFeel, TitleButtonsComeFromTheSkinAndSitFromTheRightEnd)
     EXPECT_EQ (snapshot (*close).getPixelAt (10, 9), fixtureColours::over);
     close->setState (juce::Button::buttonDown);
     EXPECT_EQ (snapshot (*close).getPixelAt (10, 9), fixtureColours::down);
+
+    // The framework disables the buttons of an inactive window: they look as they do at rest,
+    // not pressed.
+    close->setState (juce::Button::buttonNormal);
     close->setEnabled (false);
-    EXPECT_EQ (snapshot (*close).getPixelAt (10, 9), fixtureColours::down);
+    EXPECT_EQ (snapshot (*close).getPixelAt (10, 9), fixtureColours::up);
 }
 
 TEST (MorvaneLookAndFeel, SliderThumbsHaveNoHoverShading)
@@ -298,4 +302,76 @@ TEST (MorvaneLookAndFeel, MenuBarItemsUseTheSkinTextColours)
     EXPECT_GT (countNear (highlighted, { 0, 0, 80, 20 }, juce::Colours::red, 60), 5);
 
     menuBar.setLookAndFeel (nullptr);
+}
+
+TEST (MorvaneLookAndFeel, CheckBoxesAreTickedSquaresAndOneOfChoicesAreCircles)
+{
+    FixtureSkin fixture;
+    auto lookAndFeel = makeLookAndFeel (fixture.skin.get());
+    lookAndFeel->loadDialogSkin();   // the fixture has no section: the defaults hold
+    const auto& look = lookAndFeel->getDialogLook();
+
+    const auto draw = [&] (int radioGroup, bool ticked)
+    {
+        juce::ToggleButton toggle ("Preset Bank A");
+        toggle.setRadioGroupId (radioGroup, juce::dontSendNotification);
+        juce::Image image (juce::Image::ARGB, 20, 20, true);
+        juce::Graphics g (image);
+        g.fillAll (juce::Colours::black);
+        lookAndFeel->drawTickBox (g, toggle, 0.0f, 0.0f, 20.0f, 20.0f, ticked, true, false, false);
+        return image;
+    };
+
+    // A check box fills its corners; a radio button leaves them.
+    EXPECT_NE (draw (0, false).getPixelAt (3, 3), juce::Colours::black) << "a check box is a square";
+    EXPECT_EQ (draw (1, false).getPixelAt (3, 3), juce::Colours::black) << "a radio button is a circle";
+
+    // Ticked: the square is filled with the mark colour and carries a tick in the fill colour;
+    // the circle gets a dot in the mark colour.
+    const auto ticked = draw (0, true);
+    EXPECT_EQ (ticked.getPixelAt (4, 4), look.toggleMark);
+    EXPECT_TRUE (ticked.getPixelAt (8, 13) == look.toggleFill || ticked.getPixelAt (9, 13) == look.toggleFill) << "the tick";
+    EXPECT_EQ (draw (1, true).getPixelAt (10, 10), look.toggleMark);
+    EXPECT_NE (draw (1, false).getPixelAt (10, 10), look.toggleMark);
+}
+
+TEST (MorvaneLookAndFeel, TheDialogSectionOverridesOnlyWhatItGives)
+{
+    DialogLook look;
+    auto section = juce::parseXML ("<DialogSkin toggleMarkColor=\"FF112233\" titleBarHeight=\"30\"/>");
+    ASSERT_NE (section, nullptr);
+    look.read (*section);
+
+    EXPECT_EQ (look.toggleMark, juce::Colour (0xFF112233));
+    EXPECT_EQ (look.titleBarHeight, 30);
+    EXPECT_EQ (look.background, DialogLook().background);
+    EXPECT_EQ (look.toggleFill, DialogLook().toggleFill);
+}
+
+TEST (MorvaneLookAndFeel, AProgressBarShowsItsDonePartAndKeepsItsTextLegible)
+{
+    FixtureSkin fixture;
+    auto lookAndFeel = makeLookAndFeel (fixture.skin.get());
+    const auto& look = lookAndFeel->getDialogLook();
+
+    double value = 0.5;
+    juce::ProgressBar bar (value);
+    bar.setColour (juce::ProgressBar::foregroundColourId, juce::Colour (0xFF2D7D84));
+    bar.setColour (juce::ProgressBar::backgroundColourId, juce::Colour (0xFFF7F9FA));
+
+    juce::Image image (juce::Image::ARGB, 200, 22, true);
+    juce::Graphics g (image);
+    lookAndFeel->drawProgressBar (g, bar, 200, 22, 0.5, "50%");
+
+    EXPECT_EQ (image.getPixelAt (20, 11), juce::Colour (0xFF2D7D84)) << "the done part";
+    EXPECT_EQ (image.getPixelAt (180, 11), juce::Colour (0xFFF7F9FA)) << "the open part";
+
+    // The text over the open part is in the dialogs' text colour, not a pale contrast colour.
+    bool darkText = false;
+
+    for (int x = 100; x < 130; ++x)
+        for (int y = 4; y < 18; ++y)
+            darkText = darkText || image.getPixelAt (x, y) == look.text;
+
+    EXPECT_TRUE (darkText);
 }

@@ -1,11 +1,6 @@
-#include "ConsoleHelpers.h"
+#include "SysExHeaderSearch.h"
 
-juce::String ConsoleHelpers::makeTimestamp (juce::Time time)
-{
-    return time.formatted ("%y%m%d") + "-" + time.formatted ("%H%M%S");
-}
-
-std::array<int, 6> ConsoleHelpers::buildHeaderFailureTable (const std::uint8_t* pattern)
+std::array<int, 6> SysExHeaderSearch::buildHeaderFailureTable (const std::uint8_t* pattern)
 {
     std::array<int, 6> table {};
     int length = 0;
@@ -29,7 +24,7 @@ std::array<int, 6> ConsoleHelpers::buildHeaderFailureTable (const std::uint8_t* 
     return table;
 }
 
-int ConsoleHelpers::findSysExHeader (const std::uint8_t* buffer, int length, const std::uint8_t* pattern)
+int SysExHeaderSearch::findSysExHeader (const std::uint8_t* buffer, int length, const std::uint8_t* pattern)
 {
     if (buffer == nullptr || pattern == nullptr || length < 1)
         return -1;
@@ -58,19 +53,4 @@ int ConsoleHelpers::findSysExHeader (const std::uint8_t* buffer, int length, con
     }
 
     return -1;
-}
-
-void ConsoleHelpers::removeFirstJob (juce::Array<int>& jobs)
-{
-    if (jobs.isEmpty())
-        return;
-
-    // Array::remove moves the rest down and, when more than twice the size is allocated,
-    // shrinks the storage to the larger of the new size and 16 elements.
-    jobs.remove (0);
-}
-
-void ConsoleHelpers::freeMessageBlocks (juce::OwnedArray<juce::MemoryBlock>& blocks)
-{
-    blocks.clear (true);
 }

@@ -2,61 +2,39 @@
 
 #include "PayloadKind.h"
 #include "SendPlan.h"
+#include "TransferView.h"
 
 #include <juce_core/juce_core.h>
+#include <juce_events/juce_events.h>
 
 #include <memory>
 
 class DeviceQueries;
 class MidiProcessing;
 class UpdateHardware;
-class UserDialogs;
 
 /** One send to the device, from its start to the report of how it ended.
 
     A send starts with a prepared plan (SendPlan): the KT4 is muted first where the plan says so,
     the ports that the device needs are checked, and an UpdateHardware thread loads the bytes
-    into the link's paced sender. The host (the console) then calls poll every 100 ms; the poll
-    reads this send's own state, never an earlier transfer's, and at the end shows the success,
-    cancel, device error, no response or lost communication text, unmutes a KT4, sends the
-    Program Change after an Orvix II bank, retries an Orvix III USB firmware that ended too soon,
-    and hands a firmware send to the firmware notice.
+    into the link's paced sender. The road then polls it every 100 ms; the poll reads this
+    send's own state, never an earlier transfer's, and at the end shows the success, cancel,
+    device error, no response or lost communication text, unmutes a KT4, sends the Program
+    Change after an Orvix II bank, retries an Orvix III USB firmware that ended too soon, and
+    hands a firmware send to the firmware notice.
 
-    Needs no window: the host interface is all it knows of the page. Message thread only.
+    Needs no window: the view is all it knows of the page. Message thread only.
 */
-class SendRoad
+class SendRoad : private juce::Timer
 {
 public:
-    /** What the road asks of the page that shows it. */
-    class Host
-    {
-    public:
-        virtual ~Host() = default;
+    static constexpr int pollPeriodMs = 100;
 
-        /** A transfer has started: the device poll stops, the page locks, the 100 ms poll starts. */
-        virtual void transferStarted() = 0;
-
-        /** The 100 ms poll is no longer needed. */
-        virtual void stopTransferPoll() = 0;
-
-        /** The page is usable again: device poll restarted, controls enabled, receive page reset. */
-        virtual void unlockPage() = 0;
-
-        /** The progress bar's value, and whether it shows its percentage. */
-        virtual void showProgress (double value, bool withPercentage) = 0;
-
-        /** The "Progress" label. */
-        virtual void showStatus (const juce::String& text) = 0;
-
-        /** The firmware notice is due after delayMs (the device is still programming). */
-        virtual void scheduleFirmwareNotice (int delayMs) = 0;
-
-        /** The main "Cancel" button while the device programs its firmware. */
-        virtual void setCancelEnabled (bool enabled) = 0;
-    };
-
-    SendRoad (MidiProcessing* link, UserDialogs& dialogs, DeviceQueries& queries, Host& host);
-    ~SendRoad();
+    /** The link may be null (nothing is ever sent then); the queries and the view must outlive
+        the road.
+    */
+    SendRoad (MidiProcessing* link, DeviceQueries& queries, TransferView& view);
+    ~SendRoad() override;
 
     //==============================================================================
     /** Starts the send of a prepared plan for the device model and kind. False, when nothing
@@ -78,6 +56,9 @@ public:
     /** The 100 ms poll: follows this send's state and reports its end. */
     void poll();
 
+    /** True while the 100 ms poll follows a transfer. */
+    bool isPolling() const noexcept { return isTimerRunning(); }
+
     /** True while this road's transfer is being loaded or runs. */
     bool isRunning() const;
 
@@ -96,6 +77,9 @@ public:
     void showLostCommunication();
 
 private:
+    void timerCallback() override { poll(); }
+    void unlockPage();
+    void showProgressWithPercentage (double value);
     void onTransferSucceeded();
     void onTransferCanceled();
     void onTransferError();
@@ -108,9 +92,8 @@ private:
     void showMessage (const juce::String& text, bool warning);
 
     MidiProcessing* link = nullptr;
-    UserDialogs& dialogs;
     DeviceQueries& queries;
-    Host& host;
+    TransferView& view;
 
     juce::MemoryBlock sendData;             // what the sender reads until the transfer ends
     std::unique_ptr<UpdateHardware> senderThread;

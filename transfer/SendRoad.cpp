@@ -6,18 +6,17 @@
 #include "SysExMessage.h"
 #include "TransferReport.h"
 #include "UpdateHardware.h"
-#include "UserDialogs.h"
 
-SendRoad::SendRoad (MidiProcessing* linkToUse, UserDialogs& dialogsToUse, DeviceQueries& queriesToUse, Host& hostToUse)
+SendRoad::SendRoad (MidiProcessing* linkToUse, DeviceQueries& queriesToUse, TransferView& viewToUse)
     : link (linkToUse),
-      dialogs (dialogsToUse),
       queries (queriesToUse),
-      host (hostToUse)
+      view (viewToUse)
 {
 }
 
 SendRoad::~SendRoad()
 {
+    stopTimer();
     stopThread();
 }
 
@@ -58,7 +57,7 @@ bool SendRoad::sendFile (const SendPlan::Result& plan, PayloadKind kind, int mod
 
     usbFirmware = plan.usbFirmware;
 
-    host.showStatus (plan.status);
+    view.showStatus (plan.status);
     return true;
 }
 
@@ -115,8 +114,9 @@ bool SendRoad::startTransfer (const juce::MemoryBlock& data, bool preMessage)
     unmuted = false;
     polling = true;
     lastState = TransferStates::running;
-    host.showProgress (0.0, true);
-    host.transferStarted();
+    showProgressWithPercentage (0.0);
+    view.lockPage (true);
+    startTimer (pollPeriodMs);
     senderThread->startThread();
     return true;
 }
@@ -155,13 +155,13 @@ void SendRoad::poll()
 {
     if (senderThread == nullptr || ! polling)
     {
-        host.stopTransferPoll();
+        stopTimer();
         return;
     }
 
     const auto state = senderThread->getTransferState();
     lastState = state;
-    host.showProgress (senderThread->getProgress(), true);
+    showProgressWithPercentage (senderThread->getProgress());
 
     switch (state)
     {
@@ -177,7 +177,7 @@ void SendRoad::poll()
                 queries.setDeviceMute (false);
             }
 
-            host.unlockPage();
+            unlockPage();
             break;
 
         case TransferStates::stopped:       onTransferCanceled(); break;
@@ -199,16 +199,29 @@ void SendRoad::unmuteIfMuted()
 
 void SendRoad::showMessage (const juce::String& text, bool warning)
 {
-    dialogs.showMessage (warning ? juce::MessageBoxIconType::WarningIcon : juce::MessageBoxIconType::InfoIcon, "Morvane", text);
+    view.tell (warning ? Severity::warning : Severity::info, text);
+}
+
+void SendRoad::unlockPage()
+{
+    view.lockPage (false);
+    view.showStatus ({});
+    view.showProgress (0.0);
+}
+
+void SendRoad::showProgressWithPercentage (double value)
+{
+    view.showProgress (value);
+    view.showPercentage();
 }
 
 void SendRoad::endWithMessage (const juce::String& text, bool warning)
 {
     polling = false;
-    host.stopTransferPoll();
+    stopTimer();
     unmuteIfMuted();
     showMessage (text, warning);
-    host.unlockPage();
+    unlockPage();
 }
 
 void SendRoad::showLostCommunication()
@@ -219,28 +232,30 @@ void SendRoad::showLostCommunication()
 void SendRoad::onTransferSucceeded()
 {
     polling = false;
-    host.showProgress (0.9999, true);
-    host.stopTransferPoll();
+    showProgressWithPercentage (0.9999);
+    stopTimer();
     unmuteIfMuted();
 
     switch (TransferReport::successStepFor (deviceModel, payloadKind))
     {
         case TransferReport::SuccessStep::firmwareNotice:
-            host.showProgress (1.0, false);
-            host.setCancelEnabled (false);
-            host.showStatus ("Please wait...");
-            host.scheduleFirmwareNotice (TransferReport::firmwareNoticeDelayMs (payloadKind));
+            view.showProgress (1.0);
+            view.showProgressText ({});
+            view.setCancelEnabled (false);
+            view.showStatus ("Please wait...");
+            view.scheduleNotice (TransferReport::firmwareNoticeDelayMs (payloadKind));
             return;
 
         case TransferReport::SuccessStep::usbRetryCheck:
-            host.showProgress (1.0, false);
-            host.setCancelEnabled (false);
-            host.showStatus ("Please wait...");
+            view.showProgress (1.0);
+            view.showProgressText ({});
+            view.setCancelEnabled (false);
+            view.showStatus ("Please wait...");
             checkUsbFirmwareRetry();
             return;
 
         case TransferReport::SuccessStep::nothing:
-            host.unlockPage();
+            unlockPage();
             return;
 
         case TransferReport::SuccessStep::message:
@@ -251,7 +266,7 @@ void SendRoad::onTransferSucceeded()
         queries.sendProgramChange();
 
     showMessage (TransferReport::successText (deviceModel, payloadKind), false);
-    host.unlockPage();
+    unlockPage();
 }
 
 void SendRoad::checkUsbFirmwareRetry()
@@ -260,21 +275,21 @@ void SendRoad::checkUsbFirmwareRetry()
 
     if (millisecondsBetween (now, usbFirmwareSendStart) > TransferReport::usbFirmwareMinimumMs)
     {
-        host.scheduleFirmwareNotice (TransferReport::firmwareNoticeDelayMs (payloadKind));
+        view.scheduleNotice (TransferReport::firmwareNoticeDelayMs (payloadKind));
         return;
     }
 
     // The transfer ended too soon: the device did not take the image.
-    host.unlockPage();
+    unlockPage();
 
     if (usbFirmwareRetries < TransferReport::maxUsbFirmwareRetries)
     {
         ++usbFirmwareRetries;
         usbFirmwareSendStart = now;
-        host.showProgress (0.0, true);
+        showProgressWithPercentage (0.0);
 
         if (startTransfer (sendData, false))
-            host.showStatus (juce::String::formatted ("Transferring sysex (retry %d)...", usbFirmwareRetries));
+            view.showStatus (juce::String::formatted ("Transferring sysex (retry %d)...", usbFirmwareRetries));
 
         return;
     }

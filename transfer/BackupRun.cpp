@@ -1,5 +1,6 @@
 #include "BackupRun.h"
 
+#include "DeviceQueries.h"
 #include "MidiProcessing.h"
 #include "ReceiveThread.h"
 #include "SysExDecoders.h"
@@ -12,6 +13,7 @@ namespace J = BackupJobTypes;
 
 const char* const timeoutText = "Message timeout.";
 const char* const writeErrorText = "An error was encountered while writing the file to disk.";
+const char* const noUserCabsText = "The device reports no user cabs, so there is nothing to back up.";
 const char* const cancelAfterBankText = "The backup will cancel following the completion of the current bank.";
 
 bool isOrvixII (juce::uint8 model) noexcept  { return model == 3 || model == 6 || model == 7; }
@@ -22,17 +24,27 @@ bool inRange (BackupJobType job, BackupJobType first, BackupJobType last) noexce
 }
 } // namespace
 
-BackupRun::BackupRun (MidiProcessing& linkToUse, Host& hostToUse)
-    : link (linkToUse), host (hostToUse)
+BackupRun::BackupRun (MidiProcessing& linkToUse, DeviceQueries& queriesToUse, TransferView& viewToUse)
+    : link (linkToUse), queries (queriesToUse), view (viewToUse)
 {
 }
 
 BackupRun::~BackupRun()
 {
+    stopTimer();
+
     // The threads use their request until they are deleted; the link worker retires every
     // request it holds before it lets go of it, so the last request waits until it is retired.
     retireThread();
     retiredThread.reset();
+
+    // A request still in the worker's hands (a device that goes on sending) is taken back by
+    // giving up the ports: the worker retires every request it holds when it stops.
+    if (retiredRequest != nullptr && retiredRequest->getState() == SysExRequest::pending)
+    {
+        link.closeInputPort();
+        link.closeOutputPort();
+    }
 
     if (retiredRequest != nullptr)
     {
@@ -55,7 +67,17 @@ juce::String BackupRun::makeTimeStamp (juce::Time time)
 bool BackupRun::startOrvixIIBackup (const OrvixIIBackupSelection& selection, BackupJobPlan::Context c, const juce::String& folder)
 {
     c.orvixII = selection;
-    return start (BackupJobPlan::jobsFor (selection, c.userCabCount), c, folder, BackupJobPlan::needsPatchQuery (selection));
+    auto newJobs = BackupJobPlan::jobsFor (selection, c.userCabCount);
+
+    // All user cabs of a device without any is the one choice the dialog lets through that
+    // leaves no job: say so rather than do nothing.
+    if (newJobs.isEmpty() && selection.allUserCabs != 0 && ! running)
+    {
+        view.tell (Severity::warning, noUserCabsText);
+        return false;
+    }
+
+    return start (std::move (newJobs), c, folder, BackupJobPlan::needsPatchQuery (selection));
 }
 
 bool BackupRun::startOrvixIIIBackup (const OrvixIIIBackupSelection& selection, BackupJobPlan::Context c, const juce::String& folder)
@@ -97,10 +119,11 @@ bool BackupRun::start (juce::Array<int> newJobs, const BackupJobPlan::Context& n
         userCabFolder = receiveFolder + juce::File::getSeparatorString() + makeTimeStamp (now) + "-usercabs";
 
     running = true;
-    host.backupStarted();
+    view.lockPage (true);
+    startTimer (progressPeriodMs);
 
     if (queryPatch)
-        patchQueried = host.queryCurrentPatch();
+        patchQueried = queries.queryCurrentPatch();
 
     sendJob();
     return true;
@@ -119,7 +142,7 @@ void BackupRun::cancel()
     cancelRequested = true;
 
     if (context.model == 8)
-        host.showBackupStatus (cancelAfterBankText);
+        view.showStatus (cancelAfterBankText);
 }
 
 //==============================================================================
@@ -163,7 +186,7 @@ void BackupRun::sendJob()
     {
         endRun ("Morvane could not make the request for \"" + BackupJobPlan::progressText (job, jobStep, context)
                     + "\", so the backup has stopped.",
-                juce::MessageBoxIconType::WarningIcon);
+                Severity::warning);
         return;
     }
 
@@ -174,7 +197,7 @@ void BackupRun::sendJob()
 
     request->setTimeoutMs (stepTimeoutMs);
     link.enqueueRequest (request.get());
-    host.showBackupStatus ("Now receiving: " + BackupJobPlan::progressText (job, jobStep, context));
+    view.showStatus ("Now receiving: " + BackupJobPlan::progressText (job, jobStep, context));
 
     const auto& folder = job == J::orvixIIAllUserCabs ? userCabFolder : receiveFolder;
     receiveThread = std::make_unique<ReceiveThread> (request.get(), runCounts ? nullptr : &progress, folder, job,
@@ -183,7 +206,7 @@ void BackupRun::sendJob()
     resultHandled = false;
     receiveThread->addChangeListener (this);
     receiveThread->startThread();
-    host.setBackupCancelEnabled (BackupJobPlan::isCancellable (context.model, job));
+    view.setCancelEnabled (BackupJobPlan::isCancellable (context.model, job));
 }
 
 void BackupRun::changeListenerCallback (juce::ChangeBroadcaster* source)
@@ -195,7 +218,7 @@ void BackupRun::changeListenerCallback (juce::ChangeBroadcaster* source)
 
     if (result == ReceiveResults::saving)
     {
-        host.showBackupProgressText ("Saving...");
+        view.showProgressText ("Saving...");
         return;
     }
 
@@ -226,16 +249,16 @@ void BackupRun::handleFinalResult (int result)
 
         case ReceiveResults::writeFailed:
         {
-            host.showBackupProgressText ({});
+            view.showProgressText ({});
             progress = 0.0;
 
             const auto warning = receiveThread->getWarningText();
 
             if (warning.isNotEmpty())
-                host.showBackupMessage (juce::MessageBoxIconType::WarningIcon, warning);
+                view.tell (Severity::warning, warning);
 
             // Every step would fail alike (a missing or unwritable folder): the run stops here.
-            endRun (writeErrorText, juce::MessageBoxIconType::WarningIcon);
+            endRun (writeErrorText, Severity::warning);
             break;
         }
 
@@ -259,7 +282,7 @@ void BackupRun::handleFailedRequest()
             endRun ("The device did not send \"" + BackupJobPlan::progressText (currentJob, jobStep, context) + "\""
                         + (name.isNotEmpty() ? " (" + name + ")" : juce::String()) + ".\n"
                         + juce::String::formatted ("(Status code: %d)", (int) status.resultCode),
-                    juce::MessageBoxIconType::WarningIcon);
+                    Severity::warning);
             return;
         }
 
@@ -276,13 +299,13 @@ void BackupRun::handleFailedRequest()
         return;
     }
 
-    endRun (timeoutText, juce::MessageBoxIconType::WarningIcon);
+    endRun (timeoutText, Severity::warning);
 }
 
 //==============================================================================
 void BackupRun::finishStep (bool wroteFile)
 {
-    host.showBackupProgressText ({});
+    view.showProgressText ({});
     progress = 0.0;
     const auto job = currentJob;
 
@@ -341,7 +364,7 @@ bool BackupRun::stopAfterCancel()
     if (text.isEmpty())
         return false;
 
-    endRun (text, juce::MessageBoxIconType::InfoIcon);
+    endRun (text, Severity::info);
     return true;
 }
 
@@ -366,7 +389,7 @@ void BackupRun::completeRun()
     const auto job = currentJob;
     const bool stepped = BackupJobPlan::isSteppedJob (job);
     juce::String text;
-    auto icon = juce::MessageBoxIconType::InfoIcon;
+    auto severity = Severity::info;
 
     if (multiJobRun || stepped)
     {
@@ -379,30 +402,41 @@ void BackupRun::completeRun()
     else
     {
         text = BackupJobPlan::emptyItemText (job);
-        icon = juce::MessageBoxIconType::WarningIcon;
+        severity = Severity::warning;
     }
 
     if (recallPending)
     {
         recallPending = false;
-        host.recallPreviousPatch();
+        queries.recallPreviousPatch();
     }
 
     multiJobRun = false;
-    endRun (text, icon);
+    endRun (text, severity);
 }
 
-void BackupRun::endRun (const juce::String& message, juce::MessageBoxIconType icon)
+void BackupRun::endRun (const juce::String& message, Severity severity)
 {
     // A run that did not complete recalls nothing.
     recallPending = false;
     multiJobRun = false;
     running = false;
     progress = 0.0;
-    host.setBackupCancelEnabled (false);
+    view.setCancelEnabled (false);
 
     if (message.isNotEmpty())
-        host.showBackupMessage (icon, message);
+        view.tell (severity, message);
 
-    host.backupEnded();
+    // The page as it was before the run.
+    stopTimer();
+    view.showStatus ({});
+    view.showProgressText ({});
+    view.showProgress (0.0);
+    view.showPercentage();
+    view.lockPage (false);
+}
+
+void BackupRun::timerCallback()
+{
+    view.showProgress (progress.load());
 }

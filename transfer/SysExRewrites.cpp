@@ -1,6 +1,6 @@
 #include "SysExRewrites.h"
 
-#include "ConsoleHelpers.h"
+#include "SysExHeaderSearch.h"
 #include "PresetConverter.h"
 #include "SysExBlocks.h"
 #include "SysExMessage.h"
@@ -67,7 +67,7 @@ bool SysExRewrites::rewritePatchStarts (juce::MemoryBlock& data, juce::uint8 mod
 
         starts.add (position);
         const auto from = position + (size_t) headLength;
-        const int next = from < size ? ConsoleHelpers::findSysExHeader (bytes + from, (int) (size - from), pattern) : -1;
+        const int next = from < size ? SysExHeaderSearch::findSysExHeader (bytes + from, (int) (size - from), pattern) : -1;
 
         if (next < 0)
             break;

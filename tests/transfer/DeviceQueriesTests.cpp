@@ -1,4 +1,4 @@
-#include "AppTestDoubles.h"
+#include "RecordingView.h"
 #include "DeviceQueries.h"
 #include "DeviceQueryAnswers.h"
 #include "MidiProcessing.h"
@@ -25,7 +25,7 @@ struct QueryRig
         : device (std::make_unique<SimulatedDevice> (hub, model, "Zandrel " + juce::String (model))),
           answers (*device, major, minor),
           link (std::make_unique<MidiProcessing> (hub.createBackend())),
-          queries (std::make_unique<DeviceQueries> (link.get(), dialogs, slot))
+          queries (std::make_unique<DeviceQueries> (link.get(), view, slot))
     {
         currentDeviceModel = model;
         link->timerCallback();
@@ -47,7 +47,7 @@ struct QueryRig
     std::unique_ptr<SimulatedDevice> device;
     DeviceQueryAnswers answers;
     std::unique_ptr<MidiProcessing> link;
-    ScriptedUserDialogs dialogs;
+    RecordingView view;
     std::unique_ptr<SysExRequest> slot;
     std::unique_ptr<DeviceQueries> queries;
     bool connected = false;
@@ -117,7 +117,7 @@ TEST (DeviceQueries, EachModelAnswersWhatItsDeviceKnows)
         EXPECT_EQ (rig.answers.getMuteBytes().size(), c.mutes ? 2u : 0u);
         EXPECT_TRUE (rig.answers.muteCallsArePaired());
 
-        EXPECT_TRUE (rig.dialogs.boxes.empty()) << (int) c.model << " " << rig.dialogs.boxes[0].text;
+        EXPECT_TRUE (rig.view.boxes.empty()) << (int) c.model << " " << rig.view.boxes[0].text;
     }
 }
 
@@ -141,15 +141,15 @@ TEST (DeviceQueries, SilenceIsCountedThenReportedAndNothingStaleIsRecalled)
         EXPECT_EQ (rig.queries->querySystemInfo(), Outcome::timedOut);
     }
 
-    EXPECT_TRUE (rig.dialogs.boxes.empty());
+    EXPECT_TRUE (rig.view.boxes.empty());
     EXPECT_EQ (rig.slot->getTimeoutMs(), 100u);
     EXPECT_EQ (rig.queries->queryFirmwareVersion(), Outcome::timedOutTooOften);
     EXPECT_EQ (rig.queries->querySystemInfo(), Outcome::timedOutTooOften);
-    ASSERT_EQ (rig.dialogs.boxes.size(), 2u);
-    EXPECT_TRUE (rig.dialogs.boxes[0].text.startsWith ("A time-out has occurred while attempting to query the firmware version. Please verify the following:\n\n1) The connected device matches the selected device.\n"));
-    EXPECT_TRUE (rig.dialogs.boxes[1].text.startsWith ("A time-out has occurred while attempting to query the system information."));
-    EXPECT_TRUE (rig.dialogs.boxes[1].text.endsWith ("you need to use Morvane version 1.2.7."));
-    rig.dialogs.boxes.clear();
+    ASSERT_EQ (rig.view.boxes.size(), 2u);
+    EXPECT_TRUE (rig.view.boxes[0].text.startsWith ("A time-out has occurred while attempting to query the firmware version. Please verify the following:\n\n1) The connected device matches the selected device.\n"));
+    EXPECT_TRUE (rig.view.boxes[1].text.startsWith ("A time-out has occurred while attempting to query the system information."));
+    EXPECT_TRUE (rig.view.boxes[1].text.endsWith ("you need to use Morvane version 1.2.7."));
+    rig.view.boxes.clear();
 
     // The other queries warn at once; a failed current-patch query forgets the patch read before.
     struct Warning
@@ -165,11 +165,11 @@ TEST (DeviceQueries, SilenceIsCountedThenReportedAndNothingStaleIsRecalled)
 
     for (const auto& w : warnings)
     {
-        rig.dialogs.boxes.clear();
+        rig.view.boxes.clear();
         EXPECT_FALSE (w.call());
-        ASSERT_EQ (rig.dialogs.boxes.size(), 1u);
-        EXPECT_EQ (rig.dialogs.boxes[0].text, w.text);
-        EXPECT_EQ (rig.dialogs.boxes[0].icon, juce::MessageBoxIconType::WarningIcon);
+        ASSERT_EQ (rig.view.boxes.size(), 1u);
+        EXPECT_EQ (rig.view.boxes[0].text, w.text);
+        EXPECT_EQ (rig.view.boxes[0].severity, Severity::warning);
     }
 
     const auto recallsBefore = rig.device->getReceivedCount (0x3C);
@@ -191,9 +191,9 @@ TEST (DeviceQueries, AKT4ThatDoesNotAnswerTheMuteStopsTheTransfer)
 
     EXPECT_FALSE (rig.queries->setDeviceMute (true));
     EXPECT_FALSE (rig.queries->setDeviceMute (false));
-    ASSERT_EQ (rig.dialogs.boxes.size(), 2u);
-    EXPECT_EQ (rig.dialogs.boxes[0].text, "Morvane is not able to mute the connected device and cannot proceed with the transfer. Please reboot the KT4.");
-    EXPECT_EQ (rig.dialogs.boxes[1].text, "Morvane is not able to unmute the connected device. Please reboot the KT4.");
+    ASSERT_EQ (rig.view.boxes.size(), 2u);
+    EXPECT_EQ (rig.view.boxes[0].text, "Morvane is not able to mute the connected device and cannot proceed with the transfer. Please reboot the KT4.");
+    EXPECT_EQ (rig.view.boxes[1].text, "Morvane is not able to unmute the connected device. Please reboot the KT4.");
 }
 
 TEST (DeviceQueries, AStoppedLinkNeverHoldsAQuery)
@@ -205,7 +205,7 @@ TEST (DeviceQueries, AStoppedLinkNeverHoldsAQuery)
     EXPECT_EQ (rig.queries->queryFirmwareVersion(), Outcome::timedOut);
     EXPECT_FALSE (rig.queries->queryCurrentPatch());
 
-    DeviceQueries withoutLink (nullptr, rig.dialogs, rig.slot);
+    DeviceQueries withoutLink (nullptr, rig.view, rig.slot);
     EXPECT_EQ (withoutLink.queryFirmwareVersion(), Outcome::timedOut);
 }
 } // namespace

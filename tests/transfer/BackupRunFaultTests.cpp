@@ -291,6 +291,10 @@ TEST (BackupRunFaults, NoUserCabsMeansNoAllUserCabsJob)
     ASSERT_TRUE (rig.connected);
     EXPECT_FALSE (startAllUserCabs (rig, 0));
     EXPECT_EQ (rig.host.started, 0);
+    EXPECT_EQ (rig.requestsReceived().size(), 0);
+    ASSERT_EQ (rig.host.boxes.size(), 1u) << "not a silent nothing";
+    EXPECT_EQ (rig.host.boxes[0].severity, Severity::warning);
+    EXPECT_EQ (rig.host.boxes[0].text, "The device reports no user cabs, so there is nothing to back up.");
 }
 
 TEST (BackupRunFaults, TwoRunsInOneSecondReplaceRatherThanAppend)

@@ -6,9 +6,7 @@
 #include "SysExMessage.h"
 #include "SysExRequest.h"
 #include "SysExTables.h"
-#include "UserDialogs.h"
 
-#include <juce_gui_basics/juce_gui_basics.h>
 
 namespace
 {
@@ -45,10 +43,10 @@ juce::WaitableEvent& spinEvent()
 } // namespace
 
 //==============================================================================
-DeviceQueries::DeviceQueries (MidiProcessing* linkToUse, UserDialogs& dialogsToUse,
+DeviceQueries::DeviceQueries (MidiProcessing* linkToUse, TransferView& viewToUse,
                               std::unique_ptr<SysExRequest>& pendingSlot, std::function<void()> letGo)
     : link (linkToUse),
-      dialogs (dialogsToUse),
+      view (viewToUse),
       pendingRequest (pendingSlot),
       letGoOfRequests (std::move (letGo)),
       timeoutMs (SysExRequest::defaultTimeoutMs)
@@ -91,7 +89,7 @@ juce::String DeviceQueries::currentModelName()
 
 void DeviceQueries::warn (const juce::String& text)
 {
-    dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", text);
+    view.tell (Severity::warning, text);
 }
 
 //==============================================================================
@@ -127,10 +125,10 @@ int DeviceQueries::exchange (SysExRequest& request)
     if (link == nullptr)
         return SysExRequest::failed;
 
-    juce::MouseCursor::showWaitCursor();
+    view.setBusy (true);
     link->enqueueRequest (&request);
     const bool retired = waitUntilRetired (request);
-    juce::MouseCursor::hideWaitCursor();
+    view.setBusy (false);
 
     return retired ? request.getState() : SysExRequest::pending;
 }
@@ -164,27 +162,36 @@ int DeviceQueries::exchangeInSlot (const juce::MidiMessage& message, juce::MidiM
     return state == SysExRequest::pending ? (int) SysExRequest::failed : state;
 }
 
+std::optional<DeviceQueries::Outcome> DeviceQueries::countedExchange (juce::uint8 function, int& timeouts, const char* subject,
+                                                                      juce::MidiMessage& reply, int& replyCount)
+{
+    juce::MidiMessage message;
+    buildSysExMessage (message, function, nullptr, 0, currentDeviceModel.load());
+
+    if (exchangeInSlot (message, reply, replyCount) != SysExRequest::failed)
+        return std::nullopt;
+
+    if (timeouts >= reportedTimeouts)
+    {
+        timeouts = 0;
+        warn (juce::String ("A time-out has occurred while attempting to query ") + subject + "." + checkListText);
+        return Outcome::timedOutTooOften;
+    }
+
+    ++timeouts;
+    return Outcome::timedOut;
+}
+
 //==============================================================================
 DeviceQueries::Outcome DeviceQueries::queryFirmwareVersion()
 {
     const juce::ScopedValueSetter<bool> running (versionQueryRunning, true);
 
-    juce::MidiMessage message, reply;
-    buildSysExMessage (message, queryVersionFunction, nullptr, 0, currentDeviceModel.load());
+    juce::MidiMessage reply;
     int replies = 0;
 
-    if (exchangeInSlot (message, reply, replies) == SysExRequest::failed)
-    {
-        if (versionTimeouts >= reportedTimeouts)
-        {
-            versionTimeouts = 0;
-            warn (juce::String ("A time-out has occurred while attempting to query the firmware version.") + checkListText);
-            return Outcome::timedOutTooOften;
-        }
-
-        ++versionTimeouts;
-        return Outcome::timedOut;
-    }
+    if (const auto failure = countedExchange (queryVersionFunction, versionTimeouts, "the firmware version", reply, replies))
+        return *failure;
 
     FirmwareVersionRecord version;
 
@@ -204,22 +211,11 @@ DeviceQueries::Outcome DeviceQueries::querySystemInfo()
 {
     const juce::ScopedValueSetter<bool> running (sysInfoQueryRunning, true);
 
-    juce::MidiMessage message, reply;
-    buildSysExMessage (message, getSysInfoFunction, nullptr, 0, currentDeviceModel.load());
+    juce::MidiMessage reply;
     int replies = 0;
 
-    if (exchangeInSlot (message, reply, replies) == SysExRequest::failed)
-    {
-        if (sysInfoTimeouts >= reportedTimeouts)
-        {
-            sysInfoTimeouts = 0;
-            warn (juce::String ("A time-out has occurred while attempting to query the system information.") + checkListText);
-            return Outcome::timedOutTooOften;
-        }
-
-        ++sysInfoTimeouts;
-        return Outcome::timedOut;
-    }
+    if (const auto failure = countedExchange (getSysInfoFunction, sysInfoTimeouts, "the system information", reply, replies))
+        return *failure;
 
     if (replies != 1)
         return Outcome::otherReply;

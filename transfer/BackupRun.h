@@ -2,13 +2,14 @@
 
 #include "BackupJobPlan.h"
 #include "SysExRequest.h"
+#include "TransferView.h"
 
 #include <juce_events/juce_events.h>
-#include <juce_gui_basics/juce_gui_basics.h>
 
 #include <atomic>
 #include <memory>
 
+class DeviceQueries;
 class MidiProcessing;
 class ReceiveThread;
 class SysExRequest;
@@ -21,52 +22,24 @@ class SysExRequest;
     one-preset runs it asks the device for its current patch first and recalls it at the end,
     but only when that query succeeded and the run completed.
 
-    The run needs no window: what the user sees goes through its Host, which the console
-    implements. Message thread only; the receive threads report through change messages, and a
+    The run needs no window: what the user sees goes through its view, and its progress is shown
+    there every 100 ms while a step runs. Message thread only; the receive threads report through change messages, and a
     thread's final result is handled once, whatever messages follow it.
 */
-class BackupRun : private juce::ChangeListener
+class BackupRun : private juce::ChangeListener,
+                  private juce::Timer
 {
 public:
-    /** What a run needs of the console. All calls come on the message thread. */
-    class Host
-    {
-    public:
-        virtual ~Host() = default;
+    static constexpr int progressPeriodMs = 100;
 
-        /** A run begins: stop the device poll and lock every control that could change the device
-            or its ports.
-        */
-        virtual void backupStarted() = 0;
+    /** A run on the link that asks and recalls the current patch through queries and reports to
+        view; all three must outlive the run.
+    */
+    BackupRun (MidiProcessing& link, DeviceQueries& queries, TransferView& view);
 
-        /** A run ended: empty the status text, show the "Receive Begin Label", restart the device
-            poll and enable the controls; the progress bar back to 0 with its percentage.
-        */
-        virtual void backupEnded() = 0;
-
-        /** The status label's text ("Now receiving: ..."); hides the "Receive Begin Label". */
-        virtual void showBackupStatus (const juce::String& text) = 0;
-
-        /** The progress bar's text ("Saving..." or empty). */
-        virtual void showBackupProgressText (const juce::String& text) = 0;
-
-        /** The console's "Cancel" button, enabled while a job that Cancel can stop is in hand. */
-        virtual void setBackupCancelEnabled (bool enabled) = 0;
-
-        /** A modal message titled "Morvane" with an "OK" button. */
-        virtual void showBackupMessage (juce::MessageBoxIconType icon, const juce::String& text) = 0;
-
-        /** Asks the device for its current patch (showing any failure); true when it answered. */
-        virtual bool queryCurrentPatch() = 0;
-
-        /** Recalls the patch that queryCurrentPatch read. */
-        virtual void recallPreviousPatch() = 0;
-    };
-
-    /** A run on the link, reporting to the host; both must outlive the run. */
-    BackupRun (MidiProcessing& link, Host& host);
-
-    /** Stops the receive thread in hand before its request is given up. */
+    /** Stops the receive thread in hand before its request is given up; a request that the link
+        worker still holds is taken back by closing the link's ports.
+    */
     ~BackupRun() override;
 
     /** Start a run of each family into the folder: the jobs are made from the record (and
@@ -107,17 +80,19 @@ private:
     bool start (juce::Array<int> newJobs, const BackupJobPlan::Context& context, const juce::String& folder, bool queryPatch);
     void sendJob();
     void changeListenerCallback (juce::ChangeBroadcaster* source) override;
+    void timerCallback() override;
     void handleFinalResult (int result);
     void handleFailedRequest();
     void finishStep (bool wroteFile);
     bool stopAfterCancel();
     void completeRun();
-    void endRun (const juce::String& message, juce::MessageBoxIconType icon);
+    void endRun (const juce::String& message, Severity severity);
     void retireThread();
     juce::String completionText() const;
 
     MidiProcessing& link;
-    Host& host;
+    DeviceQueries& queries;
+    TransferView& view;
 
     BackupJobPlan::Context context;
     juce::Array<int> jobs;

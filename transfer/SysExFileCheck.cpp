@@ -1,7 +1,7 @@
 #include "SysExFileCheck.h"
 
 #include "CabIR.h"
-#include "ConsoleHelpers.h"
+#include "SysExHeaderSearch.h"
 #include "ModelRules.h"
 #include "SysExMessage.h"
 #include "SysExTables.h"
@@ -61,7 +61,7 @@ juce::uint32 SysExFileCheck::countHeaders (const juce::MemoryBlock& data, juce::
 
     for (int offset = 0; offset < size;)
     {
-        const int found = ConsoleHelpers::findSysExHeader (bytes + offset, size - offset, pattern);
+        const int found = SysExHeaderSearch::findSysExHeader (bytes + offset, size - offset, pattern);
 
         if (found < 0)
             break;
@@ -120,7 +120,7 @@ PayloadKind SysExFileCheck::classifyPresetDump (const juce::MemoryBlock& data, j
 {
     const std::uint8_t pattern[6] = { 0xF0, 0x00, 0x01, 0x74, model, patchStartFunction };
 
-    if (data.getSize() <= 6 || ConsoleHelpers::findSysExHeader (bytesOf (data) + 6, sizeOf (data) - 6, pattern) < 0)
+    if (data.getSize() <= 6 || SysExHeaderSearch::findSysExHeader (bytesOf (data) + 6, sizeOf (data) - 6, pattern) < 0)
         return PayloadKinds::preset;
 
     if (model == 8 || model == 16)

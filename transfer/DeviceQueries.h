@@ -1,16 +1,17 @@
 #pragma once
 
 #include "SysExDecoders.h"
+#include "TransferView.h"
 
 #include <juce_audio_basics/juce_audio_basics.h>
 #include <juce_core/juce_core.h>
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class MidiProcessing;
 class SysExRequest;
-class UserDialogs;
 
 /** The short questions and commands that Morvane puts to the connected device: its firmware
     version, its system information (the user cab count), its display offset, the current patch
@@ -18,7 +19,7 @@ class UserDialogs;
     send.
 
     Each is one SysExRequest that is queued with the link worker and waited for on the calling
-    (message) thread, with the wait cursor shown, until the worker has retired it. Every wait is
+    (message) thread, with the view busy, until the worker has retired it. Every wait is
     bounded: a request that the worker has not retired a margin after its own time-out of
     silence is given up, so a stopped or stuck worker never holds the caller.
 
@@ -28,7 +29,7 @@ class UserDialogs;
     up its ports, which retires every request the worker holds) runs first.
 
     The answers are kept here for the console, the send road and the backup runs to read. Warnings
-    name the model of currentDeviceModel. Needs no window: a backup run may own one on the
+    name the model of currentDeviceModel and go to the view. Needs no window: a backup run may own one on the
     console's slot.
 */
 class DeviceQueries
@@ -47,7 +48,7 @@ public:
         queries share with the caller's other requests. letGoOfRequests makes the link worker
         retire every request it holds; when empty, both ports of the link are closed instead.
     */
-    DeviceQueries (MidiProcessing* link, UserDialogs& dialogs, std::unique_ptr<SysExRequest>& pendingSlot,
+    DeviceQueries (MidiProcessing* link, TransferView& view, std::unique_ptr<SysExRequest>& pendingSlot,
                    std::function<void()> letGoOfRequests = {});
 
     ~DeviceQueries();
@@ -134,11 +135,17 @@ private:
         single reply in reply; the state as exchange returns it.
     */
     int exchangeInSlot (const juce::MidiMessage& message, juce::MidiMessage& reply, int& replyCount);
+    /** The exchange of the version and system information queries: nothing when the device
+        answered (the reply and its count are set), else the time-out counted against timeouts,
+        and on the fourth in a row the warning about subject ("the firmware version").
+    */
+    std::optional<Outcome> countedExchange (juce::uint8 function, int& timeouts, const char* subject,
+                                            juce::MidiMessage& reply, int& replyCount);
     void clearSlot();
     void warn (const juce::String& text);
 
     MidiProcessing* link = nullptr;
-    UserDialogs& dialogs;
+    TransferView& view;
     std::unique_ptr<SysExRequest>& pendingRequest;
     std::function<void()> letGoOfRequests;
     std::unique_ptr<SysExRequest> heldMuteRequest;   // a mute request the worker may still hold

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "AppTestDoubles.h"
 #include "BackupDumpServer.h"
 #include "BackupRun.h"
 #include "DeviceQueries.h"
 #include "MessageLoop.h"
 #include "MidiProcessing.h"
+#include "RecordingView.h"
 #include "SysExMessage.h"
 #include "SysExRequest.h"
 #include "VirtualMidiPorts.h"
@@ -14,18 +14,17 @@
 
 namespace morvane::test
 {
-/** The console's side of a run, recorded: what the user would see, with the console's own
-    current-patch query and recall on the link.
+/** The console's side of a run, recorded, with the queries that the run puts to the device
+    around it on the same link. The queries' slot is given up safely when the rig goes.
 */
-class RecordingHost : public BackupRun::Host
+struct RecordingPage
 {
-public:
-    explicit RecordingHost (MidiProcessing& linkToUse)
-        : link (linkToUse), queries (&linkToUse, dialogs, pendingRequest)
+    explicit RecordingPage (MidiProcessing& linkToUse)
+        : link (linkToUse), queries (&linkToUse, view, pendingRequest)
     {
     }
 
-    ~RecordingHost() override
+    ~RecordingPage()
     {
         // The link worker lets go of a request only by retiring it.
         if (pendingRequest != nullptr && pendingRequest->getState() == SysExRequest::pending)
@@ -35,49 +34,13 @@ public:
         }
     }
 
-    void backupStarted() override { ++started; }
-    void backupEnded() override { ++ended; }
-    void showBackupStatus (const juce::String& text) override { statuses.add (text); }
-    void showBackupProgressText (const juce::String&) override {}
-    void setBackupCancelEnabled (bool enabled) override { cancelEnabled = enabled; }
-
-    void showBackupMessage (juce::MessageBoxIconType icon, const juce::String& text) override
-    {
-        (icon == juce::MessageBoxIconType::WarningIcon ? warnings : infos).add (text);
-    }
-
-    bool queryCurrentPatch() override
-    {
-        const auto answered = queries.queryCurrentPatch();
-        takeQueryWarnings();
-        return answered;
-    }
-
-    void recallPreviousPatch() override
-    {
-        queries.recallPreviousPatch();
-        takeQueryWarnings();
-    }
-
     MidiProcessing& link;
-    ScriptedUserDialogs dialogs;
+    RecordingView view;
     std::unique_ptr<SysExRequest> pendingRequest;
     DeviceQueries queries;
-    int started = 0, ended = 0;
-    bool cancelEnabled = false;
-    juce::StringArray statuses, warnings, infos;
-
-private:
-    void takeQueryWarnings()
-    {
-        for (const auto& box : dialogs.boxes)
-            warnings.add (box.text);
-
-        dialogs.boxes.clear();
-    }
 };
 
-/** A simulated device of one model serving backups on virtual ports, the link, a recording host,
+/** A simulated device of one model serving backups on virtual ports, the link, a recording page,
     a run, and an empty backup folder. Sets currentDeviceModel while it exists.
 */
 struct BackupRunRig
@@ -88,8 +51,9 @@ struct BackupRunRig
           device (hub, deviceModel, portName),
           server (device, dataBytes),
           link (hub.createBackend()),
-          host (link),
-          run (link, host),
+          page (link),
+          host (page.view),
+          run (link, page.queries, page.view),
           previousModel (currentDeviceModel.load()),
           folder (juce::File::createTempFile ("backup"))
     {
@@ -143,7 +107,8 @@ struct BackupRunRig
     SimulatedDevice device;
     BackupDumpServer server;
     MidiProcessing link;
-    RecordingHost host;
+    RecordingPage page;
+    RecordingView& host;   ///< what the run showed, its query warnings included
     BackupRun run;
     const juce::uint8 previousModel;
     juce::File folder;
