@@ -3,6 +3,7 @@
 #include "MorvaneDialog.h"
 #include "DeviceQueries.h"
 #include "DeviceRules.h"
+#include "SendFile.h"
 #include "MidiProcessing.h"
 #include "SysExMessage.h"
 
@@ -54,7 +55,7 @@ void ConsoleDeviceInfo::querySystemInfo()
     {
         case DeviceQueries::Outcome::answered:
             if (currentDeviceModel.load() != 16)
-                c.sendEditorDisconnect();
+                c.queries->sendEditorDisconnect();
             break;
 
         case DeviceQueries::Outcome::timedOutTooOften:
@@ -103,7 +104,7 @@ void ConsoleDeviceInfo::pollDeviceInfo()
                 c.firmwareOffered = c.updateFirmwareLink();
         }
 
-        const bool canStart = c.receiveMode == 1 ? c.receiveFolderChosen : c.fileLoaded;
+        const bool canStart = c.receiveMode == 1 ? c.receiveFolderChosen : c.sendFile->isLoaded();
 
         if (canStart)
         {

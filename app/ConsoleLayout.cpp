@@ -48,7 +48,6 @@ std::unique_ptr<juce::ImageButton> ConsoleLayout::makeImageButton (const juce::S
                        overImage, 1.0f, juce::Colours::transparentBlack,
                        downImage, 1.0f, juce::Colours::transparentBlack);
     button->setBounds (bounds);
-    button->addListener (&c);
     addChild (*button, visible);
     return button;
 }
@@ -71,7 +70,6 @@ std::unique_ptr<juce::DrawableButton> ConsoleLayout::makeSelector (const juce::S
 
     button->setColour (juce::DrawableButton::textColourId, juce::Colours::black);
     button->setBounds (bounds);
-    button->addListener (&c);
     addChild (*button, true);
     return button;
 }
@@ -100,7 +98,6 @@ void ConsoleLayout::buildFromSkin()
 
                     if (c.showFolder != nullptr)
                     {
-                        c.showFolder->addListener (&c);
                         c.addAndMakeVisible (*c.showFolder);
                         c.showFolder->setEnabled (false);
                     }
@@ -147,7 +144,6 @@ void ConsoleLayout::buildFromSkin()
     c.bufferDelaySlider->setTextValueSuffix (" ms");
     c.bufferDelaySlider->setPopupDisplayEnabled (true, true, &c);
     c.bufferDelaySlider->setBounds (563, 187, 180, 24);
-    c.bufferDelaySlider->addListener (&c);
     addChild (*c.bufferDelaySlider, false);
     c.bufferDelayLabel = makeLabel ("Buffer Delay Label", juce::String ("MIDI Buffer Delay") + ":", { 595, 171, 125, 20 }, false);
     c.bufferDelayLabel->setJustificationType (juce::Justification::centredLeft);
@@ -160,7 +156,6 @@ void ConsoleLayout::buildFromSkin()
     c.fileField->setCaretVisible (false);
     c.fileField->setReadOnly (true);
     c.fileField->setBounds (430, 295, 307, 25);
-    c.fileField->addListener (&c);
     addChild (*c.fileField, true);
     c.fileField->setEnabled (false);
 

@@ -3,6 +3,9 @@
 #include "MorvaneDialog.h"
 #include "DeviceQueries.h"
 #include "DeviceRules.h"
+#include "SendFile.h"
+#include "SysExFileCheck.h"
+#include "UserDialogs.h"
 #include "MidiProcessing.h"
 #include "TPXDrawableButton.h"
 #include "TPXProgressBar.h"
@@ -31,7 +34,7 @@ void ConsolePage::updatePageVisibility()
     else
         c.setPortControlsEnabled (false, false);
 
-    if (c.deviceChosen && ! c.fileLoaded && utility)
+    if (c.deviceChosen && ! c.sendFile->isLoaded() && utility)
     {
         c.firmwareTextLabel->setVisible (false);
         c.firmwareLinkLabel->setVisible (false);
@@ -195,11 +198,10 @@ void ConsolePage::showSendPage()
     c.receiveBrowseLabel->setVisible (false);
     c.receiveBeginLabel->setVisible (false);
 
-    if (c.fileLoaded)
+    if (c.sendFile->isLoaded())
     {
-        const auto shown = c.firmwareInMemory ? c.loadedFileText : juce::File (c.filePath).getFileName();
-        c.fileField->setText (shown, false);
-        c.fileField->setTooltip (c.firmwareInMemory ? c.loadedFileText : c.filePath);
+        c.fileField->setText (c.sendFile->getShownText(), false);
+        c.fileField->setTooltip (c.sendFile->getLinkText());
     }
     else
     {
@@ -214,4 +216,36 @@ void ConsolePage::showSendPage()
     }
 
     c.repaint();
+}
+
+//==============================================================================
+void ConsolePage::browseReceiveFolder()
+{
+    const auto chosen = c.dialogs.chooseFolder ("Choose save location", juce::File (c.settings.getStoredReceiveFolder()));
+
+    if (chosen != juce::File())
+        setReceiveFolder (chosen.getFullPathName());
+}
+
+void ConsolePage::setReceiveFolder (const juce::String& path)
+{
+    if (path.isEmpty() || ! juce::File (path).isDirectory())
+        return;
+
+    c.receiveFolder = path;
+    c.setReceiveDirectory (path);
+    c.receiveFolderChosen = true;
+    c.fileField->setText (path, true);
+    c.updatePageVisibility();
+}
+
+void ConsolePage::receiveFolderDropped (const juce::StringArray& files, int x, int y)
+{
+    if (files.isEmpty() || c.controlsLocked || ! SysExFileCheck::isInDropArea (x, y)
+        || ! DeviceRules::isLinkReady (c.deviceModel, c.inputPortOk, c.outputPortOk, true))
+        return;
+
+    // Only a full path names a folder; setReceiveFolder ignores anything but an existing one.
+    if (juce::File::isAbsolutePath (files[0]))
+        setReceiveFolder (files[0]);
 }

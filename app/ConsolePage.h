@@ -20,6 +20,20 @@ public:
     void showReceivePage();
     void showSendPage();
 
+    /** Browse on the receive page: "Choose save location", then setReceiveFolder. */
+    void browseReceiveFolder();
+
+    /** Takes an existing folder as the receive folder (stored as `RCV_DIR`); anything else is
+        ignored.
+    */
+    void setReceiveFolder (const juce::String& path);
+
+    /** A drop on the receive page: inside the drop area, while the ports that the device needs
+        there are set and no work runs, the first dropped path becomes the receive folder when it
+        is an existing folder, as if chosen with Browse. Files and any other drop are ignored.
+    */
+    void receiveFolderDropped (const juce::StringArray& files, int x, int y);
+
 private:
     MorvaneDialog& c;
 

@@ -2,6 +2,7 @@
 
 #include "MorvaneDialog.h"
 #include "DeviceRules.h"
+#include "SendFile.h"
 #include "MidiProcessing.h"
 #include "SysExMessage.h"
 #include "UserDialogs.h"
@@ -71,8 +72,8 @@ void ConsolePorts::chooseDevice (int model)
         autoSelectInputPort();
         autoSelectOutputPort();
         // An Orvix II checks the loaded file again for itself; the others check it at BEGIN.
-        if (model == 3 && c.fileLoaded && c.filePath.isNotEmpty() && c.chooseFileToSend (juce::File (c.filePath)))
-            c.firmwareInMemory = false;
+        if (model == 3 && c.sendFile->isLoaded() && c.sendFile->getPath().isNotEmpty())
+            c.chooseFileToSend (juce::File (c.sendFile->getPath()));
 
         c.refreshDeviceInfo();
     }

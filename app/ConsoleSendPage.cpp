@@ -4,10 +4,11 @@
 #include "DeviceQueries.h"
 #include "DeviceRules.h"
 #include "SendOptionsDialog.h"
-#include "SendFileIntake.h"
+#include "SendFile.h"
 #include "SendPlan.h"
 #include "SendRoad.h"
 #include "SysExFileCheck.h"
+#include "Transfers.h"
 #include "UserDialogs.h"
 
 
@@ -42,38 +43,19 @@ bool ConsoleSendPage::chooseFileToSend (const juce::File& chosen)
 
     c.setSendDirectory (file.getParentDirectory().getFullPathName());
 
-    // Only an ordinary file of a sendable size is read; every other path is refused with its reason.
-    const auto intake = SendFileIntake::read (file, SysExFileCheck::maxFileBytes);
-
-    if (! intake.isAccepted())
-    {
-        c.dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", intake.getText());
-        return false;
-    }
-
-    if (! loadFileToSend (intake.data, file.getFullPathName(), file.getFileName()))
+    if (! c.sendFile->takeFile (file, c.deviceModel, c.queries->getFirmwareVersion().major))
         return false;
 
-    c.firmwareInMemory = false;
+    showLoadedFile();
     return true;
 }
 
-bool ConsoleSendPage::loadFileToSend (const juce::MemoryBlock& data, const juce::String& path, const juce::String& shownText)
+void ConsoleSendPage::showLoadedFile()
 {
-    if (! SysExFileCheck::accepts (data, c.deviceModel, c.queries->getFirmwareVersion().major))
-    {
-        reportUnsupportedFile (data);
-        return false;
-    }
-
-    c.filePath = path;
-    c.loadedData = data;
-    c.fileLoaded = true;
-
     if (c.receiveMode == 0)
     {
-        c.fileField->setText (shownText, true);
-        c.fileField->setTooltip (path.isNotEmpty() ? path : shownText);
+        c.fileField->setText (c.sendFile->getShownText(), true);
+        c.fileField->setTooltip (c.sendFile->getLinkText());
     }
 
     c.updatePageVisibility();
@@ -84,51 +66,31 @@ bool ConsoleSendPage::loadFileToSend (const juce::MemoryBlock& data, const juce:
         c.transmitButton->setEnabled (true);
         c.cancelButton->setEnabled (true);
     }
-
-    return true;
-}
-
-bool ConsoleSendPage::checkSysExFile (const juce::MemoryBlock& data) const
-{
-    return SysExFileCheck::checkSysExFile (data, c.deviceModel, c.queries->getFirmwareVersion().major);
-}
-
-void ConsoleSendPage::reportUnsupportedFile (const juce::MemoryBlock& data)
-{
-    c.dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", SysExFileCheck::refusalText (data, c.deviceModel));
-}
-
-PayloadKind ConsoleSendPage::classifySysExFile (const juce::MemoryBlock& data)
-{
-    return SysExFileCheck::classify (data, c.deviceModel, c.fileCounts);
 }
 
 bool ConsoleSendPage::sendFirmwareImage (const juce::MemoryBlock& image, const juce::String& description)
 {
-    if (c.isSendRunning() || ! loadFileToSend (image, {}, description))
+    if (c.transfers->isSendRunning()
+        || ! c.sendFile->takeImage (image, description, c.deviceModel, c.queries->getFirmwareVersion().major))
         return false;
 
-    c.firmwareInMemory = true;
-    c.loadedFileText = description;
+    showLoadedFile();
     transmit();
-    return c.isSendRunning();
+    return c.transfers->isSendRunning();
 }
 
 void ConsoleSendPage::transmit()
 {
-    if (! c.fileLoaded || c.isSendRunning())
+    if (! c.sendFile->isLoaded() || c.transfers->isSendRunning())
         return;
-
-    c.payloadKind = classifySysExFile (c.loadedData);
-
-    if (c.deviceModel != DeviceRules::utilityModel && ! checkSysExFile (c.loadedData))
-    {
-        reportUnsupportedFile (c.loadedData);
-        return;
-    }
 
     const auto& version = c.queries->getFirmwareVersion();
-    const auto gate = SendPlan::gateFor (c.deviceModel, c.payloadKind, version.major);
+    const auto kind = c.sendFile->classify (c.deviceModel);
+
+    if (! c.sendFile->check (c.deviceModel, version.major))
+        return;
+
+    const auto gate = SendPlan::gateFor (c.deviceModel, kind, version.major);
     SendPlan::Choices choices;
 
     if (gate == SendPlan::Gate::notSent)
@@ -136,19 +98,19 @@ void ConsoleSendPage::transmit()
 
     if (gate == SendPlan::Gate::optionsFirst)
     {
-        if (runSendOptions (c.payloadKind) != 1)
+        if (runSendOptions (kind) != 1)
             return;
 
         choices = c.sendDialog->getChoices();
     }
 
     const SendPlan::Device device { c.deviceModel, version, c.queries->getSystemInfo() };
-    const auto plan = SendPlan::prepare (c.loadedData, c.payloadKind, device, choices);
+    const auto plan = SendPlan::prepare (c.sendFile->getData(), kind, device, choices);
 
     if (plan.errorText.isNotEmpty())
-        c.dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", plan.errorText);
+        c.tell (Severity::warning, plan.errorText);
     else if (plan.send)
-        c.sendRoad->sendFile (plan, c.payloadKind, c.deviceModel, c.bufferDelay);
+        c.sendRoad->sendFile (plan, kind, c.deviceModel, c.bufferDelay);
 }
 
 int ConsoleSendPage::runSendOptions (PayloadKind kind)
@@ -158,8 +120,8 @@ int ConsoleSendPage::runSendOptions (PayloadKind kind)
     setup.deviceModel = c.deviceModel;
     setup.version = c.queries->getFirmwareVersion();
     setup.userCabCount = c.queries->getUserCabCount();
-    setup.presetCount = c.fileCounts.presetMessageCount;
-    setup.cabCount = c.fileCounts.cabMessageCount;
+    setup.presetCount = c.sendFile->getCounts().presetMessageCount;
+    setup.cabCount = c.sendFile->getCounts().cabMessageCount;
     setup.fileText = c.fileField->getText();
     setup.outputPortText = c.outputPortLabel->getText();
     setup.displayOffset = c.queries->getDisplayOffset();

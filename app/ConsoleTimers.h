@@ -1,8 +1,6 @@
 #pragma once
 
-/** The console's timer table and the decision of its transfer poll, kept apart from the window
-    so that both can be checked on their own.
-*/
+/** The console's timers: their ids and periods. */
 struct ConsoleTimers
 {
     enum Id
@@ -16,31 +14,4 @@ struct ConsoleTimers
     static constexpr int logoPeriodMs = 1000;
     static constexpr int devicePollPeriodMs = 750;
     static constexpr int firmwareNoticePeriodMs = 10000;
-
-    /** What a tick of the transfer poll does for the sender's state. */
-    enum class PollAction
-    {
-        reenableAndKeepPolling,  ///< idle or paused: controls back on, device poll restarted, poll goes on
-        keepPolling,             ///< running: nothing
-        canceled,                ///< stopped by the caller
-        succeeded,               ///< finished
-        deviceError,             ///< the device returned an error code
-        noResponse,              ///< a request failed or timed out
-        stopQuietly              ///< output not connected, or an unknown state: poll stops, no message
-    };
-
-    /** The action for a `TransferState` value (0 idle ... 7 request failed). */
-    static PollAction pollActionFor (int transferState) noexcept
-    {
-        switch (transferState)
-        {
-            case 0: case 2: return PollAction::reenableAndKeepPolling;
-            case 1:         return PollAction::keepPolling;
-            case 3:         return PollAction::canceled;
-            case 4:         return PollAction::succeeded;
-            case 5:         return PollAction::deviceError;
-            case 7:         return PollAction::noResponse;
-            default:        return PollAction::stopQuietly;
-        }
-    }
 };

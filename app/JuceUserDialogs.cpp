@@ -1,6 +1,7 @@
 #include "JuceUserDialogs.h"
 
 #include "BoxPlaceKeeper.h"
+#include "OwnedWindows.h"
 
 juce::Component* JuceUserDialogs::boxOwner() const
 {
@@ -44,18 +45,21 @@ int JuceUserDialogs::showMenu (const juce::PopupMenu& menu, juce::Component* tar
 
 juce::File JuceUserDialogs::chooseFileToOpen (const juce::String& title, const juce::File& start, const juce::String& patterns)
 {
+    const OwnedWindows::ChooserMarks marks;
     juce::FileChooser chooser (title, start, patterns);
     return chooser.browseForFileToOpen() ? chooser.getResult() : juce::File();
 }
 
 juce::File JuceUserDialogs::chooseFolder (const juce::String& title, const juce::File& start)
 {
+    const OwnedWindows::ChooserMarks marks;
     juce::FileChooser chooser (title, start);
     return chooser.browseForDirectory() ? chooser.getResult() : juce::File();
 }
 
 juce::File JuceUserDialogs::chooseFileToSave (const juce::String& title, const juce::File& start, const juce::String& patterns)
 {
+    const OwnedWindows::ChooserMarks marks;
     juce::FileChooser chooser (title, start, patterns);
     return chooser.browseForFileToSave (true) ? chooser.getResult() : juce::File();
 }

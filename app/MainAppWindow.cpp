@@ -3,6 +3,7 @@
 #include "AfterFirstPaint.h"
 #include "MorvaneDialog.h"
 #include "SystemServices.h"
+#include "WindowPlaceKeeper.h"
 
 MainAppWindow::MainAppWindow (SkinManager* skin, MidiProcessing* link, UserDialogs& dialogs, SystemServices& servicesToUse,
                               const juce::File& userFolder)
@@ -31,12 +32,17 @@ MainAppWindow::MainAppWindow (SkinManager* skin, MidiProcessing* link, UserDialo
     if (state.isEmpty() || ! restoreWindowStateFromString (state))
         centreWithSize (fixedWidth, fixedHeight);
 
+    // A busy window manager may place the window by its own rules as it maps it: it is asked
+    // again for the place given here.
+    placeKeeper = std::make_unique<WindowPlaceKeeper> (*this, getScreenPosition());
+
     setVisible (true);
 }
 
 MainAppWindow::~MainAppWindow()
 {
     cancelPendingUpdate();
+    placeKeeper.reset();
     afterFirstPaint.reset();
 
     // The content goes first, while the window is still whole.

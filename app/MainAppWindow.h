@@ -11,6 +11,7 @@ class MorvaneDialog;
 class SkinManager;
 class SystemServices;
 class UserDialogs;
+class WindowPlaceKeeper;
 
 /** The one top-level window; its content is the transfer console, MorvaneDialog.
 
@@ -62,6 +63,7 @@ private:
     void handleAsyncUpdate() override;
 
     std::unique_ptr<AfterFirstPaint> afterFirstPaint;
+    std::unique_ptr<WindowPlaceKeeper> placeKeeper;
 
     MorvaneDialog* console = nullptr;   // owned as the window's content
     int fixedWidth = 0;

@@ -84,6 +84,10 @@ bool MorvaneApplication::initialiseApp()
 
 void MorvaneApplication::initialise (const juce::String&)
 {
+    // From here on a termination request is served on the message thread, also one that came
+    // while the program started.
+    terminationSignal = std::make_unique<TerminationSignal> ([this] { terminationRequested(); });
+
     // The framework's set-up of the display (the connection, the screens and their scale, for
     // which it starts a settings tool and waits for it) mostly waits; done first, it waits while
     // the font list is read on its own thread, instead of after the skin, when the first window
@@ -104,13 +108,7 @@ void MorvaneApplication::initialise (const juce::String&)
         return;
     }
 
-    lookAndFeel = std::make_unique<MorvaneLookAndFeel> (skinManager.get());
-    lookAndFeel->loadPopupMenuSkin();
-    lookAndFeel->loadMenuBarSkin();
-    lookAndFeel->loadAlertWindowSkin();
-    lookAndFeel->loadTitlebarSkin();
-    lookAndFeel->loadDialogSkin();
-    juce::LookAndFeel::setDefaultLookAndFeel (lookAndFeel.get());
+    lookAndFeel = MorvaneLookAndFeel::installFromSkin (skinManager.get());
 
     mainWindow.reset();
     mainWindow = std::make_unique<MainAppWindow> (skinManager.get(), link, dialogs, services);
@@ -119,8 +117,6 @@ void MorvaneApplication::initialise (const juce::String&)
     // Boxes, dialogs and choosers belong to the main window from here on.
     OwnedWindows::setMainWindow (mainWindow.get());
     ownedWindowsWatcher = std::make_unique<OwnedWindows::Watcher>();
-
-    terminationSignal = std::make_unique<TerminationSignal> ([this] { terminationRequested(); });
 
     // The check reads the network on the message thread and may wait for it: it follows once the
     // window is on the screen, rather than keeping the window blank until it is done.

@@ -1,7 +1,8 @@
 #include "MorvaneDialog.h"
 
+#include "BackupChooser.h"
 #include "BackupDialogFrame.h"
-#include "ConsoleBackup.h"
+#include "BackupRun.h"
 #include "ConsoleDeviceInfo.h"
 #include "ConsoleLayout.h"
 #include "ConsolePage.h"
@@ -18,7 +19,10 @@
 #include "SkinManager.h"
 #include "SysExDecoders.h"
 #include "SysExMessage.h"
+#include "SendFile.h"
+#include "SendRoad.h"
 #include "SysExRequest.h"
+#include "Transfers.h"
 #include "SystemServices.h"
 #include "TPXDrawableButton.h"
 #include "TPXLabelComponent.h"
@@ -30,13 +34,38 @@
 
 namespace
 {
-const char* const closeDuringTransferText = "Closing the application will cancel the current transfer.";
+
+const char* const successText = "Transfer complete!  ";
 
 const char* const manualAddress = "https://www.zandrelaudio.com/downloads/morvane-manual.pdf";
 const char* const videoAddress = "https://www.zandrelaudio.com/morvane/videos";
 const char* const supportAddress = "https://www.zandrelaudio.com/support";
 const char* const forumAddress = "https://forum.zandrelaudio.com";
 } // namespace
+
+//==============================================================================
+/** Hands the firmware download's change message to the console. */
+class MorvaneDialog::DownloadWatcher : public juce::ChangeListener
+{
+public:
+    explicit DownloadWatcher (MorvaneDialog& consoleToTell) : console (consoleToTell) {}
+
+    void changeListenerCallback (juce::ChangeBroadcaster* source) override
+    {
+        if (console.firmwareOffer != nullptr && console.firmwareOffer->isSource (source))
+            console.onFirmwareDownloadFinished();
+    }
+
+private:
+    MorvaneDialog& console;
+};
+
+/** Takes every key press that reaches the console, so that none starts anything. */
+class MorvaneDialog::KeySink : public juce::KeyListener
+{
+public:
+    bool keyPressed (const juce::KeyPress&, juce::Component*) override { return true; }
+};
 
 //==============================================================================
 MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, UserDialogs& dialogsToUse,
@@ -61,22 +90,29 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
 
     buildFromSkin();
 
-    // A request the worker may still hold is let go of by giving up the ports.
-    queries = std::make_unique<DeviceQueries> (link, static_cast<TransferView&> (*this), pendingRequest, [this]
+    // A request the worker may still hold is let go of by giving up the ports, and the page says so.
+    transfers = std::make_unique<Transfers> (link, static_cast<TransferView&> (*this), [this]
     {
         resetPorts();
         updatePageVisibility();
     });
-    sendRoad = std::make_unique<SendRoad> (link, *queries, static_cast<TransferView&> (*this));
+    queries = &transfers->getQueries();
+    sendRoad = &transfers->getSendRoad();
+    sendFile = &transfers->getSendFile();
 
-    firmwareOffer = std::make_unique<FirmwareOffer> (skinManager, *this);
-    backupRoad = std::make_unique<ConsoleBackup> (*this);
+    downloadWatcher = std::make_unique<DownloadWatcher> (*this);
+    firmwareOffer = std::make_unique<FirmwareOffer> (skinManager, *downloadWatcher);
+    backupChooser = std::make_unique<BackupChooser> (skinManager, *queries);
+    backupChooser->onChosen = [this] (const BackupChooser::Choice& choice)
+    {
+        if (auto* run = transfers->getBackupRun(); run != nullptr && ! run->isRunning())
+            choice.startOn (*run, receiveFolder);
+    };
 
-    successText = "Transfer complete!  ";
-    errorText = "An error has occurred during file transmission.  ";
-    cancelText = "File transmission has been canceled.\n";
+    connectControls();
 
-    addKeyListener (this);
+    keySink = std::make_unique<KeySink>();
+    addKeyListener (keySink.get());
 
     devicePollWaker = std::make_unique<DevicePollWaker> ([this] { restartDevicePoll(); });
 
@@ -97,7 +133,8 @@ MorvaneDialog::~MorvaneDialog()
         stopTimer (id);
 
     // A backup run stops its receive thread and waits for its request before the link goes.
-    backupRoad.reset();
+    backupChooser.reset();
+    transfers->stopAll();
 
     // The firmware check's download stops and its windows close before the settings go.
     firmwareOffer.reset();
@@ -105,25 +142,23 @@ MorvaneDialog::~MorvaneDialog()
     // The window saves (and warns) when it closes; this is the quiet last chance.
     settings.save();
 
-    // The threads go first: a receive thread reads the pending request until it stops. Only
-    // then is the request taken from the link worker and deleted.
-    stopWorkerThreads();
-    queries.reset();
-    deletePendingRequest();
+    // The threads are stopped: only now is the pending request taken from the link worker and
+    // deleted, while the page that shows the ports is still there.
+    queries = nullptr;
+    sendRoad = nullptr;
+    transfers.reset();
 
-    removeKeyListener (this);
+    removeKeyListener (keySink.get());
 }
 
 void MorvaneDialog::resetState()
 {
     deviceModel = DeviceRules::noModel;
     bufferDelay = 0;
-    payloadKind = 0;
     deviceChosen = inputPortOk = outputPortOk = deviceAnswered = false;
-    fileLoaded = receiveFolderChosen = false;
+    receiveFolderChosen = false;
     receiveMode = 0;
     receiveFolderDefaulted = firmwareOfferShown = controlsLocked = false;
-    filePath.clear();
     receiveFolder.clear();
 }
 
@@ -158,140 +193,17 @@ bool MorvaneDialog::saveSettingsAndWarn()
     return false;
 }
 
-bool MorvaneDialog::isSendRunning() const
-{
-    if (sendRoad != nullptr && sendRoad->isRunning())
-        return true;
-
-    return link != nullptr && link->getMultiMsgTimer().getState() == TransferStates::running;
-}
-
-bool MorvaneDialog::isBackupRunning() const
-{
-    return backupRoad != nullptr && backupRoad->isRunning();
-}
-
-bool MorvaneDialog::isDumpRunning() const
-{
-    return dumpProgressThread != nullptr && dumpProgressThread->isThreadRunning();
-}
-
-bool MorvaneDialog::isWorkRunning() const
-{
-    return isSendRunning() || isBackupRunning() || isDumpRunning();
-}
-
-bool MorvaneDialog::stopSend()
-{
-    if (! sendRoad->stop())
-        return false;
-
-    if (link == nullptr)
-        return true;
-
-    auto& sender = link->getMultiMsgTimer();
-    return sender.getState() != TransferStates::running || sender.stop();
-}
-
 bool MorvaneDialog::confirmClose()
 {
-    const bool sending = isSendRunning();
-
-    if (! sending && ! isBackupRunning() && ! isDumpRunning())
-        return true;
-
-    if (! dialogs.askOkCancel (juce::MessageBoxIconType::WarningIcon, "Morvane", closeDuringTransferText))
-        return false;
-
-    // A backup step or a dump is stopped as the console goes, after a file write in progress.
-    if (sending && ! stopSend()
-        && ! dialogs.askOkCancel (juce::MessageBoxIconType::WarningIcon, "Morvane",
-                                  "Transfer could not be canceled.  Press 'OK' to force quit."))
-        return false;
-
-    return true;
-}
-
-void MorvaneDialog::stopWorkerThreads()
-{
-    // Each thread is given the time of its longest step, a file write included, so that none is
-    // ever killed in the middle of one.
-    if (sendRoad != nullptr)
-        sendRoad->stopThread();
-
-    if (dumpProgressThread != nullptr)
-    {
-        dumpProgressThread.reset();
-
-        if (link != nullptr)
-            link->stopMonitoring();
-    }
-}
-
-void MorvaneDialog::deletePendingRequest()
-{
-    if (pendingRequest == nullptr)
-        return;
-
-    // Every request the console makes is queued at once, so a pending one is in the link
-    // worker's hands. The worker lets go of a request only by retiring it, and stopping the
-    // worker retires every request it holds; the ports go with it, and the page says so.
-    if (link != nullptr && pendingRequest->getState() == SysExRequest::pending)
-    {
-        resetPorts();
-        updatePageVisibility();
-    }
-
-    pendingRequest.reset();
-}
-
-bool MorvaneDialog::sendEditorDisconnect()
-{
-    return queries->sendEditorDisconnect();
+    return transfers->confirmClose();
 }
 
 bool MorvaneDialog::queryFirmwareVersion() { return deviceInfo->queryFirmwareVersion(); }
 
 void MorvaneDialog::querySystemInfo() { deviceInfo->querySystemInfo(); }
 
-void MorvaneDialog::queryDisplayOffset()   { queries->queryDisplayOffset(); }
-void MorvaneDialog::queryCurrentPatch()    { queries->queryCurrentPatch(); }
-void MorvaneDialog::recallPreviousPatch()  { queries->recallPreviousPatch(); }
-bool MorvaneDialog::setDeviceMute (bool mute) { return queries->setDeviceMute (mute); }
 
 void MorvaneDialog::refreshDeviceInfo() { deviceInfo->refreshDeviceInfo(); }
-
-bool MorvaneDialog::startDumpCounter (DumpProgressThread::Listener& listener)
-{
-    if (link == nullptr)
-        return false;
-
-    dumpProgressThread.reset();
-    link->startMonitoring();
-
-    auto* linkToCount = link;
-    dumpProgressThread = std::make_unique<DumpProgressThread> (listener, [linkToCount] { return linkToCount->getReceivedByteCount(); });
-    dumpProgressThread->startThread();
-
-    lockPage (true);
-    return true;
-}
-
-void MorvaneDialog::stopDumpCounter()
-{
-    showProgress (0.0);
-
-    if (dumpProgressThread != nullptr)
-    {
-        dumpProgressThread.reset();
-
-        // Nothing is recorded once nobody counts.
-        if (link != nullptr)
-            link->stopMonitoring();
-    }
-
-    lockPage (false);
-}
 
 //==============================================================================
 juce::String MorvaneDialog::getVersionText()
@@ -415,55 +327,55 @@ void MorvaneDialog::openHelpPage (const juce::String& address)
     services.openUrl (juce::URL (address));
 }
 
-void MorvaneDialog::buttonClicked (juce::Button* button)
+void MorvaneDialog::connectControls()
 {
-    if (button == receiveTabButton.get())
-        showReceivePage();
-    else if (button == sendTabButton.get())
-        showSendPage();
-    else if (button == cancelButton.get())
-    {
-        if (isSendRunning() && ! stopSend())
-            dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", "Transfer could not be canceled.");
+    receiveTabButton->onClick = [this] { showReceivePage(); };
+    sendTabButton->onClick = [this] { showSendPage(); };
 
-        // A backup of many steps stops after the step in progress.
-        if (backupRoad != nullptr)
-            backupRoad->cancel();
-    }
-    else if (button == documentButton.get())
-        openHelpPage (manualAddress);
-    else if (button == videoButton.get())
-        openHelpPage (videoAddress);
-    else if (button == supportButton.get())
-        openHelpPage (supportAddress);
-    else if (button == forumButton.get())
-        openHelpPage (forumAddress);
-    else if (button == transmitButton.get() && receiveMode == 1 && DeviceRules::isFootController (deviceModel))
-        showQMR303BackupWindow();
-    else if (button == transmitButton.get() && receiveMode == 1)
-        backupRoad->begin();
-    else if (button == browseButton.get() && receiveMode == 1)
-        browse();
-    else if (button == transmitButton.get() && receiveMode == 0)
-        transmit();
-    else if (button == browseButton.get() && receiveMode == 0)
-        chooseFileToSend ({});
-    else if (button == showFolder.get())
-        showSendFileFolder();
+    // A send stops at once; a backup of many steps after the step in progress.
+    cancelButton->onClick = [this] { transfers->cancel(); };
+
+    documentButton->onClick = [this] { openHelpPage (manualAddress); };
+    videoButton->onClick = [this] { openHelpPage (videoAddress); };
+    supportButton->onClick = [this] { openHelpPage (supportAddress); };
+    forumButton->onClick = [this] { openHelpPage (forumAddress); };
+
+    transmitButton->onClick = [this]
+    {
+        if (receiveMode == 0)
+            transmit();
+        else if (DeviceRules::isFootController (deviceModel))
+            showQMR303BackupWindow();
+        else
+            backupChooser->choose (deviceModel, getParentComponent());
+    };
+
+    browseButton->onClick = [this]
+    {
+        if (receiveMode == 0)
+            chooseFileToSend ({});
+        else
+            page->browseReceiveFolder();
+    };
+
+    if (showFolder != nullptr)
+        showFolder->onClick = [this] { showSendFileFolder(); };
+
+    bufferDelaySlider->onValueChange = [this]
+    {
+        bufferDelay = (int) bufferDelaySlider->getValue();
+
+        if (link != nullptr)
+            link->getMultiMsgTimer().setInterval ((juce::uint32) juce::jlimit (0, 1000, bufferDelay));
+    };
 }
 
-void MorvaneDialog::chooseOrvixIIBackupType()   { backupRoad->chooseOrvixIIBackupType(); }
-void MorvaneDialog::chooseOrvixIIXLBackupType() { backupRoad->chooseOrvixIIXLBackupType(); }
-void MorvaneDialog::chooseOrvixIIIBackupType()  { backupRoad->chooseOrvixIIIBackupType(); }
-void MorvaneDialog::chooseLM6BackupType()       { backupRoad->chooseLM6BackupType(); }
-void MorvaneDialog::chooseKT4BackupType()       { backupRoad->chooseKT4BackupType(); }
-void MorvaneDialog::browse()                    { backupRoad->browse(); }
-void MorvaneDialog::setReceiveFolder (const juce::String& path) { backupRoad->setReceiveFolder (path); }
+void MorvaneDialog::setReceiveFolder (const juce::String& path) { page->setReceiveFolder (path); }
 
 void MorvaneDialog::showQMR303BackupWindow()
 {
     if (qmr303Component == nullptr)
-        qmr303Component = std::make_unique<QMR303BackupComponent> (*this, link, dialogs);
+        qmr303Component = std::make_unique<QMR303BackupComponent> (*transfers, link, [this] { return receiveFolder; });
 
     qmr303Component->rebuild();
 
@@ -479,14 +391,6 @@ void MorvaneDialog::showQMR303BackupWindow()
 
     // Closed by its title bar's button: the same as Cancel.
     qmr303Component->cancelDump();
-}
-
-void MorvaneDialog::changeListenerCallback (juce::ChangeBroadcaster* source)
-{
-    if (firmwareOffer != nullptr && firmwareOffer->isSource (source))
-        onFirmwareDownloadFinished();
-
-    // The send dialog, the backup dialogs and the firmware update arrive with their roads.
 }
 
 void MorvaneDialog::timerCallback (int timerId)
@@ -556,22 +460,6 @@ void MorvaneDialog::mouseDown (const juce::MouseEvent& event)
     // The send dialog's fields arrive with the send road.
 }
 
-bool MorvaneDialog::keyPressed (const juce::KeyPress&, juce::Component*)
-{
-    return true;
-}
-
-void MorvaneDialog::sliderValueChanged (juce::Slider* slider)
-{
-    if (slider != bufferDelaySlider.get())
-        return;
-
-    bufferDelay = (int) slider->getValue();
-
-    if (link != nullptr)
-        link->getMultiMsgTimer().setInterval ((juce::uint32) juce::jlimit (0, 1000, bufferDelay));
-}
-
 bool MorvaneDialog::isInterestedInFileDrag (const juce::StringArray&)
 {
     return true;
@@ -580,7 +468,7 @@ bool MorvaneDialog::isInterestedInFileDrag (const juce::StringArray&)
 void MorvaneDialog::filesDropped (const juce::StringArray& files, int x, int y)
 {
     if (receiveMode == 1)
-        backupRoad->filesDropped (files, x, y);
+        page->receiveFolderDropped (files, x, y);
     else
         sendPagePart->filesDropped (files, x, y);
 }
@@ -588,11 +476,10 @@ void MorvaneDialog::filesDropped (const juce::StringArray& files, int x, int y)
 //==============================================================================
 bool MorvaneDialog::chooseFileToSend (const juce::File& chosen) { return sendPagePart->chooseFileToSend (chosen); }
 
-bool MorvaneDialog::checkSysExFile (const juce::MemoryBlock& data) const { return sendPagePart->checkSysExFile (data); }
-
-void MorvaneDialog::reportUnsupportedFile (const juce::MemoryBlock& data) { sendPagePart->reportUnsupportedFile (data); }
-
-PayloadKind MorvaneDialog::classifySysExFile (const juce::MemoryBlock& data) { return sendPagePart->classifySysExFile (data); }
+bool MorvaneDialog::isFirmwareInMemory() const noexcept { return sendFile->isInMemory(); }
+bool MorvaneDialog::isFileLoaded() const noexcept { return sendFile->isLoaded(); }
+int MorvaneDialog::getPayloadKind() const noexcept { return sendFile->getKind(); }
+const juce::MemoryBlock& MorvaneDialog::getLoadedData() const noexcept { return sendFile->getData(); }
 
 bool MorvaneDialog::sendFirmwareImage (const juce::MemoryBlock& image, const juce::String& description) { return sendPagePart->sendFirmwareImage (image, description); }
 
@@ -654,6 +541,13 @@ void MorvaneDialog::tell (Severity severity, const juce::String& text)
     dialogs.showMessage (severity == Severity::warning ? juce::MessageBoxIconType::WarningIcon
                                                        : juce::MessageBoxIconType::InfoIcon,
                          "Morvane", text);
+}
+
+bool MorvaneDialog::ask (Severity severity, const juce::String& text)
+{
+    return dialogs.askOkCancel (severity == Severity::warning ? juce::MessageBoxIconType::WarningIcon
+                                                              : juce::MessageBoxIconType::InfoIcon,
+                                "Morvane", text);
 }
 
 void MorvaneDialog::setBusy (bool busy)
@@ -726,13 +620,9 @@ void MorvaneDialog::onFirmwareDownloadFinished()
     switch (firmwareOffer->takeDownload (deviceModel, image, kind, problem))
     {
         case FirmwareOffer::Outcome::taken:
-            loadedData = std::move (image);
-            payloadKind = kind;
-            firmwareInMemory = true;
-            filePath = {};
-            loadedFileText = FirmwareOffer::describeDownload (deviceModel, firmwareOffer->getVersionText());
-            fileField->setText (loadedFileText, false);
-            fileLoaded = true;
+            sendFile->holdDownload (std::move (image), kind,
+                                    FirmwareOffer::describeDownload (deviceModel, firmwareOffer->getVersionText()));
+            fileField->setText (sendFile->getShownText(), false);
             updatePageVisibility();
             transmit();   // downloaded firmware is sent at once
             break;
@@ -757,9 +647,9 @@ void MorvaneDialog::onFirmwareDownloadFinished()
 void MorvaneDialog::showSendFileFolder()
 {
     // The field shows a file's name only; the link acts on what is loaded.
-    const auto text = ! fileLoaded ? juce::String() : (firmwareInMemory ? loadedFileText : filePath);
+    const auto text = sendFile->getLinkText();
 
-    switch (FirmwareOffer::folderActionFor (text, firmwareInMemory))
+    switch (FirmwareOffer::folderActionFor (text, sendFile->isInMemory()))
     {
         case FirmwareOffer::FolderAction::reveal:
             services.revealFile (juce::File (text));
@@ -783,7 +673,7 @@ void MorvaneDialog::showFirmwareNotice (int timerId)
 {
     stopTimer (timerId);
     dialogs.showMessage (juce::MessageBoxIconType::InfoIcon, "Morvane",
-                         FirmwareOffer::noticeText (deviceModel, payloadKind, successText));
+                         FirmwareOffer::noticeText (deviceModel, sendFile->getKind(), successText));
     progressBar->setPercentageDisplay (true);
     progressBar->repaint();
     restartDevicePoll();

@@ -3,20 +3,17 @@
 #include "BackupJobType.h"
 #include "ConsoleSettings.h"
 #include "ConsoleTimers.h"
-#include "DumpProgressThread.h"
 #include "PayloadKind.h"
-#include "SendRoad.h"
 #include "SysExFileCheck.h"
 #include "TransferView.h"
 
 #include <juce_audio_basics/juce_audio_basics.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
 
-class ConsoleBackup;
+class BackupChooser;
 class ConsoleDeviceInfo;
 class ConsoleLayout;
 class ConsolePage;
@@ -29,9 +26,11 @@ class HoverTooltipWindow;
 class MidiProcessing;
 class QMR303BackupComponent;
 class SendOptionsDialog;
+class SendFile;
+class SendRoad;
 class SkinManager;
-class SysExRequest;
 class SystemServices;
+class Transfers;
 class TPXDrawableButton;
 class TPXLabelComponent;
 class TPXProgressBar;
@@ -44,18 +43,13 @@ class UserDialogs;
     keeps the page's controls usable only when the ports that the device needs are open, opens
     the help pages, and keeps the user's folders and the window state in the settings file.
 
-    The roads it starts (the send, a backup run, the foot controller's dump counter) are owned
-    here, so that closing the window asks first while one runs and the console stops each with
-    enough time to finish the step it is in before it gives up the pending request.
+    The roads of work (the send, a backup run, the foot controller's dump counter, the device
+    queries) and their threads belong to Transfers, which the console owns and hands the user's
+    requests to; the console is the view that shows them.
 
     Message thread only; the link worker is reached through MidiProcessing.
 */
 class MorvaneDialog : public juce::Component,
-                      public juce::Button::Listener,
-                      public juce::ChangeListener,
-                      public juce::TextEditor::Listener,
-                      public juce::Slider::Listener,
-                      public juce::KeyListener,
                       public juce::MultiTimer,
                       public juce::FileDragAndDropTarget,
                       private TransferView
@@ -145,11 +139,6 @@ public:
     /** Forgets the device after it stopped answering. */
     void onDeviceLost();
 
-    /** Sends the editor-disconnect message and waits, with the wait cursor, until the link worker
-        has retired it. True only when the device answered with one good status reply.
-    */
-    bool sendEditorDisconnect();
-
     /** The device poll (timer 3): whether the link still reaches the ports the model needs on
         this page; the port marks follow the port flags, and a lost connection hides the
         "Connected Label" and the firmware labels and disables "Transmit" and "Cancel". A newly
@@ -159,25 +148,19 @@ public:
     void pollDeviceInfo();
 
     //==============================================================================
-    // Device queries: each waits on the message thread, with the wait cursor, until the link
-    // worker has retired its request (see DeviceQueries, which keeps the answers).
+    // The device's version and system information, asked through the device queries.
 
     /** Asks a connected device that has not answered yet for its firmware version; true when it
         was read ("Connected (FW: ...)" is shown). The fourth time-out in a row forgets the device.
     */
     bool queryFirmwareVersion();
     void querySystemInfo();
-    void queryDisplayOffset();
-    void queryCurrentPatch();
-    void recallPreviousPatch();
-
-    /** Mutes (true) or unmutes a KT4; true for any other model. False when the KT4 did not answer. */
-    bool setDeviceMute (bool mute);
 
     /** Asks the version and system information again (after a device choice). */
     void refreshDeviceInfo();
 
-    DeviceQueries& getDeviceQueries() noexcept { return *queries; }
+    /** The roads of work and their threads. */
+    Transfers& getTransfers() noexcept { return *transfers; }
 
     //==============================================================================
     // The firmware offer (see FirmwareOffer)
@@ -203,10 +186,10 @@ public:
 
     FirmwareOffer& getFirmwareOffer() noexcept { return *firmwareOffer; }
     bool isFirmwareOffered() const noexcept { return firmwareOffered; }
-    bool isFirmwareInMemory() const noexcept { return firmwareInMemory; }
-    bool isFileLoaded() const noexcept { return fileLoaded; }
-    int getPayloadKind() const noexcept { return payloadKind; }
-    const juce::MemoryBlock& getLoadedData() const noexcept { return loadedData; }
+    bool isFirmwareInMemory() const noexcept;
+    bool isFileLoaded() const noexcept;
+    int getPayloadKind() const noexcept;
+    const juce::MemoryBlock& getLoadedData() const noexcept;
 
     /** What the last device poll found. */
     bool isDeviceConnected() const noexcept { return wasConnected; }
@@ -235,9 +218,6 @@ public:
     */
     bool chooseFileToSend (const juce::File& file);
 
-    bool checkSysExFile (const juce::MemoryBlock& data) const;
-    void reportUnsupportedFile (const juce::MemoryBlock& data);
-    PayloadKind classifySysExFile (const juce::MemoryBlock& data);
 
     /** BEGIN on the send page: classify, check, confirm the options where needed, convert and
         rewrite, and start the send.
@@ -245,21 +225,13 @@ public:
     void transmit();
 
     //==============================================================================
-    // The receive page's backups (see ConsoleBackup): BEGIN opens the chooser of the device's
-    // family; an OK in its dialog starts the run.
-    void chooseOrvixIIBackupType();
-    void chooseOrvixIIXLBackupType();
-    void chooseOrvixIIIBackupType();
-    void chooseLM6BackupType();
-    void chooseKT4BackupType();
-
-    /** Browse on the receive page: asks for the folder that backups go to. */
-    void browse();
+    // The receive page's backups: BEGIN opens the chooser of the device's family; an OK in its
+    // dialog starts the run into the receive folder.
 
     /** Takes an existing folder as the receive folder; anything else changes nothing. */
     void setReceiveFolder (const juce::String& path);
 
-    ConsoleBackup* getBackupRoad() noexcept { return backupRoad.get(); }
+    BackupChooser& getBackupChooser() noexcept { return *backupChooser; }
 
     /** Sends a firmware image held in memory (a download) to the connected device at once, as
         if it had been loaded from a file described by description. False, after the refusal
@@ -267,20 +239,14 @@ public:
     */
     bool sendFirmwareImage (const juce::MemoryBlock& image, const juce::String& description);
 
-    SendRoad& getSendRoad() noexcept { return *sendRoad; }
-
     /** Runs the send options and returns the modal result (1 Send). The console runs the dialog
         modally in a dialog window; tests put their own runner here.
     */
     std::function<int (SendOptionsDialog&)> sendOptionsRunner;
 
     //==============================================================================
-    void buttonClicked (juce::Button* button) override;
-    void changeListenerCallback (juce::ChangeBroadcaster* source) override;
     void timerCallback (int timerId) override;
     void mouseDown (const juce::MouseEvent& event) override;
-    bool keyPressed (const juce::KeyPress& key, juce::Component* origin) override;
-    void sliderValueChanged (juce::Slider* slider) override;
     bool isInterestedInFileDrag (const juce::StringArray& files) override;
     void filesDropped (const juce::StringArray& files, int x, int y) override;
 
@@ -295,24 +261,6 @@ public:
     bool isReceiveFolderChosen() const noexcept { return receiveFolderChosen; }
     juce::String getReceiveFolder() const { return receiveFolder; }
 
-    /** True while a send, a backup job or a foot-controller dump runs. */
-    bool isWorkRunning() const;
-    bool isSendRunning() const;
-    bool isBackupRunning() const;
-    bool isDumpRunning() const;
-
-    //==============================================================================
-    // The foot controller's dump counter: it stops the device poll and disables the page's
-    // controls while it runs.
-
-    /** Starts recording the foot controller's dump: the link's monitor is switched on and a
-        DumpProgressThread tells the listener the byte count. The listener must outlive the
-        counter. False without a link.
-    */
-    bool startDumpCounter (DumpProgressThread::Listener& listener);
-
-    /** Stops the dump counter (if any), restarts the device poll and enables the controls. */
-    void stopDumpCounter();
 
     /** BEGIN on the receive page for the QMR-303: runs the foot controller's dump window
         modally ("QMR-303 Create Backup") and returns when it closes.
@@ -328,10 +276,12 @@ private:
     void showStatus (const juce::String& text) override;
     void setCancelEnabled (bool enabled) override;
     void tell (Severity severity, const juce::String& text) override;
+    bool ask (Severity severity, const juce::String& text) override;
     void setBusy (bool busy) override;
     void scheduleNotice (int delayMs) override;
 
     void resetState();
+    void connectControls();
     void loadSettings();
     void buildFromSkin();
 
@@ -339,9 +289,6 @@ private:
     void restartDevicePoll();
     void stopDevicePoll();
     void wakeDevicePoll();
-    void deletePendingRequest();
-    void stopWorkerThreads();
-    bool stopSend();
     bool isConnectedForModel() const;
     void openHelpPage (const juce::String& address);
 
@@ -360,45 +307,43 @@ private:
     juce::StringArray inputPortNames, outputPortNames;
 
     int bufferDelay = 0;
-    int payloadKind = 0;
     std::uint8_t deviceModel = 247;
     bool deviceChosen = false, inputPortOk = false, outputPortOk = false, deviceAnswered = false;
-    bool fileLoaded = false, receiveFolderChosen = false;
+    bool receiveFolderChosen = false;
     int receiveMode = 0;
     bool receiveFolderDefaulted = false, firmwareOfferShown = false;
     bool controlsLocked = false, wasConnected = false;
-    juce::String successText, errorText, cancelText;
-    juce::String filePath, receiveFolder;
+    juce::String receiveFolder;
 
     // The parts of the console that build its widgets, choose its ports and keep its pages.
-    friend class ConsoleBackup;
     friend class ConsoleDeviceInfo;
     friend class ConsoleLayout;
     friend class ConsolePage;
     friend class ConsolePorts;
     friend class ConsoleSendPage;
     std::unique_ptr<ConsoleDeviceInfo> deviceInfo;
-    std::unique_ptr<ConsoleBackup> backupRoad;
+    std::unique_ptr<BackupChooser> backupChooser;
     std::unique_ptr<ConsoleLayout> layout;
     std::unique_ptr<ConsolePage> page;
     std::unique_ptr<ConsolePorts> portChoice;
     std::unique_ptr<ConsoleSendPage> sendPagePart;
 
-    std::unique_ptr<SysExRequest> pendingRequest;
+    class DownloadWatcher;
+    class KeySink;
+    std::unique_ptr<DownloadWatcher> downloadWatcher;   // told when the firmware download ends
+    std::unique_ptr<KeySink> keySink;
     std::unique_ptr<FirmwareOffer> firmwareOffer;
-    bool firmwareOffered = false, firmwareInMemory = false;
-    juce::String loadedFileText;
-    std::unique_ptr<DeviceQueries> queries;   // declared after the slot it shares
+    bool firmwareOffered = false;
+    std::unique_ptr<Transfers> transfers;
+    DeviceQueries* queries = nullptr;   // the transfers' own
+    SendRoad* sendRoad = nullptr;
+    SendFile* sendFile = nullptr;
     std::unique_ptr<HoverTooltipWindow> tooltipWindow;
     std::unique_ptr<DevicePollWaker> devicePollWaker;
 
-    // The send's bytes (the sender copies them while it loads) and the worker threads.
-    juce::MemoryBlock loadedData;
-    std::unique_ptr<QMR303BackupComponent> qmr303Component;   // listens to the dump counter: outlives it
-    std::unique_ptr<SendRoad> sendRoad;
+    // The windows that the roads open.
+    std::unique_ptr<QMR303BackupComponent> qmr303Component;
     std::unique_ptr<SendOptionsDialog> sendDialog;
-    SysExFileCheck::Counts fileCounts;
-    std::unique_ptr<DumpProgressThread> dumpProgressThread;
 
     // Widgets, in layout order.
     std::unique_ptr<TPXDrawableButton> showFolder;

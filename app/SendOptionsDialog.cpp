@@ -1,11 +1,15 @@
 #include "SendOptionsDialog.h"
 
+#include "OwnedWindows.h"
 #include "SkinManager.h"
 #include "SysExTables.h"
 #include "TPXLabelComponent.h"
 #include "TPXMultiLineLabelComponent.h"
 #include "TPXSpinControl.h"
 #include "UserDialogs.h"
+
+#include <algorithm>
+#include <vector>
 
 namespace
 {
@@ -36,164 +40,207 @@ juce::String powerCycleNote (int model, const juce::String& name)
     return isOneOf (model, { 3, 6, 7 }) ? "\n\nNOTE: You must power cycle the " + name + " immediately after it receives a System Backup."
                                         : juce::String();
 }
+
+
+juce::String overwrite (juce::uint32 count, const char* what, const juce::String& name)
+{
+    return "Warning! If you continue, you will permanently overwrite " + juce::String (count) + " " + what + " in your " + name + ".";
+}
+
+juce::String selectedFile (const juce::String& name, const char* what)
+{
+    return "You have selected an " + name + " " + what + " file.";
+}
+
+const char* const qmr303ThroughOrvixIIInstructions =
+    "1. Ensure that your Orvix II is in USB Adapter Mode.\n"
+    "\t (I/O:MIDI:USB ADAPTER MODE to \"ON\")\n\n"
+    "2. Disable Realtime SysEx in the Orvix II.\n"
+    "\t (I/O: MIDI: SEND REALTIME SYSEX to \"NONE\")\n\n"
+    "3. Enter \"FW UPDATE MODE\" by rebooting the QMR-303\n\t while holding button #1.\n\n"
+    "4. Connect a MIDI cable from the Orvix II MIDI OUT to\n\t the QMR-303 MIDI IN.\n"
+    "\t NOTE: Updates over Ethernet/EtherCon are not\n\t possible.\n\n"
+    "5. Press SEND below to begin the update.\n\n"
+    "The QMR-303 will show a % COMPLETE indicator as the firmware is received and \"FW UPDATE COMPLETE\" when finished.\n\n"
+    "Should you encounter any problems, please refer to the \"Read Me\" file included with the QMR-303 firmware.";
+
+const char* const qmr303Instructions =
+    "1. Please ensure that your chosen MIDI OUT port is\n\t connected to the MIDI IN port of the QMR-303.\n"
+    "\t Note: Updating via ETHERNET/CAT5 is not possible.\n\n"
+    "2. Enter \"FW UPDATE MODE\" by rebooting the QMR-303\n\t while holding button #1.\n\n"
+    "3. Press SEND below to begin the update.\n\n"
+    "Should you encounter any problems, please refer to the \"Read Me\" file included with your QMR-303 firmware.\n\n"
+    "The QMR-303 should show a % COMPLETE indicator as the firmware is received and \"FW UPDATE COMPLETE\" when complete.";
+
+using Content = SendOptionsDialog::Content;
+using Setup = SendOptionsDialog::Setup;
+using Destination = SendOptionsDialog::Destination;
+
+/** The content of the kinds that have one: title, height and destination, and what the texts
+    say about the file (fill may also change the height for the device or port).
+*/
+struct KindContent
+{
+    std::vector<PayloadKind> kinds;
+    const char* title;
+    int height;
+    Destination destination;
+    void (*fill) (Content&, const Setup&, const juce::String& name);
+};
+
+const KindContent kindContents[] = {
+    { { orvixIIBank, lm6Bank, kt4Bank, orvixIIIBank }, "Transmit Bank File", 270, Destination::bank,
+      [] (Content& c, const Setup& s, const juce::String& name)
+      {
+          if (s.kind == lm6Bank || s.kind == kt4Bank)
+              c.height = 257;
+
+          c.text = "You have selected a bank file for the " + name + ".";
+          c.warning = overwrite (s.presetCount, "presets", name);
+
+          if (s.kind == orvixIIBank && s.deviceModel == 3)
+              c.warning += " Please note that presets from " + name + " firmware versions 5.00 or earlier are NOT compatible with firmware version 11.0 or later.";
+          else if (s.kind == orvixIIBank && (s.deviceModel == 6 || s.deviceModel == 7))
+              c.warning += " Please note that presets from Orvix II firmware versions 5.00 or earlier are NOT compatible with the " + name + ".";
+      } },
+
+    { { orvixIIAllBanks, lm6AllBanks, kt4AllBanks, orvixIIIAllBanks }, "Transmit All Banks File", 257, Destination::none,
+      [] (Content& c, const Setup& s, const juce::String& name)
+      {
+          c.text = selectedFile (name, "'All Preset Banks'");
+          c.warning = overwrite (s.presetCount, "presets", name);
+      } },
+
+    { { kt4FactorySet }, "Transmit All Banks File", 257, Destination::none,
+      [] (Content& c, const Setup&, const juce::String& name)
+      {
+          c.text = selectedFile (name, "'Factory Preset Banks'");
+          c.warning = "Warning! If you continue, you will permanently overwrite banks 1 through 16 and bank 64 in your " + name + ".";
+      } },
+
+    { { cabIR }, "Transmit One Cab", 280, Destination::cab,
+      [] (Content& c, const Setup& s, const juce::String&)
+      {
+          if (s.deviceModel == 16)
+              c.height = 220;
+
+          c.text = "You have selected a cab file. \nPlease select a destination.";
+          c.scratchpadNumber = ! ((s.deviceModel == 3 || s.deviceModel == 6) && s.version.major < 15);
+      } },
+
+    { { cabBank }, "Transmit Cab Bank", 257, Destination::bank,
+      [] (Content& c, const Setup& s, const juce::String& name)
+      {
+          c.text = "You have selected a cab bank file for the " + name + ".";
+          c.warning = overwrite (s.cabCount, "cabs", name);
+      } },
+
+    { { kt4AllCabBanks }, "Transmit Cab Bank", 257, Destination::none,
+      [] (Content& c, const Setup& s, const juce::String& name)
+      {
+          c.text = selectedFile (name, "'All Cab Banks'");
+          c.warning = overwrite (s.cabCount, "user cabs", name);
+      } },
+
+    { { orvixIISystem }, "Transmit System File", 300, Destination::none,
+      [] (Content& c, const Setup& s, const juce::String& name)
+      {
+          c.text = selectedFile (name, "System Backup");
+          c.warning = juce::String ("Warning! If you continue, you will overwrite Global, I/O, and Tuner settings")
+                      + ", plus all Global Blocks and User Cabs 1-50."
+                      + "  (Users cabs >50 are not included in a System Backup file.)"
+                      + "  A System Backup file does NOT overwrite presets or firmware." + firmwareSentence
+                      + powerCycleNote (s.deviceModel, name);
+      } },
+
+    { { orvixIIXLSystem, lm6System, kt4System }, "Transmit System File", 300, Destination::none,
+      [] (Content& c, const Setup& s, const juce::String& name)
+      {
+          c.text = selectedFile (name, "System Backup");
+          c.warning = juce::String ("Warning! If you continue, you will overwrite Global, I/O, and Tuner settings.")
+                      + "  A System Backup file does NOT overwrite presets or firmware." + firmwareSentence
+                      + (s.kind == orvixIIXLSystem ? powerCycleNote (s.deviceModel, name) : juce::String());
+      } },
+
+    { { orvixIIISystemMemory }, "Transmit System Memory File", 300, Destination::none,
+      [] (Content& c, const Setup&, const juce::String& name)
+      {
+          c.text = selectedFile (name, "System Memory Backup");
+          c.warning = juce::String ("Warning! If you continue, you will overwrite Global Blocks, Global Settings (Global, I/O, MIDI/Remote, and Tuner), and Foot Control Settings.")
+                      + "  A System Memory Backup file does NOT overwrite presets or firmware." + firmwareSentence;
+      } },
+
+    { { orvixIIIGlobalSettings }, "Transmit Global Settings File", 300, Destination::none,
+      [] (Content& c, const Setup&, const juce::String& name)
+      {
+          c.text = selectedFile (name, "Global Setttings Backup");
+          c.warning = juce::String ("Warning! If you continue, you will overwrite the Global Settings (Global, I/O, MIDI/Remote, and Tuner).")
+                      + "  A Global Settings Backup file does NOT overwrite presets or firmware." + firmwareSentence;
+      } },
+
+    { { orvixIIFirmware }, "Transmit", 257, Destination::none,
+      [] (Content& c, const Setup&, const juce::String&)
+      {
+          c.text = "You have selected an Orvix II firmware file.";
+          c.instructions = "1. Go to the 'Utility' menu on the Orvix II.\n\n"
+                           "2. Page right to the 'Firmware' tab.\n\n"
+                           "3. Press 'Enter' to arm the unit for a firmware update.\n\n"
+                           "4. Press 'SEND' below to start the update.";
+      } },
+
+    { { qmr303Firmware }, "Transmit", 305, Destination::none,
+      [] (Content& c, const Setup& s, const juce::String&)
+      {
+          // The foot controller is updated through the Orvix II when that is the output.
+          if (s.outputPortText.contains ("ORVIX II MIDI"))
+          {
+              c.height = 475;
+              c.text = "You have selected an QMR-303 firmware file with the Orvix II as your MIDI OUT port.";
+              c.instructions = qmr303ThroughOrvixIIInstructions;
+          }
+          else
+          {
+              c.text = "You have selected an QMR-303 firmware file.";
+              c.instructions = qmr303Instructions;
+          }
+      } },
+
+    { { qmr303Backup }, "QMR-303 Restore Backup", 420, Destination::none,
+      [] (Content& c, const Setup&, const juce::String&)
+      {
+          c.readyButton = true;
+          c.instructions = "To restore an QMR-303 backup:\n\n"
+                           "1. Press EDIT on the QMR-303.\n\n"
+                           "2. Press SETUP (#5) on the QMR-303.\n\n"
+                           "3. Press PAGE LEFT (#6) 4x to go to \"Sysex Data DUMP!\"\n\n"
+                           "4. Press UP to select \"Sysex Data LOAD!\"\n\n"
+                           "5. Press ENTER (#14) to display \"Waiting to Load...\"\n\n"
+                           "6. Press the SEND button below.\n"
+                           "\tAs Morvane transmits the file, the QMR-303 will\n"
+                           "\treceive and process different data sections by name\n"
+                           "\t(Presets I, Presets II, etc...).  When the QMR-303\n"
+                           "\thas received a complete backup it will again display\n"
+                           "\t\"SysEx Data LOAD!\"\n";
+      } },
+};
 } // namespace
 
 //==============================================================================
 SendOptionsDialog::Content SendOptionsDialog::contentFor (const Setup& setup)
 {
     Content c;
-    const auto model = setup.deviceModel;
-    const auto name = lookupNameById (ModelNames, (juce::uint32) model);
-    const auto overwrite = [&name] (juce::uint32 count, const juce::String& what)
+
+    for (const auto& entry : kindContents)
     {
-        return "Warning! If you continue, you will permanently overwrite " + juce::String (count) + " " + what + " in your " + name + ".";
-    };
+        if (std::find (entry.kinds.begin(), entry.kinds.end(), setup.kind) == entry.kinds.end())
+            continue;
 
-    switch (setup.kind)
-    {
-        case orvixIIBank: case lm6Bank: case kt4Bank: case orvixIIIBank:
-            c.title = "Transmit Bank File";
-            c.height = setup.kind == lm6Bank || setup.kind == kt4Bank ? 257 : 270;
-            c.text = "You have selected a bank file for the " + name + ".";
-            c.warning = overwrite (setup.presetCount, "presets");
-
-            if (setup.kind == orvixIIBank && model == 3)
-                c.warning += " Please note that presets from " + name + " firmware versions 5.00 or earlier are NOT compatible with firmware version 11.0 or later.";
-            else if (setup.kind == orvixIIBank && (model == 6 || model == 7))
-                c.warning += " Please note that presets from Orvix II firmware versions 5.00 or earlier are NOT compatible with the " + name + ".";
-
-            c.destination = Destination::bank;
-            c.sendStartsEnabled = false;
-            break;
-
-        case orvixIIAllBanks: case lm6AllBanks: case kt4AllBanks: case orvixIIIAllBanks:
-            c.title = "Transmit All Banks File";
-            c.text = "You have selected an " + name + " 'All Preset Banks' file.";
-            c.warning = overwrite (setup.presetCount, "presets");
-            break;
-
-        case kt4FactorySet:
-            c.title = "Transmit All Banks File";
-            c.text = "You have selected an " + name + " 'Factory Preset Banks' file.";
-            c.warning = "Warning! If you continue, you will permanently overwrite banks 1 through 16 and bank 64 in your " + name + ".";
-            break;
-
-        case cabIR:
-            c.title = "Transmit One Cab";
-            c.height = model == 16 ? 220 : 280;
-            c.text = "You have selected a cab file. \nPlease select a destination.";
-            c.destination = Destination::cab;
-            c.sendStartsEnabled = false;
-            c.scratchpadNumber = ! ((model == 3 || model == 6) && setup.version.major < 15);
-            break;
-
-        case cabBank:
-            c.title = "Transmit Cab Bank";
-            c.text = "You have selected a cab bank file for the " + name + ".";
-            c.warning = overwrite (setup.cabCount, "cabs");
-            c.destination = Destination::bank;
-            c.sendStartsEnabled = false;
-            break;
-
-        case kt4AllCabBanks:
-            c.title = "Transmit Cab Bank";
-            c.text = "You have selected an " + name + " 'All Cab Banks' file.";
-            c.warning = overwrite (setup.cabCount, "user cabs");
-            break;
-
-        case orvixIISystem:
-            c.title = "Transmit System File";
-            c.height = 300;
-            c.text = "You have selected an " + name + " System Backup file.";
-            c.warning = juce::String ("Warning! If you continue, you will overwrite Global, I/O, and Tuner settings")
-                        + ", plus all Global Blocks and User Cabs 1-50."
-                        + "  (Users cabs >50 are not included in a System Backup file.)"
-                        + "  A System Backup file does NOT overwrite presets or firmware." + firmwareSentence
-                        + powerCycleNote (model, name);
-            break;
-
-        case orvixIIXLSystem: case lm6System: case kt4System:
-            c.title = "Transmit System File";
-            c.height = 300;
-            c.text = "You have selected an " + name + " System Backup file.";
-            c.warning = juce::String ("Warning! If you continue, you will overwrite Global, I/O, and Tuner settings.")
-                        + "  A System Backup file does NOT overwrite presets or firmware." + firmwareSentence
-                        + (setup.kind == orvixIIXLSystem ? powerCycleNote (model, name) : juce::String());
-            break;
-
-        case orvixIIISystemMemory:
-            c.title = "Transmit System Memory File";
-            c.height = 300;
-            c.text = "You have selected an " + name + " System Memory Backup file.";
-            c.warning = juce::String ("Warning! If you continue, you will overwrite Global Blocks, Global Settings (Global, I/O, MIDI/Remote, and Tuner), and Foot Control Settings.")
-                        + "  A System Memory Backup file does NOT overwrite presets or firmware." + firmwareSentence;
-            break;
-
-        case orvixIIIGlobalSettings:
-            c.title = "Transmit Global Settings File";
-            c.height = 300;
-            c.text = "You have selected an " + name + " Global Setttings Backup file.";
-            c.warning = juce::String ("Warning! If you continue, you will overwrite the Global Settings (Global, I/O, MIDI/Remote, and Tuner).")
-                        + "  A Global Settings Backup file does NOT overwrite presets or firmware." + firmwareSentence;
-            break;
-
-        case orvixIIFirmware:
-            c.text = "You have selected an Orvix II firmware file.";
-            c.instructions = juce::String ("1. Go to the 'Utility' menu on the Orvix II.\n\n")
-                             + "2. Page right to the 'Firmware' tab.\n\n"
-                             + "3. Press 'Enter' to arm the unit for a firmware update.\n\n"
-                             + "4. Press 'SEND' below to start the update.";
-            break;
-
-        case qmr303Firmware:
-            if (setup.outputPortText.contains ("ORVIX II MIDI"))
-            {
-                c.height = 475;
-                c.text = "You have selected an QMR-303 firmware file with the Orvix II as your MIDI OUT port.";
-                c.instructions = juce::String ("1. Ensure that your Orvix II is in USB Adapter Mode.\n")
-                                 + "\t (I/O:MIDI:USB ADAPTER MODE to \"ON\")\n\n"
-                                 + "2. Disable Realtime SysEx in the Orvix II.\n"
-                                 + "\t (I/O: MIDI: SEND REALTIME SYSEX to \"NONE\")\n\n"
-                                 + "3. Enter \"FW UPDATE MODE\" by rebooting the QMR-303\n\t while holding button #1.\n\n"
-                                 + "4. Connect a MIDI cable from the Orvix II MIDI OUT to\n\t the QMR-303 MIDI IN.\n"
-                                 + "\t NOTE: Updates over Ethernet/EtherCon are not\n\t possible.\n\n"
-                                 + "5. Press SEND below to begin the update.\n\n"
-                                 + "The QMR-303 will show a % COMPLETE indicator as the firmware is received and \"FW UPDATE COMPLETE\" when finished.\n\n"
-                                 + "Should you encounter any problems, please refer to the \"Read Me\" file included with the QMR-303 firmware.";
-            }
-            else
-            {
-                c.height = 305;
-                c.text = "You have selected an QMR-303 firmware file.";
-                c.instructions = juce::String ("1. Please ensure that your chosen MIDI OUT port is\n\t connected to the MIDI IN port of the QMR-303.\n")
-                                 + "\t Note: Updating via ETHERNET/CAT5 is not possible.\n\n"
-                                 + "2. Enter \"FW UPDATE MODE\" by rebooting the QMR-303\n\t while holding button #1.\n\n"
-                                 + "3. Press SEND below to begin the update.\n\n"
-                                 + "Should you encounter any problems, please refer to the \"Read Me\" file included with your QMR-303 firmware.\n\n"
-                                 + "The QMR-303 should show a % COMPLETE indicator as the firmware is received and \"FW UPDATE COMPLETE\" when complete.";
-            }
-            break;
-
-        case qmr303Backup:
-            c.title = "QMR-303 Restore Backup";
-            c.height = 420;
-            c.readyButton = true;
-            c.instructions = juce::String ("To restore an QMR-303 backup:\n\n")
-                             + "1. Press EDIT on the QMR-303.\n\n"
-                             + "2. Press SETUP (#5) on the QMR-303.\n\n"
-                             + "3. Press PAGE LEFT (#6) 4x to go to \"Sysex Data DUMP!\"\n\n"
-                             + "4. Press UP to select \"Sysex Data LOAD!\"\n\n"
-                             + "5. Press ENTER (#14) to display \"Waiting to Load...\"\n\n"
-                             + "6. Press the SEND button below.\n"
-                             + "\tAs Morvane transmits the file, the QMR-303 will\n"
-                             + "\treceive and process different data sections by name\n"
-                             + "\t(Presets I, Presets II, etc...).  When the QMR-303\n"
-                             + "\thas received a complete backup it will again display\n"
-                             + "\t\"SysEx Data LOAD!\"\n";
-            break;
-
-        default:
-            break;
+        c.title = entry.title;
+        c.height = entry.height;
+        c.destination = entry.destination;
+        c.sendStartsEnabled = entry.destination == Destination::none;   // Send waits for the destination
+        entry.fill (c, setup, lookupNameById (ModelNames, (juce::uint32) setup.deviceModel));
+        break;
     }
 
     return c;
@@ -606,4 +653,9 @@ void SendOptionsDialog::mouseUp (const juce::MouseEvent& event)
 {
     if (bankLabel != nullptr && event.eventComponent == bankLabel.get())
         showDestinationBankMenu();
+}
+
+void SendOptionsDialog::parentHierarchyChanged()
+{
+    OwnedWindows::markAsDialog (*this);
 }

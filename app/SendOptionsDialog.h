@@ -109,6 +109,8 @@ public:
     juce::String getBankText() const;
 
     void paint (juce::Graphics& g) override;
+    /** Its window is a dialog of the main window, marked before it shows. */
+    void parentHierarchyChanged() override;
     void mouseUp (const juce::MouseEvent& event) override;
 
 private:

@@ -5,86 +5,118 @@
 #if JUCE_LINUX
  #include <atomic>
  #include <csignal>
- #include <fcntl.h>
- #include <unistd.h>
+ #include <cstdlib>
+ #include <pthread.h>
+ #include <thread>
 
-/*  JUCE has no interface for signals, so this file talks to POSIX directly. The handler only
-    writes one byte into a pipe (all that is safe inside a signal handler); the read end is watched
-    by JUCE's own Linux event loop, which calls us back on the message thread.
+/*  JUCE has no interface for signals, so this file talks to POSIX directly. The signals stay
+    blocked in every thread; one listener takes them with sigwait, in ordinary thread context, and
+    hands the request to the message thread through an AsyncUpdater.
 */
 namespace
 {
-std::atomic<int> signalPipeWriteEnd { -1 };
-
-extern "C" void morvaneTerminationHandler (int)
+sigset_t terminationSignals()
 {
-    const int fd = signalPipeWriteEnd.load();
+    sigset_t set;
+    sigemptyset (&set);
+    sigaddset (&set, SIGTERM);
+    sigaddset (&set, SIGINT);
+    return set;
+}
 
-    if (fd >= 0)
-    {
-        const char byte = 1;
-        [[maybe_unused]] const auto written = ::write (fd, &byte, 1);
-    }
+/** In a child of fork, before it runs another program: the installer or the browser that this
+    program starts must not inherit the block.
+*/
+extern "C" void unblockTerminationSignalsInChild()
+{
+    const auto set = terminationSignals();
+    ::sigprocmask (SIG_UNBLOCK, &set, nullptr);
 }
 } // namespace
 
-struct TerminationSignal::Pimpl
+void TerminationSignal::blockInEveryThread()
+{
+    const auto set = terminationSignals();
+    ::pthread_sigmask (SIG_BLOCK, &set, nullptr);
+
+    static const bool childHandlerInstalled = ::pthread_atfork (nullptr, nullptr, unblockTerminationSignalsInChild) == 0;
+    juce::ignoreUnused (childHandlerInstalled);
+}
+
+struct TerminationSignal::Pimpl : private juce::AsyncUpdater
 {
     explicit Pimpl (std::function<void()> callback)
         : onTerminate (std::move (callback))
     {
-        if (::pipe (fds) != 0)
-            return;
-
-        for (int fd : fds)
-        {
-            ::fcntl (fd, F_SETFD, FD_CLOEXEC);
-            ::fcntl (fd, F_SETFL, O_NONBLOCK);
-        }
-
-        signalPipeWriteEnd = fds[1];
-
-        juce::LinuxEventLoop::registerFdCallback (fds[0], [this] (int fd)
-        {
-            char buffer[16];
-            bool requested = false;
-
-            while (::read (fd, buffer, sizeof (buffer)) > 0)
-                requested = true;
-
-            if (requested && onTerminate != nullptr)
-                onTerminate();
-        });
-
-        struct sigaction action {};
-        action.sa_handler = morvaneTerminationHandler;
-        sigemptyset (&action.sa_mask);
-        action.sa_flags = SA_RESTART;
-        listening = ::sigaction (SIGTERM, &action, &previous) == 0;
+        // Also when main has not blocked them: threads that started before then may still be
+        // interrupted, this one and the ones it starts are not.
+        blockInEveryThread();
+        listener = std::thread ([this] { listen(); });
+        listening = true;
     }
 
-    ~Pimpl()
+    ~Pimpl() override
     {
-        if (listening)
-            ::sigaction (SIGTERM, &previous, nullptr);
+        stopping = true;
+        ::pthread_kill (listener.native_handle(), SIGTERM);
+        listener.join();
+        cancelPendingUpdate();
 
-        signalPipeWriteEnd = -1;
+        // Whatever of the shutdown remains: a request now ends the process at once.
+        ::signal (SIGINT, SIG_DFL);
+        const auto set = terminationSignals();
+        ::pthread_sigmask (SIG_UNBLOCK, &set, nullptr);
+    }
 
-        if (fds[0] >= 0)
+    void listen()
+    {
+        const auto set = terminationSignals();
+
+        for (;;)
         {
-            juce::LinuxEventLoop::unregisterFdCallback (fds[0]);
-            ::close (fds[0]);
-            ::close (fds[1]);
+            int received = 0;
+
+            if (::sigwait (&set, &received) != 0)
+                continue;
+
+            if (stopping)
+                return;
+
+            // A second request while the first is served: the user or the session will not wait.
+            if (requested.exchange (true))
+                endNow (received);
+
+            triggerAsyncUpdate();
         }
+    }
+
+    /** Ends the process as the signal's default action does. */
+    [[noreturn]] static void endNow (int signalNumber)
+    {
+        ::signal (signalNumber, SIG_DFL);
+        sigset_t only;
+        sigemptyset (&only);
+        sigaddset (&only, signalNumber);
+        ::pthread_sigmask (SIG_UNBLOCK, &only, nullptr);
+        ::raise (signalNumber);
+        std::_Exit (128 + signalNumber);
+    }
+
+    void handleAsyncUpdate() override
+    {
+        if (onTerminate != nullptr)
+            onTerminate();
     }
 
     std::function<void()> onTerminate;
-    int fds[2] = { -1, -1 };
-    struct sigaction previous {};
+    std::atomic<bool> stopping { false }, requested { false };
+    std::thread listener;
     bool listening = false;
 };
 
 #else
+
+void TerminationSignal::blockInEveryThread() {}
 
 struct TerminationSignal::Pimpl
 {

@@ -68,6 +68,24 @@ std::unique_ptr<TPXPaintedButton> BackupDialogFrame::makeGroupButton (const Skin
     return button;
 }
 
+juce::Component* BackupDialogFrame::makeGroupButtonNamed (const SkinManager& skin, const juce::XmlElement& widget,
+                                                          const juce::String& name, juce::ChangeListener& listener,
+                                                          std::unique_ptr<TPXPaintedButton> (&groupButtons)[3])
+{
+    static const char* const names[] = { "selectAllButton", "deselectAllButton", "invertSelectionButton" };
+
+    for (int operation = 0; operation < 3; ++operation)
+    {
+        if (name == names[operation])
+        {
+            groupButtons[operation] = makeGroupButton (skin, widget, name, listener);
+            return groupButtons[operation].get();
+        }
+    }
+
+    return nullptr;
+}
+
 juce::Component* BackupDialogFrame::makeOkayCancelOrRectangle (const SkinManager& skin, const juce::XmlElement& widget,
                                                                const juce::String& name, juce::Button::Listener& listener,
                                                                std::unique_ptr<TPXDrawableButton>& okayButton,

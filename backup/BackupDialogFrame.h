@@ -50,6 +50,14 @@ public:
     static std::unique_ptr<TPXPaintedButton> makeGroupButton (const SkinManager& skin, const juce::XmlElement& widget,
                                                               const juce::String& name, juce::ChangeListener& listener);
 
+    /** For the names "selectAllButton", "deselectAllButton" and "invertSelectionButton" the group
+        button of that operation, held in groupButtons; returns it, or null (building nothing) for
+        any other name.
+    */
+    static juce::Component* makeGroupButtonNamed (const SkinManager& skin, const juce::XmlElement& widget,
+                                                  const juce::String& name, juce::ChangeListener& listener,
+                                                  std::unique_ptr<TPXPaintedButton> (&groupButtons)[3]);
+
     /** For the names "okayButton" and "cancelButton" a drawable button with the listener, for
         "rectangle" a label that is not editable, each moved down by shiftY and held in its member;
         returns it, or null (building nothing) for any other name.

@@ -14,7 +14,6 @@ constexpr int radioGroup = 2;
 constexpr int unknownOffsetShift = 80;
 
 const char* const modeSuffixes[] = { "Toggle", "PresetToggle", "PresetEditBufferToggle", "UserCabToggle" };
-const char* const groupButtonNames[] = { "selectAllButton", "deselectAllButton", "invertSelectionButton" };
 
 using Frame = BackupDialogFrame;
 } // namespace
@@ -85,107 +84,17 @@ void OrvixIIFamilyBackupDialog::buildFromSkin (SkinManager* skin)
     if (section == nullptr)
         return;
 
-    const auto p = prefix();
-
-    Frame::buildWidgets (*this, *section, [this, skin, &p] (const juce::XmlElement& widget, const juce::String& name) -> juce::Component*
+    // Each builder acts on its own names only and returns what the dialog shows, or null.
+    Frame::buildWidgets (*this, *section, [this, skin] (const juce::XmlElement& widget, const juce::String& name) -> juce::Component*
     {
-        for (int mode = 0; mode < numModes; ++mode)
-        {
-            if (name == p + modeSuffixes[mode])
-            {
-                // The edit-buffer and user cab modes sit below the warning.
-                const auto dy = mode == editBuffer || mode == oneUserCab ? shift : 0;
-                modeToggles[mode] = Frame::makeToggle (widget, radioGroup, mode == wholeDevice, dy);
-                modeToggles[mode]->addListener (this);
-                return modeToggles[mode].get();
-            }
-        }
+        if (auto* toggle = buildToggle (widget, name))
+            return toggle;
 
-        if (name.startsWith (p + "Bank") && name.endsWith ("Toggle") && name.length() == p.length() + 11)
-        {
-            const auto bank = name[p.length() + 4] - 'A';
+        if (auto* control = buildTextOrSpin (skin, widget, name))
+            return control;
 
-            if (bank < 0 || bank >= numBanks())
-                return nullptr;
-
-            bankToggles[bank] = Frame::makeToggle (widget, 0, ! (xl && bank >= 4));
-            bankToggles[bank]->setEnabled (! (xl && bank >= 4));
-            bankToggles[bank]->addListener (this);
-            return bankToggles[bank].get();
-        }
-
-        if (xl && name.startsWith (p + "CabBank") && name.length() == p.length() + 14)
-        {
-            const auto bank = name[p.length() + 7] - 'A';
-
-            if (bank < 0 || bank >= 8)
-                return nullptr;
-
-            cabBankToggles[bank] = Frame::makeToggle (widget, 0, bank < 4);
-            cabBankToggles[bank]->setEnabled (bank < 4);
-            cabBankToggles[bank]->addListener (this);
-            return cabBankToggles[bank].get();
-        }
-
-        if (name == p + "SystemToggle" || (! xl && name == p + "UserCabsToggle"))
-        {
-            auto& toggle = name == p + "SystemToggle" ? systemToggle : userCabsToggle;
-            toggle = Frame::makeToggle (widget, 0, true);
-            toggle->addListener (this);
-            return toggle.get();
-        }
-
-        if (name == p + "PresetEditBufferStripGlobalsToggle")
-        {
-            stripGlobalsToggle = Frame::makeToggle (widget, 0, false, shift);
-            stripGlobalsToggle->setEnabled (false);
-            stripGlobalsToggle->addListener (this);
-            return stripGlobalsToggle.get();
-        }
-
-        if (name == p + "SystemDescription")
-        {
-            systemDescription = Frame::makeTextLabel (skin, widget);
-            return systemDescription.get();
-        }
-
-        if (name == p + "DisplayOffsetWarning")
-        {
-            offsetWarning = Frame::makeTextLabel (skin, widget);
-            addChildComponent (*offsetWarning);
-            offsetWarning->setVisible (! offsetKnown);
-            return nullptr;
-        }
-
-        if (name == p + "PresetSpinControl")
-        {
-            Frame::SpinSettings settings;
-            settings.maximum = xl ? 511 : 383;
-            settings.readMinimum = settings.readMaximum = settings.readInitialValue = settings.readMaximumLength = false;
-            presetSpin = Frame::makeSpin (skin, widget, settings);
-            presetSpin->addChangeListener (this);
-            return presetSpin.get();
-        }
-
-        if (name == p + "UserCabSpinControl")
-        {
-            Frame::SpinSettings settings;
-            settings.maximum = xl ? userCabCount : 0;
-            settings.readMaximum = ! xl;
-            settings.readMaximumLength = false;
-            userCabSpin = Frame::makeSpin (skin, widget, settings, shift);
-            userCabSpin->addChangeListener (this);
-            return userCabSpin.get();
-        }
-
-        for (int op = 0; op < 3; ++op)
-        {
-            if (name == groupButtonNames[op])
-            {
-                groupButtons[op] = Frame::makeGroupButton (*skin, widget, name, *this);
-                return groupButtons[op].get();
-            }
-        }
+        if (auto* button = Frame::makeGroupButtonNamed (*skin, widget, name, *this, groupButtons))
+            return button;
 
         if (name == "divider1" || name == "divider2" || name == "divider3")
         {
@@ -205,6 +114,110 @@ void OrvixIIFamilyBackupDialog::buildFromSkin (SkinManager* skin)
     for (auto* spin : { presetSpin.get(), userCabSpin.get() })
         if (spin != nullptr)
             spin->setEnabledState (false);
+}
+
+juce::Component* OrvixIIFamilyBackupDialog::buildToggle (const juce::XmlElement& widget, const juce::String& name)
+{
+    const auto p = prefix();
+
+    for (int mode = 0; mode < numModes; ++mode)
+    {
+        if (name == p + modeSuffixes[mode])
+        {
+            // The edit-buffer and user cab modes sit below the warning.
+            const auto dy = mode == editBuffer || mode == oneUserCab ? shift : 0;
+            modeToggles[mode] = Frame::makeToggle (widget, radioGroup, mode == wholeDevice, dy);
+            modeToggles[mode]->addListener (this);
+            return modeToggles[mode].get();
+        }
+    }
+
+    if (name.startsWith (p + "Bank") && name.endsWith ("Toggle") && name.length() == p.length() + 11)
+    {
+        const auto bank = name[p.length() + 4] - 'A';
+
+        if (bank < 0 || bank >= numBanks())
+            return nullptr;
+
+        bankToggles[bank] = Frame::makeToggle (widget, 0, ! (xl && bank >= 4));
+        bankToggles[bank]->setEnabled (! (xl && bank >= 4));
+        bankToggles[bank]->addListener (this);
+        return bankToggles[bank].get();
+    }
+
+    if (xl && name.startsWith (p + "CabBank") && name.length() == p.length() + 14)
+    {
+        const auto bank = name[p.length() + 7] - 'A';
+
+        if (bank < 0 || bank >= 8)
+            return nullptr;
+
+        cabBankToggles[bank] = Frame::makeToggle (widget, 0, bank < 4);
+        cabBankToggles[bank]->setEnabled (bank < 4);
+        cabBankToggles[bank]->addListener (this);
+        return cabBankToggles[bank].get();
+    }
+
+    if (name == p + "SystemToggle" || (! xl && name == p + "UserCabsToggle"))
+    {
+        auto& toggle = name == p + "SystemToggle" ? systemToggle : userCabsToggle;
+        toggle = Frame::makeToggle (widget, 0, true);
+        toggle->addListener (this);
+        return toggle.get();
+    }
+
+    if (name == p + "PresetEditBufferStripGlobalsToggle")
+    {
+        stripGlobalsToggle = Frame::makeToggle (widget, 0, false, shift);
+        stripGlobalsToggle->setEnabled (false);
+        stripGlobalsToggle->addListener (this);
+        return stripGlobalsToggle.get();
+    }
+
+    return nullptr;
+}
+
+juce::Component* OrvixIIFamilyBackupDialog::buildTextOrSpin (const SkinManager* skin, const juce::XmlElement& widget,
+                                                             const juce::String& name)
+{
+    const auto p = prefix();
+
+    if (name == p + "SystemDescription")
+    {
+        systemDescription = Frame::makeTextLabel (skin, widget);
+        return systemDescription.get();
+    }
+
+    if (name == p + "DisplayOffsetWarning")
+    {
+        offsetWarning = Frame::makeTextLabel (skin, widget);
+        addChildComponent (*offsetWarning);
+        offsetWarning->setVisible (! offsetKnown);
+        return nullptr;
+    }
+
+    if (name == p + "PresetSpinControl")
+    {
+        Frame::SpinSettings settings;
+        settings.maximum = xl ? 511 : 383;
+        settings.readMinimum = settings.readMaximum = settings.readInitialValue = settings.readMaximumLength = false;
+        presetSpin = Frame::makeSpin (skin, widget, settings);
+        presetSpin->addChangeListener (this);
+        return presetSpin.get();
+    }
+
+    if (name == p + "UserCabSpinControl")
+    {
+        Frame::SpinSettings settings;
+        settings.maximum = xl ? userCabCount : 0;
+        settings.readMaximum = ! xl;
+        settings.readMaximumLength = false;
+        userCabSpin = Frame::makeSpin (skin, widget, settings, shift);
+        userCabSpin->addChangeListener (this);
+        return userCabSpin.get();
+    }
+
+    return nullptr;
 }
 
 //==============================================================================

@@ -82,6 +82,11 @@ private:
     int numBanks() const noexcept { return xl ? 6 : 3; }
     void deleteWidgets();
 
+    // The parts of buildFromSkin: each builds the widgets of its own names and returns what the
+    // dialog shows, or null.
+    juce::Component* buildToggle (const juce::XmlElement& widget, const juce::String& name);
+    juce::Component* buildTextOrSpin (const SkinManager* skin, const juce::XmlElement& widget, const juce::String& name);
+
     std::unique_ptr<juce::ToggleButton> modeToggles[numModes];
     std::unique_ptr<juce::ToggleButton> bankToggles[6], cabBankToggles[8];
     std::unique_ptr<juce::ToggleButton> systemToggle, userCabsToggle, stripGlobalsToggle;

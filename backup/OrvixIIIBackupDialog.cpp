@@ -13,8 +13,6 @@ namespace
 {
 constexpr int radioGroup = 2;
 
-const char* const groupButtonNames[] = { "selectAllButton", "deselectAllButton", "invertSelectionButton" };
-
 using Frame = BackupDialogFrame;
 } // namespace
 
@@ -48,90 +46,17 @@ void OrvixIIIBackupDialog::buildFromSkin (SkinManager* skin)
     if (section == nullptr)
         return;
 
+    // Each builder acts on its own names only and returns what the dialog shows, or null.
     Frame::buildWidgets (*this, *section, [this, skin] (const juce::XmlElement& widget, const juce::String& name) -> juce::Component*
     {
-        auto toggle = [&] (std::unique_ptr<juce::ToggleButton>& target, int group, bool state)
-        {
-            target = Frame::makeToggle (widget, group, state);
-            target->addListener (this);
-            return target.get();
-        };
+        if (auto* toggle = buildToggle (widget, name))
+            return toggle;
 
-        if (name == "BackUpAllToggle")
-            return toggle (wholeToggle, radioGroup, true);
+        if (auto* control = buildTextSpinOrList (skin, widget, name))
+            return control;
 
-        if (name == "PresetToggle")
-            return toggle (presetToggle, radioGroup, false);
-
-        if (name == "PresetCurrentToggle")
-            return toggle (currentToggle, radioGroup, false);
-
-        if (name == "UserCabToggle")
-            return toggle (userCabToggle, radioGroup, false);
-
-        if (name.length() == 17 && name.startsWith ("PresetBank") && name.endsWith ("Toggle")
-            && name[10] >= 'A' && name[10] <= 'D')
-            return toggle (bankToggles[name[10] - 'A'], 0, true);
-
-        if (name == "CabBank1Toggle" || name == "CabBank2Toggle")
-            return toggle (cabBankToggles[name[7] - '1'], 0, true);
-
-        if (name == "SystemToggle")
-            return toggle (systemToggle, 0, true);
-
-        if (name == "GlobalToggle")
-            return toggle (globalToggle, 0, true);
-
-        if (name == "FootswitchToggle")
-            return toggle (footswitchToggle, 0, true);
-
-        if (name == "SystemDescription" || name == "GlobalDescription")
-        {
-            auto& label = name == "SystemDescription" ? systemDescription : globalDescription;
-            label = Frame::makeTextLabel (skin, widget);
-            return label.get();
-        }
-
-        for (int op = 0; op < 3; ++op)
-        {
-            if (name == groupButtonNames[op])
-            {
-                groupButtons[op] = Frame::makeGroupButton (*skin, widget, name, *this);
-                return groupButtons[op].get();
-            }
-        }
-
-        if (name == "PresetSpinControl" || name == "UserCabSlotSpin")
-        {
-            const bool preset = name == "PresetSpinControl";
-            Frame::SpinSettings settings;
-            settings.maximum = 383;
-            settings.readMinimum = settings.readMaximum = settings.readInitialValue = ! preset;
-            settings.readMaximumLength = false;
-            auto& spin = preset ? presetSpin : slotSpin;
-            spin = Frame::makeSpin (skin, widget, settings);
-            spin->setEnabledState (false);
-            spin->addChangeListener (this);
-            return spin.get();
-        }
-
-        if (name == "UserCabBankCombo")
-        {
-            cabBankCombo = std::make_unique<juce::ComboBox> (name);
-            cabBankCombo->setBounds (Frame::readRectangle (widget, "rect"));
-            cabBankCombo->setEditableText (false);
-            cabBankCombo->addItem ("USER 1", 2);
-            cabBankCombo->addItem ("USER 2", 3);
-            cabBankCombo->setSelectedId (2, juce::dontSendNotification);
-            cabBankCombo->setColour (juce::ComboBox::backgroundColourId, juce::Colour (0xFFFFFFFF));
-            cabBankCombo->setColour (juce::ComboBox::outlineColourId, juce::Colour (0x00000000));
-            cabBankCombo->setColour (juce::ComboBox::textColourId, juce::Colour (0xFF000000));
-            cabBankCombo->setColour (juce::ComboBox::arrowColourId, juce::Colour (0xFF000000));
-            cabBankCombo->setColour (juce::ComboBox::buttonColourId, juce::Colours::lightgrey);
-            cabBankCombo->setEnabled (false);
-            cabBankCombo->addMouseListener (this, true);
-            return cabBankCombo.get();
-        }
+        if (auto* button = Frame::makeGroupButtonNamed (*skin, widget, name, *this, groupButtons))
+            return button;
 
         if (name == "divider1" || name == "divider2" || name == "divider3")
         {
@@ -142,6 +67,91 @@ void OrvixIIIBackupDialog::buildFromSkin (SkinManager* skin)
 
         return Frame::makeOkayCancelOrRectangle (*skin, widget, name, *this, okayButton, cancelButton, rectangle);
     });
+}
+
+juce::Component* OrvixIIIBackupDialog::buildToggle (const juce::XmlElement& widget, const juce::String& name)
+{
+    auto toggle = [&] (std::unique_ptr<juce::ToggleButton>& target, int group, bool state)
+    {
+        target = Frame::makeToggle (widget, group, state);
+        target->addListener (this);
+        return target.get();
+    };
+
+    if (name == "BackUpAllToggle")
+        return toggle (wholeToggle, radioGroup, true);
+
+    if (name == "PresetToggle")
+        return toggle (presetToggle, radioGroup, false);
+
+    if (name == "PresetCurrentToggle")
+        return toggle (currentToggle, radioGroup, false);
+
+    if (name == "UserCabToggle")
+        return toggle (userCabToggle, radioGroup, false);
+
+    if (name.length() == 17 && name.startsWith ("PresetBank") && name.endsWith ("Toggle")
+        && name[10] >= 'A' && name[10] <= 'D')
+        return toggle (bankToggles[name[10] - 'A'], 0, true);
+
+    if (name == "CabBank1Toggle" || name == "CabBank2Toggle")
+        return toggle (cabBankToggles[name[7] - '1'], 0, true);
+
+    if (name == "SystemToggle")
+        return toggle (systemToggle, 0, true);
+
+    if (name == "GlobalToggle")
+        return toggle (globalToggle, 0, true);
+
+    if (name == "FootswitchToggle")
+        return toggle (footswitchToggle, 0, true);
+
+    return nullptr;
+}
+
+juce::Component* OrvixIIIBackupDialog::buildTextSpinOrList (const SkinManager* skin, const juce::XmlElement& widget,
+                                                            const juce::String& name)
+{
+    if (name == "SystemDescription" || name == "GlobalDescription")
+    {
+        auto& label = name == "SystemDescription" ? systemDescription : globalDescription;
+        label = Frame::makeTextLabel (skin, widget);
+        return label.get();
+    }
+
+    if (name == "PresetSpinControl" || name == "UserCabSlotSpin")
+    {
+        const bool preset = name == "PresetSpinControl";
+        Frame::SpinSettings settings;
+        settings.maximum = 383;
+        settings.readMinimum = settings.readMaximum = settings.readInitialValue = ! preset;
+        settings.readMaximumLength = false;
+        auto& spin = preset ? presetSpin : slotSpin;
+        spin = Frame::makeSpin (skin, widget, settings);
+        spin->setEnabledState (false);
+        spin->addChangeListener (this);
+        return spin.get();
+    }
+
+    if (name == "UserCabBankCombo")
+    {
+        cabBankCombo = std::make_unique<juce::ComboBox> (name);
+        cabBankCombo->setBounds (Frame::readRectangle (widget, "rect"));
+        cabBankCombo->setEditableText (false);
+        cabBankCombo->addItem ("USER 1", 2);
+        cabBankCombo->addItem ("USER 2", 3);
+        cabBankCombo->setSelectedId (2, juce::dontSendNotification);
+        cabBankCombo->setColour (juce::ComboBox::backgroundColourId, juce::Colour (0xFFFFFFFF));
+        cabBankCombo->setColour (juce::ComboBox::outlineColourId, juce::Colour (0x00000000));
+        cabBankCombo->setColour (juce::ComboBox::textColourId, juce::Colour (0xFF000000));
+        cabBankCombo->setColour (juce::ComboBox::arrowColourId, juce::Colour (0xFF000000));
+        cabBankCombo->setColour (juce::ComboBox::buttonColourId, juce::Colours::lightgrey);
+        cabBankCombo->setEnabled (false);
+        cabBankCombo->addMouseListener (this, true);
+        return cabBankCombo.get();
+    }
+
+    return nullptr;
 }
 
 //==============================================================================

@@ -74,6 +74,11 @@ public:
 private:
     juce::Array<juce::ToggleButton*> getGroup() const;
 
+    // The parts of buildFromSkin: each builds the widgets of its own names and returns what the
+    // dialog shows, or null.
+    juce::Component* buildToggle (const juce::XmlElement& widget, const juce::String& name);
+    juce::Component* buildTextSpinOrList (const SkinManager* skin, const juce::XmlElement& widget, const juce::String& name);
+
     std::unique_ptr<juce::ToggleButton> wholeToggle, presetToggle, currentToggle, userCabToggle;
     std::unique_ptr<juce::ToggleButton> bankToggles[4], cabBankToggles[2];
     std::unique_ptr<juce::ToggleButton> systemToggle, globalToggle, footswitchToggle;

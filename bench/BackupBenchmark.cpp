@@ -33,6 +33,7 @@ public:
     void showStatus (const juce::String&) override {}
     void setCancelEnabled (bool) override {}
     void tell (Severity, const juce::String& text) override { message = text; }
+    bool ask (Severity, const juce::String&) override { return false; }
     void setBusy (bool) override {}
     void scheduleNotice (int) override {}
 

@@ -51,10 +51,10 @@ juce::String characterOf (juce::uint8 byte)
 {
     return juce::String::charToString ((juce::juce_wchar) byte);
 }
-} // namespace
 
-//==============================================================================
-juce::uint32 xorWords16 (const juce::uint16* words, juce::uint32 n) noexcept
+/** The XOR of n words; 0 for none. */
+template <typename Word>
+juce::uint32 xorOfWords (const Word* words, juce::uint32 n) noexcept
 {
     juce::uint32 sum = 0;
 
@@ -64,16 +64,17 @@ juce::uint32 xorWords16 (const juce::uint16* words, juce::uint32 n) noexcept
 
     return sum;
 }
+} // namespace
+
+//==============================================================================
+juce::uint32 xorWords16 (const juce::uint16* words, juce::uint32 n) noexcept
+{
+    return xorOfWords (words, n);
+}
 
 juce::uint32 xorWords32 (const juce::uint32* words, juce::uint32 n) noexcept
 {
-    juce::uint32 sum = 0;
-
-    if (words != nullptr)
-        for (juce::uint32 i = 0; i < n; ++i)
-            sum ^= words[i];
-
-    return sum;
+    return xorOfWords (words, n);
 }
 
 //==============================================================================

@@ -15,21 +15,8 @@ packages=(
     clang-14 libclang-rt-14-dev llvm-14
 )
 
-missing=()
-for p in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-        missing+=("$p")
-    fi
-done
-
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    sudo_cmd=""
-    [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
-    export DEBIAN_FRONTEND=noninteractive
-    $sudo_cmd apt-get update -qq
-    $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+source "$(dirname "$0")/apt-packages.sh"
+morvane_install_missing "Installing" "${packages[@]}"
 
 # What the real MIDI port test guest needs (qemu, busybox, cpio, xz).
 bash "$(dirname "$0")/guest/install-deps.sh"

@@ -638,6 +638,18 @@ void MorvaneLookAndFeel::drawDocumentWindowTitleBar (juce::DocumentWindow& windo
     }
 }
 
+std::unique_ptr<MorvaneLookAndFeel> MorvaneLookAndFeel::installFromSkin (const SkinManager* skin)
+{
+    auto lookAndFeel = std::make_unique<MorvaneLookAndFeel> (skin);
+    lookAndFeel->loadPopupMenuSkin();
+    lookAndFeel->loadMenuBarSkin();
+    lookAndFeel->loadAlertWindowSkin();
+    lookAndFeel->loadTitlebarSkin();
+    lookAndFeel->loadDialogSkin();
+    juce::LookAndFeel::setDefaultLookAndFeel (lookAndFeel.get());
+    return lookAndFeel;
+}
+
 void MorvaneLookAndFeel::loadDialogSkin()
 {
     if (const auto* section = findSection ("DialogSkin", true))

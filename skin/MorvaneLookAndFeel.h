@@ -19,8 +19,8 @@ class SkinManager;
     buttons drawn like the console's, in the skin's alert colours and fonts. Pop-up menus get the
     skin's menu colours and font and items of a comfortable height.
 
-    The application builds it once the skin has loaded, calls the four load...Skin() readers in
-    their declared order and installs it as the default look-and-feel. Fonts that the skin does
+    The application builds it once the skin has loaded with installFromSkin, which calls the
+    load...Skin() readers in their declared order and installs it as the default look-and-feel. Fonts that the skin does
     not give fall back to the framework's default font.
 */
 class MorvaneLookAndFeel : public juce::LookAndFeel_V2
@@ -39,6 +39,12 @@ public:
 
     explicit MorvaneLookAndFeel (const SkinManager* skin);
     ~MorvaneLookAndFeel() override;
+
+    /** A look-and-feel with every section of the skin read (pop-up menus, menu bar, alert
+        windows, title bar, dialogs), made the default of every component. The caller owns it
+        and clears the default (setDefaultLookAndFeel (nullptr)) before deleting it.
+    */
+    static std::unique_ptr<MorvaneLookAndFeel> installFromSkin (const SkinManager* skin);
 
     void loadPopupMenuSkin();
     void loadMenuBarSkin();

@@ -167,6 +167,30 @@ bool OwnedWindows::isMarkedAsDialogOf (juce::Component& componentInWindow, juce:
 }
 
 //==============================================================================
+OwnedWindows::ChooserMarks::ChooserMarks()
+{
+    startTimer (20);
+}
+
+OwnedWindows::ChooserMarks::~ChooserMarks()
+{
+    stopTimer();
+}
+
+void OwnedWindows::ChooserMarks::timerCallback()
+{
+    auto* modal = juce::Component::getCurrentlyModalComponent();
+
+    if (modal == nullptr || getMainWindow() == nullptr)
+        return;
+
+    auto* window = modal->getTopLevelComponent();
+
+    if (window->isShowing() && secondaryPeer (*window) != nullptr && dialogOwnerOf (*window) == 0)
+        markAsDialog (*window);
+}
+
+//==============================================================================
 OwnedWindows::Watcher::Watcher()
 {
     juce::Desktop::getInstance().addFocusChangeListener (this);

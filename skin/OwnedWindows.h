@@ -34,6 +34,21 @@ public:
     /** True when the component's top-level window carries both marks for the given owner. */
     static bool isMarkedAsDialogOf (juce::Component& componentInWindow, juce::Component& owner);
 
+    /** While it lives, marks the modal window that the framework builds on its own (a file or
+        folder chooser) as soon as it is on the screen. Made for the length of a chooser's call.
+    */
+    class ChooserMarks : private juce::Timer
+    {
+    public:
+        ChooserMarks();
+        ~ChooserMarks() override;
+
+    private:
+        void timerCallback() override;
+
+        JUCE_DECLARE_NON_COPYABLE (ChooserMarks)
+    };
+
     /** Marks every secondary window that takes the keyboard focus without having been marked:
         windows that the framework builds on its own (a file chooser) or that other code opens.
         The application keeps one for as long as its main window lives.

@@ -165,7 +165,7 @@ std::unique_ptr<juce::Drawable> SkinDrawingReader::read (const juce::MemoryBlock
 
     if (! SkinXmlReader::isSafeToParse (text, true))
     {
-        problem = "the drawing declares entities or holds processing instructions";
+        problem = "the drawing declares entities, holds processing instructions or nests too deep";
         return {};
     }
 

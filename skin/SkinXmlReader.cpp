@@ -143,6 +143,65 @@ bool containsDeclaration (const juce::String& text, const char* keyword)
 
     return false;
 }
+
+//==============================================================================
+/*  The nesting count below follows juce::XmlDocument step by step (its prologue, tags, attributes,
+    comments, CDATA sections and closing tags, and where it gives up), but keeps the depth in a
+    counter where the framework recurses, so that any text can be measured without a stack to
+    overflow.
+*/
+using TextPointer = juce::String::CharPointerType;
+
+/** The characters of names, as the framework's parser takes them. */
+bool isNameChar (juce::juce_wchar c) noexcept
+{
+    if (c < 160)
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')
+               || c == '_' || c == '-' || c == ':' || c == '.';
+
+    return juce::CharacterFunctions::isLetterOrDigit (c);
+}
+
+/** Steps over blanks, comments and processing instructions, as the parser does between tokens;
+    false when the text ends there or a comment or instruction is never closed (the parser then
+    stops reading).
+*/
+bool skipBlanks (TextPointer& p)
+{
+    for (;;)
+    {
+        p.incrementToEndOfWhitespace();
+
+        if (p.isEmpty())
+            return false;
+
+        if (*p == '<' && p[1] == '!' && p[2] == '-' && p[3] == '-')
+        {
+            p += 4;
+            const auto close = p.indexOf (juce::CharPointer_ASCII ("-->"));
+
+            if (close < 0)
+                return false;
+
+            p += close + 3;
+            continue;
+        }
+
+        if (*p == '<' && p[1] == '?')
+        {
+            p += 2;
+            const auto close = p.indexOf (juce::CharPointer_ASCII ("?>"));
+
+            if (close < 0)
+                return false;
+
+            p += close + 2;
+            continue;
+        }
+
+        return true;
+    }
+}
 } // namespace
 
 bool SkinXmlReader::isSafeToParse (const juce::String& xmlText, bool doctypeAllowed)
@@ -150,7 +209,183 @@ bool SkinXmlReader::isSafeToParse (const juce::String& xmlText, bool doctypeAllo
     if (containsDeclaration (xmlText, "ENTITY") || (! doctypeAllowed && containsDeclaration (xmlText, "DOCTYPE")))
         return false;
 
-    return xmlText.indexOf (endOfDeclaration (xmlText), "<?") < 0 && hasOnlyWellFormedReferences (xmlText);
+    // The nesting is measured last: it relies on the references being well-formed.
+    return xmlText.indexOf (endOfDeclaration (xmlText), "<?") < 0 && hasOnlyWellFormedReferences (xmlText)
+           && nestingDepth (xmlText, maxNestingDepth) <= maxNestingDepth;
+}
+
+int SkinXmlReader::nestingDepth (const juce::String& xmlText, int stopAbove)
+{
+    auto p = xmlText.getCharPointer();
+
+    // The prologue: the declaration and whatever stands between tokens, then a document type,
+    // whose angle brackets are paired up as the parser pairs them.
+    if (! skipBlanks (p))
+        return 0;
+
+    if (juce::CharacterFunctions::compareUpTo (p, juce::CharPointer_ASCII ("<!DOCTYPE"), 9) == 0)
+    {
+        p += 9;
+
+        for (int open = 1; open > 0;)
+        {
+            const auto c = p.getAndAdvance();
+
+            if (c == 0)
+                return 0;
+
+            if (c == '<')
+                ++open;
+            else if (c == '>')
+                --open;
+        }
+    }
+
+    if (! skipBlanks (p) || *p != '<')
+        return 0;
+
+    // depth: the elements open around p, each one a level of the parser's recursion.
+    int depth = 0, deepest = 0;
+    bool atElement = true;   // p stands at the '<' of an element, else in the content of one
+
+    for (;;)
+    {
+        bool closes = false;
+
+        if (atElement)
+        {
+            deepest = juce::jmax (deepest, depth + 1);
+
+            if (deepest > stopAbove)
+                return deepest;
+
+            // The name may follow after blanks; without one there is no element, and the one
+            // around it ends here.
+            ++p;
+
+            if (! isNameChar (*p) && ! skipBlanks (p))
+                return deepest;
+
+            if (! isNameChar (*p))
+            {
+                closes = true;
+            }
+            else
+            {
+                while (isNameChar (*p))
+                    ++p;
+
+                ++depth;
+                atElement = false;
+
+                // The attributes, up to the end of the tag; anything out of place ends the
+                // element where it stands, without content.
+                for (;;)
+                {
+                    if (! skipBlanks (p))
+                        return deepest;
+
+                    const auto c = *p;
+
+                    if (c == '/' && p[1] == '>')
+                    {
+                        p += 2;
+                        closes = true;
+                        break;
+                    }
+
+                    if (c == '>')
+                    {
+                        ++p;
+                        break;
+                    }
+
+                    if (! isNameChar (c))
+                    {
+                        closes = true;
+                        break;
+                    }
+
+                    while (isNameChar (*p))
+                        ++p;
+
+                    if (! skipBlanks (p))
+                        return deepest;
+
+                    if (p.getAndAdvance() != '=')
+                    {
+                        closes = true;
+                        break;
+                    }
+
+                    if (! skipBlanks (p))
+                        return deepest;
+
+                    const auto quote = *p;
+
+                    if (quote != '"' && quote != '\'')
+                    {
+                        closes = true;
+                        break;
+                    }
+
+                    ++p;
+                    const auto end = p.indexOf (quote);
+
+                    if (end < 0)
+                        return deepest;
+
+                    p += end + 1;
+                }
+            }
+        }
+        else
+        {
+            if (! skipBlanks (p))
+                return deepest;
+
+            if (*p == '<' && p[1] == '/')
+            {
+                const auto end = p.indexOf ((juce::juce_wchar) '>');
+
+                if (end < 0)
+                    return deepest;
+
+                p += end + 1;
+                closes = true;
+            }
+            else if (*p == '<' && p[1] == '!'
+                     && juce::CharacterFunctions::compareUpTo (p + 2, juce::CharPointer_ASCII ("[CDATA["), 7) == 0)
+            {
+                p += 9;
+                const auto end = p.indexOf (juce::CharPointer_ASCII ("]]>"));
+
+                if (end < 0)
+                    return deepest;
+
+                p += end + 3;
+            }
+            else if (*p == '<')
+            {
+                atElement = true;
+            }
+            else
+            {
+                // Text, up to the next markup.
+                while (! p.isEmpty() && *p != '<')
+                    ++p;
+            }
+        }
+
+        if (closes)
+        {
+            // The document element's end is the end of what the parser reads.
+            if (--depth <= 0)
+                return deepest;
+
+            atElement = false;
+        }
+    }
 }
 
 std::unique_ptr<juce::XmlElement> SkinXmlReader::parse (const juce::String& xmlText)

@@ -55,14 +55,19 @@ void TPXPaintedButton::setBorderThickness (float newThickness)
     }
 }
 
-void TPXPaintedButton::setBorderColours (juce::Colour normal, juce::Colour down)
+void TPXPaintedButton::setNormalAndDown (juce::Colour Look::* colour, juce::Colour normal, juce::Colour down)
 {
-    if (normalLook.border != normal || downLook.border != down)
+    if (normalLook.*colour != normal || downLook.*colour != down)
     {
-        normalLook.border = normal;
-        downLook.border = down;
+        normalLook.*colour = normal;
+        downLook.*colour = down;
         repaint();
     }
+}
+
+void TPXPaintedButton::setBorderColours (juce::Colour normal, juce::Colour down)
+{
+    setNormalAndDown (&Look::border, normal, down);
 }
 
 void TPXPaintedButton::setFlatFills (juce::Colour normal, juce::Colour down)
@@ -79,12 +84,7 @@ void TPXPaintedButton::setFlatFills (juce::Colour normal, juce::Colour down)
 
 void TPXPaintedButton::setLabelColours (juce::Colour normal, juce::Colour down)
 {
-    if (normalLook.label != normal || downLook.label != down)
-    {
-        normalLook.label = normal;
-        downLook.label = down;
-        repaint();
-    }
+    setNormalAndDown (&Look::label, normal, down);
 }
 
 void TPXPaintedButton::setOverLook (juce::Colour border, juce::Colour fill, juce::Colour labelColour)

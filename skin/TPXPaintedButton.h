@@ -102,6 +102,9 @@ private:
     void timerCallback() override;
     Look chooseLook (float& fillOpacity) const;
 
+    /** Sets one colour of the normal and the down look; repaints only when either changes. */
+    void setNormalAndDown (juce::Colour Look::* colour, juce::Colour normal, juce::Colour down);
+
     float cornerSize = 6.0f;
     float borderThickness = 2.0f;
     Look normalLook, overLook, downLook;

@@ -31,7 +31,14 @@ BackupRun::BackupRun (MidiProcessing& linkToUse, DeviceQueries& queriesToUse, Tr
 
 BackupRun::~BackupRun()
 {
+    stop();
+}
+
+void BackupRun::stop()
+{
     stopTimer();
+    running = false;
+    recallPending = false;
 
     // The threads use their request until they are deleted; the link worker retires every
     // request it holds before it lets go of it, so the last request waits until it is retired.
@@ -55,6 +62,8 @@ BackupRun::~BackupRun()
 
         if (retiredRequest->getState() == SysExRequest::pending)
             (void) retiredRequest.release();   // still held by a stopped worker: never freed under it
+
+        retiredRequest.reset();
     }
 }
 

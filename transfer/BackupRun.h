@@ -51,6 +51,11 @@ public:
     bool startKT4Backup (const KT4BackupSelection& selection, BackupJobPlan::Context context, const juce::String& folder);
     bool queueLM6BackupJobs (const LM6BackupSelection& selection, BackupJobPlan::Context context, const juce::String& folder);
 
+    /** Stops the run where it is, without a word (the window goes): the receive thread in hand
+        is stopped and its request taken back from the link worker. Nothing more is written.
+    */
+    void stop();
+
     /** The console's Cancel: a run in a job that Cancel can stop ends after the current step. */
     void cancel();
 

@@ -163,13 +163,14 @@ int DeviceQueries::exchangeInSlot (const juce::MidiMessage& message, juce::MidiM
 }
 
 std::optional<DeviceQueries::Outcome> DeviceQueries::countedExchange (juce::uint8 function, int& timeouts, const char* subject,
-                                                                      juce::MidiMessage& reply, int& replyCount)
+                                                                      juce::MidiMessage& reply)
 {
     juce::MidiMessage message;
     buildSysExMessage (message, function, nullptr, 0, currentDeviceModel.load());
+    int replyCount = 0;
 
     if (exchangeInSlot (message, reply, replyCount) != SysExRequest::failed)
-        return std::nullopt;
+        return replyCount == 1 ? std::nullopt : std::optional<Outcome> (Outcome::otherReply);
 
     if (timeouts >= reportedTimeouts)
     {
@@ -188,14 +189,13 @@ DeviceQueries::Outcome DeviceQueries::queryFirmwareVersion()
     const juce::ScopedValueSetter<bool> running (versionQueryRunning, true);
 
     juce::MidiMessage reply;
-    int replies = 0;
 
-    if (const auto failure = countedExchange (queryVersionFunction, versionTimeouts, "the firmware version", reply, replies))
+    if (const auto failure = countedExchange (queryVersionFunction, versionTimeouts, "the firmware version", reply))
         return *failure;
 
     FirmwareVersionRecord version;
 
-    if (replies != 1 || ! decodeVersionReply (reply, &version))
+    if (! decodeVersionReply (reply, &version))
         return Outcome::otherReply;
 
     firmwareVersion = version;
@@ -212,13 +212,9 @@ DeviceQueries::Outcome DeviceQueries::querySystemInfo()
     const juce::ScopedValueSetter<bool> running (sysInfoQueryRunning, true);
 
     juce::MidiMessage reply;
-    int replies = 0;
 
-    if (const auto failure = countedExchange (getSysInfoFunction, sysInfoTimeouts, "the system information", reply, replies))
+    if (const auto failure = countedExchange (getSysInfoFunction, sysInfoTimeouts, "the system information", reply))
         return *failure;
-
-    if (replies != 1)
-        return Outcome::otherReply;
 
     SystemInfoRecord info;
 

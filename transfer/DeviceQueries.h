@@ -136,11 +136,11 @@ private:
     */
     int exchangeInSlot (const juce::MidiMessage& message, juce::MidiMessage& reply, int& replyCount);
     /** The exchange of the version and system information queries: nothing when the device
-        answered (the reply and its count are set), else the time-out counted against timeouts,
-        and on the fourth in a row the warning about subject ("the firmware version").
+        answered with one reply (in reply); otherReply for any other answer; else the time-out
+        counted against timeouts, and on the fourth in a row the warning about subject ("the
+        firmware version").
     */
-    std::optional<Outcome> countedExchange (juce::uint8 function, int& timeouts, const char* subject,
-                                            juce::MidiMessage& reply, int& replyCount);
+    std::optional<Outcome> countedExchange (juce::uint8 function, int& timeouts, const char* subject, juce::MidiMessage& reply);
     void clearSlot();
     void warn (const juce::String& text);
 

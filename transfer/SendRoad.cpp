@@ -171,12 +171,7 @@ void SendRoad::poll()
         case TransferStates::idle:
         case TransferStates::paused:
             // The KT4 is unmuted once, not at every tick of a paused transfer.
-            if (! unmuted && TransferReport::unmutesAfterwards (currentDeviceModel.load(), payloadKind))
-            {
-                unmuted = true;
-                queries.setDeviceMute (false);
-            }
-
+            unmuteIfMuted();
             unlockPage();
             break;
 

@@ -46,6 +46,9 @@ public:
     /** Tells the user something that needs an answer of "OK" before anything goes on. */
     virtual void tell (Severity severity, const juce::String& text) = 0;
 
+    /** Asks the user to decide: true for "OK", false for "Cancel". */
+    virtual bool ask (Severity severity, const juce::String& text) = 0;
+
     /** The wait cursor, while the message thread waits for the device. */
     virtual void setBusy (bool busy) = 0;
 

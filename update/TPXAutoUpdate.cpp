@@ -1,6 +1,7 @@
 #include "TPXAutoUpdate.h"
 
 #include "InstallerFileName.h"
+#include "OwnedWindows.h"
 #include "TPXAutoUpdateDownloadThread.h"
 #include "TPXDrawableButton.h"
 #include "UpdateCheckResult.h"
@@ -153,6 +154,7 @@ bool TPXAutoUpdate::showWindow()
 
 bool TPXAutoUpdate::chooseSaveFolder (juce::File& folder)
 {
+    const OwnedWindows::ChooserMarks marks;   // the chooser is a dialog of the main window
     juce::FileChooser chooser ("Save installer to...", checkSettings.getStartFolder(), {});
 
     if (! chooser.browseForDirectory())

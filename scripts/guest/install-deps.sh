@@ -6,18 +6,5 @@ set -euo pipefail
 
 packages=(qemu-system-x86 busybox-static cpio xz-utils)
 
-missing=()
-for p in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-        missing+=("$p")
-    fi
-done
-
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing for the test guest: ${missing[*]}"
-    sudo_cmd=""
-    [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
-    export DEBIAN_FRONTEND=noninteractive
-    $sudo_cmd apt-get update -qq
-    $sudo_cmd apt-get install -y -qq -o DPkg::Lock::Timeout=600 --no-install-recommends "${missing[@]}" >/dev/null
-fi
+source "$(dirname "$0")/../apt-packages.sh"
+morvane_install_missing "Installing for the test guest" "${packages[@]}"

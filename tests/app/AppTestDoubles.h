@@ -55,7 +55,12 @@ public:
         return choice;
     }
 
-    juce::File chooseFileToOpen (const juce::String&, const juce::File&, const juce::String&) override { return {}; }
+    juce::File chooseFileToOpen (const juce::String& title, const juce::File&, const juce::String& patterns) override
+    {
+        openChooser = title + " " + patterns;
+        return {};
+    }
+
     juce::File chooseFolder (const juce::String&, const juce::File&) override { return {}; }
     juce::File chooseFileToSave (const juce::String&, const juce::File&, const juce::String&) override { return {}; }
     juce::ModifierKeys currentModifiers() override { return modifiers; }
@@ -64,6 +69,7 @@ public:
     std::deque<bool> answers;
     std::deque<int> menuChoices;
     juce::StringArray lastMenu;
+    juce::String openChooser;   ///< the title and patterns of the last file chooser
     int menusShown = 0;
     juce::ModifierKeys modifiers;
 };

@@ -1,7 +1,6 @@
 #include "ConsoleRig.h"
 #include "DumpBuilders.h"
 #include "BackupRun.h"
-#include "ConsoleBackup.h"
 
 #include <gtest/gtest.h>
 
@@ -46,7 +45,7 @@ protected:
         BackupJobPlan::Context context;
         context.model = 8;
         context.firmwareModel = 8;
-        auto* run = console().getBackupRoad()->getRun();
+        auto* run = console().getTransfers().getBackupRun();
         return run != nullptr && run->startKT4Backup (selection, context, folder.getFullPathName());
     }
 
@@ -68,7 +67,7 @@ protected:
     /** Starts a send of the data on the console's send road, as BEGIN on the send page would. */
     bool startSend (const juce::MemoryBlock& data)
     {
-        return console().getSendRoad().start (data, 16, PayloadKinds::preset, false, console().getBufferDelay());
+        return console().getTransfers().getSendRoad().start (data, 16, PayloadKinds::preset, false, console().getBufferDelay());
     }
 
     /** A send of count one-byte messages of the Orvix III. */
@@ -153,7 +152,7 @@ TEST_F (ConsoleDeviceTest, ChoosingEachDeviceOpensItsOwnPortsByNameAndReachesThe
         EXPECT_TRUE (visible ("Input Check") && visible ("Output Check")) << model;
 
         // The port is really the device's: an exchange reaches it and it answers.
-        EXPECT_TRUE (console().sendEditorDisconnect()) << model;
+        EXPECT_TRUE (console().getTransfers().getQueries().sendEditorDisconnect()) << model;
         EXPECT_EQ (device.getReceivedCount (0x42), before + 1) << model;
     }
 
@@ -218,7 +217,7 @@ TEST_F (ConsoleDeviceTest, UnpluggingTheDeviceLeavesThePortChoiceAndReconnectsBy
     link->timerCallback();
     ASSERT_TRUE (runMessageLoopUntil ([this] { console().pollDeviceInfo(); return console().isDeviceConnected(); }, 20000));
     EXPECT_EQ (hub.getInputOpenCount ("Orvix III MIDI 1"), 2) << "the link reopened the port by its name";
-    EXPECT_TRUE (console().sendEditorDisconnect());
+    EXPECT_TRUE (console().getTransfers().getQueries().sendEditorDisconnect());
 }
 
 TEST_F (ConsoleDeviceTest, EditorDisconnectFailsOnAnErrorCodeAndWithoutAnOpenLink)
@@ -227,15 +226,15 @@ TEST_F (ConsoleDeviceTest, EditorDisconnectFailsOnAnErrorCodeAndWithoutAnOpenLin
     open();
 
     currentDeviceModel = 8;
-    EXPECT_FALSE (console().sendEditorDisconnect()) << "no port is open: nothing is sent";
+    EXPECT_FALSE (console().getTransfers().getQueries().sendEditorDisconnect()) << "no port is open: nothing is sent";
     EXPECT_EQ (device.getReceivedCount (0x42), 0);
 
     // Choosing the device asks it its version and system information, then disconnects the editor.
     chooseFromMenu (8);
     EXPECT_EQ (device.getReceivedCount (0x42), 1);
     device.setResultCodeForMessage (device.getPacedMessageCount() + 1, 3);
-    EXPECT_FALSE (console().sendEditorDisconnect());
-    EXPECT_TRUE (console().sendEditorDisconnect());
+    EXPECT_FALSE (console().getTransfers().getQueries().sendEditorDisconnect());
+    EXPECT_TRUE (console().getTransfers().getQueries().sendEditorDisconnect());
     EXPECT_EQ (device.getReceivedCount (0x42), 3);
 }
 
@@ -279,7 +278,7 @@ TEST_F (ConsoleDeviceTest, AConsoleThatGoesDuringASendOrADumpLeavesTheLinkWhole)
     } listener;
 
     ASSERT_TRUE (startSend (sendData (40)));
-    ASSERT_TRUE (console().startDumpCounter (listener));
+    ASSERT_TRUE (console().getTransfers().startDumpCounter (listener));
     ASSERT_TRUE (runMessageLoopUntil ([&] { return device.getPacedMessageCount() >= 2; }));
 
     window.reset();
@@ -301,14 +300,14 @@ TEST_F (ConsoleDeviceTest, ClosingDuringABackupAsksFirstAndTheShutdownTakesTheRe
     EXPECT_FALSE (enabled ("Device Label"));
     EXPECT_FALSE (enabled ("Input Port Label") || enabled ("Output Port Label"));
     ASSERT_TRUE (runMessageLoopUntil ([&] { return device.getSentCount() > 20; }));
-    EXPECT_TRUE (console().isBackupRunning());
+    EXPECT_TRUE (console().getTransfers().isBackupRunning());
 
     dialogs.answers = { false };
     window->closeButtonPressed();
     ASSERT_EQ (dialogs.boxes.size(), 1u);
     EXPECT_EQ (dialogs.boxes[0].text, "Closing the application will cancel the current transfer.");
     EXPECT_EQ (services.quits, 0);
-    EXPECT_TRUE (console().isBackupRunning());
+    EXPECT_TRUE (console().getTransfers().isBackupRunning());
 
     dialogs.answers = { true };
     window->closeButtonPressed();
@@ -338,7 +337,7 @@ TEST_F (ConsoleDeviceTest, ABackupThatCompletesIsWrittenAndHandsThePageBack)
     ASSERT_TRUE (startKT4Backup (onePresetBank (0), folder));
 
     ASSERT_TRUE (runMessageLoopUntil ([this] { return enabled ("Device Label"); }));
-    EXPECT_FALSE (console().isBackupRunning());
+    EXPECT_FALSE (console().getTransfers().isBackupRunning());
     ASSERT_EQ (syxFilesIn (folder).size(), 1);
     EXPECT_GT (syxFilesIn (folder)[0].getSize(), 1000);
     ASSERT_EQ (dialogs.boxes.size(), 1u) << "nothing is claimed for the run beyond its file";
@@ -353,7 +352,7 @@ TEST_F (ConsoleDeviceTest, SteppedBackupJobsRetryThreeTimesOthersEndAtTheFirstTi
     chooseFromMenu (8);
     device.setSilent (true);
 
-    console().getBackupRoad()->getRun()->setStepTimeoutMs (50);
+    console().getTransfers().getBackupRun()->setStepTimeoutMs (50);
     ASSERT_TRUE (userFolder.createDirectory().wasOk());
     ASSERT_TRUE (startKT4Backup (onePresetBank (0), userFolder));
     ASSERT_TRUE (runMessageLoopUntil ([this] { return ! dialogs.boxes.empty(); }));
@@ -381,14 +380,14 @@ TEST_F (ConsoleDeviceTest, CancelDuringAKT4BankSetAsksToStopAfterTheCurrentBank)
     ASSERT_TRUE (startKT4Backup (firstBankSet(), userFolder));
     ASSERT_TRUE (runMessageLoopUntil ([&] { return device.getSentCount() > 10; }));
 
-    console().buttonClicked (dynamic_cast<juce::Button*> (child ("Cancel")));
+    dynamic_cast<juce::Button*> (child ("Cancel"))->onClick();
     EXPECT_EQ (labelText ("Progress"), "The backup will cancel following the completion of the current bank.");
-    EXPECT_TRUE (console().isBackupRunning()) << "the bank in progress goes on";
+    EXPECT_TRUE (console().getTransfers().isBackupRunning()) << "the bank in progress goes on";
     EXPECT_TRUE (dialogs.boxes.empty());
 
     // The bank in hand is written; the run stops after it and says so.
     hurry->store (true);
-    ASSERT_TRUE (runMessageLoopUntil ([this] { return ! console().isBackupRunning(); }, 60000));
+    ASSERT_TRUE (runMessageLoopUntil ([this] { return ! console().getTransfers().isBackupRunning(); }, 60000));
     ASSERT_EQ (dialogs.boxes.size(), 1u);
     EXPECT_EQ (dialogs.boxes[0].text, "Backup canceled. 1 preset bank(s) written to disk.");
     EXPECT_EQ (syxFilesIn (userFolder).size(), 1);
@@ -439,11 +438,11 @@ TEST_F (ConsoleDeviceTest, ClosingDuringAFootControllerDumpAsksFirst)
     ASSERT_EQ (link->isInputConnected(), 1);
 
     CountListener listener;
-    ASSERT_TRUE (console().startDumpCounter (listener));
+    ASSERT_TRUE (console().getTransfers().startDumpCounter (listener));
     qmr.sendUnsolicited (qmr.makeMessage (0x30, { 1, 2, 3, 4 }));
     ASSERT_TRUE (runMessageLoopUntil ([&] { return listener.lastCount > 0; }));
     EXPECT_EQ (listener.lastText, juce::String (listener.lastCount) + " bytes received");
-    EXPECT_TRUE (console().isDumpRunning());
+    EXPECT_TRUE (console().getTransfers().isDumpRunning());
 
     dialogs.answers = { false };
     window->closeButtonPressed();
@@ -451,7 +450,7 @@ TEST_F (ConsoleDeviceTest, ClosingDuringAFootControllerDumpAsksFirst)
     EXPECT_EQ (dialogs.boxes[0].text, "Closing the application will cancel the current transfer.");
     EXPECT_EQ (services.quits, 0);
 
-    console().stopDumpCounter();
+    console().getTransfers().stopDumpCounter();
     EXPECT_FALSE (link->isMonitoring());
     EXPECT_TRUE (enabled ("Device Label"));
     window->closeButtonPressed();

@@ -74,7 +74,7 @@ TEST_F (ConsoleQueriesTest, ADeviceThatNeverAnswersIsForgottenAtTheFourthPoll)
     auto& device = plugDevice (3, "ORVIX II MIDI 1");
     device.setSilent (true);
     open();
-    console().getDeviceQueries().setTimeoutMs (100);   // counted, not waited for
+    console().getTransfers().getQueries().setTimeoutMs (100);   // counted, not waited for
 
     chooseFromMenu (3);
     ASSERT_TRUE (console().isInputOk() && console().isOutputOk());
@@ -124,15 +124,15 @@ TEST_F (ConsoleQueriesTest, TheConsoleMutesAKT4AndRecallsAPatchThroughItsQueries
     open();
     chooseFromMenu (8);
 
-    EXPECT_TRUE (console().setDeviceMute (true));
-    EXPECT_TRUE (console().setDeviceMute (false));
+    EXPECT_TRUE (console().getTransfers().getQueries().setDeviceMute (true));
+    EXPECT_TRUE (console().getTransfers().getQueries().setDeviceMute (false));
     EXPECT_TRUE (answers.muteCallsArePaired());
     EXPECT_EQ (answers.getMuteBytes().size(), 2u);
 
     // A KT4 does not know the current patch: nothing is recalled afterwards.
-    console().queryCurrentPatch();
-    console().recallPreviousPatch();
+    console().getTransfers().getQueries().queryCurrentPatch();
+    console().getTransfers().getQueries().recallPreviousPatch();
     EXPECT_EQ (kt4.getReceivedCount (0x3C), 0);
-    EXPECT_FALSE (console().getDeviceQueries().hasSavedPatch());
+    EXPECT_FALSE (console().getTransfers().getQueries().hasSavedPatch());
 }
 } // namespace

@@ -1,14 +1,18 @@
 #pragma once
 
 #include "AppTestDoubles.h"
+#include "BackupRun.h"
+#include "DeviceQueries.h"
 #include "MainAppWindow.h"
 #include "MessageLoop.h"
 #include "MidiProcessing.h"
 #include "MorvaneDialog.h"
+#include "SendRoad.h"
 #include "SimulatedDevice.h"
 #include "SkinManager.h"
 #include "SysExMessage.h"
 #include "TestSkin.h"
+#include "Transfers.h"
 #include "VirtualMidiPorts.h"
 
 #include <gtest/gtest.h>

@@ -6,6 +6,7 @@
 #include "SkinManager.h"
 #include "SysExMessage.h"
 #include "TestSkin.h"
+#include "Transfers.h"
 
 #include <gtest/gtest.h>
 
@@ -47,7 +48,7 @@ protected:
     /** These ports never answer: each query ends in its time-out, which need not be the
         device's 3 seconds for what these tests look at (the count of time-outs stays as it is).
     */
-    void answerQuickly() { console->getDeviceQueries().setTimeoutMs (quickTimeoutMs); }
+    void answerQuickly() { console->getTransfers().getQueries().setTimeoutMs (quickTimeoutMs); }
 
     static constexpr juce::uint32 quickTimeoutMs = 100;
 
@@ -474,7 +475,7 @@ TEST_F (ConsoleTest, ClosingWithoutWorkAsksNothing)
 {
     EXPECT_TRUE (console->confirmClose());
     EXPECT_TRUE (dialogs.boxes.empty());
-    EXPECT_FALSE (console->isWorkRunning());
+    EXPECT_FALSE (console->getTransfers().isWorkRunning());
 }
 
 TEST_F (ConsoleTest, SettingsThatCannotBeSavedAreReported)

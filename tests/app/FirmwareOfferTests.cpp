@@ -120,6 +120,20 @@ TEST_F (FirmwareOfferTest, NewerFirmwareIsOfferedDownloadedIntoMemoryAndCheckedF
     ASSERT_EQ (dialogs.boxes.size(), 1u);
     EXPECT_EQ (dialogs.boxes[0].text, "The downloaded firmware file is contained in Morvane memory. It is not written to disk.");
     EXPECT_TRUE (services.revealed.isEmpty());
+
+    // Firmware chosen from disk afterwards: the link reveals that file, by its full path.
+    const auto folder = juce::File::getSpecialLocation (juce::File::tempDirectory).getChildFile ("morvane-fw-" + juce::Uuid().toString());
+    ASSERT_TRUE (folder.createDirectory());
+    const auto onDisk = folder.getChildFile ("kt4 firmware 15.05.syx");
+    ASSERT_TRUE (onDisk.replaceWithData (image.getData(), image.getSize()));
+    ASSERT_TRUE (console().chooseFileToSend (onDisk));
+    EXPECT_FALSE (console().isFirmwareInMemory());
+    EXPECT_EQ (dynamic_cast<juce::TextEditor*> (child ("File"))->getText(), "kt4 firmware 15.05.syx");
+
+    console().showSendFileFolder();
+    EXPECT_EQ (dialogs.boxes.size(), 1u) << "no box: the file is revealed";
+    EXPECT_EQ (services.revealed, juce::StringArray (onDisk.getFullPathName()));
+    folder.deleteRecursively();
 }
 
 TEST_F (FirmwareOfferTest, AFailedCancelledOrUnfitDownloadIsReportedAndNeverTaken)

@@ -9,6 +9,7 @@
 #include "SimulatedFootController.h"
 #include "SkinManager.h"
 #include "TestSkin.h"
+#include "Transfers.h"
 #include "VirtualMidiPorts.h"
 
 #include <gtest/gtest.h>
@@ -67,7 +68,7 @@ protected:
         dialogs.menuChoices = { inputs.indexOf (controller->getPortName()) + 1 };
         console().showInputPortMenu();
 
-        panel = std::make_unique<QMR303BackupComponent> (console(), link.get(), dialogs);
+        panel = std::make_unique<QMR303BackupComponent> (console().getTransfers(), link.get(), [this] { return console().getReceiveFolder(); });
         panel->rebuild();
         return link->isInputConnected() == 1;
     }
@@ -118,7 +119,7 @@ protected:
     {
         for (auto* c : console().getChildren())
             if (c->getName() == "Device Label")
-                return c->isEnabled() && ! console().isDumpRunning() && ! link->isMonitoring();
+                return c->isEnabled() && ! console().getTransfers().isDumpRunning() && ! link->isMonitoring();
 
         return false;
     }
@@ -145,7 +146,7 @@ TEST_P (FootControllerDumpTest, ADumpInBurstsIsCountedWithItsClockAndWrittenAsIt
     ASSERT_TRUE (press ("QMR-303 Backup Ready"));
     EXPECT_FALSE (button ("QMR-303 Backup Ready")->isEnabled());
     EXPECT_EQ (panel->getDumpProgress(), 1.0);
-    EXPECT_TRUE (console().isDumpRunning());
+    EXPECT_TRUE (console().getTransfers().isDumpRunning());
     EXPECT_FALSE (consoleIsFree()) << "the page's controls wait while the dump is recorded";
 
     ASSERT_TRUE (sendAndCount (dump)) << panel->getProgressText() << " of " << dump.totalBytes;
@@ -317,7 +318,7 @@ TEST_F (FootControllerDumpTest, BeginOnTheReceivePageOpensTheWindowAndKeepsItsCo
         };
 
         juce::MessageManager::callAsync ([&] { lookThenCancel (waitMs / 10); });
-        console().buttonClicked (transmit);
+        transmit->onClick();
     }
 
     ASSERT_EQ (shows.size(), 2u);

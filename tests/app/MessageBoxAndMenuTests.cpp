@@ -1,6 +1,7 @@
 #include "AppTestDoubles.h"
 #include "JuceSystemServices.h"
 #include "JuceUserDialogs.h"
+#include "KT4BackupDialog.h"
 #include "MainAppWindow.h"
 #include "MessageLoop.h"
 #include "MorvaneDialog.h"
@@ -76,13 +77,7 @@ protected:
 
         skinManager = std::make_unique<SkinManager> (generatedSkin);
         ASSERT_TRUE (skinManager->load (false));
-        lookAndFeel = std::make_unique<MorvaneLookAndFeel> (skinManager.get());
-        lookAndFeel->loadPopupMenuSkin();
-        lookAndFeel->loadMenuBarSkin();
-        lookAndFeel->loadAlertWindowSkin();
-        lookAndFeel->loadTitlebarSkin();
-        lookAndFeel->loadDialogSkin();
-        juce::LookAndFeel::setDefaultLookAndFeel (lookAndFeel.get());
+        lookAndFeel = MorvaneLookAndFeel::installFromSkin (skinManager.get());
 
         window = std::make_unique<MainAppWindow> (skinManager.get(), nullptr, consoleDialogs, services, userFolder);
         window->setTopLeftPosition (place);
@@ -600,6 +595,47 @@ TEST_F (RealWindowTest, AFolderChooserAndABoxOverADialogBelongToTheWindowTheyAre
         dialog->exitModalState (0);
 
     EXPECT_TRUE (morvane::test::runMessageLoopUntil ([&] { return dialog == nullptr; }));
+}
+
+TEST_F (RealWindowTest, ABackupDialogDrawsItsCheckBoxesAsSquaresAndItsModesAsCircles)
+{
+    KT4BackupDialog dialog;
+    dialog.buildFromSkin (skinManager.get());
+    ASSERT_GT (dialog.getWidth(), 0);
+
+    const auto shot = dialog.createComponentSnapshot (dialog.getLocalBounds());
+    juce::FileOutputStream out (artefacts.getChildFile ("backup-kt4.png"));
+    out.setPosition (0);
+    out.truncate();
+    EXPECT_TRUE (juce::PNGImageFormat().writeImageToStream (shot, out));
+
+    // The body has the dialogs' colour, not the framework's grey.
+    EXPECT_EQ (shot.getPixelAt (dialog.getWidth() - 3, 3), lookAndFeel->getDialogLook().background);
+
+    // A bank toggle's mark is a square (its corner drawn), a mode toggle's a circle (its corner
+    // left to the body).
+    const auto markCorner = [&] (const juce::String& name)
+    {
+        for (auto* child : dialog.getChildren())
+        {
+            if (child->getName() == name)
+            {
+                const auto height = (float) child->getHeight();
+                const auto tickWidth = juce::jmin (15.0f, height * 0.75f) * 1.1f;
+                const auto size = juce::jmax (8.0f, tickWidth * 0.8f);
+                const auto box = juce::Rectangle<float> (size, size)
+                                     .withCentre ({ child->getX() + 4.0f + tickWidth * 0.5f, child->getY() + height * 0.5f })
+                                     .toNearestInt();
+                return shot.getPixelAt (box.getX() + 1, box.getY() + 1);
+            }
+        }
+
+        ADD_FAILURE() << "no toggle " << name;
+        return juce::Colour();
+    };
+
+    EXPECT_NE (markCorner ("backupPresetBanksToggle"), lookAndFeel->getDialogLook().background) << "a check box";
+    EXPECT_EQ (markCorner ("backupKT4Toggle"), lookAndFeel->getDialogLook().background) << "a radio button";
 }
 
 TEST_F (RealWindowTest, AnInactiveWindowsTitleButtonsLookAsAtRest)

@@ -90,8 +90,8 @@ protected:
     {
         return runMessageLoopUntil ([&]
         {
-            return ! console().isSendRunning() && console().getSendRoad().getLastState() >= 3
-                && ! console().getSendRoad().isPolling()
+            return ! console().getTransfers().isSendRunning() && console().getTransfers().getSendRoad().getLastState() >= 3
+                && ! console().getTransfers().getSendRoad().isPolling()
                 && (dialogs.boxes.size() > boxesBefore || console().isTimerRunning (ConsoleTimers::firmwareNotice4));
         }, 30000);
     }
@@ -153,7 +153,7 @@ TEST_F (SendRoadTest, EachRouteReachesItsDeviceAsTheDeviceExpects)
     const auto kt4CabBank = makeCabBankDump (8, 0, 3);
     const auto compressed = makeCompressedOrvixIIPreset ("Clean", makeCompressibleValues (4), 4);
     const auto orvixIIForXL = makePresetDump (3, compressed, 7);
-    const juce::String complete (TransferReport::completionText);
+    const juce::String complete ("Transfer complete!  ");
 
     const Route routes[] = {
         { "Orvix II preset to the edit buffer", 3, "ORVIX II MIDI 1", 12, orvixIIPreset, {},
@@ -305,9 +305,10 @@ TEST_F (SendRoadTest, TheDevicesAnswersDecideTheEndAndAreNeverTakenForSuccessWhe
         juce::String text;
     };
 
-    const juce::String error (TransferReport::errorText);
-    const auto noResponse = TransferReport::noResponseText (16);
-    const auto success = juce::String (TransferReport::completionText);
+    const juce::String error ("An error has occurred during file transmission.  ");
+    const juce::String noResponse ("An error has occurred during file transmission.  No response received.\n"
+                                  "Please ensure the Orvix III is connected and powered on, then try again.");
+    const auto success = juce::String ("Transfer complete!  ");
 
     const Case cases[] = {
         { "result code 7 on message 3", [] (PacedReplies& r) { r.setResultCode (3, 7); },
@@ -337,8 +338,8 @@ TEST_F (SendRoadTest, TheDevicesAnswersDecideTheEndAndAreNeverTakenForSuccessWhe
             if (c.text == noResponse && replies->getMessageCount() >= 3 && device.isIdle())
                 clock.advance (200);
 
-            return ! console().isSendRunning() && console().getSendRoad().getLastState() >= 3
-                && ! console().getSendRoad().isPolling() && ! dialogs.boxes.empty();
+            return ! console().getTransfers().isSendRunning() && console().getTransfers().getSendRoad().getLastState() >= 3
+                && ! console().getTransfers().getSendRoad().isPolling() && ! dialogs.boxes.empty();
         }, 30000));
 
         EXPECT_EQ (lastText(), c.text);
@@ -400,11 +401,11 @@ TEST_F (SendRoadTest, RepliesJustInsideTheirKindsTimeOutPassAndJustOutsideFail)
                     jumped = true;
                 }
 
-                return ! console().isSendRunning() && console().getSendRoad().getLastState() >= 3
-                    && ! console().getSendRoad().isPolling();
+                return ! console().getTransfers().isSendRunning() && console().getTransfers().getSendRoad().getLastState() >= 3
+                    && ! console().getTransfers().getSendRoad().isPolling();
             }, 30000));
 
-            EXPECT_EQ (console().getSendRoad().getLastState(), inside ? TransferStates::finished : TransferStates::requestFailed);
+            EXPECT_EQ (console().getTransfers().getSendRoad().getLastState(), inside ? TransferStates::finished : TransferStates::requestFailed);
 
             if (! inside)
             {
@@ -445,7 +446,7 @@ TEST_F (SendRoadTest, CancelAndALostDeviceEndTheSendAndHandThePageBack)
         }
         else
         {
-            console().buttonClicked (dynamic_cast<juce::Button*> (child ("Cancel")));
+            dynamic_cast<juce::Button*> (child ("Cancel"))->onClick();
 
             // The stopped transfer's last message holds the link until its time-out; the unmute
             // goes after it.
@@ -454,12 +455,13 @@ TEST_F (SendRoadTest, CancelAndALostDeviceEndTheSendAndHandThePageBack)
 
         ASSERT_TRUE (runMessageLoopUntil ([&]
         {
-            return ! console().getSendRoad().isPolling() && ! dialogs.boxes.empty();
+            return ! console().getTransfers().getSendRoad().isPolling() && ! dialogs.boxes.empty();
         }, 30000));
 
         const auto texts = boxTexts();
-        EXPECT_TRUE (texts.contains (unplug ? juce::String (TransferReport::lostCommunicationText)
-                                            : juce::String (TransferReport::cancelText))) << texts.joinIntoString ("|");
+        EXPECT_TRUE (texts.contains (unplug ? juce::String ("Morvane has lost communication with the device.  "
+                                                         "Please make sure the device is powered on and connected to the computer.")
+                                            : juce::String ("File transmission has been canceled.\n"))) << texts.joinIntoString ("|");
         EXPECT_TRUE (enabled ("Device Label")) << "the page is usable again";
         EXPECT_TRUE (console().isTimerRunning (ConsoleTimers::devicePollTimer));
         EXPECT_EQ (answers->getMuteBytes().front(), 0);
@@ -508,10 +510,17 @@ TEST_F (SendRoadTest, AnOrvixIIIUSBFirmwareIsRetriedFourTimesThenGivenUp)
     ASSERT_TRUE (console().chooseFileToSend (write (messages (16, { 0x6D, 0x6E, 0x6F }))));
     console().transmit();
 
-    ASSERT_TRUE (runMessageLoopUntil ([&] { return ! dialogs.boxes.empty(); }, 30000));
-    EXPECT_EQ (lastText(), TransferReport::usbFirmwareFailedText);
+    // The status line counts the retries.
+    juce::StringArray statuses;
+    ASSERT_TRUE (runMessageLoopUntil ([&] { statuses.addIfNotAlreadyThere (labelText ("Progress")); return ! dialogs.boxes.empty(); }, 30000));
+    EXPECT_EQ (lastText(), "The Orvix III USB firmware failed to download.\nPlease reboot the device and try again.");
+    EXPECT_TRUE (statuses.contains ("Transferring sysex...")) << statuses.joinIntoString ("|");
+
+    for (int retry = 1; retry <= 4; ++retry)
+        EXPECT_TRUE (statuses.contains ("Transferring sysex (retry " + juce::String (retry) + ")...")) << statuses.joinIntoString ("|");
+
     EXPECT_EQ (device.getReceivedCount (0x6D), 5) << "the first send and four retries";
-    EXPECT_EQ (console().getSendRoad().getUsbFirmwareRetries(), 4);
+    EXPECT_EQ (console().getTransfers().getSendRoad().getUsbFirmwareRetries(), 4);
     EXPECT_TRUE (enabled ("Device Label"));
     EXPECT_TRUE (console().isTimerRunning (ConsoleTimers::devicePollTimer)) << "the device poll is back";
 
@@ -542,6 +551,11 @@ TEST_F (SendRoadTest, RefusedSendsSayWhyAndSendNothing)
 
     truncatedKT4Bank.setSize (offset + 9);   // the last PATCH_START ends after 9 bytes
 
+    // The first preset does not convert for an XL, the last does: the bank is still refused.
+    auto partlyConvertible = makePresetDump (3, makePresetWords (3, "Raw", 1), 0);
+    const auto convertible = makePresetDump (3, makeCompressedOrvixIIPreset ("Clean", makeCompressibleValues (4), 4), 1);
+    partlyConvertible.append (convertible.getData(), convertible.getSize());
+
     auto brokenCabBank = makeCabBankDump (8, 0, 2);
     static_cast<juce::uint8*> (brokenCabBank.getData())[200] ^= 0x01;
 
@@ -558,9 +572,11 @@ TEST_F (SendRoadTest, RefusedSendsSayWhyAndSendNothing)
 
     const Case cases[] = {
         { "an Orvix II bank that does not convert for an XL", 6, "ORVIX II MIDI 1", makeBankDump (3, 0, 2), pickBank (0), {},
-          SendPlan::conversionErrorText },
+          "An error was encountered while converting preset format." },
+        { "an Orvix II bank of which only the last preset converts for an XL", 6, "ORVIX II MIDI 1", partlyConvertible,
+          pickBank (0), {}, "An error was encountered while converting preset format." },
         { "a KT4 bank cut short", 8, "KT4 MIDI", truncatedKT4Bank, pickBank (0), {}, SendPlan::truncatedFileText },
-        { "a cab bank with a broken cab", 8, "KT4 MIDI", brokenCabBank, pickBank (0), {}, SendPlan::cabBankErrorText },
+        { "a cab bank with a broken cab", 8, "KT4 MIDI", brokenCabBank, pickBank (0), {}, "An error occurred while processing the cab bank." },
         { "a KT4 that does not answer its mute", 8, "KT4 MIDI", makeCabBankDump (8, 0, 2), pickBank (0),
           [] (SimulatedDevice& d) { d.setReplyHandler (0x3E, [] (const juce::MidiMessage&, const SimulatedDevice::Emit&) {}); },
           "Morvane is not able to mute the connected device and cannot proceed with the transfer. Please reboot the KT4." },
@@ -592,10 +608,38 @@ TEST_F (SendRoadTest, RefusedSendsSayWhyAndSendNothing)
         EXPECT_EQ (lastText(), c.text);
         EXPECT_EQ (dialogs.boxes.back().icon, juce::MessageBoxIconType::WarningIcon);
         EXPECT_TRUE (PacedReplies::sentFile (device.getReceived()).empty()) << "nothing was sent";
-        EXPECT_FALSE (console().getSendRoad().isPolling());
+        EXPECT_FALSE (console().getTransfers().getSendRoad().isPolling());
 
         closeAll();
     }
+}
+
+TEST_F (SendRoadTest, BeginWithThePortsAlreadyGoneSaysSoOnceAndSendsNothing)
+{
+    ManualLinkClock clock;
+    auto& device = connect (16, "Orvix III MIDI 1", 1, 3);
+    ASSERT_TRUE (console().chooseFileToSend (write (makePresetDump (16, makePresetWords (16, "One", 1), 0))));
+
+    // The link's presence check finds both ports gone before BEGIN is pressed.
+    device.unplug();
+    link->timerCallback();
+    clock.advance (1100);
+    ASSERT_TRUE (runMessageLoopUntil ([&] { return link->isOutputConnected() == 0 && link->isInputConnected() == 0; }));
+    const auto receivedBefore = device.getReceived().size();
+    dialogs.boxes.clear();
+
+    console().transmit();
+    runMessageLoopFor (200);
+
+    ASSERT_EQ (dialogs.boxes.size(), 1u) << boxTexts().joinIntoString ("|");
+    EXPECT_EQ (lastText(), "Morvane has lost communication with the device.  "
+                           "Please make sure the device is powered on and connected to the computer.");
+    EXPECT_EQ (dialogs.boxes.back().icon, juce::MessageBoxIconType::WarningIcon);
+    EXPECT_FALSE (console().getTransfers().getSendRoad().isPolling()) << "no transfer poll";
+    EXPECT_FALSE (console().getTransfers().isSendRunning());
+    EXPECT_EQ (link->getMultiMsgTimer().getState(), TransferStates::idle) << "nothing was handed to the sender";
+    EXPECT_EQ (device.getReceived().size(), receivedBefore) << "nothing reached the device";
+    closeAll();
 }
 
 TEST_F (SendRoadTest, ACabNumberOutsideItsFieldKeepsTheOptionsOpen)
@@ -624,7 +668,7 @@ TEST_F (SendRoadTest, ACabNumberOutsideItsFieldKeepsTheOptionsOpen)
     };
 
     console().transmit();
-    EXPECT_FALSE (console().isSendRunning());
+    EXPECT_FALSE (console().getTransfers().isSendRunning());
 }
 
 TEST_F (SendRoadTest, AFirmwareImageInMemoryIsSentAtOnceOrRefused)
@@ -766,6 +810,10 @@ TEST_F (SendRoadTest, PathsThatCannotBeSentAreRefusedWithTheirReasonAndNothingBl
         ASSERT_EQ (dialogs.boxes.size(), boxesBefore + 1) << file.getFileName() << " was refused without a word";
         EXPECT_EQ (lastText(), text);
     }
+
+    // A chooser that is cancelled changes nothing either.
+    EXPECT_FALSE (console().chooseFileToSend ({}));
+    EXPECT_EQ (dialogs.openChooser, "Select a file... *.syx");
 
     // The file taken before stays loaded.
     EXPECT_TRUE (console().isFileLoaded());

@@ -9,6 +9,8 @@
 #include "SkinManager.h"
 #include "SysExRequest.h"
 #include "TestSkin.h"
+#include "Transfers.h"
+#include "WindowPlaceKeeper.h"
 
 #include <gtest/gtest.h>
 
@@ -76,7 +78,7 @@ TEST_F (WindowTest, ShutdownOrderWithOpenPortsAndARunningWorker)
     link->getPortManager().refreshDeviceLists();
 
     auto window = std::make_unique<MainAppWindow> (&skinManager, link.get(), dialogs, services, userFolder);
-    window->getConsole()->getDeviceQueries().setTimeoutMs (100);   // these ports never answer
+    window->getConsole()->getTransfers().getQueries().setTimeoutMs (100);   // these ports never answer
     window->getConsole()->chooseDevice (16);
     ASSERT_TRUE (link->isThreadRunning());
 
@@ -125,3 +127,24 @@ TEST (MorvaneApplicationDownload, QuitsOnlyWhenTheInstallerStarted)
     installer.deleteFile();
 }
 } // namespace
+
+TEST (WindowPlaceKeeper, TakesTheWindowBackFromTheCornerButLeavesAChosenPlace)
+{
+    // Without a frame, as the main window is: the window manager's corner is exactly (0, 0).
+    juce::DocumentWindow window ("Morvane", juce::Colours::grey, 0);
+    window.setUsingNativeTitleBar (false);
+    window.setBounds (300, 200, 320, 200);
+    const WindowPlaceKeeper keeper (window, { 300, 200 });
+    window.setVisible (true);
+    ASSERT_TRUE (morvane::test::runMessageLoopUntil ([&] { return window.isShowing() && window.getPeer() != nullptr; }));
+
+    // A busy window manager puts the window in the screen's corner: it comes back.
+    window.setTopLeftPosition (0, 0);
+    EXPECT_TRUE (morvane::test::runMessageLoopUntil ([&] { return window.getScreenPosition() == juce::Point<int> (300, 200); }, 5000))
+        << "the window stayed at " << window.getScreenPosition().toString();
+
+    // Anywhere else is a place someone chose.
+    window.setTopLeftPosition (420, 260);
+    morvane::test::runMessageLoopUntil ([] { return false; }, 300);
+    EXPECT_EQ (window.getScreenPosition(), juce::Point<int> (420, 260));
+}

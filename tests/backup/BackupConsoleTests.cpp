@@ -1,11 +1,13 @@
 #include "AppTestDoubles.h"
+#include "BackupChooser.h"
 #include "BackupDumpServer.h"
+#include "BackupRun.h"
 #include "BackupTestSupport.h"
-#include "ConsoleBackup.h"
 #include "MainAppWindow.h"
 #include "MidiProcessing.h"
 #include "MorvaneDialog.h"
 #include "SysExMessage.h"
+#include "Transfers.h"
 #include "VirtualMidiPorts.h"
 
 namespace morvane::test
@@ -22,7 +24,7 @@ public:
 private:
     void timerCallback() override
     {
-        auto* dialog = console.getBackupRoad()->getShownDialog();
+        auto* dialog = console.getBackupChooser().getShownDialog();
 
         if (dialog == nullptr || ! dialog->isShowing())
             return;
@@ -73,19 +75,19 @@ TEST (BackupConsoleTest, BeginOnTheReceivePageBacksUpAKT4IntoTheChosenFolder)
         begin->triggerClick();
         ASSERT_TRUE (runMessageLoopUntil ([&] { return server.getRequestCount() >= 2; }, 30000));
         EXPECT_TRUE (okClicker.clicked);
-        EXPECT_TRUE (console.isBackupRunning());
+        EXPECT_TRUE (console.getTransfers().isBackupRunning());
 
         for (auto* name : { "Device To Update", "Select an Input Port", "Select an Output Port", "Transmit" })
             EXPECT_FALSE (findWidget (console, name)->isEnabled()) << name;
 
         server.release();
-        ASSERT_TRUE (runMessageLoopUntil ([&] { return ! console.isBackupRunning() && ! dialogs.boxes.empty(); }, 60000));
+        ASSERT_TRUE (runMessageLoopUntil ([&] { return ! console.getTransfers().isBackupRunning() && ! dialogs.boxes.empty(); }, 60000));
 
         ASSERT_EQ (dialogs.boxes.size(), 1u);
         EXPECT_EQ (dialogs.boxes[0].text, "Backup complete.");
         EXPECT_TRUE (findWidget (console, "Device To Update")->isEnabled());
 
-        const auto base = console.getBackupRoad()->getRun()->getBaseName();
+        const auto base = console.getTransfers().getBackupRun()->getBaseName();
         juce::StringArray files;
 
         for (const auto& file : folder.findChildFiles (juce::File::findFiles, false))

@@ -427,3 +427,30 @@ TEST_F (HostileSkin, DrawingsThatAreNoPlainIconAreRefused)
     EXPECT_EQ (skin->getDrawable ("tiny-view.svg"), nullptr);
     EXPECT_NE (skin->getDrawable ("dot.svg"), nullptr);
 }
+
+TEST_F (HostileSkin, SkinsAndDrawingsNestedBeyondTheBoundAreRefused)
+{
+    const auto limit = SkinXmlReader::maxNestingDepth;
+    const auto sections = [] (int levels)
+    {
+        return skinHead + juce::String::repeatedString ("<TestSkin>", levels) + juce::String::repeatedString ("</TestSkin>", levels)
+               + "</SKIN>";
+    };
+
+    auto deep = loadWith (sections (5000), standardEntries());
+    EXPECT_EQ (deep->getLoadResult().getErrorMessage(), "Not a valid Skin file");
+    EXPECT_EQ (deep->getSkinRoot(), nullptr);
+
+    auto justInside = loadWith (sections (limit - 1), standardEntries());
+    EXPECT_TRUE (justInside->getLoadResult().wasOk()) << justInside->getLoadResult().getErrorMessage();
+    EXPECT_EQ (loadWith (sections (limit), standardEntries())->getLoadResult().getErrorMessage(), "Not a valid Skin file");
+
+    // A drawing goes through the same check before it is parsed.
+    const auto groups = textBlock ("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"16\" height=\"16\">"
+                                   + juce::String::repeatedString ("<g>", 5000) + juce::String::repeatedString ("</g>", 5000)
+                                   + "</svg>");
+    auto drawings = loadEntries ({ { "deep.svg", groups } });
+    ASSERT_TRUE (drawings->getLoadResult().wasOk());
+    EXPECT_EQ (drawings->getDrawable ("deep.svg"), nullptr);
+    EXPECT_TRUE (mentions (drawings->getLoadProblems(), "deep.svg"));
+}

@@ -54,3 +54,119 @@ TEST (SkinXmlDeclarations, EntityAndDoctypeAreFoundInAnyLetterCase)
         EXPECT_EQ (SkinXmlReader::isSafeToParse (text, false), ! entity && ! doctype);
     }
 }
+
+namespace
+{
+/** How deep the parsed elements nest (text elements not counted). */
+int treeDepth (const juce::XmlElement& element)
+{
+    int deepest = 0;
+
+    for (auto* child : element.getChildIterator())
+        if (! child->isTextElement())
+            deepest = juce::jmax (deepest, treeDepth (*child));
+
+    return deepest + 1;
+}
+
+juce::String nested (int levels, const juce::String& open = "<a>", const juce::String& close = "</a>")
+{
+    return juce::String::repeatedString (open, levels) + juce::String::repeatedString (close, levels);
+}
+} // namespace
+
+// The count follows the parser: what it takes for markup counts, what it skips does not.
+TEST (SkinXmlNesting, CountsLevelsAsTheParserReadsThem)
+{
+    struct Case
+    {
+        const char* xml;
+        int depth;
+    };
+
+    const Case cases[] = {
+        { "<a/>", 1 },
+        { "<a><b/><b/><b><c/></b></a>", 3 },
+        { "<?xml version=\"1.0\"?>\n<!-- <x><x> --><a><b></b></a>", 2 },
+        { "<a><!-- <b><b><b> --><c/></a>", 2 },
+        { "<a><![CDATA[<b><b><b>]]><c/></a>", 2 },
+        { "<a x=\"<b><b>\" y='>'><c z=\"/>\"><d/></c></a>", 3 },
+        { "<a x = \"1\" ><b\n/></a>", 2 },
+        { "< a><b/></a>", 2 },                                    // a gap after '<' is allowed
+        { "<a>text &amp; more <b>x</b> tail</a>", 2 },
+        { "<!DOCTYPE a [<!ELEMENT a ANY>]><a><b/></a>", 2 },
+        { "<a><b><c></c></b></a><a><b><c><d/></c></b></a>", 3 },  // the parser stops after the first
+        { "<a></a>", 1 },
+        { "", 0 },
+        { "no markup", 0 },
+        { "<a", 1 },
+        { "<a><b><c>", 3 },                                       // unclosed: still three levels deep
+    };
+
+    for (const auto& c : cases)
+    {
+        const auto text = juce::String::fromUTF8 (c.xml);
+        SCOPED_TRACE (text);
+        EXPECT_EQ (SkinXmlReader::nestingDepth (text), c.depth);
+
+        if (auto parsed = juce::XmlDocument (text).getDocumentElement())
+        {
+            EXPECT_EQ (treeDepth (*parsed), c.depth);
+        }
+    }
+
+    // "<!x" is tried as an element, a level of the parser's recursion that builds none; the
+    // parser forgets that error when a harmless one (an unknown entity) follows, and gives a tree
+    // one level less deep than its recursion went.
+    const juce::String failedTag ("<a><b><!x>&u;</b><c/></a>");
+    EXPECT_EQ (SkinXmlReader::nestingDepth (failedTag), 3);
+    auto parsed = juce::XmlDocument (failedTag).getDocumentElement();
+    ASSERT_NE (parsed, nullptr);
+    EXPECT_EQ (treeDepth (*parsed), 2);
+}
+
+TEST (SkinXmlNesting, DocumentsDeeperThanTheBoundAreRefusedBeforeParsing)
+{
+    const auto limit = SkinXmlReader::maxNestingDepth;
+
+    auto atLimit = SkinXmlReader::parse (nested (limit));
+    ASSERT_NE (atLimit, nullptr);
+    EXPECT_EQ (treeDepth (*atLimit), limit);
+    EXPECT_EQ (SkinXmlReader::parse (nested (limit + 1)), nullptr);
+    EXPECT_EQ (SkinXmlReader::parse (nested (limit + 1, "<a x='1'>")), nullptr);
+    EXPECT_EQ (SkinXmlReader::parse (nested (limit + 1, "<a>text<!-- c -->")), nullptr);
+    EXPECT_FALSE (SkinXmlReader::isSafeToParse (nested (limit + 1), true));
+
+    // Many elements side by side, however many, are one level.
+    EXPECT_NE (SkinXmlReader::parse ("<a>" + juce::String::repeatedString ("<b/>", 50000) + "</a>"), nullptr);
+
+    // What brought the program down at every start: 30,000 levels (210 KB), measured without
+    // recursion and refused at once.
+    const auto deep = nested (30000, "<FEED>", "</FEED>");
+    EXPECT_FALSE (SkinXmlReader::isSafeToParse (deep, false));
+    EXPECT_EQ (SkinXmlReader::nestingDepth (deep), 30000);
+}
+
+// The deepest document taken is parsed on a thread with a small stack: the bound is far below
+// what the parser's recursion needs to overflow it (a few thousand levels under AddressSanitizer
+// on the main thread's 8 MB).
+TEST (SkinXmlNesting, TheDeepestDocumentTakenFitsASmallThreadStack)
+{
+    struct ParseThread : juce::Thread
+    {
+        ParseThread() : juce::Thread ("deep parse", 256 * 1024) {}
+
+        void run() override
+        {
+            if (auto root = SkinXmlReader::parse (nested (SkinXmlReader::maxNestingDepth, "<a x=\"1\">text")))
+                depth = treeDepth (*root);
+        }
+
+        int depth = 0;
+    };
+
+    ParseThread thread;
+    ASSERT_TRUE (thread.startThread());
+    ASSERT_TRUE (thread.waitForThreadToExit (-1));
+    EXPECT_EQ (thread.depth, SkinXmlReader::maxNestingDepth);
+}

@@ -2,6 +2,7 @@
 
 #include "TransferView.h"
 
+#include <deque>
 #include <vector>
 
 /** A TransferView for tests of the roads without a window: records what the page would show. */
@@ -33,6 +34,20 @@ public:
         (severity == Severity::warning ? warnings : infos).add (text);
     }
 
+    /** Records the question and answers it from answers (false, Cancel, once they run out). */
+    bool ask (Severity severity, const juce::String& text) override
+    {
+        boxes.push_back ({ severity, text });
+        questions.add (text);
+
+        if (answers.empty())
+            return false;
+
+        const bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+
     void setBusy (bool busy) override { busyCount += busy ? 1 : 0; }
     void scheduleNotice (int delayMs) override { noticeDelays.add (delayMs); }
 
@@ -41,6 +56,8 @@ public:
     double progress = 0.0;
     juce::String progressText;
     juce::StringArray statuses, warnings, infos;   ///< non-empty statuses; what was told, by weight
-    std::vector<Box> boxes;                         ///< everything told, in order
+    juce::StringArray questions;
+    std::deque<bool> answers;
+    std::vector<Box> boxes;                         ///< everything told or asked, in order
     juce::Array<int> noticeDelays;
 };

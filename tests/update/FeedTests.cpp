@@ -75,6 +75,7 @@ TEST (FirmwareFeed, PicksTheModelsProductsWithTheLastMatchWinning)
             <FIRMWARE url="first.syx"/><RELEASENOTES url="first.txt"/></VERSION></PRODUCT>
         <PRODUCT modelID="259"><VERSION major="15" revision="7"><FIRMWARE url="second.syx"/></VERSION></PRODUCT>
         <PRODUCT modelID="3"/>
+        <PRODUCT modelID="16"><VERSION major="4" revision="2" eol="true"><EOLNOTES url="eol16.txt"/></VERSION></PRODUCT>
       </FIRMWARES>)");
     ASSERT_NE (xml, nullptr);
 
@@ -83,7 +84,7 @@ TEST (FirmwareFeed, PicksTheModelsProductsWithTheLastMatchWinning)
         // 259 matches 3 in its low byte and comes later: its values win; notes stay from the first.
         { 3, true, 15, 7, false, "second.syx", "first.txt" },
         { 8, true, 9, 9, false, "kt4.syx", "" },
-        { 16, false, 0, 0, false, "", "" },
+        { 10, false, 0, 0, false, "", "" },
     };
 
     for (const auto& c : cases)
@@ -96,6 +97,13 @@ TEST (FirmwareFeed, PicksTheModelsProductsWithTheLastMatchWinning)
         EXPECT_EQ (feed.firmwareAddress, c.firmware) << (int) c.model;
         EXPECT_EQ (feed.releaseNotesAddress, c.notes) << (int) c.model;
     }
+
+    // The end of life, and its notes, inside the product's VERSION.
+    const auto last = FirmwareFeed::read (*xml, 16);
+    EXPECT_TRUE (last.found);
+    EXPECT_TRUE (last.endOfLife);
+    EXPECT_EQ (last.endOfLifeNotesAddress, "eol16.txt");
+    EXPECT_FALSE (FirmwareFeed::read (*xml, 3).endOfLife);
 }
 
 TEST (FirmwareFeed, VersionTextFollowsTheDevicesOwnFormat)

@@ -214,8 +214,9 @@ TEST_F (UpdateWindows, AnAcceptedUpdateDownloadsTheInstallerIntoTheChosenFolder)
 
 TEST_F (UpdateWindows, TheFirmwareCheckComparesTheDevicesVersionWithItsModelsProduct)
 {
-    struct Case { const char* name; juce::String products; int result, windows; juce::String info; };
+    struct Case { const char* name; juce::String products; int result, windows; juce::String info; juce::String notes = {}; };
     const juce::String notes = "<RELEASENOTES url=\"" + notesAt ("/notes.txt") + "\"/>";
+    const juce::String endNotes = "<EOLNOTES url=\"" + notesAt ("/eol.txt") + "\"/>";
     const Case cases[] = {
         { "newer", R"(<PRODUCT modelID="8"><VERSION major="15" revision="5" compatibility="true"><FIRMWARE url="x/kt4.syx"/>)" + notes + "</VERSION></PRODUCT>",
           FirmwareCheckResult::newer, 0, "15.05 is available. You have 15.04 installed." },
@@ -224,7 +225,10 @@ TEST_F (UpdateWindows, TheFirmwareCheckComparesTheDevicesVersionWithItsModelsPro
         { "older", R"(<PRODUCT modelID="8"><VERSION major="14" revision="99" compatibility="true"/></PRODUCT>)", FirmwareCheckResult::nothing, 0, {} },
         { "equal", R"(<PRODUCT modelID="8"><VERSION major="15" revision="4" compatibility="true"/></PRODUCT>)", FirmwareCheckResult::nothing, 0, {} },
         { "end of life", R"(<PRODUCT modelID="264"><VERSION major="15" revision="4" eol="true"/></PRODUCT>)", FirmwareCheckResult::endOfLife, 1,
-          "15.04 is the final firmware version. No future updates are planned." },
+          "15.04 is the final firmware version. No future updates are planned.", "No notes available." },
+        // The product's own end-of-life notes, inside its VERSION.
+        { "end of life with notes", R"(<PRODUCT modelID="8"><VERSION major="15" revision="4" eol="true">)" + endNotes + "</VERSION></PRODUCT>",
+          FirmwareCheckResult::endOfLife, 1, "15.04 is the final firmware version. No future updates are planned.", "Thank you." },
         { "other model", R"(<PRODUCT modelID="3"><VERSION major="99" revision="0" compatibility="true"/></PRODUCT>)", FirmwareCheckResult::nothing, 0, {} },
         { "no version", R"(<PRODUCT modelID="8"/>)", FirmwareCheckResult::nothing, 0, {} },
     };
@@ -242,6 +246,11 @@ TEST_F (UpdateWindows, TheFirmwareCheckComparesTheDevicesVersionWithItsModelsPro
         if (c.info.isNotEmpty())
         {
             EXPECT_EQ (update.getInfoText(), c.info) << c.name;
+        }
+
+        if (c.notes.isNotEmpty())
+        {
+            EXPECT_EQ (update.getNotesText(), c.notes) << c.name;
         }
     }
 

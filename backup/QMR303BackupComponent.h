@@ -5,25 +5,25 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <functional>
 #include <memory>
 
 class MidiProcessing;
-class MorvaneDialog;
 class TPXMultiLineLabelComponent;
-class UserDialogs;
+class Transfers;
 
 /** The content of the foot controller's dump window, "QMR-303 Create Backup".
 
     The QMR-303 is backed up by a dump that the user starts on the device itself. The window
     tells how, step by step; READY starts recording what arrives and shows the byte count on the
-    bar; OK writes the SysEx that arrived into a time-stamped ".syx" file of the console's receive
-    folder and closes the window; Cancel drops what was recorded and closes it. When nothing
+    bar; OK writes the SysEx that arrived into a time-stamped ".syx" file of the receive folder
+    and closes the window; Cancel drops what was recorded and closes it. When nothing
     arrived, or the file could not be written, the window stays open and READY can start again;
     a dump whose file failed is kept, so OK can be pressed again.
 
     The console makes one at the first show and keeps it; its children are rebuilt at every
-    show. The console owns the dump counter and keeps the page's controls disabled while it
-    runs. Message thread only.
+    show. The dump counter is the transfers' own, which lock the page while it runs and tell the
+    user through their view. Message thread only.
 */
 class QMR303BackupComponent : public juce::Component,
                               public juce::Button::Listener,
@@ -33,7 +33,10 @@ public:
     static constexpr int windowWidth = 375;
     static constexpr int windowHeight = 430;
 
-    QMR303BackupComponent (MorvaneDialog& console, MidiProcessing* link, UserDialogs& dialogs);
+    /** Records on the link (which may be null) and counts through transfers; receiveFolder gives
+        the folder that the dump is written to. Transfers must outlive the component.
+    */
+    QMR303BackupComponent (Transfers& transfers, MidiProcessing* link, std::function<juce::String()> receiveFolder);
 
     /** Drops a recording that still runs. */
     ~QMR303BackupComponent() override;
@@ -68,6 +71,8 @@ public:
 
     //==============================================================================
     void buttonClicked (juce::Button* button) override;
+    /** Its window is a dialog of the main window, marked before it shows. */
+    void parentHierarchyChanged() override;
     void dumpByteCountChanged (juce::uint32 byteCount, const juce::String& text) override;
 
 private:
@@ -76,8 +81,8 @@ private:
     void endRecording();
     void closeWindow (int result);
 
-    MorvaneDialog& console;
-    UserDialogs& dialogs;
+    Transfers& transfers;
+    std::function<juce::String()> receiveFolder;
     FootControllerDump dump;
     bool recording = false;
 

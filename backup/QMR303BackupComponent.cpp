@@ -1,9 +1,9 @@
 #include "QMR303BackupComponent.h"
 
-#include "MorvaneDialog.h"
+#include "OwnedWindows.h"
 #include "SkinManager.h"
 #include "TPXMultiLineLabelComponent.h"
-#include "UserDialogs.h"
+#include "Transfers.h"
 
 namespace
 {
@@ -16,8 +16,9 @@ namespace
     }
 } // namespace
 
-QMR303BackupComponent::QMR303BackupComponent (MorvaneDialog& consoleToUse, MidiProcessing* link, UserDialogs& dialogsToUse)
-    : console (consoleToUse), dialogs (dialogsToUse), dump (link)
+QMR303BackupComponent::QMR303BackupComponent (Transfers& transfersToUse, MidiProcessing* link,
+                                              std::function<juce::String()> receiveFolderToUse)
+    : transfers (transfersToUse), receiveFolder (std::move (receiveFolderToUse)), dump (link)
 {
     setName ("QMR-303 Backup Component");
 }
@@ -92,7 +93,7 @@ void QMR303BackupComponent::startDumpRecording()
 
     // What an earlier try kept or recorded goes: this dump starts from nothing.
     dump.startRecording();
-    recording = console.startDumpCounter (*this);
+    recording = transfers.startDumpCounter (*this);
 
     if (! recording && readyButton != nullptr)
         readyButton->setEnabled (true);
@@ -105,7 +106,7 @@ void QMR303BackupComponent::endRecording()
     if (recording)
     {
         recording = false;
-        console.stopDumpCounter();
+        transfers.stopDumpCounter();
     }
 
     if (readyButton != nullptr)
@@ -117,25 +118,25 @@ void QMR303BackupComponent::exportSysEx()
     dump.takeRecording();
     endRecording();
 
-    const auto result = dump.exportReceivedSysEx (console.getReceiveFolder(), juce::Time::getCurrentTime());
+    const auto result = dump.exportReceivedSysEx (receiveFolder(), juce::Time::getCurrentTime());
 
     switch (result.result)
     {
         case FootControllerDump::ExportResult::written:
             progressText.clear();
             closeWindow (3);
-            dialogs.showMessage (juce::MessageBoxIconType::InfoIcon, "Morvane", "Backup complete.");
+            transfers.getView().tell (Severity::info, "Backup complete.");
             break;
 
         case FootControllerDump::ExportResult::nothingReceived:
             progressText.clear();
-            dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane",
-                                 "No data was received.  Please verify that the hardware is connected and powered on.");
+            transfers.getView().tell (Severity::warning,
+                                      "No data was received.  Please verify that the hardware is connected and powered on.");
             break;
 
         case FootControllerDump::ExportResult::writeFailed:
             // The count of the kept dump stays on the bar: OK may write it again.
-            dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", makeExportErrorText (result.error));
+            transfers.getView().tell (Severity::warning, makeExportErrorText (result.error));
             break;
     }
 
@@ -182,4 +183,9 @@ void QMR303BackupComponent::dumpByteCountChanged (juce::uint32, const juce::Stri
 
     if (dumpProgressBar != nullptr)
         dumpProgressBar->setTextToDisplay (progressText);
+}
+
+void QMR303BackupComponent::parentHierarchyChanged()
+{
+    OwnedWindows::markAsDialog (*this);
 }
