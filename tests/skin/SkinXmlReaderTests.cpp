@@ -114,6 +114,15 @@ TEST (SkinXmlNesting, CountsLevelsAsTheParserReadsThem)
             EXPECT_EQ (treeDepth (*parsed), c.depth);
         }
     }
+
+    // "<!x" is tried as an element, a level of the parser's recursion that builds none; the
+    // parser forgets that error when a harmless one (an unknown entity) follows, and gives a tree
+    // one level less deep than its recursion went.
+    const juce::String failedTag ("<a><b><!x>&u;</b><c/></a>");
+    EXPECT_EQ (SkinXmlReader::nestingDepth (failedTag), 3);
+    auto parsed = juce::XmlDocument (failedTag).getDocumentElement();
+    ASSERT_NE (parsed, nullptr);
+    EXPECT_EQ (treeDepth (*parsed), 2);
 }
 
 TEST (SkinXmlNesting, DocumentsDeeperThanTheBoundAreRefusedBeforeParsing)
