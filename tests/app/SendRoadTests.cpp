@@ -510,8 +510,15 @@ TEST_F (SendRoadTest, AnOrvixIIIUSBFirmwareIsRetriedFourTimesThenGivenUp)
     ASSERT_TRUE (console().chooseFileToSend (write (messages (16, { 0x6D, 0x6E, 0x6F }))));
     console().transmit();
 
-    ASSERT_TRUE (runMessageLoopUntil ([&] { return ! dialogs.boxes.empty(); }, 30000));
+    // The status line counts the retries.
+    juce::StringArray statuses;
+    ASSERT_TRUE (runMessageLoopUntil ([&] { statuses.addIfNotAlreadyThere (labelText ("Progress")); return ! dialogs.boxes.empty(); }, 30000));
     EXPECT_EQ (lastText(), "The Orvix III USB firmware failed to download.\nPlease reboot the device and try again.");
+    EXPECT_TRUE (statuses.contains ("Transferring sysex...")) << statuses.joinIntoString ("|");
+
+    for (int retry = 1; retry <= 4; ++retry)
+        EXPECT_TRUE (statuses.contains ("Transferring sysex (retry " + juce::String (retry) + ")...")) << statuses.joinIntoString ("|");
+
     EXPECT_EQ (device.getReceivedCount (0x6D), 5) << "the first send and four retries";
     EXPECT_EQ (console().getTransfers().getSendRoad().getUsbFirmwareRetries(), 4);
     EXPECT_TRUE (enabled ("Device Label"));

@@ -9,19 +9,8 @@ using namespace morvane::test;
 
 namespace
 {
-std::unique_ptr<SysExRequest> requestFor (juce::uint8 q)
-{
-    auto request = std::make_unique<SysExRequest> (zandrelMessage (16, q));
-    request->setExpectedReplies (7);
-    return request;
-}
-
-bool counts (juce::uint8 q, const juce::MidiMessage& message)
-{
-    ReplyMatcher16 matcher;
-    auto request = requestFor (q);
-    return matcher.matchReply (request.get(), message);
-}
+std::unique_ptr<SysExRequest> requestFor (juce::uint8 q) { return requestInFlight (q, 16); }
+bool counts (juce::uint8 q, const juce::MidiMessage& message) { return matcherCounts<ReplyMatcher16> (16, q, message); }
 
 bool counts (juce::uint8 q, juce::uint8 r)
 {

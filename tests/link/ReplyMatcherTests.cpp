@@ -9,20 +9,8 @@ using namespace morvane::test;
 
 namespace
 {
-/** A request for function q, as the matcher sees the request in flight. */
-std::unique_ptr<SysExRequest> requestFor (juce::uint8 q, juce::uint8 model = 3)
-{
-    auto request = std::make_unique<SysExRequest> (zandrelMessage (model, q));
-    request->setExpectedReplies (7);
-    return request;
-}
-
-bool counts (juce::uint8 q, const juce::MidiMessage& message)
-{
-    ReplyMatcher matcher;
-    auto request = requestFor (q);
-    return matcher.matchReply (request.get(), message);
-}
+std::unique_ptr<SysExRequest> requestFor (juce::uint8 q, juce::uint8 model = 3) { return requestInFlight (q, model); }
+bool counts (juce::uint8 q, const juce::MidiMessage& message) { return matcherCounts<ReplyMatcher> (3, q, message); }
 
 bool counts (juce::uint8 q, juce::uint8 r)
 {

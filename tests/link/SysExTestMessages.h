@@ -1,10 +1,12 @@
 #pragma once
 
 #include "SysExMessage.h"
+#include "SysExRequest.h"
 
 #include <juce_audio_basics/juce_audio_basics.h>
 
 #include <initializer_list>
+#include <memory>
 #include <vector>
 
 namespace morvane::test
@@ -86,6 +88,25 @@ inline bool isWellFormed (const Bytes& bytes)
 {
     return bytes.size() >= 8 && bytes.front() == 0xF0 && bytes.back() == 0xF7
            && bytes[bytes.size() - 2] == xorChecksum (bytes, bytes.size() - 2);
+}
+
+/** A request for function q of the model, expecting 7 replies, as a reply matcher sees the
+    request in flight.
+*/
+inline std::unique_ptr<SysExRequest> requestInFlight (juce::uint8 q, juce::uint8 model)
+{
+    auto request = std::make_unique<SysExRequest> (zandrelMessage (model, q));
+    request->setExpectedReplies (7);
+    return request;
+}
+
+/** Whether a reply Matcher counts the message for a request of function q of the model. */
+template <typename Matcher>
+bool matcherCounts (juce::uint8 model, juce::uint8 q, const juce::MidiMessage& message)
+{
+    Matcher matcher;
+    auto request = requestInFlight (q, model);
+    return matcher.matchReply (request.get(), message);
 }
 
 /** Sets currentDeviceModel for the scope of a test and restores it afterwards. */
