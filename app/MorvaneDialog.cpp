@@ -571,9 +571,23 @@ void MorvaneDialog::scheduleNotice (int delayMs)
 //==============================================================================
 bool MorvaneDialog::updateFirmwareLink()
 {
+    // The labels follow when the feed has answered; a check skipped while a download runs keeps
+    // the offer that is being taken up.
     const auto& version = queries->getFirmwareVersion();
-    const int result = firmwareOffer->check (deviceModel, (int) version.major, (int) version.minor,
-                                             queries->getFirmwareVersionText(), settings.getFile());
+    const auto checkedModel = deviceModel;
+
+    firmwareOffer->check (deviceModel, (int) version.major, (int) version.minor, queries->getFirmwareVersionText(),
+                          settings.getFile(), [this, checkedModel] (int result)
+                          {
+                              // An answer for a device that has gone since says nothing of this one.
+                              if (deviceModel == checkedModel && deviceAnswered)
+                                  showFirmwareCheckResult (result);
+                          });
+    return firmwareOffered;
+}
+
+void MorvaneDialog::showFirmwareCheckResult (int result)
+{
     const auto labels = firmwareOffer->labelsFor (result);
     const bool sendPage = receiveMode == 0;
 
@@ -590,7 +604,8 @@ bool MorvaneDialog::updateFirmwareLink()
             firmwareOfferShown = shown;
             ui.firmwareTextLabel->setVisible (shown && sendPage);
             ui.firmwareLinkLabel->setVisible (shown && sendPage);
-            return labels.action == Action::show;
+            firmwareOffered = labels.action == Action::show;
+            break;
         }
 
         case Action::hide:
@@ -600,14 +615,12 @@ bool MorvaneDialog::updateFirmwareLink()
             ui.firmwareLinkLabel->setText ({}, juce::dontSendNotification);
             ui.firmwareTextLabel->setVisible (false);
             ui.firmwareLinkLabel->setVisible (false);
-            return false;
+            break;
 
         case Action::leave:
+            firmwareOffered = false;
             break;
     }
-
-    // A check skipped while a download runs keeps the offer that is being taken up.
-    return result < 0 && firmwareOffered;
 }
 
 void MorvaneDialog::showFirmwareUpdateWindow()
@@ -633,7 +646,8 @@ void MorvaneDialog::onFirmwareDownloadFinished()
             break;
 
         case FirmwareOffer::Outcome::cancelled:
-            dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", "Update canceled.");
+            // The user's own choice, not a failure.
+            dialogs.showMessage (juce::MessageBoxIconType::InfoIcon, "Morvane", "Update canceled.");
             break;
 
         case FirmwareOffer::Outcome::failed:

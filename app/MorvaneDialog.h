@@ -162,10 +162,14 @@ public:
     //==============================================================================
     // The firmware offer (see FirmwareOffer)
 
-    /** Asks the firmware feed about the connected device and sets the firmware labels; true when
-        firmware that can be downloaded and sent was offered.
+    /** Asks the firmware feed about the connected device; the firmware labels follow once it has
+        answered (showFirmwareCheckResult). Returns whether firmware that can be downloaded and
+        sent is offered now, which the answer may change.
     */
     bool updateFirmwareLink();
+
+    /** Sets the firmware labels and the offer from a FirmwareCheckResult. */
+    void showFirmwareCheckResult (int result);
 
     /** A click on "Firmware Link Label": the notes window and, when confirmed, the download. */
     void showFirmwareUpdateWindow();
