@@ -7,6 +7,7 @@
 #include "SendFile.h"
 #include "SendPlan.h"
 #include "SendRoad.h"
+#include "SkinnedDialogWindow.h"
 #include "SysExFileCheck.h"
 #include "Transfers.h"
 #include "UserDialogs.h"
@@ -54,8 +55,8 @@ void ConsoleSendPage::showLoadedFile()
 {
     if (c.receiveMode == 0)
     {
-        c.fileField->setText (c.sendFile->getShownText(), true);
-        c.fileField->setTooltip (c.sendFile->getLinkText());
+        c.ui.fileField->setText (c.sendFile->getShownText(), true);
+        c.ui.fileField->setTooltip (c.sendFile->getLinkText());
     }
 
     c.updatePageVisibility();
@@ -63,8 +64,8 @@ void ConsoleSendPage::showLoadedFile()
     // BEGIN is usable at once, not only from the next device poll.
     if (c.receiveMode == 0 && ! c.controlsLocked && c.isConnectedForModel())
     {
-        c.transmitButton->setEnabled (true);
-        c.cancelButton->setEnabled (true);
+        c.ui.transmitButton->setEnabled (true);
+        c.ui.cancelButton->setEnabled (true);
     }
 }
 
@@ -122,8 +123,8 @@ int ConsoleSendPage::runSendOptions (PayloadKind kind)
     setup.userCabCount = c.queries->getUserCabCount();
     setup.presetCount = c.sendFile->getCounts().presetMessageCount;
     setup.cabCount = c.sendFile->getCounts().cabMessageCount;
-    setup.fileText = c.fileField->getText();
-    setup.outputPortText = c.outputPortLabel->getText();
+    setup.fileText = c.ui.fileField->getText();
+    setup.outputPortText = c.ui.outputPortLabel->getText();
     setup.displayOffset = c.queries->getDisplayOffset();
     setup.queryDisplayOffset = [this] { return c.queries->queryDisplayOffset() ? (int) c.queries->getDisplayOffset() : -1; };
 
@@ -133,19 +134,14 @@ int ConsoleSendPage::runSendOptions (PayloadKind kind)
     if (c.sendOptionsRunner != nullptr)
         return c.sendOptionsRunner (*c.sendDialog);
 
-    juce::DialogWindow::LaunchOptions options;
-    options.dialogTitle = c.sendDialog->getContent().title;
-    options.dialogBackgroundColour = juce::Colour (0xffd3d3d3);
-    options.content.setNonOwned (c.sendDialog.get());
-    options.componentToCentreAround = &c;
-    options.escapeKeyTriggersCloseButton = true;
-    options.useNativeTitleBar = true;
-    options.resizable = false;
+    auto* dialog = c.sendDialog.get();
+    dialog->onFinished = [dialog] (int result)
+    {
+        if (auto* window = dialog->findParentComponentOfClass<juce::DialogWindow>())
+            window->exitModalState (result);
+    };
 
-    std::unique_ptr<juce::DialogWindow> window (options.create());
-    auto* windowToEnd = window.get();
-    c.sendDialog->onFinished = [windowToEnd] (int result) { windowToEnd->exitModalState (result); };
-    const int result = window->runModalLoop();
+    const int result = SkinnedDialogWindow::runModal (dialog->getContent().title, *dialog, &c);
     c.sendDialog->onFinished = nullptr;
     return result;
 }

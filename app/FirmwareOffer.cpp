@@ -30,6 +30,11 @@ FirmwareOffer::~FirmwareOffer()
 
 bool FirmwareOffer::isBusy() const
 {
+    return isChecking() || isTakenUp();
+}
+
+bool FirmwareOffer::isTakenUp() const
+{
     return update != nullptr
            && (update->isDownloadRunning() || update->isShowing() || update->getInfoView().isShowing()
                || update->findParentComponentOfClass<juce::DialogWindow>() != nullptr);
@@ -40,11 +45,13 @@ bool FirmwareOffer::isSource (const juce::ChangeBroadcaster* source) const noexc
     return update != nullptr && source == update.get();
 }
 
-int FirmwareOffer::check (juce::uint8 model, int major, int minor, const juce::String& versionText,
-                          juce::PropertiesFile* settings)
+bool FirmwareOffer::check (juce::uint8 model, int major, int minor, const juce::String& versionText,
+                           juce::PropertiesFile* settings, std::function<void (int)> onResult)
 {
-    if (isBusy())
-        return -1;
+    // A check that is still reading gives way to the new one (its answer may be for another
+    // device by now); an open window or a running download is never replaced.
+    if (isTakenUp())
+        return false;
 
     if (update != nullptr)
         update->removeChangeListener (&listener);
@@ -52,9 +59,21 @@ int FirmwareOffer::check (juce::uint8 model, int major, int minor, const juce::S
     update = makeUpdate (skin, model, major, minor, versionText, settings);
     update->addChangeListener (&listener);
 
-    lastResult = update->checkForUpdate();
-    downloadOffered = lastResult == FirmwareCheckResult::newer;
-    return lastResult;
+    // The check object owns the reads and drops their result if it goes first.
+    update->checkForUpdate ([this, onResult] (int result)
+                            {
+                                lastResult = result;
+                                downloadOffered = result == FirmwareCheckResult::newer;
+
+                                if (onResult != nullptr)
+                                    onResult (result);
+                            });
+    return true;
+}
+
+bool FirmwareOffer::isChecking() const noexcept
+{
+    return update != nullptr && update->isChecking();
 }
 
 FirmwareOffer::Labels FirmwareOffer::labelsFor (int result) const

@@ -18,7 +18,8 @@ class TPXFirmwareUpdate;
 
     The feed check object (TPXFirmwareUpdate) is kept from one check to the next, but never
     replaced while its window is open or its download runs: a check asked for meanwhile (the
-    device poll may see the device again) is skipped. Only a check that found newer firmware
+    device poll may see the device again) is skipped. A check that is still reading the feed is
+    replaced, and its answer never arrives. Only a check that found newer firmware
     that this program can send offers a download. Message thread only.
 */
 class FirmwareOffer
@@ -39,16 +40,21 @@ public:
     FirmwareOffer (SkinManager* skin, juce::ChangeListener& listener);
     ~FirmwareOffer();
 
-    /** Checks the feed for the device's model and version (a new check object, unless busy).
-        Returns the FirmwareCheckResult, or -1 when the check was skipped because the current
-        object is busy.
+    /** Checks the feed for the device's model and version (a new check object, unless its window
+        is open or its download runs). The
+        feed is read on a thread of its own; onResult gets the FirmwareCheckResult on the message
+        thread. False, and no call, when the check was skipped.
     */
-    int check (juce::uint8 model, int major, int minor, const juce::String& versionText, juce::PropertiesFile* settings);
+    bool check (juce::uint8 model, int major, int minor, const juce::String& versionText, juce::PropertiesFile* settings,
+                std::function<void (int)> onResult);
+
+    /** True while a check reads the feed. */
+    bool isChecking() const noexcept;
 
     /** The labels for a check result (see check). */
     Labels labelsFor (int result) const;
 
-    /** True while the check object's window shows or its download runs. */
+    /** True while the check object reads the feed, its window shows or its download runs. */
     bool isBusy() const;
 
     /** True when the last check found newer firmware that can be downloaded and sent. */
@@ -95,6 +101,9 @@ public:
     static FolderAction folderActionFor (const juce::String& fileText, bool firmwareInMemory);
 
 private:
+    /** True while the check object's window shows or its download runs. */
+    bool isTakenUp() const;
+
     SkinManager* const skin;
     juce::ChangeListener& listener;
     std::unique_ptr<TPXFirmwareUpdate> update;

@@ -118,8 +118,8 @@ void MorvaneApplication::initialise (const juce::String&)
     OwnedWindows::setMainWindow (mainWindow.get());
     ownedWindowsWatcher = std::make_unique<OwnedWindows::Watcher>();
 
-    // The check reads the network on the message thread and may wait for it: it follows once the
-    // window is on the screen, rather than keeping the window blank until it is done.
+    // The check follows once the window is on the screen; it reads the network on a thread of
+    // its own and shows its window only when the server has answered.
     mainWindow->callAfterFirstPaint ([this] { startUpdateCheck(); });
 }
 
@@ -163,7 +163,14 @@ void MorvaneApplication::startUpdateCheck()
                                                        ProgramVersion::revision, settingsFile);
     updateComponent->addChangeListener (this);
 
-    const int result = updateComponent->checkForUpdate();
+    // The feed is read on a thread of its own: the window answers while the server takes its time.
+    updateComponent->checkForUpdate ([this] (int result) { offerUpdate (result); });
+}
+
+void MorvaneApplication::offerUpdate (int result)
+{
+    if (updateComponent == nullptr)
+        return;
 
     if (result == UpdateCheckResult::accepted)
     {
@@ -246,16 +253,25 @@ void MorvaneApplication::changeListenerCallback (juce::ChangeBroadcaster* source
 
     const juce::File installer (updateComponent->getDownloadedFile());
 
-    if (handleDownloadResult (updateComponent->getDownloadResult(), installer, dialogs, services))
+    if (handleDownloadResult (updateComponent->getDownloadResult(), installer, dialogs, services,
+                              TPXAutoUpdate::canStartInstaller()))
         systemRequestedQuit();
 }
 
 bool MorvaneApplication::handleDownloadResult (int result, const juce::File& installer, UserDialogs& dialogs,
-                                               SystemServices& services)
+                                               SystemServices& services, bool installerRunsHere)
 {
     switch (result)
     {
         case 1:
+            if (! installerRunsHere)
+            {
+                // Not a failure: the Windows installer was what the offer said OK would save.
+                dialogs.showMessage (juce::MessageBoxIconType::InfoIcon, "Morvane",
+                                     "The Windows installer of the update was saved as:\n" + installer.getFullPathName());
+                return false;
+            }
+
             if (installer.existsAsFile() && services.startProcess (installer, {}))
                 return true;
 
@@ -264,7 +280,8 @@ bool MorvaneApplication::handleDownloadResult (int result, const juce::File& ins
             return false;
 
         case 2:
-            dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", "Update canceled.");
+            // The user's own choice, not a failure.
+            dialogs.showMessage (juce::MessageBoxIconType::InfoIcon, "Morvane", "Update canceled.");
             return false;
 
         case 3:
@@ -274,6 +291,11 @@ bool MorvaneApplication::handleDownloadResult (int result, const juce::File& ins
         case 4:
             dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane",
                                  "The installer could not be saved as:\n" + installer.getFullPathName());
+            return false;
+
+        case 5:
+            dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane",
+                                 "The update server sent something that is not an installer. Nothing was saved.");
             return false;
 
         default:

@@ -64,6 +64,11 @@ public:
     */
     void startUpdateCheck();
 
+    /** What the check's result asks for: the progress window and the download, or the message
+        that the update must be installed by hand.
+    */
+    void offerUpdate (int result);
+
     /** The warning that the running instance shows when a later start was refused. */
     static juce::String anotherInstanceText();
 
@@ -73,10 +78,12 @@ public:
     void terminationRequested();
 
     /** What happens after the installer download ended with the given result (1 done, 2 cancelled,
-        3 failed, 4 not written): the installer is started and true returned (quit) only when it started;
-        otherwise the user is told what happened, including where a downloaded file lies.
+        3 failed, 4 not written, 5 not an installer): where the installer runs, it is started and
+        true returned (quit) only when it started; otherwise the user is told what happened,
+        including where a downloaded file lies.
     */
-    static bool handleDownloadResult (int result, const juce::File& installer, UserDialogs& dialogs, SystemServices& services);
+    static bool handleDownloadResult (int result, const juce::File& installer, UserDialogs& dialogs, SystemServices& services,
+                                      bool installerRunsHere = true);
 
     /** The folder that holds the settings file and the single-instance channel. */
     static juce::File getUserFolder();

@@ -42,7 +42,8 @@ juce::File InstallerFileName::makeInstallerPath (const juce::File& folder, const
     if (folder == juce::File() || safeName.isEmpty())
         return {};
 
-    const auto file = folder.getChildFile (safeName + ".exe");
+    // One extension: a name that already ends in ".exe" keeps it as it is.
+    const auto file = folder.getChildFile (safeName.endsWithIgnoreCase (".exe") ? safeName : safeName + ".exe");
 
     if (file.getParentDirectory() != folder)
         return {};

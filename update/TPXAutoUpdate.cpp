@@ -92,38 +92,91 @@ void TPXAutoUpdate::buttonClicked (juce::Button* button)
         TPXUpdateComponent::buttonClicked (button);
 }
 
-int TPXAutoUpdate::checkForUpdate()
+void TPXAutoUpdate::checkForUpdate (std::function<void (int)> onResult)
 {
-    auto document = readFeedUnlessSkipped (feedAddress, checkSettings.isSkipCheckSet());
+    resetProgressPage();
 
-    if (document == nullptr)
-        return UpdateCheckResult::nothing;
-
-    feed = ProgramFeed::read (*document);
-    document.reset();
-
-    const bool newer = feed.isNewerThan (installedMajor, installedMinor, installedRevision);
-
-    if (! newer && ! feed.endOfLife)
-        return UpdateCheckResult::nothing;
-
-    if (! newer)
+    if (checkSettings.isSkipCheckSet() || feedAddress.isEmpty())
     {
-        const auto notes = feed.hasEndOfLifeNotes
-                               ? UpdateFeedReader::readNotes (juce::URL (feed.endOfLifeNotesAddress), "No notes available.")
-                               : juce::String ("No notes available.");
+        if (onResult != nullptr)
+            onResult (UpdateCheckResult::nothing);
 
+        return;
+    }
+
+    // The reads run on their own thread and write only into this record, which the message
+    // thread reads once they are done.
+    auto found = std::make_shared<CheckReads>();
+    const auto address = feedAddress;
+    const int major = installedMajor, minor = installedMinor, revision = installedRevision;
+
+    startCheck ([found, address, major, minor, revision] (UpdateHttpSession& session)
+                {
+                    auto document = UpdateFeedReader::readFeed (session, address);
+
+                    if (document == nullptr)
+                        return;
+
+                    found->feedRead = true;
+                    found->feed = ProgramFeed::read (*document);
+                    document.reset();
+
+                    const auto& published = found->feed;
+                    found->newer = published.isNewerThan (major, minor, revision);
+
+                    if (found->newer)
+                        found->notes = published.hasReleaseNotes ? UpdateFeedReader::readNotes (session, juce::URL (published.releaseNotesAddress),
+                                                                                           "No release notes available.")
+                                                            : juce::String ("No release notes available.");
+                    else if (published.endOfLife)
+                        found->notes = published.hasEndOfLifeNotes ? UpdateFeedReader::readNotes (session, juce::URL (published.endOfLifeNotesAddress),
+                                                                                             "No notes available.")
+                                                              : juce::String ("No notes available.");
+                },
+                [this, found, onResult]
+                {
+                    const int result = offerUpdate (*found);
+
+                    if (onResult != nullptr)
+                        onResult (result);
+                });
+}
+
+bool TPXAutoUpdate::canStartInstaller() noexcept
+{
+   #if JUCE_WINDOWS
+    return true;
+   #else
+    return false;
+   #endif
+}
+
+juce::String TPXAutoUpdate::getOfferButtonText()
+{
+    // The installer is a Windows program: elsewhere OK only saves it.
+    return canStartInstaller() ? "Click OK to download and install the update."
+                               : "Click OK to download the Windows installer of the update and save it.";
+}
+
+int TPXAutoUpdate::offerUpdate (const CheckReads& found)
+{
+    if (! found.feedRead)
+        return UpdateCheckResult::nothing;
+
+    feed = found.feed;
+
+    if (! found.newer && ! feed.endOfLife)
+        return UpdateCheckResult::nothing;
+
+    if (! found.newer)
+    {
         setInfoPage (feed.getVersionText() + " is the final version of " + programName + ". No future updates are planned.",
-                     notes, {}, true);
+                     found.notes, {}, true);
         showWindow();
         return UpdateCheckResult::declined;
     }
 
     installerFileName = InstallerFileName::fromAddress (feed.installerAddress);
-
-    const auto notes = feed.hasReleaseNotes
-                           ? UpdateFeedReader::readNotes (juce::URL (feed.releaseNotesAddress), "No release notes available.")
-                           : juce::String ("No release notes available.");
 
     juce::String info;
 
@@ -135,7 +188,7 @@ int TPXAutoUpdate::checkForUpdate()
     info << "Version " << feed.getVersionText() << " is available. You have version " << installedMajor << "."
          << installedMinor << "." << installedRevision << " installed.";
 
-    setInfoPage (info, notes, "Click OK to download and install the update.", false);
+    setInfoPage (info, found.notes, getOfferButtonText(), false);
 
     if (! showWindow())
         return UpdateCheckResult::declined;

@@ -29,8 +29,17 @@ public:
                    juce::PropertiesFile* settings);
     ~TPXAutoUpdate() override;
 
-    /** Reads the feed (synchronously) and asks the user; returns an UpdateCheckResult. */
-    int checkForUpdate();
+    /** Reads the feed and its notes on a thread of its own (the window answers meanwhile), then
+        asks the user and calls onResult with an UpdateCheckResult on the message thread. A
+        skipped check calls it at once with UpdateCheckResult::nothing, without network access.
+    */
+    void checkForUpdate (std::function<void (int)> onResult);
+
+    /** True where the downloaded installer can be started (it is a Windows program). */
+    static bool canStartInstaller() noexcept;
+
+    /** The offer's line above OK: what OK will do on this platform. */
+    static juce::String getOfferButtonText();
 
     /** Asks for the folder and starts the download; false when the user cancelled the chooser. */
     bool downloadAndInstall();
@@ -61,7 +70,16 @@ protected:
     void notesWindowClosing() override;
 
 private:
+    /** What a check's reads found (written on the check's thread, read after it). */
+    struct CheckReads
+    {
+        bool feedRead = false, newer = false;
+        ProgramFeed feed;
+        juce::String notes;
+    };
+
     void loadSettings();
+    int offerUpdate (const CheckReads& found);
 
     const int productIndex = 0;
     const juce::String programName, feedFileName;

@@ -2,11 +2,16 @@
 
 #include "UpdateDownloadThread.h"
 
-/** Downloads the program installer and writes it to the installer path.
+#include <memory>
 
-    The bytes are written as received into a temporary file beside the target, which replaces
-    the target only when it is complete; a download cancelled after its last chunk writes
-    nothing. A file that cannot be written gives DownloadResult::writeFailed.
+/** Downloads the program installer and saves it in the folder the user chose.
+
+    The bytes are written as they arrive, into a hidden temporary file beside the target; only a
+    whole body that starts as a Windows program does ("MZ") is kept. It then takes the target's
+    name, or, when a file of that name exists already, the first free name "<name> (2).exe",
+    "<name> (3).exe", ...: a file of the user's is never replaced. A download cancelled after its
+    last chunk keeps nothing. A file that cannot be written gives DownloadResult::writeFailed; a
+    body that is not an installer gives DownloadResult::notAnInstaller.
 */
 class TPXAutoUpdateDownloadThread : public UpdateDownloadThread
 {
@@ -17,16 +22,29 @@ public:
                                  std::atomic<double>* progress, juce::int64 maxBytes = defaultMaxBytes);
     ~TPXAutoUpdateDownloadThread() override;
 
-    /** The installer path's full path name. */
-    juce::String getTargetPath() const { return targetFile.getFullPathName(); }
+    /** The path the installer was saved under once the result is complete; before, the path
+        asked for.
+    */
+    juce::String getTargetPath() const;
+
+    /** The first name for the file in its folder that no file or folder has: the file's own, or
+        its name with " (2)", " (3)", ... before the extension.
+    */
+    static juce::File findFreeName (const juce::File& wanted);
 
 protected:
+    int beginBody (juce::int64 length) override;
+    int takeChunk (const void* bytes, size_t size) override;
     int finishDownload() override;
+    void discardDownload() override;
 
 private:
-    bool writeInstaller();
-
     const juce::File targetFile;
+    juce::File savedFile;   // set by the download thread before its run ends
+    std::unique_ptr<juce::TemporaryFile> temporary;
+    std::unique_ptr<juce::FileOutputStream> out;
+    char head[2] = {};
+    int headBytes = 0;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (TPXAutoUpdateDownloadThread)
 };

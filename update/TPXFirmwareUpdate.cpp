@@ -71,15 +71,60 @@ void TPXFirmwareUpdate::setOkayUnlocked (bool unlocked)
         infoOkayButton->setEnabledDimmed (unlocked, true);
 }
 
-int TPXFirmwareUpdate::checkForUpdate()
+void TPXFirmwareUpdate::checkForUpdate (std::function<void (int)> onResult)
 {
-    auto document = readFeedUnlessSkipped (feedAddress, checkSettings.isSkipCheckSet());
+    resetProgressPage();
 
-    if (document == nullptr)
-        return FirmwareCheckResult::nothing;
+    if (checkSettings.isSkipCheckSet())
+    {
+        if (onResult != nullptr)
+            onResult (FirmwareCheckResult::nothing);
 
-    feed = FirmwareFeed::read (*document, model);
-    document.reset();
+        return;
+    }
+
+    // The reads run on their own thread and write only into this record, which the message
+    // thread reads once they are done.
+    auto found = std::make_shared<CheckReads>();
+    const auto address = feedAddress;
+    const auto modelCode = model;
+    const int major = installedMajor, minor = installedMinor;
+
+    startCheck ([found, address, modelCode, major, minor] (UpdateHttpSession& session)
+                {
+                    auto document = UpdateFeedReader::readFeed (session, address);
+
+                    if (document == nullptr)
+                        return;
+
+                    found->feed = FirmwareFeed::read (*document, modelCode);
+                    document.reset();
+
+                    const auto& published = found->feed;
+                    found->newer = published.isNewerThan (major, minor);
+
+                    if (! published.found)
+                        return;
+
+                    if (found->newer)
+                        found->notes = UpdateFeedReader::readNotes (session, juce::URL (published.releaseNotesAddress),
+                                                                    "No release notes available.");
+                    else if (published.endOfLife)
+                        found->notes = UpdateFeedReader::readNotes (session, juce::URL (published.endOfLifeNotesAddress),
+                                                                    "No notes available.");
+                },
+                [this, found, onResult]
+                {
+                    const int result = offerFirmware (*found);
+
+                    if (onResult != nullptr)
+                        onResult (result);
+                });
+}
+
+int TPXFirmwareUpdate::offerFirmware (const CheckReads& found)
+{
+    feed = found.feed;
 
     if (! feed.found)
         return FirmwareCheckResult::nothing;
@@ -88,23 +133,19 @@ int TPXFirmwareUpdate::checkForUpdate()
     int major = 0, minor = 0;
     getAvailableVersion (available, major, minor);
 
-    const bool newer = feed.isNewerThan (installedMajor, installedMinor);
-
-    if (! newer && ! feed.endOfLife)
+    if (! found.newer && ! feed.endOfLife)
         return FirmwareCheckResult::nothing;
 
-    if (! newer)
+    if (! found.newer)
     {
-        const auto notes = UpdateFeedReader::readNotes (juce::URL (feed.endOfLifeNotesAddress), "No notes available.");
-        setInfoPage (available + " is the final firmware version. No future updates are planned.", notes, {}, true);
+        setInfoPage (available + " is the final firmware version. No future updates are planned.", found.notes, {}, true);
         showWindow();
         return FirmwareCheckResult::endOfLife;
     }
 
     firmwareFileName = feed.firmwareAddress.fromLastOccurrenceOf ("/", false, false);
 
-    const auto notes = UpdateFeedReader::readNotes (juce::URL (feed.releaseNotesAddress), "No release notes available.");
-    setInfoPage (available + " is available. You have " + installedVersionText + " installed.", notes,
+    setInfoPage (available + " is available. You have " + installedVersionText + " installed.", found.notes,
                  "Read the Release Notes before downloading and installing the update.", false);
 
     return feed.compatible ? FirmwareCheckResult::newer : FirmwareCheckResult::incompatible;

@@ -31,10 +31,11 @@ public:
                        const juce::String& installedVersionText, juce::PropertiesFile* settings);
     ~TPXFirmwareUpdate() override;
 
-    /** Reads the feed (synchronously); returns a FirmwareCheckResult. Shows a window only for
-        the end-of-life notice.
+    /** Reads the feed and its notes on a thread of its own, then calls onResult with a
+        FirmwareCheckResult on the message thread. Shows a window only for the end-of-life notice.
+        A skipped check calls it at once with FirmwareCheckResult::nothing.
     */
-    int checkForUpdate();
+    void checkForUpdate (std::function<void (int)> onResult);
 
     /** The feed's version as the device would show it, and its numbers. */
     void getAvailableVersion (juce::String& text, int& major, int& minor) const;
@@ -63,6 +64,15 @@ protected:
     void buildWidget (const juce::XmlElement& widget, const juce::String& name) override;
 
 private:
+    /** What a check's reads found (written on the check's thread, read after it). */
+    struct CheckReads
+    {
+        bool newer = false;
+        FirmwareFeed feed;
+        juce::String notes;
+    };
+
+    int offerFirmware (const CheckReads& found);
     void setOkayUnlocked (bool unlocked);
 
     const juce::uint8 model;

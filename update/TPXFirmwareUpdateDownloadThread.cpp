@@ -13,9 +13,25 @@ TPXFirmwareUpdateDownloadThread::~TPXFirmwareUpdateDownloadThread()
     stopDownload();
 }
 
+int TPXFirmwareUpdateDownloadThread::beginBody (juce::int64)
+{
+    return DownloadResult::notFinished;
+}
+
+int TPXFirmwareUpdateDownloadThread::takeChunk (const void* bytes, size_t size)
+{
+    data.append (bytes, size);
+    return DownloadResult::notFinished;
+}
+
 int TPXFirmwareUpdateDownloadThread::finishDownload()
 {
     return DownloadResult::complete;
+}
+
+void TPXFirmwareUpdateDownloadThread::discardDownload()
+{
+    data.reset();
 }
 
 bool TPXFirmwareUpdateDownloadThread::copyDownloadedData (juce::MemoryBlock& destination) const

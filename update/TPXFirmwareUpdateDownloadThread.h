@@ -19,8 +19,13 @@ public:
     bool copyDownloadedData (juce::MemoryBlock& destination) const;
 
 protected:
+    int beginBody (juce::int64 length) override;
+    int takeChunk (const void* bytes, size_t size) override;
     int finishDownload() override;
+    void discardDownload() override;
 
 private:
+    juce::MemoryBlock data;
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (TPXFirmwareUpdateDownloadThread)
 };

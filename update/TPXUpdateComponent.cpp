@@ -6,7 +6,7 @@
 #include "TPXDrawableButton.h"
 #include "TPXLabelComponent.h"
 #include "UpdateDownloadThread.h"
-#include "UpdateFeedReader.h"
+#include "UpdateServer.h"
 
 namespace
 {
@@ -27,6 +27,7 @@ TPXUpdateComponent::TPXUpdateComponent (SkinManager* skin)
 
 TPXUpdateComponent::~TPXUpdateComponent()
 {
+    checkThread.reset();
     stopTimer (watchTimer);
     stopTimer (progressTimer);
 }
@@ -223,14 +224,11 @@ bool TPXUpdateComponent::runNotesWindow (const juce::String& title)
     return result == 1;
 }
 
-std::unique_ptr<juce::XmlElement> TPXUpdateComponent::readFeedUnlessSkipped (const juce::URL& feedAddress, bool skipCheck)
+void TPXUpdateComponent::startCheck (UpdateCheckThread::Job reads, std::function<void()> finished)
 {
-    resetProgressPage();
-
-    if (skipCheck)
-        return nullptr;
-
-    return UpdateFeedReader::readFeed (feedAddress);
+    checkThread.reset();
+    checkThread = std::make_unique<UpdateCheckThread> (std::move (reads), std::move (finished),
+                                                       UpdateServer::getCheckDeadlineMs());
 }
 
 void TPXUpdateComponent::closeWindowOf (juce::Component& component, int result)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "TPXProgressBar.h"
+#include "UpdateCheckThread.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -20,7 +21,9 @@ class UpdateDownloadThread;
 
     The component's 1000 ms timer (id 0) cancels the download when its window has gone, and once
     the download thread has ended closes the progress window, copies the result and sends a
-    synchronous change message. A 100 ms timer (id 1) copies the thread's progress to the bar.
+    synchronous change message. A 100 ms timer (id 1) copies the thread's progress to the bar;
+    while a body without a length arrives the progress is below 0, the bar shows that it is busy
+    and Cancel stays offered. Checks read the server on a thread of their own (UpdateCheckThread).
     Message thread only.
 */
 class TPXUpdateComponent : public juce::Component,
@@ -39,6 +42,9 @@ public:
 
     /** True while a download thread runs. */
     bool isDownloadRunning() const;
+
+    /** True while a check reads the server (on its own thread). */
+    bool isChecking() const noexcept { return checkThread != nullptr && checkThread->isChecking(); }
 
     /** The notes page shown in the notes window. */
     juce::Component& getInfoView() noexcept { return infoView; }
@@ -89,10 +95,10 @@ protected:
     */
     void watchDownload (UpdateDownloadThread* thread);
 
-    /** The start of a check: readies the progress page, then reads the feed. Null (nothing to
-        offer) when the check is skipped or the feed cannot be read.
+    /** Starts a check's network reads on their own thread (ending an earlier check first); then
+        calls finished on the message thread, unless the component has gone meanwhile.
     */
-    std::unique_ptr<juce::XmlElement> readFeedUnlessSkipped (const juce::URL& feedAddress, bool skipCheck);
+    void startCheck (UpdateCheckThread::Job reads, std::function<void()> finished);
 
     /** Stops watching the download and deletes its thread (before a new one, and in the derived
         destructors).
@@ -156,6 +162,7 @@ private:
     juce::String infoText, notesText, buttonLabelText;
     bool cancelShown = true;
     UpdateDownloadThread* watchedDownload = nullptr;
+    std::unique_ptr<UpdateCheckThread> checkThread;
     juce::CriticalSection resultLock;
     int downloadResult = 0;
 

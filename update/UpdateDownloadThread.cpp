@@ -1,7 +1,6 @@
 #include "UpdateDownloadThread.h"
 
 #include "DownloadResult.h"
-#include "UpdateServer.h"
 
 namespace
 {
@@ -28,23 +27,14 @@ UpdateDownloadThread::~UpdateDownloadThread()
 void UpdateDownloadThread::stopDownload()
 {
     signalThreadShouldExit();
-    abortStream();
+    session.cancel();
     stopThread (stopWaitMs);
 }
 
 void UpdateDownloadThread::cancel()
 {
     cancelFlag.store (true);
-    abortStream();
-}
-
-void UpdateDownloadThread::abortStream()
-{
-    const juce::ScopedLock sl (streamLock);
-    streamAborted = true;
-
-    if (activeStream != nullptr)
-        activeStream->cancel();
+    session.cancel();
 }
 
 void UpdateDownloadThread::run()
@@ -54,7 +44,7 @@ void UpdateDownloadThread::run()
 
     // What arrived of a failed or cancelled download is of no use to anyone.
     if (outcome != DownloadResult::complete)
-        data.reset();
+        discardDownload();
 
     result.store (outcome);
 }
@@ -67,94 +57,58 @@ int UpdateDownloadThread::download()
             progress->store (value);
     };
 
-    if (! UpdateServer::isWebAddress (address))
+    auto ended = [this] (int fallback) { return cancelFlag.load() ? (int) DownloadResult::cancelled : fallback; };
+
+    juce::String problem;
+
+    if (cancelFlag.load() || ! session.open (address, problem) || threadShouldExit())
+        return ended (DownloadResult::failed);
+
+    const auto total = session.getLength();
+
+    if (total > maxBytes || total == 0)
         return DownloadResult::failed;
 
-    juce::WebInputStream stream (address, false);
-    stream.withConnectionTimeout (UpdateServer::getTimeoutMs());
-    stream.withNumRedirectsToFollow (5);
+    if (const int begun = beginBody (total); begun != DownloadResult::notFinished)
+        return ended (begun);
 
+    setProgress (total > 0 ? 0.0 : indeterminateProgress);
+
+    juce::int64 bytesRead = 0;
+    char chunk[chunkBytes];
+
+    while (! session.isComplete())
     {
-        const juce::ScopedLock sl (streamLock);
+        if (threadShouldExit() || cancelFlag.load())
+            return ended (DownloadResult::failed);
 
-        if (streamAborted || cancelFlag.load())
-            return cancelFlag.load() ? DownloadResult::cancelled : DownloadResult::failed;
+        const int read = session.read (chunk, chunkBytes);
 
-        activeStream = &stream;
+        if (read < 0)
+            return ended (DownloadResult::failed);
+
+        bytesRead += read;
+
+        if (bytesRead > maxBytes)
+            return ended (DownloadResult::failed);
+
+        if (read > 0)
+            if (const int taken = takeChunk (chunk, (size_t) read); taken != DownloadResult::notFinished)
+                return ended (taken);
+
+        if (total > 0)
+            setProgress ((double) bytesRead / (double) total);
+        else if (read == 0 && ! session.isComplete())
+            return ended (DownloadResult::failed);
     }
 
-    // The stream leaves the lock's reach before it is destroyed, so cancel() never touches it after.
-    struct Release
-    {
-        UpdateDownloadThread& owner;
-        ~Release()
-        {
-            const juce::ScopedLock sl (owner.streamLock);
-            owner.activeStream = nullptr;
-        }
-    };
-
-    bool complete = false;
-    juce::int64 remaining = -1;
-
-    {
-        Release release { *this };
-
-        const bool connected = stream.connect (nullptr);
-
-        if (cancelFlag.load())
-            return DownloadResult::cancelled;
-
-        const int status = connected ? stream.getStatusCode() : 0;
-
-        if (! connected || status < 200 || status > 299 || threadShouldExit())
-            return DownloadResult::failed;
-
-        const auto total = stream.getTotalLength();
-
-        if (total > maxBytes || total == 0)
-            return DownloadResult::failed;
-
-        const bool knownLength = total > 0;
-        remaining = knownLength ? total - stream.getPosition() : -1;
-        const auto expected = (double) remaining;
-
-        if (! knownLength)
-            setProgress (1.0);
-
-        juce::int64 bytesRead = 0;
-        char chunk[chunkBytes];
-
-        while (! threadShouldExit() && ! cancelFlag.load() && (! knownLength || remaining > 0))
-        {
-            const auto wanted = knownLength ? (int) juce::jmin (remaining, (juce::int64) chunkBytes) : chunkBytes;
-            const int read = stream.read (chunk, wanted);
-
-            if (read <= 0)
-                break;
-
-            data.append (chunk, (size_t) read);
-            bytesRead += read;
-
-            if (bytesRead > maxBytes)
-                return DownloadResult::failed;
-
-            if (knownLength)
-            {
-                remaining = total - stream.getPosition();
-                setProgress ((double) bytesRead / expected);
-            }
-        }
-
-        if (cancelFlag.load())
-            return DownloadResult::cancelled;
-
-        complete = ! threadShouldExit() && ! stream.isError() && data.getSize() > 0
-                   && (! knownLength || remaining == 0);
-    }
-
-    if (! complete)
+    if (bytesRead == 0)
         return DownloadResult::failed;
+
+    setProgress (1.0);
+
+    if (cancelFlag.load())
+        return DownloadResult::cancelled;
 
     return finishDownload();
 }

@@ -1,5 +1,7 @@
 #include "UpdateServer.h"
 
+#include "HttpReplyRules.h"
+
 namespace
 {
 juce::CriticalSection& serverLock()
@@ -17,6 +19,12 @@ juce::String& baseAddress()
 std::atomic<int>& timeout()
 {
     static std::atomic<int> milliseconds { 15000 };
+    return milliseconds;
+}
+
+std::atomic<int>& checkDeadline()
+{
+    static std::atomic<int> milliseconds { 30000 };
     return milliseconds;
 }
 
@@ -63,8 +71,7 @@ juce::URL UpdateServer::getFirmwareFeedAddress()
 
 bool UpdateServer::isWebAddress (const juce::URL& address)
 {
-    const auto text = address.toString (false);
-    return text.startsWithIgnoreCase ("http://") || text.startsWithIgnoreCase ("https://");
+    return HttpReplyRules::isWebAddress (address.toString (false));
 }
 
 juce::String UpdateServer::getSupportPageAddress()
@@ -80,4 +87,14 @@ int UpdateServer::getTimeoutMs()
 void UpdateServer::setTimeoutMs (int milliseconds)
 {
     timeout().store (juce::jmax (1000, milliseconds));
+}
+
+int UpdateServer::getCheckDeadlineMs()
+{
+    return checkDeadline().load();
+}
+
+void UpdateServer::setCheckDeadlineMs (int milliseconds)
+{
+    checkDeadline().store (juce::jmax (1000, milliseconds));
 }

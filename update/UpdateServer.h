@@ -31,7 +31,8 @@ public:
     static juce::URL getFirmwareFeedAddress();
 
     /** True for an http or https address: the only ones that feeds, notes and downloads are
-        read from (a feed naming a local file or another scheme is not followed).
+        read from (a feed naming a local file or another scheme is not followed, nor a redirect
+        to one).
     */
     static bool isWebAddress (const juce::URL& address);
 
@@ -41,4 +42,10 @@ public:
     /** Connection and idle-read time-out of every feed read and download, in milliseconds. */
     static int getTimeoutMs();
     static void setTimeoutMs (int milliseconds);
+
+    /** The most a whole check may take, feed and notes together, however slowly the server
+        sends, in milliseconds.
+    */
+    static int getCheckDeadlineMs();
+    static void setCheckDeadlineMs (int milliseconds);
 };

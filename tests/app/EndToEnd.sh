@@ -7,6 +7,10 @@
 #   EndToEnd.sh second <exe>                  three later starts end; the first shows one warning and comes
 #                                             back from being minimised
 #   EndToEnd.sh sigterm <exe>                 SIGTERM stores the window state and the folders as a close does
+#   EndToEnd.sh update-silent|update-drip <exe> <server>
+#                                             while the update feed is read from a server that answers not
+#                                             at all (or at a trickle), closing the window ends the program
+#                                             at once
 #   EndToEnd.sh silent <exe> <server>         SIGTERM while the update feed's server never answers: the read
 #                                             is not interrupted (it would spin for ever); the program ends
 #                                             and stores its settings
@@ -270,6 +274,34 @@ case "$mode" in
         kill -TERM "$pid"
         wait_for_exit "$pid" 150 || fail "SIGTERM did not end the second start"
         wait "$pid"
+        ;;
+
+    update-silent|update-drip)
+        need_skin
+        marker="$scratch/feed-asked"
+        "$3" "${mode#update-}" "$marker" >"$scratch/server" & server=$!; pids+=("$server")
+        for i in $(seq 1 100); do [ -s "$scratch/server" ] && break; sleep 0.1; done
+        address=$(head -n 1 "$scratch/server")
+        [ -n "$address" ] || fail "the update server did not start"
+
+        MORVANE_UPDATE_SERVER="$address" "$exe" 2>"$errors" & pid=$!; pids+=("$pid")
+        wait_for_windows "$pid" 1 150 || fail "no window appeared"
+        for i in $(seq 1 150); do [ -e "$marker" ] && break; sleep 0.1; done
+        [ -e "$marker" ] || fail "the program never asked for the update feed"
+        win=$(morvane_windows "$pid" | head -n 1)
+
+        kill -0 "$pid" 2>/dev/null || fail "the program ended by itself"
+
+        # The close request is handled on the message thread, which the server cannot hold: the
+        # program ends well inside the feed read's idle time-out (15 s), let alone the trickle.
+        xdotool windowactivate --sync "$win" key --clearmodifiers alt+F4 2>/dev/null
+        if ! wait_for_exit "$pid" 50; then
+            xdotool windowactivate --sync "$win" key --clearmodifiers alt+F4 2>/dev/null   # the focus went elsewhere
+            wait_for_exit "$pid" 30 || fail "closing the window did not end the program while the feed was being read"
+        fi
+        wait "$pid"; rc=$?
+        [ "$rc" -eq 0 ] || fail "exit code $rc"
+        grep -q 'name="MAIN_WINDOW_STATE"' "$settings" || fail "MAIN_WINDOW_STATE was not written"
         ;;
 
     silent|twice)

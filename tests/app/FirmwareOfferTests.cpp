@@ -7,6 +7,7 @@
 #include "TestHttpServer.h"
 #include "UpdateServer.h"
 
+using morvane::test::runMessageLoopFor;
 using morvane::test::runMessageLoopUntil;
 using Behaviour = morvane::test::TestHttpServer::Behaviour;
 
@@ -71,13 +72,21 @@ protected:
         UpdateServer::setTimeoutMs (15000);
     }
 
-    void serveFeed (int revision, bool compatible, const juce::String& firmwarePath, int model = 8, int major = 15)
+    void serveFeed (int revision, bool compatible, const juce::String& firmwarePath, int model = 8, int major = 15,
+                    Behaviour behaviour = Behaviour::normal)
     {
         server.serve ("/rss/firmware/firmware.xml",
                       "<FIRMWARES><PRODUCT modelID=\"" + juce::String (model) + "\"><VERSION major=\"" + juce::String (major)
                           + "\" revision=\"" + juce::String (revision)
                           + "\" compatibility=\"" + (compatible ? "true" : "false") + "\"><FIRMWARE url=\""
-                          + server.getBaseAddress() + firmwarePath + "\"/></VERSION></PRODUCT></FIRMWARES>");
+                          + server.getBaseAddress() + firmwarePath + "\"/></VERSION></PRODUCT></FIRMWARES>",
+                      behaviour);
+    }
+
+    /** The feed is read on a thread of its own: waits until the check has answered. */
+    bool waitForCheck()
+    {
+        return runMessageLoopUntil ([this] { return ! console().getFirmwareOffer().isChecking(); }, 30000);
     }
 
     bool downloadEnded()
@@ -100,6 +109,7 @@ TEST_F (FirmwareOfferTest, NewerFirmwareIsOfferedDownloadedIntoMemoryAndCheckedF
 
     openWith (8, "KT4 MIDI", 15, 4);
     chooseFromMenu (8);
+    ASSERT_TRUE (waitForCheck());
     ASSERT_TRUE (console().isFirmwareOffered());
     EXPECT_EQ (labelText ("Firmware Text Label"), "Firmware 15.05");
     EXPECT_EQ (labelText ("Firmware Link Label"), "Click to download:");
@@ -159,7 +169,9 @@ TEST_F (FirmwareOfferTest, AFailedCancelledOrUnfitDownloadIsReportedAndNeverTake
         const juce::String path = "/fw/" + juce::String (c.name).replace (" ", "-") + ".syx";
         server.serve (path, c.body, c.behaviour, c.status);
         serveFeed (5, true, path);
-        ASSERT_TRUE (console().updateFirmwareLink()) << c.name;
+        console().updateFirmwareLink();
+        ASSERT_TRUE (waitForCheck()) << c.name;
+        ASSERT_TRUE (console().isFirmwareOffered()) << c.name;
         dialogs.boxes.clear();
 
         console().showFirmwareUpdateWindow();
@@ -172,7 +184,9 @@ TEST_F (FirmwareOfferTest, AFailedCancelledOrUnfitDownloadIsReportedAndNeverTake
 
         ASSERT_TRUE (runMessageLoopUntil ([this] { return ! dialogs.boxes.empty(); }, 30000)) << c.name;
         EXPECT_EQ (dialogs.boxes[0].text, c.box) << c.name;
-        EXPECT_EQ (dialogs.boxes[0].icon, juce::MessageBoxIconType::WarningIcon) << c.name;
+        // The user's own Cancel is information; anything else is a warning.
+        EXPECT_EQ (dialogs.boxes[0].icon, c.cancel ? juce::MessageBoxIconType::InfoIcon : juce::MessageBoxIconType::WarningIcon)
+            << c.name;
         EXPECT_FALSE (console().isFirmwareInMemory()) << c.name;
         EXPECT_FALSE (console().isFileLoaded()) << c.name;
         ASSERT_TRUE (runMessageLoopUntil ([this] { return ! console().getFirmwareOffer().isBusy(); })) << c.name;
@@ -185,6 +199,7 @@ TEST_F (FirmwareOfferTest, IncompatibleFirmwareIsInformationOnlyAndARunningDownl
     serveFeed (5, true, "/fw/stall.syx");
     openWith (8, "KT4 MIDI", 15, 4);
     chooseFromMenu (8);
+    ASSERT_TRUE (waitForCheck());
     ASSERT_TRUE (console().isFirmwareOffered());
 
     // While the download runs, the device poll's checks leave the feed check object alone.
@@ -207,6 +222,7 @@ TEST_F (FirmwareOfferTest, IncompatibleFirmwareIsInformationOnlyAndARunningDownl
     // Newer firmware that this program cannot send: information, never a download.
     serveFeed (6, false, "/fw/incompatible.syx");
     console().refreshDeviceInfo();
+    ASSERT_TRUE (waitForCheck());
     EXPECT_FALSE (console().isFirmwareOffered());
     EXPECT_EQ (labelText ("Firmware Text Label"), "Firmware 15.06 is available.");
     EXPECT_EQ (labelText ("Firmware Link Label"), "Click for info.");
@@ -222,7 +238,27 @@ TEST_F (FirmwareOfferTest, IncompatibleFirmwareIsInformationOnlyAndARunningDownl
     // Nothing newer: the labels go.
     serveFeed (4, true, "/fw/same.syx");
     console().refreshDeviceInfo();
+    ASSERT_TRUE (waitForCheck());
     EXPECT_FALSE (visible ("Firmware Text Label") || visible ("Firmware Link Label"));
+}
+
+TEST_F (FirmwareOfferTest, AnAnswerForADeviceThatWasReplacedMeanwhileIsNeverShown)
+{
+    // The feed offers KT4 firmware only, and takes a second or two to arrive.
+    serveFeed (5, true, "/fw/kt4.syx", 8, 15, Behaviour::drip);
+    auto& orvix = plugDevice (16, "Orvix III MIDI 1");
+    morvane::test::DeviceQueryAnswers orvixAnswers (orvix, 1, 3);
+    openWith (8, "KT4 MIDI", 15, 4);
+
+    chooseFromMenu (8);
+    ASSERT_TRUE (console().getFirmwareOffer().isChecking());
+
+    chooseFromMenu (16);
+    ASSERT_TRUE (waitForCheck());
+    runMessageLoopFor (300);
+    EXPECT_FALSE (console().isFirmwareOffered());
+    EXPECT_FALSE (visible ("Firmware Text Label") || visible ("Firmware Link Label"));
+    EXPECT_NE (labelText ("Firmware Text Label"), "Firmware 15.05");
 }
 
 TEST_F (FirmwareOfferTest, DownloadedFirmwareIsSentToTheDeviceAtOnce)
@@ -233,6 +269,7 @@ TEST_F (FirmwareOfferTest, DownloadedFirmwareIsSentToTheDeviceAtOnce)
 
     auto& device = openWith (16, "Orvix III MIDI 1", 1, 3);
     chooseFromMenu (16);
+    ASSERT_TRUE (waitForCheck());
     ASSERT_TRUE (console().isFirmwareOffered());
     EXPECT_EQ (labelText ("Firmware Text Label"), "Firmware 1.04");
 

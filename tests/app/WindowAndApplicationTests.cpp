@@ -117,12 +117,23 @@ TEST (MorvaneApplicationDownload, QuitsOnlyWhenTheInstallerStarted)
 
     EXPECT_FALSE (MorvaneApplication::handleDownloadResult (2, installer, dialogs, services));
     EXPECT_EQ (dialogs.boxes.back().text, "Update canceled.");
+    EXPECT_EQ (dialogs.boxes.back().icon, juce::MessageBoxIconType::InfoIcon);   // the user's own choice
     EXPECT_FALSE (MorvaneApplication::handleDownloadResult (3, installer, dialogs, services));
     EXPECT_EQ (dialogs.boxes.back().text, "Download error.");
     EXPECT_FALSE (MorvaneApplication::handleDownloadResult (4, installer, dialogs, services));
     EXPECT_TRUE (dialogs.boxes.back().text.contains (installer.getFullPathName()));
+    EXPECT_FALSE (MorvaneApplication::handleDownloadResult (5, installer, dialogs, services));
+    EXPECT_EQ (dialogs.boxes.back().text, "The update server sent something that is not an installer. Nothing was saved.");
     EXPECT_FALSE (MorvaneApplication::handleDownloadResult (0, installer, dialogs, services));
-    EXPECT_EQ (dialogs.boxes.size(), 4u);
+    EXPECT_EQ (dialogs.boxes.size(), 5u);
+
+    // Where the Windows installer cannot run, saving it was the whole promise: information, and
+    // where it lies, with nothing started.
+    const auto startsBefore = services.started.size();
+    EXPECT_FALSE (MorvaneApplication::handleDownloadResult (1, installer, dialogs, services, false));
+    EXPECT_EQ (services.started.size(), startsBefore);
+    EXPECT_EQ (dialogs.boxes.back().icon, juce::MessageBoxIconType::InfoIcon);
+    EXPECT_EQ (dialogs.boxes.back().text, "The Windows installer of the update was saved as:\n" + installer.getFullPathName());
 
     installer.deleteFile();
 }

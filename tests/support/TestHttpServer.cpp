@@ -35,6 +35,13 @@ struct TestHttpServer::Impl
         changed.wait (guard, [this] { return released; });
     }
 
+    /** Waits up to the time given; true when released meanwhile. */
+    bool waitReleasedFor (int milliseconds)
+    {
+        std::unique_lock<std::mutex> guard (lock);
+        return changed.wait_for (guard, std::chrono::milliseconds (milliseconds), [this] { return released; });
+    }
+
     void handle (const httplib::Request& request, httplib::Response& response)
     {
         Route route;
@@ -133,6 +140,36 @@ struct TestHttpServer::Impl
                 break;
             }
 
+            case Behaviour::drip:
+                response.set_content_provider (body->size(), "application/octet-stream",
+                    [this, body] (size_t offset, size_t, httplib::DataSink& sink)
+                    {
+                        if (waitReleasedFor (100))
+                            return false;
+
+                        return sink.write (body->data() + offset, std::min<size_t> (16, body->size() - offset));
+                    });
+                break;
+
+            case Behaviour::redirect:
+                response.set_header ("Location", *body);
+                break;
+
+            case Behaviour::twoLengths:
+                response.set_header ("Content-Length", std::to_string (body->size()));
+                response.set_header ("Content-Length", "7");
+                response.body = *body;
+                break;
+
+            case Behaviour::endless:
+                response.set_content_provider ("application/octet-stream",
+                    [this, body] (size_t, httplib::DataSink& sink)
+                    {
+                        const std::lock_guard<std::mutex> guard (lock);
+                        return ! released && ! body->empty() && sink.write (body->data(), body->size());
+                    });
+                break;
+
             case Behaviour::stallHeaders:
                 waitUntilReleased();
                 response.status = 503;
@@ -199,6 +236,11 @@ void TestHttpServer::serve (const juce::String& path, const juce::MemoryBlock& b
 void TestHttpServer::serve (const juce::String& path, const juce::String& body, Behaviour behaviour, int status)
 {
     serve (path, juce::MemoryBlock (body.toRawUTF8(), body.getNumBytesAsUTF8()), behaviour, status);
+}
+
+void TestHttpServer::redirect (const juce::String& path, const juce::String& location, int status)
+{
+    serve (path, location, Behaviour::redirect, status);
 }
 
 int TestHttpServer::getRequestCount (const juce::String& path) const

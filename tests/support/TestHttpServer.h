@@ -24,7 +24,11 @@ public:
         cutChunked,    ///< sends half of the body in chunks, closes without the last chunk
         stallBody,     ///< announces the whole length, sends half, then waits until released
         stallChunked,  ///< sends half of the body in chunks, then waits until released
-        stallHeaders   ///< sends nothing until released (the connection stays "opening")
+        stallHeaders,  ///< sends nothing until released (the connection stays "opening"): a silent server
+        drip,          ///< announces the whole length, then sends 16 bytes every 100 ms until done or released
+        redirect,      ///< the route's status (a 3xx) with the body as its Location header, and no body
+        twoLengths,    ///< the body with two Content-Length headers: its own and 7
+        endless        ///< the body over and over without a length, until the client goes or it is released
     };
 
     TestHttpServer();
@@ -51,6 +55,9 @@ public:
 
     /** Runs the message-free wait until a request for the path has arrived; false at the deadline. */
     bool waitForRequest (const juce::String& path, int timeoutMs = 20000) const;
+
+    /** Serves a redirect to the address (another host, another scheme, a relative path). */
+    void redirect (const juce::String& path, const juce::String& location, int status = 302);
 
     /** Lets every stalled reply end (by closing its connection); from then on nothing stalls. */
     void releaseStalls();

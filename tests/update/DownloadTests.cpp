@@ -166,32 +166,44 @@ TEST_F (Downloads, CopyDownloadedDataGrowsASmallerBlockAndKeepsALargerOnesTail)
     EXPECT_EQ ((juce::uint8) larger[body.getSize() + 9], 0x55);
 }
 
-TEST_F (Downloads, TheInstallerIsWrittenWholeOrNotAtAll)
+TEST_F (Downloads, TheInstallerIsWrittenWholeOrNotAtAllAndNeverOverAFileOfTheUsers)
 {
-    struct Case { const char* name; Behaviour behaviour; int status; bool existingFolder; int result; };
+    const auto installer = installerBytes (5000);
+    enum class Before { nothing, file, aFolder, twoFiles, noFolder };
+
+    struct Case { const char* name; Behaviour behaviour; int status; Before before; int result; const char* savedAs; };
     const Case cases[] = {
-        { "ok", Behaviour::normal, 200, false, DownloadResult::complete },
-        { "replaces", Behaviour::normal, 200, false, DownloadResult::complete },
-        { "cut", Behaviour::cutShort, 200, false, DownloadResult::failed },
-        { "missing", Behaviour::normal, 404, false, DownloadResult::failed },
-        { "folder", Behaviour::normal, 200, true, DownloadResult::writeFailed },
+        { "ok", Behaviour::normal, 200, Before::nothing, DownloadResult::complete, "ok.exe" },
+        { "no length", Behaviour::noLength, 200, Before::nothing, DownloadResult::complete, "no length.exe" },
+        { "taken", Behaviour::normal, 200, Before::file, DownloadResult::complete, "taken (2).exe" },
+        { "taken twice", Behaviour::normal, 200, Before::twoFiles, DownloadResult::complete, "taken twice (3).exe" },
+        { "folder", Behaviour::normal, 200, Before::aFolder, DownloadResult::complete, "folder (2).exe" },
+        { "cut", Behaviour::cutShort, 200, Before::file, DownloadResult::failed, nullptr },
+        { "missing", Behaviour::normal, 404, Before::nothing, DownloadResult::failed, nullptr },
+        { "no folder", Behaviour::normal, 200, Before::noFolder, DownloadResult::writeFailed, nullptr },
     };
 
     for (const auto& c : cases)
     {
-        const juce::String path = juce::String ("/dl/") + c.name;
-        server.serve (path, body, c.behaviour, c.status);
+        const juce::String path = "/dl/" + juce::String (c.name).replace (" ", "-");
+        server.serve (path, installer, c.behaviour, c.status);
 
-        const auto target = folder.getChildFile (juce::String (c.name) + ".exe");
+        const auto place = c.before == Before::noFolder ? folder.getChildFile ("gone") : folder;
+        const auto target = place.getChildFile (juce::String (c.name) + ".exe");
 
-        if (c.existingFolder)
+        if (c.before == Before::aFolder)
         {
             ASSERT_TRUE (target.createDirectory());
         }
 
-        if (juce::String (c.name) == "replaces" || juce::String (c.name) == "cut")
+        if (c.before == Before::file || c.before == Before::twoFiles)
         {
-            ASSERT_TRUE (target.replaceWithText ("old installer"));
+            ASSERT_TRUE (target.replaceWithText ("the user's own file"));
+        }
+
+        if (c.before == Before::twoFiles)
+        {
+            ASSERT_TRUE (folder.getChildFile (juce::String (c.name) + " (2).exe").replaceWithText ("another"));
         }
 
         TPXAutoUpdateDownloadThread thread (url (path), target, &progress);
@@ -200,22 +212,25 @@ TEST_F (Downloads, TheInstallerIsWrittenWholeOrNotAtAll)
         ASSERT_TRUE (waitForEnd (thread)) << c.name;
         EXPECT_EQ (thread.getResult(), c.result) << c.name;
 
-        juce::MemoryBlock written;
-
-        if (c.result == DownloadResult::complete)
+        if (c.savedAs != nullptr)
         {
-            ASSERT_TRUE (target.loadFileAsData (written)) << c.name;
-            EXPECT_EQ (written, body) << c.name;
+            const auto saved = folder.getChildFile (c.savedAs);
+            EXPECT_EQ (thread.getTargetPath(), saved.getFullPathName()) << c.name;
+            juce::MemoryBlock written;
+            ASSERT_TRUE (saved.loadFileAsData (written)) << c.name;
+            EXPECT_EQ (written, installer) << c.name;
         }
-        else if (c.existingFolder)
+
+        // What was there before is untouched.
+        if (c.before == Before::file || c.before == Before::twoFiles)
+        {
+            EXPECT_EQ (target.loadFileAsString(), "the user's own file") << c.name;
+        }
+        else if (c.before == Before::aFolder)
         {
             EXPECT_TRUE (target.isDirectory()) << c.name;
         }
-        else if (juce::String (c.name) == "cut")
-        {
-            EXPECT_EQ (target.loadFileAsString(), "old installer") << c.name;   // never a partial file
-        }
-        else
+        else if (c.savedAs == nullptr)
         {
             EXPECT_FALSE (target.exists()) << c.name;
         }
@@ -224,6 +239,101 @@ TEST_F (Downloads, TheInstallerIsWrittenWholeOrNotAtAll)
         EXPECT_EQ (folder.getNumberOfChildFiles (juce::File::findFilesAndDirectories | juce::File::ignoreHiddenFiles, "*temp*"), 0);
         EXPECT_EQ (folder.getNumberOfChildFiles (juce::File::findFiles, ".*"), 0) << c.name;
     }
+
+    EXPECT_EQ (folder.getChildFile ("x.exe").getFullPathName(), TPXAutoUpdateDownloadThread::findFreeName (folder.getChildFile ("x.exe")).getFullPathName());
+}
+
+TEST_F (Downloads, ABodyThatIsNotWhatWasAskedForIsRefusedAndNothingIsKept)
+{
+    const auto installer = installerBytes (5000);
+    server.serve ("/page.exe", "<!DOCTYPE html><html><body>Please sign in</body></html>");
+    server.serve ("/tiny.exe", "M");
+    server.serve ("/two-lengths.exe", installer, Behaviour::twoLengths);
+    server.serve ("/endless.exe", installer, Behaviour::endless);
+
+    struct Case { const char* path; int result; };
+    const Case cases[] = {
+        { "/page.exe", DownloadResult::notAnInstaller },
+        { "/tiny.exe", DownloadResult::notAnInstaller },
+        { "/two-lengths.exe", DownloadResult::failed },
+        { "/endless.exe", DownloadResult::failed },   // beyond the cap, written to disk as it came, then dropped
+    };
+
+    for (const auto& c : cases)
+    {
+        const auto target = folder.getChildFile ("MorvaneSetup.exe");
+        TPXAutoUpdateDownloadThread thread (url (c.path), target, &progress, 64 * 1024);
+        thread.startThread();
+        ASSERT_TRUE (waitForEnd (thread)) << c.path;
+        EXPECT_EQ (thread.getResult(), c.result) << c.path;
+        EXPECT_EQ (folder.getNumberOfChildFiles (juce::File::findFilesAndDirectories), 0) << c.path;
+    }
+
+    // Firmware with two lengths is no firmware either; the endless body stops at the cap.
+    for (auto path : { "/two-lengths.exe", "/endless.exe" })
+    {
+        TPXFirmwareUpdateDownloadThread thread (url (path), &progress, 64 * 1024);
+        thread.startThread();
+        ASSERT_TRUE (waitForEnd (thread)) << path;
+        EXPECT_EQ (thread.getResult(), DownloadResult::failed) << path;
+    }
+}
+
+TEST_F (Downloads, RedirectsAreFollowedOnlyToTheWebAndOnlyAFewTimes)
+{
+    const auto port = server.getBaseAddress().fromLastOccurrenceOf (":", false, false);
+    server.serve ("/fw.syx", body);
+    server.redirect ("/other-host", "http://localhost:" + port + "/fw.syx");
+    server.redirect ("/relative", "fw.syx", 301);
+    server.redirect ("/rooted", "/fw.syx", 307);
+    server.redirect ("/ftp", "ftp://127.0.0.1:" + port + "/fw.syx");
+    server.redirect ("/file", "file:///etc/passwd");
+    server.redirect ("/no-location", {});
+    server.redirect ("/loop", "/loop");
+
+    for (int i = 0; i < 6; ++i)
+        server.redirect ("/hop" + juce::String (i), "/hop" + juce::String (i + 1));
+
+    server.redirect ("/hop6", "/fw.syx");
+
+    struct Case { const char* path; bool complete; };
+    const Case cases[] = {
+        { "/other-host", true }, { "/relative", true }, { "/rooted", true }, { "/hop2", true },   // five hops
+        { "/hop1", false },                                                                         // six
+        { "/ftp", false }, { "/file", false }, { "/no-location", false }, { "/loop", false },
+    };
+
+    for (const auto& c : cases)
+    {
+        TPXFirmwareUpdateDownloadThread thread (url (c.path), &progress);
+        thread.startThread();
+        ASSERT_TRUE (waitForEnd (thread)) << c.path;
+        EXPECT_EQ (thread.getResult(), c.complete ? DownloadResult::complete : DownloadResult::failed) << c.path;
+    }
+
+    // The feeds and notes keep to the same rules.
+    server.serve ("/feed.xml", R"(<FEED><VERSION major="3"/></FEED>)");
+    server.redirect ("/feed-moved.xml", "/feed.xml");
+    server.redirect ("/feed-ftp.xml", "ftp://127.0.0.1:" + port + "/feed.xml");
+    EXPECT_NE (UpdateFeedReader::readFeed (url ("/feed-moved.xml")), nullptr);
+    EXPECT_EQ (UpdateFeedReader::readFeed (url ("/feed-ftp.xml")), nullptr);
+    EXPECT_EQ (server.getRequestCount ("/fw.syx"), 4);
+}
+
+TEST_F (Downloads, WithoutALengthProgressIsIndeterminateUntilTheBodyHasEnded)
+{
+    UpdateServer::setTimeoutMs (60000);
+    server.serve ("/chunks.syx", body, Behaviour::stallChunked);
+
+    TPXFirmwareUpdateDownloadThread thread (url ("/chunks.syx"), &progress);
+    thread.startThread();
+    ASSERT_TRUE (waitFor ([&] { return progress.load() < 0.0; }));
+    EXPECT_EQ (progress.load(), UpdateDownloadThread::indeterminateProgress);
+    EXPECT_TRUE (thread.isThreadRunning());
+
+    thread.cancel();
+    ASSERT_TRUE (waitForEnd (thread));
+    EXPECT_EQ (thread.getResult(), DownloadResult::cancelled);
 }
 
 TEST_F (Downloads, FeedAndNotesReadsAcceptOnlyWholeSuccessfulReplies)

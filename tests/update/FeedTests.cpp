@@ -149,6 +149,7 @@ TEST (InstallerFileName, KeepsOnlySafeCharactersInsideTheChosenFolder)
     struct Case { const char* address; const char* name; };
     const Case cases[] = {
         { "https://host/dl/MorvaneSetup-2.11.0.exe", "MorvaneSetup-2.11.0.exe" },
+        { "https://host/dl/MorvaneSetup-2.11.0.EXE", "MorvaneSetup-2.11.0.EXE" },
         { "https://host/dl/MorvaneSetup", "MorvaneSetup" },
         { "https://host/dl/setup.exe?token=a/b&x=1#frag", "setup.exe" },
         { "https://host/dl/..", "MorvaneInstaller" },
@@ -172,7 +173,8 @@ TEST (InstallerFileName, KeepsOnlySafeCharactersInsideTheChosenFolder)
 
         const auto path = InstallerFileName::makeInstallerPath (folder, name);
         EXPECT_EQ (path.getParentDirectory(), folder) << c.address;
-        EXPECT_EQ (path.getFileName(), name + ".exe") << c.address;
+        // One extension, always: a name that ends in ".exe" gets no second one.
+        EXPECT_EQ (path.getFileName(), name.endsWithIgnoreCase (".exe") ? name : name + ".exe") << c.address;
     }
 
     EXPECT_EQ (InstallerFileName::fromAddress ("https://h/" + juce::String::repeatedString ("a", 500)).length(),

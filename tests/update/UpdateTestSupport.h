@@ -41,6 +41,7 @@ protected:
         server.stop();
         UpdateServer::setBaseAddress ({});
         UpdateServer::setTimeoutMs (15000);
+        UpdateServer::setCheckDeadlineMs (30000);
     }
 
     juce::URL url (const juce::String& path) const { return juce::URL (server.getBaseAddress() + path); }
@@ -56,6 +57,14 @@ inline juce::MemoryBlock patternBytes (size_t size)
     for (size_t i = 0; i < size; ++i)
         static_cast<juce::uint8*> (block.getData())[i] = (juce::uint8) (i * 7 + 3);
 
+    return block;
+}
+/** A stand-in installer: "MZ", as every Windows program starts, then the pattern. */
+inline juce::MemoryBlock installerBytes (size_t size)
+{
+    auto block = patternBytes (size);
+    static_cast<char*> (block.getData())[0] = 'M';
+    static_cast<char*> (block.getData())[1] = 'Z';
     return block;
 }
 } // namespace morvane::test

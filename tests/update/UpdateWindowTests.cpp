@@ -49,6 +49,16 @@ public:
     bool showWindow() override { ++windowsShown; return true; }
 };
 
+/** Runs a check as the program does, its reads on their own thread, and waits for its result. */
+template <typename Update>
+int checkAndWait (Update& update)
+{
+    int result = -1;
+    update.checkForUpdate ([&result] (int found) { result = found; });
+    EXPECT_TRUE (runMessageLoopUntil ([&] { return result >= 0; }, 60000));
+    return result;
+}
+
 class UpdateWindows : public LocalServerTest
 {
 protected:
@@ -120,7 +130,7 @@ TEST_F (UpdateWindows, TheProgramCheckOffersOnlyNewerVersionsAndTellsOfTheEnd)
         ScriptedAutoUpdate update (skin.get(), 2, 10, 0, settings.get());
         update.answer = c.answer;
 
-        EXPECT_EQ (update.checkForUpdate(), c.result) << c.name;
+        EXPECT_EQ (checkAndWait (update), c.result) << c.name;
         EXPECT_EQ (update.windowsShown, c.windows) << c.name;
 
         if (c.windows > 0)
@@ -128,6 +138,15 @@ TEST_F (UpdateWindows, TheProgramCheckOffersOnlyNewerVersionsAndTellsOfTheEnd)
             EXPECT_EQ (update.getInfoText(), c.info) << c.name;
             EXPECT_EQ (update.getNotesText(), c.notes) << c.name;
             EXPECT_EQ (update.isInfoCancelShown(), c.cancelShown) << c.name;
+
+            // OK promises only what it can do here: the installer is a Windows program.
+            if (c.cancelShown)
+            {
+                EXPECT_EQ (update.getButtonText(), TPXAutoUpdate::canStartInstaller()
+                                                       ? "Click OK to download and install the update."
+                                                       : "Click OK to download the Windows installer of the update and save it.")
+                    << c.name;
+            }
         }
     }
 }
@@ -150,7 +169,7 @@ TEST_F (UpdateWindows, AnUnreadableOrHostileFeedOrTheSkipSettingMeansNoCheck)
         const int requestsBefore = server.getRequestCount (programFeedPath);
 
         ScriptedAutoUpdate update (skin.get(), 2, 10, 0, settings.get());
-        EXPECT_EQ (update.checkForUpdate(), UpdateCheckResult::nothing) << c.name;
+        EXPECT_EQ (checkAndWait (update), UpdateCheckResult::nothing) << c.name;
         EXPECT_EQ (update.windowsShown, 0) << c.name;
         EXPECT_EQ (server.getRequestCount (programFeedPath) - requestsBefore, c.skip ? 0 : 1) << c.name;
     }
@@ -175,13 +194,13 @@ TEST_F (UpdateWindows, TheInstallerFolderSettingFallsBackToHomeAndKeepsTheLastCh
 
 TEST_F (UpdateWindows, AnAcceptedUpdateDownloadsTheInstallerIntoTheChosenFolder)
 {
-    const auto installer = patternBytes (3000);
+    const auto installer = installerBytes (3000);
     server.serve ("/dl/Morvane Setup;2.11.exe", installer);
     server.serve (programFeedPath, R"(<MORVANE><VERSION major="2" minor="11" compatibility="true"><URL win=")"
                                        + server.getBaseAddress() + R"(/dl/Morvane%20Setup;2.11.exe"/></VERSION></MORVANE>)");
 
     ScriptedAutoUpdate update (skin.get(), 2, 10, 0, settings.get());
-    ASSERT_EQ (update.checkForUpdate(), UpdateCheckResult::accepted);
+    ASSERT_EQ (checkAndWait (update), UpdateCheckResult::accepted);
 
     // The progress page is on screen while the download runs, as in the program (in a window
     // that takes no focus from other tests on the display).
@@ -204,7 +223,7 @@ TEST_F (UpdateWindows, AnAcceptedUpdateDownloadsTheInstallerIntoTheChosenFolder)
 
     EXPECT_EQ (update.getDownloadResult(), DownloadResult::complete);
     const juce::File written (update.getDownloadedFile());
-    EXPECT_EQ (written, scratch.getChildFile ("MorvaneSetup2.11.exe.exe"));
+    EXPECT_EQ (written, scratch.getChildFile ("MorvaneSetup2.11.exe"));   // one extension
 
     juce::MemoryBlock bytes;
     ASSERT_TRUE (written.loadFileAsData (bytes));
@@ -240,7 +259,7 @@ TEST_F (UpdateWindows, TheFirmwareCheckComparesTheDevicesVersionWithItsModelsPro
         server.serve (firmwareFeedPath, "<FIRMWARES>" + c.products + "</FIRMWARES>");
         ScriptedFirmwareUpdate update (skin.get(), 8, 15, 4, "15.04", settings.get());
 
-        EXPECT_EQ (update.checkForUpdate(), c.result) << c.name;
+        EXPECT_EQ (checkAndWait (update), c.result) << c.name;
         EXPECT_EQ (update.windowsShown, c.windows) << c.name;
 
         if (c.info.isNotEmpty())
@@ -257,7 +276,7 @@ TEST_F (UpdateWindows, TheFirmwareCheckComparesTheDevicesVersionWithItsModelsPro
     settings->setValue (TPXFirmwareUpdate::skipCheckKey, true);
     const int before = server.getRequestCount (firmwareFeedPath);
     ScriptedFirmwareUpdate skipped (skin.get(), 8, 15, 4, "15.04", settings.get());
-    EXPECT_EQ (skipped.checkForUpdate(), FirmwareCheckResult::nothing);
+    EXPECT_EQ (checkAndWait (skipped), FirmwareCheckResult::nothing);
     EXPECT_EQ (server.getRequestCount (firmwareFeedPath), before);
 }
 
@@ -303,7 +322,7 @@ TEST_F (UpdateWindows, AcceptedFirmwareDownloadsIntoMemory)
                                         + server.getBaseAddress() + R"(/fw/kt4.syx"/></VERSION></PRODUCT></FIRMWARES>)");
 
     ScriptedFirmwareUpdate update (skin.get(), 8, 15, 4, "15.04", settings.get());
-    ASSERT_EQ (update.checkForUpdate(), FirmwareCheckResult::newer);
+    ASSERT_EQ (checkAndWait (update), FirmwareCheckResult::newer);
     EXPECT_EQ (update.getFirmwareFileName(), "kt4.syx");
 
     update.addToDesktop (juce::ComponentPeer::windowIsTemporary);
@@ -317,4 +336,102 @@ TEST_F (UpdateWindows, AcceptedFirmwareDownloadsIntoMemory)
     juce::MemoryBlock bytes;
     ASSERT_TRUE (update.getDownloadThread()->copyDownloadedData (bytes));
     EXPECT_EQ (bytes, firmware);
+}
+
+TEST_F (UpdateWindows, ChecksReadASilentOrDrippingServerOffTheMessageThreadAndEndByTheirDeadline)
+{
+    // Only the check's own deadline can end these reads: the idle time-out is far away, and a
+    // drip of 160 bytes a second keeps any idle limit content.
+    UpdateServer::setTimeoutMs (600000);
+    UpdateServer::setCheckDeadlineMs (2000);
+    const auto dripping = juce::String::repeatedString ("<!-- slow -->", 400);
+    const juce::String newer = R"(<MORVANE><VERSION major="2" minor="11" compatibility="true"/><RELEASENOTES url=")"
+                               + notesAt ("/drip-notes.txt") + R"("/></MORVANE>)";
+    server.serve ("/drip-notes.txt", dripping, Behaviour::drip);
+
+    struct Case { const char* name; juce::String feed; Behaviour behaviour; int result, windows; };
+    const Case cases[] = {
+        { "silent", "<MORVANE/>", Behaviour::stallHeaders, UpdateCheckResult::nothing, 0 },
+        { "dripping feed", "<MORVANE>" + dripping + "</MORVANE>", Behaviour::drip, UpdateCheckResult::nothing, 0 },
+        { "dripping notes", newer, Behaviour::normal, UpdateCheckResult::accepted, 1 },
+    };
+
+    for (const auto& c : cases)
+    {
+        server.serve (programFeedPath, c.feed, c.behaviour);
+        ScriptedAutoUpdate update (skin.get(), 2, 10, 0, settings.get());
+
+        int result = -1;
+        update.checkForUpdate ([&result] (int found) { result = found; });
+        EXPECT_TRUE (update.isChecking()) << c.name;
+        ASSERT_TRUE (server.waitForRequest (programFeedPath)) << c.name;
+
+        // The message thread is free while the server takes its time.
+        bool answered = false;
+        juce::MessageManager::callAsync ([&answered] { answered = true; });
+        ASSERT_TRUE (runMessageLoopUntil ([&] { return answered; })) << c.name;
+        EXPECT_EQ (result, -1) << c.name;
+
+        ASSERT_TRUE (runMessageLoopUntil ([&] { return result >= 0; }, 60000)) << c.name;
+        EXPECT_EQ (result, c.result) << c.name;
+        EXPECT_EQ (update.windowsShown, c.windows) << c.name;
+        EXPECT_FALSE (update.isChecking()) << c.name;
+
+        if (c.windows > 0)
+        {
+            EXPECT_EQ (update.getNotesText(), "No release notes available.") << c.name;
+        }
+    }
+}
+
+TEST_F (UpdateWindows, ACheckThatIsStillReadingEndsWithItsWindowAndReportsNothing)
+{
+    UpdateServer::setTimeoutMs (600000);
+    server.serve (programFeedPath, "<MORVANE/>", Behaviour::stallHeaders);
+    server.serve (firmwareFeedPath, "<FIRMWARES/>", Behaviour::drip);
+
+    int reports = 0;
+
+    {
+        ScriptedAutoUpdate update (skin.get(), 2, 10, 0, settings.get());
+        update.checkForUpdate ([&reports] (int) { ++reports; });
+        ASSERT_TRUE (server.waitForRequest (programFeedPath));
+    }
+
+    {
+        ScriptedFirmwareUpdate update (skin.get(), 8, 15, 4, "15.04", settings.get());
+        update.checkForUpdate ([&reports] (int) { ++reports; });
+        ASSERT_TRUE (server.waitForRequest (firmwareFeedPath));
+    }
+
+    runMessageLoopFor (200);
+    EXPECT_EQ (reports, 0);
+}
+
+TEST_F (UpdateWindows, WithoutALengthTheProgressIsIndeterminateAndCancelStaysOfferedUntilTheBodyEnds)
+{
+    UpdateServer::setTimeoutMs (60000);
+    server.serve ("/fw/chunks.syx", patternBytes (4000), Behaviour::stallChunked);
+    server.serve (firmwareFeedPath, R"(<FIRMWARES><PRODUCT modelID="8"><VERSION major="15" revision="5" compatibility="true"><FIRMWARE url=")"
+                                        + server.getBaseAddress() + R"(/fw/chunks.syx"/></VERSION></PRODUCT></FIRMWARES>)");
+
+    ScriptedFirmwareUpdate update (skin.get(), 8, 15, 4, "15.04", settings.get());
+    ASSERT_EQ (checkAndWait (update), FirmwareCheckResult::newer);
+    update.addToDesktop (juce::ComponentPeer::windowIsTemporary);
+    update.setVisible (true);
+
+    ASSERT_TRUE (update.startDownload());
+    ASSERT_TRUE (server.waitForRequest ("/fw/chunks.syx"));
+
+    // Past a few ticks of the window's watch, while the body waits half-way.
+    runMessageLoopFor (2500);
+    auto* cancel = update.getProgressCancelButton();
+    ASSERT_NE (cancel, nullptr);
+    EXPECT_TRUE (update.isDownloadRunning());
+    EXPECT_TRUE (cancel->isEnabled());
+    EXPECT_EQ (cancel->getAlpha(), 1.0f);
+
+    cancel->triggerClick();
+    ASSERT_TRUE (runMessageLoopUntil ([&] { return update.getDownloadResult() != 0; }, 30000));
+    EXPECT_EQ (update.getDownloadResult(), DownloadResult::cancelled);
 }

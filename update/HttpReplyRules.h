@@ -1,0 +1,45 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+/** What the update service makes of one HTTP reply before it reads a byte of its body.
+
+    Redirects are followed here, not by the network layer, so that every address in a chain is
+    held to the rules of the first: http or https only, and at most maxRedirects hops. A reply's
+    length is taken from its Content-Length header; several that disagree, or one that is not a
+    plain number, make the reply unusable rather than a guess.
+
+    Pure functions of their arguments: any thread.
+*/
+struct HttpReplyRules
+{
+    static constexpr int maxRedirects = 5;
+
+    struct Verdict
+    {
+        enum class Kind { accept, redirect, refuse };
+
+        Kind kind = Kind::refuse;
+        juce::String next;          ///< redirect: the address to ask next
+        juce::int64 length = -1;    ///< accept: the announced length, -1 when none
+        juce::String problem;       ///< refuse: why, in a few plain words
+    };
+
+    /** The verdict for a reply with this status and these headers (as the framework gives them:
+        repeated headers joined with ","), to a request for `current` after `redirectsSoFar` hops.
+    */
+    static Verdict judge (const juce::URL& current, int status, const juce::StringPairArray& headers, int redirectsSoFar);
+
+    /** The announced body length: -1 when there is no Content-Length; -2 when there are several
+        that differ or one that is not a decimal number.
+    */
+    static juce::int64 parseContentLength (const juce::StringPairArray& headers);
+
+    /** The absolute address a Location header leads to from `current`; empty when it cannot be
+        made into one (empty, control characters or spaces, an unknown form).
+    */
+    static juce::String resolveLocation (const juce::String& current, const juce::String& location);
+
+    /** True for an http or https address with a host. */
+    static bool isWebAddress (const juce::String& address);
+};
