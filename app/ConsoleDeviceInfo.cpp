@@ -30,8 +30,8 @@ bool ConsoleDeviceInfo::queryFirmwareVersion()
     {
         case DeviceQueries::Outcome::answered:
             c.deviceAnswered = true;
-            c.connectedLabel->setText ("Connected (FW: " + c.queries->getFirmwareVersionText() + ")", juce::dontSendNotification);
-            c.connectedLabel->setVisible (true);
+            c.ui.connectedLabel->setText ("Connected (FW: " + c.queries->getFirmwareVersionText() + ")", juce::dontSendNotification);
+            c.ui.connectedLabel->setVisible (true);
             return true;
 
         case DeviceQueries::Outcome::timedOutTooOften:
@@ -86,8 +86,8 @@ void ConsoleDeviceInfo::pollDeviceInfo()
 {
     const bool connected = c.isConnectedForModel();
 
-    c.inputCheck->setVisible (c.inputPortOk);
-    c.outputCheck->setVisible (c.outputPortOk);
+    c.ui.inputCheck->setVisible (c.inputPortOk);
+    c.ui.outputCheck->setVisible (c.outputPortOk);
 
     if (connected)
     {
@@ -108,18 +108,18 @@ void ConsoleDeviceInfo::pollDeviceInfo()
 
         if (canStart)
         {
-            c.transmitButton->setEnabled (true);
-            c.cancelButton->setEnabled (true);
+            c.ui.transmitButton->setEnabled (true);
+            c.ui.cancelButton->setEnabled (true);
         }
     }
     else
     {
         c.deviceAnswered = false;
-        c.connectedLabel->setVisible (false);
-        c.firmwareTextLabel->setVisible (false);
-        c.firmwareLinkLabel->setVisible (false);
-        c.transmitButton->setEnabled (false);
-        c.cancelButton->setEnabled (false);
+        c.ui.connectedLabel->setVisible (false);
+        c.ui.firmwareTextLabel->setVisible (false);
+        c.ui.firmwareLinkLabel->setVisible (false);
+        c.ui.transmitButton->setEnabled (false);
+        c.ui.cancelButton->setEnabled (false);
     }
 
     c.wasConnected = connected;

@@ -36,8 +36,8 @@ void ConsolePage::updatePageVisibility()
 
     if (c.deviceChosen && ! c.sendFile->isLoaded() && utility)
     {
-        c.firmwareTextLabel->setVisible (false);
-        c.firmwareLinkLabel->setVisible (false);
+        c.ui.firmwareTextLabel->setVisible (false);
+        c.ui.firmwareLinkLabel->setVisible (false);
     }
 
     const bool ready = DeviceRules::isLinkReady (c.deviceModel, c.inputPortOk, c.outputPortOk, receivePage);
@@ -45,39 +45,39 @@ void ConsolePage::updatePageVisibility()
     {
         if (! c.controlsLocked)
         {
-            c.browseButton->setEnabled (true);
-            c.fileField->setEnabled (true);
-            c.setEnabledIf (c.showFolder.get(), true);
+            c.ui.browseButton->setEnabled (true);
+            c.ui.fileField->setEnabled (true);
+            c.setEnabledIf (c.ui.showFolder.get(), true);
         }
 
         if (! utility)
         {
             if (! receivePage)
             {
-                c.firmwareTextLabel->setVisible (c.firmwareOfferShown);
-                c.firmwareLinkLabel->setVisible (c.firmwareOfferShown);
+                c.ui.firmwareTextLabel->setVisible (c.firmwareOfferShown);
+                c.ui.firmwareLinkLabel->setVisible (c.firmwareOfferShown);
             }
             else
             {
-                c.receiveBrowseLabel->setVisible (! c.receiveFolderChosen);
+                c.ui.receiveBrowseLabel->setVisible (! c.receiveFolderChosen);
             }
         }
         else
         {
-            c.firmwareTextLabel->setVisible (false);
-            c.firmwareLinkLabel->setVisible (false);
+            c.ui.firmwareTextLabel->setVisible (false);
+            c.ui.firmwareLinkLabel->setVisible (false);
         }
     }
     else
     {
-        c.browseButton->setEnabled (false);
-        c.fileField->setEnabled (false);
-        c.setEnabledIf (c.showFolder.get(), false);
-        c.firmwareTextLabel->setVisible (false);
-        c.firmwareLinkLabel->setVisible (false);
+        c.ui.browseButton->setEnabled (false);
+        c.ui.fileField->setEnabled (false);
+        c.setEnabledIf (c.ui.showFolder.get(), false);
+        c.ui.firmwareTextLabel->setVisible (false);
+        c.ui.firmwareLinkLabel->setVisible (false);
     }
 
-    c.receiveBeginLabel->setVisible (DeviceRules::showsReceiveBegin (c.deviceModel, c.inputPortOk, c.outputPortOk,
+    c.ui.receiveBeginLabel->setVisible (DeviceRules::showsReceiveBegin (c.deviceModel, c.inputPortOk, c.outputPortOk,
                                                                      c.receiveFolderChosen, receivePage));
 }
 
@@ -97,27 +97,27 @@ bool ConsolePage::isConnectedForModel() const
 
 void ConsolePage::resetReceivePage()
 {
-    c.progressLabel->setText (c.receiveMode == 1 ? receiveBeginText : "", juce::dontSendNotification);
-    c.check3->setVisible (false);
-    c.progressBar->setProgress (0.0);
+    c.ui.progressLabel->setText (c.receiveMode == 1 ? receiveBeginText : "", juce::dontSendNotification);
+    c.ui.check3->setVisible (false);
+    c.ui.progressBar->setProgress (0.0);
 }
 
 void ConsolePage::setControlsEnabled (bool enabled)
 {
     c.controlsLocked = ! enabled;
     const bool receivePage = c.receiveMode == 1;
-    c.browseButton->setEnabled (enabled);
-    c.setEnabledIf (c.showFolder.get(), enabled);
-    c.transmitButton->setEnabled (enabled && (! receivePage || c.receiveFolderChosen));
+    c.ui.browseButton->setEnabled (enabled);
+    c.setEnabledIf (c.ui.showFolder.get(), enabled);
+    c.ui.transmitButton->setEnabled (enabled && (! receivePage || c.receiveFolderChosen));
 
     if (receivePage)
-        c.cancelButton->setEnabled (enabled);
+        c.ui.cancelButton->setEnabled (enabled);
 
-    c.sendTabButton->setEnabled (enabled);
-    c.receiveTabButton->setEnabled (enabled);
-    c.fileField->setEnabled (enabled);
-    c.deviceLabel->setEnabled (enabled);
-    c.deviceSelector->setEnabled (enabled);
+    c.ui.sendTabButton->setEnabled (enabled);
+    c.ui.receiveTabButton->setEnabled (enabled);
+    c.ui.fileField->setEnabled (enabled);
+    c.ui.deviceLabel->setEnabled (enabled);
+    c.ui.deviceSelector->setEnabled (enabled);
 
     // While work runs neither port may change, whatever the model: giving up a port stops the
     // link worker under a request in flight.
@@ -127,16 +127,16 @@ void ConsolePage::setControlsEnabled (bool enabled)
         c.setPortControlsEnabled (DeviceRules::inputSelectorEnabled (c.deviceModel, receivePage),
                                   DeviceRules::outputSelectorEnabled (c.deviceModel, receivePage));
 
-    c.firmwareLinkLabel->setEnabled (enabled);
+    c.ui.firmwareLinkLabel->setEnabled (enabled);
 }
 
 void ConsolePage::showReceivePage()
 {
     c.receiveMode = 1;
-    c.receiveTabButton->setVisible (false);
-    c.receiveTabFocus->setVisible (true);
-    c.sendTabButton->setVisible (true);
-    c.sendTabFocus->setVisible (false);
+    c.ui.receiveTabButton->setVisible (false);
+    c.ui.receiveTabFocus->setVisible (true);
+    c.ui.sendTabButton->setVisible (true);
+    c.ui.sendTabFocus->setVisible (false);
 
     if (DeviceRules::isFootController (c.deviceModel))
     {
@@ -147,8 +147,8 @@ void ConsolePage::showReceivePage()
     else if (c.deviceModel == DeviceRules::utilityModel)
     {
         // The Utility cannot back anything up.
-        c.deviceLabel->setText (selectDeviceText, juce::dontSendNotification);
-        c.checkMark->setVisible (false);
+        c.ui.deviceLabel->setText (selectDeviceText, juce::dontSendNotification);
+        c.ui.checkMark->setVisible (false);
         c.deviceModel = DeviceRules::lostModel;
         c.deviceChosen = false;
         c.resetPorts();
@@ -156,22 +156,22 @@ void ConsolePage::showReceivePage()
     }
 
     c.setBufferDelayEnabled (false);
-    c.firmwareTextLabel->setVisible (false);
-    c.firmwareLinkLabel->setVisible (false);
+    c.ui.firmwareTextLabel->setVisible (false);
+    c.ui.firmwareLinkLabel->setVisible (false);
 
     if (c.receiveFolderChosen)
     {
-        c.fileField->setText (c.receiveFolder, false);
-        c.fileField->setTooltip (c.receiveFolder);
-        c.receiveBeginLabel->setVisible (true);
+        c.ui.fileField->setText (c.receiveFolder, false);
+        c.ui.fileField->setTooltip (c.receiveFolder);
+        c.ui.receiveBeginLabel->setVisible (true);
     }
     else
     {
-        c.fileField->clear();
-        c.fileField->setTooltip ({});
+        c.ui.fileField->clear();
+        c.ui.fileField->setTooltip ({});
 
         if (c.deviceChosen)
-            c.receiveBrowseLabel->setVisible (true);
+            c.ui.receiveBrowseLabel->setVisible (true);
     }
 
     c.repaint();
@@ -180,10 +180,10 @@ void ConsolePage::showReceivePage()
 void ConsolePage::showSendPage()
 {
     c.receiveMode = 0;
-    c.sendTabFocus->setVisible (true);
-    c.receiveTabButton->setVisible (true);
-    c.sendTabButton->setVisible (false);
-    c.receiveTabFocus->setVisible (false);
+    c.ui.sendTabFocus->setVisible (true);
+    c.ui.receiveTabButton->setVisible (true);
+    c.ui.sendTabButton->setVisible (false);
+    c.ui.receiveTabFocus->setVisible (false);
 
     if (DeviceRules::isFootController (c.deviceModel))
     {
@@ -195,24 +195,24 @@ void ConsolePage::showSendPage()
             c.setBufferDelayEnabled (true);
     }
 
-    c.receiveBrowseLabel->setVisible (false);
-    c.receiveBeginLabel->setVisible (false);
+    c.ui.receiveBrowseLabel->setVisible (false);
+    c.ui.receiveBeginLabel->setVisible (false);
 
     if (c.sendFile->isLoaded())
     {
-        c.fileField->setText (c.sendFile->getShownText(), false);
-        c.fileField->setTooltip (c.sendFile->getLinkText());
+        c.ui.fileField->setText (c.sendFile->getShownText(), false);
+        c.ui.fileField->setTooltip (c.sendFile->getLinkText());
     }
     else
     {
-        c.fileField->clear();
-        c.fileField->setTooltip ({});
+        c.ui.fileField->clear();
+        c.ui.fileField->setTooltip ({});
     }
 
     if (c.deviceChosen && c.inputPortOk && c.outputPortOk && c.firmwareOfferShown)
     {
-        c.firmwareTextLabel->setVisible (true);
-        c.firmwareLinkLabel->setVisible (true);
+        c.ui.firmwareTextLabel->setVisible (true);
+        c.ui.firmwareLinkLabel->setVisible (true);
     }
 
     c.repaint();
@@ -235,7 +235,7 @@ void ConsolePage::setReceiveFolder (const juce::String& path)
     c.receiveFolder = path;
     c.setReceiveDirectory (path);
     c.receiveFolderChosen = true;
-    c.fileField->setText (path, true);
+    c.ui.fileField->setText (path, true);
     c.updatePageVisibility();
 }
 

@@ -26,10 +26,10 @@ ConsolePorts::ConsolePorts (MorvaneDialog& console)
 
 void ConsolePorts::setPortControlsEnabled (bool inputEnabled, bool outputEnabled)
 {
-    c.setEnabledIf (c.inputSelector.get(), inputEnabled);
-    c.setEnabledIf (c.inputPortLabel.get(), inputEnabled);
-    c.setEnabledIf (c.outputSelector.get(), outputEnabled);
-    c.setEnabledIf (c.outputPortLabel.get(), outputEnabled);
+    c.setEnabledIf (c.ui.inputSelector.get(), inputEnabled);
+    c.setEnabledIf (c.ui.inputPortLabel.get(), inputEnabled);
+    c.setEnabledIf (c.ui.outputSelector.get(), outputEnabled);
+    c.setEnabledIf (c.ui.outputPortLabel.get(), outputEnabled);
 }
 
 void ConsolePorts::showDeviceMenu()
@@ -46,7 +46,7 @@ void ConsolePorts::showDeviceMenu()
         c.deviceMenu.addItem (DeviceRules::utilityModel, "Utility");
     }
 
-    const int result = c.dialogs.showMenu (c.deviceMenu, c.deviceSelector.get());
+    const int result = c.dialogs.showMenu (c.deviceMenu, c.ui.deviceSelector.get());
 
     if (result != 0)
         chooseDevice (result);
@@ -63,8 +63,8 @@ void ConsolePorts::chooseDevice (int model)
     currentDeviceModel = (juce::uint8) model;
     c.deviceAnswered = false;
     c.deviceChosen = true;
-    c.deviceLabel->setText (text, juce::dontSendNotification);
-    c.checkMark->setVisible (true);
+    c.ui.deviceLabel->setText (text, juce::dontSendNotification);
+    c.ui.checkMark->setVisible (true);
     resetPorts();
 
     if (DeviceRules::needsBothPorts (model))
@@ -137,13 +137,13 @@ juce::String ConsolePorts::portNameFromMenu (int itemId, const juce::PopupMenu& 
 void ConsolePorts::showInputPortMenu()
 {
     buildInputPortMenu();
-    const int result = c.dialogs.showMenu (c.inputPortMenu, c.inputSelector.get());
+    const int result = c.dialogs.showMenu (c.inputPortMenu, c.ui.inputSelector.get());
 
     if (result == 0)
         return;
 
     const auto text = portNameFromMenu (result, c.inputPortMenu);
-    c.inputPortLabel->setText (text, juce::dontSendNotification);
+    c.ui.inputPortLabel->setText (text, juce::dontSendNotification);
     openPort (true, text, result - 1);
     updateBufferDelayAfterPortChoice (text);
 }
@@ -151,13 +151,13 @@ void ConsolePorts::showInputPortMenu()
 void ConsolePorts::showOutputPortMenu()
 {
     buildOutputPortMenu();
-    const int result = c.dialogs.showMenu (c.outputPortMenu, c.outputSelector.get());
+    const int result = c.dialogs.showMenu (c.outputPortMenu, c.ui.outputSelector.get());
 
     if (result == 0)
         return;
 
     const auto text = portNameFromMenu (result, c.outputPortMenu);
-    c.outputPortLabel->setText (text, juce::dontSendNotification);
+    c.ui.outputPortLabel->setText (text, juce::dontSendNotification);
     openPort (false, text, result - 1);
     updateBufferDelayAfterPortChoice (text);
 }
@@ -194,7 +194,7 @@ bool ConsolePorts::openOutputPort (const juce::String& name)
 
 bool ConsolePorts::openPort (bool input, const juce::String& name, int menuIndex)
 {
-    auto& label = input ? *c.inputPortLabel : *c.outputPortLabel;
+    auto& label = input ? *c.ui.inputPortLabel : *c.ui.outputPortLabel;
     auto& ok = input ? c.inputPortOk : c.outputPortOk;
     bool closed = false;
 
@@ -263,12 +263,12 @@ bool ConsolePorts::resetPort (bool input)
     if (input)
     {
         c.inputPortOk = false;
-        c.inputPortLabel->setText (DeviceRules::inputLabelAfterReset (c.deviceModel, receivePage), juce::dontSendNotification);
+        c.ui.inputPortLabel->setText (DeviceRules::inputLabelAfterReset (c.deviceModel, receivePage), juce::dontSendNotification);
     }
     else
     {
         c.outputPortOk = false;
-        c.outputPortLabel->setText (DeviceRules::outputLabelAfterReset (c.deviceModel, receivePage), juce::dontSendNotification);
+        c.ui.outputPortLabel->setText (DeviceRules::outputLabelAfterReset (c.deviceModel, receivePage), juce::dontSendNotification);
     }
 
     return closed;
@@ -306,10 +306,10 @@ void ConsolePorts::updateBufferDelay()
     if (! delay.has_value())
         return;
 
-    c.bufferDelaySlider->setValue (delay->milliseconds, juce::sendNotificationAsync);
-    c.bufferDelaySlider->setVisible (delay->shown);
-    c.bufferDelayLabel->setVisible (delay->shown);
-    c.bufferDelaySlider->setColour (juce::Slider::thumbColourId, delay->shown ? blackThumb : greyThumb);
+    c.ui.bufferDelaySlider->setValue (delay->milliseconds, juce::sendNotificationAsync);
+    c.ui.bufferDelaySlider->setVisible (delay->shown);
+    c.ui.bufferDelayLabel->setVisible (delay->shown);
+    c.ui.bufferDelaySlider->setColour (juce::Slider::thumbColourId, delay->shown ? blackThumb : greyThumb);
 }
 
 void ConsolePorts::updateBufferDelayAfterPortChoice (const juce::String& choice)
@@ -327,21 +327,21 @@ void ConsolePorts::updateBufferDelayAfterPortChoice (const juce::String& choice)
 
 void ConsolePorts::setBufferDelayEnabled (bool shown)
 {
-    if (c.bufferDelaySlider == nullptr || c.bufferDelayLabel == nullptr)
+    if (c.ui.bufferDelaySlider == nullptr || c.ui.bufferDelayLabel == nullptr)
         return;
 
     if (shown)
     {
-        c.bufferDelaySlider->setVisible (true);
-        c.bufferDelaySlider->setColour (juce::Slider::thumbColourId, blackThumb);
-        c.bufferDelayLabel->setVisible (true);
+        c.ui.bufferDelaySlider->setVisible (true);
+        c.ui.bufferDelaySlider->setColour (juce::Slider::thumbColourId, blackThumb);
+        c.ui.bufferDelayLabel->setVisible (true);
     }
     else
     {
-        c.bufferDelaySlider->setVisible (false);
-        c.bufferDelaySlider->setColour (juce::Slider::thumbColourId, greyThumb);
-        c.bufferDelaySlider->setValue (0.0, juce::sendNotificationAsync);
-        c.bufferDelayLabel->setVisible (false);
+        c.ui.bufferDelaySlider->setVisible (false);
+        c.ui.bufferDelaySlider->setColour (juce::Slider::thumbColourId, greyThumb);
+        c.ui.bufferDelaySlider->setValue (0.0, juce::sendNotificationAsync);
+        c.ui.bufferDelayLabel->setVisible (false);
     }
 }
 
@@ -352,9 +352,9 @@ void ConsolePorts::onDeviceLost()
     c.deviceAnswered = false;
     resetInputPort();
     resetOutputPort();
-    c.deviceLabel->setText (selectDeviceText, juce::dontSendNotification);
-    c.checkMark->setVisible (false);
-    c.inputPortLabel->setText (selectInputText, juce::dontSendNotification);
-    c.outputPortLabel->setText (selectOutputText, juce::dontSendNotification);
+    c.ui.deviceLabel->setText (selectDeviceText, juce::dontSendNotification);
+    c.ui.checkMark->setVisible (false);
+    c.ui.inputPortLabel->setText (selectInputText, juce::dontSendNotification);
+    c.ui.outputPortLabel->setText (selectOutputText, juce::dontSendNotification);
     c.updatePageVisibility();
 }

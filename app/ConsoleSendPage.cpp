@@ -54,8 +54,8 @@ void ConsoleSendPage::showLoadedFile()
 {
     if (c.receiveMode == 0)
     {
-        c.fileField->setText (c.sendFile->getShownText(), true);
-        c.fileField->setTooltip (c.sendFile->getLinkText());
+        c.ui.fileField->setText (c.sendFile->getShownText(), true);
+        c.ui.fileField->setTooltip (c.sendFile->getLinkText());
     }
 
     c.updatePageVisibility();
@@ -63,8 +63,8 @@ void ConsoleSendPage::showLoadedFile()
     // BEGIN is usable at once, not only from the next device poll.
     if (c.receiveMode == 0 && ! c.controlsLocked && c.isConnectedForModel())
     {
-        c.transmitButton->setEnabled (true);
-        c.cancelButton->setEnabled (true);
+        c.ui.transmitButton->setEnabled (true);
+        c.ui.cancelButton->setEnabled (true);
     }
 }
 
@@ -122,8 +122,8 @@ int ConsoleSendPage::runSendOptions (PayloadKind kind)
     setup.userCabCount = c.queries->getUserCabCount();
     setup.presetCount = c.sendFile->getCounts().presetMessageCount;
     setup.cabCount = c.sendFile->getCounts().cabMessageCount;
-    setup.fileText = c.fileField->getText();
-    setup.outputPortText = c.outputPortLabel->getText();
+    setup.fileText = c.ui.fileField->getText();
+    setup.outputPortText = c.ui.outputPortLabel->getText();
     setup.displayOffset = c.queries->getDisplayOffset();
     setup.queryDisplayOffset = [this] { return c.queries->queryDisplayOffset() ? (int) c.queries->getDisplayOffset() : -1; };
 

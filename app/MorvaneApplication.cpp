@@ -88,6 +88,12 @@ void MorvaneApplication::initialise (const juce::String&)
     // while the program started.
     terminationSignal = std::make_unique<TerminationSignal> ([this] { terminationRequested(); });
 
+    // The framework's set-up of the display (the connection, the screens and their scale, for
+    // which it starts a settings tool and waits for it) mostly waits; done first, it waits while
+    // the font list is read on its own thread, instead of after the skin, when the first window
+    // would wait for it too.
+    juce::Desktop::getInstance();
+
     const auto skinLoaded = loadSkin();
 
     // From here on the windows may use the system's fonts.

@@ -75,7 +75,6 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
       settings (userFolder)
 {
     tooltipWindow = std::make_unique<HoverTooltipWindow> (*this);
-    layout = std::make_unique<ConsoleLayout> (*this);
     page = std::make_unique<ConsolePage> (*this);
     portChoice = std::make_unique<ConsolePorts> (*this);
     deviceInfo = std::make_unique<ConsoleDeviceInfo> (*this);
@@ -88,7 +87,14 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
 
     link = linkToUse;
 
-    buildFromSkin();
+    ui = ConsoleLayout::build (*this, skinManager, *this, receiveFolderDefaulted, getVersionText());
+    setBufferDelayEnabled (false);
+
+    if (! receiveFolderDefaulted)
+    {
+        receiveFolder = settings.getStoredReceiveFolder();
+        receiveFolderChosen = true;
+    }
 
     // A request the worker may still hold is let go of by giving up the ports, and the page says so.
     transfers = std::make_unique<Transfers> (link, static_cast<TransferView&> (*this), [this]
@@ -116,9 +122,9 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
 
     devicePollWaker = std::make_unique<DevicePollWaker> ([this] { restartDevicePoll(); });
 
-    for (auto* turnedOff : std::initializer_list<juce::Component*> { transmitButton.get(), cancelButton.get(), connectedLabel.get(),
-                                                                       firmwareTextLabel.get(), firmwareLinkLabel.get(),
-                                                                       inputCheck.get(), outputCheck.get() })
+    for (auto* turnedOff : std::initializer_list<juce::Component*> { ui.transmitButton.get(), ui.cancelButton.get(), ui.connectedLabel.get(),
+                                                                       ui.firmwareTextLabel.get(), ui.firmwareLinkLabel.get(),
+                                                                       ui.inputCheck.get(), ui.outputCheck.get() })
         devicePollWaker->watch (turnedOff);
 
     startTimer (ConsoleTimers::logoTimer, ConsoleTimers::logoPeriodMs);
@@ -215,7 +221,7 @@ juce::String MorvaneDialog::getVersionText()
 void MorvaneDialog::paint (juce::Graphics& g)
 {
     g.fillAll (juce::Colour (0xffd3d3d3));
-    const auto& image = receiveMode == 1 ? receiveBackground : sendBackground;
+    const auto& image = receiveMode == 1 ? ui.receiveBackground : ui.sendBackground;
 
     if (image.isValid())
         g.drawImageAt (image, 0, 0);
@@ -239,7 +245,6 @@ void MorvaneDialog::invertToggleSelection (const juce::Array<juce::ToggleButton*
 
 //==============================================================================
 
-void MorvaneDialog::buildFromSkin() { layout->buildFromSkin(); }
 
 //==============================================================================
 void MorvaneDialog::setEnabledIf (juce::Component* component, bool enabled)
@@ -329,18 +334,18 @@ void MorvaneDialog::openHelpPage (const juce::String& address)
 
 void MorvaneDialog::connectControls()
 {
-    receiveTabButton->onClick = [this] { showReceivePage(); };
-    sendTabButton->onClick = [this] { showSendPage(); };
+    ui.receiveTabButton->onClick = [this] { showReceivePage(); };
+    ui.sendTabButton->onClick = [this] { showSendPage(); };
 
     // A send stops at once; a backup of many steps after the step in progress.
-    cancelButton->onClick = [this] { transfers->cancel(); };
+    ui.cancelButton->onClick = [this] { transfers->cancel(); };
 
-    documentButton->onClick = [this] { openHelpPage (manualAddress); };
-    videoButton->onClick = [this] { openHelpPage (videoAddress); };
-    supportButton->onClick = [this] { openHelpPage (supportAddress); };
-    forumButton->onClick = [this] { openHelpPage (forumAddress); };
+    ui.documentButton->onClick = [this] { openHelpPage (manualAddress); };
+    ui.videoButton->onClick = [this] { openHelpPage (videoAddress); };
+    ui.supportButton->onClick = [this] { openHelpPage (supportAddress); };
+    ui.forumButton->onClick = [this] { openHelpPage (forumAddress); };
 
-    transmitButton->onClick = [this]
+    ui.transmitButton->onClick = [this]
     {
         if (receiveMode == 0)
             transmit();
@@ -350,7 +355,7 @@ void MorvaneDialog::connectControls()
             backupChooser->choose (deviceModel, getParentComponent());
     };
 
-    browseButton->onClick = [this]
+    ui.browseButton->onClick = [this]
     {
         if (receiveMode == 0)
             chooseFileToSend ({});
@@ -358,12 +363,12 @@ void MorvaneDialog::connectControls()
             page->browseReceiveFolder();
     };
 
-    if (showFolder != nullptr)
-        showFolder->onClick = [this] { showSendFileFolder(); };
+    if (ui.showFolder != nullptr)
+        ui.showFolder->onClick = [this] { showSendFileFolder(); };
 
-    bufferDelaySlider->onValueChange = [this]
+    ui.bufferDelaySlider->onValueChange = [this]
     {
-        bufferDelay = (int) bufferDelaySlider->getValue();
+        bufferDelay = (int) ui.bufferDelaySlider->getValue();
 
         if (link != nullptr)
             link->getMultiMsgTimer().setInterval ((juce::uint32) juce::jlimit (0, 1000, bufferDelay));
@@ -398,7 +403,7 @@ void MorvaneDialog::timerCallback (int timerId)
     switch (timerId)
     {
         case ConsoleTimers::logoTimer:
-            glimEyes->setVisible (false);
+            ui.glimEyes->setVisible (false);
             stopTimer (ConsoleTimers::logoTimer);
             break;
 
@@ -429,31 +434,31 @@ void MorvaneDialog::mouseDown (const juce::MouseEvent& event)
 {
     auto* clicked = event.eventComponent;
 
-    if (clicked == deviceLabel.get())
+    if (clicked == ui.deviceLabel.get())
     {
-        if (deviceSelector->isEnabled() && deviceLabel->isEnabled())
+        if (ui.deviceSelector->isEnabled() && ui.deviceLabel->isEnabled())
         {
             showDeviceMenu();
             updatePageVisibility();
         }
     }
-    else if (clicked == inputPortLabel.get())
+    else if (clicked == ui.inputPortLabel.get())
     {
-        if (inputSelector->isEnabled() && inputPortLabel->isEnabled())
+        if (ui.inputSelector->isEnabled() && ui.inputPortLabel->isEnabled())
         {
             showInputPortMenu();
             updatePageVisibility();
         }
     }
-    else if (clicked == outputPortLabel.get())
+    else if (clicked == ui.outputPortLabel.get())
     {
-        if (outputSelector->isEnabled() && outputPortLabel->isEnabled())
+        if (ui.outputSelector->isEnabled() && ui.outputPortLabel->isEnabled())
         {
             showOutputPortMenu();
             updatePageVisibility();
         }
     }
-    else if (clicked == firmwareLinkLabel.get())
+    else if (clicked == ui.firmwareLinkLabel.get())
     {
         showFirmwareUpdateWindow();
     }
@@ -497,43 +502,43 @@ void MorvaneDialog::lockPage (bool locked)
 
         // The send's mark beside the bar.
         if (receiveMode == 0)
-            check3->setVisible (true);
+            ui.check3->setVisible (true);
     }
     else
     {
         restartDevicePoll();
         setControlsEnabled (true);
-        check3->setVisible (false);
+        ui.check3->setVisible (false);
     }
 }
 
 void MorvaneDialog::showProgress (double value)
 {
-    progressBar->setProgress (value);
+    ui.progressBar->setProgress (value);
 }
 
 void MorvaneDialog::showProgressText (const juce::String& text)
 {
-    progressBar->setTextToDisplay (text);
+    ui.progressBar->setTextToDisplay (text);
 }
 
 void MorvaneDialog::showPercentage()
 {
-    progressBar->setPercentageDisplay (true);
+    ui.progressBar->setPercentageDisplay (true);
 }
 
 void MorvaneDialog::showStatus (const juce::String& text)
 {
-    progressLabel->setText (text, juce::dontSendNotification);
+    ui.progressLabel->setText (text, juce::dontSendNotification);
 
     // On the receive page the invitation to BEGIN shows while no status does.
     if (receiveMode == 1)
-        receiveBeginLabel->setVisible (text.isEmpty());
+        ui.receiveBeginLabel->setVisible (text.isEmpty());
 }
 
 void MorvaneDialog::setCancelEnabled (bool enabled)
 {
-    cancelButton->setEnabled (enabled);
+    ui.cancelButton->setEnabled (enabled);
 }
 
 void MorvaneDialog::tell (Severity severity, const juce::String& text)
@@ -594,11 +599,11 @@ void MorvaneDialog::showFirmwareCheckResult (int result)
         case Action::showIfOffered:
         {
             const bool shown = labels.action == Action::show || firmwareOffered;
-            firmwareTextLabel->setText (labels.text, juce::dontSendNotification);
-            firmwareLinkLabel->setText (labels.link, juce::dontSendNotification);
+            ui.firmwareTextLabel->setText (labels.text, juce::dontSendNotification);
+            ui.firmwareLinkLabel->setText (labels.link, juce::dontSendNotification);
             firmwareOfferShown = shown;
-            firmwareTextLabel->setVisible (shown && sendPage);
-            firmwareLinkLabel->setVisible (shown && sendPage);
+            ui.firmwareTextLabel->setVisible (shown && sendPage);
+            ui.firmwareLinkLabel->setVisible (shown && sendPage);
             firmwareOffered = labels.action == Action::show;
             break;
         }
@@ -606,10 +611,10 @@ void MorvaneDialog::showFirmwareCheckResult (int result)
         case Action::hide:
             firmwareOffered = false;
             firmwareOfferShown = false;
-            firmwareTextLabel->setText ({}, juce::dontSendNotification);
-            firmwareLinkLabel->setText ({}, juce::dontSendNotification);
-            firmwareTextLabel->setVisible (false);
-            firmwareLinkLabel->setVisible (false);
+            ui.firmwareTextLabel->setText ({}, juce::dontSendNotification);
+            ui.firmwareLinkLabel->setText ({}, juce::dontSendNotification);
+            ui.firmwareTextLabel->setVisible (false);
+            ui.firmwareLinkLabel->setVisible (false);
             break;
 
         case Action::leave:
@@ -620,7 +625,7 @@ void MorvaneDialog::showFirmwareCheckResult (int result)
 
 void MorvaneDialog::showFirmwareUpdateWindow()
 {
-    if (firmwareLinkLabel->isEnabled() && firmwareLinkLabel->isVisible())
+    if (ui.firmwareLinkLabel->isEnabled() && ui.firmwareLinkLabel->isVisible())
         firmwareOffer->showWindowAndDownload (this);
 }
 
@@ -635,7 +640,7 @@ void MorvaneDialog::onFirmwareDownloadFinished()
         case FirmwareOffer::Outcome::taken:
             sendFile->holdDownload (std::move (image), kind,
                                     FirmwareOffer::describeDownload (deviceModel, firmwareOffer->getVersionText()));
-            fileField->setText (sendFile->getShownText(), false);
+            ui.fileField->setText (sendFile->getShownText(), false);
             updatePageVisibility();
             transmit();   // downloaded firmware is sent at once
             break;
@@ -688,8 +693,8 @@ void MorvaneDialog::showFirmwareNotice (int timerId)
     stopTimer (timerId);
     dialogs.showMessage (juce::MessageBoxIconType::InfoIcon, "Morvane",
                          FirmwareOffer::noticeText (deviceModel, sendFile->getKind(), successText));
-    progressBar->setPercentageDisplay (true);
-    progressBar->repaint();
+    ui.progressBar->setPercentageDisplay (true);
+    ui.progressBar->repaint();
     restartDevicePoll();
     setControlsEnabled (true);
     resetReceivePage();

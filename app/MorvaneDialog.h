@@ -2,6 +2,7 @@
 
 #include "BackupJobType.h"
 #include "ConsoleSettings.h"
+#include "ConsoleWidgets.h"
 #include "ConsoleTimers.h"
 #include "PayloadKind.h"
 #include "SysExFileCheck.h"
@@ -15,7 +16,6 @@
 
 class BackupChooser;
 class ConsoleDeviceInfo;
-class ConsoleLayout;
 class ConsolePage;
 class ConsolePorts;
 class ConsoleSendPage;
@@ -31,9 +31,6 @@ class SendRoad;
 class SkinManager;
 class SystemServices;
 class Transfers;
-class TPXDrawableButton;
-class TPXLabelComponent;
-class TPXProgressBar;
 class UserDialogs;
 
 /** The transfer console: the one component inside the main window, 800 by 553 pixels, with a
@@ -287,7 +284,6 @@ private:
     void resetState();
     void connectControls();
     void loadSettings();
-    void buildFromSkin();
 
     void setPortControlsEnabled (bool inputEnabled, bool outputEnabled);
     void restartDevicePoll();
@@ -305,8 +301,6 @@ private:
     SystemServices& services;
     ConsoleSettings settings;
 
-    juce::Image sendBackground, receiveBackground;
-    std::unique_ptr<juce::Drawable> dropdownImage;
     juce::PopupMenu inputPortMenu, outputPortMenu, deviceMenu;
     juce::StringArray inputPortNames, outputPortNames;
 
@@ -321,13 +315,11 @@ private:
 
     // The parts of the console that build its widgets, choose its ports and keep its pages.
     friend class ConsoleDeviceInfo;
-    friend class ConsoleLayout;
     friend class ConsolePage;
     friend class ConsolePorts;
     friend class ConsoleSendPage;
     std::unique_ptr<ConsoleDeviceInfo> deviceInfo;
     std::unique_ptr<BackupChooser> backupChooser;
-    std::unique_ptr<ConsoleLayout> layout;
     std::unique_ptr<ConsolePage> page;
     std::unique_ptr<ConsolePorts> portChoice;
     std::unique_ptr<ConsoleSendPage> sendPagePart;
@@ -349,28 +341,8 @@ private:
     std::unique_ptr<QMR303BackupComponent> qmr303Component;
     std::unique_ptr<SendOptionsDialog> sendDialog;
 
-    // Widgets, in layout order.
-    std::unique_ptr<TPXDrawableButton> showFolder;
-    std::unique_ptr<juce::ImageButton> glimEyes, sendTabFocus, sendTabButton, receiveTabFocus, receiveTabButton;
-    std::unique_ptr<juce::DrawableButton> deviceSelector;
-    std::unique_ptr<juce::Label> deviceLabel, connectedLabel;
-    std::unique_ptr<juce::ImageButton> checkMark, inputCheck, outputCheck, error1;
-    std::unique_ptr<juce::DrawableButton> inputSelector;
-    std::unique_ptr<juce::Label> inputPortLabel;
-    std::unique_ptr<juce::DrawableButton> outputSelector;
-    std::unique_ptr<juce::Label> outputPortLabel;
-    std::unique_ptr<juce::Slider> bufferDelaySlider;
-    std::unique_ptr<juce::Label> bufferDelayLabel;
-    std::unique_ptr<juce::ImageButton> browseButton;
-    std::unique_ptr<juce::TextEditor> fileField;
-    std::unique_ptr<juce::ImageButton> error2;
-    std::unique_ptr<juce::Label> firmwareTextLabel, firmwareLinkLabel, receiveBrowseLabel;
-    std::unique_ptr<juce::ImageButton> transmitButton;
-    std::unique_ptr<TPXProgressBar> progressBar;
-    std::unique_ptr<juce::ImageButton> cancelButton, check3, error3;
-    std::unique_ptr<juce::Label> progressLabel, receiveBeginLabel;
-    std::unique_ptr<juce::ImageButton> helpText, documentButton, videoButton, moreHelp, supportButton, forumButton;
-    std::unique_ptr<TPXLabelComponent> copyrightLabel, versionLabel;
+    // The widgets, as the layout built them (declared last: they go first).
+    ConsoleWidgets ui;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MorvaneDialog)
 };

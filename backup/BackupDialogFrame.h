@@ -128,6 +128,19 @@ public:
     /** The toggle's record flag: 1 when it exists and is on, else 0. */
     static juce::uint8 flag (const std::unique_ptr<juce::ToggleButton>& toggle) noexcept;
 
+    /** The index of the mode toggle that the click turned on, or -1 (another button, or a toggle
+        turned off).
+    */
+    template <size_t numModes>
+    static int clickedMode (const juce::Button* button, const std::unique_ptr<juce::ToggleButton> (&modeToggles)[numModes])
+    {
+        for (size_t i = 0; i < numModes; ++i)
+            if (button != nullptr && button == modeToggles[i].get() && button->getToggleState())
+                return (int) i;
+
+        return -1;
+    }
+
     /** Turns the mode toggle at index on and every other one off, without notification. */
     template <size_t numModes>
     static void selectOnly (std::unique_ptr<juce::ToggleButton> (&modeToggles)[numModes], int index)

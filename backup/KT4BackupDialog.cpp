@@ -279,9 +279,8 @@ void KT4BackupDialog::buttonClicked (juce::Button* button)
     if (Frame::handleOkayOrCancel (*this, button, okayButton.get(), cancelButton.get()))
         return;
 
-    for (int mode = 0; mode < numModes; ++mode)
-        if (button == modeToggles[mode].get() && button->getToggleState())
-            applyMode (mode, true);
+    if (const auto mode = Frame::clickedMode (button, modeToggles); mode >= 0)
+        applyMode (mode, true);
 }
 
 void KT4BackupDialog::changeListenerCallback (juce::ChangeBroadcaster* source)

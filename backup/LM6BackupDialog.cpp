@@ -194,9 +194,8 @@ void LM6BackupDialog::makeOkUsable()
 void LM6BackupDialog::buttonClicked (juce::Button* button)
 {
     if (! Frame::handleOkayOrCancel (*this, button, okayButton.get(), cancelButton.get()))
-        for (int mode = 0; mode < numModes; ++mode)
-            if (button == modeToggles[mode].get() && button->getToggleState())
-                applyMode (mode, true);
+        if (const auto mode = Frame::clickedMode (button, modeToggles); mode >= 0)
+            applyMode (mode, true);
 
     makeOkUsable();
 }

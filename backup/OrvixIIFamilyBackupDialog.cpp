@@ -434,9 +434,8 @@ void OrvixIIFamilyBackupDialog::buttonClicked (juce::Button* button)
     if (Frame::handleOkayOrCancel (*this, button, okayButton.get(), cancelButton.get()))
         return;
 
-    for (int mode = 0; mode < numModes; ++mode)
-        if (button == modeToggles[mode].get() && button->getToggleState())
-            applyMode (mode, true);
+    if (const auto mode = Frame::clickedMode (button, modeToggles); mode >= 0)
+        applyMode (mode, true);
 }
 
 void OrvixIIFamilyBackupDialog::changeListenerCallback (juce::ChangeBroadcaster* source)

@@ -1,8 +1,12 @@
 // A complete Orvix III backup (system, global and foot controller settings, preset banks A-D one
 // preset at a time, user cab banks 1 and 2 one slot at a time: 2563 requests) against a simulated
 // device on virtual ports that answers at once. Reports the run's wall time, the time the link
-// and the run add to each request beyond the device's own answer (median and p99), and the peak
-// memory the run adds. `backup_bench --quick` backs up bank A only.
+// and the run add to each request beyond the device's own answer (median and p99), the bytes on
+// the wire and what the link adds to the time a USB-MIDI port needs for them, and the peak memory
+// the run adds. `backup_bench --quick` backs up bank A only.
+//
+// The message loop runs as the program's does: it blocks until the next message and is woken at
+// once, so the figures are the program's.
 
 #include "BackupDumpServer.h"
 #include "BenchStatistics.h"
@@ -22,11 +26,20 @@ namespace
 {
 using morvane::test::BackupDumpServer;
 
+/** About what a USB-MIDI port carries. */
+constexpr double usbMidiBytesPerSecond = 800000.0;
+
 /** Records how the run ended. */
 class BenchView : public TransferView
 {
 public:
-    void lockPage (bool locked) override { ended = ! locked; }
+    void lockPage (bool locked) override
+    {
+        ended = ! locked;
+
+        if (ended)
+            juce::MessageManager::getInstance()->stopDispatchLoop();
+    }
     void showProgress (double) override {}
     void showProgressText (const juce::String&) override {}
     void showPercentage() override {}
@@ -90,10 +103,8 @@ int main (int argc, char** argv)
     const auto residentBefore = ProcessStats::getResidentKiB();
     const auto start = juce::Time::getMillisecondCounterHiRes();
 
-    run.startOrvixIIIBackup (selection, context, folder.getFullPathName());
-
-    while (! host.ended)
-        juce::MessageManager::getInstance()->runDispatchLoopUntil (50);
+    if (run.startOrvixIIIBackup (selection, context, folder.getFullPathName()) && ! host.ended)
+        juce::MessageManager::getInstance()->runDispatchLoop();
 
     const auto wallMs = juce::Time::getMillisecondCounterHiRes() - start;
     const auto peakAddedKiB = ProcessStats::getPeakResidentKiB() - residentBefore;
@@ -111,10 +122,21 @@ int main (int argc, char** argv)
             overheadMs.push_back (exchanges[i + 1].arrivedMs - exchanges[i].answeredMs);
     }
 
-    juce::int64 bytesWritten = 0;
+    juce::int64 bytesWritten = 0, requestBytes = 0;
 
     for (const auto& file : folder.findChildFiles (juce::File::findFiles, true))
         bytesWritten += file.getSize();
+
+    for (const auto& exchange : exchanges)
+        requestBytes += exchange.request.getRawDataSize();
+
+    // Every reply is saved as received, so the files hold what came over the wire.
+    const auto wireBytes = requestBytes + bytesWritten;
+    const auto usbMidiSeconds = (double) wireBytes / usbMidiBytesPerSecond;
+    double overheadTotalMs = 0.0;
+
+    for (auto ms : overheadMs)
+        overheadTotalMs += ms;
 
     std::cout << "Orvix III " << (quick ? "bank A" : "complete") << " backup against a simulated device\n"
               << "  result:                 " << host.message << "\n"
@@ -125,6 +147,9 @@ int main (int argc, char** argv)
               << "  per request, overhead:  median " << juce::String (BenchStatistics::median (overheadMs), 2) << " ms, p99 "
               << juce::String (BenchStatistics::percentile (overheadMs, 0.99), 2) << " ms (link worker, receive thread, file write, run)\n"
               << "  written:                " << juce::String ((double) bytesWritten / (1024.0 * 1024.0), 1) << " MiB\n"
+              << "  on the wire:            " << wireBytes << " bytes; a USB-MIDI port at 0.8 MB/s needs "
+              << juce::String (usbMidiSeconds, 1) << " s, to which the link adds " << juce::String (overheadTotalMs / 1000.0, 2)
+              << " s (" << juce::String (100.0 * overheadTotalMs / 1000.0 / usbMidiSeconds, 1) << " %)\n"
               << "  peak memory added:      " << peakAddedKiB << " KiB\n";
 
     folder.deleteRecursively();

@@ -8,8 +8,10 @@
 //             5 ms: the time from the device's reply to the next message's arrival
 // Every figure is taken over several runs (at least three) and printed as min, median and max
 // in one table, with its ratio to the baseline or to its target.
-// Run: program_bench [--runs N] [--idle-seconds S] [idle] [startup] [receive] [paced]
-// (all sections without a name). Linux with an X display only.
+// Run: program_bench [--runs N] [--idle-seconds S] [--program PATH] [idle] [startup] [receive] [paced]
+// (all sections without a name; --program measures another build of Morvane, with its Skin folder
+// beside it, instead of this one). Linux with an X display only. The machine's load average is
+// printed before and after, so that a table can say what it was measured under.
 
 #include "BenchStatistics.h"
 #include "LaunchedProgram.h"
@@ -37,6 +39,14 @@ using morvane::test::VirtualMidiPorts;
 namespace
 {
     juce::String fixed (double value, int decimals) { return juce::String (value, decimals); }
+
+    /** The machine's load averages over 1, 5 and 15 minutes, as the system gives them. */
+    juce::String loadAverage()
+    {
+        auto tokens = juce::StringArray::fromTokens (juce::File ("/proc/loadavg").loadFileAsString(), false);
+        tokens.removeRange (3, tokens.size());
+        return tokens.joinIntoString (" ");
+    }
 
     //==============================================================================
     /** One row of the table: a figure over the runs, and what it is compared with. */
@@ -195,8 +205,8 @@ namespace
 
     void benchmarkStartup (const Executables& exe, int pairs, std::vector<Row>& rows)
     {
-        Row morvaneMs { "start-up to the first painted window, ms: Morvane", {}, 0 };
-        Row emptyMs { "start-up to the first painted window, ms: empty window", {}, 0 };
+        Row morvaneMs { "start-up to the first painted window, ms: Morvane", {}, 1 };
+        Row emptyMs { "start-up to the first painted window, ms: empty window", {}, 1 };
         Row ratio { "start-up, Morvane / empty window (interleaved pairs)", {}, 2, "target <= 1.2", 1.2, true };
         WindowWatcher watcher;
 
@@ -480,7 +490,25 @@ int main (int argc, char** argv)
     if (sections.isEmpty())
         sections = { "idle", "startup", "receive", "paced" };
 
-    const Executables exe;
+    Executables exe;
+
+    for (int i = 0; i < sections.size(); ++i)
+    {
+        if (sections[i] == "--program" && i + 1 < sections.size())
+        {
+            exe.morvane = juce::File::getCurrentWorkingDirectory().getChildFile (sections[i + 1]);
+            sections.removeRange (i, 2);
+            break;
+        }
+    }
+
+    if (! exe.morvane.existsAsFile())
+    {
+        std::cerr << "no program at " << exe.morvane.getFullPathName() << std::endl;
+        return 1;
+    }
+
+    std::cout << "program: " << exe.morvane.getFullPathName() << "\nload average before: " << loadAverage() << std::endl;
 
     if ((sections.contains ("idle") || sections.contains ("startup"))
         && (juce::SystemStats::getEnvironmentVariable ("DISPLAY", {}).isEmpty() || ! WindowWatcher().isConnected()))
@@ -504,5 +532,6 @@ int main (int argc, char** argv)
         benchmarkPaced (runs, rows);
 
     printTable (rows);
+    std::cout << "\nload average after: " << loadAverage() << std::endl;
     return 0;
 }

@@ -200,28 +200,26 @@ bool MidiPortManager::closeOutput()
 }
 
 //==============================================================================
+bool MidiPortManager::readOpenedName (const Side& side, bool isOpen, juce::String& out)
+{
+    if (! isOpen)
+        return false;
+
+    const juce::ScopedLock nl (side.nameLock);
+    out = side.openedName;
+    return true;
+}
+
 bool MidiPortManager::getInputName (juce::String& out) const
 {
     const juce::ScopedLock sl (inputLock);
-
-    if (input == nullptr)
-        return false;
-
-    const juce::ScopedLock nl (inputSide.nameLock);
-    out = inputSide.openedName;
-    return true;
+    return readOpenedName (inputSide, input != nullptr, out);
 }
 
 bool MidiPortManager::getOutputName (juce::String& out) const
 {
     const juce::ScopedLock sl (outputLock);
-
-    if (output == nullptr)
-        return false;
-
-    const juce::ScopedLock nl (outputSide.nameLock);
-    out = outputSide.openedName;
-    return true;
+    return readOpenedName (outputSide, output != nullptr, out);
 }
 
 void MidiPortManager::setInputName (const juce::String& name)

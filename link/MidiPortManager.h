@@ -108,6 +108,9 @@ private:
 
     static juce::StringArray namesOf (const Side& side);
     static bool isPresent (const Side& side, bool isOpen);
+
+    /** The name the side's port was opened by, when it is open (the caller holds the side's port lock). */
+    static bool readOpenedName (const Side& side, bool isOpen, juce::String& out);
     bool openByName (bool input, const juce::String& text);
     bool openByIndex (bool input, int index);
 

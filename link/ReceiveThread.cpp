@@ -1,5 +1,6 @@
 #include "ReceiveThread.h"
 
+#include "AppendedBackupFile.h"
 #include "BackupFileNaming.h"
 #include "CabIR.h"
 #include "ReplyFileWriter.h"
@@ -11,7 +12,28 @@
 namespace
 {
     constexpr int pollIntervalMs = 100;
+
+    ReceiveThread::WriteFailure toWriteFailure (AppendedBackupFile::Outcome outcome)
+    {
+        switch (outcome)
+        {
+            case AppendedBackupFile::Outcome::ok:            return ReceiveThread::WriteFailure::none;
+            case AppendedBackupFile::Outcome::folderMissing: return ReceiveThread::WriteFailure::folderMissing;
+            case AppendedBackupFile::Outcome::fileGone:      return ReceiveThread::WriteFailure::fileGone;
+            case AppendedBackupFile::Outcome::writeFailed:
+            default:                                         return ReceiveThread::WriteFailure::diskError;
+        }
+    }
 } // namespace
+
+ReceiveThread::ReceiveThread (const Job& firstJob)
+    : juce::Thread ("Receive Thread")
+    , nextJob (firstJob)
+    , hasNextJob (true)
+    , jobInHand (true)
+    , waitsForNextJob (firstJob.waitForNextJob)
+{
+}
 
 ReceiveThread::ReceiveThread (SysExRequest* requestToWatch,
                               std::atomic<double>* progressValue,
@@ -20,31 +42,96 @@ ReceiveThread::ReceiveThread (SysExRequest* requestToWatch,
                               juce::uint16 jobNumber,
                               const juce::String& runBaseName,
                               bool isFirstStep)
-    : juce::Thread ("Receive Thread")
-    , request (requestToWatch)
-    , progress (progressValue)
-    , folder (backupFolder)
-    , baseName (runBaseName)
-    , jobType (type)
-    , number (jobNumber)
-    , firstStep (isFirstStep)
+    : ReceiveThread (Job { requestToWatch, progressValue, backupFolder, type, jobNumber, runBaseName, isFirstStep })
 {
 }
 
 ReceiveThread::~ReceiveThread()
 {
-    // run() takes its listener off the request before it ends: the request may be gone by the
-    // time this thread object is deleted.
+    // receive() takes its listeners off the request before it ends: the request may be gone by
+    // the time this thread object is deleted.
     stopThread (stopTimeoutMs);
 }
 
 void ReceiveThread::run()
 {
+    Job job;
+
+    while (takeJob (job))
+    {
+        receive (job);
+
+        if (! waitsForNextJob)
+            return;
+    }
+}
+
+bool ReceiveThread::takeJob (Job& into)
+{
+    while (! threadShouldExit())
+    {
+        {
+            const juce::ScopedLock sl (jobLock);
+
+            if (hasNextJob)
+            {
+                into = nextJob;
+                hasNextJob = false;
+                return true;
+            }
+        }
+
+        // Woken by receiveNext, or by a request to stop.
+        wait (-1);
+    }
+
+    return false;
+}
+
+bool ReceiveThread::receiveNext (const Job& next)
+{
+    {
+        const juce::ScopedLock sl (jobLock);
+
+        if (! waitsForNextJob || jobInHand || hasNextJob || threadShouldExit() || ! isThreadRunning())
+            return false;
+
+        {
+            const juce::ScopedLock pl (pathLock);
+            filePath.clear();
+            warningText.clear();
+            writeFailure = WriteFailure::none;
+        }
+
+        result = ReceiveResults::running;
+        nextJob = next;
+        hasNextJob = true;
+        jobInHand = true;
+    }
+
+    notify();
+    return true;
+}
+
+bool ReceiveThread::isWaitingForNextJob() const
+{
+    const juce::ScopedLock sl (jobLock);
+    return waitsForNextJob && ! jobInHand && ! hasNextJob && ! threadShouldExit();
+}
+
+void ReceiveThread::receive (const Job& job)
+{
+    auto* const request = job.request;
+
     if (request == nullptr)
+    {
+        const juce::ScopedLock sl (jobLock);
+        jobInHand = false;
         return;
+    }
 
     // Deleted, with its temporary file, whenever the thread ends without putting it in place.
-    auto earlyWriter = startWritingEarly();
+    auto earlyWriter = startWritingEarly (job);
 
     // The link worker wakes the thread when it retires the request, so that the file is written
     // at once rather than at the next look at the request, and while a long dump arrives.
@@ -59,7 +146,7 @@ void ReceiveThread::run()
     {
         // 0 while the request is queued or in flight; 1 or 2 once the worker has retired it.
         state = request->getState();
-        updateProgress();
+        updateProgress (job);
 
         if (state != SysExRequest::pending)
             break;
@@ -81,15 +168,28 @@ void ReceiveThread::run()
 
     // A device that does not hold the item, or refuses the request, answers with its status
     // reply alone: that is no backup, and no file is written for it.
-    if (state == SysExRequest::failed || isStatusReplyOnly())
+    int statusCode = 0;
+
+    if (state == SysExRequest::failed || isStatusReplyOnly (job, &statusCode))
     {
+        // An empty last slot of a stepped job still completes its file.
+        if (state != SysExRequest::failed && statusCode == 0 && job.lastStep && job.steppedFile != nullptr
+            && isAppendingBackupJob (job.jobType))
+        {
+            if (const auto outcome = job.steppedFile->putInPlace(); outcome != AppendedBackupFile::Outcome::ok)
+            {
+                fail (toWriteFailure (outcome));
+                return;
+            }
+        }
+
         report (ReceiveResults::requestFailed);
         return;
     }
 
     report (ReceiveResults::saving);
 
-    const auto file = chooseFile();
+    const auto file = chooseFile (job);
 
     {
         const juce::ScopedLock sl (pathLock);
@@ -101,26 +201,29 @@ void ReceiveThread::run()
 
     if (file == juce::File())
     {
-        report (ReceiveResults::writeFailed);
+        fail (WriteFailure::notNamed);
         return;
     }
 
-    // The stepped Orvix III jobs add one preset or cab per request to one file; their first
-    // request starts the file afresh, so that a run never continues an older run's file.
-    request->setAppendToFile (isAppendingBackupJob (jobType) && ! firstStep);
+    const auto failure = job.steppedFile != nullptr && isAppendingBackupJob (job.jobType)
+                             ? appendStep (job, file)
+                             : writeFile (job, file, earlyWriter.get());
 
-    report (writeFile (file, earlyWriter.get()) ? ReceiveResults::written : ReceiveResults::writeFailed);
+    if (failure != WriteFailure::none)
+        fail (failure);
+    else
+        report (ReceiveResults::written);
 }
 
-std::unique_ptr<ReplyFileWriter> ReceiveThread::startWritingEarly()
+std::unique_ptr<ReplyFileWriter> ReceiveThread::startWritingEarly (const Job& job)
 {
     // Only where the file is known before the data, and writing it needs nothing that the write
     // at the end would do otherwise (no folder to create, no older content to keep).
-    if (getBackupNameRule (jobType) != BackupNameRule::suffix
-        || (isAppendingBackupJob (jobType) && ! firstStep))
+    if (getBackupNameRule (job.jobType) != BackupNameRule::suffix
+        || (isAppendingBackupJob (job.jobType) && (job.steppedFile != nullptr || ! job.firstStep)))
         return {};
 
-    const auto file = chooseFile();
+    const auto file = chooseFile (job);
 
     if (file == juce::File() || ! file.getParentDirectory().isDirectory() || file.isDirectory())
         return {};
@@ -133,21 +236,64 @@ std::unique_ptr<ReplyFileWriter> ReceiveThread::startWritingEarly()
     return writer;
 }
 
-bool ReceiveThread::writeFile (const juce::File& file, ReplyFileWriter* earlyWriter)
+ReceiveThread::WriteFailure ReceiveThread::writeFile (const Job& job, const juce::File& file, ReplyFileWriter* earlyWriter)
 {
-    if (earlyWriter != nullptr && earlyWriter->isOk() && earlyWriter->getTarget() == file
-        && earlyWriter->finish (*request))
-        return true;
+    auto& request = *job.request;
 
-    // Not written while it arrived, or that went wrong: the whole write, as it always was.
-    return request->writeRepliesToFile (file.getFullPathName());
+    if (earlyWriter != nullptr && earlyWriter->isOk() && earlyWriter->getTarget() == file
+        && earlyWriter->finish (request))
+        return WriteFailure::none;
+
+    const auto folderThere = [&file] { return file.getParentDirectory().isDirectory(); };
+
+    if (job.mayCreateFolder)
+    {
+        // Not written while it arrived, or that went wrong: the whole write, which makes a
+        // missing folder.
+        request.setAppendToFile (isAppendingBackupJob (job.jobType) && ! job.firstStep);
+
+        if (request.writeRepliesToFile (file.getFullPathName()))
+            return WriteFailure::none;
+
+        return folderThere() ? WriteFailure::diskError : WriteFailure::folderMissing;
+    }
+
+    // A run's folder that went away is not made again: the files already saved went with it.
+    if (! folderThere() || file.isDirectory())
+        return folderThere() ? WriteFailure::diskError : WriteFailure::folderMissing;
+
+    ReplyFileWriter writer (file);
+
+    if (writer.isOk() && writer.finish (request))
+        return WriteFailure::none;
+
+    return folderThere() ? WriteFailure::diskError : WriteFailure::folderMissing;
 }
 
-bool ReceiveThread::isStatusReplyOnly() const
+ReceiveThread::WriteFailure ReceiveThread::appendStep (const Job& job, const juce::File& file)
+{
+    auto outcome = job.steppedFile->append (file, *job.request);
+
+    if (outcome == AppendedBackupFile::Outcome::ok && job.lastStep)
+        outcome = job.steppedFile->putInPlace();
+
+    return toWriteFailure (outcome);
+}
+
+bool ReceiveThread::isStatusReplyOnly (const Job& job, int* resultCode) const
 {
     juce::MidiMessage reply;
     StatusReply status;
-    return request->getReplyCount() == 1 && request->getReply (0, reply) && decodeStatusReply (reply, &status);
+
+    if (job.request->getReplyCount() == 1 && job.request->getReply (0, reply) && decodeStatusReply (reply, &status))
+    {
+        if (resultCode != nullptr)
+            *resultCode = (int) status.resultCode;
+
+        return true;
+    }
+
+    return false;
 }
 
 bool ReceiveThread::getSavedFile (juce::File& file) const
@@ -167,8 +313,17 @@ juce::String ReceiveThread::getWarningText() const
     return warningText;
 }
 
-void ReceiveThread::updateProgress()
+ReceiveThread::WriteFailure ReceiveThread::getWriteFailure() const
 {
+    const juce::ScopedLock sl (pathLock);
+    return writeFailure;
+}
+
+void ReceiveThread::updateProgress (const Job& job)
+{
+    auto* const progress = job.progress;
+    const auto* const request = job.request;
+
     if (progress == nullptr)
         return;
 
@@ -185,38 +340,57 @@ void ReceiveThread::updateProgress()
 
 void ReceiveThread::report (ReceiveResult newResult)
 {
-    result = newResult;
+    {
+        // A final result ends the job: from here on the thread no longer touches its request,
+        // and the next job may be handed over.
+        const juce::ScopedLock sl (jobLock);
+        result = newResult;
+
+        if (newResult != ReceiveResults::saving)
+            jobInHand = false;
+    }
+
     sendChangeMessage();
 }
 
-juce::File ReceiveThread::getFolder() const
+void ReceiveThread::fail (WriteFailure why)
 {
-    if (folder.isEmpty())
-        return {};
+    {
+        const juce::ScopedLock sl (pathLock);
+        writeFailure = why;
+    }
 
-    return juce::File::getCurrentWorkingDirectory().getChildFile (folder);
+    report (ReceiveResults::writeFailed);
 }
 
-juce::File ReceiveThread::chooseFile()
+juce::File ReceiveThread::getFolder (const Job& job)
 {
-    const auto backupFolder = getFolder();
+    if (job.folder.isEmpty())
+        return {};
+
+    return juce::File::getCurrentWorkingDirectory().getChildFile (job.folder);
+}
+
+juce::File ReceiveThread::chooseFile (const Job& job)
+{
+    const auto backupFolder = getFolder (job);
 
     if (backupFolder == juce::File())
         return {};
 
-    switch (getBackupNameRule (jobType))
+    switch (getBackupNameRule (job.jobType))
     {
         case BackupNameRule::suffix:
-            return backupFolder.getChildFile (baseName + getBackupFileSuffix (jobType, number) + ".syx");
+            return backupFolder.getChildFile (job.baseName + getBackupFileSuffix (job.jobType, job.number) + ".syx");
 
         case BackupNameRule::presetName:
-            return chooseFileForPreset();
+            return chooseFileForPreset (job);
 
         case BackupNameRule::cabName:
-            return chooseFileForCab (false);
+            return chooseFileForCab (job, false);
 
         case BackupNameRule::numberedCabName:
-            return chooseFileForCab (true);
+            return chooseFileForCab (job, true);
 
         case BackupNameRule::none:
         default:
@@ -224,14 +398,14 @@ juce::File ReceiveThread::chooseFile()
     }
 }
 
-juce::File ReceiveThread::chooseFileForPreset()
+juce::File ReceiveThread::chooseFileForPreset (const Job& job)
 {
     juce::MemoryBlock dump;
-    request->appendRepliesTo (dump);
+    job.request->appendRepliesTo (dump);
 
     juce::String name;
 
-    for (auto model : getPresetModelsForBackupJob (jobType))
+    for (auto model : getPresetModelsForBackupJob (job.jobType))
     {
         if (converter.loadPatchDump (dump, model))
         {
@@ -240,13 +414,13 @@ juce::File ReceiveThread::chooseFileForPreset()
         }
     }
 
-    return findUniqueBackupFile (getFolder(), makeLegalPresetFileName (name));
+    return findUniqueBackupFile (getFolder (job), makeLegalPresetFileName (name));
 }
 
-juce::File ReceiveThread::chooseFileForCab (bool numbered)
+juce::File ReceiveThread::chooseFileForCab (const Job& job, bool numbered)
 {
     replyBytes.reset();
-    request->appendRepliesTo (replyBytes);
+    job.request->appendRepliesTo (replyBytes);
 
     std::vector<juce::uint32> words ((size_t) cabIRWordCount, 0);
     juce::String name;
@@ -267,7 +441,7 @@ juce::File ReceiveThread::chooseFileForCab (bool numbered)
     const auto legalName = makeLegalCabFileName (name, ! numbered);
 
     if (numbered)
-        return getFolder().getChildFile (formatNumberedCabFileName (number, legalName) + ".syx");
+        return getFolder (job).getChildFile (formatNumberedCabFileName (job.number, legalName) + ".syx");
 
-    return findUniqueBackupFile (getFolder(), legalName);
+    return findUniqueBackupFile (getFolder (job), legalName);
 }

@@ -69,5 +69,13 @@ bool ReplyFileWriter::finish (const SysExRequest& request)
         return false;
     }
 
+    // A folder that went away is not waited for: the framework's replacement tries again for
+    // most of half a second before it gives up.
+    if (! target.getParentDirectory().isDirectory())
+    {
+        failed = true;
+        return false;
+    }
+
     return temporary->overwriteTargetFileWithTemporary();
 }

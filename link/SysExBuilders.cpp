@@ -60,6 +60,58 @@ void finishRequest (SysExRequest& request, const PayloadWriter& writer, juce::ui
     request.setMessage (message);
     request.setExpectedReplies (expectedReplies);
 }
+
+/** A message whose payload is the one field of its layout; false without a message or value. */
+template <typename Value>
+bool buildOneFieldMessage (juce::MidiMessage* message, const Value* value, const SysExField* layout, juce::uint8 functionId)
+{
+    if (message == nullptr || value == nullptr)
+        return false;
+
+    PayloadWriter writer (layout);
+    writer.setField (0, (juce::uint32) *value);
+    writer.build (*message, functionId, modelNow());
+    return true;
+}
+
+/** A data message: the count in field 0, then each word in bytesPerWord 7-bit bytes inside
+    field 1. False when the words do not fit the field.
+*/
+template <typename Word>
+bool buildWordsMessage (juce::MidiMessage& message, const SysExField* layout, juce::uint8 functionId, juce::uint8 model,
+                        const Word* words, juce::uint32 count, int bytesPerWord)
+{
+    const auto dataOffset = fieldOffset (layout, 1) - payloadStart;
+    const auto capacity = (juce::uint32) (fieldLength (layout, 1) / bytesPerWord);
+
+    if (count > capacity)
+        return false;
+
+    PayloadWriter writer (layout);
+    writer.setField (0, count);
+
+    for (int i = 0; i < (int) count; ++i)
+        writer.setAt (dataOffset + bytesPerWord * i, words[i], bytesPerWord);
+
+    writer.build (message, functionId, model);
+    return true;
+}
+
+/** The cab number in the first field, or in the first two (high and low 7 bits) on the models
+    that take a two-byte number. Returns the next field.
+*/
+juce::int32 setCabNumber (PayloadWriter& writer, juce::uint8 model, juce::uint32 cab)
+{
+    if (! SysExFieldLayout::hasTwoByteCabNumber (model))
+    {
+        writer.setField (0, cab);
+        return 1;
+    }
+
+    writer.setField (0, (cab >> 7) & 0x7F);
+    writer.setField (1, cab & 0x7F);
+    return 2;
+}
 } // namespace
 
 bool buildPatchDumpRequest (SysExRequest* request, const juce::uint32* n)
@@ -87,17 +139,7 @@ bool buildCabDumpRequest (SysExRequest* request, const juce::uint32* cab)
 
     const auto model = modelNow();
     PayloadWriter writer (SysExFieldLayout::forCabDumpRequest (model));
-
-    if (SysExFieldLayout::hasTwoByteCabNumber (model))
-    {
-        writer.setField (0, (*cab >> 7) & 0x7F);
-        writer.setField (1, *cab & 0x7F);
-    }
-    else
-    {
-        writer.setField (0, *cab);
-    }
-
+    setCabNumber (writer, model, *cab);
     finishRequest (*request, writer, 0x19, model, SysExFieldLayout::isNewGeneration (model) ? 10 : 66);
     return true;
 }
@@ -172,13 +214,7 @@ bool buildGetAllParamsRequest (SysExRequest* request, const juce::uint16* n)
 
 bool buildGetConfigRequest (juce::MidiMessage* message, const juce::uint16* n)
 {
-    if (message == nullptr || n == nullptr)
-        return false;
-
-    PayloadWriter writer (SysExFieldLayout::getConfigRequest);
-    writer.setField (0, *n);
-    writer.build (*message, 0x35, modelNow());
-    return true;
+    return buildOneFieldMessage (message, n, SysExFieldLayout::getConfigRequest, 0x35);
 }
 
 bool buildRecallPatchRequest (juce::MidiMessage* message, const juce::uint8* n)
@@ -195,13 +231,7 @@ bool buildRecallPatchRequest (juce::MidiMessage* message, const juce::uint8* n)
 
 bool buildMuteRequest (juce::MidiMessage* message, const juce::uint8* on)
 {
-    if (message == nullptr || on == nullptr)
-        return false;
-
-    PayloadWriter writer (SysExFieldLayout::muteRequest);
-    writer.setField (0, *on);
-    writer.build (*message, 0x3E, modelNow());
-    return true;
+    return buildOneFieldMessage (message, on, SysExFieldLayout::muteRequest, 0x3E);
 }
 
 bool buildDumpSystemRequest (juce::MidiMessage* message)
@@ -233,32 +263,12 @@ bool buildPatchDataMessage (juce::MidiMessage* message, const PatchDataFields* f
         return false;
 
     const auto model = modelNow();
-    const auto* layout = SysExFieldLayout::forPatchData (model);
-    const auto dataOffset = fieldOffset (layout, 1) - payloadStart;
-    const auto capacity = fieldLength (layout, 1) / 3;
-
-    if ((int) fields->count > capacity)
-        return false;
-
-    PayloadWriter writer (layout);
-    writer.setField (0, fields->count);
-
-    for (int i = 0; i < (int) fields->count; ++i)
-        writer.setAt (dataOffset + 3 * i, fields->words[i], 3);
-
-    writer.build (*message, 0x78, model);
-    return true;
+    return buildWordsMessage (*message, SysExFieldLayout::forPatchData (model), 0x78, model, fields->words, fields->count, 3);
 }
 
 bool buildPatchEndMessage (juce::MidiMessage* message, const juce::uint32* v)
 {
-    if (message == nullptr || v == nullptr)
-        return false;
-
-    PayloadWriter writer (SysExFieldLayout::patchEnd);
-    writer.setField (0, *v);
-    writer.build (*message, 0x79, modelNow());
-    return true;
+    return buildOneFieldMessage (message, v, SysExFieldLayout::patchEnd, 0x79);
 }
 
 bool buildCabIRStartMessage (juce::MidiMessage* message, const juce::uint32* v)
@@ -268,19 +278,7 @@ bool buildCabIRStartMessage (juce::MidiMessage* message, const juce::uint32* v)
 
     const auto model = modelNow();
     PayloadWriter writer (SysExFieldLayout::forCabIRStart (model));
-
-    if (SysExFieldLayout::hasTwoByteCabNumber (model))
-    {
-        writer.setField (0, (v[0] >> 7) & 0x7F);
-        writer.setField (1, v[0] & 0x7F);
-        writer.setField (2, v[1]);
-    }
-    else
-    {
-        writer.setField (0, v[0]);
-        writer.setField (1, v[1]);
-    }
-
+    writer.setField (setCabNumber (writer, model, v[0]), v[1]);
     writer.build (*message, 0x7A, model);
     return true;
 }
@@ -291,30 +289,10 @@ bool buildCabIRDataMessage (juce::MidiMessage* message, const CabIRDataFields* f
         return false;
 
     const auto model = modelNow();
-    const auto* layout = SysExFieldLayout::forCabIRData (model);
-    const auto dataOffset = fieldOffset (layout, 1) - payloadStart;
-    const auto capacity = (juce::uint32) (fieldLength (layout, 1) / 5);
-
-    if (fields->count > capacity)
-        return false;
-
-    PayloadWriter writer (layout);
-    writer.setField (0, fields->count);
-
-    for (int i = 0; i < (int) fields->count; ++i)
-        writer.setAt (dataOffset + 5 * i, fields->values[i], 5);
-
-    writer.build (*message, 0x7B, model);
-    return true;
+    return buildWordsMessage (*message, SysExFieldLayout::forCabIRData (model), 0x7B, model, fields->values, fields->count, 5);
 }
 
 bool buildCabIREndMessage (juce::MidiMessage* message, const juce::uint32* v)
 {
-    if (message == nullptr || v == nullptr)
-        return false;
-
-    PayloadWriter writer (SysExFieldLayout::cabIREnd);
-    writer.setField (0, *v);
-    writer.build (*message, 0x7C, modelNow());
-    return true;
+    return buildOneFieldMessage (message, v, SysExFieldLayout::cabIREnd, 0x7C);
 }

@@ -23,6 +23,19 @@ juce::uint32 readField (const juce::MidiMessage& message, const SysExField* layo
     return unpack7BitValue (message, fieldOffset (layout, fieldId), fieldLength (layout, fieldId));
 }
 
+/** Reads the first count fields of the layout into out, when the message carries the function. */
+template <typename Value>
+bool readFields (const juce::MidiMessage& message, juce::uint8 functionId, const SysExField* layout, Value* out, int count)
+{
+    if (out == nullptr || ! carriesFunction (message, functionId))
+        return false;
+
+    for (int i = 0; i < count; ++i)
+        out[i] = (Value) readField (message, layout, i);
+
+    return true;
+}
+
 /** How many items of itemSize bytes one data message may carry: no more than its layout's
         data field holds, and no more than lie whole between that field's start and the
         checksum byte.
@@ -62,22 +75,12 @@ bool decodeVersionReply (const juce::MidiMessage& message, FirmwareVersionRecord
 
 bool decodePatchNumberReply (const juce::MidiMessage& message, juce::uint16* out)
 {
-    if (out == nullptr || ! carriesFunction (message, 0x14))
-        return false;
-
-    out[0] = (juce::uint16) readField (message, SysExFieldLayout::patchNumberReply, 0);
-    out[1] = (juce::uint16) readField (message, SysExFieldLayout::patchNumberReply, 1);
-    return true;
+    return readFields (message, 0x14, SysExFieldLayout::patchNumberReply, out, 2);
 }
 
 bool decodeConfigReply (const juce::MidiMessage& message, juce::uint16* out)
 {
-    if (out == nullptr || ! carriesFunction (message, 0x35))
-        return false;
-
-    out[0] = (juce::uint16) readField (message, SysExFieldLayout::getConfigReply, 0);
-    out[1] = (juce::uint16) readField (message, SysExFieldLayout::getConfigReply, 1);
-    return true;
+    return readFields (message, 0x35, SysExFieldLayout::getConfigReply, out, 2);
 }
 
 bool decodeSysInfoReply (const juce::MidiMessage& message, SystemInfoRecord* out, StatusReply* status)
@@ -101,12 +104,7 @@ bool decodeSysInfoReply (const juce::MidiMessage& message, SystemInfoRecord* out
 
 bool decodeMultiMsgStart (const juce::MidiMessage& message, juce::uint32* out)
 {
-    if (out == nullptr || ! carriesFunction (message, 0x32))
-        return false;
-
-    out[0] = readField (message, SysExFieldLayout::multiMsgStart, 0);
-    out[1] = readField (message, SysExFieldLayout::multiMsgStart, 1);
-    return true;
+    return readFields (message, 0x32, SysExFieldLayout::multiMsgStart, out, 2);
 }
 
 bool decodeEffectStart (const juce::MidiMessage& message, juce::uint16* out)
@@ -138,12 +136,7 @@ bool decodeSystemDataStart (const juce::MidiMessage& message, juce::uint32* out)
 
 bool decodePatchPlusCabDump (const juce::MidiMessage& message, juce::uint8* out)
 {
-    if (out == nullptr || ! carriesFunction (message, 0x46))
-        return false;
-
-    out[0] = (juce::uint8) readField (message, SysExFieldLayout::patchPlusCabDump, 0);
-    out[1] = (juce::uint8) readField (message, SysExFieldLayout::patchPlusCabDump, 1);
-    return true;
+    return readFields (message, 0x46, SysExFieldLayout::patchPlusCabDump, out, 2);
 }
 
 bool decodeGridStart (const juce::MidiMessage& message, juce::uint32* out)

@@ -25,7 +25,7 @@ private:
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (Helper)
 };
 
-SkinImageBatch::SkinImageBatch (std::vector<const juce::MemoryBlock*> imagesToDecode)
+SkinImageBatch::SkinImageBatch (std::vector<const juce::MemoryBlock*> imagesToDecode, int numHelperThreads)
     : data (std::move (imagesToDecode)),
       results (data.size())
 {
@@ -35,7 +35,7 @@ SkinImageBatch::SkinImageBatch (std::vector<const juce::MemoryBlock*> imagesToDe
         return;
     }
 
-    const auto numHelpers = juce::jmin (maxHelpers, juce::SystemStats::getNumCpus() - 1, (int) data.size() - 1);
+    const auto numHelpers = juce::jmin (numHelperThreads, maxHelpers, juce::SystemStats::getNumCpus() - 1, (int) data.size() - 1);
 
     for (int i = 0; i < numHelpers; ++i)
     {

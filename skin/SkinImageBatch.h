@@ -17,7 +17,10 @@ public:
     /** At most this many helper threads beside the caller, fewer on a machine with fewer cores. */
     static constexpr int maxHelpers = 2;
 
-    explicit SkinImageBatch (std::vector<const juce::MemoryBlock*> imagesToDecode);
+    /** Starts up to numHelperThreads helpers (at most maxHelpers, and one fewer than the cores);
+        with none, finish() decodes every image on the calling thread.
+    */
+    SkinImageBatch (std::vector<const juce::MemoryBlock*> imagesToDecode, int numHelperThreads = maxHelpers);
 
     /** Finishes the batch if that has not happened yet. */
     ~SkinImageBatch();

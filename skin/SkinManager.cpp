@@ -121,7 +121,8 @@ bool SkinManager::load (const juce::String& path, double programEngineVersion, b
 {
     programVersion = programEngineVersion;
     const auto file = juce::File::getCurrentWorkingDirectory().getChildFile (path);
-    lastResult = loadFrom (file, showMessageOnFailure);
+    // No wait cursor: the skin loads before any window exists, where it would show nowhere.
+    lastResult = loadFrom (file, showMessageOnFailure, false);
     skinLoaded = true;
     return lastResult.wasOk();
 }
@@ -301,8 +302,11 @@ void SkinManager::addEntries (const std::vector<ReadEntry>& entries)
             imageData.push_back (&read.data);
     }
 
-    // The typefaces are read here while the helpers decode the images, then this thread helps.
-    SkinImageBatch decoded (std::move (imageData));
+    // The images are decoded here, after the typefaces, without helper threads: at start-up the
+    // font list is read on a thread of its own for longer than the skin takes here, and on a
+    // machine with two cores helpers would only take its core from it. (The skin's own images
+    // are stored to need little decoding: see skin/generator.)
+    SkinImageBatch decoded (std::move (imageData), 0);
     std::vector<juce::Typeface::Ptr> typefacesRead (entries.size());
     std::vector<juce::String> typefaceProblems (entries.size());
 

@@ -1,5 +1,7 @@
 #include "BackupRun.h"
 
+#include "AppendedBackupFile.h"
+#include "BackupFileNaming.h"
 #include "DeviceQueries.h"
 #include "MidiProcessing.h"
 #include "ReceiveThread.h"
@@ -17,6 +19,11 @@ const char* const noUserCabsText = "The device reports no user cabs, so there is
 const char* const cancelAfterBankText = "The backup will cancel following the completion of the current bank.";
 
 bool isOrvixII (juce::uint8 model) noexcept  { return model == 3 || model == 6 || model == 7; }
+
+juce::File folderOf (const juce::String& path)
+{
+    return juce::File::getCurrentWorkingDirectory().getChildFile (path);
+}
 
 bool inRange (BackupJobType job, BackupJobType first, BackupJobType last) noexcept
 {
@@ -127,6 +134,12 @@ bool BackupRun::start (juce::Array<int> newJobs, const BackupJobPlan::Context& n
     if (jobs.contains (J::orvixIIAllUserCabs))
         userCabFolder = receiveFolder + juce::File::getSeparatorString() + makeTimeStamp (now) + "-usercabs";
 
+    // The run makes its folders now and never again: one that goes away while it runs stops it,
+    // rather than being made anew without the files saved before. One that cannot be made shows
+    // as a write error at the first file.
+    foldersMade = receiveFolder.isNotEmpty() && folderOf (receiveFolder).createDirectory().wasOk()
+               && (! jobs.contains (J::orvixIIAllUserCabs) || folderOf (userCabFolder).createDirectory().wasOk());
+
     running = true;
     view.lockPage (true);
     startTimer (progressPeriodMs);
@@ -160,10 +173,13 @@ void BackupRun::retireThread()
     if (receiveThread == nullptr)
         return;
 
-    // This may run inside the thread's own change message: it is stopped now and deleted only
-    // when the next step retires its successor. Its request goes with it, after it.
+    // This may run inside the thread's own change message. The thread, which waits for its next
+    // job by then, is asked to end now; it is joined and deleted when the next run retires its
+    // successor or the run goes, long after it has ended, so that no join waits. Its last
+    // request goes with it, after it.
     receiveThread->removeChangeListener (this);
-    receiveThread->stopThread (ReceiveThread::stopTimeoutMs);
+    receiveThread->signalThreadShouldExit();
+    receiveThread->notify();
     retiredThread.reset();
     retiredRequest.reset();
     retiredThread = std::move (receiveThread);
@@ -184,11 +200,22 @@ void BackupRun::sendJob()
     {
         jobStep = 0;
         jobRetries = 0;
+
+        // A job whose requests add to one file collects it beside its name until it is whole.
+        steppedFile.reset();
+
+        if (isAppendingBackupJob (job))
+            steppedFile = std::make_unique<AppendedBackupFile>();
     }
 
     currentJob = job;
 
-    retireThread();
+    // One thread serves the whole run: it has reported the end of the step before, whose request
+    // it no longer uses, and waits for this one.
+    if (receiveThread != nullptr && ! receiveThread->isWaitingForNextJob())
+        retireThread();
+
+    const auto previousRequest = std::move (request);
     request = BackupJobPlan::makeRequest (job, jobStep, context);
 
     if (request == nullptr)
@@ -208,13 +235,28 @@ void BackupRun::sendJob()
     link.enqueueRequest (request.get());
     view.showStatus ("Now receiving: " + BackupJobPlan::progressText (job, jobStep, context));
 
-    const auto& folder = job == J::orvixIIAllUserCabs ? userCabFolder : receiveFolder;
-    receiveThread = std::make_unique<ReceiveThread> (request.get(), runCounts ? nullptr : &progress, folder, job,
-                                                     BackupJobPlan::receiveNumber (job, jobStep, context), baseName,
-                                                     jobStep == 0);
+    ReceiveThread::Job step;
+    step.request = request.get();
+    step.progress = runCounts ? nullptr : &progress;
+    step.folder = job == J::orvixIIAllUserCabs ? userCabFolder : receiveFolder;
+    step.jobType = job;
+    step.number = BackupJobPlan::receiveNumber (job, jobStep, context);
+    step.baseName = baseName;
+    step.firstStep = jobStep == 0;
+    step.steppedFile = steppedFile.get();
+    step.lastStep = jobStep + 1 >= BackupJobPlan::stepCount (job, context);
+    step.mayCreateFolder = false;
+    step.waitForNextJob = true;
     resultHandled = false;
-    receiveThread->addChangeListener (this);
-    receiveThread->startThread();
+
+    if (receiveThread == nullptr || ! receiveThread->receiveNext (step))
+    {
+        retireThread();
+        receiveThread = std::make_unique<ReceiveThread> (step);
+        receiveThread->addChangeListener (this);
+        receiveThread->startThread();
+    }
+
     view.setCancelEnabled (BackupJobPlan::isCancellable (context.model, job));
 }
 
@@ -267,7 +309,7 @@ void BackupRun::handleFinalResult (int result)
                 view.tell (Severity::warning, warning);
 
             // Every step would fail alike (a missing or unwritable folder): the run stops here.
-            endRun (writeErrorText, Severity::warning);
+            endRun (writeFailureText (receiveThread->getWriteFailure()), Severity::warning);
             break;
         }
 
@@ -352,6 +394,23 @@ void BackupRun::finishStep (bool wroteFile)
         sendJob();
 }
 
+juce::String BackupRun::writeFailureText (ReceiveThread::WriteFailure failure) const
+{
+    const auto folder = currentJob == J::orvixIIAllUserCabs ? userCabFolder : receiveFolder;
+
+    if (failure == ReceiveThread::WriteFailure::folderMissing && foldersMade)
+        return "The backup has stopped: its folder \"" + folderOf (folder).getFullPathName()
+             + "\" was removed or renamed while the backup ran. Morvane has not made it again; "
+               "the files saved before this went with the folder.";
+
+    if (failure == ReceiveThread::WriteFailure::fileGone)
+        return "The backup has stopped: the file that collects \""
+             + (steppedFile != nullptr ? steppedFile->getTarget().getFileName() : juce::String())
+             + "\" was removed or cut short while the backup ran, so it has not been saved.";
+
+    return writeErrorText;
+}
+
 bool BackupRun::stopAfterCancel()
 {
     if (! cancelRequested)
@@ -372,6 +431,21 @@ bool BackupRun::stopAfterCancel()
 
     if (text.isEmpty())
         return false;
+
+    // The preset or cab bank in hand keeps what it holds, as the message says.
+    if (steppedFile != nullptr && isAppendingBackupJob (first))
+    {
+        const auto outcome = steppedFile->putInPlace();
+
+        if (outcome != AppendedBackupFile::Outcome::ok)
+        {
+            const auto failure = outcome == AppendedBackupFile::Outcome::folderMissing ? ReceiveThread::WriteFailure::folderMissing
+                               : outcome == AppendedBackupFile::Outcome::fileGone      ? ReceiveThread::WriteFailure::fileGone
+                                                                                       : ReceiveThread::WriteFailure::diskError;
+            endRun (writeFailureText (failure), Severity::warning);
+            return true;
+        }
+    }
 
     endRun (text, Severity::info);
     return true;
@@ -431,6 +505,12 @@ void BackupRun::endRun (const juce::String& message, Severity severity)
     multiJobRun = false;
     running = false;
     progress = 0.0;
+
+    // A stepped job's file that is not whole is dropped: nothing stands under its name.
+    steppedFile.reset();
+
+    // The run's thread ends with it.
+    retireThread();
     view.setCancelEnabled (false);
 
     if (message.isNotEmpty())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BackupJobPlan.h"
+#include "ReceiveThread.h"
 #include "SysExRequest.h"
 #include "TransferView.h"
 
@@ -9,18 +10,19 @@
 #include <atomic>
 #include <memory>
 
+class AppendedBackupFile;
 class DeviceQueries;
 class MidiProcessing;
-class ReceiveThread;
 class SysExRequest;
 
 /** One backup run: turns a selection record into its ordered jobs and carries them out one
     request at a time. For each job (or each step of a job that takes many requests) it queues a
-    SysExRequest with the link worker and starts a ReceiveThread that writes the replies into the
-    job's .syx file; when that thread reports, the run retries the step, goes on with the next
-    step or job, or ends with a message. Around Orvix II bank and preset runs and Orvix III
-    one-preset runs it asks the device for its current patch first and recalls it at the end,
-    but only when that query succeeded and the run completed.
+    SysExRequest with the link worker and hands it to the run's one ReceiveThread, which writes the
+    replies into the job's .syx file; when that thread reports, the run retries the step, goes on
+    with the next step or job, or ends with a message (and the thread ends with the run). Around
+    Orvix II bank and preset runs and Orvix III one-preset runs it asks the device for its
+    current patch first and recalls it at the end, but only when that query succeeded and the run
+    completed.
 
     The run needs no window: what the user sees goes through its view, and its progress is shown
     there every 100 ms while a step runs. Message thread only; the receive threads report through change messages, and a
@@ -94,6 +96,7 @@ private:
     void endRun (const juce::String& message, Severity severity);
     void retireThread();
     juce::String completionText() const;
+    juce::String writeFailureText (ReceiveThread::WriteFailure failure) const;
 
     MidiProcessing& link;
     DeviceQueries& queries;
@@ -112,7 +115,9 @@ private:
     bool patchQueried = false;      // this run's current-patch query succeeded
     bool recallPending = false;
     bool lastStepWroteFile = false;
+    bool foldersMade = false;       // the run's folders were there when it began
     juce::File lastSavedFile;
+    std::unique_ptr<AppendedBackupFile> steppedFile;    // the file of the stepped job in hand
 
     std::atomic<double> progress { 0.0 };
     std::unique_ptr<SysExRequest> request, retiredRequest;   // each outlives its thread

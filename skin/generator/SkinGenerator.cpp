@@ -4,6 +4,7 @@
 #include "SkinArtist.h"
 #include "SkinChecker.h"
 #include "SkinFontMaker.h"
+#include "SkinPngWriter.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -35,15 +36,51 @@ namespace
             && juce::File::createLegalFileName (name) == name;
     }
 
-    juce::MemoryBlock encodePng (const juce::Image& image)
+    /** The image as the archive holds it (see SkinPngWriter), or an empty block with the reason in
+        problem when it cannot be written, or when the framework's PNG reader gives back other
+        pixels from it than from the framework's own (compressed) PNG of the image: the program
+        must show exactly what it showed before the images were stored this way.
+    */
+    juce::MemoryBlock encodePng (const juce::Image& image, juce::String& problem)
     {
-        juce::MemoryOutputStream out;
-        juce::PNGImageFormat png;
+        auto png = SkinPngWriter::write (image);
 
-        if (! png.writeImageToStream (image, out))
+        if (png.isEmpty())
+        {
+            problem = "cannot be encoded";
             return {};
+        }
 
-        return out.getMemoryBlock();
+        juce::MemoryOutputStream framework;
+
+        if (! juce::PNGImageFormat().writeImageToStream (image, framework))
+        {
+            problem = "cannot be encoded";
+            return {};
+        }
+
+        const auto readBack = juce::PNGImageFormat::loadFrom (png.getData(), png.getSize());
+        const auto drawn = juce::PNGImageFormat::loadFrom (framework.getData(), framework.getDataSize());
+
+        if (readBack.getWidth() != drawn.getWidth() || readBack.getHeight() != drawn.getHeight())
+        {
+            problem = "does not read back at its size";
+            return {};
+        }
+
+        for (int y = 0; y < drawn.getHeight(); ++y)
+        {
+            for (int x = 0; x < drawn.getWidth(); ++x)
+            {
+                if (readBack.getPixelAt (x, y) != drawn.getPixelAt (x, y))
+                {
+                    problem = "reads back with other pixels at " + juce::String (x) + ", " + juce::String (y);
+                    return {};
+                }
+            }
+        }
+
+        return png;
     }
 
     /** Reads the written archive back and makes sure it holds exactly the entries, each readable. */
@@ -169,10 +206,11 @@ juce::StringArray SkinGenerator::build (juce::String& archiveName)
 
     for (auto& image : images)
     {
-        auto png = encodePng (image.second);
+        juce::String problem;
+        auto png = encodePng (image.second, problem);
 
         if (png.isEmpty())
-            problems.add ("cannot encode " + image.first);
+            problems.add (image.first + " " + problem);
 
         entries.push_back ({ image.first, std::move (png), { image.second.getWidth(), image.second.getHeight() } });
     }
@@ -213,8 +251,10 @@ juce::StringArray SkinGenerator::build (juce::String& archiveName)
         juce::ZipFile::Builder builder;
         const juce::Time stamp (2025, 0, 1, 0, 0);   // fixed, so that the archive is reproducible
 
+        // The images are compressed already (see SkinPngWriter): the archive stores them as they are.
         for (auto& entry : entries)
-            builder.addEntry (new juce::MemoryInputStream (entry.data, false), 6, entry.name, stamp);
+            builder.addEntry (new juce::MemoryInputStream (entry.data, false), entry.name.endsWithIgnoreCase (".png") ? 0 : 6,
+                              entry.name, stamp);
 
         juce::FileOutputStream out (archiveTemp.getFile());
 

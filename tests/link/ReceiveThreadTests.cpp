@@ -577,3 +577,74 @@ TEST_F (ReceiveThreadTest, ALongDumpReplacesTheOlderFileOnlyOnceItHasAllArrived)
         EXPECT_EQ (filesInFolder(), juce::StringArray (name)) << c.what;
     }
 }
+
+//==============================================================================
+TEST_F (ReceiveThreadTest, ARunsThreadServesJobAfterJobAndEndsWhenStopped)
+{
+    folder.createDirectory();
+    const auto first = dumps::makeBankDump (3, 0, 1);
+    const auto second = dumps::makeBankDump (3, 1, 1);
+    WorkerStandIn one ((int) dumps::splitMessages (first).size());
+    WorkerStandIn two ((int) dumps::splitMessages (second).size());
+
+    ReceiveThread::Job job;
+    job.request = &one.request;
+    job.progress = &progress;
+    job.folder = folder.getFullPathName();
+    job.jobType = orvixIIBankA;
+    job.baseName = baseName;
+    job.mayCreateFolder = false;
+    job.waitForNextJob = true;
+
+    ReceiveThread thread (job);
+    ResultRecorder recorder;
+    thread.addChangeListener (&recorder);
+    thread.startThread();
+
+    // Not before the job in hand has reported its end.
+    job.request = &two.request;
+    job.jobType = orvixIIBankA + 1;
+    EXPECT_FALSE (thread.receiveNext (job));
+
+    one.deliver (first);
+    one.retire();
+    ASSERT_TRUE (runMessageLoopUntil ([&] { return thread.getResult() == ReceiveResults::written; }, 20000));
+    EXPECT_TRUE (thread.isThreadRunning()) << "it waits for the next job";
+
+    ASSERT_TRUE (thread.receiveNext (job));
+    EXPECT_EQ (thread.getResult(), ReceiveResults::running);
+    two.deliver (second);
+    two.retire();
+    ASSERT_TRUE (runMessageLoopUntil ([&] { return thread.getResult() == ReceiveResults::written; }, 20000));
+
+    juce::File saved;
+    ASSERT_TRUE (thread.getSavedFile (saved));
+    EXPECT_EQ (saved.getFileName(), "250314-093005-bank-B.syx");
+    EXPECT_EQ (fileContent ("250314-093005-bank-A.syx"), first);
+    EXPECT_EQ (fileContent ("250314-093005-bank-B.syx"), second);
+
+    // Waiting for a job that never comes, it stops at once when asked.
+    EXPECT_TRUE (thread.stopThread (20000));
+    EXPECT_FALSE (thread.isThreadRunning());
+    thread.removeChangeListener (&recorder);
+}
+
+TEST_F (ReceiveThreadTest, ARunsFolderThatWentAwayIsNotMadeAgain)
+{
+    ReceiveThread::Job job;
+    WorkerStandIn worker (1);
+    worker.deliver (dumps::makeBankDump (6, 0, 1), 1);
+    worker.retire();
+    job.request = &worker.request;
+    job.folder = folder.getFullPathName();
+    job.jobType = orvixIISystem;
+    job.baseName = baseName;
+    job.mayCreateFolder = false;
+
+    ReceiveThread thread (job);
+    thread.startThread();
+    ASSERT_TRUE (thread.waitForThreadToExit (20000));
+    EXPECT_EQ (thread.getResult(), ReceiveResults::writeFailed);
+    EXPECT_EQ (thread.getWriteFailure(), ReceiveThread::WriteFailure::folderMissing);
+    EXPECT_FALSE (folder.exists());
+}

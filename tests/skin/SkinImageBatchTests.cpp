@@ -33,13 +33,14 @@ bool samePixels (const juce::Image& a, const juce::Image& b)
 }
 } // namespace
 
-// Whatever the number of images, and whether they decode or not, each result is the one the
-// decoder gives for that image alone, in the order given.
+// Whatever the number of images and of helper threads, and whether the images decode or not, each
+// result is the one the decoder gives for that image alone, in the order given.
 TEST (SkinImageBatching, EachResultIsTheDecodersOwn)
 {
+    for (const int helpers : { 0, SkinImageBatch::maxHelpers })
     for (const int count : { 0, 1, 2, 5, 40 })
     {
-        SCOPED_TRACE (count);
+        SCOPED_TRACE (juce::String (count) + " images, " + juce::String (helpers) + " helpers");
         std::vector<juce::MemoryBlock> blocks;
 
         for (int i = 0; i < count; ++i)
@@ -59,8 +60,8 @@ TEST (SkinImageBatching, EachResultIsTheDecodersOwn)
         for (const auto& block : blocks)
             pointers.push_back (&block);
 
-        SkinImageBatch batch (pointers);
-        EXPECT_LE (batch.getNumHelpers(), SkinImageBatch::maxHelpers);
+        SkinImageBatch batch (pointers, helpers);
+        EXPECT_LE (batch.getNumHelpers(), helpers);
         batch.finish();
 
         for (int i = 0; i < count; ++i)

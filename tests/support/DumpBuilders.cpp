@@ -84,6 +84,25 @@ int presetMessageCount (juce::uint8 model)
     return words == 0 ? 0 : words / presetWordsPerMessage (model) + 2;
 }
 
+int presetsInBank (juce::uint8 model, int bank)
+{
+    switch (model)
+    {
+        case 3: case 6: case 7: case 16: return 128;
+        case 5: case 10:                 return bank == 127 ? 128 : 8;
+        case 8:                          return bank == 127 ? 512 : 8;
+        default:                         return 0;
+    }
+}
+
+int cabsInBank (juce::uint8 model, int bank)
+{
+    if (model == 3 || model == 6 || model == 7)
+        return 128;
+
+    return model == 8 ? (bank == 127 ? 512 : 128) : 0;
+}
+
 std::vector<juce::uint16> makePresetWords (juce::uint8 model, const juce::String& name, juce::uint32 seed)
 {
     std::vector<juce::uint16> words ((size_t) presetWordCount (model));

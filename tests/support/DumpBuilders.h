@@ -37,6 +37,12 @@ int presetWordsPerMessage (juce::uint8 model);
 /** Messages in the dump of one preset: 34, 66 or 18 by model. */
 int presetMessageCount (juce::uint8 model);
 
+/** The presets a bank dump of the model holds (bank 127: all banks). */
+int presetsInBank (juce::uint8 model, int bank);
+
+/** The cabs a cab bank dump of the model holds (bank 127: all cab banks). */
+int cabsInBank (juce::uint8 model, int bank);
+
 /** A preset of the model's size filled with a pattern made from seed, named: below the Orvix III
     in the low bytes of words 2-33 (0xFF after the name), on the Orvix III in bytes 8-39 after the
     marker 0xAA55 in word 1 (an empty name stores no marker). */

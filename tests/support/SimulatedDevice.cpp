@@ -1,5 +1,7 @@
 #include "SimulatedDevice.h"
 
+#include "DumpBuilders.h"
+
 #include <chrono>
 
 namespace morvane::test
@@ -7,16 +9,6 @@ namespace morvane::test
 namespace
 {
     constexpr juce::uint8 statusFunction = 0x64;
-
-    juce::uint8 checksumOf (const juce::uint8* data, int count)
-    {
-        juce::uint8 sum = 0;
-
-        for (int i = 0; i < count; ++i)
-            sum ^= data[i];
-
-        return (juce::uint8) (sum & 0x7F);
-    }
 
     bool isMakersMessage (const juce::MidiMessage& message)
     {
@@ -29,19 +21,12 @@ namespace
     {
         const auto* data = message.getRawData();
         const auto size = message.getRawDataSize();
-        return size >= 3 && checksumOf (data, size - 2) == data[size - 2];
+        return size >= 3 && sysExChecksum (data, (size_t) (size - 2)) == data[size - 2];
     }
 
     int byteAt (const juce::MidiMessage& message, int index)
     {
         return index < message.getRawDataSize() ? message.getRawData()[index] : 0;
-    }
-
-    /** Appends value in count 7-bit groups, least significant first. */
-    void appendPacked (std::vector<juce::uint8>& payload, juce::uint32 value, int count)
-    {
-        for (int i = 0; i < count; ++i)
-            payload.push_back ((juce::uint8) ((value >> (7 * i)) & 0x7F));
     }
 
     /** A payload of the given size whose first bytes are given and whose rest is a pattern. */
@@ -53,41 +38,9 @@ namespace
         return head;
     }
 
-    int presetMessageCount (juce::uint8 model)
-    {
-        switch (model)
-        {
-            case 3: case 5: case 10: return 34;
-            case 6: case 7: case 8:  return 66;
-            case 16:                 return 18;
-            default:                 return 0;
-        }
-    }
-
     int cabMessageCount (juce::uint8 model)
     {
         return model == 16 ? 10 : 66;
-    }
-
-    int bankPresetCount (juce::uint8 model, int bank)
-    {
-        switch (model)
-        {
-            case 3: case 6: case 7: case 16: return 128;
-            case 5: case 10:                 return bank == 127 ? 128 : 8;
-            case 8:                          return bank == 127 ? 512 : 8;
-            default:                         return 0;
-        }
-    }
-
-    int cabBankCabCount (juce::uint8 model, int bank)
-    {
-        switch (model)
-        {
-            case 3: case 6: case 7: return 128;
-            case 8:                 return bank == 127 ? 512 : 128;
-            default:                return 0;
-        }
     }
 } // namespace
 
@@ -260,7 +213,7 @@ juce::MidiMessage SimulatedDevice::makeMessage (juce::uint8 messageModel, juce::
 {
     std::vector<juce::uint8> bytes { 0xF0, 0x00, 0x01, 0x74, messageModel, functionId };
     bytes.insert (bytes.end(), payload.begin(), payload.end());
-    bytes.push_back (checksumOf (bytes.data(), (int) bytes.size()));
+    bytes.push_back (sysExChecksum (bytes.data(), bytes.size()));
     bytes.push_back (0xF7);
     return juce::MidiMessage (bytes.data(), (int) bytes.size(), 0.0);
 }
@@ -645,7 +598,7 @@ void SimulatedDevice::addBuiltInHandlers()
           {
               const auto bank = byteAt (request, 6);
 
-              for (int i = 0; i < bankPresetCount (model, bank); ++i)
+              for (int i = 0; i < presetsInBank (model, bank); ++i)
                   if (! emitPresetDump (out, (bank % 64) * 128 + i))
                       return;
           } },
@@ -654,7 +607,7 @@ void SimulatedDevice::addBuiltInHandlers()
           {
               const auto bank = byteAt (request, 6);
 
-              for (int i = 0; i < cabBankCabCount (model, bank); ++i)
+              for (int i = 0; i < cabsInBank (model, bank); ++i)
                   if (! emitCabDump (out, i))
                       return;
           } },
