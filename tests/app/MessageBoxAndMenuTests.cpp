@@ -116,10 +116,10 @@ protected:
         window->setTopLeftPosition (place);
         dialogs.setOwner (window.get());
         OwnedWindows::setMainWindow (window.get());
-        ASSERT_TRUE (morvane::test::runMessageLoopUntil ([this] { return window->isShowing() && window->getPeer() != nullptr; }));
-        ASSERT_TRUE (waitForFocus());
-        ASSERT_TRUE (waitForPlace()) << "window at " << window->getScreenPosition().toString() << ", "
-                                           << whereTheServerHas (*window);
+        ASSERT_TRUE (morvane::test::runMessageLoopUntil ([this] { return window->isShowing() && window->getPeer() != nullptr; }))
+            << "the main window never showed: " << describeWindows();
+        ASSERT_TRUE (waitForFocus()) << "the main window never took the keyboard focus: " << describeWindows();
+        ASSERT_TRUE (waitForPlace()) << "the main window never settled at " << place.toString() << ": " << describeWindows();
         artefacts.createDirectory();
     }
 
@@ -408,7 +408,7 @@ TEST_F (RealWindowTest, AMenuIsAsWideAsItsBoxAndOpensBelowIt)
     // A menu that closed before it was seen lost the keyboard focus to another window: again.
     for (int attempt = 0; attempt < 5 && ! inspector.ran; ++attempt)
     {
-        ASSERT_TRUE (waitForFocus());
+        ASSERT_TRUE (waitForFocus()) << describeWindows();
         WhenShown again (findMenu, [&] (juce::Component& shown) { inspector.ran = true; check (shown); });
         EXPECT_EQ (dialogs.showMenu (menu, selector), 0);
     }
@@ -523,13 +523,14 @@ TEST_F (RealWindowTest, TheUpdateWindowsAreDrawnFromTheSkinAndKeepTheNoCheckChoi
         juce::Component::SafePointer<SkinnedDialogWindow> progress (SkinnedDialogWindow::launchAsync ("Morvane Update", update, window.get()));
         update.progressBar->setProgress (0.45);
         ASSERT_TRUE (morvane::test::runMessageLoopUntil ([&] { return progress != nullptr && progress->isShowing()
-                                                                      && progress->getPeer() != nullptr; }));
+                                                                      && progress->getPeer() != nullptr; }))
+            << "the progress window never showed: " << describeWindows();
         checkLook (*progress);
         EXPECT_TRUE (morvane::test::runMessageLoopUntil ([&] { return update.progressBar->getProgress() >= 0.45; }));
         morvane::test::runMessageLoopUntil ([] { return false; }, 1600);   // the bar's animation reaches its value
         saveScreenshot (*progress, "update-download.png");
         progress->exitModalState (0);
-        EXPECT_TRUE (morvane::test::runMessageLoopUntil ([&] { return progress == nullptr; })) << "the window deletes itself";
+        EXPECT_TRUE (morvane::test::runMessageLoopUntil ([&] { return progress == nullptr; })) << "the window deletes itself: " << describeWindows();
     }
 }
 
@@ -561,7 +562,8 @@ TEST_F (RealWindowTest, AFolderChooserAndABoxOverADialogBelongToTheWindowTheyAre
     juce::Component content;
     content.setSize (300, 200);
     juce::Component::SafePointer<SkinnedDialogWindow> dialog (SkinnedDialogWindow::launchAsync ("KT4 Backup Type", content, window.get()));
-    ASSERT_TRUE (morvane::test::runMessageLoopUntil ([&] { return dialog != nullptr && dialog->isShowing(); }));
+    ASSERT_TRUE (morvane::test::runMessageLoopUntil ([&] { return dialog != nullptr && dialog->isShowing(); }))
+        << "the dialog never showed: " << describeWindows();
     EXPECT_TRUE (OwnedWindows::isMarkedAsDialogOf (*dialog, *window));
 
     WhenShown boxCheck ([] { return dynamic_cast<juce::AlertWindow*> (juce::Component::getCurrentlyModalComponent()); },
@@ -577,7 +579,7 @@ TEST_F (RealWindowTest, AFolderChooserAndABoxOverADialogBelongToTheWindowTheyAre
     if (dialog != nullptr)
         dialog->exitModalState (0);
 
-    EXPECT_TRUE (morvane::test::runMessageLoopUntil ([&] { return dialog == nullptr; }));
+    EXPECT_TRUE (morvane::test::runMessageLoopUntil ([&] { return dialog == nullptr; })) << "the dialog stayed: " << describeWindows();
 }
 
 TEST_F (RealWindowTest, ABackupDialogDrawsItsCheckBoxesAsSquaresAndItsModesAsCircles)
@@ -634,7 +636,8 @@ TEST_F (RealWindowTest, AnInactiveWindowsTitleButtonsLookAsAtRest)
     other.setBounds (window->getScreenBounds().getRight() + 20, place.y, 200, 120);
     other.setVisible (true);
     ASSERT_TRUE (waitAskingEverySecond ([&] { return other.isActiveWindow() && ! window->isActiveWindow(); },
-                                        [&] { other.toFront (true); }));
+                                        [&] { other.toFront (true); }))
+        << "the other window never took over: " << describeWindows();
 
     // The framework disables the buttons of an inactive window; they look as they do at rest.
     EXPECT_FALSE (close->isEnabled());
