@@ -69,7 +69,11 @@ TEST (BackupConsoleTest, BeginOnTheReceivePageBacksUpAKT4IntoTheChosenFolder)
         // The device poll finds the device connected and offers BEGIN.
         ASSERT_TRUE (runMessageLoopUntil ([&] { return begin->isEnabled(); }, 20000));
 
-        // The second dump waits until the page has been checked while the run goes on.
+        // The second dump waits until the page has been checked while the run goes on. The device
+        // is silent while held, and on a busy machine (or under a sanitizer) the check may take
+        // longer than the run's usual patience with a silent device: the run gets more.
+        ASSERT_NE (console.getTransfers().getBackupRun(), nullptr);
+        console.getTransfers().getBackupRun()->setStepTimeoutMs (60000);
         server.holdRequest (2);
         OkWhenShown okClicker (console);
         begin->triggerClick();
