@@ -435,3 +435,26 @@ TEST_F (UpdateWindows, WithoutALengthTheProgressIsIndeterminateAndCancelStaysOff
     ASSERT_TRUE (runMessageLoopUntil ([&] { return update.getDownloadResult() != 0; }, 30000));
     EXPECT_EQ (update.getDownloadResult(), DownloadResult::cancelled);
 }
+
+TEST_F (UpdateWindows, ARefusedConnectionEndsTheCheckWithNothingOfferedAndNothingLeftRunning)
+{
+    // Neither the idle limit nor the deadline could end this check: only the refusal can.
+    UpdateServer::setTimeoutMs (600000);
+    UpdateServer::setCheckDeadlineMs (600000);
+    UpdateServer::setBaseAddress ("http://127.0.0.1:9");
+
+    ScriptedAutoUpdate update (skin.get(), 2, 10, 0, settings.get());
+
+    int result = -1, reports = 0;
+    update.checkForUpdate ([&] (int found) { result = found; ++reports; });
+    ASSERT_TRUE (runMessageLoopUntil ([&] { return result >= 0; }, 60000));
+
+    EXPECT_EQ (result, UpdateCheckResult::nothing);
+    EXPECT_EQ (update.windowsShown, 0);
+    EXPECT_FALSE (update.isChecking());
+    EXPECT_FALSE (update.isDownloadRunning());
+
+    // One report, and none later.
+    runMessageLoopFor (200);
+    EXPECT_EQ (reports, 1);
+}
