@@ -465,9 +465,9 @@ void MorvaneDialog::mouseDown (const juce::MouseEvent& event)
     // The send dialog's fields arrive with the send road.
 }
 
-bool MorvaneDialog::isInterestedInFileDrag (const juce::StringArray&)
+bool MorvaneDialog::isInterestedInFileDrag (const juce::StringArray& files)
 {
-    return true;
+    return receiveMode == 1 ? ConsolePage::canTakeDrag (files) : ConsoleSendPage::canTakeDrag (files);
 }
 
 void MorvaneDialog::filesDropped (const juce::StringArray& files, int x, int y)
