@@ -116,10 +116,7 @@ TEST_F (ReceiveFolderDropTest, NoFolderIsTakenWithoutTheDevicesPortsWhileWorkRun
     drop ({ second.getFullPathName() }, 400, 300);
     EXPECT_EQ (console().getReceiveFolder(), second.getFullPathName()) << "ready again on the receive page";
 }
-} // namespace
 
-namespace
-{
 TEST_F (ReceiveFolderDropTest, EachPageTakesOnlyItsOwnKindOfDragAndSaysWhyADropCannotBeUsedYet)
 {
     open();
