@@ -7,6 +7,7 @@
 #include "SendFile.h"
 #include "SendPlan.h"
 #include "SendRoad.h"
+#include "SkinnedDialogWindow.h"
 #include "SysExFileCheck.h"
 #include "Transfers.h"
 #include "UserDialogs.h"
@@ -151,19 +152,14 @@ int ConsoleSendPage::runSendOptions (PayloadKind kind)
     if (c.sendOptionsRunner != nullptr)
         return c.sendOptionsRunner (*c.sendDialog);
 
-    juce::DialogWindow::LaunchOptions options;
-    options.dialogTitle = c.sendDialog->getContent().title;
-    options.dialogBackgroundColour = juce::Colour (0xffd3d3d3);
-    options.content.setNonOwned (c.sendDialog.get());
-    options.componentToCentreAround = &c;
-    options.escapeKeyTriggersCloseButton = true;
-    options.useNativeTitleBar = true;
-    options.resizable = false;
+    auto* dialog = c.sendDialog.get();
+    dialog->onFinished = [dialog] (int result)
+    {
+        if (auto* window = dialog->findParentComponentOfClass<juce::DialogWindow>())
+            window->exitModalState (result);
+    };
 
-    std::unique_ptr<juce::DialogWindow> window (options.create());
-    auto* windowToEnd = window.get();
-    c.sendDialog->onFinished = [windowToEnd] (int result) { windowToEnd->exitModalState (result); };
-    const int result = window->runModalLoop();
+    const int result = SkinnedDialogWindow::runModal (dialog->getContent().title, *dialog, &c);
     c.sendDialog->onFinished = nullptr;
     return result;
 }

@@ -18,6 +18,7 @@
 #include "ProgramVersion.h"
 #include "QMR303BackupComponent.h"
 #include "SkinManager.h"
+#include "SkinnedDialogWindow.h"
 #include "SysExDecoders.h"
 #include "SysExMessage.h"
 #include "SendFile.h"
@@ -385,15 +386,7 @@ void MorvaneDialog::showQMR303BackupWindow()
 
     qmr303Component->rebuild();
 
-    juce::DialogWindow::LaunchOptions options;
-    options.dialogTitle = "QMR-303 Create Backup";
-    options.dialogBackgroundColour = juce::Colour (0xffd3d3d3);
-    options.content.setNonOwned (qmr303Component.get());
-    options.componentToCentreAround = getParentComponent();
-    options.escapeKeyTriggersCloseButton = false;
-    options.useNativeTitleBar = false;
-    options.resizable = false;
-    options.runModal();
+    SkinnedDialogWindow::runModal ("QMR-303 Create Backup", *qmr303Component, getParentComponent());
 
     // Closed by its title bar's button: the same as Cancel.
     qmr303Component->cancelDump();

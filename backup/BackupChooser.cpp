@@ -7,6 +7,7 @@
 #include "OrvixIIBackupDialog.h"
 #include "OrvixIIIBackupDialog.h"
 #include "OrvixIIXLBackupDialog.h"
+#include "SkinnedDialogWindow.h"
 
 namespace
 {
@@ -70,28 +71,8 @@ void BackupChooser::choose (int deviceModel, juce::Component* centreAround)
 
 void BackupChooser::launch (juce::Component& dialog, const juce::String& title, juce::Component* centreAround)
 {
-    juce::DialogWindow::LaunchOptions options;
-    options.dialogTitle = title;
-    options.dialogBackgroundColour = juce::Colour (0xffd3d3d3);
-    options.content.setNonOwned (&dialog);
-    options.componentToCentreAround = centreAround;
-    options.escapeKeyTriggersCloseButton = false;
-    options.useNativeTitleBar = false;
-    options.resizable = false;
-    options.useBottomRightCornerResizer = false;
-
     shownDialog = &dialog;
-
-    if (auto* window = options.launchAsync())
-    {
-        juce::Component::SafePointer<juce::DialogWindow> safeWindow (window);
-        window->runModalLoop();
-
-        // The window deletes itself once it closes; the dialog stays for the next show.
-        if (safeWindow != nullptr)
-            delete safeWindow.getComponent();
-    }
-
+    SkinnedDialogWindow::runModal (title, dialog, centreAround);
     shownDialog = nullptr;
 }
 

@@ -18,7 +18,10 @@ public:
     SkinnedDialogWindow (const juce::String& title, juce::Component& content, juce::Component* centreAround);
     ~SkinnedDialogWindow() override;
 
-    /** Shows the window and runs it modally; returns the result it was closed with. */
+    /** Shows the content in a window over centreAround and runs it modally; returns the result it
+        was closed with (0 for Escape and the close button). The one way the program's dialogs
+        (backup choices, send options, the foot-controller backup) are run.
+    */
     static int runModal (const juce::String& title, juce::Component& content, juce::Component* centreAround);
 
     /** Shows the window modally without waiting; it deletes itself once it closes. Returns it. */
