@@ -23,7 +23,7 @@ ConsoleDeviceInfo::ConsoleDeviceInfo (MorvaneDialog& console)
 
 bool ConsoleDeviceInfo::queryFirmwareVersion()
 {
-    if (! (c.inputPortOk && c.outputPortOk && c.deviceChosen) || c.deviceAnswered || c.queries->isVersionQueryRunning())
+    if (! (c.isInputOk() && c.isOutputOk() && c.isDeviceChosen()) || c.deviceAnswered || c.queries->isVersionQueryRunning())
         return false;
 
     switch (c.queries->queryFirmwareVersion())
@@ -48,7 +48,7 @@ bool ConsoleDeviceInfo::queryFirmwareVersion()
 
 void ConsoleDeviceInfo::querySystemInfo()
 {
-    if (! (c.inputPortOk && c.outputPortOk && c.deviceChosen && c.deviceAnswered) || c.queries->isSysInfoQueryRunning())
+    if (! (c.isInputOk() && c.isOutputOk() && c.isDeviceChosen() && c.deviceAnswered) || c.queries->isSysInfoQueryRunning())
         return;
 
     switch (c.queries->querySystemInfo())
@@ -86,12 +86,12 @@ void ConsoleDeviceInfo::pollDeviceInfo()
 {
     const bool connected = c.isConnectedForModel();
 
-    c.ui.inputCheck->setVisible (c.inputPortOk);
-    c.ui.outputCheck->setVisible (c.outputPortOk);
+    c.ui.inputCheck->setVisible (c.isInputOk());
+    c.ui.outputCheck->setVisible (c.isOutputOk());
 
     if (connected)
     {
-        if (c.inputPortOk && c.outputPortOk && DeviceRules::needsBothPorts (c.deviceModel)
+        if (c.isInputOk() && c.isOutputOk() && DeviceRules::needsBothPorts (c.getDeviceModel())
             && ! c.deviceAnswered && ! c.queries->isVersionQueryRunning())
         {
             if (! c.wasConnected)

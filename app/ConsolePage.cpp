@@ -1,6 +1,7 @@
 #include "ConsolePage.h"
 
 #include "MorvaneDialog.h"
+#include "ConsolePortPickers.h"
 #include "DeviceQueries.h"
 #include "DeviceRules.h"
 #include "SendFile.h"
@@ -24,23 +25,23 @@ ConsolePage::ConsolePage (MorvaneDialog& console)
 void ConsolePage::updatePageVisibility()
 {
     const bool receivePage = c.receiveMode == 1;
-    const bool utility = c.deviceModel == DeviceRules::utilityModel;
+    const bool utility = c.getDeviceModel() == DeviceRules::utilityModel;
 
     if (c.controlsLocked)
         c.setPortControlsEnabled (false, false);
-    else if (c.deviceChosen)
-        c.setPortControlsEnabled (DeviceRules::inputSelectorEnabled (c.deviceModel, receivePage),
-                                  DeviceRules::outputSelectorEnabled (c.deviceModel, receivePage));
+    else if (c.isDeviceChosen())
+        c.setPortControlsEnabled (DeviceRules::inputSelectorEnabled (c.getDeviceModel(), receivePage),
+                                  DeviceRules::outputSelectorEnabled (c.getDeviceModel(), receivePage));
     else
         c.setPortControlsEnabled (false, false);
 
-    if (c.deviceChosen && ! c.sendFile->isLoaded() && utility)
+    if (c.isDeviceChosen() && ! c.sendFile->isLoaded() && utility)
     {
         c.ui.firmwareTextLabel->setVisible (false);
         c.ui.firmwareLinkLabel->setVisible (false);
     }
 
-    const bool ready = DeviceRules::isLinkReady (c.deviceModel, c.inputPortOk, c.outputPortOk, receivePage);
+    const bool ready = DeviceRules::isLinkReady (c.getDeviceModel(), c.isInputOk(), c.isOutputOk(), receivePage);
     if (ready)
     {
         if (! c.controlsLocked)
@@ -77,7 +78,7 @@ void ConsolePage::updatePageVisibility()
         c.ui.firmwareLinkLabel->setVisible (false);
     }
 
-    c.ui.receiveBeginLabel->setVisible (DeviceRules::showsReceiveBegin (c.deviceModel, c.inputPortOk, c.outputPortOk,
+    c.ui.receiveBeginLabel->setVisible (DeviceRules::showsReceiveBegin (c.getDeviceModel(), c.isInputOk(), c.isOutputOk(),
                                                                      c.receiveFolderChosen, receivePage));
 }
 
@@ -86,10 +87,10 @@ bool ConsolePage::isConnectedForModel() const
     if (c.link == nullptr)
         return false;
 
-    if (DeviceRules::needsBothPorts (c.deviceModel))
+    if (DeviceRules::needsBothPorts (c.getDeviceModel()))
         return c.link->areConnected (true, true);
 
-    if (DeviceRules::usesOnePort (c.deviceModel))
+    if (DeviceRules::usesOnePort (c.getDeviceModel()))
         return c.receiveMode == 1 ? c.link->isInputConnected() == 1 : c.link->isOutputConnected() == 1;
 
     return false;
@@ -123,9 +124,9 @@ void ConsolePage::setControlsEnabled (bool enabled)
     // link worker under a request in flight.
     if (! enabled)
         c.setPortControlsEnabled (false, false);
-    else if (c.deviceChosen)
-        c.setPortControlsEnabled (DeviceRules::inputSelectorEnabled (c.deviceModel, receivePage),
-                                  DeviceRules::outputSelectorEnabled (c.deviceModel, receivePage));
+    else if (c.isDeviceChosen())
+        c.setPortControlsEnabled (DeviceRules::inputSelectorEnabled (c.getDeviceModel(), receivePage),
+                                  DeviceRules::outputSelectorEnabled (c.getDeviceModel(), receivePage));
 
     c.ui.firmwareLinkLabel->setEnabled (enabled);
 }
@@ -138,20 +139,16 @@ void ConsolePage::showReceivePage()
     c.ui.sendTabButton->setVisible (true);
     c.ui.sendTabFocus->setVisible (false);
 
-    if (DeviceRules::isFootController (c.deviceModel))
+    if (DeviceRules::isFootController (c.getDeviceModel()))
     {
         c.resetInputPort();
         c.resetOutputPort();
         updatePageVisibility();
     }
-    else if (c.deviceModel == DeviceRules::utilityModel)
+    else if (c.getDeviceModel() == DeviceRules::utilityModel)
     {
         // The Utility cannot back anything up.
-        c.ui.deviceLabel->setText (selectDeviceText, juce::dontSendNotification);
-        c.ui.checkMark->setVisible (false);
-        c.deviceModel = DeviceRules::lostModel;
-        c.deviceChosen = false;
-        c.resetPorts();
+        c.portChoice->forgetDevice();
         updatePageVisibility();
     }
 
@@ -170,7 +167,7 @@ void ConsolePage::showReceivePage()
         c.ui.fileField->clear();
         c.ui.fileField->setTooltip ({});
 
-        if (c.deviceChosen)
+        if (c.isDeviceChosen())
             c.ui.receiveBrowseLabel->setVisible (true);
     }
 
@@ -185,13 +182,13 @@ void ConsolePage::showSendPage()
     c.ui.sendTabButton->setVisible (false);
     c.ui.receiveTabFocus->setVisible (false);
 
-    if (DeviceRules::isFootController (c.deviceModel))
+    if (DeviceRules::isFootController (c.getDeviceModel()))
     {
         c.resetInputPort();
         c.resetOutputPort();
         updatePageVisibility();
 
-        if (c.deviceModel == 2 && c.deviceChosen && c.outputPortOk)
+        if (c.getDeviceModel() == 2 && c.isDeviceChosen() && c.isOutputOk())
             c.setBufferDelayEnabled (true);
     }
 
@@ -209,7 +206,7 @@ void ConsolePage::showSendPage()
         c.ui.fileField->setTooltip ({});
     }
 
-    if (c.deviceChosen && c.inputPortOk && c.outputPortOk && c.firmwareOfferShown)
+    if (c.isDeviceChosen() && c.isInputOk() && c.isOutputOk() && c.firmwareOfferShown)
     {
         c.ui.firmwareTextLabel->setVisible (true);
         c.ui.firmwareLinkLabel->setVisible (true);
@@ -250,7 +247,7 @@ void ConsolePage::receiveFolderDropped (const juce::StringArray& files, int x, i
     if (! canTakeDrag (files) || c.controlsLocked || ! SysExFileCheck::isInDropArea (x, y))
         return;
 
-    if (DeviceRules::isLinkReady (c.deviceModel, c.inputPortOk, c.outputPortOk, true))
+    if (DeviceRules::isLinkReady (c.getDeviceModel(), c.isInputOk(), c.isOutputOk(), true))
         setReceiveFolder (files[0]);
     else
         c.tell (Severity::info, "Choose the device and its MIDI ports before dropping a folder for the backups.");

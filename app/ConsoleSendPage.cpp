@@ -39,8 +39,8 @@ void ConsoleSendPage::filesDropped (const juce::StringArray& files, int x, int y
         return;
     }
 
-    const bool bothPorts = c.inputPortOk && c.outputPortOk && DeviceRules::needsBothPorts (c.deviceModel);
-    const bool outputOnly = c.outputPortOk && DeviceRules::usesOnePort (c.deviceModel);
+    const bool bothPorts = c.isInputOk() && c.isOutputOk() && DeviceRules::needsBothPorts (c.getDeviceModel());
+    const bool outputOnly = c.isOutputOk() && DeviceRules::usesOnePort (c.getDeviceModel());
 
     if (bothPorts || outputOnly)
         chooseFileToSend (dropped);
@@ -62,7 +62,7 @@ bool ConsoleSendPage::chooseFileToSend (const juce::File& chosen)
 
     c.setSendDirectory (file.getParentDirectory().getFullPathName());
 
-    if (! c.sendFile->takeFile (file, c.deviceModel, c.queries->getFirmwareVersion().major))
+    if (! c.sendFile->takeFile (file, c.getDeviceModel(), c.queries->getFirmwareVersion().major))
         return false;
 
     showLoadedFile();
@@ -90,7 +90,7 @@ void ConsoleSendPage::showLoadedFile()
 bool ConsoleSendPage::sendFirmwareImage (const juce::MemoryBlock& image, const juce::String& description)
 {
     if (c.transfers->isSendRunning()
-        || ! c.sendFile->takeImage (image, description, c.deviceModel, c.queries->getFirmwareVersion().major))
+        || ! c.sendFile->takeImage (image, description, c.getDeviceModel(), c.queries->getFirmwareVersion().major))
         return false;
 
     showLoadedFile();
@@ -104,12 +104,12 @@ void ConsoleSendPage::transmit()
         return;
 
     const auto& version = c.queries->getFirmwareVersion();
-    const auto kind = c.sendFile->classify (c.deviceModel);
+    const auto kind = c.sendFile->classify (c.getDeviceModel());
 
-    if (! c.sendFile->check (c.deviceModel, version.major))
+    if (! c.sendFile->check (c.getDeviceModel(), version.major))
         return;
 
-    const auto gate = SendPlan::gateFor (c.deviceModel, kind, version.major);
+    const auto gate = SendPlan::gateFor (c.getDeviceModel(), kind, version.major);
     SendPlan::Choices choices;
 
     if (gate == SendPlan::Gate::notSent)
@@ -123,20 +123,20 @@ void ConsoleSendPage::transmit()
         choices = c.sendDialog->getChoices();
     }
 
-    const SendPlan::Device device { c.deviceModel, version, c.queries->getSystemInfo() };
+    const SendPlan::Device device { c.getDeviceModel(), version, c.queries->getSystemInfo() };
     const auto plan = SendPlan::prepare (c.sendFile->getData(), kind, device, choices);
 
     if (plan.errorText.isNotEmpty())
         c.tell (Severity::warning, plan.errorText);
     else if (plan.send)
-        c.sendRoad->sendFile (plan, kind, c.deviceModel, c.bufferDelay);
+        c.sendRoad->sendFile (plan, kind, c.getDeviceModel(), c.bufferDelay);
 }
 
 int ConsoleSendPage::runSendOptions (PayloadKind kind)
 {
     SendOptionsDialog::Setup setup;
     setup.kind = kind;
-    setup.deviceModel = c.deviceModel;
+    setup.deviceModel = c.getDeviceModel();
     setup.version = c.queries->getFirmwareVersion();
     setup.userCabCount = c.queries->getUserCabCount();
     setup.presetCount = c.sendFile->getCounts().presetMessageCount;

@@ -7,7 +7,7 @@
 #include "ConsoleKeyboard.h"
 #include "ConsoleLayout.h"
 #include "ConsolePage.h"
-#include "ConsolePorts.h"
+#include "ConsolePortPickers.h"
 #include "ConsoleSendPage.h"
 #include "DevicePollWaker.h"
 #include "DeviceQueries.h"
@@ -71,7 +71,6 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
 {
     tooltipWindow = std::make_unique<HoverTooltipWindow> (*this);
     page = std::make_unique<ConsolePage> (*this);
-    portChoice = std::make_unique<ConsolePorts> (*this);
     deviceInfo = std::make_unique<ConsoleDeviceInfo> (*this);
     sendPagePart = std::make_unique<ConsoleSendPage> (*this);
 
@@ -83,6 +82,14 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
     link = linkToUse;
 
     ui = ConsoleLayout::build (*this, skinManager, *this, receiveFolderDefaulted, getVersionText());
+    portChoice = std::make_unique<ConsolePortPickers> (ConsolePortPickers::Console {
+                                                           ui, dialogs,
+                                                           [this] { return receiveMode == 1; },
+                                                           [this] { wakeDevicePoll(); },
+                                                           [this] { updatePageVisibility(); },
+                                                           [this] { deviceAnswered = false; },
+                                                           [this] (int model) { devicePortsChosen (model); } },
+                                                       link);
     setBufferDelayEnabled (false);
 
     if (! receiveFolderDefaulted)
@@ -156,9 +163,11 @@ MorvaneDialog::~MorvaneDialog()
 
 void MorvaneDialog::resetState()
 {
-    deviceModel = DeviceRules::noModel;
     bufferDelay = 0;
-    deviceChosen = inputPortOk = outputPortOk = deviceAnswered = false;
+    deviceAnswered = false;
+
+    if (portChoice != nullptr)
+        portChoice->reset();
     receiveFolderChosen = false;
     receiveMode = 0;
     receiveFolderDefaulted = firmwareOfferShown = controlsLocked = false;
@@ -256,38 +265,40 @@ void MorvaneDialog::showDeviceMenu() { portChoice->showDeviceMenu(); }
 
 void MorvaneDialog::chooseDevice (int model) { portChoice->chooseDevice (model); }
 
-void MorvaneDialog::buildInputPortMenu() { portChoice->buildInputPortMenu(); }
+juce::String MorvaneDialog::portNameFromMenu (int itemId, const juce::PopupMenu& menu) { return ConsolePorts::nameFromMenu (itemId, menu); }
 
-void MorvaneDialog::buildOutputPortMenu() { portChoice->buildOutputPortMenu(); }
+void MorvaneDialog::showInputPortMenu() { portChoice->showPortMenu (ConsolePorts::Direction::input); }
 
-juce::String MorvaneDialog::portNameFromMenu (int itemId, const juce::PopupMenu& menu) { return ConsolePorts::portNameFromMenu (itemId, menu); }
+void MorvaneDialog::showOutputPortMenu() { portChoice->showPortMenu (ConsolePorts::Direction::output); }
 
-void MorvaneDialog::showInputPortMenu() { portChoice->showInputPortMenu(); }
+bool MorvaneDialog::resetInputPort() { return portChoice->resetPort (ConsolePorts::Direction::input); }
 
-void MorvaneDialog::showOutputPortMenu() { portChoice->showOutputPortMenu(); }
-
-void MorvaneDialog::autoSelectInputPort() { portChoice->autoSelectInputPort(); }
-
-void MorvaneDialog::autoSelectOutputPort() { portChoice->autoSelectOutputPort(); }
-
-bool MorvaneDialog::openInputPort (const juce::String& name) { return portChoice->openInputPort (name); }
-
-bool MorvaneDialog::openOutputPort (const juce::String& name) { return portChoice->openOutputPort (name); }
-
-bool MorvaneDialog::resetInputPort() { return portChoice->resetInputPort(); }
-bool MorvaneDialog::resetOutputPort() { return portChoice->resetOutputPort(); }
+bool MorvaneDialog::resetOutputPort() { return portChoice->resetPort (ConsolePorts::Direction::output); }
 
 bool MorvaneDialog::resetPorts() { return portChoice->resetPorts(); }
 
-bool MorvaneDialog::openLinkForModel() { return portChoice->openLinkForModel(); }
-
 void MorvaneDialog::updatePageVisibility() { page->updatePageVisibility(); }
-
-void MorvaneDialog::updateBufferDelay() { portChoice->updateBufferDelay(); }
 
 void MorvaneDialog::setBufferDelayEnabled (bool shown) { portChoice->setBufferDelayEnabled (shown); }
 
 void MorvaneDialog::onDeviceLost() { portChoice->onDeviceLost(); }
+
+int MorvaneDialog::getDeviceModel() const noexcept { return portChoice->getDeviceModel(); }
+
+bool MorvaneDialog::isDeviceChosen() const noexcept { return portChoice->isDeviceChosen(); }
+
+bool MorvaneDialog::isInputOk() const noexcept { return portChoice->isOpen (ConsolePorts::Direction::input); }
+
+bool MorvaneDialog::isOutputOk() const noexcept { return portChoice->isOpen (ConsolePorts::Direction::output); }
+
+void MorvaneDialog::devicePortsChosen (int model)
+{
+    // An Orvix II checks the loaded file again for itself; the others check it at BEGIN.
+    if (model == 3 && sendFile->isLoaded() && sendFile->getPath().isNotEmpty())
+        chooseFileToSend (juce::File (sendFile->getPath()));
+
+    refreshDeviceInfo();
+}
 
 bool MorvaneDialog::isConnectedForModel() const { return page->isConnectedForModel(); }
 
@@ -346,10 +357,10 @@ void MorvaneDialog::connectControls()
     {
         if (receiveMode == 0)
             transmit();
-        else if (DeviceRules::isFootController (deviceModel))
+        else if (DeviceRules::isFootController (getDeviceModel()))
             showQMR303BackupWindow();
         else
-            backupChooser->choose (deviceModel, getParentComponent());
+            backupChooser->choose (getDeviceModel(), getParentComponent());
     };
 
     ui.browseButton->onClick = [this]
@@ -571,13 +582,13 @@ bool MorvaneDialog::updateFirmwareLink()
     // The labels follow when the feed has answered; a check skipped while a download runs keeps
     // the offer that is being taken up.
     const auto& version = queries->getFirmwareVersion();
-    const auto checkedModel = deviceModel;
+    const auto checkedModel = getDeviceModel();
 
-    firmwareOffer->check (deviceModel, (int) version.major, (int) version.minor, queries->getFirmwareVersionText(),
+    firmwareOffer->check (getDeviceModel(), (int) version.major, (int) version.minor, queries->getFirmwareVersionText(),
                           settings.getFile(), [this, checkedModel] (int result)
                           {
                               // An answer for a device that has gone since says nothing of this one.
-                              if (deviceModel == checkedModel && deviceAnswered)
+                              if (getDeviceModel() == checkedModel && deviceAnswered)
                                   showFirmwareCheckResult (result);
                           });
     return firmwareOffered;
@@ -632,11 +643,11 @@ void MorvaneDialog::onFirmwareDownloadFinished()
     PayloadKind kind = PayloadKinds::notSendable;
     juce::String problem;
 
-    switch (firmwareOffer->takeDownload (deviceModel, image, kind, problem))
+    switch (firmwareOffer->takeDownload (getDeviceModel(), image, kind, problem))
     {
         case FirmwareOffer::Outcome::taken:
             sendFile->holdDownload (std::move (image), kind,
-                                    FirmwareOffer::describeDownload (deviceModel, firmwareOffer->getVersionText()));
+                                    FirmwareOffer::describeDownload (getDeviceModel(), firmwareOffer->getVersionText()));
             ui.fileField->setText (sendFile->getShownText(), false);
             updatePageVisibility();
             transmit();   // downloaded firmware is sent at once
@@ -689,7 +700,7 @@ void MorvaneDialog::showFirmwareNotice (int timerId)
 {
     stopTimer (timerId);
     dialogs.showMessage (juce::MessageBoxIconType::InfoIcon, "Morvane",
-                         FirmwareOffer::noticeText (deviceModel, sendFile->getKind(), successText));
+                         FirmwareOffer::noticeText (getDeviceModel(), sendFile->getKind(), successText));
     ui.progressBar->setPercentageDisplay (true);
     ui.progressBar->repaint();
     restartDevicePoll();

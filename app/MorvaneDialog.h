@@ -18,7 +18,7 @@ class BackupChooser;
 class ConsoleDeviceInfo;
 class ConsoleKeyboard;
 class ConsolePage;
-class ConsolePorts;
+class ConsolePortPickers;
 class ConsoleSendPage;
 class DeviceQueries;
 class DevicePollWaker;
@@ -107,29 +107,19 @@ public:
     void showDeviceMenu();
     void showInputPortMenu();
     void showOutputPortMenu();
-    void autoSelectInputPort();
-    void autoSelectOutputPort();
 
-    /** Opens the named port ("<< none >>" closes it); true when a port was closed. */
-    bool openInputPort (const juce::String& name);
-    bool openOutputPort (const juce::String& name);
 
     bool resetInputPort();
     bool resetOutputPort();
     bool resetPorts();
 
-    /** Hands the open ports to the link worker as the model needs them. */
-    bool openLinkForModel();
 
     void updatePageVisibility();
-    void updateBufferDelay();
     /** After a port menu choice: a port brings the model's delay; "<< none >>" hides the slider
         once the link is no longer ready.
     */
     void setBufferDelayEnabled (bool shown);
 
-    void buildInputPortMenu();
-    void buildOutputPortMenu();
 
     /** The text of the menu item with that id ("<< none >>" for -1); empty when there is none. */
     static juce::String portNameFromMenu (int itemId, const juce::PopupMenu& menu);
@@ -254,10 +244,10 @@ public:
 
     //==============================================================================
     // State, for the window and the tests
-    int getDeviceModel() const noexcept { return deviceModel; }
-    bool isDeviceChosen() const noexcept { return deviceChosen; }
-    bool isInputOk() const noexcept { return inputPortOk; }
-    bool isOutputOk() const noexcept { return outputPortOk; }
+    int getDeviceModel() const noexcept;
+    bool isDeviceChosen() const noexcept;
+    bool isInputOk() const noexcept;
+    bool isOutputOk() const noexcept;
     int getReceiveMode() const noexcept { return receiveMode; }
     int getBufferDelay() const noexcept { return bufferDelay; }
     bool isReceiveFolderChosen() const noexcept { return receiveFolderChosen; }
@@ -290,6 +280,7 @@ private:
     void restartDevicePoll();
     void stopDevicePoll();
     void wakeDevicePoll();
+    void devicePortsChosen (int model);
     bool isConnectedForModel() const;
     void openHelpPage (const juce::String& address);
     void labelClicked (juce::Component* clicked);
@@ -303,12 +294,9 @@ private:
     SystemServices& services;
     ConsoleSettings settings;
 
-    juce::PopupMenu inputPortMenu, outputPortMenu, deviceMenu;
-    juce::StringArray inputPortNames, outputPortNames;
 
     int bufferDelay = 0;
-    std::uint8_t deviceModel = 247;
-    bool deviceChosen = false, inputPortOk = false, outputPortOk = false, deviceAnswered = false;
+    bool deviceAnswered = false;
     bool receiveFolderChosen = false;
     int receiveMode = 0;
     bool receiveFolderDefaulted = false, firmwareOfferShown = false;
@@ -318,12 +306,11 @@ private:
     // The parts of the console that build its widgets, choose its ports and keep its pages.
     friend class ConsoleDeviceInfo;
     friend class ConsolePage;
-    friend class ConsolePorts;
     friend class ConsoleSendPage;
     std::unique_ptr<ConsoleDeviceInfo> deviceInfo;
     std::unique_ptr<BackupChooser> backupChooser;
     std::unique_ptr<ConsolePage> page;
-    std::unique_ptr<ConsolePorts> portChoice;
+    std::unique_ptr<ConsolePortPickers> portChoice;
     std::unique_ptr<ConsoleSendPage> sendPagePart;
 
     class DownloadWatcher;

@@ -328,6 +328,15 @@ TEST_F (ConsoleTest, PortPickersSayWhenNoPortsWereFound)
     console->showOutputPortMenu();
     EXPECT_EQ (dialogs.lastMenu, juce::StringArray ({ "<< none >>", "No MIDI ports were found" }));
     EXPECT_EQ (labelText ("Input Port Label"), "Select an Input Port") << "a dismissed menu changes nothing";
+
+    // The picker's tooltip says why, beside the menu's own words.
+    for (const auto* name : { "Input Port Label", "Output Port Label" })
+    {
+        auto* label = dynamic_cast<juce::Label*> (child (name));
+        ASSERT_NE (label, nullptr);
+        EXPECT_TRUE (label->getTooltip().startsWith ("No MIDI ports were found")) << name;
+        EXPECT_TRUE (label->getTooltip().contains ("plugged in")) << name;
+    }
 }
 
 TEST_F (ConsoleTest, FootControllerAndUtilityUseOnePortPerPage)
