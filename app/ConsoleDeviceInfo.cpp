@@ -1,6 +1,7 @@
 #include "ConsoleDeviceInfo.h"
 
-#include "MorvaneDialog.h"
+#include "ConsolePortPickers.h"
+#include "ConsoleWidgets.h"
 #include "DeviceQueries.h"
 #include "DeviceRules.h"
 #include "SendFile.h"
@@ -16,26 +17,31 @@ bool isLM6 (int model)
 }
 } // namespace
 
-ConsoleDeviceInfo::ConsoleDeviceInfo (MorvaneDialog& console)
-    : c (console)
+ConsoleDeviceInfo::ConsoleDeviceInfo (Console console)
+    : c (std::move (console))
 {
+}
+
+bool ConsoleDeviceInfo::bothPortsReady() const
+{
+    return c.choice.isOpen (ConsolePorts::Direction::input) && c.choice.isOpen (ConsolePorts::Direction::output);
 }
 
 bool ConsoleDeviceInfo::queryFirmwareVersion()
 {
-    if (! (c.isInputOk() && c.isOutputOk() && c.isDeviceChosen()) || c.deviceAnswered || c.queries->isVersionQueryRunning())
+    if (! (bothPortsReady() && c.choice.isDeviceChosen()) || answered || c.queries.isVersionQueryRunning())
         return false;
 
-    switch (c.queries->queryFirmwareVersion())
+    switch (c.queries.queryFirmwareVersion())
     {
         case DeviceQueries::Outcome::answered:
-            c.deviceAnswered = true;
-            c.ui.connectedLabel->setText ("Connected (FW: " + c.queries->getFirmwareVersionText() + ")", juce::dontSendNotification);
+            answered = true;
+            c.ui.connectedLabel->setText ("Connected (FW: " + c.queries.getFirmwareVersionText() + ")", juce::dontSendNotification);
             c.ui.connectedLabel->setVisible (true);
             return true;
 
         case DeviceQueries::Outcome::timedOutTooOften:
-            c.onDeviceLost();
+            c.deviceLost();
             return false;
 
         case DeviceQueries::Outcome::otherReply:
@@ -48,18 +54,18 @@ bool ConsoleDeviceInfo::queryFirmwareVersion()
 
 void ConsoleDeviceInfo::querySystemInfo()
 {
-    if (! (c.isInputOk() && c.isOutputOk() && c.isDeviceChosen() && c.deviceAnswered) || c.queries->isSysInfoQueryRunning())
+    if (! (bothPortsReady() && c.choice.isDeviceChosen() && answered) || c.queries.isSysInfoQueryRunning())
         return;
 
-    switch (c.queries->querySystemInfo())
+    switch (c.queries.querySystemInfo())
     {
         case DeviceQueries::Outcome::answered:
             if (currentDeviceModel.load() != 16)
-                c.queries->sendEditorDisconnect();
+                c.queries.sendEditorDisconnect();
             break;
 
         case DeviceQueries::Outcome::timedOutTooOften:
-            c.onDeviceLost();
+            c.deviceLost();
             break;
 
         case DeviceQueries::Outcome::otherReply:
@@ -70,43 +76,41 @@ void ConsoleDeviceInfo::querySystemInfo()
 
 void ConsoleDeviceInfo::refreshDeviceInfo()
 {
-    if (c.queries->isVersionQueryRunning())
+    if (c.queries.isVersionQueryRunning())
         return;
 
-    c.queries->resetVersionTimeouts();
+    c.queries.resetVersionTimeouts();
 
     if (queryFirmwareVersion() && ! isLM6 (currentDeviceModel.load()))
         querySystemInfo();
 
-    if (c.deviceAnswered)
-        c.firmwareOffered = c.updateFirmwareLink();
+    if (answered)
+        c.deviceAnswered();
 }
 
 void ConsoleDeviceInfo::pollDeviceInfo()
 {
-    const bool connected = c.isConnectedForModel();
+    const bool connected = c.isConnected();
 
-    c.ui.inputCheck->setVisible (c.isInputOk());
-    c.ui.outputCheck->setVisible (c.isOutputOk());
+    c.ui.inputCheck->setVisible (c.choice.isOpen (ConsolePorts::Direction::input));
+    c.ui.outputCheck->setVisible (c.choice.isOpen (ConsolePorts::Direction::output));
 
     if (connected)
     {
-        if (c.isInputOk() && c.isOutputOk() && DeviceRules::needsBothPorts (c.getDeviceModel())
-            && ! c.deviceAnswered && ! c.queries->isVersionQueryRunning())
+        if (bothPortsReady() && DeviceRules::needsBothPorts (c.choice.getDeviceModel())
+            && ! answered && ! c.queries.isVersionQueryRunning())
         {
-            if (! c.wasConnected)
-                c.queries->resetVersionTimeouts();
+            if (! wasConnected)
+                c.queries.resetVersionTimeouts();
 
             if (queryFirmwareVersion() && ! isLM6 (currentDeviceModel.load()))
                 querySystemInfo();
 
-            if (c.deviceAnswered)
-                c.firmwareOffered = c.updateFirmwareLink();
+            if (answered)
+                c.deviceAnswered();
         }
 
-        const bool canStart = c.receiveMode == 1 ? c.receiveFolderChosen : c.sendFile->isLoaded();
-
-        if (canStart)
+        if (c.canStart())
         {
             c.ui.transmitButton->setEnabled (true);
             c.ui.cancelButton->setEnabled (true);
@@ -114,7 +118,7 @@ void ConsoleDeviceInfo::pollDeviceInfo()
     }
     else
     {
-        c.deviceAnswered = false;
+        answered = false;
         c.ui.connectedLabel->setVisible (false);
         c.ui.firmwareTextLabel->setVisible (false);
         c.ui.firmwareLinkLabel->setVisible (false);
@@ -122,5 +126,5 @@ void ConsoleDeviceInfo::pollDeviceInfo()
         c.ui.cancelButton->setEnabled (false);
     }
 
-    c.wasConnected = connected;
+    wasConnected = connected;
 }

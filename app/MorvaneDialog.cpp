@@ -71,7 +71,6 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
 {
     tooltipWindow = std::make_unique<HoverTooltipWindow> (*this);
     page = std::make_unique<ConsolePage> (*this);
-    deviceInfo = std::make_unique<ConsoleDeviceInfo> (*this);
     sendPagePart = std::make_unique<ConsoleSendPage> (*this);
 
     skinManager = skin;
@@ -87,7 +86,7 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
                                                            [this] { return receiveMode == 1; },
                                                            [this] { wakeDevicePoll(); },
                                                            [this] { updatePageVisibility(); },
-                                                           [this] { deviceAnswered = false; },
+                                                           [this] { deviceInfo->forgetAnswer(); },
                                                            [this] (int model) { devicePortsChosen (model); } },
                                                        link);
     setBufferDelayEnabled (false);
@@ -107,6 +106,12 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
     queries = &transfers->getQueries();
     sendRoad = &transfers->getSendRoad();
     sendFile = &transfers->getSendFile();
+    deviceInfo = std::make_unique<ConsoleDeviceInfo> (ConsoleDeviceInfo::Console {
+                                                          ui, *queries, *portChoice,
+                                                          [this] { return isConnectedForModel(); },
+                                                          [this] { return receiveMode == 1 ? receiveFolderChosen : sendFile->isLoaded(); },
+                                                          [this] { onDeviceLost(); },
+                                                          [this] { firmwareOffered = updateFirmwareLink(); } });
 
     downloadWatcher = std::make_unique<DownloadWatcher> (*this);
     firmwareOffer = std::make_unique<FirmwareOffer> (skinManager, *downloadWatcher);
@@ -164,7 +169,8 @@ MorvaneDialog::~MorvaneDialog()
 void MorvaneDialog::resetState()
 {
     bufferDelay = 0;
-    deviceAnswered = false;
+    if (deviceInfo != nullptr)
+        deviceInfo->forgetAnswer();
 
     if (portChoice != nullptr)
         portChoice->reset();
@@ -303,6 +309,8 @@ void MorvaneDialog::devicePortsChosen (int model)
 bool MorvaneDialog::isConnectedForModel() const { return page->isConnectedForModel(); }
 
 void MorvaneDialog::pollDeviceInfo() { deviceInfo->pollDeviceInfo(); }
+
+bool MorvaneDialog::isDeviceConnected() const noexcept { return deviceInfo->isConnected(); }
 
 void MorvaneDialog::resetReceivePage() { page->resetReceivePage(); }
 
@@ -588,7 +596,7 @@ bool MorvaneDialog::updateFirmwareLink()
                           settings.getFile(), [this, checkedModel] (int result)
                           {
                               // An answer for a device that has gone since says nothing of this one.
-                              if (getDeviceModel() == checkedModel && deviceAnswered)
+                              if (getDeviceModel() == checkedModel && deviceInfo->hasAnswered())
                                   showFirmwareCheckResult (result);
                           });
     return firmwareOffered;

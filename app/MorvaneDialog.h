@@ -184,7 +184,7 @@ public:
     const juce::MemoryBlock& getLoadedData() const noexcept;
 
     /** What the last device poll found. */
-    bool isDeviceConnected() const noexcept { return wasConnected; }
+    bool isDeviceConnected() const noexcept;
 
     void resetReceivePage();
 
@@ -296,15 +296,13 @@ private:
 
 
     int bufferDelay = 0;
-    bool deviceAnswered = false;
     bool receiveFolderChosen = false;
     int receiveMode = 0;
     bool receiveFolderDefaulted = false, firmwareOfferShown = false;
-    bool controlsLocked = false, wasConnected = false;
+    bool controlsLocked = false;
     juce::String receiveFolder;
 
     // The parts of the console that build its widgets, choose its ports and keep its pages.
-    friend class ConsoleDeviceInfo;
     friend class ConsolePage;
     friend class ConsoleSendPage;
     std::unique_ptr<ConsoleDeviceInfo> deviceInfo;

@@ -11,6 +11,7 @@
 #include "SkinnedDialogWindow.h"
 #include "TPXAutoUpdate.h"
 #include "TPXLabelComponent.h"
+#include "WindowsOnScreen.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +26,14 @@ namespace
 const juce::File generatedSkin (MORVANE_GENERATED_SKIN_DIR);
 const juce::File artefacts (MORVANE_TEST_ARTEFACTS_DIR);
 
-/** Calls the check on the message thread, from inside a modal loop, once the condition holds. */
+using morvane::test::describeWindows;
+using morvane::test::serverPosition;
+using morvane::test::whereTheServerHas;
+
+/** Calls the check on the message thread, from inside a modal loop, once the condition holds.
+    Every wait has its bound: a window that never comes, and a modal window that the check left
+    open, fail with what is on the screen and end the modal loop, so the test goes on.
+*/
 class WhenShown : private juce::Timer
 {
 public:
@@ -41,21 +49,44 @@ public:
 private:
     void timerCallback() override
     {
-        if (auto* c = find())
+        ++ticks;
+
+        if (checking)
+            return;
+
+        if (ran)
         {
-            if (c->isShowing() && c->getPeer() != nullptr)
+            // The check closed its window, or meant to: one still modal long after is a failure.
+            if (checked == nullptr || ! checked->isCurrentlyModal (false))
             {
                 stopTimer();
-                ran = true;
-                check (*c);
             }
+            else if (ticks > 500)   // 10 s
+            {
+                stopTimer();
+                ADD_FAILURE() << "'" << checked->getName() << "' was still open 10 s after its check: " << describeWindows();
+                checked->exitModalState (0);
+            }
+
+            return;
         }
-        else if (++ticks > 1000)   // 20 s: the box never came, or never settled
+
+        auto* c = find();
+
+        if (c != nullptr && c->isShowing() && c->getPeer() != nullptr)
+        {
+            // A check may run the message loop itself; the watch over its window begins once it is done.
+            ran = checking = true;
+            checked = c;
+            check (*c);
+            checking = false;
+            ticks = 0;
+        }
+        else if (ticks > 1000)   // 20 s: the window never came, or never settled
         {
             stopTimer();
-
-            if (describe != nullptr)
-                ADD_FAILURE() << "never settled: " << describe();
+            ADD_FAILURE() << "the awaited window never showed within 20 s: "
+                          << (describe != nullptr ? describe() + "; " : std::string()) << describeWindows();
 
             if (auto* modal = juce::Component::getCurrentlyModalComponent())
                 modal->exitModalState (0);
@@ -64,6 +95,8 @@ private:
 
     std::function<juce::Component*()> find;
     std::function<void (juce::Component&)> check;
+    juce::Component::SafePointer<juce::Component> checked;
+    bool checking = false;
     int ticks = 0;
 };
 
@@ -83,10 +116,10 @@ protected:
         window->setTopLeftPosition (place);
         dialogs.setOwner (window.get());
         OwnedWindows::setMainWindow (window.get());
-        ASSERT_TRUE (morvane::test::runMessageLoopUntil ([this] { return window->isShowing() && window->getPeer() != nullptr; }));
-        ASSERT_TRUE (waitForFocus());
-        ASSERT_TRUE (waitForPlace()) << "window at " << window->getScreenPosition().toString() << ", "
-                                           << whereTheServerHas (*window);
+        ASSERT_TRUE (morvane::test::runMessageLoopUntil ([this] { return window->isShowing() && window->getPeer() != nullptr; }))
+            << "the main window never showed: " << describeWindows();
+        ASSERT_TRUE (waitForFocus()) << "the main window never took the keyboard focus: " << describeWindows();
+        ASSERT_TRUE (waitForPlace()) << "the main window never settled at " << place.toString() << ": " << describeWindows();
         artefacts.createDirectory();
     }
 
@@ -100,29 +133,9 @@ protected:
         userFolder.deleteRecursively();
     }
 
-    /** Waits until the condition holds, asking the window manager again every second with the
-        given request: a busy one may pass over a request (it may judge it stale, or take the
-        window on without it).
-    */
     static bool waitAskingEverySecond (const std::function<bool()>& holds, const std::function<void()>& ask)
     {
-        auto lastAsked = 0.0;
-
-        return morvane::test::runMessageLoopUntil ([&]
-        {
-            if (holds())
-                return true;
-
-            const auto now = juce::Time::getMillisecondCounterHiRes();
-
-            if (now - lastAsked >= 1000.0)
-            {
-                lastAsked = now;
-                ask();
-            }
-
-            return false;
-        }, 30000);
+        return morvane::test::waitAskingEverySecond (holds, ask);
     }
 
     /** Menus close as soon as the program loses the keyboard focus, and the window manager gives
@@ -133,6 +146,41 @@ protected:
         return waitAskingEverySecond ([this] { return juce::Process::isForegroundProcess() && window->getPeer() != nullptr
                                                       && window->getPeer()->isFocused(); },
                                       [this] { window->toFront (true); });
+    }
+
+    /** Closes the window with its title bar's close box, as the user does. The framework disables
+        the title bar's buttons while their window is not the active one (a click then does
+        nothing), and a busy window manager activates a new window in its own time: the window is
+        asked to the front until it is active, and clicked again if the click found it inactive.
+    */
+    static bool clickCloseBox (juce::DocumentWindow& shown)
+    {
+        juce::Component::SafePointer<juce::DocumentWindow> w (&shown);
+        const auto closed = [&] { return w == nullptr || ! w->isShowing(); };
+
+        for (int attempt = 0; attempt < 3 && ! closed(); ++attempt)
+        {
+            auto* closeBox = shown.getCloseButton();
+
+            if (closeBox == nullptr)
+            {
+                ADD_FAILURE() << "'" << shown.getName() << "' has no close box";
+                return false;
+            }
+
+            morvane::test::waitAskingEverySecond ([&] { return closed() || (shown.isActiveWindow() && closeBox->isEnabled()); },
+                                                  [&] { if (! closed()) shown.toFront (true); }, 10000);
+
+            if (! closed())
+                closeBox->triggerClick();
+
+            morvane::test::runMessageLoopUntil (closed, 3000);
+        }
+
+        if (! closed())
+            ADD_FAILURE() << "the close box did not close '" << shown.getName() << "': " << describeWindows();
+
+        return closed();
     }
 
     /** The window with the given component drawn over it where it lies on the screen. */
@@ -152,75 +200,11 @@ protected:
         EXPECT_TRUE (juce::PNGImageFormat().writeImageToStream (shot, out)) << name;
     }
 
-    /** What xwininfo says of a window on the X server: where it is, its size and whether it is
-        mapped; tells a misplaced window from one whose place the framework has not caught up with.
-    */
-    static juce::StringArray whatTheServerSays (juce::Component& c)
-    {
-        juce::ChildProcess xwininfo;
-        const auto id = juce::String ((juce::pointer_sized_uint) c.getWindowHandle());
-        juce::StringArray where;
-
-        if (! xwininfo.start (juce::StringArray { "xwininfo", "-id", id }))
-            return where;
-
-        juce::StringArray lines;
-        lines.addLines (xwininfo.readAllProcessOutput());
-
-        for (auto& line : lines)
-            if (line.contains ("Absolute") || line.contains ("Relative") || line.contains ("Width") || line.contains ("Height")
-                || line.contains ("Map State"))
-                where.add (line.trim());
-
-        return where;
-    }
-
-    static juce::String whereTheServerHas (juce::Component& c)
-    {
-        const auto where = whatTheServerSays (c);
-        return where.isEmpty() ? juce::String ("xwininfo did not answer") : where.joinIntoString ("; ");
-    }
-
-    static juce::Point<int> serverPosition (juce::Component& c)
-    {
-        juce::Point<int> position { -1, -1 };
-
-        for (auto& line : whatTheServerSays (c))
-        {
-            if (line.startsWith ("Absolute upper-left X:"))
-                position.x = line.fromLastOccurrenceOf (":", false, false).getIntValue();
-            else if (line.startsWith ("Absolute upper-left Y:"))
-                position.y = line.fromLastOccurrenceOf (":", false, false).getIntValue();
-        }
-
-        return position;
-    }
-
     /** The window manager puts the window in its place in its own time, and the framework hears of
         it later still: a box shown before then is centred on where the window was. Waits until
         the server and the framework both have the window in its place.
     */
-    bool waitForPlace()
-    {
-        auto lastLooked = 0.0;
-
-        return waitAskingEverySecond ([this, &lastLooked]
-                                      {
-                                          // xwininfo is asked only once the framework has the place, ten times a second
-                                          const auto now = juce::Time::getMillisecondCounterHiRes();
-
-                                          if (window->getScreenPosition() != place || now - lastLooked < 100.0)
-                                              return false;
-
-                                          lastLooked = now;
-                                          return serverPosition (*window) == place;
-                                      },
-                                      [this]
-                                      {
-                                          window->setTopLeftPosition (place.translated (0, 1));   // a move the framework cannot take for no change
-                                          window->setTopLeftPosition (place);
-                                      });
-    }
+    bool waitForPlace() { return morvane::test::waitUntilPlaced (*window, place); }
 
     /** The modal box, once it has taken its layout's size and its place over the window. */
     juce::AlertWindow* settledBox() const
@@ -424,7 +408,7 @@ TEST_F (RealWindowTest, AMenuIsAsWideAsItsBoxAndOpensBelowIt)
     // A menu that closed before it was seen lost the keyboard focus to another window: again.
     for (int attempt = 0; attempt < 5 && ! inspector.ran; ++attempt)
     {
-        ASSERT_TRUE (waitForFocus());
+        ASSERT_TRUE (waitForFocus()) << describeWindows();
         WhenShown again (findMenu, [&] (juce::Component& shown) { inspector.ran = true; check (shown); });
         EXPECT_EQ (dialogs.showMenu (menu, selector), 0);
     }
@@ -464,8 +448,8 @@ TEST_F (RealWindowTest, TheUpdateWindowsAreDrawnFromTheSkinAndKeepTheNoCheckChoi
 
     const auto findWindow = [] (const juce::String& title) -> juce::Component*
     {
-        auto* window = dynamic_cast<SkinnedDialogWindow*> (juce::Component::getCurrentlyModalComponent());
-        return window != nullptr && window->getName() == title ? window : nullptr;
+        auto* modal = dynamic_cast<SkinnedDialogWindow*> (juce::Component::getCurrentlyModalComponent());
+        return modal != nullptr && modal->getName() == title ? modal : nullptr;
     };
 
     // The window's look: the skin's title bar with a close button only, the dialogs' body colour,
@@ -512,8 +496,7 @@ TEST_F (RealWindowTest, TheUpdateWindowsAreDrawnFromTheSkinAndKeepTheNoCheckChoi
         {
             auto& shown = static_cast<juce::DocumentWindow&> (c);
             update.noCheckToggle()->setToggleState (false, juce::sendNotification);
-            ASSERT_NE (shown.getCloseButton(), nullptr);
-            shown.getCloseButton()->triggerClick();
+            clickCloseBox (shown);
         });
 
         EXPECT_FALSE (update.showWindow());
@@ -528,7 +511,7 @@ TEST_F (RealWindowTest, TheUpdateWindowsAreDrawnFromTheSkinAndKeepTheNoCheckChoi
         WhenShown inspector ([&] { return findWindow ("Software Update"); }, [&] (juce::Component& c)
         {
             saveScreenshot (c, "update-end-of-life.png");
-            static_cast<juce::DocumentWindow&> (c).getCloseButton()->triggerClick();
+            clickCloseBox (static_cast<juce::DocumentWindow&> (c));
         });
 
         update.showWindow();
@@ -540,13 +523,14 @@ TEST_F (RealWindowTest, TheUpdateWindowsAreDrawnFromTheSkinAndKeepTheNoCheckChoi
         juce::Component::SafePointer<SkinnedDialogWindow> progress (SkinnedDialogWindow::launchAsync ("Morvane Update", update, window.get()));
         update.progressBar->setProgress (0.45);
         ASSERT_TRUE (morvane::test::runMessageLoopUntil ([&] { return progress != nullptr && progress->isShowing()
-                                                                      && progress->getPeer() != nullptr; }));
+                                                                      && progress->getPeer() != nullptr; }))
+            << "the progress window never showed: " << describeWindows();
         checkLook (*progress);
         EXPECT_TRUE (morvane::test::runMessageLoopUntil ([&] { return update.progressBar->getProgress() >= 0.45; }));
         morvane::test::runMessageLoopUntil ([] { return false; }, 1600);   // the bar's animation reaches its value
         saveScreenshot (*progress, "update-download.png");
         progress->exitModalState (0);
-        EXPECT_TRUE (morvane::test::runMessageLoopUntil ([&] { return progress == nullptr; })) << "the window deletes itself";
+        EXPECT_TRUE (morvane::test::runMessageLoopUntil ([&] { return progress == nullptr; })) << "the window deletes itself: " << describeWindows();
     }
 }
 
@@ -578,7 +562,8 @@ TEST_F (RealWindowTest, AFolderChooserAndABoxOverADialogBelongToTheWindowTheyAre
     juce::Component content;
     content.setSize (300, 200);
     juce::Component::SafePointer<SkinnedDialogWindow> dialog (SkinnedDialogWindow::launchAsync ("KT4 Backup Type", content, window.get()));
-    ASSERT_TRUE (morvane::test::runMessageLoopUntil ([&] { return dialog != nullptr && dialog->isShowing(); }));
+    ASSERT_TRUE (morvane::test::runMessageLoopUntil ([&] { return dialog != nullptr && dialog->isShowing(); }))
+        << "the dialog never showed: " << describeWindows();
     EXPECT_TRUE (OwnedWindows::isMarkedAsDialogOf (*dialog, *window));
 
     WhenShown boxCheck ([] { return dynamic_cast<juce::AlertWindow*> (juce::Component::getCurrentlyModalComponent()); },
@@ -594,7 +579,7 @@ TEST_F (RealWindowTest, AFolderChooserAndABoxOverADialogBelongToTheWindowTheyAre
     if (dialog != nullptr)
         dialog->exitModalState (0);
 
-    EXPECT_TRUE (morvane::test::runMessageLoopUntil ([&] { return dialog == nullptr; }));
+    EXPECT_TRUE (morvane::test::runMessageLoopUntil ([&] { return dialog == nullptr; })) << "the dialog stayed: " << describeWindows();
 }
 
 TEST_F (RealWindowTest, ABackupDialogDrawsItsCheckBoxesAsSquaresAndItsModesAsCircles)
@@ -651,7 +636,8 @@ TEST_F (RealWindowTest, AnInactiveWindowsTitleButtonsLookAsAtRest)
     other.setBounds (window->getScreenBounds().getRight() + 20, place.y, 200, 120);
     other.setVisible (true);
     ASSERT_TRUE (waitAskingEverySecond ([&] { return other.isActiveWindow() && ! window->isActiveWindow(); },
-                                        [&] { other.toFront (true); }));
+                                        [&] { other.toFront (true); }))
+        << "the other window never took over: " << describeWindows();
 
     // The framework disables the buttons of an inactive window; they look as they do at rest.
     EXPECT_FALSE (close->isEnabled());

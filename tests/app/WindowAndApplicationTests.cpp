@@ -11,6 +11,7 @@
 #include "TestSkin.h"
 #include "Transfers.h"
 #include "WindowPlaceKeeper.h"
+#include "WindowsOnScreen.h"
 
 #include <gtest/gtest.h>
 
@@ -141,21 +142,32 @@ TEST (MorvaneApplicationDownload, QuitsOnlyWhenTheInstallerStarted)
 
 TEST (WindowPlaceKeeper, TakesTheWindowBackFromTheCornerButLeavesAChosenPlace)
 {
+    using morvane::test::describeWindows;
+
     // Without a frame, as the main window is: the window manager's corner is exactly (0, 0).
     juce::DocumentWindow window ("Morvane", juce::Colours::grey, 0);
     window.setUsingNativeTitleBar (false);
     window.setBounds (300, 200, 320, 200);
-    const WindowPlaceKeeper keeper (window, { 300, 200 });
     window.setVisible (true);
-    ASSERT_TRUE (morvane::test::runMessageLoopUntil ([&] { return window.isShowing() && window.getPeer() != nullptr; }));
 
-    // A busy window manager puts the window in the screen's corner: it comes back.
+    // The window manager takes the window on in its own time and tells the framework later
+    // still: the keeper starts once both have it in its place, so that no news of an earlier
+    // place comes in while it watches.
+    ASSERT_TRUE (morvane::test::waitUntilPlaced (window, { 300, 200 })) << "the window never showed in its place: " << describeWindows();
+    const WindowPlaceKeeper keeper (window, { 300, 200 });
+
+    // A busy window manager puts the window in the screen's corner: it comes back, on the
+    // server too.
     window.setTopLeftPosition (0, 0);
-    EXPECT_TRUE (morvane::test::runMessageLoopUntil ([&] { return window.getScreenPosition() == juce::Point<int> (300, 200); }, 5000))
-        << "the window stayed at " << window.getScreenPosition().toString();
+    const auto backOnServer = [&]
+    {
+        return window.getScreenPosition() == juce::Point<int> (300, 200) && morvane::test::serverPosition (window) == juce::Point<int> (300, 200);
+    };
+    EXPECT_TRUE (morvane::test::runMessageLoopUntil (backOnServer, 10000)) << "the window stayed in the corner: " << describeWindows();
 
-    // Anywhere else is a place someone chose.
-    window.setTopLeftPosition (420, 260);
-    morvane::test::runMessageLoopUntil ([] { return false; }, 300);
-    EXPECT_EQ (window.getScreenPosition(), juce::Point<int> (420, 260));
+    // Anywhere else is a place someone chose: it is still there once the keeper's time is over.
+    ASSERT_TRUE (morvane::test::waitUntilPlaced (window, { 420, 260 })) << "the window never reached the chosen place: " << describeWindows();
+    morvane::test::runMessageLoopFor ((int) WindowPlaceKeeper::keepForMs + 300);
+    EXPECT_EQ (window.getScreenPosition(), juce::Point<int> (420, 260)) << describeWindows();
+    EXPECT_EQ (morvane::test::serverPosition (window), juce::Point<int> (420, 260)) << describeWindows();
 }
