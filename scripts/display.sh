@@ -13,9 +13,16 @@ morvane_start_display()
 
     # Two scripts that start at once may pick the same free number: only the server whose
     # process id stands in the display's lock file owns it, and the other tries the next number.
-    local n i pid owned=0
+    # A lock whose server is gone (one killed outright leaves its lock behind) is taken over: the
+    # X server replaces a stale lock, and stale locks would otherwise use up every number.
+    local n i pid holder owned=0
     for n in $(seq 90 130); do
-        [ -e "/tmp/.X${n}-lock" ] || [ -e "/tmp/.X11-unix/X${n}" ] && continue
+        if [ -e "/tmp/.X${n}-lock" ]; then
+            holder=$(tr -d ' \n' 2>/dev/null < "/tmp/.X${n}-lock")
+            [ -n "$holder" ] && kill -0 "$holder" 2>/dev/null && continue
+        elif [ -e "/tmp/.X11-unix/X${n}" ]; then
+            continue
+        fi
 
         Xvfb ":${n}" -screen 0 1280x1024x24 -noreset -nolisten tcp >/dev/null 2>&1 &
         pid=$!

@@ -9,10 +9,14 @@
 #include "SysExMessage.h"
 #include "Transfers.h"
 #include "VirtualMidiPorts.h"
+#include "WindowsOnScreen.h"
 
 namespace morvane::test
 {
-/** Clicks OK in the backup chooser's dialog as soon as the chooser shows it. */
+/** Clicks OK in the backup chooser's dialog as soon as the chooser shows it. The dialog runs
+    modally: one that never shows, or that the click leaves open, fails with what is on the screen
+    and has its modal loop ended, so the test never waits past its bound.
+*/
 class OkWhenShown : private juce::Timer
 {
 public:
@@ -24,20 +28,52 @@ public:
 private:
     void timerCallback() override
     {
+        ++ticks;
         auto* dialog = console.getBackupChooser().getShownDialog();
 
-        if (dialog == nullptr || ! dialog->isShowing())
-            return;
+        if (clicked)
+        {
+            if (dialog == nullptr || ! dialog->isShowing())
+            {
+                stopTimer();
+            }
+            else if (ticks > 500)   // 10 s
+            {
+                stopTimer();
+                ADD_FAILURE() << "OK did not close the backup dialog: " << describeWindows();
+                endModalLoop();
+            }
 
-        if (auto* ok = findWidget<juce::Button> (*dialog, "okayButton"))
+            return;
+        }
+
+        if (dialog != nullptr && dialog->isShowing())
+        {
+            if (auto* ok = findWidget<juce::Button> (*dialog, "okayButton"))
+            {
+                clicked = true;
+                ticks = 0;
+                ok->triggerClick();
+                return;
+            }
+        }
+
+        if (ticks > 1000)   // 20 s
         {
             stopTimer();
-            clicked = true;
-            ok->triggerClick();
+            ADD_FAILURE() << "the backup dialog never showed its OK button: " << describeWindows();
+            endModalLoop();
         }
     }
 
+    static void endModalLoop()
+    {
+        if (auto* modal = juce::Component::getCurrentlyModalComponent())
+            modal->exitModalState (0);
+    }
+
     MorvaneDialog& console;
+    int ticks = 0;
 };
 
 TEST (BackupConsoleTest, BeginOnTheReceivePageBacksUpAKT4IntoTheChosenFolder)
