@@ -18,16 +18,34 @@ ConsoleSendPage::ConsoleSendPage (MorvaneDialog& console)
 {
 }
 
+bool ConsoleSendPage::canTakeDrag (const juce::StringArray& files)
+{
+    return ! files.isEmpty() && juce::File::isAbsolutePath (files[0]) && juce::File (files[0]).existsAsFile();
+}
+
 void ConsoleSendPage::filesDropped (const juce::StringArray& files, int x, int y)
 {
-    if (files.isEmpty() || c.receiveMode != 0 || ! SysExFileCheck::isInDropArea (x, y))
+    if (files.isEmpty() || c.receiveMode != 0 || ! SysExFileCheck::isInDropArea (x, y) || c.controlsLocked)
         return;
+
+    const juce::File dropped (files[0]);
+
+    if (! canTakeDrag (files))
+        return;
+
+    if (! dropped.hasFileExtension ("syx"))
+    {
+        c.tell (Severity::info, "\"" + dropped.getFileName() + "\" is not a .syx file. Only .syx files can be sent.");
+        return;
+    }
 
     const bool bothPorts = c.isInputOk() && c.isOutputOk() && DeviceRules::needsBothPorts (c.getDeviceModel());
     const bool outputOnly = c.isOutputOk() && DeviceRules::usesOnePort (c.getDeviceModel());
 
-    if ((bothPorts || outputOnly) && ! c.controlsLocked)
-        chooseFileToSend (juce::File (files[0]));
+    if (bothPorts || outputOnly)
+        chooseFileToSend (dropped);
+    else
+        c.tell (Severity::info, "Choose the device and its MIDI ports before dropping a file to send.");
 }
 
 bool ConsoleSendPage::chooseFileToSend (const juce::File& chosen)

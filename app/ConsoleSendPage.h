@@ -16,6 +16,12 @@ class ConsoleSendPage
 public:
     explicit ConsoleSendPage (MorvaneDialog& console);
 
+    /** Whether a drag can end on the page: the first path is an existing file. */
+    static bool canTakeDrag (const juce::StringArray& files);
+
+    /** A drop inside the drop area while no work runs: a .syx file is loaded when the device's
+        ports are set; otherwise one box says why nothing happens.
+    */
     void filesDropped (const juce::StringArray& files, int x, int y);
     bool chooseFileToSend (const juce::File& chosen);
     bool sendFirmwareImage (const juce::MemoryBlock& image, const juce::String& description);

@@ -16,6 +16,7 @@
 
 class BackupChooser;
 class ConsoleDeviceInfo;
+class ConsoleKeyboard;
 class ConsolePage;
 class ConsolePortPickers;
 class ConsoleSendPage;
@@ -282,6 +283,7 @@ private:
     void devicePortsChosen (int model);
     bool isConnectedForModel() const;
     void openHelpPage (const juce::String& address);
+    void labelClicked (juce::Component* clicked);
 
     static void setEnabledIf (juce::Component* component, bool enabled);
 
@@ -310,9 +312,8 @@ private:
     std::unique_ptr<ConsoleSendPage> sendPagePart;
 
     class DownloadWatcher;
-    class KeySink;
     std::unique_ptr<DownloadWatcher> downloadWatcher;   // told when the firmware download ends
-    std::unique_ptr<KeySink> keySink;
+    std::unique_ptr<ConsoleKeyboard> keyboard;
     std::unique_ptr<FirmwareOffer> firmwareOffer;
     bool firmwareOffered = false;
     std::unique_ptr<Transfers> transfers;
