@@ -216,11 +216,6 @@ bool MorvaneDialog::confirmClose()
     return transfers->confirmClose();
 }
 
-bool MorvaneDialog::queryFirmwareVersion() { return deviceInfo->queryFirmwareVersion(); }
-
-void MorvaneDialog::querySystemInfo() { deviceInfo->querySystemInfo(); }
-
-
 void MorvaneDialog::refreshDeviceInfo() { deviceInfo->refreshDeviceInfo(); }
 
 //==============================================================================

@@ -138,12 +138,6 @@ public:
     //==============================================================================
     // The device's version and system information, asked through the device queries.
 
-    /** Asks a connected device that has not answered yet for its firmware version; true when it
-        was read ("Connected (FW: ...)" is shown). The fourth time-out in a row forgets the device.
-    */
-    bool queryFirmwareVersion();
-    void querySystemInfo();
-
     /** Asks the version and system information again (after a device choice). */
     void refreshDeviceInfo();
 
