@@ -71,7 +71,6 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
 {
     tooltipWindow = std::make_unique<HoverTooltipWindow> (*this);
     page = std::make_unique<ConsolePage> (*this);
-    sendPagePart = std::make_unique<ConsoleSendPage> (*this);
 
     skinManager = skin;
     resetState();
@@ -121,6 +120,13 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
         if (auto* run = transfers->getBackupRun(); run != nullptr && ! run->isRunning())
             choice.startOn (*run, receiveFolder);
     };
+
+    sendPagePart = std::make_unique<ConsoleSendPage> (ConsoleSendPage::Console {
+        ui, dialogs, settings, *transfers, static_cast<TransferView&> (*this), skinManager, *this,
+        [this] { return ConsoleSendPage::State { getDeviceModel(), receiveMode == 0, controlsLocked, isInputOk(),
+                                                 isOutputOk(), isConnectedForModel(), bufferDelay }; },
+        [this] { updatePageVisibility(); },
+        sendOptionsRunner });
 
     connectControls();
 

@@ -298,7 +298,6 @@ private:
 
     // The parts of the console that build its widgets, choose its ports and keep its pages.
     friend class ConsolePage;
-    friend class ConsoleSendPage;
     std::unique_ptr<ConsoleDeviceInfo> deviceInfo;
     std::unique_ptr<BackupChooser> backupChooser;
     std::unique_ptr<ConsolePage> page;
@@ -319,7 +318,6 @@ private:
 
     // The windows that the roads open.
     std::unique_ptr<QMR303BackupComponent> qmr303Component;
-    std::unique_ptr<SendOptionsDialog> sendDialog;
 
     // The widgets, as the layout built them (declared last: they go first).
     ConsoleWidgets ui;
