@@ -84,6 +84,20 @@ std::unique_ptr<juce::DrawableButton> ConsoleLayout::makeSelector (const juce::S
 
 void ConsoleLayout::buildAll (bool receiveFolderDefaulted, const juce::String& versionText)
 {
+    // In this order: each panel's widgets lie over those of the panels before.
+    buildImagesAndFolderLink();
+    buildTabs();
+    buildDevicePanel();
+    buildBufferDelay();
+    buildFilePanel (receiveFolderDefaulted);
+    buildTransferPanel();
+    buildHelpPanel();
+    buildFooter (versionText);
+}
+
+// The backgrounds, the pickers' drop-down image and the skin's own folder link.
+void ConsoleLayout::buildImagesAndFolderLink()
+{
     w.sendBackground = skinImage ("bg-body-send.png");
     w.receiveBackground = skinImage ("bg-body-receive.png");
 
@@ -113,13 +127,21 @@ void ConsoleLayout::buildAll (bool receiveFolderDefaulted, const juce::String& v
             }
         }
     }
+}
 
+// The logo's eyes and the send and receive tabs.
+void ConsoleLayout::buildTabs()
+{
     w.glimEyes = makeImageButton ("Glim Eyes", "glim-eyes-off.png", {}, {}, { 79, 246, 83, 34 }, true);
     w.sendTabFocus = makeImageButton ("Send Tab Focus", "tab-send.png", {}, {}, { 260, 13, 169, 33 }, true);
     w.sendTabButton = makeImageButton ("Send Tab Button", "tab-send-back.png", {}, "tab-send-over.png", { 260, 13, 169, 33 }, false);
     w.receiveTabFocus = makeImageButton ("Receive Tab Focus", "tab-receive.png", {}, {}, { 429, 13, 169, 33 }, false);
     w.receiveTabButton = makeImageButton ("Receive Tab Button", "tab-receive-back.png", {}, "tab-receive-over.png", { 429, 13, 169, 33 }, true);
+}
 
+// The device and port pickers with their labels and marks.
+void ConsoleLayout::buildDevicePanel()
+{
     w.deviceSelector = makeSelector ("Device To Update", { 280, 111, 232, 27 });
     w.deviceLabel = makeLabel ("Device Label", selectDeviceText, { 280, 111, 232, 27 }, true);
     w.connectedLabel = makeLabel ("Connected Label", "Connected", { 550, 115, 200, 200 }, false);
@@ -144,7 +166,11 @@ void ConsoleLayout::buildAll (bool receiveFolderDefaulted, const juce::String& v
         label->setColour (juce::Label::textColourId, juce::Colours::black);
         label->addMouseListener (&labelClicks, false);
     }
+}
 
+// The MIDI Buffer Delay slider and its label, hidden until a device needs them.
+void ConsoleLayout::buildBufferDelay()
+{
     w.bufferDelaySlider = std::make_unique<juce::Slider> (juce::Slider::LinearHorizontal, juce::Slider::NoTextBox);
     w.bufferDelaySlider->setName ("MIDI Buffer Delay");
     w.bufferDelaySlider->setRange (0.0, 1000.0, 10.0);
@@ -155,7 +181,11 @@ void ConsoleLayout::buildAll (bool receiveFolderDefaulted, const juce::String& v
     addChild (*w.bufferDelaySlider, false);
     w.bufferDelayLabel = makeLabel ("Buffer Delay Label", juce::String ("MIDI Buffer Delay") + ":", { 595, 171, 125, 20 }, false);
     w.bufferDelayLabel->setJustificationType (juce::Justification::centredLeft);
+}
 
+// BROWSE, the file field, the firmware labels and the receive page's hint to browse.
+void ConsoleLayout::buildFilePanel (bool receiveFolderDefaulted)
+{
     w.browseButton = makeImageButton ("Browse", "btn-browse.png", "btn-browse-down.png", "btn-browse-over.png", { 268, 289, 152, 42 }, true);
     w.browseButton->setEnabled (false);
 
@@ -177,7 +207,11 @@ void ConsoleLayout::buildAll (bool receiveFolderDefaulted, const juce::String& v
                                     receiveFolderDefaulted ? "Press BROWSE to select a folder where backups will be stored." : "",
                                     { 275, 329, 500, 27 }, false);
     w.receiveBrowseLabel->addMouseListener (&labelClicks, false);
+}
 
+// BEGIN, the progress bar, Cancel and the lines under them.
+void ConsoleLayout::buildTransferPanel()
+{
     w.transmitButton = makeImageButton ("Transmit", "btn-begin.png", "btn-begin-down.png", "btn-begin-over.png", { 268, 429, 152, 42 }, true);
     w.transmitButton->setEnabled (false);
 
@@ -194,7 +228,11 @@ void ConsoleLayout::buildAll (bool receiveFolderDefaulted, const juce::String& v
     w.progressLabel = makeLabel ("Progress", {}, { 295, 469, 475, 27 }, true);
     w.receiveBeginLabel = makeLabel ("Receive Begin Label", receiveBeginText, { 275, 469, 475, 27 }, false);
     w.receiveBeginLabel->addMouseListener (&labelClicks, false);
+}
 
+// The help links on the left.
+void ConsoleLayout::buildHelpPanel()
+{
     w.helpText = makeImageButton ("Help Text", "helptext_01.png", {}, {}, { 0, 69, 240, 20 }, true);
     w.documentButton = makeImageButton ("Document", "helptext_02.png", variant ("helptext_02.png", "-down"),
                                       variant ("helptext_02.png", "-over"), { 0, 89, 240, 20 }, true);
@@ -204,7 +242,11 @@ void ConsoleLayout::buildAll (bool receiveFolderDefaulted, const juce::String& v
     w.supportButton = makeImageButton ("Support", "helptext_06.png", "helptext-down_06.png", "helptext-over_06.png", { 0, 159, 240, 20 }, true);
     w.forumButton = makeImageButton ("Forum", "helptext_07.png", variant ("helptext_07.png", "-down"),
                                    variant ("helptext_07.png", "-over"), { 0, 179, 240, 20 }, true);
+}
 
+// The copyright and version labels.
+void ConsoleLayout::buildFooter (const juce::String& versionText)
+{
     const auto labelFont = juce::String ("_bgp_b.stf");
     w.copyrightLabel = std::make_unique<TPXLabelComponent> (skinManager, 10, 531, 300, 15, "Copyright Label",
                                                           juce::String (juce::CharPointer_UTF8 ("\xc2\xa9 2009-2025 Zandrel Audio. All rights reserved.")),

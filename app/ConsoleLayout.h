@@ -28,6 +28,14 @@ private:
     ConsoleLayout (juce::Component& console, ConsoleWidgets& widgets, SkinManager* skin, juce::MouseListener& labelClicks);
 
     void buildAll (bool receiveFolderDefaulted, const juce::String& versionText);
+    void buildImagesAndFolderLink();
+    void buildTabs();
+    void buildDevicePanel();
+    void buildBufferDelay();
+    void buildFilePanel (bool receiveFolderDefaulted);
+    void buildTransferPanel();
+    void buildHelpPanel();
+    void buildFooter (const juce::String& versionText);
     void addChild (juce::Component& child, bool visible);
     std::unique_ptr<juce::ImageButton> makeImageButton (const juce::String& name, const juce::String& image,
                                                         const juce::String& down, const juce::String& over,

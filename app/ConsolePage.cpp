@@ -236,13 +236,19 @@ void ConsolePage::setReceiveFolder (const juce::String& path)
     c.updatePageVisibility();
 }
 
+bool ConsolePage::canTakeDrag (const juce::StringArray& files)
+{
+    // Only a full path names a folder.
+    return ! files.isEmpty() && juce::File::isAbsolutePath (files[0]) && juce::File (files[0]).isDirectory();
+}
+
 void ConsolePage::receiveFolderDropped (const juce::StringArray& files, int x, int y)
 {
-    if (files.isEmpty() || c.controlsLocked || ! SysExFileCheck::isInDropArea (x, y)
-        || ! DeviceRules::isLinkReady (c.getDeviceModel(), c.isInputOk(), c.isOutputOk(), true))
+    if (! canTakeDrag (files) || c.controlsLocked || ! SysExFileCheck::isInDropArea (x, y))
         return;
 
-    // Only a full path names a folder; setReceiveFolder ignores anything but an existing one.
-    if (juce::File::isAbsolutePath (files[0]))
+    if (DeviceRules::isLinkReady (c.getDeviceModel(), c.isInputOk(), c.isOutputOk(), true))
         setReceiveFolder (files[0]);
+    else
+        c.tell (Severity::info, "Choose the device and its MIDI ports before dropping a folder for the backups.");
 }

@@ -28,9 +28,13 @@ public:
     */
     void setReceiveFolder (const juce::String& path);
 
-    /** A drop on the receive page: inside the drop area, while the ports that the device needs
-        there are set and no work runs, the first dropped path becomes the receive folder when it
-        is an existing folder, as if chosen with Browse. Files and any other drop are ignored.
+    /** Whether a drag can end on the receive page: the first path is an existing folder. */
+    static bool canTakeDrag (const juce::StringArray& files);
+
+    /** A drop on the receive page: inside the drop area, while no work runs, the first dropped
+        path becomes the receive folder when it is an existing folder, as if chosen with Browse;
+        while the ports that the device needs there are not set, one box says so instead. Files
+        and any other drop are ignored.
     */
     void receiveFolderDropped (const juce::StringArray& files, int x, int y);
 

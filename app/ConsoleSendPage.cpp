@@ -1,6 +1,7 @@
 #include "ConsoleSendPage.h"
 
-#include "MorvaneDialog.h"
+#include "ConsoleSettings.h"
+#include "ConsoleWidgets.h"
 #include "DeviceQueries.h"
 #include "DeviceRules.h"
 #include "SendOptionsDialog.h"
@@ -9,25 +10,48 @@
 #include "SendRoad.h"
 #include "SkinnedDialogWindow.h"
 #include "SysExFileCheck.h"
+#include "TransferView.h"
 #include "Transfers.h"
 #include "UserDialogs.h"
 
 
-ConsoleSendPage::ConsoleSendPage (MorvaneDialog& console)
-    : c (console)
+ConsoleSendPage::ConsoleSendPage (Console console)
+    : c (std::move (console))
 {
+}
+
+ConsoleSendPage::~ConsoleSendPage() = default;
+
+bool ConsoleSendPage::canTakeDrag (const juce::StringArray& files)
+{
+    return ! files.isEmpty() && juce::File::isAbsolutePath (files[0]) && juce::File (files[0]).existsAsFile();
 }
 
 void ConsoleSendPage::filesDropped (const juce::StringArray& files, int x, int y)
 {
-    if (files.isEmpty() || c.receiveMode != 0 || ! SysExFileCheck::isInDropArea (x, y))
+    const auto state = c.state();
+
+    if (files.isEmpty() || ! state.sendPage || ! SysExFileCheck::isInDropArea (x, y) || state.locked)
         return;
 
-    const bool bothPorts = c.isInputOk() && c.isOutputOk() && DeviceRules::needsBothPorts (c.getDeviceModel());
-    const bool outputOnly = c.isOutputOk() && DeviceRules::usesOnePort (c.getDeviceModel());
+    const juce::File dropped (files[0]);
 
-    if ((bothPorts || outputOnly) && ! c.controlsLocked)
-        chooseFileToSend (juce::File (files[0]));
+    if (! canTakeDrag (files))
+        return;
+
+    if (! dropped.hasFileExtension ("syx"))
+    {
+        c.view.tell (Severity::info, "\"" + dropped.getFileName() + "\" is not a .syx file. Only .syx files can be sent.");
+        return;
+    }
+
+    const bool bothPorts = state.inputOk && state.outputOk && DeviceRules::needsBothPorts (state.deviceModel);
+    const bool outputOnly = state.outputOk && DeviceRules::usesOnePort (state.deviceModel);
+
+    if (bothPorts || outputOnly)
+        chooseFileToSend (dropped);
+    else
+        c.view.tell (Severity::info, "Choose the device and its MIDI ports before dropping a file to send.");
 }
 
 bool ConsoleSendPage::chooseFileToSend (const juce::File& chosen)
@@ -42,9 +66,9 @@ bool ConsoleSendPage::chooseFileToSend (const juce::File& chosen)
             return false;
     }
 
-    c.setSendDirectory (file.getParentDirectory().getFullPathName());
+    c.settings.setSendDirectory (file.getParentDirectory().getFullPathName());
 
-    if (! c.sendFile->takeFile (file, c.getDeviceModel(), c.queries->getFirmwareVersion().major))
+    if (! c.transfers.getSendFile().takeFile (file, c.state().deviceModel, c.transfers.getQueries().getFirmwareVersion().major))
         return false;
 
     showLoadedFile();
@@ -53,16 +77,16 @@ bool ConsoleSendPage::chooseFileToSend (const juce::File& chosen)
 
 void ConsoleSendPage::showLoadedFile()
 {
-    if (c.receiveMode == 0)
+    if (c.state().sendPage)
     {
-        c.ui.fileField->setText (c.sendFile->getShownText(), true);
-        c.ui.fileField->setTooltip (c.sendFile->getLinkText());
+        c.ui.fileField->setText (c.transfers.getSendFile().getShownText(), true);
+        c.ui.fileField->setTooltip (c.transfers.getSendFile().getLinkText());
     }
 
-    c.updatePageVisibility();
+    c.pageChanged();
 
     // BEGIN is usable at once, not only from the next device poll.
-    if (c.receiveMode == 0 && ! c.controlsLocked && c.isConnectedForModel())
+    if (const auto state = c.state(); state.sendPage && ! state.locked && state.connected)
     {
         c.ui.transmitButton->setEnabled (true);
         c.ui.cancelButton->setEnabled (true);
@@ -71,27 +95,29 @@ void ConsoleSendPage::showLoadedFile()
 
 bool ConsoleSendPage::sendFirmwareImage (const juce::MemoryBlock& image, const juce::String& description)
 {
-    if (c.transfers->isSendRunning()
-        || ! c.sendFile->takeImage (image, description, c.getDeviceModel(), c.queries->getFirmwareVersion().major))
+    if (c.transfers.isSendRunning()
+        || ! c.transfers.getSendFile().takeImage (image, description, c.state().deviceModel, c.transfers.getQueries().getFirmwareVersion().major))
         return false;
 
     showLoadedFile();
     transmit();
-    return c.transfers->isSendRunning();
+    return c.transfers.isSendRunning();
 }
 
 void ConsoleSendPage::transmit()
 {
-    if (! c.sendFile->isLoaded() || c.transfers->isSendRunning())
+    if (! c.transfers.getSendFile().isLoaded() || c.transfers.isSendRunning())
         return;
 
-    const auto& version = c.queries->getFirmwareVersion();
-    const auto kind = c.sendFile->classify (c.getDeviceModel());
+    const auto state = c.state();
 
-    if (! c.sendFile->check (c.getDeviceModel(), version.major))
+    const auto& version = c.transfers.getQueries().getFirmwareVersion();
+    const auto kind = c.transfers.getSendFile().classify (state.deviceModel);
+
+    if (! c.transfers.getSendFile().check (state.deviceModel, version.major))
         return;
 
-    const auto gate = SendPlan::gateFor (c.getDeviceModel(), kind, version.major);
+    const auto gate = SendPlan::gateFor (state.deviceModel, kind, version.major);
     SendPlan::Choices choices;
 
     if (gate == SendPlan::Gate::notSent)
@@ -102,46 +128,46 @@ void ConsoleSendPage::transmit()
         if (runSendOptions (kind) != 1)
             return;
 
-        choices = c.sendDialog->getChoices();
+        choices = sendDialog->getChoices();
     }
 
-    const SendPlan::Device device { c.getDeviceModel(), version, c.queries->getSystemInfo() };
-    const auto plan = SendPlan::prepare (c.sendFile->getData(), kind, device, choices);
+    const SendPlan::Device device { state.deviceModel, version, c.transfers.getQueries().getSystemInfo() };
+    const auto plan = SendPlan::prepare (c.transfers.getSendFile().getData(), kind, device, choices);
 
     if (plan.errorText.isNotEmpty())
-        c.tell (Severity::warning, plan.errorText);
+        c.view.tell (Severity::warning, plan.errorText);
     else if (plan.send)
-        c.sendRoad->sendFile (plan, kind, c.getDeviceModel(), c.bufferDelay);
+        c.transfers.getSendRoad().sendFile (plan, kind, state.deviceModel, state.bufferDelay);
 }
 
 int ConsoleSendPage::runSendOptions (PayloadKind kind)
 {
     SendOptionsDialog::Setup setup;
     setup.kind = kind;
-    setup.deviceModel = c.getDeviceModel();
-    setup.version = c.queries->getFirmwareVersion();
-    setup.userCabCount = c.queries->getUserCabCount();
-    setup.presetCount = c.sendFile->getCounts().presetMessageCount;
-    setup.cabCount = c.sendFile->getCounts().cabMessageCount;
+    setup.deviceModel = c.state().deviceModel;
+    setup.version = c.transfers.getQueries().getFirmwareVersion();
+    setup.userCabCount = c.transfers.getQueries().getUserCabCount();
+    setup.presetCount = c.transfers.getSendFile().getCounts().presetMessageCount;
+    setup.cabCount = c.transfers.getSendFile().getCounts().cabMessageCount;
     setup.fileText = c.ui.fileField->getText();
     setup.outputPortText = c.ui.outputPortLabel->getText();
-    setup.displayOffset = c.queries->getDisplayOffset();
-    setup.queryDisplayOffset = [this] { return c.queries->queryDisplayOffset() ? (int) c.queries->getDisplayOffset() : -1; };
+    setup.displayOffset = c.transfers.getQueries().getDisplayOffset();
+    setup.queryDisplayOffset = [this] { return c.transfers.getQueries().queryDisplayOffset() ? (int) c.transfers.getQueries().getDisplayOffset() : -1; };
 
-    c.sendDialog.reset();
-    c.sendDialog = std::make_unique<SendOptionsDialog> (c.skinManager, c.dialogs, setup);
+    sendDialog.reset();
+    sendDialog = std::make_unique<SendOptionsDialog> (c.skin, c.dialogs, setup);
 
-    if (c.sendOptionsRunner != nullptr)
-        return c.sendOptionsRunner (*c.sendDialog);
+    if (c.optionsRunner != nullptr)
+        return c.optionsRunner (*sendDialog);
 
-    auto* dialog = c.sendDialog.get();
+    auto* dialog = sendDialog.get();
     dialog->onFinished = [dialog] (int result)
     {
         if (auto* window = dialog->findParentComponentOfClass<juce::DialogWindow>())
             window->exitModalState (result);
     };
 
-    const int result = SkinnedDialogWindow::runModal (dialog->getContent().title, *dialog, &c);
-    c.sendDialog->onFinished = nullptr;
+    const int result = SkinnedDialogWindow::runModal (dialog->getContent().title, *dialog, &c.centre);
+    sendDialog->onFinished = nullptr;
     return result;
 }

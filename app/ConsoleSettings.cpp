@@ -42,7 +42,7 @@ bool ConsoleSettings::isUsableFolder (const juce::String& path)
     return path.isNotEmpty() && juce::File::isAbsolutePath (path) && juce::File (path).isDirectory();
 }
 
-juce::String ConsoleSettings::takeFolder (const char* key, bool& defaulted)
+juce::String ConsoleSettings::takeFolder (const char* key, bool& defaulted, bool storeDefault)
 {
     const auto stored = file->getValue (key);
     defaulted = ! isUsableFolder (stored);
@@ -51,7 +51,10 @@ juce::String ConsoleSettings::takeFolder (const char* key, bool& defaulted)
         return stored;
 
     const auto home = juce::File::getSpecialLocation (juce::File::userHomeDirectory).getFullPathName();
-    file->setValue (key, home);
+
+    if (storeDefault)
+        file->setValue (key, home);
+
     return home;
 }
 
@@ -62,8 +65,11 @@ void ConsoleSettings::load()
     file = properties->getUserSettings();
 
     bool sendDefaulted = false;
-    sendFolder = takeFolder (sendDirKey, sendDefaulted);
-    storedReceiveFolder = takeFolder (receiveDirKey, receiveFolderDefaulted);
+    sendFolder = takeFolder (sendDirKey, sendDefaulted, true);
+
+    // The home folder stands in for a receive folder the user has not chosen, but is never
+    // stored as one: a later start would take it as chosen and put backups there unasked.
+    storedReceiveFolder = takeFolder (receiveDirKey, receiveFolderDefaulted, false);
     windowState = file->getValue (mainWindowStateKey);
 }
 

@@ -24,8 +24,9 @@ public:
     ~ConsoleSettings();
 
     /** Opens the file and reads the keys. A stored folder that is not an absolute path to an
-        existing directory is replaced by the home folder, which is written back; for `RCV_DIR`
-        that also sets isReceiveFolderDefaulted().
+        existing directory is replaced by the home folder. For `SEND_DIR` the home folder is
+        written back; for `RCV_DIR` it is not (only a folder the user chose is stored there), and
+        isReceiveFolderDefaulted() is set.
     */
     void load();
 
@@ -58,7 +59,7 @@ public:
     static bool isUsableFolder (const juce::String& path);
 
 private:
-    juce::String takeFolder (const char* key, bool& defaulted);
+    juce::String takeFolder (const char* key, bool& defaulted, bool storeDefault);
 
     juce::File appData;
     juce::InterProcessLock lock { "Prefs Lock" };

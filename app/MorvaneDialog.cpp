@@ -4,6 +4,7 @@
 #include "BackupDialogFrame.h"
 #include "BackupRun.h"
 #include "ConsoleDeviceInfo.h"
+#include "ConsoleKeyboard.h"
 #include "ConsoleLayout.h"
 #include "ConsolePage.h"
 #include "ConsolePortPickers.h"
@@ -61,13 +62,6 @@ private:
     MorvaneDialog& console;
 };
 
-/** Takes every key press that reaches the console, so that none starts anything. */
-class MorvaneDialog::KeySink : public juce::KeyListener
-{
-public:
-    bool keyPressed (const juce::KeyPress&, juce::Component*) override { return true; }
-};
-
 //==============================================================================
 MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, UserDialogs& dialogsToUse,
                               SystemServices& servicesToUse, const juce::File& userFolder)
@@ -77,7 +71,6 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
 {
     tooltipWindow = std::make_unique<HoverTooltipWindow> (*this);
     page = std::make_unique<ConsolePage> (*this);
-    sendPagePart = std::make_unique<ConsoleSendPage> (*this);
 
     skinManager = skin;
     resetState();
@@ -128,10 +121,20 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
             choice.startOn (*run, receiveFolder);
     };
 
+    sendPagePart = std::make_unique<ConsoleSendPage> (ConsoleSendPage::Console {
+        ui, dialogs, settings, *transfers, static_cast<TransferView&> (*this), skinManager, *this,
+        [this] { return ConsoleSendPage::State { getDeviceModel(), receiveMode == 0, controlsLocked, isInputOk(),
+                                                 isOutputOk(), isConnectedForModel(), bufferDelay }; },
+        [this] { updatePageVisibility(); },
+        sendOptionsRunner });
+
     connectControls();
 
-    keySink = std::make_unique<KeySink>();
-    addKeyListener (keySink.get());
+    keyboard = std::make_unique<ConsoleKeyboard> (*this, juce::Array<juce::Component*> {
+        ui.sendTabButton.get(), ui.receiveTabButton.get(), ui.deviceSelector.get(), ui.inputSelector.get(),
+        ui.outputSelector.get(), ui.bufferDelaySlider.get(), ui.browseButton.get(), ui.fileField.get(), ui.showFolder.get(),
+        ui.transmitButton.get(), ui.cancelButton.get(), ui.documentButton.get(), ui.videoButton.get(),
+        ui.supportButton.get(), ui.forumButton.get() });
 
     devicePollWaker = std::make_unique<DevicePollWaker> ([this] { restartDevicePoll(); });
 
@@ -166,8 +169,7 @@ MorvaneDialog::~MorvaneDialog()
     queries = nullptr;
     sendRoad = nullptr;
     transfers.reset();
-
-    removeKeyListener (keySink.get());
+    keyboard.reset();
 }
 
 void MorvaneDialog::resetState()
@@ -219,11 +221,6 @@ bool MorvaneDialog::confirmClose()
 {
     return transfers->confirmClose();
 }
-
-bool MorvaneDialog::queryFirmwareVersion() { return deviceInfo->queryFirmwareVersion(); }
-
-void MorvaneDialog::querySystemInfo() { deviceInfo->querySystemInfo(); }
-
 
 void MorvaneDialog::refreshDeviceInfo() { deviceInfo->refreshDeviceInfo(); }
 
@@ -386,6 +383,11 @@ void MorvaneDialog::connectControls()
     if (ui.showFolder != nullptr)
         ui.showFolder->onClick = [this] { showSendFileFolder(); };
 
+    // The mouse reaches the labels over the selectors; the keyboard presses the selectors.
+    ui.deviceSelector->onClick = [this] { labelClicked (ui.deviceLabel.get()); };
+    ui.inputSelector->onClick = [this] { labelClicked (ui.inputPortLabel.get()); };
+    ui.outputSelector->onClick = [this] { labelClicked (ui.outputPortLabel.get()); };
+
     ui.bufferDelaySlider->onValueChange = [this]
     {
         bufferDelay = (int) ui.bufferDelaySlider->getValue();
@@ -444,8 +446,11 @@ void MorvaneDialog::timerCallback (int timerId)
 
 void MorvaneDialog::mouseDown (const juce::MouseEvent& event)
 {
-    auto* clicked = event.eventComponent;
+    labelClicked (event.eventComponent);
+}
 
+void MorvaneDialog::labelClicked (juce::Component* clicked)
+{
     if (clicked == ui.deviceLabel.get())
     {
         if (ui.deviceSelector->isEnabled() && ui.deviceLabel->isEnabled())
@@ -477,9 +482,9 @@ void MorvaneDialog::mouseDown (const juce::MouseEvent& event)
     // The send dialog's fields arrive with the send road.
 }
 
-bool MorvaneDialog::isInterestedInFileDrag (const juce::StringArray&)
+bool MorvaneDialog::isInterestedInFileDrag (const juce::StringArray& files)
 {
-    return true;
+    return receiveMode == 1 ? ConsolePage::canTakeDrag (files) : ConsoleSendPage::canTakeDrag (files);
 }
 
 void MorvaneDialog::filesDropped (const juce::StringArray& files, int x, int y)

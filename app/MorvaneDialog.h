@@ -16,6 +16,7 @@
 
 class BackupChooser;
 class ConsoleDeviceInfo;
+class ConsoleKeyboard;
 class ConsolePage;
 class ConsolePortPickers;
 class ConsoleSendPage;
@@ -136,12 +137,6 @@ public:
 
     //==============================================================================
     // The device's version and system information, asked through the device queries.
-
-    /** Asks a connected device that has not answered yet for its firmware version; true when it
-        was read ("Connected (FW: ...)" is shown). The fourth time-out in a row forgets the device.
-    */
-    bool queryFirmwareVersion();
-    void querySystemInfo();
 
     /** Asks the version and system information again (after a device choice). */
     void refreshDeviceInfo();
@@ -282,6 +277,7 @@ private:
     void devicePortsChosen (int model);
     bool isConnectedForModel() const;
     void openHelpPage (const juce::String& address);
+    void labelClicked (juce::Component* clicked);
 
     static void setEnabledIf (juce::Component* component, bool enabled);
 
@@ -302,7 +298,6 @@ private:
 
     // The parts of the console that build its widgets, choose its ports and keep its pages.
     friend class ConsolePage;
-    friend class ConsoleSendPage;
     std::unique_ptr<ConsoleDeviceInfo> deviceInfo;
     std::unique_ptr<BackupChooser> backupChooser;
     std::unique_ptr<ConsolePage> page;
@@ -310,9 +305,8 @@ private:
     std::unique_ptr<ConsoleSendPage> sendPagePart;
 
     class DownloadWatcher;
-    class KeySink;
     std::unique_ptr<DownloadWatcher> downloadWatcher;   // told when the firmware download ends
-    std::unique_ptr<KeySink> keySink;
+    std::unique_ptr<ConsoleKeyboard> keyboard;
     std::unique_ptr<FirmwareOffer> firmwareOffer;
     bool firmwareOffered = false;
     std::unique_ptr<Transfers> transfers;
@@ -324,7 +318,6 @@ private:
 
     // The windows that the roads open.
     std::unique_ptr<QMR303BackupComponent> qmr303Component;
-    std::unique_ptr<SendOptionsDialog> sendDialog;
 
     // The widgets, as the layout built them (declared last: they go first).
     ConsoleWidgets ui;

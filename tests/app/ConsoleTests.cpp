@@ -522,6 +522,17 @@ TEST_F (ConsoleTest, ReceivePageUsesTheStoredFolderWhenItExists)
     EXPECT_EQ (labelText ("Receive Browse Label"), "Press BROWSE to select a folder where backups will be stored.");
 }
 
+TEST_F (ConsoleTest, ClosingWithoutAChosenReceiveFolderLeavesItUnchosenForTheNextStart)
+{
+    ASSERT_FALSE (console->isReceiveFolderChosen());
+    ASSERT_TRUE (console->saveSettingsAndWarn());
+    console.reset();
+
+    console = std::make_unique<MorvaneDialog> (skinManager.get(), link.get(), dialogs, services, userFolder);
+    EXPECT_FALSE (console->isReceiveFolderChosen()) << "the home folder was stored as if chosen";
+    EXPECT_EQ (labelText ("Receive Browse Label"), "Press BROWSE to select a folder where backups will be stored.");
+}
+
 TEST (ConsoleToggles, SelectDeselectAndInvertSkipNullEntries)
 {
     juce::ToggleButton a, b;

@@ -116,4 +116,51 @@ TEST_F (ReceiveFolderDropTest, NoFolderIsTakenWithoutTheDevicesPortsWhileWorkRun
     drop ({ second.getFullPathName() }, 400, 300);
     EXPECT_EQ (console().getReceiveFolder(), second.getFullPathName()) << "ready again on the receive page";
 }
+
+TEST_F (ReceiveFolderDropTest, EachPageTakesOnlyItsOwnKindOfDragAndSaysWhyADropCannotBeUsedYet)
+{
+    open();
+    const auto syx = first.getChildFile ("preset.syx");
+    const auto text = first.getChildFile ("notes.txt");
+    ASSERT_TRUE (text.replaceWithText ("notes"));
+
+    EXPECT_TRUE (console().isInterestedInFileDrag ({ syx.getFullPathName() })) << "the send page takes files";
+    EXPECT_TRUE (console().isInterestedInFileDrag ({ text.getFullPathName() })) << "and says what is wrong with one";
+    EXPECT_FALSE (console().isInterestedInFileDrag ({ first.getFullPathName() })) << "but no folder";
+    EXPECT_FALSE (console().isInterestedInFileDrag ({ scratch.getChildFile ("gone.syx").getFullPathName() }));
+    EXPECT_FALSE (console().isInterestedInFileDrag ({}));
+
+    drop ({ syx.getFullPathName() }, 400, 300);
+    ASSERT_EQ (dialogs.boxes.size(), 1u) << "a .syx file without a device";
+    EXPECT_EQ (dialogs.boxes.back().text, "Choose the device and its MIDI ports before dropping a file to send.");
+    EXPECT_FALSE (console().isFileLoaded());
+
+    drop ({ text.getFullPathName() }, 400, 300);
+    ASSERT_EQ (dialogs.boxes.size(), 2u) << "a file that is not .syx";
+    EXPECT_EQ (dialogs.boxes.back().text, "\"notes.txt\" is not a .syx file. Only .syx files can be sent.");
+
+    drop ({ syx.getFullPathName() }, 100, 100);
+    EXPECT_EQ (dialogs.boxes.size(), 2u) << "outside the drop area nothing is said";
+
+    console().showReceivePage();
+    EXPECT_TRUE (console().isInterestedInFileDrag ({ first.getFullPathName() })) << "the receive page takes folders";
+    EXPECT_FALSE (console().isInterestedInFileDrag ({ syx.getFullPathName() })) << "but no file";
+
+    const auto before = console().getReceiveFolder();
+    drop ({ first.getFullPathName() }, 400, 300);
+    ASSERT_EQ (dialogs.boxes.size(), 3u) << "a folder without a device";
+    EXPECT_EQ (dialogs.boxes.back().text, "Choose the device and its MIDI ports before dropping a folder for the backups.");
+    EXPECT_EQ (console().getReceiveFolder(), before);
+}
+
+TEST_F (ReceiveFolderDropTest, ASyxFileDroppedWithTheDevicesPortsSetIsLoadedWithoutABox)
+{
+    openWithDevice();
+    const auto syx = first.getChildFile ("preset.syx");
+    drop ({ syx.getFullPathName() }, 400, 300);
+
+    // The file's content decides whether it is loaded; the drop itself asks nothing.
+    for (const auto& box : dialogs.boxes)
+        EXPECT_FALSE (box.text.startsWith ("Choose the device")) << box.text;
+}
 } // namespace

@@ -30,7 +30,7 @@ protected:
     juce::File root, appData;
 };
 
-TEST_F (SettingsTest, MissingFileDefaultsBothFoldersToHomeAndWritesThemBack)
+TEST_F (SettingsTest, MissingFileDefaultsBothFoldersToHomeAndStoresOnlyTheSendFolder)
 {
     {
         ConsoleSettings settings (appData);
@@ -49,7 +49,11 @@ TEST_F (SettingsTest, MissingFileDefaultsBothFoldersToHomeAndWritesThemBack)
 
     juce::PropertiesFile reread (settingsFile(), ConsoleSettings (appData).getOptions());
     EXPECT_EQ (reread.getValue ("SEND_DIR"), home());
-    EXPECT_EQ (reread.getValue ("RCV_DIR"), home());
+    EXPECT_FALSE (reread.containsKey ("RCV_DIR")) << "the home folder is not stored as a chosen receive folder";
+
+    ConsoleSettings again (appData);
+    again.load();
+    EXPECT_TRUE (again.isReceiveFolderDefaulted()) << "the next start still asks for a receive folder";
 }
 
 TEST_F (SettingsTest, FoldersAndWindowStateSurviveARoundTrip)
@@ -101,7 +105,7 @@ TEST_F (SettingsTest, StoredFolderCountsOnlyAsAnAbsolutePathToAnExistingDirector
         EXPECT_EQ (settings.getSendFolder(), home()) << "stored: " << bad;
         EXPECT_EQ (settings.getStoredReceiveFolder(), home()) << "stored: " << bad;
         EXPECT_TRUE (settings.isReceiveFolderDefaulted()) << "stored: " << bad;
-        EXPECT_EQ (settings.getFile()->getValue ("RCV_DIR"), home()) << "the replacement is written back";
+        EXPECT_EQ (settings.getFile()->getValue ("RCV_DIR"), bad) << "home is not stored in its place";
     }
 }
 

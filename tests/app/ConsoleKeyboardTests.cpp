@@ -1,0 +1,103 @@
+#include "ConsoleRig.h"
+
+using morvane::test::runMessageLoopUntil;
+
+namespace
+{
+/** The console in its real window on the test display, driven by key presses through the
+    window's peer as the keyboard would.
+*/
+class ConsoleKeyboardTest : public ConsoleRig
+{
+protected:
+    bool press (const juce::KeyPress& key) { return window->getPeer()->handleKeyPress (key); }
+    bool press (int keyCode, juce::ModifierKeys modifiers = {}) { return press (juce::KeyPress (keyCode, modifiers, 0)); }
+
+    juce::String focusedName() const
+    {
+        auto* focused = juce::Component::getCurrentlyFocusedComponent();
+        return focused == nullptr ? juce::String ("<nothing>") : focused->getName();
+    }
+
+    /** The window manager gives the window the focus in its own time: asks every second until
+        the console holds it.
+    */
+    void startAtTheConsole()
+    {
+        ASSERT_NE (window->getPeer(), nullptr);
+        auto lastAsked = 0.0;
+
+        ASSERT_TRUE (runMessageLoopUntil ([&]
+        {
+            if (window->getPeer()->isFocused() && console().hasKeyboardFocus (false))
+                return true;
+
+            if (const auto now = juce::Time::getMillisecondCounterHiRes(); now - lastAsked >= 1000.0)
+            {
+                lastAsked = now;
+                window->toFront (true);
+                console().grabKeyboardFocus();
+            }
+
+            return false;
+        }, 30000));
+    }
+};
+
+TEST_F (ConsoleKeyboardTest, TabReachesTheUsableControlsInReadingOrderWithARingAroundTheFocusedOne)
+{
+    open();
+    startAtTheConsole();
+
+    // Without a device only the page tab, the device selector and the help links are usable.
+    const juce::StringArray forwards { "Receive Tab Button", "Device To Update", "Document", "Video", "Support", "Forum",
+                                       "Receive Tab Button" };
+
+    for (const auto& expected : forwards)
+    {
+        EXPECT_TRUE (press (juce::KeyPress::tabKey));
+        EXPECT_EQ (focusedName(), expected);
+
+        auto* ring = child ("Focus Ring");
+        ASSERT_NE (ring, nullptr);
+        auto* focused = juce::Component::getCurrentlyFocusedComponent();
+        ASSERT_NE (focused, nullptr);
+
+        // The ring follows the focus with the window's next focus message.
+        EXPECT_TRUE (runMessageLoopUntil ([&] { return ring->isVisible() && ring->getBounds().contains (focused->getBounds()); }))
+            << expected;
+        EXPECT_FALSE (ring->getBounds().reduced (3).contains (focused->getBounds().expanded (1))) << "the ring hugs the control";
+    }
+
+    EXPECT_TRUE (press (juce::KeyPress::tabKey, juce::ModifierKeys::shiftModifier));
+    EXPECT_EQ (focusedName(), "Forum") << "Shift+Tab goes back, round the end";
+    EXPECT_TRUE (press (juce::KeyPress::tabKey, juce::ModifierKeys::shiftModifier));
+    EXPECT_EQ (focusedName(), "Support");
+}
+
+TEST_F (ConsoleKeyboardTest, KeysTheWindowDoesNotUsePassOnAndReturnOrSpacePressTheFocusedButton)
+{
+    plugDevice (16, "Orvix III MIDI 1");
+    open();
+    startAtTheConsole();
+
+    EXPECT_FALSE (press ('a')) << "a key the console does not use is no longer swallowed";
+    EXPECT_FALSE (press (juce::KeyPress::escapeKey));
+    EXPECT_FALSE (press (juce::KeyPress::spaceKey)) << "no button has the focus";
+
+    EXPECT_TRUE (press (juce::KeyPress::tabKey));
+    EXPECT_TRUE (press (juce::KeyPress::tabKey));
+    ASSERT_EQ (focusedName(), "Device To Update");
+
+    dialogs.menuChoices = { 16 };
+    EXPECT_TRUE (press (juce::KeyPress::returnKey));
+    ASSERT_TRUE (runMessageLoopUntil ([this] { return console().isDeviceChosen(); })) << "Return opens the device menu";
+    EXPECT_EQ (console().getDeviceModel(), 16);
+
+    while (focusedName() != "Document")
+        ASSERT_TRUE (press (juce::KeyPress::tabKey));
+
+    EXPECT_TRUE (press (juce::KeyPress::spaceKey));
+    ASSERT_TRUE (runMessageLoopUntil ([this] { return services.urls.size() == 1; })) << "Space presses the focused link";
+}
+} // namespace
