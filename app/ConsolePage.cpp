@@ -1,66 +1,86 @@
 #include "ConsolePage.h"
 
-#include "MorvaneDialog.h"
 #include "ConsolePortPickers.h"
-#include "DeviceQueries.h"
+#include "ConsoleSettings.h"
+#include "ConsoleWidgets.h"
 #include "DeviceRules.h"
+#include "MidiProcessing.h"
 #include "SendFile.h"
 #include "SysExFileCheck.h"
-#include "UserDialogs.h"
-#include "MidiProcessing.h"
 #include "TPXDrawableButton.h"
 #include "TPXProgressBar.h"
+#include "TransferView.h"
+#include "UserDialogs.h"
 
 namespace
 {
-const char* const selectDeviceText = "Select Device";
 const char* const receiveBeginText = "Press BEGIN to select a backup type to receive.";
+
+void setEnabledIf (juce::Component* component, bool enabled)
+{
+    if (component != nullptr)
+        component->setEnabled (enabled);
+}
 } // namespace
 
-ConsolePage::ConsolePage (MorvaneDialog& console)
-    : c (console)
+ConsolePage::ConsolePage (Console console)
+    : c (std::move (console))
 {
+}
+
+void ConsolePage::reset()
+{
+    receiveMode = 0;
+    receiveFolderChosen = controlsLocked = false;
+    receiveFolder.clear();
+}
+
+void ConsolePage::takeStoredReceiveFolder (const juce::String& path)
+{
+    receiveFolder = path;
+    receiveFolderChosen = true;
 }
 
 void ConsolePage::updatePageVisibility()
 {
-    const bool receivePage = c.receiveMode == 1;
-    const bool utility = c.getDeviceModel() == DeviceRules::utilityModel;
+    const auto s = c.state();
+    const bool receivePage = receiveMode == 1;
+    const bool utility = s.deviceModel == DeviceRules::utilityModel;
 
-    if (c.controlsLocked)
-        c.setPortControlsEnabled (false, false);
-    else if (c.isDeviceChosen())
-        c.setPortControlsEnabled (DeviceRules::inputSelectorEnabled (c.getDeviceModel(), receivePage),
-                                  DeviceRules::outputSelectorEnabled (c.getDeviceModel(), receivePage));
+    if (controlsLocked)
+        c.ports.setPortControlsEnabled (false, false);
+    else if (s.deviceChosen)
+        c.ports.setPortControlsEnabled (DeviceRules::inputSelectorEnabled (s.deviceModel, receivePage),
+                                        DeviceRules::outputSelectorEnabled (s.deviceModel, receivePage));
     else
-        c.setPortControlsEnabled (false, false);
+        c.ports.setPortControlsEnabled (false, false);
 
-    if (c.isDeviceChosen() && ! c.sendFile->isLoaded() && utility)
+    if (s.deviceChosen && ! c.sendFile.isLoaded() && utility)
     {
         c.ui.firmwareTextLabel->setVisible (false);
         c.ui.firmwareLinkLabel->setVisible (false);
     }
 
-    const bool ready = DeviceRules::isLinkReady (c.getDeviceModel(), c.isInputOk(), c.isOutputOk(), receivePage);
+    const bool ready = DeviceRules::isLinkReady (s.deviceModel, s.inputOk, s.outputOk, receivePage);
     if (ready)
     {
-        if (! c.controlsLocked)
+        if (! controlsLocked)
         {
             c.ui.browseButton->setEnabled (true);
             c.ui.fileField->setEnabled (true);
-            c.setEnabledIf (c.ui.showFolder.get(), true);
+            setEnabledIf (c.ui.showFolder.get(), true);
         }
 
         if (! utility)
         {
             if (! receivePage)
             {
-                c.ui.firmwareTextLabel->setVisible (c.firmwareOfferShown);
-                c.ui.firmwareLinkLabel->setVisible (c.firmwareOfferShown);
+                c.ui.firmwareTextLabel->setVisible (s.firmwareOfferShown);
+                c.ui.firmwareLinkLabel->setVisible (s.firmwareOfferShown);
             }
             else
             {
-                c.ui.receiveBrowseLabel->setVisible (! c.receiveFolderChosen);
+                c.ui.receiveBrowseLabel->setVisible (! receiveFolderChosen);
             }
         }
         else
@@ -73,13 +93,13 @@ void ConsolePage::updatePageVisibility()
     {
         c.ui.browseButton->setEnabled (false);
         c.ui.fileField->setEnabled (false);
-        c.setEnabledIf (c.ui.showFolder.get(), false);
+        setEnabledIf (c.ui.showFolder.get(), false);
         c.ui.firmwareTextLabel->setVisible (false);
         c.ui.firmwareLinkLabel->setVisible (false);
     }
 
-    c.ui.receiveBeginLabel->setVisible (DeviceRules::showsReceiveBegin (c.getDeviceModel(), c.isInputOk(), c.isOutputOk(),
-                                                                     c.receiveFolderChosen, receivePage));
+    c.ui.receiveBeginLabel->setVisible (DeviceRules::showsReceiveBegin (s.deviceModel, s.inputOk, s.outputOk,
+                                                                     receiveFolderChosen, receivePage));
 }
 
 bool ConsolePage::isConnectedForModel() const
@@ -87,29 +107,31 @@ bool ConsolePage::isConnectedForModel() const
     if (c.link == nullptr)
         return false;
 
-    if (DeviceRules::needsBothPorts (c.getDeviceModel()))
+    const int model = c.state().deviceModel;
+
+    if (DeviceRules::needsBothPorts (model))
         return c.link->areConnected (true, true);
 
-    if (DeviceRules::usesOnePort (c.getDeviceModel()))
-        return c.receiveMode == 1 ? c.link->isInputConnected() == 1 : c.link->isOutputConnected() == 1;
+    if (DeviceRules::usesOnePort (model))
+        return receiveMode == 1 ? c.link->isInputConnected() == 1 : c.link->isOutputConnected() == 1;
 
     return false;
 }
 
 void ConsolePage::resetReceivePage()
 {
-    c.ui.progressLabel->setText (c.receiveMode == 1 ? receiveBeginText : "", juce::dontSendNotification);
+    c.ui.progressLabel->setText (receiveMode == 1 ? receiveBeginText : "", juce::dontSendNotification);
     c.ui.check3->setVisible (false);
     c.ui.progressBar->setProgress (0.0);
 }
 
 void ConsolePage::setControlsEnabled (bool enabled)
 {
-    c.controlsLocked = ! enabled;
-    const bool receivePage = c.receiveMode == 1;
+    controlsLocked = ! enabled;
+    const bool receivePage = receiveMode == 1;
     c.ui.browseButton->setEnabled (enabled);
-    c.setEnabledIf (c.ui.showFolder.get(), enabled);
-    c.ui.transmitButton->setEnabled (enabled && (! receivePage || c.receiveFolderChosen));
+    setEnabledIf (c.ui.showFolder.get(), enabled);
+    c.ui.transmitButton->setEnabled (enabled && (! receivePage || receiveFolderChosen));
 
     if (receivePage)
         c.ui.cancelButton->setEnabled (enabled);
@@ -122,44 +144,48 @@ void ConsolePage::setControlsEnabled (bool enabled)
 
     // While work runs neither port may change, whatever the model: giving up a port stops the
     // link worker under a request in flight.
+    const auto s = c.state();
+
     if (! enabled)
-        c.setPortControlsEnabled (false, false);
-    else if (c.isDeviceChosen())
-        c.setPortControlsEnabled (DeviceRules::inputSelectorEnabled (c.getDeviceModel(), receivePage),
-                                  DeviceRules::outputSelectorEnabled (c.getDeviceModel(), receivePage));
+        c.ports.setPortControlsEnabled (false, false);
+    else if (s.deviceChosen)
+        c.ports.setPortControlsEnabled (DeviceRules::inputSelectorEnabled (s.deviceModel, receivePage),
+                                        DeviceRules::outputSelectorEnabled (s.deviceModel, receivePage));
 
     c.ui.firmwareLinkLabel->setEnabled (enabled);
 }
 
 void ConsolePage::showReceivePage()
 {
-    c.receiveMode = 1;
+    receiveMode = 1;
     c.ui.receiveTabButton->setVisible (false);
     c.ui.receiveTabFocus->setVisible (true);
     c.ui.sendTabButton->setVisible (true);
     c.ui.sendTabFocus->setVisible (false);
 
-    if (DeviceRules::isFootController (c.getDeviceModel()))
+    const int model = c.state().deviceModel;
+
+    if (DeviceRules::isFootController (model))
     {
-        c.resetInputPort();
-        c.resetOutputPort();
+        c.ports.resetPort (ConsolePorts::Direction::input);
+        c.ports.resetPort (ConsolePorts::Direction::output);
         updatePageVisibility();
     }
-    else if (c.getDeviceModel() == DeviceRules::utilityModel)
+    else if (model == DeviceRules::utilityModel)
     {
         // The Utility cannot back anything up.
-        c.portChoice->forgetDevice();
+        c.ports.forgetDevice();
         updatePageVisibility();
     }
 
-    c.setBufferDelayEnabled (false);
+    c.ports.setBufferDelayEnabled (false);
     c.ui.firmwareTextLabel->setVisible (false);
     c.ui.firmwareLinkLabel->setVisible (false);
 
-    if (c.receiveFolderChosen)
+    if (receiveFolderChosen)
     {
-        c.ui.fileField->setText (c.receiveFolder, false);
-        c.ui.fileField->setTooltip (c.receiveFolder);
+        c.ui.fileField->setText (receiveFolder, false);
+        c.ui.fileField->setTooltip (receiveFolder);
         c.ui.receiveBeginLabel->setVisible (true);
     }
     else
@@ -167,38 +193,40 @@ void ConsolePage::showReceivePage()
         c.ui.fileField->clear();
         c.ui.fileField->setTooltip ({});
 
-        if (c.isDeviceChosen())
+        if (c.state().deviceChosen)
             c.ui.receiveBrowseLabel->setVisible (true);
     }
 
-    c.repaint();
+    c.console.repaint();
 }
 
 void ConsolePage::showSendPage()
 {
-    c.receiveMode = 0;
+    receiveMode = 0;
     c.ui.sendTabFocus->setVisible (true);
     c.ui.receiveTabButton->setVisible (true);
     c.ui.sendTabButton->setVisible (false);
     c.ui.receiveTabFocus->setVisible (false);
 
-    if (DeviceRules::isFootController (c.getDeviceModel()))
+    if (DeviceRules::isFootController (c.state().deviceModel))
     {
-        c.resetInputPort();
-        c.resetOutputPort();
+        c.ports.resetPort (ConsolePorts::Direction::input);
+        c.ports.resetPort (ConsolePorts::Direction::output);
         updatePageVisibility();
 
-        if (c.getDeviceModel() == 2 && c.isDeviceChosen() && c.isOutputOk())
-            c.setBufferDelayEnabled (true);
+        const auto s = c.state();
+
+        if (s.deviceModel == 2 && s.deviceChosen && s.outputOk)
+            c.ports.setBufferDelayEnabled (true);
     }
 
     c.ui.receiveBrowseLabel->setVisible (false);
     c.ui.receiveBeginLabel->setVisible (false);
 
-    if (c.sendFile->isLoaded())
+    if (c.sendFile.isLoaded())
     {
-        c.ui.fileField->setText (c.sendFile->getShownText(), false);
-        c.ui.fileField->setTooltip (c.sendFile->getLinkText());
+        c.ui.fileField->setText (c.sendFile.getShownText(), false);
+        c.ui.fileField->setTooltip (c.sendFile.getLinkText());
     }
     else
     {
@@ -206,13 +234,15 @@ void ConsolePage::showSendPage()
         c.ui.fileField->setTooltip ({});
     }
 
-    if (c.isDeviceChosen() && c.isInputOk() && c.isOutputOk() && c.firmwareOfferShown)
+    const auto s = c.state();
+
+    if (s.deviceChosen && s.inputOk && s.outputOk && s.firmwareOfferShown)
     {
         c.ui.firmwareTextLabel->setVisible (true);
         c.ui.firmwareLinkLabel->setVisible (true);
     }
 
-    c.repaint();
+    c.console.repaint();
 }
 
 //==============================================================================
@@ -229,11 +259,11 @@ void ConsolePage::setReceiveFolder (const juce::String& path)
     if (path.isEmpty() || ! juce::File (path).isDirectory())
         return;
 
-    c.receiveFolder = path;
-    c.setReceiveDirectory (path);
-    c.receiveFolderChosen = true;
+    receiveFolder = path;
+    c.settings.setReceiveDirectory (path);
+    receiveFolderChosen = true;
     c.ui.fileField->setText (path, true);
-    c.updatePageVisibility();
+    updatePageVisibility();
 }
 
 bool ConsolePage::canTakeDrag (const juce::StringArray& files)
@@ -244,11 +274,13 @@ bool ConsolePage::canTakeDrag (const juce::StringArray& files)
 
 void ConsolePage::receiveFolderDropped (const juce::StringArray& files, int x, int y)
 {
-    if (! canTakeDrag (files) || c.controlsLocked || ! SysExFileCheck::isInDropArea (x, y))
+    if (! canTakeDrag (files) || controlsLocked || ! SysExFileCheck::isInDropArea (x, y))
         return;
 
-    if (DeviceRules::isLinkReady (c.getDeviceModel(), c.isInputOk(), c.isOutputOk(), true))
+    const auto s = c.state();
+
+    if (DeviceRules::isLinkReady (s.deviceModel, s.inputOk, s.outputOk, true))
         setReceiveFolder (files[0]);
     else
-        c.tell (Severity::info, "Choose the device and its MIDI ports before dropping a folder for the backups.");
+        c.view.tell (Severity::info, "Choose the device and its MIDI ports before dropping a folder for the backups.");
 }

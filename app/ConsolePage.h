@@ -2,16 +2,57 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
-class MorvaneDialog;
+#include <functional>
+
+class ConsolePortPickers;
+class ConsoleSettings;
+class MidiProcessing;
+class SendFile;
+class TransferView;
+class UserDialogs;
+struct ConsoleWidgets;
 
 /** The state of the console's two pages: which page shows, which controls are usable for the
-    chosen device, its ports and the work in hand, what the File field and the status lines
-    say, and what the device poll found.
+    chosen device, its ports and the work in hand, the receive folder and what the File field
+    says.
+
+    It works on the console through the calls it is given. Message thread only.
 */
 class ConsolePage
 {
 public:
-    explicit ConsolePage (MorvaneDialog& console);
+    /** What the page reads from the console when it acts. */
+    struct State
+    {
+        int deviceModel = 0;
+        bool deviceChosen = false, inputOk = false, outputOk = false, firmwareOfferShown = false;
+    };
+
+    /** What the page works on and tells. */
+    struct Console
+    {
+        ConsoleWidgets& ui;
+        UserDialogs& dialogs;
+        ConsoleSettings& settings;
+        ConsolePortPickers& ports;
+        SendFile& sendFile;
+        TransferView& view;
+        /** Repainted when the page changes. */
+        juce::Component& console;
+        MidiProcessing* link;
+        std::function<State()> state;
+    };
+
+    explicit ConsolePage (Console console);
+
+    /** Back to the send page, no receive folder chosen, controls unlocked. */
+    void reset();
+
+    bool isReceivePage() const noexcept { return receiveMode == 1; }
+    int getReceiveMode() const noexcept { return receiveMode; }
+    bool isReceiveFolderChosen() const noexcept { return receiveFolderChosen; }
+    const juce::String& getReceiveFolder() const noexcept { return receiveFolder; }
+    bool isLocked() const noexcept { return controlsLocked; }
 
     void updatePageVisibility();
     bool isConnectedForModel() const;
@@ -28,6 +69,9 @@ public:
     */
     void setReceiveFolder (const juce::String& path);
 
+    /** The receive folder kept in the settings, taken at start without touching the page. */
+    void takeStoredReceiveFolder (const juce::String& path);
+
     /** Whether a drag can end on the receive page: the first path is an existing folder. */
     static bool canTakeDrag (const juce::StringArray& files);
 
@@ -39,7 +83,10 @@ public:
     void receiveFolderDropped (const juce::StringArray& files, int x, int y);
 
 private:
-    MorvaneDialog& c;
+    Console c;
+    int receiveMode = 0;
+    bool receiveFolderChosen = false, controlsLocked = false;
+    juce::String receiveFolder;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ConsolePage)
 };

@@ -70,7 +70,6 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
       settings (userFolder)
 {
     tooltipWindow = std::make_unique<HoverTooltipWindow> (*this);
-    page = std::make_unique<ConsolePage> (*this);
 
     skinManager = skin;
     resetState();
@@ -82,19 +81,13 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
     ui = ConsoleLayout::build (*this, skinManager, *this, receiveFolderDefaulted, getVersionText());
     portChoice = std::make_unique<ConsolePortPickers> (ConsolePortPickers::Console {
                                                            ui, dialogs,
-                                                           [this] { return receiveMode == 1; },
+                                                           [this] { return page != nullptr && page->isReceivePage(); },
                                                            [this] { wakeDevicePoll(); },
                                                            [this] { updatePageVisibility(); },
                                                            [this] { deviceInfo->forgetAnswer(); },
                                                            [this] (int model) { devicePortsChosen (model); } },
                                                        link);
-    setBufferDelayEnabled (false);
-
-    if (! receiveFolderDefaulted)
-    {
-        receiveFolder = settings.getStoredReceiveFolder();
-        receiveFolderChosen = true;
-    }
+    portChoice->setBufferDelayEnabled (false);
 
     // A request the worker may still hold is let go of by giving up the ports, and the page says so.
     transfers = std::make_unique<Transfers> (link, static_cast<TransferView&> (*this), [this]
@@ -105,10 +98,17 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
     queries = &transfers->getQueries();
     sendRoad = &transfers->getSendRoad();
     sendFile = &transfers->getSendFile();
+    page = std::make_unique<ConsolePage> (ConsolePage::Console {
+        ui, dialogs, settings, *portChoice, *sendFile, static_cast<TransferView&> (*this), *this, link,
+        [this] { return ConsolePage::State { getDeviceModel(), isDeviceChosen(), isInputOk(), isOutputOk(),
+                                             firmwareOfferShown }; } });
+
+    if (! receiveFolderDefaulted)
+        page->takeStoredReceiveFolder (settings.getStoredReceiveFolder());
     deviceInfo = std::make_unique<ConsoleDeviceInfo> (ConsoleDeviceInfo::Console {
                                                           ui, *queries, *portChoice,
                                                           [this] { return isConnectedForModel(); },
-                                                          [this] { return receiveMode == 1 ? receiveFolderChosen : sendFile->isLoaded(); },
+                                                          [this] { return page->isReceivePage() ? page->isReceiveFolderChosen() : sendFile->isLoaded(); },
                                                           [this] { onDeviceLost(); },
                                                           [this] { firmwareOffered = updateFirmwareLink(); } });
 
@@ -118,12 +118,12 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
     backupChooser->onChosen = [this] (const BackupChooser::Choice& choice)
     {
         if (auto* run = transfers->getBackupRun(); run != nullptr && ! run->isRunning())
-            choice.startOn (*run, receiveFolder);
+            choice.startOn (*run, page->getReceiveFolder());
     };
 
     sendPagePart = std::make_unique<ConsoleSendPage> (ConsoleSendPage::Console {
         ui, dialogs, settings, *transfers, static_cast<TransferView&> (*this), skinManager, *this,
-        [this] { return ConsoleSendPage::State { getDeviceModel(), receiveMode == 0, controlsLocked, isInputOk(),
+        [this] { return ConsoleSendPage::State { getDeviceModel(), ! page->isReceivePage(), page->isLocked(), isInputOk(),
                                                  isOutputOk(), isConnectedForModel(), bufferDelay }; },
         [this] { updatePageVisibility(); },
         sendOptionsRunner });
@@ -180,10 +180,9 @@ void MorvaneDialog::resetState()
 
     if (portChoice != nullptr)
         portChoice->reset();
-    receiveFolderChosen = false;
-    receiveMode = 0;
-    receiveFolderDefaulted = firmwareOfferShown = controlsLocked = false;
-    receiveFolder.clear();
+    if (page != nullptr)
+        page->reset();
+    receiveFolderDefaulted = firmwareOfferShown = false;
 }
 
 void MorvaneDialog::loadSettings()
@@ -234,7 +233,7 @@ juce::String MorvaneDialog::getVersionText()
 void MorvaneDialog::paint (juce::Graphics& g)
 {
     g.fillAll (juce::Colour (0xffd3d3d3));
-    const auto& image = receiveMode == 1 ? ui.receiveBackground : ui.sendBackground;
+    const auto& image = page->isReceivePage() ? ui.receiveBackground : ui.sendBackground;
 
     if (image.isValid())
         g.drawImageAt (image, 0, 0);
@@ -260,14 +259,6 @@ void MorvaneDialog::invertToggleSelection (const juce::Array<juce::ToggleButton*
 
 
 //==============================================================================
-void MorvaneDialog::setEnabledIf (juce::Component* component, bool enabled)
-{
-    if (component != nullptr)
-        component->setEnabled (enabled);
-}
-
-void MorvaneDialog::setPortControlsEnabled (bool inputEnabled, bool outputEnabled) { portChoice->setPortControlsEnabled (inputEnabled, outputEnabled); }
-
 void MorvaneDialog::showDeviceMenu() { portChoice->showDeviceMenu(); }
 
 void MorvaneDialog::chooseDevice (int model) { portChoice->chooseDevice (model); }
@@ -278,15 +269,9 @@ void MorvaneDialog::showInputPortMenu() { portChoice->showPortMenu (ConsolePorts
 
 void MorvaneDialog::showOutputPortMenu() { portChoice->showPortMenu (ConsolePorts::Direction::output); }
 
-bool MorvaneDialog::resetInputPort() { return portChoice->resetPort (ConsolePorts::Direction::input); }
-
-bool MorvaneDialog::resetOutputPort() { return portChoice->resetPort (ConsolePorts::Direction::output); }
-
 bool MorvaneDialog::resetPorts() { return portChoice->resetPorts(); }
 
 void MorvaneDialog::updatePageVisibility() { page->updatePageVisibility(); }
-
-void MorvaneDialog::setBufferDelayEnabled (bool shown) { portChoice->setBufferDelayEnabled (shown); }
 
 void MorvaneDialog::onDeviceLost() { portChoice->onDeviceLost(); }
 
@@ -297,6 +282,12 @@ bool MorvaneDialog::isDeviceChosen() const noexcept { return portChoice->isDevic
 bool MorvaneDialog::isInputOk() const noexcept { return portChoice->isOpen (ConsolePorts::Direction::input); }
 
 bool MorvaneDialog::isOutputOk() const noexcept { return portChoice->isOpen (ConsolePorts::Direction::output); }
+
+int MorvaneDialog::getReceiveMode() const noexcept { return page->getReceiveMode(); }
+
+bool MorvaneDialog::isReceiveFolderChosen() const noexcept { return page->isReceiveFolderChosen(); }
+
+juce::String MorvaneDialog::getReceiveFolder() const { return page->getReceiveFolder(); }
 
 void MorvaneDialog::devicePortsChosen (int model)
 {
@@ -364,7 +355,7 @@ void MorvaneDialog::connectControls()
 
     ui.transmitButton->onClick = [this]
     {
-        if (receiveMode == 0)
+        if (! page->isReceivePage())
             transmit();
         else if (DeviceRules::isFootController (getDeviceModel()))
             showQMR303BackupWindow();
@@ -374,7 +365,7 @@ void MorvaneDialog::connectControls()
 
     ui.browseButton->onClick = [this]
     {
-        if (receiveMode == 0)
+        if (! page->isReceivePage())
             chooseFileToSend ({});
         else
             page->browseReceiveFolder();
@@ -402,7 +393,7 @@ void MorvaneDialog::setReceiveFolder (const juce::String& path) { page->setRecei
 void MorvaneDialog::showQMR303BackupWindow()
 {
     if (qmr303Component == nullptr)
-        qmr303Component = std::make_unique<QMR303BackupComponent> (*transfers, link, [this] { return receiveFolder; });
+        qmr303Component = std::make_unique<QMR303BackupComponent> (*transfers, link, [this] { return page->getReceiveFolder(); });
 
     qmr303Component->rebuild();
 
@@ -484,12 +475,12 @@ void MorvaneDialog::labelClicked (juce::Component* clicked)
 
 bool MorvaneDialog::isInterestedInFileDrag (const juce::StringArray& files)
 {
-    return receiveMode == 1 ? ConsolePage::canTakeDrag (files) : ConsoleSendPage::canTakeDrag (files);
+    return page->isReceivePage() ? ConsolePage::canTakeDrag (files) : ConsoleSendPage::canTakeDrag (files);
 }
 
 void MorvaneDialog::filesDropped (const juce::StringArray& files, int x, int y)
 {
-    if (receiveMode == 1)
+    if (page->isReceivePage())
         page->receiveFolderDropped (files, x, y);
     else
         sendPagePart->filesDropped (files, x, y);
@@ -518,7 +509,7 @@ void MorvaneDialog::lockPage (bool locked)
         setControlsEnabled (false);
 
         // The send's mark beside the bar.
-        if (receiveMode == 0)
+        if (! page->isReceivePage())
             ui.check3->setVisible (true);
     }
     else
@@ -549,7 +540,7 @@ void MorvaneDialog::showStatus (const juce::String& text)
     ui.progressLabel->setText (text, juce::dontSendNotification);
 
     // On the receive page the invitation to BEGIN shows while no status does.
-    if (receiveMode == 1)
+    if (page->isReceivePage())
         ui.receiveBeginLabel->setVisible (text.isEmpty());
 }
 
@@ -606,7 +597,7 @@ bool MorvaneDialog::updateFirmwareLink()
 void MorvaneDialog::showFirmwareCheckResult (int result)
 {
     const auto labels = firmwareOffer->labelsFor (result);
-    const bool sendPage = receiveMode == 0;
+    const bool sendPage = ! page->isReceivePage();
 
     using Action = FirmwareOffer::Labels::Action;
 

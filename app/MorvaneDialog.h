@@ -107,19 +107,8 @@ public:
     void showDeviceMenu();
     void showInputPortMenu();
     void showOutputPortMenu();
-
-
-    bool resetInputPort();
-    bool resetOutputPort();
     bool resetPorts();
-
-
     void updatePageVisibility();
-    /** After a port menu choice: a port brings the model's delay; "<< none >>" hides the slider
-        once the link is no longer ready.
-    */
-    void setBufferDelayEnabled (bool shown);
-
 
     /** The text of the menu item with that id ("<< none >>" for -1); empty when there is none. */
     static juce::String portNameFromMenu (int itemId, const juce::PopupMenu& menu);
@@ -242,10 +231,10 @@ public:
     bool isDeviceChosen() const noexcept;
     bool isInputOk() const noexcept;
     bool isOutputOk() const noexcept;
-    int getReceiveMode() const noexcept { return receiveMode; }
+    int getReceiveMode() const noexcept;
     int getBufferDelay() const noexcept { return bufferDelay; }
-    bool isReceiveFolderChosen() const noexcept { return receiveFolderChosen; }
-    juce::String getReceiveFolder() const { return receiveFolder; }
+    bool isReceiveFolderChosen() const noexcept;
+    juce::String getReceiveFolder() const;
 
 
     /** BEGIN on the receive page for the QMR-303: runs the foot controller's dump window
@@ -270,7 +259,6 @@ private:
     void connectControls();
     void loadSettings();
 
-    void setPortControlsEnabled (bool inputEnabled, bool outputEnabled);
     void restartDevicePoll();
     void stopDevicePoll();
     void wakeDevicePoll();
@@ -278,8 +266,6 @@ private:
     bool isConnectedForModel() const;
     void openHelpPage (const juce::String& address);
     void labelClicked (juce::Component* clicked);
-
-    static void setEnabledIf (juce::Component* component, bool enabled);
 
     //==============================================================================
     SkinManager* skinManager = nullptr;
@@ -290,14 +276,9 @@ private:
 
 
     int bufferDelay = 0;
-    bool receiveFolderChosen = false;
-    int receiveMode = 0;
     bool receiveFolderDefaulted = false, firmwareOfferShown = false;
-    bool controlsLocked = false;
-    juce::String receiveFolder;
 
-    // The parts of the console that build its widgets, choose its ports and keep its pages.
-    friend class ConsolePage;
+    // The parts of the console that choose its ports and keep its pages.
     std::unique_ptr<ConsoleDeviceInfo> deviceInfo;
     std::unique_ptr<BackupChooser> backupChooser;
     std::unique_ptr<ConsolePage> page;
