@@ -1,18 +1,18 @@
 #include "MorvaneDialog.h"
 
 #include "BackupChooser.h"
-#include "BackupDialogFrame.h"
 #include "BackupRun.h"
 #include "ConsoleDeviceInfo.h"
+#include "ConsoleFirmwareOffer.h"
 #include "ConsoleKeyboard.h"
 #include "ConsoleLayout.h"
 #include "ConsolePage.h"
 #include "ConsolePortPickers.h"
 #include "ConsoleSendPage.h"
+#include "ConsoleTransferView.h"
 #include "DevicePollWaker.h"
 #include "DeviceQueries.h"
 #include "DeviceRules.h"
-#include "FirmwareOffer.h"
 #include "HoverTooltipWindow.h"
 #include "MidiProcessing.h"
 #include "ProgramVersion.h"
@@ -37,30 +37,11 @@
 namespace
 {
 
-const char* const successText = "Transfer complete!  ";
-
 const char* const manualAddress = "https://www.zandrelaudio.com/downloads/morvane-manual.pdf";
 const char* const videoAddress = "https://www.zandrelaudio.com/morvane/videos";
 const char* const supportAddress = "https://www.zandrelaudio.com/support";
 const char* const forumAddress = "https://forum.zandrelaudio.com";
 } // namespace
-
-//==============================================================================
-/** Hands the firmware download's change message to the console. */
-class MorvaneDialog::DownloadWatcher : public juce::ChangeListener
-{
-public:
-    explicit DownloadWatcher (MorvaneDialog& consoleToTell) : console (consoleToTell) {}
-
-    void changeListenerCallback (juce::ChangeBroadcaster* source) override
-    {
-        if (console.firmwareOffer != nullptr && console.firmwareOffer->isSource (source))
-            console.onFirmwareDownloadFinished();
-    }
-
-private:
-    MorvaneDialog& console;
-};
 
 //==============================================================================
 MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, UserDialogs& dialogsToUse,
@@ -72,7 +53,6 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
     tooltipWindow = std::make_unique<HoverTooltipWindow> (*this);
 
     skinManager = skin;
-    resetState();
     loadSettings();
     setOpaque (true);
 
@@ -89,8 +69,17 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
                                                        link);
     portChoice->setBufferDelayEnabled (false);
 
+    view = std::make_unique<ConsoleTransferView> (ConsoleTransferView::Console {
+        ui, dialogs, [this] { return page->isReceivePage(); },
+        [this] (bool free)
+        {
+            free ? restartDevicePoll() : stopDevicePoll();
+            setControlsEnabled (free);
+        },
+        [this] (int delayMs) { startTimer (ConsoleTimers::firmwareNotice4, delayMs); } });
+
     // A request the worker may still hold is let go of by giving up the ports, and the page says so.
-    transfers = std::make_unique<Transfers> (link, static_cast<TransferView&> (*this), [this]
+    transfers = std::make_unique<Transfers> (link, *view, [this]
     {
         resetPorts();
         updatePageVisibility();
@@ -99,9 +88,9 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
     sendRoad = &transfers->getSendRoad();
     sendFile = &transfers->getSendFile();
     page = std::make_unique<ConsolePage> (ConsolePage::Console {
-        ui, dialogs, settings, *portChoice, *sendFile, static_cast<TransferView&> (*this), *this, link,
+        ui, dialogs, settings, *portChoice, *sendFile, *view, *this, link,
         [this] { return ConsolePage::State { getDeviceModel(), isDeviceChosen(), isInputOk(), isOutputOk(),
-                                             firmwareOfferShown }; } });
+                                             firmware != nullptr && firmware->isShown() }; } });
 
     if (! receiveFolderDefaulted)
         page->takeStoredReceiveFolder (settings.getStoredReceiveFolder());
@@ -110,10 +99,7 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
                                                           [this] { return isConnectedForModel(); },
                                                           [this] { return page->isReceivePage() ? page->isReceiveFolderChosen() : sendFile->isLoaded(); },
                                                           [this] { onDeviceLost(); },
-                                                          [this] { firmwareOffered = updateFirmwareLink(); } });
-
-    downloadWatcher = std::make_unique<DownloadWatcher> (*this);
-    firmwareOffer = std::make_unique<FirmwareOffer> (skinManager, *downloadWatcher);
+                                                          [this] { firmware->refresh(); } });
     backupChooser = std::make_unique<BackupChooser> (skinManager, *queries);
     backupChooser->onChosen = [this] (const BackupChooser::Choice& choice)
     {
@@ -122,11 +108,26 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
     };
 
     sendPagePart = std::make_unique<ConsoleSendPage> (ConsoleSendPage::Console {
-        ui, dialogs, settings, *transfers, static_cast<TransferView&> (*this), skinManager, *this,
+        ui, dialogs, settings, *transfers, *view, skinManager, *this,
         [this] { return ConsoleSendPage::State { getDeviceModel(), ! page->isReceivePage(), page->isLocked(), isInputOk(),
                                                  isOutputOk(), isConnectedForModel(), bufferDelay }; },
         [this] { updatePageVisibility(); },
         sendOptionsRunner });
+
+    firmware = std::make_unique<ConsoleFirmwareOffer> (ConsoleFirmwareOffer::Console {
+        ui, dialogs, services, *queries, *sendFile, skinManager, *this,
+        [this] { return settings.getFile(); },
+        [this] { return getDeviceModel(); },
+        [this] { return page->isReceivePage(); },
+        [this] { return deviceInfo->hasAnswered(); },
+        [this] { updatePageVisibility(); },
+        [this] { transmit(); },
+        [this]
+        {
+            restartDevicePoll();
+            setControlsEnabled (true);
+            page->resetReceivePage();
+        } });
 
     connectControls();
 
@@ -159,7 +160,7 @@ MorvaneDialog::~MorvaneDialog()
     transfers->stopAll();
 
     // The firmware check's download stops and its windows close before the settings go.
-    firmwareOffer.reset();
+    firmware->close();
 
     // The window saves (and warns) when it closes; this is the quiet last chance.
     settings.save();
@@ -170,19 +171,6 @@ MorvaneDialog::~MorvaneDialog()
     sendRoad = nullptr;
     transfers.reset();
     keyboard.reset();
-}
-
-void MorvaneDialog::resetState()
-{
-    bufferDelay = 0;
-    if (deviceInfo != nullptr)
-        deviceInfo->forgetAnswer();
-
-    if (portChoice != nullptr)
-        portChoice->reset();
-    if (page != nullptr)
-        page->reset();
-    receiveFolderDefaulted = firmwareOfferShown = false;
 }
 
 void MorvaneDialog::loadSettings()
@@ -221,8 +209,6 @@ bool MorvaneDialog::confirmClose()
     return transfers->confirmClose();
 }
 
-void MorvaneDialog::refreshDeviceInfo() { deviceInfo->refreshDeviceInfo(); }
-
 //==============================================================================
 juce::String MorvaneDialog::getVersionText()
 {
@@ -239,31 +225,10 @@ void MorvaneDialog::paint (juce::Graphics& g)
         g.drawImageAt (image, 0, 0);
 }
 
-// The console's toggle helpers are the ones the backup dialogs use.
-void MorvaneDialog::selectAllToggles (const juce::Array<juce::ToggleButton*>& toggles)
-{
-    BackupDialogFrame::selectAllToggles (toggles);
-}
-
-void MorvaneDialog::deselectAllToggles (const juce::Array<juce::ToggleButton*>& toggles)
-{
-    BackupDialogFrame::deselectAllToggles (toggles);
-}
-
-void MorvaneDialog::invertToggleSelection (const juce::Array<juce::ToggleButton*>& toggles)
-{
-    BackupDialogFrame::invertToggleSelection (toggles);
-}
-
-//==============================================================================
-
-
 //==============================================================================
 void MorvaneDialog::showDeviceMenu() { portChoice->showDeviceMenu(); }
 
 void MorvaneDialog::chooseDevice (int model) { portChoice->chooseDevice (model); }
-
-juce::String MorvaneDialog::portNameFromMenu (int itemId, const juce::PopupMenu& menu) { return ConsolePorts::nameFromMenu (itemId, menu); }
 
 void MorvaneDialog::showInputPortMenu() { portChoice->showPortMenu (ConsolePorts::Direction::input); }
 
@@ -295,16 +260,10 @@ void MorvaneDialog::devicePortsChosen (int model)
     if (model == 3 && sendFile->isLoaded() && sendFile->getPath().isNotEmpty())
         chooseFileToSend (juce::File (sendFile->getPath()));
 
-    refreshDeviceInfo();
+    deviceInfo->refreshDeviceInfo();
 }
 
 bool MorvaneDialog::isConnectedForModel() const { return page->isConnectedForModel(); }
-
-void MorvaneDialog::pollDeviceInfo() { deviceInfo->pollDeviceInfo(); }
-
-bool MorvaneDialog::isDeviceConnected() const noexcept { return deviceInfo->isConnected(); }
-
-void MorvaneDialog::resetReceivePage() { page->resetReceivePage(); }
 
 void MorvaneDialog::setControlsEnabled (bool enabled) { page->setControlsEnabled (enabled); }
 
@@ -372,7 +331,7 @@ void MorvaneDialog::connectControls()
     };
 
     if (ui.showFolder != nullptr)
-        ui.showFolder->onClick = [this] { showSendFileFolder(); };
+        ui.showFolder->onClick = [this] { firmware->showSendFileFolder(); };
 
     // The mouse reaches the labels over the selectors; the keyboard presses the selectors.
     ui.deviceSelector->onClick = [this] { labelClicked (ui.deviceLabel.get()); };
@@ -418,7 +377,7 @@ void MorvaneDialog::timerCallback (int timerId)
             break;
 
         case ConsoleTimers::devicePollTimer:
-            pollDeviceInfo();
+            deviceInfo->pollDeviceInfo();
 
             // Without a watched port the next poll could only find what this one found.
             if (link == nullptr || ! link->isThreadRunning())
@@ -468,7 +427,7 @@ void MorvaneDialog::labelClicked (juce::Component* clicked)
     }
     else if (clicked == ui.firmwareLinkLabel.get())
     {
-        showFirmwareUpdateWindow();
+        firmware->showFirmwareUpdateWindow();
     }
     // The send dialog's fields arrive with the send road.
 }
@@ -489,221 +448,11 @@ void MorvaneDialog::filesDropped (const juce::StringArray& files, int x, int y)
 //==============================================================================
 bool MorvaneDialog::chooseFileToSend (const juce::File& chosen) { return sendPagePart->chooseFileToSend (chosen); }
 
-bool MorvaneDialog::isFirmwareInMemory() const noexcept { return sendFile->isInMemory(); }
-bool MorvaneDialog::isFileLoaded() const noexcept { return sendFile->isLoaded(); }
-int MorvaneDialog::getPayloadKind() const noexcept { return sendFile->getKind(); }
-const juce::MemoryBlock& MorvaneDialog::getLoadedData() const noexcept { return sendFile->getData(); }
-
-bool MorvaneDialog::sendFirmwareImage (const juce::MemoryBlock& image, const juce::String& description) { return sendPagePart->sendFirmwareImage (image, description); }
-
 void MorvaneDialog::transmit() { sendPagePart->transmit(); }
 
 //==============================================================================
-// What the roads show on the page.
-
-void MorvaneDialog::lockPage (bool locked)
-{
-    if (locked)
-    {
-        stopDevicePoll();
-        setControlsEnabled (false);
-
-        // The send's mark beside the bar.
-        if (! page->isReceivePage())
-            ui.check3->setVisible (true);
-    }
-    else
-    {
-        restartDevicePoll();
-        setControlsEnabled (true);
-        ui.check3->setVisible (false);
-    }
-}
-
-void MorvaneDialog::showProgress (double value)
-{
-    ui.progressBar->setProgress (value);
-}
-
-void MorvaneDialog::showProgressText (const juce::String& text)
-{
-    ui.progressBar->setTextToDisplay (text);
-}
-
-void MorvaneDialog::showPercentage()
-{
-    ui.progressBar->setPercentageDisplay (true);
-}
-
-void MorvaneDialog::showStatus (const juce::String& text)
-{
-    ui.progressLabel->setText (text, juce::dontSendNotification);
-
-    // On the receive page the invitation to BEGIN shows while no status does.
-    if (page->isReceivePage())
-        ui.receiveBeginLabel->setVisible (text.isEmpty());
-}
-
-void MorvaneDialog::setCancelEnabled (bool enabled)
-{
-    ui.cancelButton->setEnabled (enabled);
-}
-
-void MorvaneDialog::tell (Severity severity, const juce::String& text)
-{
-    dialogs.showMessage (severity == Severity::warning ? juce::MessageBoxIconType::WarningIcon
-                                                       : juce::MessageBoxIconType::InfoIcon,
-                         "Morvane", text);
-}
-
-bool MorvaneDialog::ask (Severity severity, const juce::String& text)
-{
-    return dialogs.askOkCancel (severity == Severity::warning ? juce::MessageBoxIconType::WarningIcon
-                                                              : juce::MessageBoxIconType::InfoIcon,
-                                "Morvane", text);
-}
-
-void MorvaneDialog::setBusy (bool busy)
-{
-    if (busy)
-        juce::MouseCursor::showWaitCursor();
-    else
-        juce::MouseCursor::hideWaitCursor();
-}
-
-void MorvaneDialog::scheduleNotice (int delayMs)
-{
-    startTimer (ConsoleTimers::firmwareNotice4, delayMs);
-}
-
-//==============================================================================
-bool MorvaneDialog::updateFirmwareLink()
-{
-    // The labels follow when the feed has answered; a check skipped while a download runs keeps
-    // the offer that is being taken up.
-    const auto& version = queries->getFirmwareVersion();
-    const auto checkedModel = getDeviceModel();
-
-    firmwareOffer->check (getDeviceModel(), (int) version.major, (int) version.minor, queries->getFirmwareVersionText(),
-                          settings.getFile(), [this, checkedModel] (int result)
-                          {
-                              // An answer for a device that has gone since says nothing of this one.
-                              if (getDeviceModel() == checkedModel && deviceInfo->hasAnswered())
-                                  showFirmwareCheckResult (result);
-                          });
-    return firmwareOffered;
-}
-
-void MorvaneDialog::showFirmwareCheckResult (int result)
-{
-    const auto labels = firmwareOffer->labelsFor (result);
-    const bool sendPage = ! page->isReceivePage();
-
-    using Action = FirmwareOffer::Labels::Action;
-
-    switch (labels.action)
-    {
-        case Action::show:
-        case Action::showIfOffered:
-        {
-            const bool shown = labels.action == Action::show || firmwareOffered;
-            ui.firmwareTextLabel->setText (labels.text, juce::dontSendNotification);
-            ui.firmwareLinkLabel->setText (labels.link, juce::dontSendNotification);
-            firmwareOfferShown = shown;
-            ui.firmwareTextLabel->setVisible (shown && sendPage);
-            ui.firmwareLinkLabel->setVisible (shown && sendPage);
-            firmwareOffered = labels.action == Action::show;
-            break;
-        }
-
-        case Action::hide:
-            firmwareOffered = false;
-            firmwareOfferShown = false;
-            ui.firmwareTextLabel->setText ({}, juce::dontSendNotification);
-            ui.firmwareLinkLabel->setText ({}, juce::dontSendNotification);
-            ui.firmwareTextLabel->setVisible (false);
-            ui.firmwareLinkLabel->setVisible (false);
-            break;
-
-        case Action::leave:
-            firmwareOffered = false;
-            break;
-    }
-}
-
-void MorvaneDialog::showFirmwareUpdateWindow()
-{
-    if (ui.firmwareLinkLabel->isEnabled() && ui.firmwareLinkLabel->isVisible())
-        firmwareOffer->showWindowAndDownload (this);
-}
-
-void MorvaneDialog::onFirmwareDownloadFinished()
-{
-    juce::MemoryBlock image;
-    PayloadKind kind = PayloadKinds::notSendable;
-    juce::String problem;
-
-    switch (firmwareOffer->takeDownload (getDeviceModel(), image, kind, problem))
-    {
-        case FirmwareOffer::Outcome::taken:
-            sendFile->holdDownload (std::move (image), kind,
-                                    FirmwareOffer::describeDownload (getDeviceModel(), firmwareOffer->getVersionText()));
-            ui.fileField->setText (sendFile->getShownText(), false);
-            updatePageVisibility();
-            transmit();   // downloaded firmware is sent at once
-            break;
-
-        case FirmwareOffer::Outcome::cancelled:
-            // The user's own choice, not a failure.
-            dialogs.showMessage (juce::MessageBoxIconType::InfoIcon, "Morvane", "Update canceled.");
-            break;
-
-        case FirmwareOffer::Outcome::failed:
-            dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", "Download error.");
-            break;
-
-        case FirmwareOffer::Outcome::refused:
-            dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", problem);
-            break;
-
-        case FirmwareOffer::Outcome::none:
-            break;
-    }
-}
-
-void MorvaneDialog::showSendFileFolder()
-{
-    // The field shows a file's name only; the link acts on what is loaded.
-    const auto text = sendFile->getLinkText();
-
-    switch (FirmwareOffer::folderActionFor (text, sendFile->isInMemory()))
-    {
-        case FirmwareOffer::FolderAction::reveal:
-            services.revealFile (juce::File (text));
-            break;
-
-        case FirmwareOffer::FolderAction::invalidPath:
-            dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", "The selected path is not valid.");
-            break;
-
-        case FirmwareOffer::FolderAction::inMemory:
-            dialogs.showMessage (juce::MessageBoxIconType::InfoIcon, "Morvane",
-                                 "The downloaded firmware file is contained in Morvane memory. It is not written to disk.");
-            break;
-
-        case FirmwareOffer::FolderAction::nothing:
-            break;
-    }
-}
-
 void MorvaneDialog::showFirmwareNotice (int timerId)
 {
     stopTimer (timerId);
-    dialogs.showMessage (juce::MessageBoxIconType::InfoIcon, "Morvane",
-                         FirmwareOffer::noticeText (getDeviceModel(), sendFile->getKind(), successText));
-    ui.progressBar->setPercentageDisplay (true);
-    ui.progressBar->repaint();
-    restartDevicePoll();
-    setControlsEnabled (true);
-    resetReceivePage();
+    firmware->showNotice();
 }

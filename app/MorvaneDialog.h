@@ -6,7 +6,6 @@
 #include "ConsoleTimers.h"
 #include "PayloadKind.h"
 #include "SysExFileCheck.h"
-#include "TransferView.h"
 
 #include <juce_audio_basics/juce_audio_basics.h>
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -16,13 +15,14 @@
 
 class BackupChooser;
 class ConsoleDeviceInfo;
+class ConsoleFirmwareOffer;
 class ConsoleKeyboard;
 class ConsolePage;
 class ConsolePortPickers;
 class ConsoleSendPage;
+class ConsoleTransferView;
 class DeviceQueries;
 class DevicePollWaker;
-class FirmwareOffer;
 class HoverTooltipWindow;
 class MidiProcessing;
 class QMR303BackupComponent;
@@ -49,8 +49,7 @@ class UserDialogs;
 */
 class MorvaneDialog : public juce::Component,
                       public juce::MultiTimer,
-                      public juce::FileDragAndDropTarget,
-                      private TransferView
+                      public juce::FileDragAndDropTarget
 {
 public:
     static constexpr int consoleWidth = 800;
@@ -73,11 +72,6 @@ public:
     static juce::String getVersionText();
 
     void paint (juce::Graphics& g) override;
-
-    /** Sets every non-null toggle on (off, or flips it), without notification. */
-    static void selectAllToggles (const juce::Array<juce::ToggleButton*>& toggles);
-    static void deselectAllToggles (const juce::Array<juce::ToggleButton*>& toggles);
-    static void invertToggleSelection (const juce::Array<juce::ToggleButton*>& toggles);
 
     //==============================================================================
     // Settings
@@ -110,66 +104,21 @@ public:
     bool resetPorts();
     void updatePageVisibility();
 
-    /** The text of the menu item with that id ("<< none >>" for -1); empty when there is none. */
-    static juce::String portNameFromMenu (int itemId, const juce::PopupMenu& menu);
-
     /** Forgets the device after it stopped answering. */
     void onDeviceLost();
 
-    /** The device poll (timer 3): whether the link still reaches the ports the model needs on
-        this page; the port marks follow the port flags, and a lost connection hides the
-        "Connected Label" and the firmware labels and disables "Transmit" and "Cancel". A newly
-        connected Orvix, LM6 or KT4 is asked its firmware version and (but the LM6) its system
-        information once.
-    */
-    void pollDeviceInfo();
-
-    //==============================================================================
-    // The device's version and system information, asked through the device queries.
-
-    /** Asks the version and system information again (after a device choice). */
-    void refreshDeviceInfo();
+    /** The device poll (timer 3) and the device's version and system information. */
+    ConsoleDeviceInfo& getDeviceInfo() noexcept { return *deviceInfo; }
 
     /** The roads of work and their threads. */
     Transfers& getTransfers() noexcept { return *transfers; }
 
     //==============================================================================
-    // The firmware offer (see FirmwareOffer)
+    // The firmware offer and its labels.
+    ConsoleFirmwareOffer& getFirmwareOffer() noexcept { return *firmware; }
 
-    /** Asks the firmware feed about the connected device; the firmware labels follow once it has
-        answered (showFirmwareCheckResult). Returns whether firmware that can be downloaded and
-        sent is offered now, which the answer may change.
-    */
-    bool updateFirmwareLink();
-
-    /** Sets the firmware labels and the offer from a FirmwareCheckResult. */
-    void showFirmwareCheckResult (int result);
-
-    /** A click on "Firmware Link Label": the notes window and, when confirmed, the download. */
-    void showFirmwareUpdateWindow();
-
-    /** The download's change message: takes the checked image, or tells why not. */
-    void onFirmwareDownloadFinished();
-
-    /** The folder link: reveals the loaded file, or says that downloaded firmware is in memory. */
-    void showSendFileFolder();
-
-    /** Timers 4 and 5 after a firmware send that ended well: the device's further instructions
-        (see FirmwareOffer::noticeText).
-    */
+    /** Timers 4 and 5 after a firmware send that ended well: the device's further instructions. */
     void showFirmwareNotice (int timerId);
-
-    FirmwareOffer& getFirmwareOffer() noexcept { return *firmwareOffer; }
-    bool isFirmwareOffered() const noexcept { return firmwareOffered; }
-    bool isFirmwareInMemory() const noexcept;
-    bool isFileLoaded() const noexcept;
-    int getPayloadKind() const noexcept;
-    const juce::MemoryBlock& getLoadedData() const noexcept;
-
-    /** What the last device poll found. */
-    bool isDeviceConnected() const noexcept;
-
-    void resetReceivePage();
 
     /** Enables or disables the page's controls around a transfer or backup. While they are
         disabled, neither port can be changed, whatever the model.
@@ -208,11 +157,8 @@ public:
 
     BackupChooser& getBackupChooser() noexcept { return *backupChooser; }
 
-    /** Sends a firmware image held in memory (a download) to the connected device at once, as
-        if it had been loaded from a file described by description. False, after the refusal
-        warning, when it is not firmware for this device or nothing could be started.
-    */
-    bool sendFirmwareImage (const juce::MemoryBlock& image, const juce::String& description);
+    /** The send page: the file, BEGIN, and firmware handed over from memory. */
+    ConsoleSendPage& getSendPage() noexcept { return *sendPagePart; }
 
     /** Runs the send options and returns the modal result (1 Send). The console runs the dialog
         modally in a dialog window; tests put their own runner here.
@@ -243,19 +189,6 @@ public:
     void showQMR303BackupWindow();
 
 private:
-    // TransferView: the only code that shows the roads' work on the page.
-    void lockPage (bool locked) override;
-    void showProgress (double value) override;
-    void showProgressText (const juce::String& text) override;
-    void showPercentage() override;
-    void showStatus (const juce::String& text) override;
-    void setCancelEnabled (bool enabled) override;
-    void tell (Severity severity, const juce::String& text) override;
-    bool ask (Severity severity, const juce::String& text) override;
-    void setBusy (bool busy) override;
-    void scheduleNotice (int delayMs) override;
-
-    void resetState();
     void connectControls();
     void loadSettings();
 
@@ -276,7 +209,7 @@ private:
 
 
     int bufferDelay = 0;
-    bool receiveFolderDefaulted = false, firmwareOfferShown = false;
+    bool receiveFolderDefaulted = false;
 
     // The parts of the console that choose its ports and keep its pages.
     std::unique_ptr<ConsoleDeviceInfo> deviceInfo;
@@ -285,11 +218,9 @@ private:
     std::unique_ptr<ConsolePortPickers> portChoice;
     std::unique_ptr<ConsoleSendPage> sendPagePart;
 
-    class DownloadWatcher;
-    std::unique_ptr<DownloadWatcher> downloadWatcher;   // told when the firmware download ends
     std::unique_ptr<ConsoleKeyboard> keyboard;
-    std::unique_ptr<FirmwareOffer> firmwareOffer;
-    bool firmwareOffered = false;
+    std::unique_ptr<ConsoleFirmwareOffer> firmware;
+    std::unique_ptr<ConsoleTransferView> view;   // what the roads show on the page
     std::unique_ptr<Transfers> transfers;
     DeviceQueries* queries = nullptr;   // the transfers' own
     SendRoad* sendRoad = nullptr;

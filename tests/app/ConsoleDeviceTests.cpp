@@ -147,8 +147,8 @@ TEST_F (ConsoleDeviceTest, ChoosingEachDeviceOpensItsOwnPortsByNameAndReachesThe
         EXPECT_TRUE (link->areConnected (true, true)) << model;
         EXPECT_TRUE (enabled ("File")) << model;
 
-        console().pollDeviceInfo();
-        EXPECT_TRUE (console().isDeviceConnected()) << model;
+        console().getDeviceInfo().pollDeviceInfo();
+        EXPECT_TRUE (console().getDeviceInfo().isConnected()) << model;
         EXPECT_TRUE (visible ("Input Check") && visible ("Output Check")) << model;
 
         // The port is really the device's: an exchange reaches it and it answers.
@@ -170,16 +170,16 @@ TEST_F (ConsoleDeviceTest, FootControllerAndUtilityGetTheOutputTheUserPicks)
     EXPECT_EQ (labelText ("Output Port Label"), qmr.getPortName());
     EXPECT_EQ (link->isOutputConnected(), 1);
     EXPECT_EQ (link->isInputConnected(), 0);
-    console().pollDeviceInfo();
-    EXPECT_TRUE (console().isDeviceConnected());
+    console().getDeviceInfo().pollDeviceInfo();
+    EXPECT_TRUE (console().getDeviceInfo().isConnected());
 
     // The receive page needs the input instead: the output is given up.
     console().showReceivePage();
     EXPECT_EQ (labelText ("Output Port Label"), "Select an Output Port");
     EXPECT_FALSE (enabled ("Output Port Label"));
     EXPECT_TRUE (enabled ("Input Port Label"));
-    console().pollDeviceInfo();
-    EXPECT_FALSE (console().isDeviceConnected());
+    console().getDeviceInfo().pollDeviceInfo();
+    EXPECT_FALSE (console().getDeviceInfo().isConnected());
 
     console().showSendPage();
     dialogs.modifiers = juce::ModifierKeys (juce::ModifierKeys::ctrlModifier);
@@ -196,12 +196,12 @@ TEST_F (ConsoleDeviceTest, UnpluggingTheDeviceLeavesThePortChoiceAndReconnectsBy
     auto& device = plugDevice (16, "Orvix III MIDI 1");
     open();
     chooseFromMenu (16);
-    ASSERT_TRUE (runMessageLoopUntil ([this] { return console().isDeviceConnected(); }, 20000)) << "the 750 ms poll";
+    ASSERT_TRUE (runMessageLoopUntil ([this] { return console().getDeviceInfo().isConnected(); }, 20000)) << "the 750 ms poll";
     EXPECT_TRUE (visible ("Input Check") && visible ("Output Check"));
 
     device.unplug();
     link->timerCallback();   // the port lists now, not at the next 2000 ms refresh
-    ASSERT_TRUE (runMessageLoopUntil ([this] { console().pollDeviceInfo(); return ! console().isDeviceConnected(); }, 20000));
+    ASSERT_TRUE (runMessageLoopUntil ([this] { console().getDeviceInfo().pollDeviceInfo(); return ! console().getDeviceInfo().isConnected(); }, 20000));
 
     // The choice stays, with its marks; what needs the device is off until it is back.
     EXPECT_EQ (labelText ("Device Label"), "Orvix III");
@@ -215,7 +215,7 @@ TEST_F (ConsoleDeviceTest, UnpluggingTheDeviceLeavesThePortChoiceAndReconnectsBy
 
     device.replug();
     link->timerCallback();
-    ASSERT_TRUE (runMessageLoopUntil ([this] { console().pollDeviceInfo(); return console().isDeviceConnected(); }, 20000));
+    ASSERT_TRUE (runMessageLoopUntil ([this] { console().getDeviceInfo().pollDeviceInfo(); return console().getDeviceInfo().isConnected(); }, 20000));
     EXPECT_EQ (hub.getInputOpenCount ("Orvix III MIDI 1"), 2) << "the link reopened the port by its name";
     EXPECT_TRUE (console().getTransfers().getQueries().sendEditorDisconnect());
 }
@@ -486,21 +486,21 @@ TEST_F (ConsoleDeviceTest, TheDevicePollSleepsWhileNoPortIsWatchedAndWakesWhenTh
     ASSERT_TRUE (runMessageLoopUntil ([this] { return ! console().isTimerRunning (ConsoleTimers::devicePollTimer); }));
     chooseFromMenu (16);
     EXPECT_TRUE (console().isTimerRunning (ConsoleTimers::devicePollTimer));
-    ASSERT_TRUE (runMessageLoopUntil ([this] { return console().isDeviceConnected(); }));
+    ASSERT_TRUE (runMessageLoopUntil ([this] { return console().getDeviceInfo().isConnected(); }));
     EXPECT_TRUE (console().isTimerRunning (ConsoleTimers::devicePollTimer));
 
     device.unplug();
     link->timerCallback();
-    ASSERT_TRUE (runMessageLoopUntil ([this] { return ! console().isDeviceConnected(); }));
+    ASSERT_TRUE (runMessageLoopUntil ([this] { return ! console().getDeviceInfo().isConnected(); }));
     EXPECT_TRUE (console().isTimerRunning (ConsoleTimers::devicePollTimer));
 
     device.replug();
     link->timerCallback();
-    ASSERT_TRUE (runMessageLoopUntil ([this] { return console().isDeviceConnected(); }));
+    ASSERT_TRUE (runMessageLoopUntil ([this] { return console().getDeviceInfo().isConnected(); }));
 
     // Giving up the ports: the poll finds nothing connected, turns things off and sleeps again.
     console().resetPorts();
     ASSERT_TRUE (runMessageLoopUntil ([this] { return ! console().isTimerRunning (ConsoleTimers::devicePollTimer); }));
-    EXPECT_FALSE (console().isDeviceConnected());
+    EXPECT_FALSE (console().getDeviceInfo().isConnected());
     EXPECT_FALSE (enabled ("Transmit"));
 }

@@ -45,8 +45,8 @@ TEST_F (ConsoleQueriesTest, ChoosingADeviceAsksWhatItsModelAnswers)
         EXPECT_EQ (device.getReceivedCount (0x42), c.editorDisconnects) << (int) c.model;
 
         // The device answered: the poll asks nothing more while it stays connected.
-        console().pollDeviceInfo();
-        console().pollDeviceInfo();
+        console().getDeviceInfo().pollDeviceInfo();
+        console().getDeviceInfo().pollDeviceInfo();
         EXPECT_EQ (device.getReceivedCount (0x08), 1) << (int) c.model;
         EXPECT_TRUE (dialogs.boxes.empty()) << (int) c.model;
 
@@ -63,8 +63,8 @@ TEST_F (ConsoleQueriesTest, AFootControllerOrTheUtilityIsNeverAsked)
 
     chooseFromMenu (4);
     chooseOutput (qmr.getPortName());
-    console().pollDeviceInfo();
-    EXPECT_TRUE (console().isDeviceConnected());
+    console().getDeviceInfo().pollDeviceInfo();
+    EXPECT_TRUE (console().getDeviceInfo().isConnected());
     EXPECT_EQ (qmr.getReceivedCount(), 0);
 }
 
@@ -81,12 +81,12 @@ TEST_F (ConsoleQueriesTest, ADeviceThatNeverAnswersIsForgottenAtTheFourthPoll)
 
     // The first poll of a new connection starts the count again; three polls pass silently.
     for (int poll = 0; poll < 3; ++poll)
-        console().pollDeviceInfo();
+        console().getDeviceInfo().pollDeviceInfo();
 
     EXPECT_TRUE (dialogs.boxes.empty());
     EXPECT_EQ (labelText ("Device Label"), "Orvix II Original/MK II");
 
-    console().pollDeviceInfo();
+    console().getDeviceInfo().pollDeviceInfo();
     ASSERT_EQ (dialogs.boxes.size(), 1u);
     EXPECT_TRUE (dialogs.boxes[0].text.startsWith ("A time-out has occurred while attempting to query the firmware version."));
     EXPECT_EQ (labelText ("Device Label"), "Select Device");
@@ -109,8 +109,8 @@ TEST_F (ConsoleQueriesTest, AStatusReplyToTheVersionQueryIsAskedAgainAtTheNextPo
     open();
 
     chooseFromMenu (6);
-    console().pollDeviceInfo();
-    console().pollDeviceInfo();
+    console().getDeviceInfo().pollDeviceInfo();
+    console().getDeviceInfo().pollDeviceInfo();
     EXPECT_EQ (device.getReceivedCount (0x08), 3);
     EXPECT_EQ (device.getReceivedCount (0x47), 0);
     EXPECT_FALSE (visible ("Connected Label"));

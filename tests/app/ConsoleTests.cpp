@@ -1,4 +1,6 @@
 #include "AppTestDoubles.h"
+#include "BackupDialogFrame.h"
+#include "ConsolePorts.h"
 #include "DeviceQueries.h"
 #include "MessageLoop.h"
 #include "MidiProcessing.h"
@@ -539,12 +541,12 @@ TEST (ConsoleToggles, SelectDeselectAndInvertSkipNullEntries)
     b.setToggleState (true, juce::dontSendNotification);
     const juce::Array<juce::ToggleButton*> toggles { &a, nullptr, &b };
 
-    MorvaneDialog::invertToggleSelection (toggles);
+    BackupDialogFrame::invertToggleSelection (toggles);
     EXPECT_TRUE (a.getToggleState());
     EXPECT_FALSE (b.getToggleState());
-    MorvaneDialog::selectAllToggles (toggles);
+    BackupDialogFrame::selectAllToggles (toggles);
     EXPECT_TRUE (a.getToggleState() && b.getToggleState());
-    MorvaneDialog::deselectAllToggles (toggles);
+    BackupDialogFrame::deselectAllToggles (toggles);
     EXPECT_FALSE (a.getToggleState() || b.getToggleState());
 }
 
@@ -555,8 +557,8 @@ TEST (ConsoleMenus, PortNameFromMenu)
     menu.addSeparator();
     menu.addItem (1, "A");
     menu.addItem (2, "B");
-    EXPECT_EQ (MorvaneDialog::portNameFromMenu (-1, menu), "<< none >>");
-    EXPECT_EQ (MorvaneDialog::portNameFromMenu (2, menu), "B");
-    EXPECT_TRUE (MorvaneDialog::portNameFromMenu (3, menu).isEmpty());
+    EXPECT_EQ (ConsolePorts::nameFromMenu (-1, menu), "<< none >>");
+    EXPECT_EQ (ConsolePorts::nameFromMenu (2, menu), "B");
+    EXPECT_TRUE (ConsolePorts::nameFromMenu (3, menu).isEmpty());
 }
 } // namespace

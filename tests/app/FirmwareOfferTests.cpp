@@ -1,3 +1,4 @@
+#include "ConsoleFirmwareOffer.h"
 #include "ConsoleRig.h"
 #include "DeviceQueryAnswers.h"
 #include "DumpBuilders.h"
@@ -56,7 +57,7 @@ protected:
         auto& device = plugDevice (model, port);
         answers = std::make_unique<morvane::test::DeviceQueryAnswers> (device, major, minor);
         open();
-        console().getFirmwareOffer().makeUpdate = [this] (SkinManager* s, juce::uint8 m, int installedMajor, int installedMinor,
+        console().getFirmwareOffer().getOffer().makeUpdate = [this] (SkinManager* s, juce::uint8 m, int installedMajor, int installedMinor,
                                                          const juce::String& text, juce::PropertiesFile* p)
         {
             return std::make_unique<ConfirmingFirmwareUpdate> (s, m, installedMajor, installedMinor, text, p, windows);
@@ -86,13 +87,13 @@ protected:
     /** The feed is read on a thread of its own: waits until the check has answered. */
     bool waitForCheck()
     {
-        return runMessageLoopUntil ([this] { return ! console().getFirmwareOffer().isChecking(); }, 30000);
+        return runMessageLoopUntil ([this] { return ! console().getFirmwareOffer().getOffer().isChecking(); }, 30000);
     }
 
     bool downloadEnded()
     {
-        auto* update = console().getFirmwareOffer().getUpdate();
-        return update != nullptr && update->getDownloadResult() != 0 && ! console().getFirmwareOffer().isBusy();
+        auto* update = console().getFirmwareOffer().getOffer().getUpdate();
+        return update != nullptr && update->getDownloadResult() != 0 && ! console().getFirmwareOffer().getOffer().isBusy();
     }
 
     morvane::test::TestHttpServer server;
@@ -110,23 +111,23 @@ TEST_F (FirmwareOfferTest, NewerFirmwareIsOfferedDownloadedIntoMemoryAndCheckedF
     openWith (8, "KT4 MIDI", 15, 4);
     chooseFromMenu (8);
     ASSERT_TRUE (waitForCheck());
-    ASSERT_TRUE (console().isFirmwareOffered());
+    ASSERT_TRUE (console().getFirmwareOffer().isOffered());
     EXPECT_EQ (labelText ("Firmware Text Label"), "Firmware 15.05");
     EXPECT_EQ (labelText ("Firmware Link Label"), "Click to download:");
     EXPECT_TRUE (visible ("Firmware Text Label") && visible ("Firmware Link Label"));
 
-    console().showFirmwareUpdateWindow();
+    console().getFirmwareOffer().showFirmwareUpdateWindow();
     EXPECT_EQ (windows, 1);
-    ASSERT_TRUE (runMessageLoopUntil ([this] { return console().isFirmwareInMemory(); }, 30000));
+    ASSERT_TRUE (runMessageLoopUntil ([this] { return console().getTransfers().getSendFile().isInMemory(); }, 30000));
 
-    EXPECT_EQ (console().getLoadedData(), image);
-    EXPECT_EQ (console().getPayloadKind(), PayloadKinds::kt4Firmware);
-    EXPECT_TRUE (console().isFileLoaded());
+    EXPECT_EQ (console().getTransfers().getSendFile().getData(), image);
+    EXPECT_EQ (console().getTransfers().getSendFile().getKind(), PayloadKinds::kt4Firmware);
+    EXPECT_TRUE (console().getTransfers().getSendFile().isLoaded());
     EXPECT_EQ (dynamic_cast<juce::TextEditor*> (child ("File"))->getText(), "KT4 firmware 15.05");
     EXPECT_TRUE (dialogs.boxes.empty());
 
     // The folder link speaks of memory for downloaded firmware.
-    console().showSendFileFolder();
+    console().getFirmwareOffer().showSendFileFolder();
     ASSERT_EQ (dialogs.boxes.size(), 1u);
     EXPECT_EQ (dialogs.boxes[0].text, "The downloaded firmware file is contained in Morvane memory. It is not written to disk.");
     EXPECT_TRUE (services.revealed.isEmpty());
@@ -137,10 +138,10 @@ TEST_F (FirmwareOfferTest, NewerFirmwareIsOfferedDownloadedIntoMemoryAndCheckedF
     const auto onDisk = folder.getChildFile ("kt4 firmware 15.05.syx");
     ASSERT_TRUE (onDisk.replaceWithData (image.getData(), image.getSize()));
     ASSERT_TRUE (console().chooseFileToSend (onDisk));
-    EXPECT_FALSE (console().isFirmwareInMemory());
+    EXPECT_FALSE (console().getTransfers().getSendFile().isInMemory());
     EXPECT_EQ (dynamic_cast<juce::TextEditor*> (child ("File"))->getText(), "kt4 firmware 15.05.syx");
 
-    console().showSendFileFolder();
+    console().getFirmwareOffer().showSendFileFolder();
     EXPECT_EQ (dialogs.boxes.size(), 1u) << "no box: the file is revealed";
     EXPECT_EQ (services.revealed, juce::StringArray (onDisk.getFullPathName()));
     folder.deleteRecursively();
@@ -169,17 +170,17 @@ TEST_F (FirmwareOfferTest, AFailedCancelledOrUnfitDownloadIsReportedAndNeverTake
         const juce::String path = "/fw/" + juce::String (c.name).replace (" ", "-") + ".syx";
         server.serve (path, c.body, c.behaviour, c.status);
         serveFeed (5, true, path);
-        console().updateFirmwareLink();
+        console().getFirmwareOffer().updateFirmwareLink();
         ASSERT_TRUE (waitForCheck()) << c.name;
-        ASSERT_TRUE (console().isFirmwareOffered()) << c.name;
+        ASSERT_TRUE (console().getFirmwareOffer().isOffered()) << c.name;
         dialogs.boxes.clear();
 
-        console().showFirmwareUpdateWindow();
+        console().getFirmwareOffer().showFirmwareUpdateWindow();
 
         if (c.cancel)
         {
             ASSERT_TRUE (server.waitForRequest (path)) << c.name;
-            console().getFirmwareOffer().getUpdate()->cancelDownload();
+            console().getFirmwareOffer().getOffer().getUpdate()->cancelDownload();
         }
 
         ASSERT_TRUE (runMessageLoopUntil ([this] { return ! dialogs.boxes.empty(); }, 30000)) << c.name;
@@ -187,9 +188,9 @@ TEST_F (FirmwareOfferTest, AFailedCancelledOrUnfitDownloadIsReportedAndNeverTake
         // The user's own Cancel is information; anything else is a warning.
         EXPECT_EQ (dialogs.boxes[0].icon, c.cancel ? juce::MessageBoxIconType::InfoIcon : juce::MessageBoxIconType::WarningIcon)
             << c.name;
-        EXPECT_FALSE (console().isFirmwareInMemory()) << c.name;
-        EXPECT_FALSE (console().isFileLoaded()) << c.name;
-        ASSERT_TRUE (runMessageLoopUntil ([this] { return ! console().getFirmwareOffer().isBusy(); })) << c.name;
+        EXPECT_FALSE (console().getTransfers().getSendFile().isInMemory()) << c.name;
+        EXPECT_FALSE (console().getTransfers().getSendFile().isLoaded()) << c.name;
+        ASSERT_TRUE (runMessageLoopUntil ([this] { return ! console().getFirmwareOffer().getOffer().isBusy(); })) << c.name;
     }
 }
 
@@ -200,44 +201,44 @@ TEST_F (FirmwareOfferTest, IncompatibleFirmwareIsInformationOnlyAndARunningDownl
     openWith (8, "KT4 MIDI", 15, 4);
     chooseFromMenu (8);
     ASSERT_TRUE (waitForCheck());
-    ASSERT_TRUE (console().isFirmwareOffered());
+    ASSERT_TRUE (console().getFirmwareOffer().isOffered());
 
     // While the download runs, the device poll's checks leave the feed check object alone.
-    console().showFirmwareUpdateWindow();
+    console().getFirmwareOffer().showFirmwareUpdateWindow();
     ASSERT_TRUE (server.waitForRequest ("/fw/stall.syx"));
-    auto* running = console().getFirmwareOffer().getUpdate();
+    auto* running = console().getFirmwareOffer().getOffer().getUpdate();
     serveFeed (0, false, "/fw/other.syx");
 
     for (int i = 0; i < 3; ++i)
     {
-        console().refreshDeviceInfo();
-        EXPECT_EQ (console().getFirmwareOffer().getUpdate(), running);
-        EXPECT_TRUE (console().isFirmwareOffered());
+        console().getDeviceInfo().refreshDeviceInfo();
+        EXPECT_EQ (console().getFirmwareOffer().getOffer().getUpdate(), running);
+        EXPECT_TRUE (console().getFirmwareOffer().isOffered());
     }
 
     running->cancelDownload();
-    ASSERT_TRUE (runMessageLoopUntil ([this] { return ! dialogs.boxes.empty() && ! console().getFirmwareOffer().isBusy(); }, 30000));
+    ASSERT_TRUE (runMessageLoopUntil ([this] { return ! dialogs.boxes.empty() && ! console().getFirmwareOffer().getOffer().isBusy(); }, 30000));
     EXPECT_EQ (dialogs.boxes[0].text, "Update canceled.");
 
     // Newer firmware that this program cannot send: information, never a download.
     serveFeed (6, false, "/fw/incompatible.syx");
-    console().refreshDeviceInfo();
+    console().getDeviceInfo().refreshDeviceInfo();
     ASSERT_TRUE (waitForCheck());
-    EXPECT_FALSE (console().isFirmwareOffered());
+    EXPECT_FALSE (console().getFirmwareOffer().isOffered());
     EXPECT_EQ (labelText ("Firmware Text Label"), "Firmware 15.06 is available.");
     EXPECT_EQ (labelText ("Firmware Link Label"), "Click for info.");
     EXPECT_TRUE (visible ("Firmware Link Label"));
 
     const int windowsBefore = windows;
-    console().showFirmwareUpdateWindow();
+    console().getFirmwareOffer().showFirmwareUpdateWindow();
     EXPECT_EQ (windows, windowsBefore + 1) << "the notes are shown";
     morvane::test::runMessageLoopFor (300);
     EXPECT_EQ (server.getRequestCount ("/fw/incompatible.syx"), 0);
-    EXPECT_FALSE (console().getFirmwareOffer().isBusy());
+    EXPECT_FALSE (console().getFirmwareOffer().getOffer().isBusy());
 
     // Nothing newer: the labels go.
     serveFeed (4, true, "/fw/same.syx");
-    console().refreshDeviceInfo();
+    console().getDeviceInfo().refreshDeviceInfo();
     ASSERT_TRUE (waitForCheck());
     EXPECT_FALSE (visible ("Firmware Text Label") || visible ("Firmware Link Label"));
 }
@@ -251,12 +252,12 @@ TEST_F (FirmwareOfferTest, AnAnswerForADeviceThatWasReplacedMeanwhileIsNeverShow
     openWith (8, "KT4 MIDI", 15, 4);
 
     chooseFromMenu (8);
-    ASSERT_TRUE (console().getFirmwareOffer().isChecking());
+    ASSERT_TRUE (console().getFirmwareOffer().getOffer().isChecking());
 
     chooseFromMenu (16);
     ASSERT_TRUE (waitForCheck());
     runMessageLoopFor (300);
-    EXPECT_FALSE (console().isFirmwareOffered());
+    EXPECT_FALSE (console().getFirmwareOffer().isOffered());
     EXPECT_FALSE (visible ("Firmware Text Label") || visible ("Firmware Link Label"));
     EXPECT_NE (labelText ("Firmware Text Label"), "Firmware 15.05");
 }
@@ -270,14 +271,14 @@ TEST_F (FirmwareOfferTest, DownloadedFirmwareIsSentToTheDeviceAtOnce)
     auto& device = openWith (16, "Orvix III MIDI 1", 1, 3);
     chooseFromMenu (16);
     ASSERT_TRUE (waitForCheck());
-    ASSERT_TRUE (console().isFirmwareOffered());
+    ASSERT_TRUE (console().getFirmwareOffer().isOffered());
     EXPECT_EQ (labelText ("Firmware Text Label"), "Firmware 1.04");
 
-    console().showFirmwareUpdateWindow();
+    console().getFirmwareOffer().showFirmwareUpdateWindow();
     ASSERT_TRUE (runMessageLoopUntil ([&] { return device.getReceivedCount (0x7E) == 29; }, 30000))
         << device.getReceivedCount (0x7E);
     EXPECT_EQ (device.getReceivedCount (0x7D), 1);
-    EXPECT_TRUE (console().isFirmwareInMemory());
+    EXPECT_TRUE (console().getTransfers().getSendFile().isInMemory());
 
     // The device's own instructions follow the transfer.
     ASSERT_TRUE (runMessageLoopUntil ([this] { return boxTexts().joinIntoString ("|").contains ("UPDATE SUCCESSFUL"); }, 30000))

@@ -1,4 +1,5 @@
 #include "AppTestDoubles.h"
+#include "ConsoleDeviceInfo.h"
 #include "ConsoleSettings.h"
 #include "FootControllerDump.h"
 #include "MainAppWindow.h"
@@ -258,7 +259,7 @@ TEST_F (FootControllerDumpTest, NothingReceivedWarnsAndWritesNothing)
 TEST_F (FootControllerDumpTest, BeginOnTheReceivePageOpensTheWindowAndKeepsItsContentAcrossShows)
 {
     ASSERT_TRUE (open (4));
-    console().pollDeviceInfo();
+    console().getDeviceInfo().pollDeviceInfo();
 
     juce::Button* transmit = nullptr;
 

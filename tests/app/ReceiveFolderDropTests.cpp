@@ -83,7 +83,7 @@ TEST_F (ReceiveFolderDropTest, OnlyAnExistingFolderDroppedInsideTheAreaBecomesTh
     }
 
     EXPECT_TRUE (dialogs.boxes.empty()) << "a refused drop says nothing";
-    EXPECT_FALSE (console().isFileLoaded()) << "nothing dropped on the receive page is loaded to send";
+    EXPECT_FALSE (console().getTransfers().getSendFile().isLoaded()) << "nothing dropped on the receive page is loaded to send";
 }
 
 TEST_F (ReceiveFolderDropTest, NoFolderIsTakenWithoutTheDevicesPortsWhileWorkRunsOrOnTheSendPage)
@@ -110,7 +110,7 @@ TEST_F (ReceiveFolderDropTest, NoFolderIsTakenWithoutTheDevicesPortsWhileWorkRun
     console().showSendPage();
     drop ({ first.getFullPathName() }, 400, 300);
     EXPECT_EQ (console().getReceiveFolder(), untouched) << "the send page takes files, not folders";
-    EXPECT_FALSE (console().isFileLoaded());
+    EXPECT_FALSE (console().getTransfers().getSendFile().isLoaded());
 
     console().showReceivePage();
     drop ({ second.getFullPathName() }, 400, 300);
@@ -133,7 +133,7 @@ TEST_F (ReceiveFolderDropTest, EachPageTakesOnlyItsOwnKindOfDragAndSaysWhyADropC
     drop ({ syx.getFullPathName() }, 400, 300);
     ASSERT_EQ (dialogs.boxes.size(), 1u) << "a .syx file without a device";
     EXPECT_EQ (dialogs.boxes.back().text, "Choose the device and its MIDI ports before dropping a file to send.");
-    EXPECT_FALSE (console().isFileLoaded());
+    EXPECT_FALSE (console().getTransfers().getSendFile().isLoaded());
 
     drop ({ text.getFullPathName() }, 400, 300);
     ASSERT_EQ (dialogs.boxes.size(), 2u) << "a file that is not .syx";

@@ -675,11 +675,11 @@ TEST_F (SendRoadTest, AFirmwareImageInMemoryIsSentAtOnceOrRefused)
 {
     auto& device = connect (8, "KT4 MIDI", 2, 0);
 
-    EXPECT_FALSE (console().sendFirmwareImage (messages (3, { 0x7D, 0x7F }), "Orvix II firmware 1.0"));
+    EXPECT_FALSE (console().getSendPage().sendFirmwareImage (messages (3, { 0x7D, 0x7F }), "Orvix II firmware 1.0"));
     EXPECT_EQ (lastText(), "The selected file is for a Orvix II Original/MK II and is not valid for the KT4.\n\nPlease choose a different file.");
 
     dialogs.boxes.clear();
-    ASSERT_TRUE (console().sendFirmwareImage (messages (8, { 0x7D, 0x7E, 0x7F }), "KT4 firmware 2.10"));
+    ASSERT_TRUE (console().getSendPage().sendFirmwareImage (messages (8, { 0x7D, 0x7E, 0x7F }), "KT4 firmware 2.10"));
     auto* field = dynamic_cast<juce::TextEditor*> (child ("File"));
     ASSERT_NE (field, nullptr);
     EXPECT_EQ (field->getText(), "KT4 firmware 2.10");
@@ -720,7 +720,7 @@ TEST_F (SendRoadTest, AFileDroppedOnTheWindowIsSentWithBegin)
     auto& device = connect (16, "Orvix III MIDI 1", 1, 3);
     auto* peer = window->getPeer();
     ASSERT_NE (peer, nullptr) << "the window is on the display";
-    ASSERT_TRUE (runMessageLoopUntil ([this] { console().pollDeviceInfo(); return console().isDeviceConnected(); }));
+    ASSERT_TRUE (runMessageLoopUntil ([this] { console().getDeviceInfo().pollDeviceInfo(); return console().getDeviceInfo().isConnected(); }));
 
     // The platform hands a drop to the window's peer, which finds the console under the point.
     const auto file = write (makePresetDump (16, makePresetWords (16, "Dropped", 2), 9), "dropped.syx");
@@ -732,16 +732,16 @@ TEST_F (SendRoadTest, AFileDroppedOnTheWindowIsSentWithBegin)
     peer->handleDragMove (outside);
     peer->handleDragDrop (outside);
     runMessageLoopFor (200);   // the drop is delivered after the platform's drag has ended
-    EXPECT_FALSE (console().isFileLoaded()) << "a drop outside the drop area is ignored";
+    EXPECT_FALSE (console().getTransfers().getSendFile().isLoaded()) << "a drop outside the drop area is ignored";
 
     juce::ComponentPeer::DragInfo inside (outside);
     inside.position = consoleOrigin + juce::Point<int> (400, 300);
     peer->handleDragMove (inside);
     EXPECT_TRUE (peer->handleDragDrop (inside));
-    ASSERT_TRUE (runMessageLoopUntil ([this] { return console().isFileLoaded(); }));
+    ASSERT_TRUE (runMessageLoopUntil ([this] { return console().getTransfers().getSendFile().isLoaded(); }));
     EXPECT_EQ (dynamic_cast<juce::TextEditor*> (child ("File"))->getText(), "dropped.syx");
 
-    console().pollDeviceInfo();
+    console().getDeviceInfo().pollDeviceInfo();
     auto* begin = dynamic_cast<juce::Button*> (child ("Transmit"));
     ASSERT_TRUE (begin != nullptr && begin->isEnabled());
     begin->triggerClick();
@@ -770,7 +770,7 @@ TEST_F (SendRoadTest, AFileFarLargerThanAnyDevicesIsRefusedBeforeItIsRead)
     EXPECT_FALSE (console().chooseFileToSend (huge));
     ASSERT_EQ (dialogs.boxes.size(), 1u);
     EXPECT_EQ (lastText(), SysExFileCheck::tooLargeText());
-    EXPECT_FALSE (console().isFileLoaded());
+    EXPECT_FALSE (console().getTransfers().getSendFile().isLoaded());
 }
 } // namespace
 
@@ -816,6 +816,6 @@ TEST_F (SendRoadTest, PathsThatCannotBeSentAreRefusedWithTheirReasonAndNothingBl
     EXPECT_EQ (dialogs.openChooser, "Select a file... *.syx");
 
     // The file taken before stays loaded.
-    EXPECT_TRUE (console().isFileLoaded());
+    EXPECT_TRUE (console().getTransfers().getSendFile().isLoaded());
     EXPECT_EQ (dynamic_cast<juce::TextEditor*> (child ("File"))->getText(), "good.syx");
 }
