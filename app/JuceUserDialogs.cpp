@@ -1,7 +1,7 @@
 #include "JuceUserDialogs.h"
 
-#include "BoxPlaceKeeper.h"
 #include "OwnedWindows.h"
+#include "WindowPlaceKeeper.h"
 
 juce::Component* JuceUserDialogs::boxOwner() const
 {
@@ -16,14 +16,14 @@ juce::Component* JuceUserDialogs::boxOwner() const
 void JuceUserDialogs::showMessage (juce::MessageBoxIconType icon, const juce::String& title, const juce::String& text)
 {
     auto* const centredOn = boxOwner();
-    const BoxPlaceKeeper keeper (centredOn);
+    const auto keeper = WindowPlaceKeeper::forBoxesOver (centredOn);
     juce::AlertWindow::showMessageBox (icon, title, text, "OK", centredOn);
 }
 
 bool JuceUserDialogs::askOkCancel (juce::MessageBoxIconType icon, const juce::String& title, const juce::String& text)
 {
     auto* const centredOn = boxOwner();
-    const BoxPlaceKeeper keeper (centredOn);
+    const auto keeper = WindowPlaceKeeper::forBoxesOver (centredOn);
     return juce::AlertWindow::showOkCancelBox (icon, title, text, "OK", "Cancel", centredOn);
 }
 

@@ -94,14 +94,10 @@ void MorvaneApplication::initialise (const juce::String&)
     // would wait for it too.
     juce::Desktop::getInstance();
 
-    const auto skinLoaded = loadSkin();
-
-    // From here on the windows may use the system's fonts.
-    if (fontWarmUp != nullptr)
-        fontWarmUp->waitUntilDone();
-
-    if (! skinLoaded)
+    if (! loadSkin())
     {
+        // The framework's own box uses the system's fonts.
+        waitForSystemFonts();
         reportMissingSkin();
         setApplicationReturnValue (1);
         systemRequestedQuit();
@@ -109,6 +105,10 @@ void MorvaneApplication::initialise (const juce::String&)
     }
 
     lookAndFeel = MorvaneLookAndFeel::installFromSkin (skinManager.get());
+
+    // The window draws with the skin's typefaces and needs none of the system's to appear; the
+    // first text in a system font (a backup dialog's, a box's) waits for the font list here.
+    lookAndFeel->setSystemFontGate ([this] { waitForSystemFonts(); });
 
     mainWindow.reset();
     mainWindow = std::make_unique<MainAppWindow> (skinManager.get(), link, dialogs, services);
@@ -121,6 +121,12 @@ void MorvaneApplication::initialise (const juce::String&)
     // The check follows once the window is on the screen; it reads the network on a thread of
     // its own and shows its window only when the server has answered.
     mainWindow->callAfterFirstPaint ([this] { startUpdateCheck(); });
+}
+
+void MorvaneApplication::waitForSystemFonts()
+{
+    if (fontWarmUp != nullptr)
+        fontWarmUp->waitUntilDone();
 }
 
 bool MorvaneApplication::loadSkin()
@@ -237,6 +243,8 @@ void MorvaneApplication::terminationRequested()
 
 void MorvaneApplication::systemRequestedQuit()
 {
+    // The framework's look-and-feel, which the windows get back here, has no system font gate.
+    waitForSystemFonts();
     juce::LookAndFeel::setDefaultLookAndFeel (nullptr);
 
     for (int i = juce::Desktop::getInstance().getNumComponents(); --i >= 0;)

@@ -100,6 +100,9 @@ private:
     /** Tells on standard error and, where there is a display, in a plain box that the skin did not load. */
     void reportMissingSkin();
 
+    /** Returns once the system's font list has been read (at once when it has been). */
+    void waitForSystemFonts();
+
     JuceUserDialogs dialogs;
     JuceSystemServices services;
     std::unique_ptr<SingleInstanceChannel> instanceChannel;

@@ -35,13 +35,6 @@ BackupChooser::BackupChooser (SkinManager* skin, DeviceQueries& queriesToUse)
     : skinManager (skin),
       queries (queriesToUse)
 {
-    kt4Dialog = std::make_unique<KT4BackupDialog>();
-    kt4Dialog->buildFromSkin (skinManager);
-    kt4Dialog->addChangeListener (this);
-
-    lm6Dialog = std::make_unique<LM6BackupDialog>();
-    lm6Dialog->buildFromSkin (skinManager);
-    lm6Dialog->addChangeListener (this);
 }
 
 BackupChooser::~BackupChooser()
@@ -63,10 +56,37 @@ void BackupChooser::choose (int deviceModel, juce::Component* centreAround)
         case 3: chooseOrvixII (centreAround); break;
         case 6: case 7: chooseOrvixIIXL (centreAround); break;
         case 16: chooseOrvixIII (centreAround); break;
-        case 5: case 10: launch (*lm6Dialog, "LM6 Backup Type", centreAround); break;
-        case 8: launch (*kt4Dialog, "KT4 Backup Type", centreAround); break;
+        case 5: case 10: launch (getLM6Dialog(), "LM6 Backup Type", centreAround); break;
+        case 8: launch (getKT4Dialog(), "KT4 Backup Type", centreAround); break;
         default: break;
     }
+}
+
+KT4BackupDialog& BackupChooser::getKT4Dialog()
+{
+    // Built at its first show, not with the console: measuring its texts in the system's font
+    // would otherwise keep the window from appearing. It then lives with the chooser, so the
+    // user's choices stay from one show to the next.
+    if (kt4Dialog == nullptr)
+    {
+        kt4Dialog = std::make_unique<KT4BackupDialog>();
+        kt4Dialog->buildFromSkin (skinManager);
+        kt4Dialog->addChangeListener (this);
+    }
+
+    return *kt4Dialog;
+}
+
+LM6BackupDialog& BackupChooser::getLM6Dialog()
+{
+    if (lm6Dialog == nullptr)
+    {
+        lm6Dialog = std::make_unique<LM6BackupDialog>();
+        lm6Dialog->buildFromSkin (skinManager);
+        lm6Dialog->addChangeListener (this);
+    }
+
+    return *lm6Dialog;
 }
 
 void BackupChooser::launch (juce::Component& dialog, const juce::String& title, juce::Component* centreAround)

@@ -21,8 +21,8 @@ class SkinManager;
     the backup dialog of the device's family in a modal window and hands the record that the user
     confirmed, with the job plan's context, to onChosen.
 
-    The KT4 and LM6 dialogs are built with the chooser; the Orvix dialogs at their first show.
-    Message thread only.
+    Each dialog is built at its first show and kept until the chooser ends, so that a user's
+    choices stay from one show to the next. Message thread only.
 */
 class BackupChooser : private juce::ChangeListener
 {
@@ -63,6 +63,8 @@ public:
     juce::Component* getShownDialog() const noexcept { return shownDialog; }
 
 private:
+    KT4BackupDialog& getKT4Dialog();
+    LM6BackupDialog& getLM6Dialog();
     void chooseOrvixII (juce::Component* centreAround);
     void chooseOrvixIIXL (juce::Component* centreAround);
     void chooseOrvixIII (juce::Component* centreAround);

@@ -58,6 +58,19 @@ MorvaneLookAndFeel::MorvaneLookAndFeel (const SkinManager* skin)
 
 MorvaneLookAndFeel::~MorvaneLookAndFeel() = default;
 
+void MorvaneLookAndFeel::setSystemFontGate (std::function<void()> waitForSystemFonts)
+{
+    systemFontGate = std::move (waitForSystemFonts);
+}
+
+juce::Typeface::Ptr MorvaneLookAndFeel::getTypefaceForFont (const juce::Font& font)
+{
+    if (systemFontGate != nullptr)
+        systemFontGate();
+
+    return juce::LookAndFeel_V2::getTypefaceForFont (font);
+}
+
 //==============================================================================
 const juce::XmlElement* MorvaneLookAndFeel::findSection (const char* tag, bool needsLoadedFlag) const
 {

@@ -5,6 +5,7 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <functional>
 #include <memory>
 
 class SkinManager;
@@ -57,6 +58,17 @@ public:
     void loadDialogSkin();
 
     const DialogLook& getDialogLook() const noexcept { return dialogLook; }
+
+    /** Called before each look-up of one of the system's typefaces (a font that is not the
+        skin's, when the framework's typeface cache does not hold it yet), on the thread that
+        draws or measures with it. The application waits here for the system's font list, which
+        it reads on a thread of its own while the program starts: the framework's list may not be
+        read by two threads at once. Set it before anything draws with this look-and-feel.
+    */
+    void setSystemFontGate (std::function<void()> waitForSystemFonts);
+
+    /** The framework's choice, once the system font gate has let the look-up through. */
+    juce::Typeface::Ptr getTypefaceForFont (const juce::Font&) override;
 
     const TitleButtonImages& getCloseButtonImages() const noexcept { return closeButtonImages; }
     const TitleButtonImages& getMinimiseButtonImages() const noexcept { return minimiseButtonImages; }
@@ -160,6 +172,7 @@ private:
     juce::Colour inactiveTitleColour { 0x00000000 };
     DialogLook dialogLook;
     const SkinManager* skinManager = nullptr;
+    std::function<void()> systemFontGate;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MorvaneLookAndFeel)
 };

@@ -170,4 +170,24 @@ TEST (WindowPlaceKeeper, TakesTheWindowBackFromTheCornerButLeavesAChosenPlace)
     morvane::test::runMessageLoopFor ((int) WindowPlaceKeeper::keepForMs + 300);
     EXPECT_EQ (window.getScreenPosition(), juce::Point<int> (420, 260)) << describeWindows();
     EXPECT_EQ (morvane::test::serverPosition (window), juce::Point<int> (420, 260)) << describeWindows();
+    EXPECT_TRUE (morvane::test::runMessageLoopUntil ([&] { return ! keeper.isWatching(); })) << "the keeper's time is over";
+}
+
+TEST (WindowPlaceKeeper, StopsWatchingWhenNothingEverShows)
+{
+    // A window that never shows, and a keeper for boxes that never come: each keeper stops
+    // looking once its time is over, so an idle program is not woken for them.
+    juce::DocumentWindow window ("Morvane", juce::Colours::grey, 0);
+    window.setBounds (300, 200, 320, 200);
+
+    const WindowPlaceKeeper keeper (window, { 300, 200 });
+    const auto boxKeeper = WindowPlaceKeeper::forBoxesOver (&window);
+    EXPECT_TRUE (keeper.isWatching());
+    EXPECT_TRUE (boxKeeper->isWatching());
+
+    EXPECT_TRUE (morvane::test::runMessageLoopUntil ([&] { return ! keeper.isWatching(); })) << "the window's keeper went on looking";
+    EXPECT_TRUE (morvane::test::runMessageLoopUntil ([&] { return ! boxKeeper->isWatching(); })) << "the boxes' keeper went on looking";
+
+    // Without a window to centre them on, boxes are not watched at all.
+    EXPECT_FALSE (WindowPlaceKeeper::forBoxesOver (nullptr)->isWatching());
 }

@@ -81,6 +81,28 @@ TEST (MorvaneLookAndFeel, MissingSectionsKeepTheDefaultsAndFontsFallBack)
     EXPECT_EQ (lookAndFeel->getPopupMenuFont().getTypefaceName(), "Fixture Missing");
 }
 
+// At start-up the system's font list is read on a thread of its own; the window draws with the
+// skin's typefaces meanwhile, and the first look-up of a system font waits at the gate.
+TEST (MorvaneLookAndFeel, OnlyTheSystemsFontsPassTheSystemFontGate)
+{
+    FixtureSkin fixture;
+    auto lookAndFeel = makeLookAndFeel (fixture.skin.get());
+    int gatePasses = 0;
+    lookAndFeel->setSystemFontGate ([&] { ++gatePasses; });
+    juce::LookAndFeel::setDefaultLookAndFeel (lookAndFeel.get());
+
+    EXPECT_GT (lookAndFeel->getPopupMenuFont().getStringWidthFloat ("Skin font"), 0.0f);
+    EXPECT_GT (fixture.skin->getFont ("regular.stf", 12.0f).getStringWidthFloat ("Skin font"), 0.0f);
+    EXPECT_EQ (gatePasses, 0);
+
+    // A family that the framework's typeface cache cannot hold yet.
+    const juce::Font systemFont ("Gate " + juce::Uuid().toString(), 12.0f, juce::Font::plain);
+    systemFont.getStringWidthFloat ("System font");
+    EXPECT_GE (gatePasses, 1);
+
+    juce::LookAndFeel::setDefaultLookAndFeel (nullptr);
+}
+
 TEST (MorvaneLookAndFeel, SectionsAreFoundByTheirExactTagOnly)
 {
     // The look-and-feel finds its sections as every other skin reader does: a tag in other

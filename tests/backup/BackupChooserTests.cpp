@@ -1,0 +1,144 @@
+#include "BackupChooser.h"
+#include "BackupTestSupport.h"
+#include "DeviceQueries.h"
+#include "RecordingView.h"
+#include "SysExRequest.h"
+#include "WindowsOnScreen.h"
+
+#include <vector>
+
+namespace morvane::test
+{
+namespace
+{
+/** Plays the user at the chooser's modal dialog: once it shows, optionally chooses a mode by
+    typing into one of its spin controls, then clicks OK. A dialog that never shows, or stays open,
+    fails the test and has its modal loop ended, so that the test never waits past its bound.
+*/
+class UserAtTheDialog : private juce::Timer
+{
+public:
+    UserAtTheDialog (BackupChooser& chooserToWatch, juce::String spinToType, juce::String textToType)
+        : chooser (chooserToWatch), spinName (std::move (spinToType)), text (std::move (textToType))
+    {
+        startTimer (20);
+    }
+
+    ~UserAtTheDialog() override { stopTimer(); }
+
+    bool clickedOk = false;
+
+private:
+    void timerCallback() override
+    {
+        auto* dialog = chooser.getShownDialog();
+
+        if (++ticks > 1000)   // 20 s
+        {
+            stopTimer();
+            ADD_FAILURE() << "the backup dialog did not show and close: " << describeWindows();
+
+            if (auto* modal = juce::Component::getCurrentlyModalComponent())
+                modal->exitModalState (0);
+
+            return;
+        }
+
+        if (dialog == nullptr || ! dialog->isShowing() || clickedOk)
+            return;
+
+        if (spinName.isNotEmpty())
+        {
+            auto* spin = findWidget<TPXSpinControl> (*dialog, spinName);
+            ASSERT_NE (spin, nullptr) << spinName;
+
+            if (! choseMode)
+            {
+                spin->sendChangeMessage();   // a click on the disabled control chooses its mode
+                choseMode = true;
+                return;
+            }
+
+            spin->setText (text);
+        }
+
+        if (auto* ok = findWidget<juce::Button> (*dialog, "okayButton"); ok != nullptr && ok->isEnabled())
+        {
+            clickedOk = true;
+            ok->triggerClick();
+        }
+    }
+
+    BackupChooser& chooser;
+    juce::String spinName, text;
+    bool choseMode = false;
+    int ticks = 0;
+};
+
+/** A chooser on a device that never answers, recording the choices it hands on. */
+struct ChooserFixture
+{
+    ChooserFixture()
+    {
+        chooser.onChosen = [this] (const BackupChooser::Choice& choice) { choices.push_back (choice); };
+    }
+
+    /** Shows the model's dialog as the console does and plays the user at it. */
+    void choose (int model, const juce::String& spinName = {}, const juce::String& text = {})
+    {
+        UserAtTheDialog user (chooser, spinName, text);
+        chooser.choose (model, nullptr);
+        EXPECT_TRUE (user.clickedOk);
+        EXPECT_EQ (chooser.getShownDialog(), nullptr);
+    }
+
+    RecordingView view;
+    std::unique_ptr<SysExRequest> pendingSlot;
+    DeviceQueries queries { nullptr, view, pendingSlot };
+    BackupChooser chooser { &generatedSkin(), queries };
+    std::vector<BackupChooser::Choice> choices;
+};
+} // namespace
+
+// The KT4 and LM6 dialogs are built at their first show and kept with the chooser: what the user
+// chose at one show is there at the next.
+TEST (BackupChooserTest, TheKT4DialogKeepsTheUsersChoiceFromOneShowToTheNext)
+{
+    ChooserFixture fixture;
+    EXPECT_EQ (fixture.chooser.getShownDialog(), nullptr);
+
+    fixture.choose (8, "backupPresetBankSpinControl", "12");
+    fixture.choose (8);
+
+    ASSERT_EQ (fixture.choices.size(), 2u);
+
+    for (const auto& choice : fixture.choices)
+    {
+        EXPECT_EQ (choice.family, BackupChooser::Choice::Family::kt4);
+        EXPECT_EQ (choice.context.model, 8);
+        EXPECT_EQ (choice.context.kt4.onePresetBank, 1);
+        EXPECT_EQ (choice.context.kt4.presetBank, 11);
+        EXPECT_EQ (choice.context.kt4.allPresetBanks + choice.context.kt4.system, 0);
+    }
+}
+
+TEST (BackupChooserTest, TheLM6DialogKeepsTheUsersChoiceFromOneShowToTheNext)
+{
+    ChooserFixture fixture;
+
+    // OK waits for a first choice at the first show; at the second it is what the user chose.
+    fixture.choose (10, "backupPresetBankSpinControl", "c");
+    fixture.choose (10);
+
+    ASSERT_EQ (fixture.choices.size(), 2u);
+
+    for (const auto& choice : fixture.choices)
+    {
+        EXPECT_EQ (choice.family, BackupChooser::Choice::Family::lm6);
+        EXPECT_EQ (choice.context.model, 10);
+        EXPECT_EQ (choice.context.lm6.onePresetBank, 1);
+        EXPECT_EQ (choice.context.lm6.presetBank, 2);
+        EXPECT_EQ (choice.context.lm6.allPresetBanks + choice.context.lm6.system, 0);
+    }
+}
+} // namespace morvane::test
