@@ -115,7 +115,7 @@ void ConsoleFirmwareOffer::onFirmwareDownloadFinished()
         case FirmwareOffer::Outcome::taken:
             c.sendFile.holdDownload (std::move (image), kind,
                                      FirmwareOffer::describeDownload (c.deviceModel(), offer->getVersionText()));
-            c.ui.fileField->setText (c.sendFile.getShownText(), false);
+            c.ui.fileField->setText (c.sendFile.getShownText());
             c.pageChanged();
             c.transmit();   // downloaded firmware is sent at once
             break;

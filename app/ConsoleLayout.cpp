@@ -189,9 +189,7 @@ void ConsoleLayout::buildFilePanel (bool receiveFolderDefaulted)
     w.browseButton = makeImageButton ("Browse", "btn-browse.png", "btn-browse-down.png", "btn-browse-over.png", { 268, 289, 152, 42 }, true);
     w.browseButton->setEnabled (false);
 
-    w.fileField = std::make_unique<juce::TextEditor> ("File");
-    w.fileField->setCaretVisible (false);
-    w.fileField->setReadOnly (true);
+    w.fileField = std::make_unique<ReadOnlyTextField> ("File");
     w.fileField->setBounds (430, 295, 307, 25);
     addChild (*w.fileField, true);
     w.fileField->setEnabled (false);

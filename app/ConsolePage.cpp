@@ -184,7 +184,7 @@ void ConsolePage::showReceivePage()
 
     if (receiveFolderChosen)
     {
-        c.ui.fileField->setText (receiveFolder, false);
+        c.ui.fileField->setText (receiveFolder);
         c.ui.fileField->setTooltip (receiveFolder);
         c.ui.receiveBeginLabel->setVisible (true);
     }
@@ -225,7 +225,7 @@ void ConsolePage::showSendPage()
 
     if (c.sendFile.isLoaded())
     {
-        c.ui.fileField->setText (c.sendFile.getShownText(), false);
+        c.ui.fileField->setText (c.sendFile.getShownText());
         c.ui.fileField->setTooltip (c.sendFile.getLinkText());
     }
     else
@@ -262,7 +262,7 @@ void ConsolePage::setReceiveFolder (const juce::String& path)
     receiveFolder = path;
     c.settings.setReceiveDirectory (path);
     receiveFolderChosen = true;
-    c.ui.fileField->setText (path, true);
+    c.ui.fileField->setText (path);
     updatePageVisibility();
 }
 

@@ -79,7 +79,7 @@ void ConsoleSendPage::showLoadedFile()
 {
     if (c.state().sendPage)
     {
-        c.ui.fileField->setText (c.transfers.getSendFile().getShownText(), true);
+        c.ui.fileField->setText (c.transfers.getSendFile().getShownText());
         c.ui.fileField->setTooltip (c.transfers.getSendFile().getLinkText());
     }
 

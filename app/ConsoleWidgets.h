@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ReadOnlyTextField.h"
 #include "TPXDrawableButton.h"
 #include "TPXLabelComponent.h"
 #include "TPXProgressBar.h"
@@ -28,7 +29,7 @@ struct ConsoleWidgets
     std::unique_ptr<juce::Slider> bufferDelaySlider;
     std::unique_ptr<juce::Label> bufferDelayLabel;
     std::unique_ptr<juce::ImageButton> browseButton;
-    std::unique_ptr<juce::TextEditor> fileField;
+    std::unique_ptr<ReadOnlyTextField> fileField;
     std::unique_ptr<juce::ImageButton> error2;
     std::unique_ptr<juce::Label> firmwareTextLabel, firmwareLinkLabel, receiveBrowseLabel;
     std::unique_ptr<juce::ImageButton> transmitButton;

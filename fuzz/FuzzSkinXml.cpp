@@ -9,6 +9,7 @@
 #include "TPXDrawableButton.h"
 #include "TPXLabelComponent.h"
 #include "TPXPaintedButton.h"
+#include "XmlTreeDepth.h"
 
 namespace
 {
@@ -36,17 +37,6 @@ void visit (const juce::XmlElement& element, int depth)
         for (auto* child : element.getChildIterator())
             visit (*child, depth + 1);
 }
-
-int treeDepth (const juce::XmlElement& element)
-{
-    int deepest = 0;
-
-    for (auto* child : element.getChildIterator())
-        if (! child->isTextElement())
-            deepest = juce::jmax (deepest, treeDepth (*child));
-
-    return deepest + 1;
-}
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize (int*, char***)
@@ -73,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
         if (auto any = juce::XmlDocument (text).getDocumentElement())
         {
             const auto counted = SkinXmlReader::nestingDepth (text);
-            const auto built = treeDepth (*any);
+            const auto built = morvane::test::treeDepth (*any);
 
             if (built > counted || counted > built + 1)
                 __builtin_trap();

@@ -114,14 +114,9 @@ bool TPXUpdateComponent::buildCommonWidget (const juce::XmlElement& widget, cons
     }
     else if (name == "infoNotes")
     {
-        infoNotes = std::make_unique<juce::TextEditor> (juce::String());
+        infoNotes = std::make_unique<juce::Component> ("Notes");
         infoNotes->setBounds (widget.getIntAttribute ("positionX"), widget.getIntAttribute ("positionY"),
                               widget.getIntAttribute ("width"), widget.getIntAttribute ("height"));
-        infoNotes->setColour (juce::TextEditor::outlineColourId, juce::Colour (0xff000000));
-        infoNotes->setScrollbarsShown (true);
-        infoNotes->setBorder ({ 0, 0, 0, 0 });
-        infoNotes->setReadOnly (true);
-        infoNotes->setMultiLine (true, true);
         infoView.addAndMakeVisible (*infoNotes);
     }
     else if (name == "infoOkayButton")
@@ -150,8 +145,8 @@ void TPXUpdateComponent::setInfoPage (const juce::String& info, const juce::Stri
     buttonLabelText = buttonText;
     cancelShown = ! endOfLife;
 
-    if (infoNotes != nullptr)
-        infoNotes->setText (notes, false);
+    if (notesEditor != nullptr)
+        notesEditor->setText (notes, false);
 
     if (infoLabel != nullptr)
         infoLabel->setText (info, juce::dontSendNotification);
@@ -215,13 +210,32 @@ void TPXUpdateComponent::resetProgressPage()
 
 bool TPXUpdateComponent::runNotesWindow (const juce::String& title)
 {
+    showNotes();
+
     // Drawn from the skin like the message boxes; without a parent the window centres on the screen.
     const auto result = SkinnedDialogWindow::runModal (title, infoView, getParentComponent());
+    notesEditor.reset();
 
     // However the window closed (OK, Cancel, Escape or the title bar's close box), what the user
     // set on its page counts.
     notesWindowClosing();
     return result == 1;
+}
+
+void TPXUpdateComponent::showNotes()
+{
+    if (infoNotes == nullptr)
+        return;
+
+    notesEditor = std::make_unique<juce::TextEditor> (juce::String());
+    notesEditor->setBounds (infoNotes->getLocalBounds());
+    notesEditor->setColour (juce::TextEditor::outlineColourId, juce::Colour (0xff000000));
+    notesEditor->setScrollbarsShown (true);
+    notesEditor->setBorder ({ 0, 0, 0, 0 });
+    notesEditor->setReadOnly (true);
+    notesEditor->setMultiLine (true, true);
+    notesEditor->setText (notesText, false);
+    infoNotes->addAndMakeVisible (*notesEditor);
 }
 
 void TPXUpdateComponent::startCheck (UpdateCheckThread::Job reads, std::function<void()> finished)

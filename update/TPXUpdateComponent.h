@@ -135,7 +135,10 @@ protected:
     SkinManager* const skinManager;
     juce::Component infoView;
     std::unique_ptr<TPXLabelComponent> infoLabel, infoButtonLabel, progressDownloadLabel;
-    std::unique_ptr<juce::TextEditor> infoNotes;
+    /** Where the notes show on the notes page; it holds their editor only while the notes window
+        is open, as every juce::TextEditor keeps the desktop asking where the pointer is.
+    */
+    std::unique_ptr<juce::Component> infoNotes;
     std::unique_ptr<TPXDrawableButton> infoOkayButton, infoCancelButton, progressCancelButton;
     std::unique_ptr<TPXProgressBar> progressBar;
     int okayX = 0, centredOkayX = 0;
@@ -144,6 +147,7 @@ protected:
 
 private:
     void showProgress (double value);
+    void showNotes();
 
     /** Gives the info text the height it needs, at most the skin's, and moves what lies below it
         up by what it gave back, so that no empty band stays under a one-line text.
@@ -159,6 +163,7 @@ private:
     std::vector<SkinPlace> placesBelowInfo;
     int skinInfoLabelHeight = -1, skinInfoViewHeight = 0;
 
+    std::unique_ptr<juce::TextEditor> notesEditor;
     juce::String infoText, notesText, buttonLabelText;
     bool cancelShown = true;
     UpdateDownloadThread* watchedDownload = nullptr;

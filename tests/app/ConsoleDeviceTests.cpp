@@ -1,6 +1,8 @@
 #include "ConsoleRig.h"
 #include "DumpBuilders.h"
 #include "BackupRun.h"
+#include "ConsoleTimers.h"
+#include "HoverTooltipWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -503,4 +505,42 @@ TEST_F (ConsoleDeviceTest, TheDevicePollSleepsWhileNoPortIsWatchedAndWakesWhenTh
     ASSERT_TRUE (runMessageLoopUntil ([this] { return ! console().isTimerRunning (ConsoleTimers::devicePollTimer); }));
     EXPECT_FALSE (console().getDeviceInfo().isConnected());
     EXPECT_FALSE (enabled ("Transmit"));
+}
+
+TEST_F (ConsoleDeviceTest, AtRestTheConsoleHoldsNoTextEditorAndRunsNoTimerOfItsOwn)
+{
+    // Every juce::TextEditor keeps the desktop asking where the pointer is, ten times a second.
+    std::function<int (juce::Component&)> textEditorsIn = [&] (juce::Component& component)
+    {
+        int count = dynamic_cast<juce::TextEditor*> (&component) != nullptr ? 1 : 0;
+
+        for (auto* c : component.getChildren())
+            count += textEditorsIn (*c);
+
+        return count;
+    };
+
+    plugDevice (16, "Orvix III MIDI 1");
+    open();
+
+    // Without a device: the logo's one tick and the poll that turns off what needs a device, then nothing.
+    ASSERT_TRUE (runMessageLoopUntil ([this]
+    {
+        for (int id = ConsoleTimers::logoTimer; id <= ConsoleTimers::firmwareNotice5; ++id)
+            if (console().isTimerRunning (id))
+                return false;
+
+        return true;
+    }));
+
+    auto* tooltips = dynamic_cast<HoverTooltipWindow*> (child ("tooltip"));
+    ASSERT_NE (tooltips, nullptr);
+    EXPECT_FALSE (tooltips->isWatchingMouse());
+    EXPECT_EQ (textEditorsIn (*window), 0);
+
+    // The device connected and the File field in use: still no editor.
+    chooseFromMenu (16);
+    ASSERT_TRUE (runMessageLoopUntil ([this] { return console().getDeviceInfo().isConnected(); }));
+    EXPECT_TRUE (enabled ("File"));
+    EXPECT_EQ (textEditorsIn (*window), 0);
 }

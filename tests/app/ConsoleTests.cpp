@@ -516,7 +516,7 @@ TEST_F (ConsoleTest, ReceivePageUsesTheStoredFolderWhenItExists)
     console = std::make_unique<MorvaneDialog> (skinManager.get(), link.get(), dialogs, services, userFolder);
     EXPECT_TRUE (console->isReceiveFolderChosen());
     console->showReceivePage();
-    EXPECT_EQ (dynamic_cast<juce::TextEditor*> (child ("File"))->getText(), receive.getFullPathName());
+    EXPECT_EQ (dynamic_cast<ReadOnlyTextField*> (child ("File"))->getText(), receive.getFullPathName());
 
     receive.deleteRecursively();
     console = std::make_unique<MorvaneDialog> (skinManager.get(), link.get(), dialogs, services, userFolder);

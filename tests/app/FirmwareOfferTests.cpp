@@ -123,7 +123,7 @@ TEST_F (FirmwareOfferTest, NewerFirmwareIsOfferedDownloadedIntoMemoryAndCheckedF
     EXPECT_EQ (console().getTransfers().getSendFile().getData(), image);
     EXPECT_EQ (console().getTransfers().getSendFile().getKind(), PayloadKinds::kt4Firmware);
     EXPECT_TRUE (console().getTransfers().getSendFile().isLoaded());
-    EXPECT_EQ (dynamic_cast<juce::TextEditor*> (child ("File"))->getText(), "KT4 firmware 15.05");
+    EXPECT_EQ (dynamic_cast<ReadOnlyTextField*> (child ("File"))->getText(), "KT4 firmware 15.05");
     EXPECT_TRUE (dialogs.boxes.empty());
 
     // The folder link speaks of memory for downloaded firmware.
@@ -139,7 +139,7 @@ TEST_F (FirmwareOfferTest, NewerFirmwareIsOfferedDownloadedIntoMemoryAndCheckedF
     ASSERT_TRUE (onDisk.replaceWithData (image.getData(), image.getSize()));
     ASSERT_TRUE (console().chooseFileToSend (onDisk));
     EXPECT_FALSE (console().getTransfers().getSendFile().isInMemory());
-    EXPECT_EQ (dynamic_cast<juce::TextEditor*> (child ("File"))->getText(), "kt4 firmware 15.05.syx");
+    EXPECT_EQ (dynamic_cast<ReadOnlyTextField*> (child ("File"))->getText(), "kt4 firmware 15.05.syx");
 
     console().getFirmwareOffer().showSendFileFolder();
     EXPECT_EQ (dialogs.boxes.size(), 1u) << "no box: the file is revealed";

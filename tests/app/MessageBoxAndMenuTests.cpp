@@ -475,10 +475,22 @@ TEST_F (RealWindowTest, TheUpdateWindowsAreDrawnFromTheSkinAndKeepTheNoCheckChoi
         ASSERT_NE (update.infoNotes, nullptr);
         EXPECT_LE (update.infoNotes->getY() - update.infoLabel->getBottom(), 12) << "an empty band under the version line";
 
+        // The notes are in an editor only while their window is open.
+        const auto notesEditor = [&]
+        {
+            return update.infoNotes->getNumChildComponents() == 1 ? dynamic_cast<juce::TextEditor*> (update.infoNotes->getChildComponent (0))
+                                                                  : nullptr;
+        };
+
+        EXPECT_EQ (notesEditor(), nullptr);
+
         WhenShown inspector ([&] { return findWindow ("Software Update"); }, [&] (juce::Component& c)
         {
             auto& shown = static_cast<juce::DocumentWindow&> (c);
             checkLook (shown);
+            ASSERT_NE (notesEditor(), nullptr);
+            EXPECT_EQ (notesEditor()->getText(), "Version 2.11.0\n- Faster backups of user cab banks.");
+            EXPECT_TRUE (notesEditor()->isReadOnly());
             update.noCheckToggle()->setToggleState (true, juce::sendNotification);
             saveScreenshot (shown, "update-offer.png");
             ASSERT_NE (shown.getPeer(), nullptr);
@@ -487,6 +499,7 @@ TEST_F (RealWindowTest, TheUpdateWindowsAreDrawnFromTheSkinAndKeepTheNoCheckChoi
 
         EXPECT_FALSE (update.showWindow());
         EXPECT_TRUE (inspector.ran);
+        EXPECT_EQ (notesEditor(), nullptr);
         EXPECT_TRUE (settings.getBoolValue (TPXAutoUpdate::skipCheckKey, false)) << "Escape lost the choice";
     }
 

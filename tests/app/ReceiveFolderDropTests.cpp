@@ -78,7 +78,7 @@ TEST_F (ReceiveFolderDropTest, OnlyAnExistingFolderDroppedInsideTheAreaBecomesTh
         if (row.expected.isNotEmpty())
         {
             EXPECT_TRUE (console().isReceiveFolderChosen()) << row.what;
-            EXPECT_EQ (dynamic_cast<juce::TextEditor*> (child ("File"))->getText(), row.expected) << row.what;
+            EXPECT_EQ (dynamic_cast<ReadOnlyTextField*> (child ("File"))->getText(), row.expected) << row.what;
         }
     }
 

@@ -680,7 +680,7 @@ TEST_F (SendRoadTest, AFirmwareImageInMemoryIsSentAtOnceOrRefused)
 
     dialogs.boxes.clear();
     ASSERT_TRUE (console().getSendPage().sendFirmwareImage (messages (8, { 0x7D, 0x7E, 0x7F }), "KT4 firmware 2.10"));
-    auto* field = dynamic_cast<juce::TextEditor*> (child ("File"));
+    auto* field = dynamic_cast<ReadOnlyTextField*> (child ("File"));
     ASSERT_NE (field, nullptr);
     EXPECT_EQ (field->getText(), "KT4 firmware 2.10");
     ASSERT_TRUE (waitForEnd (0));
@@ -739,7 +739,7 @@ TEST_F (SendRoadTest, AFileDroppedOnTheWindowIsSentWithBegin)
     peer->handleDragMove (inside);
     EXPECT_TRUE (peer->handleDragDrop (inside));
     ASSERT_TRUE (runMessageLoopUntil ([this] { return console().getTransfers().getSendFile().isLoaded(); }));
-    EXPECT_EQ (dynamic_cast<juce::TextEditor*> (child ("File"))->getText(), "dropped.syx");
+    EXPECT_EQ (dynamic_cast<ReadOnlyTextField*> (child ("File"))->getText(), "dropped.syx");
 
     console().getDeviceInfo().pollDeviceInfo();
     auto* begin = dynamic_cast<juce::Button*> (child ("Transmit"));
@@ -817,5 +817,5 @@ TEST_F (SendRoadTest, PathsThatCannotBeSentAreRefusedWithTheirReasonAndNothingBl
 
     // The file taken before stays loaded.
     EXPECT_TRUE (console().getTransfers().getSendFile().isLoaded());
-    EXPECT_EQ (dynamic_cast<juce::TextEditor*> (child ("File"))->getText(), "good.syx");
+    EXPECT_EQ (dynamic_cast<ReadOnlyTextField*> (child ("File"))->getText(), "good.syx");
 }

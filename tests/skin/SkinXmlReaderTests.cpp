@@ -1,4 +1,5 @@
 #include "SkinXmlReader.h"
+#include "XmlTreeDepth.h"
 
 #include <gtest/gtest.h>
 
@@ -57,17 +58,7 @@ TEST (SkinXmlDeclarations, EntityAndDoctypeAreFoundInAnyLetterCase)
 
 namespace
 {
-/** How deep the parsed elements nest (text elements not counted). */
-int treeDepth (const juce::XmlElement& element)
-{
-    int deepest = 0;
-
-    for (auto* child : element.getChildIterator())
-        if (! child->isTextElement())
-            deepest = juce::jmax (deepest, treeDepth (*child));
-
-    return deepest + 1;
-}
+using morvane::test::treeDepth;
 
 juce::String nested (int levels, const juce::String& open = "<a>", const juce::String& close = "</a>")
 {

@@ -6,11 +6,6 @@ namespace morvane::test
 {
 namespace
 {
-std::string joined (const juce::StringArray& items)
-{
-    return items.joinIntoString (" | ").toStdString();
-}
-
 /** Starts the Orvix II all-user-cabs job on a device with this many user cabs. */
 bool startAllUserCabs (BackupRunRig& rig, int cabs)
 {
@@ -145,10 +140,7 @@ TEST_P (BackupRunCancel, StopsOnlyAfterTheStepInHand)
 {
     const auto& row = GetParam();
     BackupRunRig rig (row.model);
-    ASSERT_TRUE (rig.connected);
-    rig.server.holdRequest (row.requestInHand);
-    ASSERT_TRUE (row.start (rig));
-    ASSERT_TRUE (runMessageLoopUntil ([&] { return rig.server.getRequestCount() >= row.requestInHand; }, 60000));
+    ASSERT_TRUE (rig.startHoldingRequest (row.requestInHand, row.start));
 
     const bool cancellable = row.model != 5;
     EXPECT_EQ (rig.host.cancelEnabled, cancellable);

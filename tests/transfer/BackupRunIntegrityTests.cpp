@@ -8,11 +8,6 @@ namespace morvane::test
 {
 namespace
 {
-std::string joined (const juce::StringArray& items)
-{
-    return items.joinIntoString (" | ").toStdString();
-}
-
 bool startOrvixIIIBankA (BackupRunRig& rig, const juce::File& folder)
 {
     OrvixIIIBackupSelection s;
@@ -70,10 +65,7 @@ TEST_P (BackupRunFolderGone, StopsSayingSoAndNeverMakesTheFolderAgain)
 {
     const auto& row = GetParam();
     BackupRunRig rig (row.model);
-    ASSERT_TRUE (rig.connected);
-    rig.server.holdRequest (row.requestInHand);
-    ASSERT_TRUE (row.start (rig));
-    ASSERT_TRUE (runMessageLoopUntil ([&] { return rig.server.getRequestCount() >= row.requestInHand; }, 60000));
+    ASSERT_TRUE (rig.startHoldingRequest (row.requestInHand, row.start));
 
     ASSERT_TRUE (rig.folder.deleteRecursively());
     rig.server.release();
@@ -95,10 +87,7 @@ INSTANTIATE_TEST_SUITE_P (Jobs, BackupRunFolderGone, ::testing::ValuesIn (folder
 TEST (BackupRunSteppedFile, ABankFileGoneBetweenStepsStopsTheRun)
 {
     BackupRunRig rig (16);
-    ASSERT_TRUE (rig.connected);
-    rig.server.holdRequest (10);
-    ASSERT_TRUE (startOrvixIIIBankA (rig, rig.folder));
-    ASSERT_TRUE (runMessageLoopUntil ([&] { return rig.server.getRequestCount() >= 10; }, 60000));
+    ASSERT_TRUE (rig.startHoldingRequest (10, [] (BackupRunRig& r) { return startOrvixIIIBankA (r, r.folder); }));
 
     // Whatever collects the bank so far is removed; the folder stays.
     for (const auto& file : rig.folder.findChildFiles (juce::File::findFiles, false))
@@ -160,10 +149,7 @@ TEST (BackupRunSteppedFile, ADeviceLostMidBankLeavesNoPartialBankUnderItsName)
 TEST (BackupRunSteppedFile, ACanceledBankKeepsExactlyThePresetsItReports)
 {
     BackupRunRig rig (16);
-    ASSERT_TRUE (rig.connected);
-    rig.server.holdRequest (5);
-    ASSERT_TRUE (startOrvixIIIBankA (rig, rig.folder));
-    ASSERT_TRUE (runMessageLoopUntil ([&] { return rig.server.getRequestCount() >= 5; }, 60000));
+    ASSERT_TRUE (rig.startHoldingRequest (5, [] (BackupRunRig& r) { return startOrvixIIIBankA (r, r.folder); }));
     rig.run.cancel();
     rig.server.release();
     ASSERT_TRUE (rig.waitForEnd());

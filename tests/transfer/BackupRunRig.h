@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace morvane::test
 {
 /** The console's side of a run, recorded, with the queries that the run puts to the device
@@ -39,6 +41,12 @@ struct RecordingPage
     std::unique_ptr<SysExRequest> pendingRequest;
     DeviceQueries queries;
 };
+
+/** The items in one line, for comparisons and failure messages. */
+inline std::string joined (const juce::StringArray& items)
+{
+    return items.joinIntoString (" | ").toStdString();
+}
 
 /** A simulated device of one model serving backups on virtual ports, the link, a recording page,
     a run, and an empty backup folder. Sets currentDeviceModel while it exists.
@@ -70,6 +78,26 @@ struct BackupRunRig
     {
         folder.deleteRecursively();
         currentDeviceModel = previousModel;
+    }
+
+    /** Holds back the device's answer to the n-th dump request (from 1), starts the run and runs
+        the message loop until that request is in hand: the run then waits on it until
+        server.release(). Fails saying which of these did not come about.
+    */
+    ::testing::AssertionResult startHoldingRequest (int request, const std::function<bool (BackupRunRig&)>& start)
+    {
+        if (! connected)
+            return ::testing::AssertionFailure() << "the device's ports did not open";
+
+        server.holdRequest (request);
+
+        if (! start (*this))
+            return ::testing::AssertionFailure() << "the run did not start";
+
+        if (! runMessageLoopUntil ([this, request] { return server.getRequestCount() >= request; }, 60000))
+            return ::testing::AssertionFailure() << "dump request " << request << " never came";
+
+        return ::testing::AssertionSuccess();
     }
 
     /** Runs the message loop until the run has ended (generously bounded). */

@@ -35,11 +35,6 @@ juce::StringArray list (std::initializer_list<const char*> items)
     return result;
 }
 
-std::string joined (const juce::StringArray& items)
-{
-    return items.joinIntoString (" | ").toStdString();
-}
-
 juce::String hex2 (int value)
 {
     return juce::String::toHexString (value).paddedLeft ('0', 2);
