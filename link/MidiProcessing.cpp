@@ -354,6 +354,9 @@ void MidiProcessing::receiveAndDispatch()
         {
             activeQueue.pop_front();
             current->setInFlight (false);
+
+            // The paced sender queues its next message now, so that this pass sends it.
+            sender.stepAfterRetirement();
         }
     }
 
@@ -376,6 +379,7 @@ void MidiProcessing::receiveAndDispatch()
             if (isOutputConnected() != 1)
             {
                 retire (next, SysExRequest::failed);
+                sender.stepAfterRetirement();
             }
             else
             {

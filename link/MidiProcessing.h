@@ -25,7 +25,8 @@ class SysExRequest;
     worker sends one at a time, hands every received SysEx message to the reply matching, adds
     the counted replies to the request in flight and retires it when it is complete or has timed
     out, then sends the next. Once a second it checks that the chosen ports are still listed and
-    reopens a vanished one by its name. It also carries the paced sender (SysExMultiMsgTimer) and
+    reopens a vanished one by its name. It also carries the paced sender (SysExMultiMsgTimer),
+    whose next message the worker queues and sends in the pass that retires the one before, and
     a monitor that records every incoming MIDI event for the foot controller's dump.
 
     The worker sleeps until a message arrives or a request is queued, and wakes at the latest when

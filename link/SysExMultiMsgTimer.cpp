@@ -245,12 +245,25 @@ void SysExMultiMsgTimer::queueRequest (std::unique_ptr<SysExRequest> request)
 {
     currentRequest = std::move (request);
 
-    // The next step may come as soon as the worker retires this request.
-    currentRequest->setRetireListener ([this] { triggerAsyncUpdate(); });
+    // The next step comes as soon as this request is retired: the worker that retires it takes
+    // the step itself (stepAfterRetirement); a retirement elsewhere (a stopped worker, a refused
+    // request) is taken up on the message thread.
+    currentRequest->setRetireListener ([this]
+    {
+        auto* link = owner.load();
+
+        if (link == nullptr || juce::Thread::getCurrentThread() != link)
+            triggerAsyncUpdate();
+    });
     lastQueuedAtMs = juce::Time::getMillisecondCounterHiRes();
 
     if (auto* link = owner.load())
         link->enqueueRequest (currentRequest.get());
+}
+
+bool SysExMultiMsgTimer::intervalHasPassed() const
+{
+    return juce::Time::getMillisecondCounterHiRes() - lastQueuedAtMs.load() >= (double) interval.load();
 }
 
 void SysExMultiMsgTimer::handleAsyncUpdate()
@@ -259,10 +272,27 @@ void SysExMultiMsgTimer::handleAsyncUpdate()
         return;
 
     // Before the interval has passed, the tick that counts it from the last message comes first.
-    if (juce::Time::getMillisecondCounterHiRes() - lastQueuedAtMs.load() < (double) interval.load())
+    if (! intervalHasPassed())
         return;
 
-    timerCallback();
+    step (false);
+}
+
+void SysExMultiMsgTimer::stepAfterRetirement()
+{
+    const juce::ScopedLock rl (requestLock);
+
+    // Only the retirement of this transfer's message moves it on; before the interval has
+    // passed, the tick that counts it takes the step.
+    if (currentRequest == nullptr || currentRequest->getState() == 0 || ! intervalHasPassed())
+        return;
+
+    step (false);
+
+    // A message that the link refused at once (its worker is stopping) was retired here, where
+    // no step follows: the message thread ends the transfer.
+    if (currentRequest != nullptr && currentRequest->getState() != 0)
+        triggerAsyncUpdate();
 }
 
 bool SysExMultiMsgTimer::findsUnacceptedResultCode (const SysExRequest& request)
@@ -288,10 +318,18 @@ bool SysExMultiMsgTimer::findsUnacceptedResultCode (const SysExRequest& request)
 
 void SysExMultiMsgTimer::timerCallback()
 {
+    step (true);
+}
+
+void SysExMultiMsgTimer::step (bool isTick)
+{
+    // The state stays locked for the whole step, so that a pause or stop from another thread
+    // comes either before the next message is queued or after it.
     const juce::ScopedLock rl (requestLock);
+    const juce::ScopedLock sl (stateLock);
     auto* link = owner.load();
 
-    if (link == nullptr || getState() != TransferStates::running)
+    if (link == nullptr || state != TransferStates::running)
         return;
 
     deleteRetiredRequests();
@@ -306,7 +344,14 @@ void SysExMultiMsgTimer::timerCallback()
             const auto requestState = currentRequest->getState();
 
             if (requestState == 0)
-                return;     // still with the worker
+            {
+                // Still with the worker, which takes the next step when it retires the
+                // request; once the interval is counted, the tick has nothing left to do.
+                if (isTick && intervalHasPassed())
+                    stopTimer();
+
+                return;
+            }
 
             if (requestState == 2)
             {
@@ -345,8 +390,10 @@ void SysExMultiMsgTimer::timerCallback()
         queueRequest (std::move (request));
         progressStep();
 
-        // The next tick comes a whole interval after this message.
-        startTimer (timerPeriodFor (interval.load()));
+        // The next tick comes a whole interval after this message; without an interval, the
+        // retirement of this message takes the next step and no tick is needed.
+        if (interval.load() > 0)
+            startTimer (timerPeriodFor (interval.load()));
     }();
 
     auto endIn = [this] (TransferState endState)

@@ -46,10 +46,12 @@ namespace TransferStates
     The send thread loads and starts a transfer; the console pauses, stops, changes the interval
     and polls state, result code and progress.
 
-    A step does not wait for the next tick when it need not: the link worker tells the sender
-    when it retires a message's request, and once the interval since that message has passed
-    (at once with an interval of 0) the step runs then. After each message the ticks count the
-    interval afresh, so the interval stays the least time between two messages.
+    A step does not wait for the next tick when it need not: the link worker, when it retires a
+    message's request and the interval since that message has passed (at once with an interval
+    of 0), takes the step itself and sends the next message in the same pass. After each message
+    the ticks count the interval afresh, so the interval stays the least time between two
+    messages; once it is counted and the message is still unanswered, the ticks stop, and with
+    an interval of 0 no tick runs after the first message.
 */
 class SysExMultiMsgTimer : public juce::Timer,
                            private juce::AsyncUpdater
@@ -142,6 +144,13 @@ public:
     /** One step of the transfer (message thread). */
     void timerCallback() override;
 
+    /** Called by the link after it has retired a request, on the thread that retired it and
+        outside the request's locks: when the request was this transfer's message and the
+        interval has passed, the next step runs here, so that the worker sends the next message
+        in the same pass, with no hand-off to another thread.
+    */
+    void stepAfterRetirement();
+
 private:
     struct TransferOptions
     {
@@ -153,6 +162,8 @@ private:
     };
 
     void handleAsyncUpdate() override;
+    void step (bool isTick);
+    bool intervalHasPassed() const;
     void progressStep();
     void releaseCurrentRequest();
     void deleteRetiredRequests();

@@ -178,7 +178,49 @@ juce::Typeface::Ptr SkinTypefaceReader::read (const juce::MemoryBlock& compresse
         return nullptr;
     }
 
-    // The framework reads the same bytes again, decompressing them itself.
-    juce::MemoryInputStream source (compressed, false);
-    return new juce::CustomTypeface (source);
+    return build (serialised);
+}
+
+juce::Typeface::Ptr SkinTypefaceReader::build (const juce::MemoryBlock& serialised)
+{
+    // What juce::CustomTypeface's own reader does, from the bytes decompressed once: that reader
+    // takes only the compressed form.
+    juce::MemoryInputStream in (serialised, false);
+
+    const auto readChar = [&in]
+    {
+        auto n = (juce::uint32) (juce::uint16) in.readShort();
+
+        if (n >= 0xd800 && n <= 0xdfff)
+            n = 0x10000 + (((n - 0xd800) << 10) | ((juce::uint32) (juce::uint16) in.readShort() - 0xdc00));
+
+        return (juce::juce_wchar) n;
+    };
+
+    juce::Typeface::Ptr result = new juce::CustomTypeface();
+    auto& typeface = static_cast<juce::CustomTypeface&> (*result);
+
+    const auto name = in.readString();
+    const auto bold = in.readBool();
+    const auto italic = in.readBool();
+    const auto ascent = in.readFloat();
+    typeface.setCharacteristics (name, ascent, bold, italic, readChar());
+
+    for (int i = 0, glyphs = in.readInt(); i < glyphs; ++i)
+    {
+        const auto c = readChar();
+        const auto width = in.readFloat();
+        juce::Path outline;
+        outline.loadPathFromStream (in);
+        typeface.addGlyph (c, outline, width);
+    }
+
+    for (int i = 0, pairs = in.readInt(); i < pairs; ++i)
+    {
+        const auto first = readChar();
+        const auto second = readChar();
+        typeface.addKerningPair (first, second, in.readFloat());
+    }
+
+    return result;
 }

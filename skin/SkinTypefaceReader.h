@@ -32,9 +32,14 @@ public:
     /** Checks decompressed typeface data; the reason when it is refused. */
     static juce::Result check (const juce::MemoryBlock& serialised);
 
-    /** The typeface of a compressed ".stf" entry, or null with the reason in problem. */
+    /** The typeface of a compressed ".stf" entry, or null with the reason in problem. The entry
+        is decompressed once.
+    */
     static juce::Typeface::Ptr read (const juce::MemoryBlock& compressed, juce::String& problem);
 
 private:
+    /** The typeface of decompressed data that check() has passed. */
+    static juce::Typeface::Ptr build (const juce::MemoryBlock& serialised);
+
     SkinTypefaceReader() = delete;
 };

@@ -115,6 +115,80 @@ TEST (SysExMultiMsgTimer, SendsTheLeadInFirstAndTheBlockOnlyOnceItIsAnswered)
     EXPECT_EQ (rig.device->getReceived()[5].getRawData()[5], 0x77);
 }
 
+TEST (SysExMultiMsgTimer, TheWorkerSendsTheNextMessageInThePassThatTakesTheAnswer)
+{
+    ManualLinkClock clock (100000); // replies are awaited however long the machine takes
+    SteppedRig rig (3);
+    ASSERT_TRUE (rig.connect());
+    auto& sender = rig.link->getMultiMsgTimer();
+    auto& link = *rig.link;
+
+    // No message loop runs here: no tick and no message-thread step comes in between.
+    ASSERT_TRUE (load (sender, makeBlock (3, 4), 3));
+    ASSERT_TRUE (sender.start (0));
+    sender.timerCallback();
+    link.receiveAndDispatch();
+    ASSERT_EQ (rig.device->getReceivedCount(), 1);
+
+    for (int sent = 2; sent <= 4; ++sent)
+    {
+        rig.settleQuietly();
+        link.receiveAndDispatch();
+        EXPECT_EQ (rig.device->getReceivedCount(), sent);
+    }
+
+    rig.settleQuietly();
+    link.receiveAndDispatch();
+    EXPECT_EQ (sender.getState(), TransferStates::finished);
+    EXPECT_EQ (rig.device->getPacedMessageCount(), 4);
+
+    // With an interval, the tick that counts it sends the next message, never the pass that
+    // takes an earlier answer.
+    ASSERT_TRUE (sender.start (1000));
+    sender.timerCallback();
+    link.receiveAndDispatch();
+    rig.settleQuietly();
+    link.receiveAndDispatch();
+    EXPECT_EQ (rig.device->getReceivedCount(), 5);
+    sender.timerCallback();
+    link.receiveAndDispatch();
+    EXPECT_EQ (rig.device->getReceivedCount(), 6);
+}
+
+TEST (SysExMultiMsgTimer, APauseOrStopHoldsBackTheMessageTheWorkerWouldSendNext)
+{
+    ManualLinkClock clock (100000); // replies are awaited however long the machine takes
+    SteppedRig rig (3);
+    ASSERT_TRUE (rig.connect());
+    auto& sender = rig.link->getMultiMsgTimer();
+    auto& link = *rig.link;
+
+    ASSERT_TRUE (load (sender, makeBlock (3, 4), 3));
+    ASSERT_TRUE (sender.start (0));
+    sender.timerCallback();
+    link.receiveAndDispatch();
+    rig.settleQuietly();
+
+    // Paused while the answer waits: the pass that takes it sends nothing; the resumed
+    // transfer's tick sends the next message.
+    ASSERT_TRUE (sender.pause (true));
+    link.receiveAndDispatch();
+    EXPECT_EQ (rig.device->getReceivedCount(), 1);
+    ASSERT_TRUE (sender.pause (false));
+    sender.timerCallback();
+    link.receiveAndDispatch();
+    EXPECT_EQ (rig.device->getReceivedCount(), 2);
+
+    // Stopped while the answer waits: nothing more goes out.
+    rig.settleQuietly();
+    ASSERT_TRUE (sender.stop());
+    link.receiveAndDispatch();
+    runMessageLoopFor (30);
+    link.receiveAndDispatch();
+    EXPECT_EQ (rig.device->getReceivedCount(), 2);
+    EXPECT_EQ (sender.getState(), TransferStates::stopped);
+}
+
 TEST (SysExMultiMsgTimer, AcceptedResultCodesHoldForOneTransferOnly)
 {
     ManualLinkClock clock (100000); // replies are awaited however long the machine takes

@@ -1,5 +1,6 @@
 #include "MorvaneLookAndFeel.h"
 #include "SkinTestSupport.h"
+#include "SkinTypefaceReader.h"
 #include "TPXDrawableButton.h"
 #include "TPXLabelComponent.h"
 #include "TPXMultiLineLabelComponent.h"
@@ -442,4 +443,67 @@ TEST (GeneratedSkin, LoadsCompletelyAndDrawsAContactSheet)
     ASSERT_TRUE (out.openedOk());
     EXPECT_TRUE (juce::PNGImageFormat().writeImageToStream (picture, out));
     std::cout << "Contact sheet: " << contactSheetFile.getFullPathName() << std::endl;
+}
+
+// The skin's typefaces are decompressed once and built from those bytes; what is built is what
+// the framework's own reader makes of the same entry.
+TEST (GeneratedSkin, EachTypefaceReadsAsTheFrameworksOwnReaderReadsIt)
+{
+    juce::ZipFile archive (generatedSkinFolder.getChildFile ("MV-resources.zip"));
+    int fonts = 0;
+
+    for (int i = 0; i < archive.getNumEntries(); ++i)
+    {
+        const auto name = archive.getEntry (i)->filename;
+
+        if (! name.endsWithIgnoreCase (".stf"))
+            continue;
+
+        SCOPED_TRACE (name);
+        ++fonts;
+        juce::MemoryBlock compressed;
+        {
+            std::unique_ptr<juce::InputStream> entry (archive.createStreamForEntry (i));
+            ASSERT_NE (entry, nullptr);
+            entry->readIntoMemoryBlock (compressed);
+        }
+
+        juce::String problem;
+        const auto read = SkinTypefaceReader::read (compressed, problem);
+        ASSERT_NE (read, nullptr) << problem;
+
+        juce::MemoryInputStream source (compressed, false);
+        const juce::Typeface::Ptr framework = new juce::CustomTypeface (source);
+
+        EXPECT_EQ (read->getName(), framework->getName());
+        EXPECT_EQ (read->getStyle(), framework->getStyle());
+        EXPECT_EQ (read->getAscent(), framework->getAscent());
+
+        // Every printable character, kerned against its neighbours, and one the font lacks (its
+        // default character stands in).
+        juce::String text;
+
+        for (juce::juce_wchar c = 32; c < 256; ++c)
+            text += juce::String::charToString (c);
+
+        text += juce::String::charToString (0x4e00);
+        EXPECT_EQ (read->getStringWidth (text), framework->getStringWidth (text));
+
+        juce::Array<int> readGlyphs, frameworkGlyphs;
+        juce::Array<float> readOffsets, frameworkOffsets;
+        read->getGlyphPositions (text, readGlyphs, readOffsets);
+        framework->getGlyphPositions (text, frameworkGlyphs, frameworkOffsets);
+        EXPECT_EQ (readGlyphs, frameworkGlyphs);
+        EXPECT_EQ (readOffsets, frameworkOffsets);
+
+        for (auto glyph : frameworkGlyphs)
+        {
+            juce::Path readOutline, frameworkOutline;
+            read->getOutlineForGlyph (glyph, readOutline);
+            framework->getOutlineForGlyph (glyph, frameworkOutline);
+            EXPECT_TRUE (readOutline == frameworkOutline) << "glyph " << glyph;
+        }
+    }
+
+    EXPECT_EQ (fonts, 3);
 }

@@ -58,6 +58,10 @@ SimulatedDevice::SimulatedDevice (VirtualMidiPorts& portsToUse, juce::uint8 devi
     {
         {
             const std::lock_guard<std::mutex> lock (recordMutex);
+
+            if (arrivalObserver != nullptr)
+                arrivalObserver (message);
+
             received.push_back (message);
         }
 
@@ -110,6 +114,12 @@ void SimulatedDevice::setReplyGenerator (juce::uint8 functionId, ReplyGenerator 
             if (! out (reply))
                 return;
     });
+}
+
+void SimulatedDevice::setArrivalObserver (std::function<void (const juce::MidiMessage&)> observer)
+{
+    const std::lock_guard<std::mutex> lock (recordMutex);
+    arrivalObserver = std::move (observer);
 }
 
 void SimulatedDevice::setPacedHandler (ReplyHandler handler)

@@ -119,6 +119,12 @@ public:
     /** The messages that the built-in answer to a request would send (no faults applied). */
     std::vector<juce::MidiMessage> defaultRepliesTo (const juce::MidiMessage& request) const;
 
+    /** Called with every message the program sends to the device, on the program's sending
+        thread, as the port hands it over and before the device takes it up; nullptr for none.
+        Set it while nothing is sent.
+    */
+    void setArrivalObserver (std::function<void (const juce::MidiMessage&)> observer);
+
     //==============================================================================
     // What happened
 
@@ -179,6 +185,7 @@ private:
 
     mutable std::mutex recordMutex;
     std::vector<juce::MidiMessage> received;
+    std::function<void (const juce::MidiMessage&)> arrivalObserver;
 
     std::atomic<int> sentCount { 0 };
     std::atomic<int> pacedCount { 0 };
