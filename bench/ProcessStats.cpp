@@ -39,7 +39,19 @@ std::map<juce::String, ProcessStats::ThreadFigures> ProcessStats::takeThreadFigu
         ThreadFigures thread;
         thread.name = readWhole (task.getChildFile ("comm")).trim();
         thread.cpuMs = (double) schedstat[0].getLargeIntValue() / 1.0e6;
-        thread.wakeUps = schedstat[2].getLargeIntValue();
+        thread.timesScheduled = schedstat[2].getLargeIntValue();
+
+        // A voluntary switch is the thread going to sleep: it runs again only when woken. An
+        // involuntary one is the scheduler giving its CPU to another thread, which a loaded
+        // machine does more often; it is no wake-up of the thread's own.
+        for (const auto& line : juce::StringArray::fromLines (readWhole (task.getChildFile ("status"))))
+        {
+            if (line.startsWith ("voluntary_ctxt_switches:"))
+                thread.wakeUps = line.fromFirstOccurrenceOf (":", false, false).trim().getLargeIntValue();
+            else if (line.startsWith ("nonvoluntary_ctxt_switches:"))
+                thread.preemptions = line.fromFirstOccurrenceOf (":", false, false).trim().getLargeIntValue();
+        }
+
         figures[task.getFileName()] = thread;
     }
 

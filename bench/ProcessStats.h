@@ -14,8 +14,10 @@ public:
     struct ThreadFigures
     {
         juce::String name;
-        double cpuMs = 0.0;         // time on a CPU
-        juce::int64 wakeUps = 0;    // times the thread was put on a CPU
+        double cpuMs = 0.0;                 // time on a CPU
+        juce::int64 wakeUps = 0;            // times the thread went to sleep (and so was woken)
+        juce::int64 preemptions = 0;        // times it was taken off a CPU while it could run on
+        juce::int64 timesScheduled = 0;     // times it was put on a CPU: its wake-ups and its preemptions
     };
 
     /** The figures of every thread now, by thread id, of this process or of the process pid. */

@@ -1,6 +1,7 @@
 // Measures the program a user runs, beside a baseline JUCE application built the same way (an
 // empty window), under the display it is started on:
-//   idle      both programs side by side, idle for 20 s: CPU, wake-ups per thread, resident memory
+//   idle      both programs side by side, idle for 20 s: CPU, wake-ups (a thread going to sleep and
+//             being woken; a preemption is none) and preemptions per thread, resident memory
 //   startup   time from the start of each program to its first painted window, in interleaved pairs
 //   receive   the link's receive path of a 33,792-message dump into its file: the peak memory it
 //             adds and how soon the file is written after the last reply reached the program
@@ -30,6 +31,7 @@
 #include <juce_events/juce_events.h>
 
 #include <algorithm>
+#include <memory>
 #include <iostream>
 #include <thread>
 
@@ -96,31 +98,53 @@ namespace
         juce::File emptyWindow { EMPTY_WINDOW_EXECUTABLE };
     };
 
+    /** A thread's rates over an idle run: CPU, wake-ups and preemptions a second. */
+    struct ThreadRates
+    {
+        double cpuPercent = 0.0;
+        double wakeUps = 0.0;
+        double preemptions = 0.0;
+    };
+
     struct IdleFigures
     {
         double cpuPercent = 0.0;
         double wakeUpsPerSecond = 0.0;
+        double scheduledPerSecond = 0.0;   // wake-ups and preemptions: times put on a CPU
         double residentMiB = 0.0;
-        std::map<juce::String, std::pair<double, double>> perThread;   // name: cpu %, wake-ups/s
+        std::map<juce::String, ThreadRates> perThread;   // by name; the program's first thread is "message thread"
+        juce::StringArray endedThreads;                  // there at the start, gone at the end: not counted
     };
 
-    IdleFigures idleFiguresOf (const std::map<juce::String, ProcessStats::ThreadFigures>& before,
+    IdleFigures idleFiguresOf (const juce::String& pid, const std::map<juce::String, ProcessStats::ThreadFigures>& before,
                                const std::map<juce::String, ProcessStats::ThreadFigures>& after,
                                double seconds, juce::int64 residentKiB)
     {
         IdleFigures figures;
 
+        // A thread started during the run counts from its start.
         for (const auto& [id, thread] : after)
         {
             const auto earlier = before.find (id);
-            const auto cpuMs = thread.cpuMs - (earlier != before.end() ? earlier->second.cpuMs : 0.0);
-            const auto wakeUps = (double) (thread.wakeUps - (earlier != before.end() ? earlier->second.wakeUps : 0));
-            figures.cpuPercent += 100.0 * cpuMs / (seconds * 1000.0);
-            figures.wakeUpsPerSecond += wakeUps / seconds;
-            auto& perName = figures.perThread[thread.name];
-            perName.first += 100.0 * cpuMs / (seconds * 1000.0);
-            perName.second += wakeUps / seconds;
+            const auto had = earlier != before.end() ? earlier->second : ProcessStats::ThreadFigures();
+            ThreadRates rates;
+            rates.cpuPercent = 100.0 * (thread.cpuMs - had.cpuMs) / (seconds * 1000.0);
+            rates.wakeUps = (double) (thread.wakeUps - had.wakeUps) / seconds;
+            rates.preemptions = (double) (thread.preemptions - had.preemptions) / seconds;
+
+            figures.cpuPercent += rates.cpuPercent;
+            figures.wakeUpsPerSecond += rates.wakeUps;
+            figures.scheduledPerSecond += (double) (thread.timesScheduled - had.timesScheduled) / seconds;
+
+            auto& perName = figures.perThread[id == pid ? juce::String ("message thread") : thread.name];
+            perName.cpuPercent += rates.cpuPercent;
+            perName.wakeUps += rates.wakeUps;
+            perName.preemptions += rates.preemptions;
         }
+
+        for (const auto& [id, thread] : before)
+            if (after.find (id) == after.end())
+                figures.endedThreads.add (thread.name);
 
         figures.residentMiB = (double) residentKiB / 1024.0;
         return figures;
@@ -128,11 +152,20 @@ namespace
 
     void printThreads (const juce::String& title, const IdleFigures& figures)
     {
-        std::cout << "  " << title << " threads (last run):\n";
+        for (const auto& [name, rates] : figures.perThread)
+            std::cout << "    " << title.paddedRight (' ', 14) << name.paddedRight (' ', 16)
+                      << fixed (rates.cpuPercent, 3).paddedLeft (' ', 8) << " %" << fixed (rates.wakeUps, 1).paddedLeft (' ', 9)
+                      << " wake-ups/s" << fixed (rates.preemptions, 1).paddedLeft (' ', 8) << " preempted/s\n";
 
-        for (const auto& [name, values] : figures.perThread)
-            std::cout << "    " << name.paddedRight (' ', 18) << fixed (values.first, 3).paddedLeft (' ', 8) << " % "
-                      << fixed (values.second, 1).paddedLeft (' ', 8) << " wake-ups/s\n";
+        if (! figures.endedThreads.isEmpty())
+            std::cout << "    " << title.paddedRight (' ', 14) << "ended during the run, not counted: "
+                      << figures.endedThreads.joinIntoString (", ") << "\n";
+    }
+
+    double wakeUpsOf (const IdleFigures& figures, const juce::String& thread)
+    {
+        const auto found = figures.perThread.find (thread);
+        return found != figures.perThread.end() ? found->second.wakeUps : 0.0;
     }
 
     void benchmarkIdle (const Executables& exe, int runs, int seconds, std::vector<Row>& rows)
@@ -143,16 +176,27 @@ namespace
         Row morvaneWake { "idle wake-ups per second (all threads): Morvane", {}, 1 };
         Row emptyWake { "idle wake-ups per second (all threads): empty window", {}, 1 };
         Row wakeAbove { "idle wake-ups per second above the empty window", {}, 1, "target <= 20", 20.0, true };
+        Row messageAbove { "  of which the message thread's", {}, 1 };
+        Row timerAbove { "  of which the timer thread's", {}, 1 };
+        // On cores that other programs keep busy, the framework's timer thread is often taken off
+        // its CPU where it would have gone to sleep: its wake-ups then differ by tens a second
+        // between two identical programs, while its times on a CPU stay within about ten.
+        Row scheduledAbove { "idle times put on a CPU per second above the empty window", {}, 1 };
         Row morvaneRss { "resident memory at idle, MiB: Morvane", {}, 1 };
         Row emptyRss { "resident memory at idle, MiB: empty window", {}, 1 };
-        IdleFigures lastMorvane, lastEmpty;
         WindowWatcher watcher;
 
-        std::cout << "idle: " << runs << " runs of " << seconds << " s, both programs side by side" << std::endl;
+        std::cout << "idle: " << runs << " runs of " << seconds << " s, both programs side by side; a wake-up is a "
+                  << "thread going to sleep and being woken (a voluntary context switch), a preemption is not one" << std::endl;
 
         for (int run = 0; run < runs; ++run)
         {
-            LaunchedProgram morvane (exe.morvane), empty (exe.emptyWindow);
+            // Started in turn first, so that neither always meets the cores' placement first.
+            std::unique_ptr<LaunchedProgram> first, second;
+            first = std::make_unique<LaunchedProgram> (run % 2 == 0 ? exe.morvane : exe.emptyWindow);
+            second = std::make_unique<LaunchedProgram> (run % 2 == 0 ? exe.emptyWindow : exe.morvane);
+            auto& morvane = run % 2 == 0 ? *first : *second;
+            auto& empty = run % 2 == 0 ? *second : *first;
 
             // Both settle first: the window painted, the start-up's own work done.
             watcher.timeToFirstPaint (morvane.getPid(), morvane.getStartMs());
@@ -173,21 +217,25 @@ namespace
             const auto afterE = ProcessStats::takeThreadFigures (empty.getPidText());
             const auto elapsed = (juce::Time::getMillisecondCounterHiRes() - start) / 1000.0;
 
-            lastMorvane = idleFiguresOf (beforeM, afterM, elapsed, ProcessStats::getResidentKiB (morvane.getPidText()));
-            lastEmpty = idleFiguresOf (beforeE, afterE, elapsed, ProcessStats::getResidentKiB (empty.getPidText()));
+            const auto m = idleFiguresOf (morvane.getPidText(), beforeM, afterM, elapsed, ProcessStats::getResidentKiB (morvane.getPidText()));
+            const auto e = idleFiguresOf (empty.getPidText(), beforeE, afterE, elapsed, ProcessStats::getResidentKiB (empty.getPidText()));
 
-            morvaneCpu.values.push_back (lastMorvane.cpuPercent);
-            emptyCpu.values.push_back (lastEmpty.cpuPercent);
-            cpuAbove.values.push_back (lastMorvane.cpuPercent - lastEmpty.cpuPercent);
-            morvaneWake.values.push_back (lastMorvane.wakeUpsPerSecond);
-            emptyWake.values.push_back (lastEmpty.wakeUpsPerSecond);
-            wakeAbove.values.push_back (lastMorvane.wakeUpsPerSecond - lastEmpty.wakeUpsPerSecond);
-            morvaneRss.values.push_back (lastMorvane.residentMiB);
-            emptyRss.values.push_back (lastEmpty.residentMiB);
+            std::cout << "  run " << run + 1 << ", load " << loadAverage().upToFirstOccurrenceOf (" ", false, false) << ":\n";
+            printThreads ("Morvane", m);
+            printThreads ("empty window", e);
+
+            morvaneCpu.values.push_back (m.cpuPercent);
+            emptyCpu.values.push_back (e.cpuPercent);
+            cpuAbove.values.push_back (m.cpuPercent - e.cpuPercent);
+            morvaneWake.values.push_back (m.wakeUpsPerSecond);
+            emptyWake.values.push_back (e.wakeUpsPerSecond);
+            wakeAbove.values.push_back (m.wakeUpsPerSecond - e.wakeUpsPerSecond);
+            messageAbove.values.push_back (wakeUpsOf (m, "message thread") - wakeUpsOf (e, "message thread"));
+            timerAbove.values.push_back (wakeUpsOf (m, "JUCE Timer") - wakeUpsOf (e, "JUCE Timer"));
+            scheduledAbove.values.push_back (m.scheduledPerSecond - e.scheduledPerSecond);
+            morvaneRss.values.push_back (m.residentMiB);
+            emptyRss.values.push_back (e.residentMiB);
         }
-
-        printThreads ("Morvane", lastMorvane);
-        printThreads ("empty window", lastEmpty);
 
         emptyCpu.reference = "baseline";
         emptyWake.reference = "baseline";
@@ -199,7 +247,8 @@ namespace
         morvaneRss.reference = "empty window";
         morvaneRss.referenceValue = BenchStatistics::median (emptyRss.values);
 
-        for (auto* row : { &morvaneCpu, &emptyCpu, &cpuAbove, &morvaneWake, &emptyWake, &wakeAbove, &morvaneRss, &emptyRss })
+        for (auto* row : { &morvaneCpu, &emptyCpu, &cpuAbove, &morvaneWake, &emptyWake, &wakeAbove, &messageAbove, &timerAbove,
+                           &scheduledAbove, &morvaneRss, &emptyRss })
             rows.push_back (*row);
     }
 

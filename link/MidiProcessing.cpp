@@ -55,6 +55,18 @@ namespace
     }
 } // namespace
 
+namespace
+{
+    thread_local bool inPass = false;
+
+    /** Marks the calling thread as inside a pass for the pass's length. */
+    struct PassMark
+    {
+        PassMark() noexcept { inPass = true; }
+        ~PassMark() { inPass = false; }
+    };
+} // namespace
+
 std::atomic<MidiProcessing*> MidiProcessing::instance { nullptr };
 juce::CriticalSection MidiProcessing::instanceLock;
 bool MidiProcessing::instanceWasCreated = false;
@@ -63,7 +75,7 @@ bool MidiProcessing::instanceWasCreated = false;
 MidiProcessing::MidiProcessing (std::unique_ptr<MidiPortBackend> portBackend)
     : juce::Thread ("MidiProcessing"),
       backend (std::move (portBackend)),
-      ports (*backend, [this] { notify(); })
+      ports (*backend, [this] { passOnArrival(); })
 {
     sender.setOwner (this);
     startTimer (portListPeriodMs);
@@ -284,20 +296,62 @@ void MidiProcessing::timerCallback()
 
 void MidiProcessing::run()
 {
+    passesOnArrival.store (true);
+
     while (! threadShouldExit())
     {
-        receiveAndDispatch();
-        checkDevices();
+        int waitMs = 0;
 
-        const auto waitMs = getWorkerWaitMs();
+        {
+            const juce::ScopedLock sl (passLock);
+            receiveAndDispatch();
+            checkDevices();
+            waitMs = getWorkerWaitMs();
+            workerWakeAt.store (LinkClock::now() + (juce::uint32) waitMs);
+        }
 
         if (waitMs > 0)
             wait (waitMs);
     }
+
+    passesOnArrival.store (false);
+}
+
+void MidiProcessing::passOnArrival()
+{
+    if (passesOnArrival.load())
+    {
+        const juce::ScopedTryLock tl (passLock);
+
+        // Checked again under the lock: a stopping worker has cleared it before it retires
+        // what it held.
+        if (tl.isLocked() && passesOnArrival.load())
+        {
+            receiveAndDispatch();
+
+            // The worker sleeps until its own due time; it is woken sooner only for a due time
+            // that this pass brought (a new request's time-out, one that expects no reply).
+            const auto dueAt = LinkClock::now() + (juce::uint32) getWorkerWaitMs();
+
+            if ((juce::int32) (workerWakeAt.load() - dueAt) > 0)
+                notify();
+
+            return;
+        }
+    }
+
+    notify();
+}
+
+bool MidiProcessing::isInPassOnThisThread() noexcept
+{
+    return inPass;
 }
 
 void MidiProcessing::receiveAndDispatch()
 {
+    const PassMark mark;
+
     auto* current = activeQueue.empty() ? nullptr : activeQueue.front();
 
     receivedBatch.clear();
@@ -472,7 +526,11 @@ void MidiProcessing::stopWorker()
         acceptingRequests = false;
     }
 
+    passesOnArrival.store (false);
     stopThread (stopTimeoutMs);
+
+    // Waits for a pass that a port's thread may still be taking.
+    const juce::ScopedLock sl (passLock);
     retireAllRequests();
 }
 

@@ -30,7 +30,11 @@ class SysExRequest;
     a monitor that records every incoming MIDI event for the foot controller's dump.
 
     The worker sleeps until a message arrives or a request is queued, and wakes at the latest when
-    the next presence check or the time-out of the request in flight is due.
+    the next presence check or the time-out of the request in flight is due. While it runs, the
+    port's thread that brings a message takes the pass itself when no other pass is under way
+    (a pass takes the pass lock): an answer is matched, its request retired and the next request
+    sent with no hand-off to another thread, and the worker is woken only when that pass has
+    brought a due time before its own.
 
     The program uses the singleton (getInstance, deleteInstance); tests build their own objects
     on ports of their own.
@@ -113,7 +117,8 @@ public:
 
     /** One pass of the worker: take what was received, match it to the request in flight,
         retire that request when it is complete or timed out, and send the next when none is in
-        flight. Called on the worker thread (a test may call it while the worker is stopped).
+        flight. Called under the pass lock by the worker or by the port's thread that brought a
+        message (a test may call it while the worker is stopped).
     */
     void receiveAndDispatch();
 
@@ -126,10 +131,20 @@ public:
     /** The time-out the worker allows when stopped: the longest pass is shorter than this. */
     static constexpr int stopTimeoutMs = 5000;
 
+    /** True on a thread that is inside a pass of receiveAndDispatch: a request retired there is
+        followed by the paced sender's next step in the same pass.
+    */
+    static bool isInPassOnThisThread() noexcept;
+
 private:
+    /** Called by the port's thread when a message has arrived: takes the pass there when the
+        worker runs and no other pass is under way, otherwise wakes the worker.
+    */
+    void passOnArrival();
+
     /** How long the worker waits after a pass, in ms: 0 when there is more to do at once,
         otherwise until the next presence check or the time-out of the request in flight is due,
-        whichever comes first. Worker thread.
+        whichever comes first. Inside a pass.
     */
     int getWorkerWaitMs() const;
 
@@ -142,11 +157,17 @@ private:
     SysExMultiMsgTimer sender;
     std::unique_ptr<MidiPortBackend> backend;
 
-    std::deque<SysExRequest*> activeQueue;          // worker thread only; at most one
+    std::deque<SysExRequest*> activeQueue;          // the pass's only; at most one
     MidiPortManager ports;
     ReplyMatcher lowModelMatcher;
     ReplyMatcher16 highModelMatcher;
-    std::vector<IncomingMessageLog::Range> receivedBatch;   // worker thread only
+    std::vector<IncomingMessageLog::Range> receivedBatch;   // the pass's only
+
+    // One pass at a time, the worker's or that of a port's thread; it guards the worker-only
+    // state above while the worker runs.
+    juce::CriticalSection passLock;
+    std::atomic<bool> passesOnArrival { false };    // the worker runs and takes part
+    std::atomic<juce::uint32> workerWakeAt { 0 };   // LinkClock time of the worker's next wake
 
     juce::CriticalSection queueLock;
     std::deque<SysExRequest*> pendingQueue;
@@ -158,7 +179,7 @@ private:
 
     juce::CriticalSection watchLock;
     juce::String watchedInputName, watchedOutputName;
-    juce::uint32 lastPresenceCheck = 0;             // worker thread only
+    juce::uint32 lastPresenceCheck = 0;             // the pass's only
 
     std::atomic<bool> monitorOn { false };
     juce::CriticalSection monitorLock;

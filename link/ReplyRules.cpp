@@ -52,7 +52,7 @@ constexpr Row rows[] = {
 };
 
 template <typename List>
-bool contains (const List& list, juce::uint8 value) noexcept
+constexpr bool contains (const List& list, juce::uint8 value) noexcept
 {
     for (auto item : list)
     {
@@ -65,27 +65,42 @@ bool contains (const List& list, juce::uint8 value) noexcept
 
     return false;
 }
+
+constexpr int rowCount = (int) (sizeof (rows) / sizeof (rows[0]));
+
+/** For each reply function, the index of the first row that holds it, or -1: every reply of a
+    long dump is looked up here, so the rows are not searched one by one.
+*/
+constexpr std::array<juce::int8, 128> makeRowIndex() noexcept
+{
+    std::array<juce::int8, 128> index {};
+
+    for (auto& entry : index)
+        entry = -1;
+
+    for (int r = rowCount - 1; r >= 0; --r)
+        for (auto reply : rows[r].replies)
+            if (reply != 0 && reply < 128)
+                index[reply] = (juce::int8) r;
+
+    return index;
+}
+
+constexpr auto rowIndex = makeRowIndex();
 } // namespace
 
 bool ReplyRules::answers (Generation generation, juce::uint8 reply, juce::uint8 request) noexcept
 {
-    if (reply == 0)
+    if (reply == 0 || reply >= rowIndex.size() || rowIndex[reply] < 0)
         return false;
 
-    for (const auto& row : rows)
-    {
-        if (! contains (row.replies, reply))
-            continue;
+    const auto& row = rows[rowIndex[reply]];
+    const auto& requests = generation == Generation::model16 ? row.model16 : row.belowModel16;
 
-        const auto& requests = generation == Generation::model16 ? row.model16 : row.belowModel16;
+    if (request == 0)
+        return false;
 
-        if (request == 0)
-            return false;
-
-        return contains (requests, own) ? request == reply : contains (requests, request);
-    }
-
-    return false;
+    return contains (requests, own) ? request == reply : contains (requests, request);
 }
 
 juce::uint8 ReplyRules::replyFunctionOf (Generation generation, const juce::MidiMessage& message) noexcept

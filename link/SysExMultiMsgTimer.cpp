@@ -245,14 +245,12 @@ void SysExMultiMsgTimer::queueRequest (std::unique_ptr<SysExRequest> request)
 {
     currentRequest = std::move (request);
 
-    // The next step comes as soon as this request is retired: the worker that retires it takes
-    // the step itself (stepAfterRetirement); a retirement elsewhere (a stopped worker, a refused
-    // request) is taken up on the message thread.
+    // The next step comes as soon as this request is retired: the link's pass that retires it
+    // takes the step itself (stepAfterRetirement); a retirement elsewhere (a stopped worker, a
+    // refused request) is taken up on the message thread.
     currentRequest->setRetireListener ([this]
     {
-        auto* link = owner.load();
-
-        if (link == nullptr || juce::Thread::getCurrentThread() != link)
+        if (! MidiProcessing::isInPassOnThisThread())
             triggerAsyncUpdate();
     });
     lastQueuedAtMs = juce::Time::getMillisecondCounterHiRes();

@@ -22,6 +22,35 @@ TEST (SysExPrimitives, MessageWithoutPayloadHasTheKnownChecksum)
     EXPECT_EQ (bytesOf (message), zandrelBytes (6, 0x3C, { 1, 2 }));
 }
 
+TEST (SysExPrimitives, TheChecksumCoversEveryByteWhateverTheLengthAndPlace)
+{
+    // Lengths on both sides of every word boundary, from addresses that are not aligned.
+    Bytes bytes (300);
+
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = (juce::uint8) ((i * 37 + 11) & 0xFF);
+
+    for (size_t start = 0; start < 3; ++start)
+    {
+        for (size_t n = 0; n + start <= 200; ++n)
+        {
+            const Bytes part (bytes.begin() + (long) start, bytes.begin() + (long) (start + n));
+            ASSERT_EQ (computeSysExChecksum (bytes.data() + start, (int) n), xorChecksum (part, n)) << start << " " << n;
+        }
+    }
+
+    // A single changed bit anywhere in a long message is caught.
+    auto message = zandrelBytes (8, 0x7A, Bytes (160, 0x55));
+    ASSERT_TRUE (hasValidSysExChecksum (message.data(), (int) message.size()));
+
+    for (size_t i = 1; i + 2 < message.size(); ++i)
+    {
+        message[i] ^= 0x01;
+        EXPECT_FALSE (hasValidSysExChecksum (message.data(), (int) message.size())) << i;
+        message[i] ^= 0x01;
+    }
+}
+
 TEST (SysExPrimitives, HeaderAndChecksumGrowShortBlocksAndKeepLongerOnes)
 {
     juce::MemoryBlock block;

@@ -451,3 +451,29 @@ TEST (SysExMultiMsgTimer, RunsAgainstTheWorkerThread)
     EXPECT_EQ (sender.getState(), TransferStates::finished);
     EXPECT_EQ (rig.device->getPacedMessageCount(), 60);
 }
+
+TEST (SysExMultiMsgTimer, AnAnswerSendsTheNextMessageFromThePortsThreadWithoutWakingTheWorker)
+{
+    ManualLinkClock clock (100000); // replies are awaited however long the machine takes
+    LinkRig<MidiProcessing> rig (8);
+    ASSERT_TRUE (rig.connect());
+    auto& sender = rig.link->getMultiMsgTimer();
+    std::atomic<int> fromWorker { 0 }, fromElsewhere { 0 };
+
+    rig.device->setArrivalObserver ([&] (const juce::MidiMessage&)
+    {
+        if (juce::Thread::getCurrentThread() == rig.link.get())
+            ++fromWorker;
+        else
+            ++fromElsewhere;
+    });
+
+    ASSERT_TRUE (load (sender, makeBlock (8, 40), 8));
+    ASSERT_TRUE (sender.start (0));
+    ASSERT_TRUE (runMessageLoopUntil ([&] { return sender.getState() != TransferStates::running; }, 20000));
+    rig.device->setArrivalObserver (nullptr);
+
+    EXPECT_EQ (sender.getState(), TransferStates::finished);
+    EXPECT_EQ (fromWorker + fromElsewhere, 40);
+    EXPECT_GT (fromElsewhere.load(), 0) << "the port's thread took no answer's pass";
+}
