@@ -46,16 +46,22 @@ struct FolderCase
     juce::uint8 model;
     std::function<bool (BackupRunRig&)> start;
     int requestInHand;
+
+    /** The files below the folder once the run has that request's step in hand: those of the
+        steps before, and the temporary file of a step that writes its replies as they arrive,
+        which the run's thread starts on its own once the request is on its way.
+    */
+    int filesWhileHeld;
 };
 
 const FolderCase folderCases[] = {
-    { "OrvixIIIBankAtPreset40", 16, [] (BackupRunRig& r) { return startOrvixIIIBankA (r, r.folder); }, 40 },
+    { "OrvixIIIBankAtPreset40", 16, [] (BackupRunRig& r) { return startOrvixIIIBankA (r, r.folder); }, 40, 1 },
     { "LM6SystemThenBanks", 5, [] (BackupRunRig& r) { LM6BackupSelection s; s.system = s.allPresetBanks = 1;
-                                                       return r.run.queueLM6BackupJobs (s, r.context, r.folder.getFullPathName()); }, 2 },
+                                                       return r.run.queueLM6BackupJobs (s, r.context, r.folder.getFullPathName()); }, 2, 2 },
     { "KT4BankSet", 8, [] (BackupRunRig& r) { KT4BackupSelection s; s.bankSets[0] = 1;
-                                               return r.run.startKT4Backup (s, r.context, r.folder.getFullPathName()); }, 5 },
+                                               return r.run.startKT4Backup (s, r.context, r.folder.getFullPathName()); }, 5, 5 },
     { "OrvixIIUserCabs", 3, [] (BackupRunRig& r) { r.context.userCabCount = 6; OrvixIIBackupSelection s; s.allUserCabs = 1;
-                                                    return r.run.startOrvixIIBackup (s, r.context, r.folder.getFullPathName()); }, 3 },
+                                                    return r.run.startOrvixIIBackup (s, r.context, r.folder.getFullPathName()); }, 3, 2 },
 };
 
 class BackupRunFolderGone : public ::testing::TestWithParam<FolderCase> {};
@@ -67,7 +73,12 @@ TEST_P (BackupRunFolderGone, StopsSayingSoAndNeverMakesTheFolderAgain)
     BackupRunRig rig (row.model);
     ASSERT_TRUE (rig.startHoldingRequest (row.requestInHand, row.start));
 
-    ASSERT_TRUE (rig.folder.deleteRecursively());
+    // Removed only once nothing more is made in it until the device answers: a file made while
+    // the folder's entries are deleted would make the removal itself fail.
+    ASSERT_TRUE (runMessageLoopUntil ([&] { return allFiles (rig.folder).size() == row.filesWhileHeld; }, 60000))
+        << joined (allFiles (rig.folder));
+
+    ASSERT_TRUE (rig.folder.deleteRecursively()) << joined (allFiles (rig.folder));
     rig.server.release();
     ASSERT_TRUE (rig.waitForEnd());
 
