@@ -58,6 +58,12 @@ namespace
 namespace
 {
     thread_local bool inPass = false;
+    thread_local bool onPortThread = false;
+
+    /** A longer message may keep its sender waiting (a port takes it in timed pieces): the
+        port's thread, which reads what arrives, leaves it to the worker.
+    */
+    constexpr int longestSendOnPortThread = 4096;
 
     /** Marks the calling thread as inside a pass for the pass's length. */
     struct PassMark
@@ -327,7 +333,9 @@ void MidiProcessing::passOnArrival()
         // what it held.
         if (tl.isLocked() && passesOnArrival.load())
         {
+            onPortThread = true;
             receiveAndDispatch();
+            onPortThread = false;
 
             // The worker sleeps until its own due time; it is woken sooner only for a due time
             // that this pass brought (a new request's time-out, one that expects no reply).
@@ -421,7 +429,8 @@ void MidiProcessing::receiveAndDispatch()
         {
             const juce::ScopedLock sl (queueLock);
 
-            if (! pendingQueue.empty())
+            if (! pendingQueue.empty()
+                && ! (onPortThread && pendingQueue.front()->getMessage().getRawDataSize() > longestSendOnPortThread))
             {
                 next = pendingQueue.front();
                 pendingQueue.pop_front();

@@ -476,4 +476,33 @@ TEST (SysExMultiMsgTimer, AnAnswerSendsTheNextMessageFromThePortsThreadWithoutWa
     EXPECT_EQ (sender.getState(), TransferStates::finished);
     EXPECT_EQ (fromWorker + fromElsewhere, 40);
     EXPECT_GT (fromElsewhere.load(), 0) << "the port's thread took no answer's pass";
+
+    // A message long enough to keep its sender waiting never goes out from the port's thread,
+    // which has to go on reading what arrives.
+    juce::MemoryBlock longBlock;
+
+    for (int i = 0; i < 6; ++i)
+    {
+        const auto message = SimulatedDevice::makeMessage (8, 0x78, std::vector<juce::uint8> (5000, (juce::uint8) i));
+        longBlock.append (message.getRawData(), (size_t) message.getRawDataSize());
+    }
+
+    fromWorker = 0;
+    fromElsewhere = 0;
+    rig.device->setArrivalObserver ([&] (const juce::MidiMessage&)
+    {
+        if (juce::Thread::getCurrentThread() == rig.link.get())
+            ++fromWorker;
+        else
+            ++fromElsewhere;
+    });
+
+    ASSERT_TRUE (load (sender, longBlock, 8));
+    ASSERT_TRUE (sender.start (0));
+    ASSERT_TRUE (runMessageLoopUntil ([&] { return sender.getState() != TransferStates::running; }, 20000));
+    rig.device->setArrivalObserver (nullptr);
+
+    EXPECT_EQ (sender.getState(), TransferStates::finished);
+    EXPECT_EQ (fromWorker.load(), 6);
+    EXPECT_EQ (fromElsewhere.load(), 0);
 }
