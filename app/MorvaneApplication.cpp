@@ -132,6 +132,10 @@ void MorvaneApplication::waitForSystemFonts()
 bool MorvaneApplication::loadSkin()
 {
     skinManager = std::make_unique<SkinManager>();
+
+    // A skin whose font entry makes it look up one of the system's fonts waits for the font
+    // list; ours has none, and its load never waits.
+    skinManager->setSystemFontGate ([this] { waitForSystemFonts(); });
     return skinManager->load (skinManager->getSkinFile().getFullPathName(), SkinManager::engineVersion, false);
 }
 

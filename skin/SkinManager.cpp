@@ -112,6 +112,11 @@ juce::File SkinManager::getSkinFile() const
     return skinFolder.getChildFile (skinFileName);
 }
 
+void SkinManager::setSystemFontGate (std::function<void()> waitForSystemFonts)
+{
+    systemFontGate = std::move (waitForSystemFonts);
+}
+
 bool SkinManager::load (bool showMessageOnFailure)
 {
     return load (getSkinFile().getFullPathName(), engineVersion, showMessageOnFailure);
@@ -326,7 +331,7 @@ void SkinManager::addEntries (const std::vector<ReadEntry>& entries)
             case Kind::image:     addImage (read.name, decoded.getImage (imageIndex[i]), decoded.getProblem (imageIndex[i])); break;
             case Kind::drawable:  addDrawable (read.name, read.data); break;
             case Kind::typeface:  addTypeface (read.name, typefacesRead[i], typefaceProblems[i]); break;
-            case Kind::fontAid:   writeTypefaceForFontEntry (read.name); break;
+            case Kind::fontAid:   writeTypefaceForFontEntry (read.name, systemFontGate); break;
             case Kind::other:     break;
         }
     }
@@ -727,7 +732,7 @@ std::unique_ptr<TPXPaintedButton> SkinManager::createPaintedButton (const juce::
 }
 
 //==============================================================================
-juce::Result SkinManager::writeTypefaceForFontEntry (const juce::String& entryName)
+juce::Result SkinManager::writeTypefaceForFontEntry (const juce::String& entryName, const std::function<void()>& waitForSystemFonts)
 {
     const auto refused = juce::Result::fail ("Refused font entry name: " + entryName);
 
@@ -747,6 +752,10 @@ juce::Result SkinManager::writeTypefaceForFontEntry (const juce::String& entryNa
 
     if (! target.create())
         return juce::Result::fail ("Could not create " + target.getFullPathName());
+
+    // The only look-up of the system's fonts while a skin loads.
+    if (waitForSystemFonts != nullptr)
+        waitForSystemFonts();
 
     const juce::Font systemFont (fontName, 10.0f, juce::Font::plain);
     const auto systemTypeface = systemFont.getTypefacePtr();

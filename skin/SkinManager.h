@@ -3,6 +3,7 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 #include <juce_gui_extra/juce_gui_extra.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -55,6 +56,13 @@ public:
         is in getLoadResult() and, when showMessageOnFailure is true, in a warning box.
     */
     bool load (const juce::String& path, double programEngineVersion, bool showMessageOnFailure = true);
+
+    /** Called before a load looks up one of the system's typefaces, which only a skin's ".ttf"
+        font entry makes it do (see writeTypefaceForFontEntry); a skin without one never calls it.
+        The application waits here for the system's font list, which it reads on a thread of its
+        own while the skin loads: the framework's list may not be read by two threads at once.
+    */
+    void setSystemFontGate (std::function<void()> waitForSystemFonts);
 
     /** The result of the last load(). */
     juce::Result getLoadResult() const { return lastResult; }
@@ -143,9 +151,11 @@ public:
     /** The font conversion aid for a ".ttf" archive entry: renders character codes 0 to 255 of the
         installed font named like the entry (less ".ttf") into an ".stf" file of the entry's name,
         relative to the current working directory, unless that file exists. Entry names with a root,
-        a drive or a ".." part are refused. Returns what happened.
+        a drive or a ".." part are refused. waitForSystemFonts, when given, is called just before
+        the installed font is looked up (see setSystemFontGate). Returns what happened.
     */
-    static juce::Result writeTypefaceForFontEntry (const juce::String& entryName);
+    static juce::Result writeTypefaceForFontEntry (const juce::String& entryName,
+                                                   const std::function<void()>& waitForSystemFonts = {});
 
     //==============================================================================
     juce::String getDocumentTitle() override;
@@ -202,6 +212,7 @@ private:
     juce::OwnedArray<juce::Image> images;
     juce::StringArray typefaceNames;
     juce::Array<juce::Typeface::Ptr> typefaces;
+    std::function<void()> systemFontGate;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (SkinManager)
 };

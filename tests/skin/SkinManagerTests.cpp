@@ -330,6 +330,62 @@ TEST_F (SkinLoading, AFontEntryIsRenderedIntoAnStfFileInTheWorkingDirectoryOnce)
     EXPECT_EQ (written.loadFileAsString(), "kept");
 }
 
+TEST_F (SkinLoading, AFontEntryLooksUpItsSystemFontOnlyOnceTheSystemFontGateOpens)
+{
+    ScopedTempFolder workingFolder;
+    ScopedWorkingDirectory cwd (workingFolder.getFolder());
+    const auto written = workingFolder.getFolder().getChildFile ("DejaVu Sans.stf");
+
+    // As at start-up: the system's font list is read on a thread of its own while the skin
+    // loads, and the gate opens once it has been read.
+    juce::WaitableEvent fontsRead { true };
+    ASSERT_TRUE (juce::Thread::launch ([&fontsRead]
+    {
+        juce::Font::getDefaultTypefaceForFont (juce::Font());
+        fontsRead.signal();
+    }));
+
+    int gateCalls = 0;
+    juce::int64 sizeAtGate = -1;
+
+    auto entries = standardEntries();
+    entries.push_back ({ "DejaVu Sans.ttf", textBlock ("the bytes are not used") });
+    writeSkin (folder(), standardSkinXml(), entries);
+    SkinManager skin (folder());
+    skin.setSystemFontGate ([&]
+    {
+        ++gateCalls;
+        sizeAtGate = written.getSize();
+        fontsRead.wait (-1);
+    });
+    skin.load (false);
+
+    EXPECT_TRUE (skin.getLoadResult().wasOk());
+    EXPECT_EQ (gateCalls, 1);
+    EXPECT_EQ (sizeAtGate, 0) << "the font is looked up only after the gate";
+    EXPECT_TRUE (written.existsAsFile());
+
+    if (written.existsAsFile())
+    {
+        juce::FileInputStream in (written);
+        const juce::Typeface::Ptr typeface (new juce::CustomTypeface (in));
+        EXPECT_EQ (typeface->getName(), "DejaVu Sans");
+        EXPECT_GT (typeface->getStringWidth ("W"), 0.1f);
+    }
+
+    // A skin without font entries, and a font entry whose file is there, never wait.
+    writeSkin (folder(), standardSkinXml(), standardEntries());
+    SkinManager plain (folder());
+    plain.setSystemFontGate ([&] { ++gateCalls; });
+    plain.load (false);
+    EXPECT_TRUE (plain.getLoadResult().wasOk());
+    EXPECT_EQ (SkinManager::writeTypefaceForFontEntry ("DejaVu Sans.ttf", [&] { ++gateCalls; }), juce::Result::ok());
+    EXPECT_EQ (gateCalls, 1);
+
+    // The thread is done before what it uses goes.
+    fontsRead.wait (-1);
+}
+
 TEST_F (SkinLoading, FontEntryNamesThatLeaveTheWorkingDirectoryAreRefused)
 {
     ScopedTempFolder workingFolder;
