@@ -110,6 +110,39 @@ check_alsa_output()
     [ -z "$(grep "^ALSA lib" "$errors" | sort | uniq -d)" ] || fail "an alsa-lib error was repeated"
 }
 window_gone() { ! xdotool getwindowname "$1" >/dev/null 2>&1; }
+position_of() { xdotool getwindowgeometry "$1" 2>/dev/null | sed -n 's/.*Position: \([0-9-]*,[0-9-]*\).*/\1/p'; }
+
+# True once the window is at x,y on two looks in a row (within about 3 s).
+holds_position() # window x,y
+{
+    local i held=0
+    for i in $(seq 1 10); do
+        if [ "$(position_of "$1")" = "$2" ]; then
+            held=$((held + 1)); [ "$held" -ge 2 ] && return 0
+        else
+            held=0
+        fi
+        sleep 0.3
+    done
+    return 1
+}
+
+# Waits until the window stands still away from the screen's corner on three looks in a row.
+settle_window() # window
+{
+    local i last="" now seen=0
+    for i in $(seq 1 50); do
+        now=$(position_of "$1")
+        if [ -n "$now" ] && [ "$now" != "0,0" ] && [ "$now" = "$last" ]; then
+            seen=$((seen + 1)); [ "$seen" -ge 2 ] && return 0
+        else
+            seen=0
+        fi
+        last=$now
+        sleep 0.2
+    done
+    return 1
+}
 
 wait_for_exit() # pid timeout-tenths
 {
@@ -241,9 +274,17 @@ case "$mode" in
         "$exe" & pid=$!; pids+=("$pid")
         wait_for_windows "$pid" 1 150 || fail "no window appeared"
         win=$(morvane_windows "$pid" | head -n 1)
-        xdotool windowmove --sync "$win" 137 91 2>/dev/null
-        sleep 0.5
-        [ ! -e "$settings" ] || fail "settings were written before the end"
+        # The user moves the window once it has settled: a busy window manager may first map it
+        # in the corner, from which the program takes it back to its own place.
+        settle_window "$win" || fail "the window never settled"
+        for attempt in 1 2 3; do
+            xdotool windowmove --sync "$win" 137 91 2>/dev/null
+            holds_position "$win" 137,91 && break
+        done
+        holds_position "$win" 137,91 || fail "the window would not stay where it was moved"
+        # The settings may be saved on their own a few seconds after start (the folders), but the
+        # window's place is written only at the end.
+        ! grep -q '137 91' "$settings" 2>/dev/null || fail "the window's place was written before the end"
 
         kill -TERM "$pid"
         wait_for_exit "$pid" 150 || fail "SIGTERM did not end the program"
