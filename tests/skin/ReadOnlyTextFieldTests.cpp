@@ -1,5 +1,6 @@
 #include "MessageLoop.h"
 #include "ReadOnlyTextField.h"
+#include "SamePixels.h"
 #include "SkinTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -19,18 +20,6 @@ std::unique_ptr<juce::TextEditor> makeEditorLike (const juce::String& text, juce
     return editor;
 }
 
-bool samePixels (const juce::Image& a, const juce::Image& b)
-{
-    if (a.getBounds() != b.getBounds())
-        return false;
-
-    for (int y = 0; y < a.getHeight(); ++y)
-        for (int x = 0; x < a.getWidth(); ++x)
-            if (a.getPixelAt (x, y) != b.getPixelAt (x, y))
-                return false;
-
-    return true;
-}
 
 bool holdsTextEditor (juce::Component& component)
 {

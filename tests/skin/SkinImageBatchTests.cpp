@@ -1,5 +1,6 @@
 #include "SkinImageBatch.h"
 #include "SkinImageDecoder.h"
+#include "SamePixels.h"
 #include "SkinTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -19,18 +20,6 @@ juce::MemoryBlock cut (const juce::MemoryBlock& block, size_t size)
     return { block.getData(), juce::jmin (size, block.getSize()) };
 }
 
-bool samePixels (const juce::Image& a, const juce::Image& b)
-{
-    if (a.isValid() != b.isValid() || a.getBounds() != b.getBounds() || a.getFormat() != b.getFormat())
-        return false;
-
-    for (int y = 0; y < a.getHeight(); ++y)
-        for (int x = 0; x < a.getWidth(); ++x)
-            if (a.getPixelAt (x, y) != b.getPixelAt (x, y))
-                return false;
-
-    return true;
-}
 } // namespace
 
 // Whatever the number of images and of helper threads, and whether the images decode or not, each
