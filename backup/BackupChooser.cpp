@@ -15,6 +15,23 @@ bool firmwareAtLeast (const FirmwareVersionRecord& version, juce::uint32 major, 
 {
     return version.major > major || (version.major == major && version.minor >= minor);
 }
+
+/** The KT4 or LM6 dialog, built at its first show rather than with the console: measuring its
+    texts in the system's font would otherwise keep the window from appearing. It then lives with
+    the chooser, so the user's choices stay from one show to the next.
+*/
+template <typename Dialog>
+Dialog& builtAtFirstShow (std::unique_ptr<Dialog>& dialog, SkinManager* skin, juce::ChangeListener* listener)
+{
+    if (dialog == nullptr)
+    {
+        dialog = std::make_unique<Dialog>();
+        dialog->buildFromSkin (skin);
+        dialog->addChangeListener (listener);
+    }
+
+    return *dialog;
+}
 } // namespace
 
 bool BackupChooser::Choice::startOn (BackupRun& run, const juce::String& folder) const
@@ -56,37 +73,10 @@ void BackupChooser::choose (int deviceModel, juce::Component* centreAround)
         case 3: chooseOrvixII (centreAround); break;
         case 6: case 7: chooseOrvixIIXL (centreAround); break;
         case 16: chooseOrvixIII (centreAround); break;
-        case 5: case 10: launch (getLM6Dialog(), "LM6 Backup Type", centreAround); break;
-        case 8: launch (getKT4Dialog(), "KT4 Backup Type", centreAround); break;
+        case 5: case 10: launch (builtAtFirstShow (lm6Dialog, skinManager, this), "LM6 Backup Type", centreAround); break;
+        case 8: launch (builtAtFirstShow (kt4Dialog, skinManager, this), "KT4 Backup Type", centreAround); break;
         default: break;
     }
-}
-
-KT4BackupDialog& BackupChooser::getKT4Dialog()
-{
-    // Built at its first show, not with the console: measuring its texts in the system's font
-    // would otherwise keep the window from appearing. It then lives with the chooser, so the
-    // user's choices stay from one show to the next.
-    if (kt4Dialog == nullptr)
-    {
-        kt4Dialog = std::make_unique<KT4BackupDialog>();
-        kt4Dialog->buildFromSkin (skinManager);
-        kt4Dialog->addChangeListener (this);
-    }
-
-    return *kt4Dialog;
-}
-
-LM6BackupDialog& BackupChooser::getLM6Dialog()
-{
-    if (lm6Dialog == nullptr)
-    {
-        lm6Dialog = std::make_unique<LM6BackupDialog>();
-        lm6Dialog->buildFromSkin (skinManager);
-        lm6Dialog->addChangeListener (this);
-    }
-
-    return *lm6Dialog;
 }
 
 void BackupChooser::launch (juce::Component& dialog, const juce::String& title, juce::Component* centreAround)

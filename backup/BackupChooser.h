@@ -63,8 +63,6 @@ public:
     juce::Component* getShownDialog() const noexcept { return shownDialog; }
 
 private:
-    KT4BackupDialog& getKT4Dialog();
-    LM6BackupDialog& getLM6Dialog();
     void chooseOrvixII (juce::Component* centreAround);
     void chooseOrvixIIXL (juce::Component* centreAround);
     void chooseOrvixIII (juce::Component* centreAround);
