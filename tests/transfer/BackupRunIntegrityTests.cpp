@@ -54,6 +54,8 @@ struct FolderCase
     int filesWhileHeld;
 };
 
+void PrintTo (const FolderCase& row, std::ostream* out) { *out << row.name; }
+
 const FolderCase folderCases[] = {
     { "OrvixIIIBankAtPreset40", 16, [] (BackupRunRig& r) { return startOrvixIIIBankA (r, r.folder); }, 40, 1 },
     { "LM6SystemThenBanks", 5, [] (BackupRunRig& r) { LM6BackupSelection s; s.system = s.allPresetBanks = 1;
