@@ -19,11 +19,14 @@ DurableFile::DurableFile (std::shared_ptr<HeldFolder> heldFolder, const juce::St
     if (folder == nullptr || name.isEmpty())
         return;
 
-    // A name that a crash leaves behind is found again by the next run, and removed.
+    // A name that a crash leaves behind is found again by the next run, and removed. The shared
+    // generator is not for many threads: each file seeds its own.
+    juce::Random random;
+
     for (int i = 0; i < namesTried && file < 0; ++i)
     {
         temporaryName = "." + name + partMark
-                      + juce::String::toHexString (juce::Random::getSystemRandom().nextInt()).paddedLeft ('0', randomDigits);
+                      + juce::String::toHexString (random.nextInt()).paddedLeft ('0', randomDigits);
         file = folder->createFile (temporaryName);
     }
 
