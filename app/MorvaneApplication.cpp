@@ -8,7 +8,6 @@
 #include "PlatformFiles.h"
 #include "ProgramVersion.h"
 #include "SkinManager.h"
-#include "SkinnedDialogWindow.h"
 #include "SystemFontWarmUp.h"
 #include "TPXAutoUpdate.h"
 #include "UpdateCheckResult.h"
@@ -207,13 +206,8 @@ void MorvaneApplication::offerUpdate (int result)
 
     if (result == UpdateCheckResult::accepted)
     {
-        // The progress window, drawn from the skin like the message boxes; it deletes itself
-        // once it closes.
-        SkinnedDialogWindow::launchAsync ("Morvane Update", *updateComponent, mainWindow.get());
-
-        if (! updateComponent->downloadAndInstall())
-            if (auto* window = updateComponent->findParentComponentOfClass<juce::DialogWindow>())
-                window->exitModalState (0);
+        // The folder chooser, then the progress window over the main window.
+        updateComponent->downloadAndInstall (mainWindow.get());
     }
     else if (result == UpdateCheckResult::manualInstall)
     {
