@@ -68,6 +68,17 @@ public:
     bool showWindow() override { ++windowsShown; return true; }
 };
 
+/** Keeps a picture among the test artefacts. */
+void saveArtefact (const juce::Image& image, const juce::String& name)
+{
+    const juce::File artefacts (MORVANE_TEST_ARTEFACTS_DIR);
+    artefacts.createDirectory();
+    juce::FileOutputStream out (artefacts.getChildFile (name));
+    out.setPosition (0);
+    out.truncate();
+    EXPECT_TRUE (juce::PNGImageFormat().writeImageToStream (image, out)) << name;
+}
+
 /** Runs a check as the program does, its reads on their own thread, and waits for its result. */
 template <typename Update>
 int checkAndWait (Update& update)
@@ -162,8 +173,9 @@ TEST_F (UpdateWindows, TheProgramCheckOffersOnlyNewerVersionsAndTellsOfTheEnd)
             // update this program cannot take is only told how to get.
             if (c.result == UpdateCheckResult::manualInstall)
             {
-                EXPECT_EQ (update.getButtonText(), "The available update must be installed manually. Click OK to learn how to get it.")
+                EXPECT_EQ (update.getButtonText(), "Click OK to learn how to install this update manually.")
                     << c.name;
+                saveArtefact (update.getInfoView().createComponentSnapshot (update.getInfoView().getLocalBounds()), "update-offer-manual.png");
             }
             else if (c.cancelShown)
             {
@@ -326,12 +338,7 @@ TEST_F (UpdateWindows, TheRealChooserHasTheScreenToItselfAndOnlyAChosenFolderBri
             continue;
         }
 
-        const auto artefacts = juce::File (MORVANE_TEST_ARTEFACTS_DIR);
-        artefacts.createDirectory();
-        juce::FileOutputStream out (artefacts.getChildFile ("update-choose-folder.png"));
-        out.setPosition (0);
-        out.truncate();
-        EXPECT_TRUE (juce::PNGImageFormat().writeImageToStream (answer.shot, out));
+        saveArtefact (answer.shot, "update-choose-folder.png");
 
         EXPECT_TRUE (ScriptedAutoUpdate::progressWindowShown());
         EXPECT_EQ (update.getInstallerPath().getParentDirectory(), scratch);
