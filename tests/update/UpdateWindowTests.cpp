@@ -1,12 +1,14 @@
 #include "DownloadResult.h"
 #include "FirmwareCheckResult.h"
 #include "MessageLoop.h"
+#include "SilentNetwork.h"
 #include "SysExMessage.h"
 #include "TPXAutoUpdate.h"
 #include "TPXDrawableButton.h"
 #include "TPXFirmwareUpdate.h"
 #include "TPXFirmwareUpdateDownloadThread.h"
 #include "UpdateCheckResult.h"
+#include "UpdateFeedReader.h"
 #include "UpdateTestSkin.h"
 #include "UpdateTestSupport.h"
 
@@ -214,13 +216,14 @@ TEST_F (UpdateWindows, AnUnreadableOrHostileFeedOrTheSkipSettingMeansNoCheck)
 
 TEST_F (UpdateWindows, TheInstallerFolderSettingFallsBackToHomeAndKeepsTheLastChoice)
 {
-    settings->setValue (TPXAutoUpdate::updateDirKey, scratch.getChildFile ("gone").getFullPathName());
+    const auto gone = scratch.getChildFile ("gone").getFullPathName();
+    settings->setValue (TPXAutoUpdate::updateDirKey, gone);
     const auto home = juce::File::getSpecialLocation (juce::File::userHomeDirectory);
 
     {
         ScriptedAutoUpdate update (skin.get(), 2, 10, 0, settings.get());
         EXPECT_EQ (update.getStartFolder(), home);
-        EXPECT_EQ (settings->getValue (TPXAutoUpdate::updateDirKey), home.getFullPathName());
+        EXPECT_EQ (settings->getValue (TPXAutoUpdate::updateDirKey), gone) << "home is not stored as a choice";
         EXPECT_FALSE (update.downloadAndInstall());   // the chooser was cancelled
         EXPECT_EQ (update.choosersShown, 1);
         EXPECT_FALSE (ScriptedAutoUpdate::progressWindowShown()) << "a progress window without a folder";
@@ -575,4 +578,74 @@ TEST_F (UpdateWindows, ARefusedConnectionEndsTheCheckWithNothingOfferedAndNothin
     // One report, and none later.
     runMessageLoopFor (200);
     EXPECT_EQ (reports, 1);
+}
+
+// A name server that never answers held quitting for as long as the resolver waited: the check
+// and download threads were cancelled and joined on the message thread, and cancelling waited for
+// the resolver. Now their owners let go at once, and the check answers by its deadline.
+TEST_F (UpdateWindows, ASilentNameServerHoldsNeitherQuittingNorTheCheckBeyondItsDeadline)
+{
+    SilentNetwork network;
+    UpdateServer::setCheckDeadlineMs (1000);
+
+    const auto timed = [] (auto&& step)
+    {
+        const auto start = juce::Time::getMillisecondCounterHiRes();
+        step();
+        return juce::Time::getMillisecondCounterHiRes() - start;
+    };
+
+    // The check answers "nothing" by its deadline, not when the look-up gives up.
+    {
+        ScriptedAutoUpdate update (skin.get(), 2, 10, 0, settings.get());
+        int result = -1;
+        const auto took = timed ([&]
+        {
+            update.checkForUpdate ([&result] (int found) { result = found; });
+            EXPECT_TRUE (runMessageLoopUntil ([&] { return result >= 0; }, 4000));
+        });
+        EXPECT_EQ (result, UpdateCheckResult::nothing);
+        EXPECT_LT (took, 2500.0);
+    }
+
+    // Quitting during a check, replacing a firmware check, ending a download: each at once.
+    auto program = std::make_unique<ScriptedAutoUpdate> (skin.get(), 2, 10, 0, settings.get());
+    program->checkForUpdate ([] (int) { ADD_FAILURE() << "no report after the owner has gone"; });
+    auto firmware = std::make_unique<ScriptedFirmwareUpdate> (skin.get(), 8, 15, 4, "15.04", settings.get());
+    firmware->checkForUpdate ([] (int) { ADD_FAILURE() << "no report after the owner has gone"; });
+    ASSERT_TRUE (waitFor ([&] { return network.getConnectsStarted() >= 3; }, 10000));
+
+    EXPECT_LT (timed ([&] { program.reset(); }), 500.0);
+    EXPECT_LT (timed ([&] { firmware.reset(); }), 500.0);
+
+    std::atomic<double> progress { 0.0 };
+    TPXFirmwareUpdateDownloadThread cancelled (juce::URL ("https://updates.example.com/fw.syx"), &progress);
+    auto deleted = std::make_unique<TPXFirmwareUpdateDownloadThread> (juce::URL ("https://updates.example.com/fw.syx"), &progress);
+    cancelled.startThread();
+    deleted->startThread();
+    ASSERT_TRUE (waitFor ([&] { return network.getConnectsStarted() >= 5; }, 10000));
+
+    EXPECT_LT (timed ([&] { deleted.reset(); }), 500.0);
+    EXPECT_LT (timed ([&]
+    {
+        cancelled.cancel();
+        EXPECT_TRUE (waitFor ([&] { return ! cancelled.isThreadRunning(); }, 4000));
+    }), 500.0);
+    EXPECT_EQ (cancelled.getResult(), DownloadResult::cancelled);
+    runMessageLoopFor (100);
+}
+
+// The process still ends cleanly, sanitizers content, with a network thread stuck for good.
+TEST_F (UpdateWindows, TheProgramEndsCleanlyWhileANetworkThreadIsStuck)
+{
+    GTEST_FLAG_SET (death_test_style, "threadsafe");
+
+    EXPECT_EXIT (
+        {
+            SilentNetwork::neverAnswer();
+            UpdateServer::setCheckDeadlineMs (1000);
+            const bool read = UpdateFeedReader::readFeed (juce::URL ("https://updates.example.com/feed.xml")) != nullptr;
+            std::exit (read ? 1 : 0);
+        },
+        ::testing::ExitedWithCode (0), "");
 }
