@@ -1,12 +1,14 @@
 #include "DownloadResult.h"
 #include "FirmwareCheckResult.h"
 #include "MessageLoop.h"
+#include "SilentNetwork.h"
 #include "SysExMessage.h"
 #include "TPXAutoUpdate.h"
 #include "TPXDrawableButton.h"
 #include "TPXFirmwareUpdate.h"
 #include "TPXFirmwareUpdateDownloadThread.h"
 #include "UpdateCheckResult.h"
+#include "UpdateFeedReader.h"
 #include "UpdateTestSkin.h"
 #include "UpdateTestSupport.h"
 
@@ -67,6 +69,17 @@ public:
     int windowsShown = 0;
     bool showWindow() override { ++windowsShown; return true; }
 };
+
+/** Keeps a picture among the test artefacts. */
+void saveArtefact (const juce::Image& image, const juce::String& name)
+{
+    const juce::File artefacts (MORVANE_TEST_ARTEFACTS_DIR);
+    artefacts.createDirectory();
+    juce::FileOutputStream out (artefacts.getChildFile (name));
+    out.setPosition (0);
+    out.truncate();
+    EXPECT_TRUE (juce::PNGImageFormat().writeImageToStream (image, out)) << name;
+}
 
 /** Runs a check as the program does, its reads on their own thread, and waits for its result. */
 template <typename Update>
@@ -162,8 +175,9 @@ TEST_F (UpdateWindows, TheProgramCheckOffersOnlyNewerVersionsAndTellsOfTheEnd)
             // update this program cannot take is only told how to get.
             if (c.result == UpdateCheckResult::manualInstall)
             {
-                EXPECT_EQ (update.getButtonText(), "The available update must be installed manually. Click OK to learn how to get it.")
+                EXPECT_EQ (update.getButtonText(), "Click OK to learn how to install this update manually.")
                     << c.name;
+                saveArtefact (update.getInfoView().createComponentSnapshot (update.getInfoView().getLocalBounds()), "update-offer-manual.png");
             }
             else if (c.cancelShown)
             {
@@ -257,90 +271,55 @@ TEST_F (UpdateWindows, AnAcceptedUpdateDownloadsTheInstallerIntoTheChosenFolder)
     EXPECT_EQ (settings->getValue (TPXAutoUpdate::updateDirKey), scratch.getFullPathName());
 }
 
-TEST_F (UpdateWindows, TheRealChooserHasTheScreenToItselfAndOnlyAChosenFolderBringsTheProgressWindow)
+TEST_F (UpdateWindows, TheRealChooserHasTheScreenToItselfUntilAFolderIsChosen)
 {
     server.serve ("/dl/slow.exe", installerBytes (3000), Behaviour::stallBody);
     server.serve (programFeedPath, R"(<MORVANE><VERSION major="2" minor="11" compatibility="true"><URL win=")"
                                        + server.getBaseAddress() + R"(/dl/slow.exe"/></VERSION></MORVANE>)");
+    ScriptedAutoUpdate update (skin.get(), 2, 10, 0, settings.get());
+    ASSERT_EQ (checkAndWait (update), UpdateCheckResult::accepted);
+    update.realChooser = true;
 
-    for (const bool choose : { false, true })
+    // Once the chooser shows: its picture, then the scratch folder is chosen.
+    struct ChooserAnswer : juce::Timer
     {
-        SCOPED_TRACE (choose ? "chosen" : "cancelled");
-        ScriptedAutoUpdate update (skin.get(), 2, 10, 0, settings.get());
-        ASSERT_EQ (checkAndWait (update), UpdateCheckResult::accepted);
-        update.realChooser = true;
+        explicit ChooserAnswer (const juce::File& f) : folder (f) { startTimer (20); }
 
-        // Answers the chooser once it is on the screen, with the scratch folder or Cancel.
-        struct ChooserAnswer : juce::Timer
+        void timerCallback() override
         {
-            ChooserAnswer (const juce::File& f, bool c) : folder (f), choose (c) { startTimer (20); }
+            auto* modal = juce::Component::getCurrentlyModalComponent();
 
-            void timerCallback() override
+            if (auto* box = modal != nullptr ? dynamic_cast<juce::FileChooserDialogBox*> (modal->getTopLevelComponent()) : nullptr;
+                box != nullptr && box->isShowing())
             {
-                auto* modal = juce::Component::getCurrentlyModalComponent();
-                auto* box = modal != nullptr ? dynamic_cast<juce::FileChooserDialogBox*> (modal->getTopLevelComponent()) : nullptr;
-
-                if (box == nullptr || ! box->isShowing())
-                {
-                    if (++ticks > 1000)   // 20 s
-                        stopTimer();
-
-                    return;
-                }
-
                 stopTimer();
-                seen = true;
-                progressOverIt = ScriptedAutoUpdate::progressWindowShown();
-                shot = box->createComponentSnapshot (box->getLocalBounds());
+                saveArtefact (box->createComponentSnapshot (box->getLocalBounds()), "update-choose-folder.png");
+                std::function<void (juce::Component&)> setRoot = [&] (juce::Component& c)
+                {
+                    if (auto* browser = dynamic_cast<juce::FileBrowserComponent*> (&c))
+                        browser->setRoot (folder);
 
-                if (auto* browser = findBrowser (*box); browser != nullptr && choose)
-                    browser->setRoot (folder);
-
-                box->exitModalState (choose ? 1 : 0);
+                    for (auto* child : c.getChildren())
+                        setRoot (*child);
+                };
+                setRoot (*box);
+                box->exitModalState (1);
             }
-
-            static juce::FileBrowserComponent* findBrowser (juce::Component& c)
-            {
-                if (auto* browser = dynamic_cast<juce::FileBrowserComponent*> (&c))
-                    return browser;
-
-                for (auto* child : c.getChildren())
-                    if (auto* found = findBrowser (*child))
-                        return found;
-
-                return nullptr;
-            }
-
-            juce::File folder;
-            bool choose, seen = false, progressOverIt = true;
-            int ticks = 0;
-            juce::Image shot;
-        } answer (scratch, choose);
-
-        EXPECT_EQ (update.downloadAndInstall(), choose);
-        ASSERT_TRUE (answer.seen) << "the chooser never showed";
-        EXPECT_FALSE (answer.progressOverIt) << "the progress window stood over the chooser";
-
-        if (! choose)
-        {
-            EXPECT_FALSE (ScriptedAutoUpdate::progressWindowShown()) << "a progress window without a folder";
-            continue;
         }
 
-        const auto artefacts = juce::File (MORVANE_TEST_ARTEFACTS_DIR);
-        artefacts.createDirectory();
-        juce::FileOutputStream out (artefacts.getChildFile ("update-choose-folder.png"));
-        out.setPosition (0);
-        out.truncate();
-        EXPECT_TRUE (juce::PNGImageFormat().writeImageToStream (answer.shot, out));
+        juce::File folder;
+    } answer (scratch);
 
-        EXPECT_TRUE (ScriptedAutoUpdate::progressWindowShown());
-        EXPECT_EQ (update.getInstallerPath().getParentDirectory(), scratch);
-        update.cancelDownload();
-        server.releaseStalls();
-        ASSERT_TRUE (runMessageLoopUntil ([&] { return update.getDownloadResult() != 0; }, 30000));
-        EXPECT_EQ (update.getDownloadResult(), DownloadResult::cancelled);
-    }
+    EXPECT_TRUE (update.downloadAndInstall());
+    EXPECT_EQ (update.choosersShown, 1);
+    EXPECT_FALSE (update.progressShownAtChooser) << "the progress window stood over the chooser";
+    EXPECT_TRUE (ScriptedAutoUpdate::progressWindowShown());
+    EXPECT_EQ (update.getInstallerPath().getParentDirectory(), scratch);
+
+    update.cancelDownload();
+    server.releaseStalls();
+    ASSERT_TRUE (runMessageLoopUntil ([&] { return update.getDownloadResult() != 0; }, 30000));
+    EXPECT_EQ (update.getDownloadResult(), DownloadResult::cancelled);
 }
 
 TEST_F (UpdateWindows, TheFirmwareCheckComparesTheDevicesVersionWithItsModelsProduct)
@@ -569,4 +548,74 @@ TEST_F (UpdateWindows, ARefusedConnectionEndsTheCheckWithNothingOfferedAndNothin
     // One report, and none later.
     runMessageLoopFor (200);
     EXPECT_EQ (reports, 1);
+}
+
+// A name server that never answers held quitting for as long as the resolver waited: the check
+// and download threads were cancelled and joined on the message thread, and cancelling waited for
+// the resolver. Now their owners let go at once, and the check answers by its deadline.
+TEST_F (UpdateWindows, ASilentNameServerHoldsNeitherQuittingNorTheCheckBeyondItsDeadline)
+{
+    SilentNetwork network;
+    UpdateServer::setCheckDeadlineMs (1000);
+
+    const auto timed = [] (auto&& step)
+    {
+        const auto start = juce::Time::getMillisecondCounterHiRes();
+        step();
+        return juce::Time::getMillisecondCounterHiRes() - start;
+    };
+
+    // The check answers "nothing" by its deadline, not when the look-up gives up.
+    {
+        ScriptedAutoUpdate update (skin.get(), 2, 10, 0, settings.get());
+        int result = -1;
+        const auto took = timed ([&]
+        {
+            update.checkForUpdate ([&result] (int found) { result = found; });
+            EXPECT_TRUE (runMessageLoopUntil ([&] { return result >= 0; }, 4000));
+        });
+        EXPECT_EQ (result, UpdateCheckResult::nothing);
+        EXPECT_LT (took, 2500.0);
+    }
+
+    // Quitting during a check, replacing a firmware check, ending a download: each at once.
+    auto program = std::make_unique<ScriptedAutoUpdate> (skin.get(), 2, 10, 0, settings.get());
+    program->checkForUpdate ([] (int) { ADD_FAILURE() << "no report after the owner has gone"; });
+    auto firmware = std::make_unique<ScriptedFirmwareUpdate> (skin.get(), 8, 15, 4, "15.04", settings.get());
+    firmware->checkForUpdate ([] (int) { ADD_FAILURE() << "no report after the owner has gone"; });
+    ASSERT_TRUE (waitFor ([&] { return network.getConnectsStarted() >= 3; }, 10000));
+
+    EXPECT_LT (timed ([&] { program.reset(); }), 500.0);
+    EXPECT_LT (timed ([&] { firmware.reset(); }), 500.0);
+
+    std::atomic<double> progress { 0.0 };
+    TPXFirmwareUpdateDownloadThread cancelled (juce::URL ("https://updates.example.com/fw.syx"), &progress);
+    auto deleted = std::make_unique<TPXFirmwareUpdateDownloadThread> (juce::URL ("https://updates.example.com/fw.syx"), &progress);
+    cancelled.startThread();
+    deleted->startThread();
+    ASSERT_TRUE (waitFor ([&] { return network.getConnectsStarted() >= 5; }, 10000));
+
+    EXPECT_LT (timed ([&] { deleted.reset(); }), 500.0);
+    EXPECT_LT (timed ([&]
+    {
+        cancelled.cancel();
+        EXPECT_TRUE (waitFor ([&] { return ! cancelled.isThreadRunning(); }, 4000));
+    }), 500.0);
+    EXPECT_EQ (cancelled.getResult(), DownloadResult::cancelled);
+    runMessageLoopFor (100);
+}
+
+// The process still ends cleanly, sanitizers content, with a network thread stuck for good.
+TEST_F (UpdateWindows, TheProgramEndsCleanlyWhileANetworkThreadIsStuck)
+{
+    GTEST_FLAG_SET (death_test_style, "threadsafe");
+
+    EXPECT_EXIT (
+        {
+            SilentNetwork::neverAnswer();
+            UpdateServer::setCheckDeadlineMs (1000);
+            const bool read = UpdateFeedReader::readFeed (juce::URL ("https://updates.example.com/feed.xml")) != nullptr;
+            std::exit (read ? 1 : 0);
+        },
+        ::testing::ExitedWithCode (0), "");
 }
