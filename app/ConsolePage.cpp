@@ -2,20 +2,17 @@
 
 #include "ConsolePortPickers.h"
 #include "ConsoleSettings.h"
+#include "ConsoleTransferView.h"
 #include "ConsoleWidgets.h"
 #include "DeviceRules.h"
 #include "MidiProcessing.h"
 #include "SendFile.h"
 #include "SysExFileCheck.h"
 #include "TPXDrawableButton.h"
-#include "TPXProgressBar.h"
-#include "TransferView.h"
 #include "UserDialogs.h"
 
 namespace
 {
-const char* const receiveBeginText = "Press BEGIN to select a backup type to receive.";
-
 void setEnabledIf (juce::Component* component, bool enabled)
 {
     if (component != nullptr)
@@ -98,8 +95,8 @@ void ConsolePage::updatePageVisibility()
         c.ui.firmwareLinkLabel->setVisible (false);
     }
 
-    c.ui.receiveBeginLabel->setVisible (DeviceRules::showsReceiveBegin (s.deviceModel, s.inputOk, s.outputOk,
-                                                                     receiveFolderChosen, receivePage));
+    c.view.setInvitationWanted (DeviceRules::showsReceiveBegin (s.deviceModel, s.inputOk, s.outputOk,
+                                                                receiveFolderChosen, receivePage));
 }
 
 bool ConsolePage::isConnectedForModel() const
@@ -118,13 +115,6 @@ bool ConsolePage::isConnectedForModel() const
     return false;
 }
 
-void ConsolePage::resetReceivePage()
-{
-    c.ui.progressLabel->setText (receiveMode == 1 ? receiveBeginText : "", juce::dontSendNotification);
-    c.ui.check3->setVisible (false);
-    c.ui.progressBar->setProgress (0.0);
-}
-
 void ConsolePage::setControlsEnabled (bool enabled)
 {
     controlsLocked = ! enabled;
@@ -132,9 +122,6 @@ void ConsolePage::setControlsEnabled (bool enabled)
     c.ui.browseButton->setEnabled (enabled);
     setEnabledIf (c.ui.showFolder.get(), enabled);
     c.ui.transmitButton->setEnabled (enabled && (! receivePage || receiveFolderChosen));
-
-    if (receivePage)
-        c.ui.cancelButton->setEnabled (enabled);
 
     c.ui.sendTabButton->setEnabled (enabled);
     c.ui.receiveTabButton->setEnabled (enabled);
@@ -181,12 +168,13 @@ void ConsolePage::showReceivePage()
     c.ports.setBufferDelayEnabled (false);
     c.ui.firmwareTextLabel->setVisible (false);
     c.ui.firmwareLinkLabel->setVisible (false);
+    c.view.clearForPage();
+    c.view.setInvitationWanted (receiveFolderChosen);
 
     if (receiveFolderChosen)
     {
         c.ui.fileField->setText (receiveFolder);
         c.ui.fileField->setTooltip (receiveFolder);
-        c.ui.receiveBeginLabel->setVisible (true);
     }
     else
     {
@@ -221,7 +209,8 @@ void ConsolePage::showSendPage()
     }
 
     c.ui.receiveBrowseLabel->setVisible (false);
-    c.ui.receiveBeginLabel->setVisible (false);
+    c.view.clearForPage();
+    c.view.setInvitationWanted (false);
 
     if (c.sendFile.isLoaded())
     {
