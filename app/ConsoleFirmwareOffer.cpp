@@ -162,6 +162,17 @@ void ConsoleFirmwareOffer::showSendFileFolder()
     }
 }
 
+void ConsoleFirmwareOffer::showReceiveFolder (const juce::String& folder)
+{
+    if (folder.isEmpty())
+        return;
+
+    if (juce::File::isAbsolutePath (folder) && juce::File (folder).isDirectory())
+        c.services.revealFile (juce::File (folder));
+    else
+        c.dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", "The selected path is not valid.");
+}
+
 void ConsoleFirmwareOffer::showNotice()
 {
     c.dialogs.showMessage (juce::MessageBoxIconType::InfoIcon, "Morvane",

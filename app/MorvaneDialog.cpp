@@ -326,7 +326,13 @@ void MorvaneDialog::connectControls()
     };
 
     if (ui.showFolder != nullptr)
-        ui.showFolder->onClick = [this] { firmware->showSendFileFolder(); };
+        ui.showFolder->onClick = [this]
+        {
+            if (page->isReceivePage())
+                firmware->showReceiveFolder (page->getReceiveFolder());
+            else
+                firmware->showSendFileFolder();
+        };
 
     // The mouse reaches the labels over the selectors; the keyboard presses the selectors.
     ui.deviceSelector->onClick = [this] { labelClicked (ui.deviceLabel.get()); };

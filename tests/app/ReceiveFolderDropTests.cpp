@@ -2,6 +2,7 @@
 #include "DeviceQueryAnswers.h"
 
 using morvane::test::DeviceQueryAnswers;
+using morvane::test::runMessageLoopFor;
 
 namespace
 {
@@ -162,5 +163,28 @@ TEST_F (ReceiveFolderDropTest, ASyxFileDroppedWithTheDevicesPortsSetIsLoadedWith
     // The file's content decides whether it is loaded; the drop itself asks nothing.
     for (const auto& box : dialogs.boxes)
         EXPECT_FALSE (box.text.startsWith ("Choose the device")) << box.text;
+}
+TEST_F (ReceiveFolderDropTest, TheFolderButtonOnTheReceivePageOpensTheReceiveFolder)
+{
+    openWithDevice();
+    console().showReceivePage();
+    console().setReceiveFolder (first.getFullPathName());
+
+    auto* button = dynamic_cast<juce::Button*> (child ("showFolder"));
+    ASSERT_NE (button, nullptr);
+    ASSERT_TRUE (button->isEnabled());
+
+    button->triggerClick();
+    runMessageLoopFor (50);
+    EXPECT_EQ (services.revealed, juce::StringArray (first.getFullPathName())) << "the receive folder, not the send file";
+    EXPECT_TRUE (dialogs.boxes.empty());
+
+    // A folder deleted since it was chosen is told, not opened.
+    first.deleteRecursively();
+    button->triggerClick();
+    runMessageLoopFor (50);
+    EXPECT_EQ (services.revealed.size(), 1);
+    ASSERT_EQ (dialogs.boxes.size(), 1u);
+    EXPECT_EQ (dialogs.boxes[0].text, "The selected path is not valid.");
 }
 } // namespace

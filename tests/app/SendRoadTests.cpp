@@ -600,7 +600,8 @@ TEST_F (SendRoadTest, RefusedSendsSayWhyAndSendNothing)
     for (size_t i = 0; i < splitAt; ++i)
         offset += splitMessages (truncatedKT4Bank)[i].getSize();
 
-    truncatedKT4Bank.setSize (offset + 9);   // the last PATCH_START ends after 9 bytes
+    truncatedKT4Bank.setSize (offset + 9);   // the last PATCH_START ends, closed, after 9 bytes
+    truncatedKT4Bank[(int) offset + 8] = (char) 0xF7;
 
     // The first preset does not convert for an XL, the last does: the bank is still refused.
     auto partlyConvertible = makePresetDump (3, makePresetWords (3, "Raw", 1), 0);
@@ -663,6 +664,26 @@ TEST_F (SendRoadTest, RefusedSendsSayWhyAndSendNothing)
 
         closeAll();
     }
+}
+
+TEST_F (SendRoadTest, ABankCutInsideItsLastMessageIsRefusedAndNothingAtAllIsSent)
+{
+    auto& device = connect (16, "Orvix III MIDI 1", 20, 0);
+    auto bank = makeBankDump (16, 0, 128);
+    bank.setSize (bank.getSize() - 1);   // only the final F7 is missing
+    const auto receivedBefore = device.getReceived().size();
+
+    EXPECT_FALSE (console().chooseFileToSend (write (bank)));
+    ASSERT_EQ (dialogs.boxes.size(), 1u) << boxTexts().joinIntoString ("|");
+    EXPECT_EQ (lastText(), SysExFileCheck::cutShortText());
+    EXPECT_EQ (dialogs.boxes.back().icon, juce::MessageBoxIconType::WarningIcon);
+
+    console().sendOptionsRunner = pickBank (0);
+    console().transmit();
+    runMessageLoopFor (200);
+    EXPECT_FALSE (console().getTransfers().isSendRunning());
+    EXPECT_EQ (device.getReceived().size(), receivedBefore) << "nothing reached the device, not even a mute";
+    closeAll();
 }
 
 TEST_F (SendRoadTest, BeginWithThePortsAlreadyGoneSaysSoOnceAndSendsNothing)

@@ -169,7 +169,7 @@ TEST_F (Downloads, CopyDownloadedDataGrowsASmallerBlockAndKeepsALargerOnesTail)
 TEST_F (Downloads, TheInstallerIsWrittenWholeOrNotAtAllAndNeverOverAFileOfTheUsers)
 {
     const auto installer = installerBytes (5000);
-    enum class Before { nothing, file, aFolder, twoFiles, noFolder };
+    enum class Before { nothing, file, aFolder, twoFiles, noFolder, danglingLink, linkLoop };
 
     struct Case { const char* name; Behaviour behaviour; int status; Before before; int result; const char* savedAs; };
     const Case cases[] = {
@@ -178,6 +178,8 @@ TEST_F (Downloads, TheInstallerIsWrittenWholeOrNotAtAllAndNeverOverAFileOfTheUse
         { "taken", Behaviour::normal, 200, Before::file, DownloadResult::complete, "taken (2).exe" },
         { "taken twice", Behaviour::normal, 200, Before::twoFiles, DownloadResult::complete, "taken twice (3).exe" },
         { "folder", Behaviour::normal, 200, Before::aFolder, DownloadResult::complete, "folder (2).exe" },
+        { "dangling", Behaviour::normal, 200, Before::danglingLink, DownloadResult::complete, "dangling (2).exe" },
+        { "loop", Behaviour::normal, 200, Before::linkLoop, DownloadResult::complete, "loop (2).exe" },
         { "cut", Behaviour::cutShort, 200, Before::file, DownloadResult::failed, nullptr },
         { "missing", Behaviour::normal, 404, Before::nothing, DownloadResult::failed, nullptr },
         { "no folder", Behaviour::normal, 200, Before::noFolder, DownloadResult::writeFailed, nullptr },
@@ -199,6 +201,11 @@ TEST_F (Downloads, TheInstallerIsWrittenWholeOrNotAtAllAndNeverOverAFileOfTheUse
         if (c.before == Before::file || c.before == Before::twoFiles)
         {
             ASSERT_TRUE (target.replaceWithText ("the user's own file"));
+        }
+
+        if (c.before == Before::danglingLink || c.before == Before::linkLoop)
+        {
+            ASSERT_TRUE (juce::File::createSymbolicLink (target, c.before == Before::linkLoop ? target.getFullPathName() : "nowhere", false));
         }
 
         if (c.before == Before::twoFiles)
@@ -229,6 +236,10 @@ TEST_F (Downloads, TheInstallerIsWrittenWholeOrNotAtAllAndNeverOverAFileOfTheUse
         else if (c.before == Before::aFolder)
         {
             EXPECT_TRUE (target.isDirectory()) << c.name;
+        }
+        else if (c.before == Before::danglingLink || c.before == Before::linkLoop)
+        {
+            EXPECT_TRUE (target.isSymbolicLink()) << c.name;
         }
         else if (c.savedAs == nullptr)
         {
