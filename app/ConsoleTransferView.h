@@ -59,8 +59,6 @@ public:
     /** The firmware notice was read: the page is handed back. */
     void endAfterNotice();
 
-    bool isLocked() const noexcept { return locked; }
-
 private:
     void showInvitationIfFree();
 
