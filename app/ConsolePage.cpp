@@ -7,7 +7,6 @@
 #include "DeviceRules.h"
 #include "MidiProcessing.h"
 #include "SendFile.h"
-#include "SysExFileCheck.h"
 #include "TPXDrawableButton.h"
 #include "UserDialogs.h"
 
@@ -257,14 +256,42 @@ void ConsolePage::setReceiveFolder (const juce::String& path)
 
 bool ConsolePage::canTakeDrag (const juce::StringArray& files)
 {
-    // Only a full path names a folder.
-    return ! files.isEmpty() && juce::File::isAbsolutePath (files[0]) && juce::File (files[0]).isDirectory();
+    return refusalFor (files).isEmpty();
 }
 
-void ConsolePage::receiveFolderDropped (const juce::StringArray& files, int x, int y)
+juce::String ConsolePage::refusalFor (const juce::StringArray& files)
 {
-    if (! canTakeDrag (files) || controlsLocked || ! SysExFileCheck::isInDropArea (x, y))
+    if (files.isEmpty())
+        return "Nothing was dropped.";
+
+    // Only a full path names a folder.
+    if (! juce::File::isAbsolutePath (files[0]) || ! juce::File (files[0]).exists())
+        return "\"" + files[0] + "\" could not be found.";
+
+    const juce::File dropped (files[0]);
+
+    if (! dropped.isDirectory())
+        return "\"" + dropped.getFileName() + "\" is not a folder. Only a folder can be chosen for the backups.";
+
+    return {};
+}
+
+void ConsolePage::receiveFolderDropped (const juce::StringArray& files)
+{
+    if (files.isEmpty())
         return;
+
+    if (const auto refusal = refusalFor (files); refusal.isNotEmpty())
+    {
+        c.view.tell (Severity::info, refusal);
+        return;
+    }
+
+    if (controlsLocked)
+    {
+        c.view.tell (Severity::info, busyDropText);
+        return;
+    }
 
     const auto s = c.state();
 

@@ -72,15 +72,21 @@ public:
     /** The receive folder kept in the settings, taken at start without touching the page. */
     void takeStoredReceiveFolder (const juce::String& path);
 
-    /** Whether a drag can end on the receive page: the first path is an existing folder. */
+    /** What a drop is told while work runs and the page is locked. */
+    static constexpr const char* busyDropText = "A transfer is running. Please drop it again once the transfer has ended.";
+
+    /** Whether the receive page can use a drag: the first path is an existing folder. */
     static bool canTakeDrag (const juce::StringArray& files);
 
-    /** A drop on the receive page: inside the drop area, while no work runs, the first dropped
-        path becomes the receive folder when it is an existing folder, as if chosen with Browse;
-        while the ports that the device needs there are not set, one box says so instead. Files
-        and any other drop are ignored.
+    /** Why the receive page cannot use the dragged paths (the text of its box); empty when it can. */
+    static juce::String refusalFor (const juce::StringArray& files);
+
+    /** A drop anywhere on the receive page: while no work runs, the first dropped path becomes
+        the receive folder when it is an existing folder, as if chosen with Browse; anything
+        else, a drop while work runs or before the device's ports are set, is told why in one
+        box.
     */
-    void receiveFolderDropped (const juce::StringArray& files, int x, int y);
+    void receiveFolderDropped (const juce::StringArray& files);
 
 private:
     Console c;

@@ -433,17 +433,33 @@ void MorvaneDialog::labelClicked (juce::Component* clicked)
     // The send dialog's fields arrive with the send road.
 }
 
+bool MorvaneDialog::takesEveryDrag() noexcept
+{
+   #if JUCE_LINUX || JUCE_BSD
+    return true;
+   #else
+    return false;
+   #endif
+}
+
 bool MorvaneDialog::isInterestedInFileDrag (const juce::StringArray& files)
 {
+    if (files.isEmpty())
+        return false;
+
+    if (takesEveryDrag())
+        return true;
+
     return page->isReceivePage() ? ConsolePage::canTakeDrag (files) : ConsoleSendPage::canTakeDrag (files);
 }
 
-void MorvaneDialog::filesDropped (const juce::StringArray& files, int x, int y)
+void MorvaneDialog::filesDropped (const juce::StringArray& files, int, int)
 {
+    // The drop's point does not matter: the whole window takes what the page can use.
     if (page->isReceivePage())
-        page->receiveFolderDropped (files, x, y);
+        page->receiveFolderDropped (files);
     else
-        sendPagePart->filesDropped (files, x, y);
+        sendPagePart->filesDropped (files);
 }
 
 //==============================================================================

@@ -159,7 +159,7 @@ juce::String TPXAutoUpdate::getOfferButtonText (bool compatible)
 {
     // OK on an update that this program cannot install tells how to get it; nothing is downloaded.
     if (! compatible)
-        return "The available update must be installed manually. Click OK to learn how to get it.";
+        return "Click OK to learn how to install this update manually.";
 
     // The installer is a Windows program: elsewhere OK only saves it.
     return canStartInstaller() ? "Click OK to download and install the update."

@@ -306,7 +306,7 @@ case "$mode" in
         press_until "$main" alt+F4 has_exited "$first" || fail "closing the window did not end the first instance"
         wait "$first"; rc=$?
         [ "$rc" -eq 0 ] || fail "the first instance ended with exit code $rc"
-        ! ls "$XDG_RUNTIME_DIR"/Morvane-*_in "$(dirname "$settings")"/Morvane-* >/dev/null 2>&1 || fail "the instance's pipe was left behind"
+        [ -z "$(ls "$XDG_RUNTIME_DIR" "$(dirname "$settings")" | grep -E '_(in|out)$')" ] || fail "the instance's pipe was left behind"
         ;;
 
     sigterm)

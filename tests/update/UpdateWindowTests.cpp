@@ -70,6 +70,17 @@ public:
     bool showWindow() override { ++windowsShown; return true; }
 };
 
+/** Keeps a picture among the test artefacts. */
+void saveArtefact (const juce::Image& image, const juce::String& name)
+{
+    const juce::File artefacts (MORVANE_TEST_ARTEFACTS_DIR);
+    artefacts.createDirectory();
+    juce::FileOutputStream out (artefacts.getChildFile (name));
+    out.setPosition (0);
+    out.truncate();
+    EXPECT_TRUE (juce::PNGImageFormat().writeImageToStream (image, out)) << name;
+}
+
 /** Runs a check as the program does, its reads on their own thread, and waits for its result. */
 template <typename Update>
 int checkAndWait (Update& update)
@@ -164,8 +175,9 @@ TEST_F (UpdateWindows, TheProgramCheckOffersOnlyNewerVersionsAndTellsOfTheEnd)
             // update this program cannot take is only told how to get.
             if (c.result == UpdateCheckResult::manualInstall)
             {
-                EXPECT_EQ (update.getButtonText(), "The available update must be installed manually. Click OK to learn how to get it.")
+                EXPECT_EQ (update.getButtonText(), "Click OK to learn how to install this update manually.")
                     << c.name;
+                saveArtefact (update.getInfoView().createComponentSnapshot (update.getInfoView().getLocalBounds()), "update-offer-manual.png");
             }
             else if (c.cancelShown)
             {
@@ -259,90 +271,55 @@ TEST_F (UpdateWindows, AnAcceptedUpdateDownloadsTheInstallerIntoTheChosenFolder)
     EXPECT_EQ (settings->getValue (TPXAutoUpdate::updateDirKey), scratch.getFullPathName());
 }
 
-TEST_F (UpdateWindows, TheRealChooserHasTheScreenToItselfAndOnlyAChosenFolderBringsTheProgressWindow)
+TEST_F (UpdateWindows, TheRealChooserHasTheScreenToItselfUntilAFolderIsChosen)
 {
     server.serve ("/dl/slow.exe", installerBytes (3000), Behaviour::stallBody);
     server.serve (programFeedPath, R"(<MORVANE><VERSION major="2" minor="11" compatibility="true"><URL win=")"
                                        + server.getBaseAddress() + R"(/dl/slow.exe"/></VERSION></MORVANE>)");
+    ScriptedAutoUpdate update (skin.get(), 2, 10, 0, settings.get());
+    ASSERT_EQ (checkAndWait (update), UpdateCheckResult::accepted);
+    update.realChooser = true;
 
-    for (const bool choose : { false, true })
+    // Once the chooser shows: its picture, then the scratch folder is chosen.
+    struct ChooserAnswer : juce::Timer
     {
-        SCOPED_TRACE (choose ? "chosen" : "cancelled");
-        ScriptedAutoUpdate update (skin.get(), 2, 10, 0, settings.get());
-        ASSERT_EQ (checkAndWait (update), UpdateCheckResult::accepted);
-        update.realChooser = true;
+        explicit ChooserAnswer (const juce::File& f) : folder (f) { startTimer (20); }
 
-        // Answers the chooser once it is on the screen, with the scratch folder or Cancel.
-        struct ChooserAnswer : juce::Timer
+        void timerCallback() override
         {
-            ChooserAnswer (const juce::File& f, bool c) : folder (f), choose (c) { startTimer (20); }
+            auto* modal = juce::Component::getCurrentlyModalComponent();
 
-            void timerCallback() override
+            if (auto* box = modal != nullptr ? dynamic_cast<juce::FileChooserDialogBox*> (modal->getTopLevelComponent()) : nullptr;
+                box != nullptr && box->isShowing())
             {
-                auto* modal = juce::Component::getCurrentlyModalComponent();
-                auto* box = modal != nullptr ? dynamic_cast<juce::FileChooserDialogBox*> (modal->getTopLevelComponent()) : nullptr;
-
-                if (box == nullptr || ! box->isShowing())
-                {
-                    if (++ticks > 1000)   // 20 s
-                        stopTimer();
-
-                    return;
-                }
-
                 stopTimer();
-                seen = true;
-                progressOverIt = ScriptedAutoUpdate::progressWindowShown();
-                shot = box->createComponentSnapshot (box->getLocalBounds());
+                saveArtefact (box->createComponentSnapshot (box->getLocalBounds()), "update-choose-folder.png");
+                std::function<void (juce::Component&)> setRoot = [&] (juce::Component& c)
+                {
+                    if (auto* browser = dynamic_cast<juce::FileBrowserComponent*> (&c))
+                        browser->setRoot (folder);
 
-                if (auto* browser = findBrowser (*box); browser != nullptr && choose)
-                    browser->setRoot (folder);
-
-                box->exitModalState (choose ? 1 : 0);
+                    for (auto* child : c.getChildren())
+                        setRoot (*child);
+                };
+                setRoot (*box);
+                box->exitModalState (1);
             }
-
-            static juce::FileBrowserComponent* findBrowser (juce::Component& c)
-            {
-                if (auto* browser = dynamic_cast<juce::FileBrowserComponent*> (&c))
-                    return browser;
-
-                for (auto* child : c.getChildren())
-                    if (auto* found = findBrowser (*child))
-                        return found;
-
-                return nullptr;
-            }
-
-            juce::File folder;
-            bool choose, seen = false, progressOverIt = true;
-            int ticks = 0;
-            juce::Image shot;
-        } answer (scratch, choose);
-
-        EXPECT_EQ (update.downloadAndInstall(), choose);
-        ASSERT_TRUE (answer.seen) << "the chooser never showed";
-        EXPECT_FALSE (answer.progressOverIt) << "the progress window stood over the chooser";
-
-        if (! choose)
-        {
-            EXPECT_FALSE (ScriptedAutoUpdate::progressWindowShown()) << "a progress window without a folder";
-            continue;
         }
 
-        const auto artefacts = juce::File (MORVANE_TEST_ARTEFACTS_DIR);
-        artefacts.createDirectory();
-        juce::FileOutputStream out (artefacts.getChildFile ("update-choose-folder.png"));
-        out.setPosition (0);
-        out.truncate();
-        EXPECT_TRUE (juce::PNGImageFormat().writeImageToStream (answer.shot, out));
+        juce::File folder;
+    } answer (scratch);
 
-        EXPECT_TRUE (ScriptedAutoUpdate::progressWindowShown());
-        EXPECT_EQ (update.getInstallerPath().getParentDirectory(), scratch);
-        update.cancelDownload();
-        server.releaseStalls();
-        ASSERT_TRUE (runMessageLoopUntil ([&] { return update.getDownloadResult() != 0; }, 30000));
-        EXPECT_EQ (update.getDownloadResult(), DownloadResult::cancelled);
-    }
+    EXPECT_TRUE (update.downloadAndInstall());
+    EXPECT_EQ (update.choosersShown, 1);
+    EXPECT_FALSE (update.progressShownAtChooser) << "the progress window stood over the chooser";
+    EXPECT_TRUE (ScriptedAutoUpdate::progressWindowShown());
+    EXPECT_EQ (update.getInstallerPath().getParentDirectory(), scratch);
+
+    update.cancelDownload();
+    server.releaseStalls();
+    ASSERT_TRUE (runMessageLoopUntil ([&] { return update.getDownloadResult() != 0; }, 30000));
+    EXPECT_EQ (update.getDownloadResult(), DownloadResult::cancelled);
 }
 
 TEST_F (UpdateWindows, TheFirmwareCheckComparesTheDevicesVersionWithItsModelsProduct)
