@@ -631,6 +631,10 @@ TEST_F (ConsoleDeviceTest, AtRestTheConsoleHoldsNoTextEditorAndRunsNoTimerOfItsO
     };
 
     plugDevice (16, "Orvix III MIDI 1");
+
+    // A pointer that the window appears under is a hovering mouse the tips must follow: the
+    // pointer is put in the screen's corner, away from the centred window.
+    juce::Desktop::setMousePosition ({ 0, 0 });
     open();
 
     // Without a device: the logo's one tick and the poll that turns off what needs a device, then nothing.
