@@ -1,10 +1,12 @@
 #include "UpdateHttpConnection.h"
 
+#include "UpdateCurlConnection.h"
+
 namespace
 {
-/** The framework's stream. Its header array drops the first line it is given, taking it for the
-    status line, which curl has already left out; and it keeps "Name:value" without a blank as a
-    name alone. The lines are put back together from it as far as it allows.
+/** The framework's stream, where the service does not reach libcurl itself. Its header lines are
+    put back together from the framework's array: a "Name:value" without a blank stands there as
+    a name alone.
 */
 class FrameworkConnection : public UpdateHttpConnection
 {
@@ -40,16 +42,17 @@ private:
     juce::WebInputStream stream;
 };
 
+// Made once and never destroyed: a network thread still at work when the program ends may ask.
 juce::CriticalSection& factoryLock()
 {
-    static juce::CriticalSection lock;
-    return lock;
+    static auto* const lock = new juce::CriticalSection();
+    return *lock;
 }
 
 UpdateHttpConnection::Factory& factory()
 {
-    static UpdateHttpConnection::Factory made;
-    return made;
+    static auto* const made = new UpdateHttpConnection::Factory();
+    return *made;
 }
 } // namespace
 
@@ -64,6 +67,9 @@ std::unique_ptr<UpdateHttpConnection> UpdateHttpConnection::create (const juce::
 
     if (made != nullptr)
         return made (address, timeoutMs);
+
+    if (auto direct = UpdateCurlConnection::create (address, timeoutMs))
+        return direct;
 
     return std::make_unique<FrameworkConnection> (address, timeoutMs);
 }

@@ -13,8 +13,9 @@
     look-up there). So only UpdateHttpSession's own network thread calls it (cancel() on a short
     thread of its own), and nothing that must answer ever waits for it.
 
-    create() makes the framework's stream; tests put a factory of their own in its place to stand
-    for a network that never answers.
+    create() makes a connection over libcurl where the framework's stream is built on it (see
+    UpdateCurlConnection), else the framework's stream; tests put a factory of their own in its
+    place to stand for a network that never answers.
 */
 class UpdateHttpConnection
 {

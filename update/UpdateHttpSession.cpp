@@ -9,6 +9,64 @@ constexpr int chunkBytes = 1024;
 
 // How far the network thread reads ahead of the reader.
 constexpr size_t maxPendingBytes = 64 * 1024;
+
+/** Runs the sessions' network work on threads that no one waits for. Each thread runs its work
+    once and ends by itself; ended threads are deleted when the next one starts. The keeper is
+    made once and never destroyed, so a thread that the network still holds when the program ends
+    finds nothing torn down under it, and stays reachable for the leak checker. (The framework's
+    own self-deleting threads are not used: one that ends at once frees itself while its starter
+    still holds its lock.)
+*/
+class NetworkThreads
+{
+public:
+    /** Starts the work on a thread of its own; false when no thread could start. */
+    static bool start (std::function<void()> work)
+    {
+        static auto* const keeper = new NetworkThreads();
+        return keeper->launch (std::move (work));
+    }
+
+private:
+    class Worker : public juce::Thread
+    {
+    public:
+        explicit Worker (std::function<void()> toDo) : juce::Thread ("Update Network"), work (std::move (toDo)) {}
+
+        void run() override
+        {
+            work();
+            work = nullptr;   // what the work held goes now, not when the thread object does
+        }
+
+    private:
+        std::function<void()> work;
+    };
+
+    bool launch (std::function<void()> work)
+    {
+        juce::OwnedArray<juce::Thread> ended;   // deleted outside the lock
+        auto worker = std::make_unique<Worker> (std::move (work));
+
+        {
+            const juce::ScopedLock sl (lock);
+
+            for (int i = threads.size(); --i >= 0;)
+                if (! threads.getUnchecked (i)->isThreadRunning())
+                    ended.add (threads.removeAndReturn (i));
+
+            if (! worker->startThread())
+                return false;
+
+            threads.add (worker.release());
+        }
+
+        return true;
+    }
+
+    juce::CriticalSection lock;
+    juce::Array<juce::Thread*> threads;
+};
 } // namespace
 
 //==============================================================================
@@ -41,7 +99,7 @@ public:
             {
                 started = true;
 
-                if (! juce::Thread::launch ([self = shared_from_this()] { self->work(); }))
+                if (! NetworkThreads::start ([self = shared_from_this()] { self->work(); }))
                     return false;
             }
         }
@@ -97,7 +155,7 @@ public:
         toWorker.signal();
 
         if (busy != nullptr)
-            juce::Thread::launch ([busy] { busy->cancel(); });
+            NetworkThreads::start ([busy] { busy->cancel(); });
     }
 
     juce::CriticalSection lock;
