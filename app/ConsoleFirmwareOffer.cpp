@@ -7,7 +7,6 @@
 #include "SendFile.h"
 #include "SystemServices.h"
 #include "TPXLabelComponent.h"
-#include "TPXProgressBar.h"
 #include "UserDialogs.h"
 
 //==============================================================================
@@ -178,7 +177,5 @@ void ConsoleFirmwareOffer::showNotice()
 {
     c.dialogs.showMessage (juce::MessageBoxIconType::InfoIcon, "Morvane",
                            FirmwareOffer::noticeText (c.deviceModel(), c.sendFile.getKind(), "Transfer complete!  "));
-    c.ui.progressBar->setPercentageDisplay (true);
-    c.ui.progressBar->repaint();
     c.noticeShown();
 }

@@ -2,19 +2,16 @@
 
 #include "ConsolePortPickers.h"
 #include "ConsoleSettings.h"
+#include "ConsoleTransferView.h"
 #include "ConsoleWidgets.h"
 #include "DeviceRules.h"
 #include "MidiProcessing.h"
 #include "SendFile.h"
 #include "TPXDrawableButton.h"
-#include "TPXProgressBar.h"
-#include "TransferView.h"
 #include "UserDialogs.h"
 
 namespace
 {
-const char* const receiveBeginText = "Press BEGIN to select a backup type to receive.";
-
 void setEnabledIf (juce::Component* component, bool enabled)
 {
     if (component != nullptr)
@@ -97,8 +94,8 @@ void ConsolePage::updatePageVisibility()
         c.ui.firmwareLinkLabel->setVisible (false);
     }
 
-    c.ui.receiveBeginLabel->setVisible (DeviceRules::showsReceiveBegin (s.deviceModel, s.inputOk, s.outputOk,
-                                                                     receiveFolderChosen, receivePage));
+    c.view.setInvitationWanted (DeviceRules::showsReceiveBegin (s.deviceModel, s.inputOk, s.outputOk,
+                                                                receiveFolderChosen, receivePage));
 }
 
 bool ConsolePage::isConnectedForModel() const
@@ -117,13 +114,6 @@ bool ConsolePage::isConnectedForModel() const
     return false;
 }
 
-void ConsolePage::resetReceivePage()
-{
-    c.ui.progressLabel->setText (receiveMode == 1 ? receiveBeginText : "", juce::dontSendNotification);
-    c.ui.check3->setVisible (false);
-    c.ui.progressBar->setProgress (0.0);
-}
-
 void ConsolePage::setControlsEnabled (bool enabled)
 {
     controlsLocked = ! enabled;
@@ -131,9 +121,6 @@ void ConsolePage::setControlsEnabled (bool enabled)
     c.ui.browseButton->setEnabled (enabled);
     setEnabledIf (c.ui.showFolder.get(), enabled);
     c.ui.transmitButton->setEnabled (enabled && (! receivePage || receiveFolderChosen));
-
-    if (receivePage)
-        c.ui.cancelButton->setEnabled (enabled);
 
     c.ui.sendTabButton->setEnabled (enabled);
     c.ui.receiveTabButton->setEnabled (enabled);
@@ -180,12 +167,13 @@ void ConsolePage::showReceivePage()
     c.ports.setBufferDelayEnabled (false);
     c.ui.firmwareTextLabel->setVisible (false);
     c.ui.firmwareLinkLabel->setVisible (false);
+    c.view.clearForPage();
+    c.view.setInvitationWanted (receiveFolderChosen);
 
     if (receiveFolderChosen)
     {
         c.ui.fileField->setText (receiveFolder);
         c.ui.fileField->setTooltip (receiveFolder);
-        c.ui.receiveBeginLabel->setVisible (true);
     }
     else
     {
@@ -220,7 +208,8 @@ void ConsolePage::showSendPage()
     }
 
     c.ui.receiveBrowseLabel->setVisible (false);
-    c.ui.receiveBeginLabel->setVisible (false);
+    c.view.clearForPage();
+    c.view.setInvitationWanted (false);
 
     if (c.sendFile.isLoaded())
     {

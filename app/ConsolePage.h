@@ -8,7 +8,7 @@ class ConsolePortPickers;
 class ConsoleSettings;
 class MidiProcessing;
 class SendFile;
-class TransferView;
+class ConsoleTransferView;
 class UserDialogs;
 struct ConsoleWidgets;
 
@@ -36,7 +36,8 @@ public:
         ConsoleSettings& settings;
         ConsolePortPickers& ports;
         SendFile& sendFile;
-        TransferView& view;
+        /** Shows the transfer's widgets and the invitation to BEGIN in the status line's place. */
+        ConsoleTransferView& view;
         /** Repainted when the page changes. */
         juce::Component& console;
         MidiProcessing* link;
@@ -56,7 +57,6 @@ public:
 
     void updatePageVisibility();
     bool isConnectedForModel() const;
-    void resetReceivePage();
     void setControlsEnabled (bool enabled);
     void showReceivePage();
     void showSendPage();

@@ -105,10 +105,7 @@ void ConsoleSendPage::showLoadedFile()
 
     // BEGIN is usable at once, not only from the next device poll.
     if (const auto state = c.state(); state.sendPage && ! state.locked && state.connected)
-    {
         c.ui.transmitButton->setEnabled (true);
-        c.ui.cancelButton->setEnabled (true);
-    }
 }
 
 bool ConsoleSendPage::sendFirmwareImage (const juce::MemoryBlock& image, const juce::String& description)

@@ -122,12 +122,7 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
         [this] { return deviceInfo->hasAnswered(); },
         [this] { updatePageVisibility(); },
         [this] { transmit(); },
-        [this]
-        {
-            restartDevicePoll();
-            setControlsEnabled (true);
-            page->resetReceivePage();
-        } });
+        [this] { view->endAfterNotice(); } });
 
     connectControls();
 
@@ -139,7 +134,7 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
 
     devicePollWaker = std::make_unique<DevicePollWaker> ([this] { restartDevicePoll(); });
 
-    for (auto* turnedOff : std::initializer_list<juce::Component*> { ui.transmitButton.get(), ui.cancelButton.get(), ui.connectedLabel.get(),
+    for (auto* turnedOff : std::initializer_list<juce::Component*> { ui.transmitButton.get(), ui.connectedLabel.get(),
                                                                        ui.firmwareTextLabel.get(), ui.firmwareLinkLabel.get(),
                                                                        ui.inputCheck.get(), ui.outputCheck.get() })
         devicePollWaker->watch (turnedOff);
@@ -476,5 +471,8 @@ void MorvaneDialog::transmit() { sendPagePart->transmit(); }
 void MorvaneDialog::showFirmwareNotice (int timerId)
 {
     stopTimer (timerId);
+
+    // The send ended well: the status line says so under the notice.
+    view->showFirmwareEnd();
     firmware->showNotice();
 }

@@ -533,12 +533,15 @@ void BackupRun::endRun (const juce::String& message, Severity severity)
     retireThread();
     view.setCancelEnabled (false);
 
+    // The status line says how the run ended (its message's first line) before anything is told,
+    // and stays so: no step of the run is left shown under its end.
+    view.showStatus (message.upToFirstOccurrenceOf ("\n", false, false));
+
     if (message.isNotEmpty())
         view.tell (severity, message);
 
     // The page as it was before the run.
     stopTimer();
-    view.showStatus ({});
     view.showProgressText ({});
     view.showProgress (0.0);
     view.showPercentage();

