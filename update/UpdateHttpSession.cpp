@@ -97,9 +97,9 @@ public:
 
             if (! started)
             {
-                started = true;
+                started = NetworkThreads::start ([self = shared_from_this()] { self->work(); });
 
-                if (! NetworkThreads::start ([self = shared_from_this()] { self->work(); }))
+                if (! started)
                     return false;
             }
         }
