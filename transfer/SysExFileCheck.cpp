@@ -344,8 +344,3 @@ juce::String SysExFileCheck::refusalText (const juce::MemoryBlock& data, int dev
 
     return generic;
 }
-
-bool SysExFileCheck::isInDropArea (int x, int y) noexcept
-{
-    return x >= 260 && x < 770 && y >= 273 && y < 363;
-}

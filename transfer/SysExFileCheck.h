@@ -79,8 +79,4 @@ public:
 
     /** The name of a model in the refusal texts: the model table's, "Utility" or "Other". */
     static juce::String modelNameForReport (int model, bool& known);
-
-    //==============================================================================
-    /** Whether a drop at (x, y) of the console falls into the page's drop area. */
-    static bool isInDropArea (int x, int y) noexcept;
 };

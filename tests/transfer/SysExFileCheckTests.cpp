@@ -173,13 +173,4 @@ TEST (SysExFileCheck, AFileWithAMessageLeftOpenIsRefusedForEveryDeviceAndSaysItI
     trailing.append ("\x00\x7F", 2);
     EXPECT_TRUE (SysExFileCheck::checkSysExFile (trailing, 16, 1));
 }
-
-TEST (SysExFileCheck, TheDropAreaEndsBeforeItsRightAndLowerEdges)
-{
-    EXPECT_TRUE (SysExFileCheck::isInDropArea (260, 273));
-    EXPECT_TRUE (SysExFileCheck::isInDropArea (769, 362));
-    EXPECT_FALSE (SysExFileCheck::isInDropArea (770, 300));
-    EXPECT_FALSE (SysExFileCheck::isInDropArea (300, 363));
-    EXPECT_FALSE (SysExFileCheck::isInDropArea (259, 300));
-}
 } // namespace
