@@ -1,5 +1,6 @@
 #include "SendOptionsDialog.h"
 
+#include "DialogKeyboard.h"
 #include "OwnedWindows.h"
 #include "SkinManager.h"
 #include "SysExTables.h"
@@ -393,7 +394,10 @@ void SendOptionsDialog::build()
     }
 
     if (sendButton != nullptr)
+    {
+        DialogKeyboard::setDefaultButton (*sendButton);
         sendButton->setEnabled (content.sendStartsEnabled);
+    }
 }
 
 void SendOptionsDialog::buildCabRows()

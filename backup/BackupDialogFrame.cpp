@@ -1,5 +1,6 @@
 #include "BackupDialogFrame.h"
 
+#include "DialogKeyboard.h"
 #include "MorvaneLookAndFeel.h"
 #include "OwnedWindows.h"
 #include "SkinManager.h"
@@ -107,6 +108,10 @@ juce::Component* BackupDialogFrame::makeOkayCancelOrRectangle (const SkinManager
     button = skin.createDrawableButton (&widget, name);
     button->setTopLeftPosition (button->getX(), button->getY() + shiftY);
     button->addListener (&listener);
+
+    if (name == "okayButton")
+        DialogKeyboard::setDefaultButton (*button);
+
     return button.get();
 }
 

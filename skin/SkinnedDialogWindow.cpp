@@ -1,5 +1,6 @@
 #include "SkinnedDialogWindow.h"
 
+#include "DialogKeyboard.h"
 #include "MorvaneLookAndFeel.h"
 #include "OwnedWindows.h"
 
@@ -26,6 +27,7 @@ SkinnedDialogWindow::SkinnedDialogWindow (const juce::String& title, juce::Compo
     setContentNonOwned (&content, true);
     setResizable (false, false);
     centreAroundComponent (centreAround, getWidth(), getHeight());
+    DialogKeyboard::serve (*this);
 }
 
 SkinnedDialogWindow::~SkinnedDialogWindow()

@@ -225,6 +225,42 @@ protected:
         return nullptr;
     }
 
+    /** Waits, asking the window manager every second to activate the window, until one of the
+        window's controls holds the keyboard: nothing is clicked and no control is given the focus.
+    */
+    static bool waitForKeyboardIn (juce::Component& shown)
+    {
+        return waitAskingEverySecond ([&]
+                                      {
+                                          auto* focused = juce::Component::getCurrentlyFocusedComponent();
+                                          return shown.getPeer() != nullptr && shown.getPeer()->isFocused() && focused != nullptr
+                                              && shown.isParentOf (focused);
+                                      },
+                                      [&] { shown.toFront (true); });
+    }
+
+    static bool press (juce::Component& shown, int key, juce::ModifierKeys modifiers = {})
+    {
+        return shown.getPeer() != nullptr && shown.getPeer()->handleKeyPress (juce::KeyPress (key, modifiers, 0));
+    }
+
+    /** True once the window's focus ring shows around the control that holds the keyboard. */
+    static bool ringedFocus (juce::Component& shown)
+    {
+        return morvane::test::runMessageLoopUntil ([&]
+        {
+            auto* focused = juce::Component::getCurrentlyFocusedComponent();
+            juce::Component* ring = nullptr;
+
+            for (auto* child : shown.getChildren())
+                if (child->getName() == "Focus Ring")
+                    ring = child;
+
+            return focused != nullptr && ring != nullptr && ring->isVisible() && shown.isParentOf (focused)
+                && ring->getBounds().contains (shown.getLocalArea (focused, focused->getLocalBounds()));
+        }, 5000);
+    }
+
     const juce::Point<int> place { 60, 40 };
     juce::File userFolder { juce::File::createTempFile ("user") };
     std::unique_ptr<SkinManager> skinManager;
@@ -699,5 +735,63 @@ TEST_F (RealWindowTest, TheWindowTakesItsOwnSizeBack)
         EXPECT_TRUE (morvane::test::runMessageLoopUntil ([&] { return window->getLocalBounds() == fixed; })) << size.toString();
         EXPECT_EQ (window->getConsole()->getLocalBounds(), juce::Rectangle<int> (0, 0, 800, 553));
     }
+}
+} // namespace
+
+namespace
+{
+TEST_F (RealWindowTest, EveryWindowTakesTheKeyboardAsItAppearsWithoutAClick)
+{
+    const auto focusedComponent = [] { return juce::Component::getCurrentlyFocusedComponent(); };
+    auto& console = *window->getConsole();
+
+    // The main window at start: Tab reaches the first control.
+    ASSERT_TRUE (waitAskingEverySecond ([&] { return console.hasKeyboardFocus (true); }, [&] { window->toFront (true); }))
+        << "the console never took the keyboard: " << describeWindows();
+    EXPECT_TRUE (press (*window, juce::KeyPress::tabKey));
+    ASSERT_NE (focusedComponent(), nullptr);
+    EXPECT_EQ (focusedComponent()->getName(), "Receive Tab Button");
+
+    // The update offer: OK holds the keyboard in a ring, Tab moves on, Return presses OK wherever
+    // the focus is.
+    juce::PropertiesFile settings (userFolder.getChildFile ("update.settings"), juce::PropertiesFile::Options());
+    UpdateOnScreen update (skinManager.get(), 2, 10, 0, &settings);
+    update.setInfoPage ("Version 2.11.0 is available.", "Notes", "Click OK to download and install the update.", false);
+
+    WhenShown offer ([] { return dynamic_cast<SkinnedDialogWindow*> (juce::Component::getCurrentlyModalComponent()); },
+                     [&] (juce::Component& shown)
+    {
+        ASSERT_TRUE (waitForKeyboardIn (shown)) << describeWindows();
+        EXPECT_EQ (focusedComponent(), update.getOkayButton());
+        EXPECT_TRUE (ringedFocus (shown)) << "no ring around OK";
+        EXPECT_TRUE (press (shown, juce::KeyPress::tabKey));
+        EXPECT_NE (focusedComponent(), update.getOkayButton());
+        EXPECT_TRUE (ringedFocus (shown)) << "the ring did not follow the focus";
+        EXPECT_TRUE (press (shown, juce::KeyPress::returnKey));
+    });
+
+    EXPECT_TRUE (update.showWindow()) << "Return did not press OK";
+    EXPECT_TRUE (offer.ran);
+
+    // Back in the main window the console has the keyboard again.
+    EXPECT_TRUE (waitAskingEverySecond ([&] { return console.hasKeyboardFocus (true); }, [&] { window->toFront (true); }))
+        << describeWindows();
+
+    // A message box: OK holds the keyboard; Tab and Space press Cancel.
+    WhenShown box ([this] { return settledBox(); }, [&] (juce::Component& shown)
+    {
+        ASSERT_TRUE (waitForKeyboardIn (shown)) << describeWindows();
+        ASSERT_NE (focusedComponent(), nullptr);
+        EXPECT_EQ (focusedComponent()->getName(), "OK");
+        EXPECT_TRUE (ringedFocus (shown));
+        EXPECT_TRUE (press (shown, juce::KeyPress::tabKey));
+        ASSERT_NE (focusedComponent(), nullptr);
+        EXPECT_EQ (focusedComponent()->getName(), "Cancel");
+        EXPECT_TRUE (press (shown, juce::KeyPress::spaceKey));
+    });
+
+    EXPECT_FALSE (dialogs.askOkCancel (juce::MessageBoxIconType::QuestionIcon, "Morvane", "Overwrite the file?"))
+        << "Space did not press Cancel";
+    EXPECT_TRUE (box.ran);
 }
 } // namespace
