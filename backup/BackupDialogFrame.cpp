@@ -154,6 +154,7 @@ std::unique_ptr<TPXMultiLineLabelComponent> BackupDialogFrame::makeTextLabel (co
                                                                readColour (widget, "fontColor"),
                                                                juce::String(), 0.0f);
     label->setName (widget.getStringAttribute ("name"));
+    label->setWantsKeyboardFocus (false);   // a text to read: Tab passes over it
     return label;
 }
 

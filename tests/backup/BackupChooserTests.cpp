@@ -75,6 +75,114 @@ private:
     int ticks = 0;
 };
 
+/** Plays the user at the chooser's dialog with the keyboard only: once a control of the shown
+    window holds the keyboard (nothing clicked), it records the ticks, Tabs to a toggle, flips it
+    with Space and leaves with Escape, or with the Cancel button when cancelWithButton is set.
+*/
+class KeysAtTheDialog : private juce::Timer
+{
+public:
+    KeysAtTheDialog (BackupChooser& chooserToWatch, bool cancelWithButton)
+        : chooser (chooserToWatch), withButton (cancelWithButton)
+    {
+        startTimer (20);
+    }
+
+    ~KeysAtTheDialog() override { stopTimer(); }
+
+    juce::String opened, changed;
+    bool focusedAtOnce = false;
+
+private:
+    void timerCallback() override
+    {
+        auto* dialog = chooser.getShownDialog();
+        auto* shown = dialog != nullptr ? dialog->getTopLevelComponent() : nullptr;
+
+        if (acted || shown == nullptr || ! dialog->isShowing() || shown->getPeer() == nullptr)
+        {
+            if (++ticks > 1000)   // 20 s
+                giveUp (acted ? "the dialog stayed open" : "the backup dialog never showed");
+
+            return;
+        }
+
+        acted = true;
+
+        const auto holdsKeyboard = [&]
+        {
+            auto* focused = juce::Component::getCurrentlyFocusedComponent();
+            return shown->getPeer() != nullptr && shown->getPeer()->isFocused() && focused != nullptr && dialog->isParentOf (focused);
+        };
+
+        focusedAtOnce = waitAskingEverySecond (holdsKeyboard, [&] { shown->toFront (true); });
+
+        if (! focusedAtOnce)
+            return giveUp ("no control of the dialog took the keyboard");
+
+        opened = ticksOf (*dialog);
+        auto* peer = shown->getPeer();
+
+        for (int i = 0; i < 80; ++i)
+        {
+            auto* toggle = dynamic_cast<juce::ToggleButton*> (juce::Component::getCurrentlyFocusedComponent());
+
+            if (toggle != nullptr && ! toggle->getToggleState())
+            {
+                peer->handleKeyPress (juce::KeyPress (juce::KeyPress::spaceKey));
+                runMessageLoopUntil ([&] { return toggle->getToggleState(); }, 2000);
+                break;
+            }
+
+            peer->handleKeyPress (juce::KeyPress (juce::KeyPress::tabKey));
+        }
+
+        changed = ticksOf (*dialog);
+
+        if (auto* cancel = findWidget<juce::Button> (*dialog, "cancelButton"); withButton && cancel != nullptr)
+        {
+            cancel->triggerClick();
+            return;
+        }
+
+        // A toggle may hand the focus to its number field, where Escape first confirms the number
+        // and moves on to OK.
+        const auto inField = [] { return dynamic_cast<juce::TextEditor*> (juce::Component::getCurrentlyFocusedComponent()) != nullptr; };
+
+        if (inField())
+        {
+            peer->handleKeyPress (juce::KeyPress (juce::KeyPress::escapeKey));
+            runMessageLoopUntil ([&] { return ! inField(); }, 2000);
+        }
+
+        peer->handleKeyPress (juce::KeyPress (juce::KeyPress::escapeKey));
+    }
+
+    static juce::String ticksOf (juce::Component& dialog)
+    {
+        juce::String ticks;
+
+        for (auto* child : dialog.getChildren())
+            if (auto* toggle = dynamic_cast<juce::ToggleButton*> (child))
+                ticks << (toggle->getToggleState() ? "1" : "0") << (toggle->isEnabled() ? "" : "-");
+
+        return ticks;
+    }
+
+    void giveUp (const std::string& what)
+    {
+        stopTimer();
+        ADD_FAILURE() << what << ": " << describeWindows();
+
+        if (auto* modal = juce::Component::getCurrentlyModalComponent())
+            modal->exitModalState (0);
+    }
+
+    BackupChooser& chooser;
+    bool withButton = false, acted = false;
+    int ticks = 0;
+};
+
 /** A chooser on a device that never answers, recording the choices it hands on. */
 struct ChooserFixture
 {
@@ -141,4 +249,31 @@ TEST (BackupChooserTest, TheLM6DialogKeepsTheUsersChoiceFromOneShowToTheNext)
         EXPECT_EQ (choice.context.lm6.allPresetBanks + choice.context.lm6.system, 0);
     }
 }
+
+// Each family's dialog takes the keyboard as it shows, and a change that the user then cancels
+// (Escape, or the Cancel button) is gone at the next show.
+class BackupDialogKeysTest : public ::testing::TestWithParam<int>
+{
+};
+
+TEST_P (BackupDialogKeysTest, TakesTheKeyboardAtOnceAndACancelledChangeIsGoneAtTheNextShow)
+{
+    ChooserFixture fixture;
+
+    for (const bool withButton : { false, true })
+    {
+        KeysAtTheDialog user (fixture.chooser, withButton);
+        fixture.chooser.choose (GetParam(), nullptr);
+        ASSERT_TRUE (user.focusedAtOnce);
+        ASSERT_NE (user.changed, user.opened) << "Space changed no toggle";
+
+        KeysAtTheDialog again (fixture.chooser, withButton);
+        fixture.chooser.choose (GetParam(), nullptr);
+        EXPECT_EQ (again.opened, user.opened) << (withButton ? "Cancel" : "Escape") << " kept the change";
+    }
+
+    EXPECT_TRUE (fixture.choices.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P (EveryFamily, BackupDialogKeysTest, ::testing::Values (3, 6, 16, 8, 10));
 } // namespace morvane::test
