@@ -7,6 +7,8 @@
 #include "MorvaneDialog.h"
 #include "MorvaneLookAndFeel.h"
 #include "OwnedWindows.h"
+#include "PayloadKind.h"
+#include "SendOptionsDialog.h"
 #include "SkinManager.h"
 #include "SkinnedDialogWindow.h"
 #include "TPXAutoUpdate.h"
@@ -793,5 +795,62 @@ TEST_F (RealWindowTest, EveryWindowTakesTheKeyboardAsItAppearsWithoutAClick)
     EXPECT_FALSE (dialogs.askOkCancel (juce::MessageBoxIconType::QuestionIcon, "Morvane", "Overwrite the file?"))
         << "Space did not press Cancel";
     EXPECT_TRUE (box.ran);
+}
+
+// The Transmit dialogs have the dialogs' colours, their warnings are read whole, and they take the
+// keyboard: the first control holds it, Escape cancels.
+TEST_F (RealWindowTest, TheTransmitDialogsAreLightAndTheirWarningsReadWhole)
+{
+    const auto look = lookAndFeel->getDialogLook();
+
+    for (const auto kind : { PayloadKinds::orvixIISystem, PayloadKinds::orvixIIBank, PayloadKinds::cabIR })
+    {
+        SendOptionsDialog::Setup setup;
+        setup.kind = kind;
+        setup.deviceModel = 3;
+        setup.version.major = 20;
+        setup.userCabCount = 128;
+        setup.presetCount = 384;
+        setup.fileText = "Orvix-II-backup.syx";
+        SendOptionsDialog dialog (skinManager.get(), dialogs, setup);
+        const auto title = dialog.getContent().title;
+        int result = -1;
+
+        WhenShown shown ([&] { auto* modal = juce::Component::getCurrentlyModalComponent();
+                               return modal != nullptr && modal->getName() == title ? modal : nullptr; },
+                         [&] (juce::Component& c)
+        {
+            const auto shot = dialog.createComponentSnapshot (dialog.getLocalBounds());
+            EXPECT_EQ (shot.getPixelAt (dialog.getWidth() - 3, dialog.getHeight() / 2), look.background) << title;
+
+            for (auto* child : dialog.getChildren())
+            {
+                if (auto* text = dynamic_cast<juce::TextEditor*> (child))
+                {
+                    EXPECT_LE (text->getTextHeight() + text->getBorder().getTopAndBottom(), text->getHeight())
+                        << "scrolls: " << text->getText();
+                    EXPECT_EQ (text->findColour (juce::TextEditor::textColourId), look.text);
+                }
+                else if (auto* label = dynamic_cast<juce::Label*> (child); label != nullptr && label->getText().isNotEmpty())
+                {
+                    const auto area = label->getBorderSize().subtractedFrom (label->getLocalBounds());
+                    const auto lines = juce::jmax (1, (int) (area.getHeight() / label->getFont().getHeight()));
+                    EXPECT_LE (label->getFont().getStringWidthFloat (label->getText()), (float) (area.getWidth() * lines))
+                        << "cut: " << label->getText();
+                    EXPECT_LE (label->getRight(), dialog.getWidth() - 4) << "at the edge: " << label->getText();
+                }
+            }
+
+            saveScreenshot (c, kind == PayloadKinds::cabIR ? "transmit-cab.png"
+                                                          : kind == PayloadKinds::orvixIIBank ? "transmit-bank.png" : "transmit-system.png");
+            ASSERT_TRUE (waitForKeyboardIn (c)) << describeWindows();
+            EXPECT_TRUE (ringedFocus (c));
+            EXPECT_TRUE (press (c, juce::KeyPress::escapeKey));
+        });
+
+        result = SkinnedDialogWindow::runModal (title, dialog, window.get());
+        EXPECT_TRUE (shown.ran) << title;
+        EXPECT_EQ (result, 0) << "Escape cancels " << title;
+    }
 }
 } // namespace
