@@ -92,8 +92,10 @@ void ConsoleDeviceInfo::pollDeviceInfo()
 {
     const bool connected = c.isConnected();
 
-    c.ui.inputCheck->setVisible (c.choice.isOpen (ConsolePorts::Direction::input));
-    c.ui.outputCheck->setVisible (c.choice.isOpen (ConsolePorts::Direction::output));
+    // A chosen port that is no longer there loses its mark; the choice stays and its port is
+    // taken again when it comes back.
+    c.ui.inputCheck->setVisible (c.choice.isPresent (ConsolePorts::Direction::input));
+    c.ui.outputCheck->setVisible (c.choice.isPresent (ConsolePorts::Direction::output));
 
     if (connected)
     {
@@ -111,10 +113,7 @@ void ConsoleDeviceInfo::pollDeviceInfo()
         }
 
         if (c.canStart())
-        {
             c.ui.transmitButton->setEnabled (true);
-            c.ui.cancelButton->setEnabled (true);
-        }
     }
     else
     {
@@ -123,7 +122,6 @@ void ConsoleDeviceInfo::pollDeviceInfo()
         c.ui.firmwareTextLabel->setVisible (false);
         c.ui.firmwareLinkLabel->setVisible (false);
         c.ui.transmitButton->setEnabled (false);
-        c.ui.cancelButton->setEnabled (false);
     }
 
     wasConnected = connected;

@@ -7,7 +7,6 @@
 #include "SendFile.h"
 #include "SystemServices.h"
 #include "TPXLabelComponent.h"
-#include "TPXProgressBar.h"
 #include "UserDialogs.h"
 
 //==============================================================================
@@ -163,11 +162,20 @@ void ConsoleFirmwareOffer::showSendFileFolder()
     }
 }
 
+void ConsoleFirmwareOffer::showReceiveFolder (const juce::String& folder)
+{
+    if (folder.isEmpty())
+        return;
+
+    if (juce::File::isAbsolutePath (folder) && juce::File (folder).isDirectory())
+        c.services.revealFile (juce::File (folder));
+    else
+        c.dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", "The selected path is not valid.");
+}
+
 void ConsoleFirmwareOffer::showNotice()
 {
     c.dialogs.showMessage (juce::MessageBoxIconType::InfoIcon, "Morvane",
                            FirmwareOffer::noticeText (c.deviceModel(), c.sendFile.getKind(), "Transfer complete!  "));
-    c.ui.progressBar->setPercentageDisplay (true);
-    c.ui.progressBar->repaint();
     c.noticeShown();
 }

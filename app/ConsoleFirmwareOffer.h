@@ -65,8 +65,15 @@ public:
     /** The download's change message: takes the checked image, or tells why not. */
     void onFirmwareDownloadFinished();
 
-    /** The folder link: reveals the loaded file, or says that downloaded firmware is in memory. */
+    /** The folder link on the send page: reveals the loaded file, or says that downloaded
+        firmware is in memory.
+    */
     void showSendFileFolder();
+
+    /** The folder link on the receive page: opens the receive folder in the file manager; a
+        folder that has gone is told. Nothing happens while no folder is chosen.
+    */
+    void showReceiveFolder (const juce::String& folder);
 
     /** After a firmware send that ended well: the device's further instructions
         (see FirmwareOffer::noticeText).

@@ -2,20 +2,16 @@
 
 #include "ConsolePortPickers.h"
 #include "ConsoleSettings.h"
+#include "ConsoleTransferView.h"
 #include "ConsoleWidgets.h"
 #include "DeviceRules.h"
 #include "MidiProcessing.h"
 #include "SendFile.h"
-#include "SysExFileCheck.h"
 #include "TPXDrawableButton.h"
-#include "TPXProgressBar.h"
-#include "TransferView.h"
 #include "UserDialogs.h"
 
 namespace
 {
-const char* const receiveBeginText = "Press BEGIN to select a backup type to receive.";
-
 void setEnabledIf (juce::Component* component, bool enabled)
 {
     if (component != nullptr)
@@ -98,8 +94,8 @@ void ConsolePage::updatePageVisibility()
         c.ui.firmwareLinkLabel->setVisible (false);
     }
 
-    c.ui.receiveBeginLabel->setVisible (DeviceRules::showsReceiveBegin (s.deviceModel, s.inputOk, s.outputOk,
-                                                                     receiveFolderChosen, receivePage));
+    c.view.setInvitationWanted (DeviceRules::showsReceiveBegin (s.deviceModel, s.inputOk, s.outputOk,
+                                                                receiveFolderChosen, receivePage));
 }
 
 bool ConsolePage::isConnectedForModel() const
@@ -118,13 +114,6 @@ bool ConsolePage::isConnectedForModel() const
     return false;
 }
 
-void ConsolePage::resetReceivePage()
-{
-    c.ui.progressLabel->setText (receiveMode == 1 ? receiveBeginText : "", juce::dontSendNotification);
-    c.ui.check3->setVisible (false);
-    c.ui.progressBar->setProgress (0.0);
-}
-
 void ConsolePage::setControlsEnabled (bool enabled)
 {
     controlsLocked = ! enabled;
@@ -132,9 +121,6 @@ void ConsolePage::setControlsEnabled (bool enabled)
     c.ui.browseButton->setEnabled (enabled);
     setEnabledIf (c.ui.showFolder.get(), enabled);
     c.ui.transmitButton->setEnabled (enabled && (! receivePage || receiveFolderChosen));
-
-    if (receivePage)
-        c.ui.cancelButton->setEnabled (enabled);
 
     c.ui.sendTabButton->setEnabled (enabled);
     c.ui.receiveTabButton->setEnabled (enabled);
@@ -181,12 +167,13 @@ void ConsolePage::showReceivePage()
     c.ports.setBufferDelayEnabled (false);
     c.ui.firmwareTextLabel->setVisible (false);
     c.ui.firmwareLinkLabel->setVisible (false);
+    c.view.clearForPage();
+    c.view.setInvitationWanted (receiveFolderChosen);
 
     if (receiveFolderChosen)
     {
         c.ui.fileField->setText (receiveFolder);
         c.ui.fileField->setTooltip (receiveFolder);
-        c.ui.receiveBeginLabel->setVisible (true);
     }
     else
     {
@@ -221,7 +208,8 @@ void ConsolePage::showSendPage()
     }
 
     c.ui.receiveBrowseLabel->setVisible (false);
-    c.ui.receiveBeginLabel->setVisible (false);
+    c.view.clearForPage();
+    c.view.setInvitationWanted (false);
 
     if (c.sendFile.isLoaded())
     {
@@ -268,14 +256,42 @@ void ConsolePage::setReceiveFolder (const juce::String& path)
 
 bool ConsolePage::canTakeDrag (const juce::StringArray& files)
 {
-    // Only a full path names a folder.
-    return ! files.isEmpty() && juce::File::isAbsolutePath (files[0]) && juce::File (files[0]).isDirectory();
+    return refusalFor (files).isEmpty();
 }
 
-void ConsolePage::receiveFolderDropped (const juce::StringArray& files, int x, int y)
+juce::String ConsolePage::refusalFor (const juce::StringArray& files)
 {
-    if (! canTakeDrag (files) || controlsLocked || ! SysExFileCheck::isInDropArea (x, y))
+    if (files.isEmpty())
+        return "Nothing was dropped.";
+
+    // Only a full path names a folder.
+    if (! juce::File::isAbsolutePath (files[0]) || ! juce::File (files[0]).exists())
+        return "\"" + files[0] + "\" could not be found.";
+
+    const juce::File dropped (files[0]);
+
+    if (! dropped.isDirectory())
+        return "\"" + dropped.getFileName() + "\" is not a folder. Only a folder can be chosen for the backups.";
+
+    return {};
+}
+
+void ConsolePage::receiveFolderDropped (const juce::StringArray& files)
+{
+    if (files.isEmpty())
         return;
+
+    if (const auto refusal = refusalFor (files); refusal.isNotEmpty())
+    {
+        c.view.tell (Severity::info, refusal);
+        return;
+    }
+
+    if (controlsLocked)
+    {
+        c.view.tell (Severity::info, busyDropText);
+        return;
+    }
 
     const auto s = c.state();
 

@@ -8,7 +8,7 @@ class ConsolePortPickers;
 class ConsoleSettings;
 class MidiProcessing;
 class SendFile;
-class TransferView;
+class ConsoleTransferView;
 class UserDialogs;
 struct ConsoleWidgets;
 
@@ -36,7 +36,8 @@ public:
         ConsoleSettings& settings;
         ConsolePortPickers& ports;
         SendFile& sendFile;
-        TransferView& view;
+        /** Shows the transfer's widgets and the invitation to BEGIN in the status line's place. */
+        ConsoleTransferView& view;
         /** Repainted when the page changes. */
         juce::Component& console;
         MidiProcessing* link;
@@ -56,7 +57,6 @@ public:
 
     void updatePageVisibility();
     bool isConnectedForModel() const;
-    void resetReceivePage();
     void setControlsEnabled (bool enabled);
     void showReceivePage();
     void showSendPage();
@@ -72,15 +72,21 @@ public:
     /** The receive folder kept in the settings, taken at start without touching the page. */
     void takeStoredReceiveFolder (const juce::String& path);
 
-    /** Whether a drag can end on the receive page: the first path is an existing folder. */
+    /** What a drop is told while work runs and the page is locked. */
+    static constexpr const char* busyDropText = "A transfer is running. Please drop it again once the transfer has ended.";
+
+    /** Whether the receive page can use a drag: the first path is an existing folder. */
     static bool canTakeDrag (const juce::StringArray& files);
 
-    /** A drop on the receive page: inside the drop area, while no work runs, the first dropped
-        path becomes the receive folder when it is an existing folder, as if chosen with Browse;
-        while the ports that the device needs there are not set, one box says so instead. Files
-        and any other drop are ignored.
+    /** Why the receive page cannot use the dragged paths (the text of its box); empty when it can. */
+    static juce::String refusalFor (const juce::StringArray& files);
+
+    /** A drop anywhere on the receive page: while no work runs, the first dropped path becomes
+        the receive folder when it is an existing folder, as if chosen with Browse; anything
+        else, a drop while work runs or before the device's ports are set, is told why in one
+        box.
     */
-    void receiveFolderDropped (const juce::StringArray& files, int x, int y);
+    void receiveFolderDropped (const juce::StringArray& files);
 
 private:
     Console c;

@@ -62,6 +62,9 @@ public:
     int getDeviceModel() const noexcept { return deviceModel; }
     bool isDeviceChosen() const noexcept { return deviceChosen; }
     bool isOpen (Direction side) const noexcept { return ports.isOpen (side); }
+
+    /** The side's chosen port is open and still listed (the lists are refreshed every 2000 ms). */
+    bool isPresent (Direction side) const { return ports.isPresent (side); }
     ConsolePorts& getPorts() noexcept { return ports; }
 
 private:

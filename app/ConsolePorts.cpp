@@ -114,6 +114,15 @@ bool ConsolePorts::open (Direction side, const juce::String& name, int menuIndex
     return opened;
 }
 
+bool ConsolePorts::isPresent (Direction side) const
+{
+    if (link == nullptr || ! isOpen (side))
+        return false;
+
+    const auto& ports = link->getPortManager();
+    return side == Direction::input ? ports.isInputPresent() : ports.isOutputPresent();
+}
+
 bool ConsolePorts::close (Direction side)
 {
     bool closed = false;

@@ -62,6 +62,9 @@ public:
 
     bool isOpen (Direction side) const noexcept { return ok[index (side)]; }
 
+    /** The side's port is open and still in the port list as last refreshed (every 2000 ms). */
+    bool isPresent (Direction side) const;
+
     /** Reads the side's list again and returns the place of the model's own port in it, -1 when
         it is not there.
     */

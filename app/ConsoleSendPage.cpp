@@ -1,5 +1,6 @@
 #include "ConsoleSendPage.h"
 
+#include "ConsolePage.h"
 #include "ConsoleSettings.h"
 #include "ConsoleWidgets.h"
 #include "DeviceQueries.h"
@@ -9,7 +10,6 @@
 #include "SendPlan.h"
 #include "SendRoad.h"
 #include "SkinnedDialogWindow.h"
-#include "SysExFileCheck.h"
 #include "TransferView.h"
 #include "Transfers.h"
 #include "UserDialogs.h"
@@ -24,24 +24,42 @@ ConsoleSendPage::~ConsoleSendPage() = default;
 
 bool ConsoleSendPage::canTakeDrag (const juce::StringArray& files)
 {
-    return ! files.isEmpty() && juce::File::isAbsolutePath (files[0]) && juce::File (files[0]).existsAsFile();
+    return refusalFor (files).isEmpty();
 }
 
-void ConsoleSendPage::filesDropped (const juce::StringArray& files, int x, int y)
+juce::String ConsoleSendPage::refusalFor (const juce::StringArray& files)
 {
-    const auto state = c.state();
+    if (files.isEmpty())
+        return "Nothing was dropped.";
 
-    if (files.isEmpty() || ! state.sendPage || ! SysExFileCheck::isInDropArea (x, y) || state.locked)
-        return;
+    // Only a full path names a file.
+    if (! juce::File::isAbsolutePath (files[0]) || ! juce::File (files[0]).exists())
+        return "\"" + files[0] + "\" could not be found.";
 
     const juce::File dropped (files[0]);
 
-    if (! canTakeDrag (files))
+    if (dropped.isDirectory() || ! dropped.hasFileExtension ("syx"))
+        return "\"" + dropped.getFileName() + "\" is not a .syx file. Only .syx files can be sent.";
+
+    return {};
+}
+
+void ConsoleSendPage::filesDropped (const juce::StringArray& files)
+{
+    const auto state = c.state();
+
+    if (files.isEmpty() || ! state.sendPage)
         return;
 
-    if (! dropped.hasFileExtension ("syx"))
+    if (const auto refusal = refusalFor (files); refusal.isNotEmpty())
     {
-        c.view.tell (Severity::info, "\"" + dropped.getFileName() + "\" is not a .syx file. Only .syx files can be sent.");
+        c.view.tell (Severity::info, refusal);
+        return;
+    }
+
+    if (state.locked)
+    {
+        c.view.tell (Severity::info, ConsolePage::busyDropText);
         return;
     }
 
@@ -49,7 +67,7 @@ void ConsoleSendPage::filesDropped (const juce::StringArray& files, int x, int y
     const bool outputOnly = state.outputOk && DeviceRules::usesOnePort (state.deviceModel);
 
     if (bothPorts || outputOnly)
-        chooseFileToSend (dropped);
+        chooseFileToSend (juce::File (files[0]));
     else
         c.view.tell (Severity::info, "Choose the device and its MIDI ports before dropping a file to send.");
 }
@@ -87,10 +105,7 @@ void ConsoleSendPage::showLoadedFile()
 
     // BEGIN is usable at once, not only from the next device poll.
     if (const auto state = c.state(); state.sendPage && ! state.locked && state.connected)
-    {
         c.ui.transmitButton->setEnabled (true);
-        c.ui.cancelButton->setEnabled (true);
-    }
 }
 
 bool ConsoleSendPage::sendFirmwareImage (const juce::MemoryBlock& image, const juce::String& description)

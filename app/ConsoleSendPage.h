@@ -54,13 +54,16 @@ public:
     explicit ConsoleSendPage (Console console);
     ~ConsoleSendPage();
 
-    /** Whether a drag can end on the page: the first path is an existing file. */
+    /** Whether the page can use a drag: the first path is an existing .syx file. */
     static bool canTakeDrag (const juce::StringArray& files);
 
-    /** A drop inside the drop area while no work runs: a .syx file is loaded when the device's
-        ports are set; otherwise one box says why nothing happens.
+    /** Why the page cannot use the dragged paths (the text of its box); empty when it can. */
+    static juce::String refusalFor (const juce::StringArray& files);
+
+    /** A drop anywhere on the console: a .syx file is loaded when the device's ports are set and
+        no work runs; otherwise one box says why nothing happens.
     */
-    void filesDropped (const juce::StringArray& files, int x, int y);
+    void filesDropped (const juce::StringArray& files);
 
     /** Loads the file (the chooser when file is empty), checks it for the device and, when it
         is accepted, makes it the page's loaded file. False, after the refusal warning where

@@ -1,5 +1,8 @@
 #include "ConsoleSettings.h"
 
+#include "PlatformFiles.h"
+#include "SkinXmlReader.h"
+
 ConsoleSettings::ConsoleSettings (const juce::File& appDataFolder)
     : appData (appDataFolder == juce::File() ? juce::File::getSpecialLocation (juce::File::userApplicationDataDirectory)
                                              : appDataFolder)
@@ -12,6 +15,7 @@ ConsoleSettings::~ConsoleSettings()
     // longer be shown, which is why the window saves (and warns) before it closes.
     file = nullptr;
     properties.reset();
+    unsavedFile.reset();
 }
 
 juce::PropertiesFile::Options ConsoleSettings::getOptions() const
@@ -42,34 +46,100 @@ bool ConsoleSettings::isUsableFolder (const juce::String& path)
     return path.isNotEmpty() && juce::File::isAbsolutePath (path) && juce::File (path).isDirectory();
 }
 
-juce::String ConsoleSettings::takeFolder (const char* key, bool& defaulted, bool storeDefault)
+juce::String ConsoleSettings::takeFolder (const char* key, bool& defaulted)
 {
     const auto stored = file->getValue (key);
     defaulted = ! isUsableFolder (stored);
 
-    if (! defaulted)
-        return stored;
+    // The home folder stands in for a folder the user has not chosen, but is never stored as
+    // one: a later start would take it as chosen.
+    return defaulted ? juce::File::getSpecialLocation (juce::File::userHomeDirectory).getFullPathName() : stored;
+}
 
-    const auto home = juce::File::getSpecialLocation (juce::File::userHomeDirectory).getFullPathName();
+bool ConsoleSettings::isReadable (const juce::File& path)
+{
+    if (! PlatformFiles::isRegularFile (path) || path.getSize() > maxFileBytes)
+        return false;
 
-    if (storeDefault)
-        file->setValue (key, home);
+    // The framework's parser recurses once per level and expands entities without bound: the
+    // text is checked as the skin's and the feeds' are before the framework reads it.
+    juce::MemoryBlock data;
+    juce::String text;
 
-    return home;
+    if (! path.loadFileAsData (data) || ! SkinXmlReader::decodeText (data.getData(), data.getSize(), text))
+        return false;
+
+    const auto root = SkinXmlReader::parse (text);
+    return root != nullptr && root->hasTagName ("PROPERTIES");
+}
+
+juce::File ConsoleSettings::keepAside (const juce::File& path)
+{
+    for (int number = 1; number < 1000; ++number)
+    {
+        const auto candidate = path.getSiblingFile (path.getFileName() + ".unreadable"
+                                                    + (number > 1 ? "-" + juce::String (number) : juce::String()));
+
+        if (PlatformFiles::renameWithoutReplacing (path, candidate))
+            return candidate;
+
+        // A file kept at an earlier start holds this name: the next one is tried.
+        if (! candidate.exists())
+            break;
+    }
+
+    return {};
 }
 
 void ConsoleSettings::load()
 {
-    properties = std::make_unique<juce::ApplicationProperties>();
-    properties->setStorageParameters (getOptions());
-    file = properties->getUserSettings();
+    file = nullptr;
+    properties.reset();
+    unsavedFile.reset();
+    startNotice.clear();
+    keptFile = juce::File();
+
+    const auto options = getOptions();
+
+    {
+        // The framework's reader takes the same lock again: no other start changes the file
+        // between the check and the read.
+        const juce::InterProcessLock::ScopedLockType holding (lock);
+        const auto path = options.getDefaultFile();
+
+        if (path.exists() && ! isReadable (path))
+        {
+            keptFile = keepAside (path);
+
+            if (keptFile != juce::File())
+            {
+                startNotice = "The settings file could not be read. It was kept as:\n" + keptFile.getFullPathName()
+                              + "\n\nMorvane starts with its default settings.";
+            }
+            else
+            {
+                // Left where it is, untouched; these settings live until the program ends.
+                startNotice = "The settings file could not be read:\n" + path.getFullPathName()
+                              + "\n\nMorvane starts with its default settings and cannot store them.";
+                unsavedFile = std::make_unique<juce::PropertiesFile> (juce::File(), options);
+            }
+        }
+
+        if (unsavedFile != nullptr)
+        {
+            file = unsavedFile.get();
+        }
+        else
+        {
+            properties = std::make_unique<juce::ApplicationProperties>();
+            properties->setStorageParameters (options);
+            file = properties->getUserSettings();
+        }
+    }
 
     bool sendDefaulted = false;
-    sendFolder = takeFolder (sendDirKey, sendDefaulted, true);
-
-    // The home folder stands in for a receive folder the user has not chosen, but is never
-    // stored as one: a later start would take it as chosen and put backups there unasked.
-    storedReceiveFolder = takeFolder (receiveDirKey, receiveFolderDefaulted, false);
+    sendFolder = takeFolder (sendDirKey, sendDefaulted);
+    storedReceiveFolder = takeFolder (receiveDirKey, receiveFolderDefaulted);
     windowState = file->getValue (mainWindowStateKey);
 }
 
@@ -97,5 +167,8 @@ void ConsoleSettings::setWindowState (const juce::String& state)
 
 bool ConsoleSettings::save()
 {
+    if (unsavedFile != nullptr)
+        return unsavedFile->saveIfNeeded();
+
     return properties == nullptr || properties->saveIfNeeded();
 }

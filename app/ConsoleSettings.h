@@ -24,11 +24,25 @@ public:
     ~ConsoleSettings();
 
     /** Opens the file and reads the keys. A stored folder that is not an absolute path to an
-        existing directory is replaced by the home folder. For `SEND_DIR` the home folder is
-        written back; for `RCV_DIR` it is not (only a folder the user chose is stored there), and
-        isReceiveFolderDefaulted() is set.
+        existing directory is replaced by the home folder, which is not stored in its place (only
+        a folder the user chose is stored); for `RCV_DIR` isReceiveFolderDefaulted() is then set.
+
+        A file that cannot be read (not a regular file, larger than maxFileBytes, not the XML of
+        a properties file, or nested deeper than the framework's parser can be trusted with) is
+        never parsed: it is kept whole under another name in the same folder, the settings start
+        from their defaults, and getStartNotice() says so. Where it cannot even be renamed it
+        stays untouched and the settings are kept for this run only.
     */
     void load();
+
+    /** What the user is told once after load() when the file could not be read; empty otherwise. */
+    juce::String getStartNotice() const { return startNotice; }
+
+    /** Where the unreadable file was kept, or an empty File. */
+    juce::File getKeptFile() const { return keptFile; }
+
+    /** The largest settings file read; the program's own stays far below it. */
+    static constexpr juce::int64 maxFileBytes = 1 << 20;
 
     /** The open properties file, null before load(). The update components read and write their
         own keys in it.
@@ -59,13 +73,21 @@ public:
     static bool isUsableFolder (const juce::String& path);
 
 private:
-    juce::String takeFolder (const char* key, bool& defaulted, bool storeDefault);
+    juce::String takeFolder (const char* key, bool& defaulted);
+
+    /** True when the file at the path may be given to the framework's properties reader. */
+    static bool isReadable (const juce::File& path);
+
+    /** Moves the unreadable file to a free name beside it; the name, or an empty File on failure. */
+    static juce::File keepAside (const juce::File& path);
 
     juce::File appData;
     juce::InterProcessLock lock { "Prefs Lock" };
     std::unique_ptr<juce::ApplicationProperties> properties;
+    std::unique_ptr<juce::PropertiesFile> unsavedFile;
     juce::PropertiesFile* file = nullptr;
-    juce::String sendFolder, storedReceiveFolder, windowState;
+    juce::String sendFolder, storedReceiveFolder, windowState, startNotice;
+    juce::File keptFile;
     bool receiveFolderDefaulted = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ConsoleSettings)

@@ -4,10 +4,17 @@
 #include "TPXDrawableButton.h"
 #include "TPXLabelComponent.h"
 #include "TPXProgressBar.h"
+#include "TransferReport.h"
 #include "UserDialogs.h"
 
-void ConsoleTransferView::lockPage (bool locked)
+void ConsoleTransferView::lockPage (bool shouldLock)
 {
+    locked = shouldLock;
+
+    // Nothing runs on a page that is handed back: nothing to cancel.
+    if (! locked)
+        setCancelEnabled (false);
+
     c.setPageFree (! locked);
 
     // The send's mark beside the bar.
@@ -35,10 +42,7 @@ void ConsoleTransferView::showPercentage()
 void ConsoleTransferView::showStatus (const juce::String& text)
 {
     c.ui.progressLabel->setText (text, juce::dontSendNotification);
-
-    // On the receive page the invitation to BEGIN shows while no status does.
-    if (c.isReceivePage())
-        c.ui.receiveBeginLabel->setVisible (text.isEmpty());
+    showInvitationIfFree();
 }
 
 void ConsoleTransferView::setCancelEnabled (bool enabled)
@@ -71,4 +75,39 @@ void ConsoleTransferView::setBusy (bool busy)
 void ConsoleTransferView::scheduleNotice (int delayMs)
 {
     c.startNoticeTimer (delayMs);
+}
+
+//==============================================================================
+void ConsoleTransferView::setInvitationWanted (bool wanted)
+{
+    invitationWanted = wanted;
+    showInvitationIfFree();
+}
+
+void ConsoleTransferView::showInvitationIfFree()
+{
+    // The invitation and the status line share a place: one shows at a time.
+    c.ui.receiveBeginLabel->setVisible (invitationWanted && c.isReceivePage() && c.ui.progressLabel->getText().isEmpty());
+}
+
+void ConsoleTransferView::clearForPage()
+{
+    if (locked)
+        return;
+
+    showStatus ({});
+    showProgress (0.0);
+}
+
+void ConsoleTransferView::showFirmwareEnd()
+{
+    showStatus (TransferReport::endLine (TransferReport::Ending::succeeded));
+}
+
+void ConsoleTransferView::endAfterNotice()
+{
+    showPercentage();
+    showProgress (0.0);
+    showFirmwareEnd();
+    lockPage (false);
 }

@@ -8,7 +8,11 @@ class UserDialogs;
 struct ConsoleWidgets;
 
 /** The only code that shows the roads' work on the console's page: the progress bar, the status
-    line, the Cancel button, the messages and questions, and the page's lock.
+    line (with the receive page's invitation to BEGIN in its place while no status shows), the
+    Cancel button, the messages and questions, and the page's lock.
+
+    Cancel is enabled only while work runs: a page that is handed back has it disabled. The line
+    a transfer ends with stays until the next one starts or the page is changed.
 
     It works on the console through the calls it is given. Message thread only.
 */
@@ -40,6 +44,26 @@ public:
     void setBusy (bool busy) override;
     void scheduleNotice (int delayMs) override;
 
+    //==============================================================================
+    /** Whether the receive page has what BEGIN needs there: the invitation to BEGIN then shows
+        in the status line's place while no status does.
+    */
+    void setInvitationWanted (bool wanted);
+
+    /** The other page is shown: the last transfer's line and bar go. */
+    void clearForPage();
+
+    /** A firmware send's notice is due: the send ended well, the status line says so. */
+    void showFirmwareEnd();
+
+    /** The firmware notice was read: the page is handed back. */
+    void endAfterNotice();
+
 private:
+    void showInvitationIfFree();
+
     Console c;
+    bool locked = false, invitationWanted = false;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ConsoleTransferView)
 };

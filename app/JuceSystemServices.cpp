@@ -17,10 +17,30 @@ juce::String JuceSystemServices::urlNotOpenedText (const juce::URL& address)
            + address.toString (true);
 }
 
-void JuceSystemServices::reportNotOpened (const juce::URL& address)
+juce::String JuceSystemServices::folderNotOpenedText (const juce::File& folder)
+{
+    return "The folder could not be opened here.\n\nPlease open it in your file manager:\n" + folder.getFullPathName();
+}
+
+void JuceSystemServices::reportNotOpened (const juce::String& text)
 {
     if (dialogs != nullptr)
-        dialogs->showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", urlNotOpenedText (address));
+        dialogs->showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", text);
+}
+
+bool JuceSystemServices::startOpener (const juce::String& argument, const juce::String& failureText)
+{
+    auto process = std::make_unique<juce::ChildProcess>();
+
+    if (! process->start (juce::StringArray { opener, argument }, 0))
+    {
+        reportNotOpened (failureText);
+        return false;
+    }
+
+    openers.push_back ({ std::move (process), failureText });
+    startTimer (100);
+    return true;
 }
 
 bool JuceSystemServices::openUrl (const juce::URL& address)
@@ -28,29 +48,19 @@ bool JuceSystemServices::openUrl (const juce::URL& address)
    #if JUCE_LINUX
     // JUCE's own launcher forks a shell that nobody waits for: it stays behind as a defunct
     // process and its failure goes unnoticed. The opener is watched here instead.
-    auto process = std::make_unique<juce::ChildProcess>();
-
-    if (! process->start (juce::StringArray { urlOpener, address.toString (true) }, 0))
-    {
-        reportNotOpened (address);
-        return false;
-    }
-
-    openers.push_back ({ std::move (process), address });
-    startTimer (100);
-    return true;
+    return startOpener (address.toString (true), urlNotOpenedText (address));
    #else
     if (address.launchInDefaultBrowser())
         return true;
 
-    reportNotOpened (address);
+    reportNotOpened (urlNotOpenedText (address));
     return false;
    #endif
 }
 
 void JuceSystemServices::timerCallback()
 {
-    std::vector<juce::URL> failed;
+    juce::StringArray failed;
 
     for (auto it = openers.begin(); it != openers.end();)
     {
@@ -62,7 +72,7 @@ void JuceSystemServices::timerCallback()
         }
 
         if (it->process->getExitCode() != 0)
-            failed.push_back (it->address);
+            failed.add (it->failureText);
 
         it = openers.erase (it);
     }
@@ -71,13 +81,21 @@ void JuceSystemServices::timerCallback()
         stopTimer();
 
     // The boxes come last: their modal loops may call this timer again.
-    for (const auto& address : failed)
-        reportNotOpened (address);
+    for (const auto& text : failed)
+        reportNotOpened (text);
 }
 
 void JuceSystemServices::revealFile (const juce::File& file)
 {
+    const auto folder = file.isDirectory() ? file : file.getParentDirectory();
+
+   #if JUCE_LINUX
+    // JUCE's own reveal hands the path to a shell, which would run a command written into a
+    // folder's name, and leaves that shell unreaped: the watched opener takes the path whole.
+    startOpener (folder.getFullPathName(), folderNotOpenedText (folder));
+   #else
     file.revealToUser();
+   #endif
 }
 
 bool JuceSystemServices::startProcess (const juce::File& file, const juce::String& parameters)

@@ -5,9 +5,9 @@
 #include "MorvaneDialog.h"
 #include "MorvaneLookAndFeel.h"
 #include "OwnedWindows.h"
+#include "PlatformFiles.h"
 #include "ProgramVersion.h"
 #include "SkinManager.h"
-#include "SkinnedDialogWindow.h"
 #include "SystemFontWarmUp.h"
 #include "TPXAutoUpdate.h"
 #include "UpdateCheckResult.h"
@@ -63,11 +63,21 @@ bool MorvaneApplication::initialiseApp()
 {
     if (! moreThanOneInstanceAllowed())
     {
-        instanceChannel = std::make_unique<SingleInstanceChannel> (getUserFolder());
+        instanceChannel = std::make_unique<SingleInstanceChannel> (getUserFolder(), PlatformFiles::findRuntimeFolder());
 
         if (! instanceChannel->claim())
         {
-            instanceChannel->signalRunningInstance();
+            // A lock that could not be taken counts as another instance's, but one that nobody
+            // answers for is told: a start that ends without a word would look like a crash.
+            if (! instanceChannel->signalRunningInstance())
+            {
+                const auto lockFile = instanceChannel->getLockFile();
+                juce::Logger::outputDebugString ("Morvane did not start: another instance seems to run, but did not answer. "
+                                                 + (lockFile == juce::File() ? juce::String ("There is no private folder for its lock file.")
+                                                                             : "Its lock file is " + lockFile.getFullPathName() + "."));
+                setApplicationReturnValue (1);
+            }
+
             instanceChannel.reset();
             return false;
         }
@@ -120,7 +130,19 @@ void MorvaneApplication::initialise (const juce::String&)
 
     // The check follows once the window is on the screen; it reads the network on a thread of
     // its own and shows its window only when the server has answered.
-    mainWindow->callAfterFirstPaint ([this] { startUpdateCheck(); });
+    mainWindow->callAfterFirstPaint ([this]
+    {
+        tellSettingsNotice();
+        startUpdateCheck();
+    });
+}
+
+void MorvaneApplication::tellSettingsNotice()
+{
+    auto* console = mainWindow != nullptr ? mainWindow->getConsole() : nullptr;
+
+    if (console != nullptr && console->getSettings().getStartNotice().isNotEmpty())
+        dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", console->getSettings().getStartNotice());
 }
 
 void MorvaneApplication::waitForSystemFonts()
@@ -184,13 +206,8 @@ void MorvaneApplication::offerUpdate (int result)
 
     if (result == UpdateCheckResult::accepted)
     {
-        // The progress window, drawn from the skin like the message boxes; it deletes itself
-        // once it closes.
-        SkinnedDialogWindow::launchAsync ("Morvane Update", *updateComponent, mainWindow.get());
-
-        if (! updateComponent->downloadAndInstall())
-            if (auto* window = updateComponent->findParentComponentOfClass<juce::DialogWindow>())
-                window->exitModalState (0);
+        // The folder chooser, then the progress window over the main window.
+        updateComponent->downloadAndInstall (mainWindow.get());
     }
     else if (result == UpdateCheckResult::manualInstall)
     {

@@ -85,7 +85,7 @@ public:
     static bool handleDownloadResult (int result, const juce::File& installer, UserDialogs& dialogs, SystemServices& services,
                                       bool installerRunsHere = true);
 
-    /** The folder that holds the settings file and the single-instance channel. */
+    /** The folder that holds the settings file; the single-instance channel is named after it. */
     static juce::File getUserFolder();
 
 private:
@@ -96,6 +96,9 @@ private:
     std::unique_ptr<SkinManager> skinManager;
 
     void closeUpdateWindow();
+
+    /** Tells once, in a box over the window, that the settings file could not be read. */
+    void tellSettingsNotice();
 
     /** Tells on standard error and, where there is a display, in a plain box that the skin did not load. */
     void reportMissingSkin();

@@ -122,12 +122,7 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
         [this] { return deviceInfo->hasAnswered(); },
         [this] { updatePageVisibility(); },
         [this] { transmit(); },
-        [this]
-        {
-            restartDevicePoll();
-            setControlsEnabled (true);
-            page->resetReceivePage();
-        } });
+        [this] { view->endAfterNotice(); } });
 
     connectControls();
 
@@ -139,7 +134,7 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
 
     devicePollWaker = std::make_unique<DevicePollWaker> ([this] { restartDevicePoll(); });
 
-    for (auto* turnedOff : std::initializer_list<juce::Component*> { ui.transmitButton.get(), ui.cancelButton.get(), ui.connectedLabel.get(),
+    for (auto* turnedOff : std::initializer_list<juce::Component*> { ui.transmitButton.get(), ui.connectedLabel.get(),
                                                                        ui.firmwareTextLabel.get(), ui.firmwareLinkLabel.get(),
                                                                        ui.inputCheck.get(), ui.outputCheck.get() })
         devicePollWaker->watch (turnedOff);
@@ -331,7 +326,13 @@ void MorvaneDialog::connectControls()
     };
 
     if (ui.showFolder != nullptr)
-        ui.showFolder->onClick = [this] { firmware->showSendFileFolder(); };
+        ui.showFolder->onClick = [this]
+        {
+            if (page->isReceivePage())
+                firmware->showReceiveFolder (page->getReceiveFolder());
+            else
+                firmware->showSendFileFolder();
+        };
 
     // The mouse reaches the labels over the selectors; the keyboard presses the selectors.
     ui.deviceSelector->onClick = [this] { labelClicked (ui.deviceLabel.get()); };
@@ -432,17 +433,33 @@ void MorvaneDialog::labelClicked (juce::Component* clicked)
     // The send dialog's fields arrive with the send road.
 }
 
+bool MorvaneDialog::takesEveryDrag() noexcept
+{
+   #if JUCE_LINUX || JUCE_BSD
+    return true;
+   #else
+    return false;
+   #endif
+}
+
 bool MorvaneDialog::isInterestedInFileDrag (const juce::StringArray& files)
 {
+    if (files.isEmpty())
+        return false;
+
+    if (takesEveryDrag())
+        return true;
+
     return page->isReceivePage() ? ConsolePage::canTakeDrag (files) : ConsoleSendPage::canTakeDrag (files);
 }
 
-void MorvaneDialog::filesDropped (const juce::StringArray& files, int x, int y)
+void MorvaneDialog::filesDropped (const juce::StringArray& files, int, int)
 {
+    // The drop's point does not matter: the whole window takes what the page can use.
     if (page->isReceivePage())
-        page->receiveFolderDropped (files, x, y);
+        page->receiveFolderDropped (files);
     else
-        sendPagePart->filesDropped (files, x, y);
+        sendPagePart->filesDropped (files);
 }
 
 //==============================================================================
@@ -454,5 +471,8 @@ void MorvaneDialog::transmit() { sendPagePart->transmit(); }
 void MorvaneDialog::showFirmwareNotice (int timerId)
 {
     stopTimer (timerId);
+
+    // The send ended well: the status line says so under the notice.
+    view->showFirmwareEnd();
     firmware->showNotice();
 }

@@ -168,8 +168,19 @@ public:
     //==============================================================================
     void timerCallback (int timerId) override;
     void mouseDown (const juce::MouseEvent& event) override;
+
+    /** Drags over the whole console: a drag of what the page can use (a .syx file on the send
+        page, a folder on the receive page) is taken; any other is refused, except where the
+        platform cannot show a refusal (takesEveryDrag): there it is taken too and its drop is
+        told why it cannot be used. Every drop that arrives, whatever the point, is used or told.
+    */
     bool isInterestedInFileDrag (const juce::StringArray& files) override;
     void filesDropped (const juce::StringArray& files, int x, int y) override;
+
+    /** True where the framework tells every drag's source that the drop is taken (X11), so that a
+        refused drop would vanish without a word: there the console takes every drag.
+    */
+    static bool takesEveryDrag() noexcept;
 
     //==============================================================================
     // State, for the window and the tests

@@ -156,8 +156,9 @@ private:
 };
 #endif
 
-SingleInstanceChannel::SingleInstanceChannel (const juce::File& folderToUse)
-    : folder (folderToUse)
+SingleInstanceChannel::SingleInstanceChannel (const juce::File& settingsFolder, const juce::File& runtimeFolderToUse)
+    : runtimeFolder (runtimeFolderToUse),
+      name ("Morvane-" + juce::String::toHexString (settingsFolder.getFullPathName().hashCode64()))
 {
 }
 
@@ -167,32 +168,41 @@ SingleInstanceChannel::~SingleInstanceChannel()
     lock.reset();
 }
 
-static juce::String channelName (const juce::File& folder)
+juce::File SingleInstanceChannel::getLockFile() const
 {
-    return "Morvane-" + juce::String::toHexString (folder.getFullPathName().hashCode64());
+    return runtimeFolder == juce::File() ? juce::File() : runtimeFolder.getChildFile (name + ".lock");
+}
+
+juce::String SingleInstanceChannel::getPipePath() const
+{
+    return runtimeFolder == juce::File() ? juce::String() : runtimeFolder.getChildFile (name).getFullPathName();
 }
 
 bool SingleInstanceChannel::claim()
 {
-    auto candidate = std::make_unique<juce::InterProcessLock> (channelName (folder));
-
-    if (! candidate->enter (0))
+    if (runtimeFolder == juce::File() || ! runtimeFolder.createDirectory().wasOk())
         return false;
 
-    lock = std::move (candidate);
+    lock = PlatformFiles::Lock::take (getLockFile());
 
-    // Without a folder for the pipe this instance still runs alone; it only cannot hear later starts.
-    if (folder.createDirectory().wasOk())
+    if (lock == nullptr)
+        return false;
+
+    // Pipes left behind by an instance that crashed: nobody listens on them any more, as this
+    // process holds the lock now, and whatever stands there is made again.
+    const auto pipe = getPipePath();
+    juce::File (pipe + "_in").deleteFile();
+    juce::File (pipe + "_out").deleteFile();
+
+    // Without its pipe this instance still runs alone; it only cannot hear later starts.
+    listener = std::make_unique<Listener> (pipe, [this]
     {
-        listener = std::make_unique<Listener> (folder.getChildFile (channelName (folder)).getFullPathName(), [this]
-        {
-            if (onAnotherInstance != nullptr)
-                onAnotherInstance();
-        });
+        if (onAnotherInstance != nullptr)
+            onAnotherInstance();
+    });
 
-        if (! listener->isListening())
-            listener.reset();
-    }
+    if (! listener->isListening())
+        listener.reset();
 
     return true;
 }
@@ -200,7 +210,11 @@ bool SingleInstanceChannel::claim()
 bool SingleInstanceChannel::signalRunningInstance (int timeoutMs)
 {
     Connection sender (nullptr);
-    const auto pipe = folder.getChildFile (channelName (folder)).getFullPathName();
+    const auto pipe = getPipePath();
+
+    if (pipe.isEmpty())
+        return false;
+
     const auto deadline = juce::Time::getMillisecondCounter() + (juce::uint32) juce::jmax (0, timeoutMs);
 
     // The running instance may have taken the lock a moment before it opened its pipe.

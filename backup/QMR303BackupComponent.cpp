@@ -125,6 +125,7 @@ void QMR303BackupComponent::exportSysEx()
         case FootControllerDump::ExportResult::written:
             progressText.clear();
             closeWindow (3);
+            transfers.getView().showStatus ("Backup complete.");
             transfers.getView().tell (Severity::info, "Backup complete.");
             break;
 

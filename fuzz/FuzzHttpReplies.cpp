@@ -3,39 +3,16 @@
 // what length is believed, or that the reply is refused. A redirect must never lead off the web,
 // and no length may be made up.
 //
-// Input: the address asked for on the first line, the status on the second, header lines after.
+// Input: the address asked for on the first line, the status on the second, header lines after,
+// as the server sends them.
 
 #include "FuzzInput.h"
 #include "HttpReplyRules.h"
 #include "SkinXmlReader.h"
 
-namespace
-{
-/** Header lines as the framework hands them over: "Key: value", a repeated key's values joined
-    with ",", keys compared ignoring case.
-*/
-juce::StringPairArray parseHeaders (const juce::StringArray& lines)
-{
-    juce::StringPairArray headers;
-
-    for (const auto& line : lines)
-    {
-        if (line.isEmpty())
-            continue;
-
-        const auto key = line.upToFirstOccurrenceOf (": ", false, false);
-        const auto value = line.fromFirstOccurrenceOf (": ", false, false);
-        const auto previous = headers[key];
-        headers.set (key, previous.isNotEmpty() ? previous + "," + value : value);
-    }
-
-    return headers;
-}
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
 {
-    // Headers reach the service as the framework decodes them; only valid text is looked at.
+    // Header lines reach the rules as decoded text; only valid text is looked at.
     juce::String text;
 
     if (! SkinXmlReader::decodeText (data, size, text))
@@ -47,19 +24,20 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
     const int status = lines[1].getIntValue();
     juce::StringArray headerLines (lines);
     headerLines.removeRange (0, 2);
-    const auto headers = parseHeaders (headerLines);
-
-    const auto length = HttpReplyRules::parseContentLength (headers);
+    const auto length = HttpReplyRules::parseContentLength (headerLines);
 
     if (length < -2)
         __builtin_trap(); // only "none" and "conflicting" are below zero
 
-    const auto verdict = HttpReplyRules::judge (juce::URL (current), status, headers, (int) (size % 7));
+    const auto verdict = HttpReplyRules::judge (juce::URL (current), status, headerLines, (int) (size % 7));
 
     using Kind = HttpReplyRules::Verdict::Kind;
 
     if (verdict.kind == Kind::redirect && ! HttpReplyRules::isWebAddress (verdict.next))
         __builtin_trap(); // a redirect followed off the web
+
+    if (verdict.kind == Kind::redirect && current.startsWithIgnoreCase ("https:") && ! verdict.next.startsWithIgnoreCase ("https:"))
+        __builtin_trap(); // a redirect from https down to plain http
 
     if (verdict.kind == Kind::redirect && size % 7 >= HttpReplyRules::maxRedirects)
         __builtin_trap(); // one hop too many

@@ -2,75 +2,64 @@
 
 #include "SysExRequest.h"
 
+AppendedBackupFile::AppendedBackupFile (std::shared_ptr<HeldFolder> heldFolder)
+    : folder (std::move (heldFolder))
+{
+}
+
 AppendedBackupFile::~AppendedBackupFile()
 {
     const juce::ScopedLock sl (lock);
-
-    // Closed before the temporary file is deleted.
-    stream.reset();
-    temporary.reset();
+    file.reset();
 }
 
-AppendedBackupFile::Outcome AppendedBackupFile::checkStillWhole() const
+AppendedBackupFile::Outcome AppendedBackupFile::fail (DurableFile::Outcome why)
 {
-    if (! target.getParentDirectory().isDirectory())
-        return Outcome::folderMissing;
+    failed = true;
 
-    // The stream writes without a buffer of its own, so the file holds every byte written.
-    const auto file = temporary->getFile();
-
-    if (! file.existsAsFile() || file.getSize() != bytesWritten)
-        return Outcome::fileGone;
-
-    return Outcome::ok;
+    switch (why)
+    {
+        case DurableFile::Outcome::ok:            return Outcome::ok;
+        case DurableFile::Outcome::folderChanged: return Outcome::folderMissing;
+        case DurableFile::Outcome::fileGone:      return Outcome::fileGone;
+        case DurableFile::Outcome::nameTaken:
+        case DurableFile::Outcome::writeFailed:
+        default:                                  return Outcome::writeFailed;
+    }
 }
 
 AppendedBackupFile::Outcome AppendedBackupFile::append (const juce::File& targetFile, const SysExRequest& request)
 {
     const juce::ScopedLock sl (lock);
 
-    if (failed || done || (temporary != nullptr && targetFile != target))
+    if (failed || done || (file != nullptr && targetFile != target))
         return Outcome::writeFailed;
 
-    if (temporary == nullptr)
+    if (file == nullptr)
     {
         target = targetFile;
 
-        if (! target.getParentDirectory().isDirectory())
-        {
-            failed = true;
-            return Outcome::folderMissing;
-        }
+        if (folder == nullptr)
+            folder = HeldFolder::open (target.getParentDirectory());
 
-        temporary = std::make_unique<juce::TemporaryFile> (target);
+        if (folder == nullptr || folder->getFile() != target.getParentDirectory() || ! folder->isStillAtItsPath())
+            return fail (DurableFile::Outcome::folderChanged);
 
-        // No buffer: each request's replies go to the file in one write, and its size on the
-        // disk tells at once whether anything went away.
-        stream = std::make_unique<juce::FileOutputStream> (temporary->getFile(), 0);
+        file = std::make_unique<DurableFile> (folder, target.getFileName());
 
-        if (stream->failedToOpen())
-        {
-            failed = true;
-            return Outcome::writeFailed;
-        }
+        if (! file->isOk())
+            return fail (DurableFile::Outcome::writeFailed);
     }
 
-    if (const auto found = checkStillWhole(); found != Outcome::ok)
-    {
-        failed = true;
-        return found;
-    }
+    if (const auto found = file->checkStillWhole(); found != DurableFile::Outcome::ok)
+        return fail (found);
 
     scratch.reset();
     request.appendRepliesTo (scratch);
 
-    if (scratch.getSize() > 0 && ! stream->write (scratch.getData(), scratch.getSize()))
-    {
-        failed = true;
-        return Outcome::writeFailed;
-    }
+    if (! file->write (scratch.getData(), scratch.getSize()))
+        return fail (DurableFile::Outcome::writeFailed);
 
-    bytesWritten += (juce::int64) scratch.getSize();
     ++appends;
     return Outcome::ok;
 }
@@ -79,7 +68,7 @@ AppendedBackupFile::Outcome AppendedBackupFile::putInPlace()
 {
     const juce::ScopedLock sl (lock);
 
-    if (done || temporary == nullptr)
+    if (done || file == nullptr)
     {
         done = true;
         return failed ? Outcome::writeFailed : Outcome::ok;
@@ -88,28 +77,10 @@ AppendedBackupFile::Outcome AppendedBackupFile::putInPlace()
     if (failed)
         return Outcome::writeFailed;
 
-    if (const auto found = checkStillWhole(); found != Outcome::ok)
-    {
-        failed = true;
-        return found;
-    }
-
-    // The one sync of the whole file, before it takes the job's name.
-    stream->flush();
-    const bool synced = stream->getStatus().wasOk();
-    stream.reset();
-
-    if (! synced)
-    {
-        failed = true;
-        return Outcome::writeFailed;
-    }
-
-    if (! temporary->getFile().replaceFileIn (target))
-    {
-        failed = true;
-        return target.getParentDirectory().isDirectory() ? Outcome::writeFailed : Outcome::folderMissing;
-    }
+    // The file's whole length is checked there before it takes the job's name.
+    if (const auto outcome = file->putInPlace (target.getFileName(), DurableFile::Replace::olderFile);
+        outcome != DurableFile::Outcome::ok)
+        return fail (outcome);
 
     done = true;
     return Outcome::ok;
@@ -130,5 +101,5 @@ int AppendedBackupFile::getAppendCount() const
 juce::int64 AppendedBackupFile::getBytesWritten() const
 {
     const juce::ScopedLock sl (lock);
-    return bytesWritten;
+    return file != nullptr ? file->getBytesWritten() : 0;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DurableFile.h"
+
 #include <juce_core/juce_core.h>
 
 #include <memory>
@@ -10,11 +12,13 @@ class SysExRequest;
     cab bank, one preset or cab per request), collected in a temporary file beside the job's file.
 
     Each append adds one request's replies, end to end, after what the earlier ones wrote; it
-    first checks that the folder and the temporary file are still there and hold all that was
-    written, so that a file that went away is never continued as a new, shorter one. putInPlace
-    syncs the file to the disk once and gives it the job's file name, replacing an older file of
-    that name; until then nothing stands under that name. An object that was never put in place
-    deletes its temporary file, leaving any older file as it was.
+    first checks that the folder is still at its path and the temporary file still holds all
+    that was written, so that a file that went away is never continued as a new, shorter one, and
+    a folder that was renamed and replaced never gets the rest. putInPlace checks the same, syncs
+    the file to the disk once and gives it the job's file name (see DurableFile), replacing an
+    older file of that name but nothing else (a folder there fails it); until then nothing stands
+    under that name. An object that was never put in place deletes its temporary file, leaving
+    any older file as it was.
 
     A receive thread appends while the run waits for it; the run puts the file in place (or drops
     it) once that thread has reported. Each call is made under the object's own lock.
@@ -31,7 +35,10 @@ public:
         writeFailed     // the disk refused a write or the sync (a full disk), or the rename
     };
 
-    AppendedBackupFile() = default;
+    /** A file in the folder that the run holds; without one, the folder of the first append's
+        target is held from then on.
+    */
+    explicit AppendedBackupFile (std::shared_ptr<HeldFolder> folder = nullptr);
 
     /** Deletes the temporary file unless it was put in place. */
     ~AppendedBackupFile();
@@ -57,14 +64,13 @@ public:
     juce::int64 getBytesWritten() const;
 
 private:
-    Outcome checkStillWhole() const;
+    Outcome fail (DurableFile::Outcome why);
 
     mutable juce::CriticalSection lock;
+    std::shared_ptr<HeldFolder> folder;
     juce::File target;
-    std::unique_ptr<juce::TemporaryFile> temporary;
-    std::unique_ptr<juce::FileOutputStream> stream;
+    std::unique_ptr<DurableFile> file;
     juce::MemoryBlock scratch;
-    juce::int64 bytesWritten = 0;
     int appends = 0;
     bool failed = false;
     bool done = false;

@@ -3,6 +3,7 @@
 #include "AppendedBackupFile.h"
 #include "BackupFileNaming.h"
 #include "CabIR.h"
+#include "HeldFolder.h"
 #include "ReplyFileWriter.h"
 #include "SysExDecoders.h"
 #include "SysExRequest.h"
@@ -76,6 +77,7 @@ bool ReceiveThread::takeJob (Job& into)
             if (hasNextJob)
             {
                 into = nextJob;
+                nextJob = {};
                 hasNextJob = false;
                 return true;
             }
@@ -228,7 +230,11 @@ std::unique_ptr<ReplyFileWriter> ReceiveThread::startWritingEarly (const Job& jo
     if (file == juce::File() || ! file.getParentDirectory().isDirectory() || file.isDirectory())
         return {};
 
-    auto writer = std::make_unique<ReplyFileWriter> (file);
+    if (job.heldFolder != nullptr
+        && (job.heldFolder->getFile() != file.getParentDirectory() || ! job.heldFolder->isStillAtItsPath()))
+        return {};
+
+    auto writer = std::make_unique<ReplyFileWriter> (file, job.heldFolder);
 
     if (! writer->isOk())
         return {};
@@ -258,16 +264,22 @@ ReceiveThread::WriteFailure ReceiveThread::writeFile (const Job& job, const juce
         return folderThere() ? WriteFailure::diskError : WriteFailure::folderMissing;
     }
 
-    // A run's folder that went away is not made again: the files already saved went with it.
-    if (! folderThere() || file.isDirectory())
-        return folderThere() ? WriteFailure::diskError : WriteFailure::folderMissing;
+    // A run's folder that went away, or whose path now leads to another, is not made again or
+    // written to: the files already saved are in the folder the run began in.
+    const auto held = job.heldFolder != nullptr ? job.heldFolder : HeldFolder::open (file.getParentDirectory());
 
-    ReplyFileWriter writer (file);
+    if (held == nullptr || held->getFile() != file.getParentDirectory() || ! held->isStillAtItsPath())
+        return WriteFailure::folderMissing;
+
+    if (held->lookUp (file.getFileName()) == HeldFolder::Entry::other)
+        return WriteFailure::diskError;
+
+    ReplyFileWriter writer (file, held);
 
     if (writer.isOk() && writer.finish (request))
         return WriteFailure::none;
 
-    return folderThere() ? WriteFailure::diskError : WriteFailure::folderMissing;
+    return held->isStillAtItsPath() ? WriteFailure::diskError : WriteFailure::folderMissing;
 }
 
 ReceiveThread::WriteFailure ReceiveThread::appendStep (const Job& job, const juce::File& file)

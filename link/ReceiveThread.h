@@ -10,6 +10,7 @@
 #include <memory>
 
 class AppendedBackupFile;
+class HeldFolder;
 class ReplyFileWriter;
 class SysExRequest;
 
@@ -82,6 +83,13 @@ public:
             away then fails the job (WriteFailure::folderMissing) instead of being made again.
         */
         bool mayCreateFolder = true;
+
+        /** For a run: the folder it opened at its start, which its files go into. A folder
+            whose path no longer leads to it (renamed, with another folder or a link put in its
+            place) fails the job as a missing one, so that a run never ends up split between two
+            folders.
+        */
+        std::shared_ptr<HeldFolder> heldFolder;
 
         /** True for a thread that serves a whole run (see receiveNext). */
         bool waitForNextJob = false;

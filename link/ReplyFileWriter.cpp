@@ -4,34 +4,63 @@
 
 namespace
 {
-    constexpr size_t streamBufferBytes = 16384;
+    /** Gathers the replies' small writes into few large ones to the file. */
+    class GatheringStream : public juce::OutputStream
+    {
+    public:
+        explicit GatheringStream (DurableFile& fileToWrite) : file (fileToWrite) {}
+
+        void flush() override
+        {
+            if (buffer.getDataSize() > 0)
+                ok = file.write (buffer.getData(), buffer.getDataSize()) && ok;
+
+            buffer.reset();
+        }
+
+        bool write (const void* data, size_t size) override
+        {
+            buffer.write (data, size);
+
+            if (buffer.getDataSize() >= gatherBytes)
+                flush();
+
+            return ok;
+        }
+
+        bool setPosition (juce::int64) override { return false; }
+        juce::int64 getPosition() override { return file.getBytesWritten() + (juce::int64) buffer.getDataSize(); }
+
+        bool ok = true;
+
+    private:
+        static constexpr size_t gatherBytes = 16384;
+        DurableFile& file;
+        juce::MemoryOutputStream buffer;
+    };
 } // namespace
 
-ReplyFileWriter::ReplyFileWriter (const juce::File& targetFile)
+ReplyFileWriter::ReplyFileWriter (const juce::File& targetFile, std::shared_ptr<HeldFolder> folder)
     : target (targetFile)
 {
-    temporary = std::make_unique<juce::TemporaryFile> (target);
-    stream = std::make_unique<juce::FileOutputStream> (temporary->getFile(), streamBufferBytes);
-    failed = stream->failedToOpen();
+    if (folder == nullptr)
+        folder = HeldFolder::open (target.getParentDirectory());
+
+    file = std::make_unique<DurableFile> (std::move (folder), target.getFileName());
+    failed = ! file->isOk();
 }
 
-ReplyFileWriter::~ReplyFileWriter()
-{
-    // Closed before the temporary file is deleted.
-    stream.reset();
-    temporary.reset();
-}
+ReplyFileWriter::~ReplyFileWriter() = default;
 
 bool ReplyFileWriter::writeNewReplies (const SysExRequest& request)
 {
     if (! writeUpTo (request, request.getReplyCount()))
         return false;
 
-    if (stream->getPosition() - bytesFlushed >= flushStepBytes)
+    if (file->getBytesWritten() - bytesFlushed >= flushStepBytes)
     {
-        stream->flush();
-        bytesFlushed = stream->getPosition();
-        failed = stream->getStatus().failed();
+        failed = ! file->sync();
+        bytesFlushed = file->getBytesWritten();
     }
 
     return ! failed;
@@ -42,7 +71,11 @@ bool ReplyFileWriter::writeUpTo (const SysExRequest& request, int endReply)
     if (failed)
         return false;
 
-    if (! request.writeRepliesTo (*stream, repliesWritten, endReply))
+    GatheringStream stream (*file);
+    const bool wrote = request.writeRepliesTo (stream, repliesWritten, endReply);
+    stream.flush();
+
+    if (! wrote || ! stream.ok)
     {
         failed = true;
         return false;
@@ -57,25 +90,6 @@ bool ReplyFileWriter::finish (const SysExRequest& request)
     if (! writeUpTo (request, request.getReplyCount()))
         return false;
 
-    stream->flush();
-    failed = stream->getStatus().failed();
-    const auto bytesWritten = stream->getPosition();
-    stream.reset();
-
-    // The stream's buffer flush does not report a short write (a full disk): check what landed.
-    if (failed || temporary->getFile().getSize() != bytesWritten)
-    {
-        failed = true;
-        return false;
-    }
-
-    // A folder that went away is not waited for: the framework's replacement tries again for
-    // most of half a second before it gives up.
-    if (! target.getParentDirectory().isDirectory())
-    {
-        failed = true;
-        return false;
-    }
-
-    return temporary->overwriteTargetFileWithTemporary();
+    failed = file->putInPlace (target.getFileName(), DurableFile::Replace::olderFile) != DurableFile::Outcome::ok;
+    return ! failed;
 }

@@ -7,7 +7,9 @@
     The header is F0 00 01 74 and the model byte for a model below 254, F0 00 01 74 for 254 (any
     of the maker's models) and a bare F0 for 255 (any SysEx message). A message runs from its
     header to the F7 that the next header follows, or to the end of the block; bytes before a
-    header are skipped. Not thread-safe: its owner guards it.
+    header are skipped. The stream does not tell whether its last message was closed by an F7:
+    a block that is to be sent whole is checked for that before it is loaded (a file from disk
+    in SysExFileCheck). Not thread-safe: its owner guards it.
 */
 class SysExStream
 {

@@ -7,7 +7,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-bash scripts/install-deps.sh
+bash scripts/install-test-deps.sh
 
 source scripts/display.sh
 morvane_start_display
@@ -67,7 +67,7 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export LSAN_OPTIONS="suppressions=$root/tests/support/lsan.supp"
 export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$root/tests/support/tsan.supp"
 
-plain=(build "plain" -DCMAKE_BUILD_TYPE=RelWithDebInfo)
+plain=(build "plain" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORVANE_BUILD_TESTS=ON)   # run.sh may have left them out
 asan=(build-asan "asan+ubsan" -DCMAKE_BUILD_TYPE=Debug -DMORVANE_SANITIZE=address,undefined)
 tsan=(build-tsan "tsan (threaded suites)" -DCMAKE_BUILD_TYPE=Debug -DMORVANE_SANITIZE=thread
       -DMORVANE_ONLY_THREAD_SUITES=ON)

@@ -3,6 +3,8 @@
 #include "AppendedBackupFile.h"
 #include "BackupFileNaming.h"
 #include "DeviceQueries.h"
+#include "DurableFile.h"
+#include "HeldFolder.h"
 #include "MidiProcessing.h"
 #include "ReceiveThread.h"
 #include "SysExDecoders.h"
@@ -134,11 +136,25 @@ bool BackupRun::start (juce::Array<int> newJobs, const BackupJobPlan::Context& n
     if (jobs.contains (J::orvixIIAllUserCabs))
         userCabFolder = receiveFolder + juce::File::getSeparatorString() + makeTimeStamp (now) + "-usercabs";
 
-    // The run makes its folders now and never again: one that goes away while it runs stops it,
-    // rather than being made anew without the files saved before. One that cannot be made shows
-    // as a write error at the first file.
-    foldersMade = receiveFolder.isNotEmpty() && folderOf (receiveFolder).createDirectory().wasOk()
-               && (! jobs.contains (J::orvixIIAllUserCabs) || folderOf (userCabFolder).createDirectory().wasOk());
+    // The run makes its folders now and never again, and holds them: one that goes away while
+    // it runs, or whose path comes to lead to another folder, stops it, rather than being made
+    // anew or getting the rest of the files. One that cannot be made shows as a write error at
+    // the first file.
+    heldReceiveFolder.reset();
+    heldUserCabFolder.reset();
+
+    if (receiveFolder.isNotEmpty() && folderOf (receiveFolder).createDirectory().wasOk())
+        heldReceiveFolder = HeldFolder::open (folderOf (receiveFolder));
+
+    if (heldReceiveFolder != nullptr && jobs.contains (J::orvixIIAllUserCabs)
+        && folderOf (userCabFolder).createDirectory().wasOk())
+        heldUserCabFolder = HeldFolder::open (folderOf (userCabFolder));
+
+    foldersMade = heldReceiveFolder != nullptr && (! jobs.contains (J::orvixIIAllUserCabs) || heldUserCabFolder != nullptr);
+
+    // What an earlier run left half-written when it was killed is never taken for a backup.
+    if (heldReceiveFolder != nullptr)
+        DurableFile::removeStaleTemporaries (*heldReceiveFolder, ".syx");
 
     running = true;
     view.lockPage (true);
@@ -205,7 +221,7 @@ void BackupRun::sendJob()
         steppedFile.reset();
 
         if (isAppendingBackupJob (job))
-            steppedFile = std::make_unique<AppendedBackupFile>();
+            steppedFile = std::make_unique<AppendedBackupFile> (heldReceiveFolder);
     }
 
     currentJob = job;
@@ -246,6 +262,7 @@ void BackupRun::sendJob()
     step.steppedFile = steppedFile.get();
     step.lastStep = jobStep + 1 >= BackupJobPlan::stepCount (job, context);
     step.mayCreateFolder = false;
+    step.heldFolder = job == J::orvixIIAllUserCabs ? heldUserCabFolder : heldReceiveFolder;
     step.waitForNextJob = true;
     resultHandled = false;
 
@@ -506,19 +523,25 @@ void BackupRun::endRun (const juce::String& message, Severity severity)
     running = false;
     progress = 0.0;
 
-    // A stepped job's file that is not whole is dropped: nothing stands under its name.
+    // A stepped job's file that is not whole is dropped: nothing stands under its name. The
+    // folders are let go (a removable disk can then be taken out).
     steppedFile.reset();
+    heldReceiveFolder.reset();
+    heldUserCabFolder.reset();
 
     // The run's thread ends with it.
     retireThread();
     view.setCancelEnabled (false);
+
+    // The status line says how the run ended (its message's first line) before anything is told,
+    // and stays so: no step of the run is left shown under its end.
+    view.showStatus (message.upToFirstOccurrenceOf ("\n", false, false));
 
     if (message.isNotEmpty())
         view.tell (severity, message);
 
     // The page as it was before the run.
     stopTimer();
-    view.showStatus ({});
     view.showProgressText ({});
     view.showProgress (0.0);
     view.showPercentage();

@@ -12,6 +12,7 @@
 
 class AppendedBackupFile;
 class DeviceQueries;
+class HeldFolder;
 class MidiProcessing;
 class SysExRequest;
 
@@ -116,6 +117,7 @@ private:
     bool recallPending = false;
     bool lastStepWroteFile = false;
     bool foldersMade = false;       // the run's folders were there when it began
+    std::shared_ptr<HeldFolder> heldReceiveFolder, heldUserCabFolder;   // the folders its files go into
     juce::File lastSavedFile;
     std::unique_ptr<AppendedBackupFile> steppedFile;    // the file of the stepped job in hand
 

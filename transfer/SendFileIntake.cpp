@@ -1,5 +1,6 @@
 #include "SendFileIntake.h"
 
+#include "RegularFileReader.h"
 #include "SysExFileCheck.h"
 
 #include <filesystem>
@@ -48,7 +49,8 @@ SendFileIntake::Refusal refusalByType (const juce::File& file)
 constexpr const char* chooseAnother = "\n\nPlease choose a different file.";
 } // namespace
 
-SendFileIntake::Result SendFileIntake::read (const juce::File& file, juce::int64 maxBytes)
+SendFileIntake::Result SendFileIntake::read (const juce::File& file, juce::int64 maxBytes,
+                                             const std::function<void()>& betweenCheckAndOpen)
 {
     Result result;
     result.refusal = refusalByType (file);
@@ -56,30 +58,30 @@ SendFileIntake::Result SendFileIntake::read (const juce::File& file, juce::int64
     if (! result.isAccepted())
         return result;
 
-    // A file that says it is too large is refused before it is opened.
-    if (file.getSize() > maxBytes)
+    if (betweenCheckAndOpen != nullptr)
+        betweenCheckAndOpen();
+
+    // What is opened may no longer be what was looked at: the opened handle says what it is.
+    switch (RegularFileReader::read (file, maxBytes, result.data))
     {
-        result.refusal = Refusal::tooLarge;
-        return result;
+        case RegularFileReader::Outcome::read:
+            if (result.data.isEmpty())
+                result.refusal = Refusal::empty;
+            break;
+
+        case RegularFileReader::Outcome::notOpened:
+        {
+            // Gone or changed since the look: say what stands there now.
+            const auto now = refusalByType (file);
+            result.refusal = now == Refusal::none ? Refusal::unreadable : now;
+            break;
+        }
+
+        case RegularFileReader::Outcome::folder:   result.refusal = Refusal::folder; break;
+        case RegularFileReader::Outcome::notAFile: result.refusal = Refusal::notAFile; break;
+        case RegularFileReader::Outcome::tooLarge: result.refusal = Refusal::tooLarge; break;
+        case RegularFileReader::Outcome::failed:   result.refusal = Refusal::unreadable; break;
     }
-
-    juce::FileInputStream in (file);
-
-    if (in.failedToOpen())
-    {
-        result.refusal = Refusal::unreadable;
-        return result;
-    }
-
-    // The size it claimed is not trusted: one byte past the limit tells that there is more.
-    in.readIntoMemoryBlock (result.data, (ssize_t) maxBytes + 1);
-
-    if (in.getStatus().failed())
-        result.refusal = Refusal::unreadable;
-    else if ((juce::int64) result.data.getSize() > maxBytes)
-        result.refusal = Refusal::tooLarge;
-    else if (result.data.isEmpty())
-        result.refusal = Refusal::empty;
 
     if (! result.isAccepted())
         result.data.reset();

@@ -4,11 +4,13 @@
 
 /** Reads a file that the user chose or dropped on the send page, and says why when it cannot.
 
-    Only an ordinary file is opened: a folder, a link that leads nowhere or round in a circle, a
+    Only an ordinary file is read: a folder, a link that leads nowhere or round in a circle, a
     device, a pipe or a socket is refused by its type before anything is opened, so that nothing
-    can block (a pipe without a writer) or stream without end (/dev/zero). At most one byte more
-    than the send path accepts is read, whatever size the file claims, so a file that grows or
-    lies about its size (the files of /proc claim 0 bytes) is refused without being held whole.
+    can block (a pipe without a writer) or stream without end (/dev/zero). What takes the file's
+    place between that look and the opening is told by the opened handle and refused the same
+    way, without waiting (RegularFileReader). At most one byte more than the send path accepts is
+    read, whatever size the file claims, so a file that grows or lies about its size (the files
+    of /proc claim 0 bytes) is refused without being held whole.
 
     Needs no window: called on the message thread by the send page, directly by the tests.
 */
@@ -39,8 +41,12 @@ public:
         juce::String getText() const { return textFor (refusal); }
     };
 
-    /** The file's bytes, or the refusal; never reads more than maxBytes + 1 bytes. */
-    static Result read (const juce::File& file, juce::int64 maxBytes);
+    /** The file's bytes, or the refusal; never reads more than maxBytes + 1 bytes.
+        betweenCheckAndOpen, when given, runs after the path's type was looked at and before it
+        is opened: the tests put something else at the path there.
+    */
+    static Result read (const juce::File& file, juce::int64 maxBytes,
+                        const std::function<void()>& betweenCheckAndOpen = nullptr);
 
     /** The user-facing text of a refusal (empty for none). */
     static juce::String textFor (Refusal refusal);

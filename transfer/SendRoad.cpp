@@ -2,6 +2,7 @@
 
 #include "DeviceQueries.h"
 #include "LinkClock.h"
+#include "MidiPortManager.h"
 #include "MidiProcessing.h"
 #include "SysExMessage.h"
 #include "TransferReport.h"
@@ -114,8 +115,10 @@ bool SendRoad::startTransfer (const juce::MemoryBlock& data, bool preMessage)
     unmuted = false;
     polling = true;
     lastState = TransferStates::running;
+    lastProgress = 0.0;
     showProgressWithPercentage (0.0);
     view.lockPage (true);
+    view.setCancelEnabled (true);
     startTimer (pollPeriodMs);
     senderThread->startThread();
     return true;
@@ -128,17 +131,35 @@ bool SendRoad::isRunning() const
 
 bool SendRoad::stop()
 {
-    if (senderThread == nullptr || link == nullptr)
+    if (link == nullptr)
         return true;
 
     // A thread that is still loading the sender finishes that first; then its transfer stops.
-    senderThread->stopThread (UpdateHardware::stopTimeoutMs);
+    if (senderThread != nullptr)
+        senderThread->stopThread (UpdateHardware::stopTimeoutMs);
+
     auto& sender = link->getMultiMsgTimer();
 
-    if (senderThread->getTransferState() != TransferStates::running)
+    auto runs = [this, &sender]
+    {
+        return (senderThread != nullptr ? senderThread->getTransferState() : sender.getState()) == TransferStates::running;
+    };
+
+    if (! runs())
         return true;
 
-    return sender.stop();
+    // A transfer that ended on its own between the two looks has stopped as well.
+    return transferStopper (sender) || ! runs();
+}
+
+void SendRoad::setTransferStopper (std::function<bool (SysExMultiMsgTimer&)> stopper)
+{
+    transferStopper = stopper != nullptr ? std::move (stopper) : defaultStopper();
+}
+
+std::function<bool (SysExMultiMsgTimer&)> SendRoad::defaultStopper()
+{
+    return [] (SysExMultiMsgTimer& sender) { return sender.stop(); };
 }
 
 void SendRoad::stopThread()
@@ -161,7 +182,8 @@ void SendRoad::poll()
 
     const auto state = senderThread->getTransferState();
     lastState = state;
-    showProgressWithPercentage (senderThread->getProgress());
+    lastProgress = senderThread->getProgress();
+    showProgressWithPercentage (lastProgress);
 
     switch (state)
     {
@@ -200,7 +222,6 @@ void SendRoad::showMessage (const juce::String& text, bool warning)
 void SendRoad::unlockPage()
 {
     view.lockPage (false);
-    view.showStatus ({});
     view.showProgress (0.0);
 }
 
@@ -210,13 +231,46 @@ void SendRoad::showProgressWithPercentage (double value)
     view.showPercentage();
 }
 
-void SendRoad::endWithMessage (const juce::String& text, bool warning)
+void SendRoad::endWithMessage (TransferReport::Ending ending, const juce::String& text, bool warning, bool unmute)
 {
     polling = false;
     stopTimer();
-    unmuteIfMuted();
-    showMessage (text, warning);
+
+    if (unmute)
+        unmuteIfMuted();
+
+    // The line under the bar says how the send ended before anything is told: no step of the
+    // send stays shown under its end.
+    view.setCancelEnabled (false);
+    view.showStatus (TransferReport::endLine (ending, lastProgress));
+
+    if (text.isNotEmpty())
+        showMessage (text, warning);
+
     unlockPage();
+}
+
+bool SendRoad::portsPresentNow() const
+{
+    if (link == nullptr)
+        return false;
+
+    // The link's connected flags follow the port lists only at its next presence check: the
+    // lists are read again now.
+    auto& ports = link->getPortManager();
+    ports.refreshDeviceLists();
+
+    switch (deviceModel)
+    {
+        case 3: case 5: case 6: case 7: case 8: case 10: case 16:
+            return ports.isInputPresent() && ports.isOutputPresent();
+
+        case 2: case 4: case 255:
+            return ports.isOutputPresent();
+
+        default:
+            return false;
+    }
 }
 
 void SendRoad::showLostCommunication()
@@ -250,7 +304,7 @@ void SendRoad::onTransferSucceeded()
             return;
 
         case TransferReport::SuccessStep::nothing:
-            unlockPage();
+            endWithMessage (TransferReport::Ending::succeeded, {}, false, false);
             return;
 
         case TransferReport::SuccessStep::message:
@@ -260,8 +314,7 @@ void SendRoad::onTransferSucceeded()
     if (TransferReport::sendsProgramChangeAfterwards (payloadKind))
         queries.sendProgramChange();
 
-    showMessage (TransferReport::successText (deviceModel, payloadKind), false);
-    unlockPage();
+    endWithMessage (TransferReport::Ending::succeeded, TransferReport::successText (deviceModel, payloadKind), false, false);
 }
 
 void SendRoad::checkUsbFirmwareRetry()
@@ -289,32 +342,33 @@ void SendRoad::checkUsbFirmwareRetry()
         return;
     }
 
+    view.showStatus (TransferReport::endLine (TransferReport::Ending::usbFirmwareFailed));
     showMessage (TransferReport::usbFirmwareFailedText, true);
 }
 
 void SendRoad::onTransferCanceled()
 {
-    endWithMessage (TransferReport::canceledText (deviceModel, payloadKind), false);
+    endWithMessage (TransferReport::Ending::canceled, TransferReport::canceledText (deviceModel, payloadKind), false, true);
 }
 
 void SendRoad::onTransferError()
 {
     const auto code = link != nullptr ? link->getMultiMsgTimer().getResultCode() : 0u;
-    endWithMessage (TransferReport::deviceErrorText (deviceModel, payloadKind, code), false);
+    endWithMessage (TransferReport::Ending::failed, TransferReport::deviceErrorText (deviceModel, payloadKind, code), false, true);
 }
 
 void SendRoad::onNoResponse()
 {
-    // A request fails too when the output went away under it: that is a lost connection.
-    if (! portsConnected())
+    // A request fails too when a port went away under it: that is a lost connection.
+    if (! portsConnected() || ! portsPresentNow())
         onOutputLost();
     else
-        endWithMessage (TransferReport::noResponseText (deviceModel), true);
+        endWithMessage (TransferReport::Ending::failed, TransferReport::noResponseText (deviceModel), true, true);
 }
 
 void SendRoad::onOutputLost()
 {
-    // The output went away mid-transfer: the user is told, and a KT4 is asked to unmute (which
-    // fails quietly when it cannot be reached).
-    endWithMessage (TransferReport::lostCommunicationText, true);
+    // The device went away mid-transfer: one box says so and what it means for this send. Nothing
+    // more is asked of a device that is gone (a KT4 is not asked to unmute).
+    endWithMessage (TransferReport::Ending::lost, TransferReport::lostDuringSendText (lastProgress), true, false);
 }

@@ -2,26 +2,30 @@
 
 #include "PayloadKind.h"
 #include "SendPlan.h"
+#include "TransferReport.h"
 #include "TransferView.h"
 
 #include <juce_core/juce_core.h>
 #include <juce_events/juce_events.h>
 
+#include <functional>
 #include <memory>
 
 class DeviceQueries;
 class MidiProcessing;
+class SysExMultiMsgTimer;
 class UpdateHardware;
 
 /** One send to the device, from its start to the report of how it ended.
 
     A send starts with a prepared plan (SendPlan): the KT4 is muted first where the plan says so,
     the ports that the device needs are checked, and an UpdateHardware thread loads the bytes
-    into the link's paced sender. The road then polls it every 100 ms; the poll reads this
-    send's own state, never an earlier transfer's, and at the end shows the success, cancel,
-    device error, no response or lost communication text, unmutes a KT4, sends the Program
-    Change after an Orvix II bank, retries an Orvix III USB firmware that ended too soon, and
-    hands a firmware send to the firmware notice.
+    into the link's paced sender. Cancel is enabled while it runs. The road then polls it every
+    100 ms; the poll reads this send's own state, never an earlier transfer's, and at the end
+    leaves a status line that says how the send ended, shows the success, cancel, device error,
+    no response or lost communication text (with how far a lost send got), unmutes a KT4 that is
+    still connected, sends the Program Change after an Orvix II bank, retries an Orvix III USB
+    firmware that ended too soon, and hands a firmware send to the firmware notice.
 
     Needs no window: the view is all it knows of the page. Message thread only.
 */
@@ -65,6 +69,12 @@ public:
     /** Stops a running transfer; true when none runs any more. The thread is waited for. */
     bool stop();
 
+    /** How a running transfer is stopped: by default SysExMultiMsgTimer::stop, false when the
+        transfer could not be stopped. A test may put a stop here that fails; nullptr restores
+        the default.
+    */
+    void setTransferStopper (std::function<bool (SysExMultiMsgTimer&)> stopper);
+
     /** Waits for the send thread and forgets it. */
     void stopThread();
 
@@ -88,7 +98,9 @@ private:
     void checkUsbFirmwareRetry();
     void unmuteIfMuted();
     bool portsConnected() const;
-    void endWithMessage (const juce::String& text, bool warning);
+    void endWithMessage (TransferReport::Ending ending, const juce::String& text, bool warning, bool unmute);
+    bool portsPresentNow() const;
+    static std::function<bool (SysExMultiMsgTimer&)> defaultStopper();
     void showMessage (const juce::String& text, bool warning);
 
     MidiProcessing* link = nullptr;
@@ -103,6 +115,8 @@ private:
     bool polling = false;                   // this send's end has not been reported yet
     bool unmuted = false;                   // the KT4's mute was lifted for this send
     int lastState = 0;
+    double lastProgress = 0.0;              // as the last poll read it
+    std::function<bool (SysExMultiMsgTimer&)> transferStopper = defaultStopper();
     juce::uint32 usbFirmwareSendStart = 0;
     int usbFirmwareRetries = 0;
     bool usbFirmware = false;

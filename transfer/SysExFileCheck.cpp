@@ -51,6 +51,12 @@ juce::String SysExFileCheck::tooLargeText()
     return "The selected file is too large to be a valid file for this device.\n\nPlease choose a different file.";
 }
 
+juce::String SysExFileCheck::cutShortText()
+{
+    return "The selected file is cut short or damaged: one of its messages is incomplete, so it cannot be sent."
+           "\n\nPlease choose a different file.";
+}
+
 //==============================================================================
 juce::uint32 SysExFileCheck::countHeaders (const juce::MemoryBlock& data, juce::uint8 model, juce::uint8 functionId)
 {
@@ -203,10 +209,34 @@ bool SysExFileCheck::cabIRHasMarkerA0 (const juce::MemoryBlock& data)
 }
 
 //==============================================================================
+bool SysExFileCheck::allMessagesClosed (const juce::MemoryBlock& data)
+{
+    const auto* bytes = bytesOf (data);
+    bool open = false;
+
+    for (size_t i = 0; i < data.getSize(); ++i)
+    {
+        if (bytes[i] == 0xF0)
+        {
+            if (open)
+                return false;
+
+            open = true;
+        }
+        else if (bytes[i] == 0xF7)
+        {
+            open = false;
+        }
+    }
+
+    return ! open;
+}
+
 bool SysExFileCheck::checkSysExFile (const juce::MemoryBlock& data, int deviceModel, juce::uint32 firmwareMajor)
 {
-    // Nothing of a file is read before it is known to hold one whole message of the maker's.
-    if (! hasMakersHeader (data))
+    // Nothing of a file is read before it is known to hold one whole message of the maker's, and
+    // a file cut inside a message is never sent in part.
+    if (! hasMakersHeader (data) || ! allMessagesClosed (data))
         return false;
 
     const auto m = bytesOf (data)[4];
@@ -255,7 +285,7 @@ bool SysExFileCheck::checkSysExFile (const juce::MemoryBlock& data, int deviceMo
 
 bool SysExFileCheck::checkUtilityFile (const juce::MemoryBlock& data)
 {
-    if (! hasMakersHeader (data))
+    if (! hasMakersHeader (data) || ! allMessagesClosed (data))
         return false;
 
     return bytesOf (data)[5] != patchPlusCabFunction && bytesOf (data)[4] >= 2;
@@ -301,6 +331,9 @@ juce::String SysExFileCheck::refusalText (const juce::MemoryBlock& data, int dev
 
     if (bytesOf (data)[5] == patchPlusCabFunction)
         return "The selected file is not supported by Morvane. Please use Orvix-Edit to transfer this file.";
+
+    if (! allMessagesClosed (data))
+        return cutShortText();
 
     bool fileKnown = false;
     const auto fileName = modelNameForReport (bytesOf (data)[4], fileKnown);

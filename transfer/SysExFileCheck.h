@@ -24,6 +24,9 @@ public:
     /** The text for a file above maxFileBytes. */
     static juce::String tooLargeText();
 
+    /** The text for a file of which a message is not closed (see allMessagesClosed). */
+    static juce::String cutShortText();
+
     /** Counts the classifier found: headers of the first message's model and function. */
     struct Counts
     {
@@ -51,14 +54,20 @@ public:
     static juce::uint32 countHeaders (const juce::MemoryBlock& data, juce::uint8 model, juce::uint8 functionId);
 
     //==============================================================================
-    /** True when the device may receive the file. Files shorter than one whole message, or
-        without the maker's header, are refused; a USB firmware file only goes to a device of its
-        own model.
+    /** True when every message of the data is closed: each F0 is followed by an F7 before the
+        next F0 or the end of the data. A file cut short inside a message, or one whose message
+        runs into the next, is false: sending it would leave the device with part of its contents.
+    */
+    static bool allMessagesClosed (const juce::MemoryBlock& data);
+
+    /** True when the device may receive the file. Files shorter than one whole message, without
+        the maker's header, or with a message that is not closed are refused; a USB firmware file
+        only goes to a device of its own model.
     */
     static bool checkSysExFile (const juce::MemoryBlock& data, int deviceModel, juce::uint32 firmwareMajor);
 
-    /** The Utility's check: any file of the maker's for a model of 2 or more, but a preset-plus-cab
-        dump.
+    /** The Utility's check: any file of the maker's for a model of 2 or more whose messages are
+        all closed, but a preset-plus-cab dump.
     */
     static bool checkUtilityFile (const juce::MemoryBlock& data);
 

@@ -2,6 +2,8 @@
 
 #include "SysExTables.h"
 
+#include <cmath>
+
 namespace
 {
 bool isOneOf (int value, std::initializer_list<int> values)
@@ -183,6 +185,33 @@ juce::String TransferReport::noResponseText (int model)
         addition = "Please ensure the Orvix III is connected and powered on, then try again.";
 
     return juce::String (errorText) + "No response received.\n" + addition;
+}
+
+int TransferReport::stoppedAtPercent (double progress) noexcept
+{
+    // A send that did not finish never says 100 %.
+    return juce::jlimit (0, 99, (int) std::floor (progress * 100.0));
+}
+
+juce::String TransferReport::lostDuringSendText (double progress)
+{
+    return juce::String (lostCommunicationText) + "\n\nThe transfer stopped at " + juce::String (stoppedAtPercent (progress))
+           + " %, so the data on the device may be incomplete. Reconnect the device and send the file again.";
+}
+
+juce::String TransferReport::endLine (Ending ending, double progress)
+{
+    switch (ending)
+    {
+        case Ending::succeeded:         return "Transfer complete!";
+        case Ending::canceled:          return "File transmission has been canceled.";
+        case Ending::failed:            return "An error has occurred during file transmission.";
+        case Ending::usbFirmwareFailed: return "The Orvix III USB firmware failed to download.";
+        case Ending::lost:
+            return "Transfer stopped at " + juce::String (stoppedAtPercent (progress)) + " %: communication with the device was lost.";
+    }
+
+    return {};
 }
 
 bool TransferReport::unmutesAfterwards (int currentModel, PayloadKind kind) noexcept

@@ -42,6 +42,26 @@ struct TransferReport
     static juce::String deviceErrorText (int model, PayloadKind kind, juce::uint32 code);
     static juce::String noResponseText (int model);
 
+    /** The box of a send whose device went away while it ran: the lost-communication text, how
+        far the send got and what that means for the device's data.
+    */
+    static juce::String lostDuringSendText (double progress);
+
+    /** The line that stays under the bar once a send has ended, saying how it ended. */
+    enum class Ending
+    {
+        succeeded,
+        canceled,
+        failed,
+        lost,
+        usbFirmwareFailed
+    };
+
+    static juce::String endLine (Ending ending, double progress = 0.0);
+
+    /** The whole percent of a send that did not finish, as the bar showed it (0 to 99). */
+    static int stoppedAtPercent (double progress) noexcept;
+
     /** Whether a KT4 is to be unmuted after this send. */
     static bool unmutesAfterwards (int currentModel, PayloadKind kind) noexcept;
 

@@ -21,8 +21,8 @@ public:
     virtual ~TransferView() = default;
 
     /** Locks the page while work runs (the device poll stops, and nothing that could change the
-        device, its ports or the page can be used), or hands it back (the poll starts again and
-        the controls are enabled).
+        device, its ports or the page can be used), or hands it back (the poll starts again, the
+        controls are enabled, and with nothing running "Cancel" is disabled).
     */
     virtual void lockPage (bool locked) = 0;
 
@@ -37,7 +37,9 @@ public:
     /** The progress bar shows its percentage again. */
     virtual void showPercentage() = 0;
 
-    /** The status line under the bar ("Now receiving: ..."); empty clears it. */
+    /** The status line under the bar ("Now receiving: ..."); empty clears it. A road shows the
+        line it ends with before it tells how it ended, and leaves it there.
+    */
     virtual void showStatus (const juce::String& text) = 0;
 
     /** The page's "Cancel" button. */

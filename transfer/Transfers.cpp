@@ -77,14 +77,7 @@ bool Transfers::isWorkRunning() const
 
 bool Transfers::stopSend()
 {
-    if (! sendRoad->stop())
-        return false;
-
-    if (link == nullptr)
-        return true;
-
-    auto& sender = link->getMultiMsgTimer();
-    return sender.getState() != TransferStates::running || sender.stop();
+    return sendRoad->stop();
 }
 
 void Transfers::cancel()

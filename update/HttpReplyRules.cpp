@@ -1,43 +1,153 @@
 #include "HttpReplyRules.h"
 
+#include <cstring>
+#include <string>
+
 namespace
 {
 constexpr juce::int64 conflictingLength = -2;
-
-juce::String headerValue (const juce::StringPairArray& headers, const juce::String& name, bool& present)
-{
-    // The framework's array compares keys ignoring case; a header may still arrive twice under
-    // spellings that differ only in case, which it keeps as one.
-    const auto& keys = headers.getAllKeys();
-
-    for (int i = 0; i < keys.size(); ++i)
-    {
-        if (keys[i].trim().equalsIgnoreCase (name))
-        {
-            present = true;
-            return headers.getAllValues()[i];
-        }
-    }
-
-    present = false;
-    return {};
-}
 
 bool isRedirectStatus (int status)
 {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
-/** "scheme://authority" of an absolute address, or empty. */
-juce::String originOf (const juce::String& address)
+bool hasSpaceOrControl (const juce::String& text)
 {
-    const int schemeEnd = address.indexOf ("://");
+    for (auto character : text)
+        if (character <= 0x20 || character == 0x7f)
+            return true;
 
-    if (schemeEnd <= 0)
-        return {};
+    return false;
+}
 
-    const int pathStart = address.indexOfAnyOf ("/?#", schemeEnd + 3);
-    return pathStart < 0 ? address : address.substring (0, pathStart);
+/** A reference split into its five parts; a part that is absent differs from an empty one. */
+struct Reference
+{
+    juce::String scheme, authority, path, query, fragment;
+    bool hasScheme = false, hasAuthority = false, hasQuery = false, hasFragment = false;
+
+    static bool isScheme (const juce::String& text)
+    {
+        if (text.isEmpty() || ! juce::CharacterFunctions::isLetter (text[0]) || text[0] > 0x7f)
+            return false;
+
+        return text.containsOnly ("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789+-.");
+    }
+
+    explicit Reference (juce::String rest)
+    {
+        if (const int hash = rest.indexOfChar ('#'); hash >= 0)
+        {
+            hasFragment = true;
+            fragment = rest.substring (hash + 1);
+            rest = rest.substring (0, hash);
+        }
+
+        if (const int question = rest.indexOfChar ('?'); question >= 0)
+        {
+            hasQuery = true;
+            query = rest.substring (question + 1);
+            rest = rest.substring (0, question);
+        }
+
+        if (const int colon = rest.indexOfChar (':'); colon > 0 && isScheme (rest.substring (0, colon)))
+        {
+            hasScheme = true;
+            scheme = rest.substring (0, colon);
+            rest = rest.substring (colon + 1);
+        }
+
+        if (rest.startsWith ("//"))
+        {
+            hasAuthority = true;
+            const int slash = rest.indexOfChar (2, '/');
+            authority = slash < 0 ? rest.substring (2) : rest.substring (2, slash);
+            rest = slash < 0 ? juce::String() : rest.substring (slash);
+        }
+
+        path = rest;
+    }
+
+    juce::String toString() const
+    {
+        juce::String text;
+
+        if (hasScheme)
+            text << scheme << ":";
+
+        if (hasAuthority)
+            text << "//" << authority;
+
+        text << path;
+
+        if (hasQuery)
+            text << "?" << query;
+
+        if (hasFragment)
+            text << "#" << fragment;
+
+        return text;
+    }
+};
+
+/** The path with its "." and ".." segments taken out, in one pass over it. */
+juce::String removeDotSegments (const juce::String& path)
+{
+    const auto input = path.toStdString();
+    std::string output;
+    size_t i = 0;
+
+    const auto at = [&input, &i] (const char* prefix) { return input.compare (i, std::strlen (prefix), prefix) == 0; };
+    const auto rest = [&input, &i] (const char* whole) { return input.compare (i, std::string::npos, whole) == 0; };
+    const auto dropLastSegment = [&output]
+    {
+        const auto slash = output.rfind ('/');
+        output.resize (slash == std::string::npos ? 0 : slash);
+    };
+
+    while (i < input.size())
+    {
+        if (at ("../"))
+            i += 3;
+        else if (at ("./") || at ("/./"))
+            i += 2;
+        else if (rest ("/."))
+        {
+            output += '/';
+            i = input.size();
+        }
+        else if (at ("/../"))
+        {
+            i += 3;
+            dropLastSegment();
+        }
+        else if (rest ("/.."))
+        {
+            dropLastSegment();
+            output += '/';
+            i = input.size();
+        }
+        else if (rest (".") || rest (".."))
+            i = input.size();
+        else
+        {
+            auto end = input.find ('/', i + 1);
+
+            if (end == std::string::npos)
+                end = input.size();
+
+            output.append (input, i, end - i);
+            i = end;
+        }
+    }
+
+    return juce::String::fromUTF8 (output.data(), (int) output.size());
+}
+
+juce::String schemeOf (const juce::String& address)
+{
+    return address.upToFirstOccurrenceOf (":", false, false).toLowerCase();
 }
 } // namespace
 
@@ -56,17 +166,31 @@ bool HttpReplyRules::isWebAddress (const juce::String& address)
     return rest.isNotEmpty() && ! juce::String ("/?#").containsChar (rest[0]);
 }
 
-juce::int64 HttpReplyRules::parseContentLength (const juce::StringPairArray& headers)
+juce::StringArray HttpReplyRules::headerValues (const juce::StringArray& headerLines, const juce::String& name)
 {
-    bool present = false;
-    const auto value = headerValue (headers, "Content-Length", present);
+    juce::StringArray values;
 
-    if (! present)
+    for (const auto& line : headerLines)
+    {
+        const int colon = line.indexOfChar (':');
+
+        if (colon > 0 && line.substring (0, colon).trim().equalsIgnoreCase (name))
+            values.add (line.substring (colon + 1).trim());
+    }
+
+    return values;
+}
+
+juce::int64 HttpReplyRules::parseContentLength (const juce::StringArray& headerLines)
+{
+    const auto values = headerValues (headerLines, "Content-Length");
+
+    if (values.isEmpty())
         return -1;
 
     juce::int64 length = -1;
 
-    for (auto part : juce::StringArray::fromTokens (value, ",", {}))
+    for (auto part : juce::StringArray::fromTokens (values.joinIntoString (","), ",", {}))
     {
         part = part.trim();
 
@@ -87,65 +211,76 @@ juce::int64 HttpReplyRules::parseContentLength (const juce::StringPairArray& hea
 
 juce::String HttpReplyRules::resolveLocation (const juce::String& current, const juce::String& location)
 {
-    const auto target = location.trim();
-
-    if (target.isEmpty())
+    if (hasSpaceOrControl (current) || hasSpaceOrControl (location))
         return {};
 
-    for (auto character : target)
-        if (character <= 0x20 || character == 0x7f)
-            return {};
+    const Reference base (current);
 
-    const auto origin = originOf (current);
-
-    // An absolute address, with a scheme of its own.
-    const int colon = target.indexOfChar (':');
-    const int slash = target.indexOfAnyOf ("/?#");
-
-    juce::String resolved;
-
-    if (colon > 0 && (slash < 0 || colon < slash))
-        resolved = target;
-    else if (origin.isEmpty())
+    if (! base.hasScheme)
         return {};
-    else if (target.startsWith ("//"))
-        resolved = current.upToFirstOccurrenceOf ("://", false, false) + ":" + target;
-    else if (target.startsWithChar ('/'))
-        resolved = origin + target;
-    else
+
+    Reference reference (location);
+
+    if (reference.hasScheme)
     {
-        // Relative to the folder of the current path.
-        auto path = current.substring (origin.length()).upToFirstOccurrenceOf ("?", false, false)
-                        .upToFirstOccurrenceOf ("#", false, false);
-        path = path.upToLastOccurrenceOf ("/", true, false);
-
-        if (path.isEmpty())
-            path = "/";
-
-        resolved = origin + path + target;
+        reference.path = removeDotSegments (reference.path);
+        return reference.toString();
     }
 
-    resolved = resolved.upToFirstOccurrenceOf ("#", false, false);
+    reference.hasScheme = true;
+    reference.scheme = base.scheme;
 
-    // The address asked for is held to the same: nothing to ask with a space or control in it.
-    for (auto character : resolved)
-        if (character <= 0x20 || character == 0x7f)
-            return {};
+    if (reference.hasAuthority)
+    {
+        reference.path = removeDotSegments (reference.path);
+        return reference.toString();
+    }
 
-    return resolved;
+    reference.hasAuthority = base.hasAuthority;
+    reference.authority = base.authority;
+
+    if (reference.path.isEmpty())
+    {
+        reference.path = base.path;
+
+        if (! reference.hasQuery)
+        {
+            reference.hasQuery = base.hasQuery;
+            reference.query = base.query;
+        }
+    }
+    else if (reference.path.startsWithChar ('/'))
+    {
+        reference.path = removeDotSegments (reference.path);
+    }
+    else
+    {
+        // Merged with the folder of the base's path: "/" for a host without a path, nothing for
+        // a path without a folder.
+        juce::String folder;
+
+        if (base.hasAuthority && base.path.isEmpty())
+            folder = "/";
+        else if (base.path.containsChar ('/'))
+            folder = base.path.upToLastOccurrenceOf ("/", true, false);
+
+        reference.path = removeDotSegments (folder + reference.path);
+    }
+
+    return reference.toString();
 }
 
-HttpReplyRules::Verdict HttpReplyRules::judge (const juce::URL& current, int status, const juce::StringPairArray& headers,
+HttpReplyRules::Verdict HttpReplyRules::judge (const juce::URL& current, int status, const juce::StringArray& headerLines,
                                                int redirectsSoFar)
 {
     Verdict verdict;
 
     if (isRedirectStatus (status))
     {
-        bool present = false;
-        const auto location = headerValue (headers, "Location", present);
+        auto locations = headerValues (headerLines, "Location");
+        locations.removeDuplicates (false);
 
-        if (! present || location.containsChar (','))
+        if (locations.size() != 1 || locations[0].isEmpty())
         {
             verdict.problem = "a redirect without one clear address";
             return verdict;
@@ -157,11 +292,20 @@ HttpReplyRules::Verdict HttpReplyRules::judge (const juce::URL& current, int sta
             return verdict;
         }
 
-        const auto next = resolveLocation (current.toString (true), location);
+        const auto from = current.toString (true);
+        const auto next = resolveLocation (from, locations[0]).upToFirstOccurrenceOf ("#", false, false);
 
         if (! isWebAddress (next))
         {
             verdict.problem = "a redirect to an address that is not http or https";
+            return verdict;
+        }
+
+        // Whoever sits on a plain hop could hand over anything: what was asked for over https
+        // stays on https.
+        if (schemeOf (from) == "https" && schemeOf (next) != "https")
+        {
+            verdict.problem = "a redirect from https to plain http";
             return verdict;
         }
 
@@ -176,7 +320,7 @@ HttpReplyRules::Verdict HttpReplyRules::judge (const juce::URL& current, int sta
         return verdict;
     }
 
-    verdict.length = parseContentLength (headers);
+    verdict.length = parseContentLength (headerLines);
 
     if (verdict.length == conflictingLength)
     {

@@ -2,6 +2,7 @@
 
 #include "InstallerFileName.h"
 #include "OwnedWindows.h"
+#include "SkinnedDialogWindow.h"
 #include "TPXAutoUpdateDownloadThread.h"
 #include "TPXDrawableButton.h"
 #include "UpdateCheckResult.h"
@@ -61,6 +62,9 @@ TPXAutoUpdate::TPXAutoUpdate (SkinManager* skin, int major, int minor, int revis
 TPXAutoUpdate::~TPXAutoUpdate()
 {
     endDownload (downloadThread);
+
+    // The progress window shows this component without owning it: it goes first.
+    delete findParentComponentOfClass<SkinnedDialogWindow>();
 }
 
 void TPXAutoUpdate::buildWidget (const juce::XmlElement& widget, const juce::String& name)
@@ -151,8 +155,12 @@ bool TPXAutoUpdate::canStartInstaller() noexcept
    #endif
 }
 
-juce::String TPXAutoUpdate::getOfferButtonText()
+juce::String TPXAutoUpdate::getOfferButtonText (bool compatible)
 {
+    // OK on an update that this program cannot install tells how to get it; nothing is downloaded.
+    if (! compatible)
+        return "Click OK to learn how to install this update manually.";
+
     // The installer is a Windows program: elsewhere OK only saves it.
     return canStartInstaller() ? "Click OK to download and install the update."
                                : "Click OK to download the Windows installer of the update and save it.";
@@ -188,7 +196,7 @@ int TPXAutoUpdate::offerUpdate (const CheckReads& found)
     info << "Version " << feed.getVersionText() << " is available. You have version " << installedMajor << "."
          << installedMinor << "." << installedRevision << " installed.";
 
-    setInfoPage (info, found.notes, getOfferButtonText(), false);
+    setInfoPage (info, found.notes, getOfferButtonText (feed.compatible), false);
 
     if (! showWindow())
         return UpdateCheckResult::declined;
@@ -217,10 +225,11 @@ bool TPXAutoUpdate::chooseSaveFolder (juce::File& folder)
     return true;
 }
 
-bool TPXAutoUpdate::downloadAndInstall()
+bool TPXAutoUpdate::downloadAndInstall (juce::Component* centreAround)
 {
     juce::File folder;
 
+    // The folder comes first: a progress window shown meanwhile would stand over the chooser.
     if (! chooseSaveFolder (folder))
         return false;
 
@@ -230,6 +239,8 @@ bool TPXAutoUpdate::downloadAndInstall()
                                                                       ? installerFileName
                                                                       : InstallerFileName::fromAddress (feed.installerAddress));
 
+    // Drawn from the skin like the message boxes; it deletes itself once it closes.
+    SkinnedDialogWindow::launchAsync ("Morvane Update", *this, centreAround);
     beginDownload (downloadThread, juce::URL (feed.installerAddress), installerPath, &progress);
     return true;
 }

@@ -38,11 +38,16 @@ public:
     /** True where the downloaded installer can be started (it is a Windows program). */
     static bool canStartInstaller() noexcept;
 
-    /** The offer's line above OK: what OK will do on this platform. */
-    static juce::String getOfferButtonText();
+    /** The offer's line above OK: what OK will do on this platform for an update that this
+        program can download (compatible), or for one that must be installed by hand.
+    */
+    static juce::String getOfferButtonText (bool compatible);
 
-    /** Asks for the folder and starts the download; false when the user cancelled the chooser. */
-    bool downloadAndInstall();
+    /** Asks for the installer's folder; once one is chosen, shows the progress window ("Morvane
+        Update", centred on centreAround, the screen when null) and starts the download. False,
+        with no window shown, when the user cancelled the chooser.
+    */
+    bool downloadAndInstall (juce::Component* centreAround = nullptr);
 
     /** The installer's path; valid after a download result of 1. */
     juce::String getDownloadedFile() const;
@@ -63,7 +68,9 @@ protected:
     /** Runs the "Software Update" window; true when it closed with OK. */
     virtual bool showWindow();
 
-    /** Asks for the installer's folder ("Save installer to..."); false when cancelled. */
+    /** Asks for the installer's folder ("Save installer to..."); false when cancelled. Nothing of
+        the download is on the screen yet.
+    */
     virtual bool chooseSaveFolder (juce::File& folder);
 
     void buildWidget (const juce::XmlElement& widget, const juce::String& name) override;

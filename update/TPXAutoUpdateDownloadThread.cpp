@@ -2,6 +2,12 @@
 
 #include "DownloadResult.h"
 
+namespace
+{
+    constexpr int maxNameAttempts = 100;
+    constexpr size_t bufferBytes = 16384;
+} // namespace
+
 TPXAutoUpdateDownloadThread::TPXAutoUpdateDownloadThread (const juce::URL& downloadAddress, const juce::File& installerPath,
                                                           std::atomic<double>* progressValue, juce::int64 sizeCap)
     : UpdateDownloadThread (downloadAddress, progressValue, sizeCap),
@@ -28,7 +34,9 @@ juce::File TPXAutoUpdateDownloadThread::findFreeName (const juce::File& wanted)
     auto candidate = wanted;
     const auto folder = wanted.getParentDirectory();
 
-    for (int n = 2; candidate.exists(); ++n)
+    // A link that leads nowhere, or to itself, does not "exist" to the framework, but it is the
+    // user's all the same.
+    for (int n = 2; candidate.exists() || candidate.isSymbolicLink(); ++n)
         candidate = folder.getChildFile (wanted.getFileNameWithoutExtension() + " (" + juce::String (n) + ")"
                                          + wanted.getFileExtension());
 
@@ -40,10 +48,9 @@ int TPXAutoUpdateDownloadThread::beginBody (juce::int64)
     if (targetFile == juce::File() || ! targetFile.getParentDirectory().isDirectory())
         return DownloadResult::writeFailed;
 
-    temporary = std::make_unique<juce::TemporaryFile> (targetFile, juce::TemporaryFile::useHiddenFile);
-    out = std::make_unique<juce::FileOutputStream> (temporary->getFile(), 16384);
+    out = std::make_unique<DurableFile> (HeldFolder::open (targetFile.getParentDirectory()), targetFile.getFileName());
 
-    return out->openedOk() ? DownloadResult::notFinished : DownloadResult::writeFailed;
+    return out->isOk() ? DownloadResult::notFinished : DownloadResult::writeFailed;
 }
 
 int TPXAutoUpdateDownloadThread::takeChunk (const void* bytes, size_t size)
@@ -55,7 +62,20 @@ int TPXAutoUpdateDownloadThread::takeChunk (const void* bytes, size_t size)
     if (headBytes == 2 && (head[0] != 'M' || head[1] != 'Z'))
         return DownloadResult::notAnInstaller;
 
-    return out->write (bytes, size) ? DownloadResult::notFinished : DownloadResult::writeFailed;
+    // Written through a buffer of its own: chunks are small.
+    pending.write (bytes, size);
+
+    if (pending.getDataSize() >= bufferBytes && ! writePending())
+        return DownloadResult::writeFailed;
+
+    return DownloadResult::notFinished;
+}
+
+bool TPXAutoUpdateDownloadThread::writePending()
+{
+    const bool written = out->write (pending.getData(), pending.getDataSize());
+    pending.reset();
+    return written;
 }
 
 int TPXAutoUpdateDownloadThread::finishDownload()
@@ -63,28 +83,34 @@ int TPXAutoUpdateDownloadThread::finishDownload()
     if (headBytes < 2)
         return DownloadResult::notAnInstaller;
 
-    out->flush();
-    const bool written = out->getStatus().wasOk();
-    out.reset();
-
-    if (! written)
+    if (! writePending())
         return DownloadResult::writeFailed;
 
     if (isCancelled())
         return DownloadResult::cancelled;
 
-    const auto destination = findFreeName (targetFile);
+    // A name taken between the look and the rename is never replaced: the next one is tried.
+    for (int attempt = 0; attempt < maxNameAttempts; ++attempt)
+    {
+        const auto destination = findFreeName (targetFile);
+        const auto outcome = out->putInPlace (destination.getFileName(), DurableFile::Replace::never);
 
-    if (! temporary->getFile().moveFileTo (destination))
-        return DownloadResult::writeFailed;
+        if (outcome == DurableFile::Outcome::ok)
+        {
+            savedFile = destination;
+            out.reset();
+            return DownloadResult::complete;
+        }
 
-    savedFile = destination;
-    temporary.reset();
-    return DownloadResult::complete;
+        if (outcome != DurableFile::Outcome::nameTaken)
+            break;
+    }
+
+    return DownloadResult::writeFailed;
 }
 
 void TPXAutoUpdateDownloadThread::discardDownload()
 {
-    out.reset();
-    temporary.reset();   // deletes what was written
+    pending.reset();
+    out.reset();   // deletes what was written
 }

@@ -1,15 +1,17 @@
 #pragma once
 
+#include "DurableFile.h"
 #include "UpdateDownloadThread.h"
 
 #include <memory>
 
 /** Downloads the program installer and saves it in the folder the user chose.
 
-    The bytes are written as they arrive, into a hidden temporary file beside the target; only a
-    whole body that starts as a Windows program does ("MZ") is kept. It then takes the target's
-    name, or, when a file of that name exists already, the first free name "<name> (2).exe",
-    "<name> (3).exe", ...: a file of the user's is never replaced. A download cancelled after its
+    The bytes are written as they arrive, into a hidden temporary file beside the target (see
+    DurableFile); only a whole body that starts as a Windows program does ("MZ") is kept. It then
+    takes the target's name, or, when anything stands under that name already (a file, a folder,
+    a link of any kind, even one that leads nowhere), the first free name "<name> (2).exe",
+    "<name> (3).exe", ...: nothing of the user's is ever replaced. A download cancelled after its
     last chunk keeps nothing. A file that cannot be written gives DownloadResult::writeFailed; a
     body that is not an installer gives DownloadResult::notAnInstaller.
 */
@@ -27,8 +29,9 @@ public:
     */
     juce::String getTargetPath() const;
 
-    /** The first name for the file in its folder that no file or folder has: the file's own, or
-        its name with " (2)", " (3)", ... before the extension.
+    /** The first name for the file in its folder under which nothing stands (no file, folder or
+        link of any kind): the file's own, or its name with " (2)", " (3)", ... before the
+        extension.
     */
     static juce::File findFreeName (const juce::File& wanted);
 
@@ -39,10 +42,12 @@ protected:
     void discardDownload() override;
 
 private:
+    bool writePending();
+
     const juce::File targetFile;
     juce::File savedFile;   // set by the download thread before its run ends
-    std::unique_ptr<juce::TemporaryFile> temporary;
-    std::unique_ptr<juce::FileOutputStream> out;
+    std::unique_ptr<DurableFile> out;
+    juce::MemoryOutputStream pending;
     char head[2] = {};
     int headBytes = 0;
 

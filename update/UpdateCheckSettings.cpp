@@ -19,10 +19,9 @@ void UpdateCheckSettings::load()
 
     const auto stored = settings->getValue (folderKey);
 
+    // The home folder stands in for a folder not chosen yet, but is not stored as a choice.
     if (stored.isNotEmpty() && juce::File::isAbsolutePath (stored) && juce::File (stored).exists())
         startFolder = juce::File (stored);
-    else
-        settings->setValue (folderKey, home.getFullPathName());
 
     skipCheck = settings->getBoolValue (skipCheckKey, false);
 }

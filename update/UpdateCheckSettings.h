@@ -14,7 +14,8 @@ public:
     UpdateCheckSettings (juce::PropertiesFile* settings, const char* folderKey, const char* skipCheckKey);
 
     /** Reads both settings. A stored folder that is an absolute path of an existing file or folder
-        becomes the start folder; otherwise the home folder does, and is stored in its place.
+        becomes the start folder; otherwise the home folder does, and nothing is stored: only a
+        folder that the user chose is (storeFolder).
     */
     void load();
 

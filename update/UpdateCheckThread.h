@@ -10,8 +10,10 @@
     within the server's check deadline, so that the windows answer at once whatever the server
     does; then tells its owner on the message thread.
 
-    Deleting it (message thread) cancels the reads, waits for the thread, which then ends within
-    about a second, and drops a pending report: the owner hears nothing after that.
+    Deleting it (message thread) cancels the reads, waits for the thread, which then ends at once
+    (its reads only wait for what the session's own network thread hands over, never for the
+    network itself: see UpdateHttpSession), and drops a pending report: the owner hears nothing
+    after that.
 */
 class UpdateCheckThread : private juce::Thread,
                           private juce::AsyncUpdater

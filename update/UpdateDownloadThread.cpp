@@ -6,7 +6,8 @@ namespace
 {
 constexpr int chunkBytes = 1024;
 
-// Longer than any step of a run once its stream has been aborted, so the thread is never killed.
+// Far longer than any step of a cancelled run (none waits for the network), so the thread is
+// never killed.
 constexpr int stopWaitMs = 30000;
 } // namespace
 

@@ -15,8 +15,9 @@
     connection opens, a redirect breaks the rules, the status is not 2xx, lengths conflict, the
     body is larger than the size cap, empty, shorter than announced, or the stream breaks. The
     connection and every read have a time-out. cancel() is honoured at any time, also while the
-    connection is still opening: it aborts the stream, so the thread ends promptly and is never
-    killed in the middle of a read.
+    connection is still opening: the reads wait only for the session's own network thread (see
+    UpdateHttpSession), never for the network itself, so this thread ends promptly whatever the
+    network does and is never killed in the middle of a read.
 
     Progress is the fraction read while the length is known; without a length it is
     indeterminateProgress (below 0) until the body has ended, then 1.0.

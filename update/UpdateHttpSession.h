@@ -10,23 +10,29 @@
 /** One cancellable conversation with the update server: opens an address with a plain GET,
     follows its redirects by HttpReplyRules, and reads the body of the reply it accepted.
 
+    The network itself is met only on a thread of the session's own (see UpdateHttpConnection),
+    which the session can let go of at any time: the reading thread only waits for what that
+    thread hands over, and every such wait ends at once on cancel() and at the deadline. So a
+    name look-up or a server that never answers holds no one but that thread, which ends by
+    itself, after the step it is in, once the session has gone.
+
     Every connection and read has the server's idle time-out. A deadline, when set, bounds the
-    whole session however slowly the server answers: a watchdog thread cancels it when the time is
-    up. cancel() may be called from any thread at any time, also while a connection is opening or
-    a read waits; the reading thread then gets no more bytes within about a second. The other
-    operations belong to the one thread that reads.
+    whole session however slowly the server answers. cancel() may be called from any thread at
+    any time and never waits; the other operations belong to the one thread that reads.
 */
 class UpdateHttpSession
 {
 public:
     /** deadlineMs <= 0: no deadline (a download the user watches and can cancel). */
     explicit UpdateHttpSession (int deadlineMs = 0);
+
+    /** Lets go of the network thread without waiting for it. */
     ~UpdateHttpSession();
 
-    /** Ends the session: the stream in use is aborted and every later open or read fails. */
+    /** Ends the session: every later open or read fails, and a wait in one ends at once. */
     void cancel();
 
-    /** The reads are over: the deadline's watchdog goes (reading thread). */
+    /** The reads are over: the deadline no longer applies (reading thread). */
     void endDeadline();
 
     bool isCancelled() const noexcept { return cancelled.load(); }
@@ -40,8 +46,8 @@ public:
     /** The announced length of the opened reply, -1 when none. */
     juce::int64 getLength() const noexcept { return length; }
 
-    /** Reads up to `bytes` bytes of the body; 0 at its end, -1 when the stream broke, was cut
-        short of its length, or the session was cancelled.
+    /** Reads up to `bytes` bytes of the body, at least one unless it has ended; 0 at its end, -1
+        when the stream broke, was cut short of its length, or the session ended first.
     */
     int read (void* destination, int bytes);
 
@@ -54,16 +60,19 @@ public:
     bool fetch (const juce::URL& address, juce::int64 maxBytes, juce::MemoryBlock& body);
 
 private:
-    class Watchdog;
+    class Exchange;
 
-    void setStream (std::unique_ptr<juce::WebInputStream> stream);
+    /** Waits until the exchange is ready by that test (called under its lock); false when the
+        session was cancelled or its deadline passed first.
+    */
+    template <typename Ready>
+    bool waitUntil (Ready ready);
 
     std::atomic<bool> cancelled { false }, timedOut { false };
-    juce::CriticalSection streamLock;
-    std::unique_ptr<juce::WebInputStream> stream;   // replaced and deleted under streamLock only
+    std::shared_ptr<Exchange> exchange;
+    double deadline = 0;   // the millisecond counter's time at which the session ends; 0: none
     juce::int64 length = -1, bytesRead = 0;
-    bool complete = false, failed = false;
-    std::unique_ptr<Watchdog> watchdog;
+    bool complete = false, failed = false, reading = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (UpdateHttpSession)
 };

@@ -5,6 +5,7 @@
 #include "UserDialogs.h"
 
 #include <deque>
+#include <functional>
 #include <set>
 
 /** UserDialogs for tests: records every box and question, answers menus and questions from
@@ -23,11 +24,17 @@ public:
     void showMessage (juce::MessageBoxIconType icon, const juce::String& title, const juce::String& text) override
     {
         boxes.push_back ({ icon, title, text, false });
+
+        if (onBox != nullptr)
+            onBox (boxes.back());
     }
 
     bool askOkCancel (juce::MessageBoxIconType icon, const juce::String& title, const juce::String& text) override
     {
         boxes.push_back ({ icon, title, text, true });
+
+        if (onBox != nullptr)
+            onBox (boxes.back());
 
         if (answers.empty())
             return false;
@@ -66,6 +73,8 @@ public:
     juce::ModifierKeys currentModifiers() override { return modifiers; }
 
     std::vector<Box> boxes;
+    /** Called as each box or question shows, while it would stand over the window. */
+    std::function<void (const Box&)> onBox;
     std::deque<bool> answers;
     std::deque<int> menuChoices;
     juce::StringArray lastMenu;

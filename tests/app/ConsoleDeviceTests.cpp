@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <thread>
 
 using morvane::test::runMessageLoopFor;
@@ -27,7 +28,11 @@ protected:
         hub.plugOutput ("Midi Through Port-0");
     }
 
-    ~ConsoleDeviceTest() override { heldReplies->store (true); }
+    ~ConsoleDeviceTest() override
+    {
+        heldReplies->store (true);
+        sendHold->quit.store (true);
+    }
 
     /** The Orvix III chosen on its port, acknowledging each paced message after replyDelayMs. */
     SimulatedDevice& openOrvixIII (int replyDelayMs)
@@ -83,7 +88,41 @@ protected:
         return data.getMemoryBlock();
     }
 
+    /** Where the device holds a send: the answer to each paced message from the holdFrom-th on
+        (counted from 1) waits until holdFrom moves past it, so a send cannot end while a test
+        acts, whatever the machine's load.
+    */
+    struct SendHold
+    {
+        std::atomic<int> holdFrom { std::numeric_limits<int>::max() };
+        std::atomic<int> received { 0 };
+        std::atomic<bool> quit { false };
+    };
+
+    /** The device holds its answers from the from-th paced message on. */
+    SendHold& holdSend (SimulatedDevice& device, int from)
+    {
+        auto hold = sendHold;
+        hold->holdFrom.store (from);
+
+        // The link's patience is no clock the test races.
+        link->getMultiMsgTimer().setDefaultReplyTimeout (60000);
+
+        device.setPacedHandler ([&device, hold] (const juce::MidiMessage& request, const SimulatedDevice::Emit& emit)
+        {
+            const int n = ++hold->received;
+
+            while (n >= hold->holdFrom.load() && ! hold->quit.load())
+                std::this_thread::sleep_for (std::chrono::milliseconds (2));
+
+            emit (device.makeStatusReply (request.getRawData()[5], 0));
+        });
+
+        return *hold;
+    }
+
     std::shared_ptr<std::atomic<bool>> heldReplies = std::make_shared<std::atomic<bool>> (false);
+    std::shared_ptr<SendHold> sendHold = std::make_shared<SendHold>();
 };
 
 /** A device that sends the first replies of a bank dump, then holds the rest back, trickling one
@@ -205,11 +244,12 @@ TEST_F (ConsoleDeviceTest, UnpluggingTheDeviceLeavesThePortChoiceAndReconnectsBy
     link->timerCallback();   // the port lists now, not at the next 2000 ms refresh
     ASSERT_TRUE (runMessageLoopUntil ([this] { console().getDeviceInfo().pollDeviceInfo(); return ! console().getDeviceInfo().isConnected(); }, 20000));
 
-    // The choice stays, with its marks; what needs the device is off until it is back.
+    // The choice stays, without the marks of ports that are there; what needs the device is off
+    // until it is back.
     EXPECT_EQ (labelText ("Device Label"), "Orvix III");
     EXPECT_EQ (labelText ("Input Port Label"), "Orvix III MIDI 1");
     EXPECT_TRUE (console().isInputOk() && console().isOutputOk());
-    EXPECT_TRUE (visible ("Input Check") && visible ("Output Check"));
+    EXPECT_FALSE (visible ("Input Check") || visible ("Output Check"));
     EXPECT_FALSE (visible ("Connected Label"));
     EXPECT_FALSE (visible ("Firmware Text Label") || visible ("Firmware Link Label"));
     EXPECT_FALSE (enabled ("Transmit") || enabled ("Cancel"));
@@ -219,6 +259,7 @@ TEST_F (ConsoleDeviceTest, UnpluggingTheDeviceLeavesThePortChoiceAndReconnectsBy
     link->timerCallback();
     ASSERT_TRUE (runMessageLoopUntil ([this] { console().getDeviceInfo().pollDeviceInfo(); return console().getDeviceInfo().isConnected(); }, 20000));
     EXPECT_EQ (hub.getInputOpenCount ("Orvix III MIDI 1"), 2) << "the link reopened the port by its name";
+    EXPECT_TRUE (visible ("Input Check") && visible ("Output Check"));
     EXPECT_TRUE (console().getTransfers().getQueries().sendEditorDisconnect());
 }
 
@@ -245,10 +286,11 @@ TEST_F (ConsoleDeviceTest, EditorDisconnectFailsOnAnErrorCodeAndWithoutAnOpenLin
 
 TEST_F (ConsoleDeviceTest, ClosingDuringASendAsksAndCancelLeavesTheTransferRunning)
 {
-    auto& device = openOrvixIII (20);
+    auto& device = openOrvixIII (0);
+    auto& hold = holdSend (device, 2);
     ASSERT_TRUE (startSend (sendData (60)));
     EXPECT_FALSE (enabled ("Device Label")) << "the page is locked while the send runs";
-    ASSERT_TRUE (runMessageLoopUntil ([&] { return device.getPacedMessageCount() >= 2; }));
+    ASSERT_TRUE (runMessageLoopUntil ([&] { return hold.received.load() >= 2; }));
 
     dialogs.answers = { false };
     window->closeButtonPressed();
@@ -256,8 +298,11 @@ TEST_F (ConsoleDeviceTest, ClosingDuringASendAsksAndCancelLeavesTheTransferRunni
     EXPECT_EQ (dialogs.boxes[0].text, "Closing the application will cancel the current transfer.");
     EXPECT_EQ (dialogs.boxes[0].icon, juce::MessageBoxIconType::WarningIcon);
     EXPECT_EQ (services.quits, 0) << "the window stays";
-    const auto sent = device.getPacedMessageCount();
-    ASSERT_TRUE (runMessageLoopUntil ([&] { return device.getPacedMessageCount() > sent; })) << "the transfer goes on";
+
+    // Let a few more go, and hold the send again.
+    hold.holdFrom.store (5);
+    ASSERT_TRUE (runMessageLoopUntil ([&] { return hold.received.load() >= 5; })) << "the transfer goes on";
+    EXPECT_TRUE (console().getTransfers().isSendRunning());
 
     dialogs.answers = { true };
     window->closeButtonPressed();
@@ -266,6 +311,33 @@ TEST_F (ConsoleDeviceTest, ClosingDuringASendAsksAndCancelLeavesTheTransferRunni
     EXPECT_EQ (dialogs.boxes.size(), 2u) << "the transfer stopped: no force-quit question";
 
     // The transfer poll hands the page back.
+    hold.quit.store (true);
+    EXPECT_TRUE (runMessageLoopUntil ([this] { return enabled ("Device Label"); }));
+}
+
+TEST_F (ConsoleDeviceTest, ASendThatCannotBeStoppedAtCloseOffersToQuitAnyway)
+{
+    auto& device = openOrvixIII (0);
+    auto& hold = holdSend (device, 2);
+    ASSERT_TRUE (startSend (sendData (20)));
+    ASSERT_TRUE (runMessageLoopUntil ([&] { return hold.received.load() >= 2; }));
+    console().getTransfers().getSendRoad().setTransferStopper ([] (SysExMultiMsgTimer&) { return false; });
+    const juce::String forceQuit ("Transfer could not be canceled.  Press 'OK' to force quit.");
+
+    // "Cancel" at the second question keeps the window; "OK" quits anyway.
+    for (const bool quit : { false, true })
+    {
+        dialogs.boxes.clear();
+        dialogs.answers = { true, quit };
+        window->closeButtonPressed();
+        EXPECT_EQ (boxTexts(), juce::StringArray ("Closing the application will cancel the current transfer.", forceQuit));
+        EXPECT_EQ (services.quits, quit ? 1 : 0);
+        EXPECT_TRUE (console().getTransfers().isSendRunning());
+    }
+
+    console().getTransfers().getSendRoad().setTransferStopper (nullptr);
+    dynamic_cast<juce::Button*> (child ("Cancel"))->onClick();
+    hold.quit.store (true);
     EXPECT_TRUE (runMessageLoopUntil ([this] { return enabled ("Device Label"); }));
 }
 
@@ -345,6 +417,43 @@ TEST_F (ConsoleDeviceTest, ABackupThatCompletesIsWrittenAndHandsThePageBack)
     ASSERT_EQ (dialogs.boxes.size(), 1u) << "nothing is claimed for the run beyond its file";
     EXPECT_EQ (dialogs.boxes[0].text, syxFilesIn (folder)[0].getFileName() + " has been saved.");
     EXPECT_TRUE (enabled ("Output Port Label"));
+}
+
+TEST_F (ConsoleDeviceTest, ABackupEndsWithOneStatusLineAndCancelIsOnlyForWorkThatRuns)
+{
+    auto& device = plugDevice (8, "KT4 MIDI");
+    open();
+    chooseFromMenu (8);
+    console().showReceivePage();
+    const auto folder = userFolder.getChildFile ("backups");
+    ASSERT_TRUE (folder.createDirectory().wasOk());
+    console().setReceiveFolder (folder.getFullPathName());
+
+    // A device that answered its queries and a page ready for BEGIN leave nothing to cancel.
+    ASSERT_TRUE (runMessageLoopUntil ([this] { return enabled ("Transmit"); }));
+    EXPECT_FALSE (enabled ("Cancel"));
+
+    // The page as each box finds it.
+    juce::StringArray statuses;
+    dialogs.onBox = [&] (const ScriptedUserDialogs::Box&) { statuses.add (labelText ("Progress") + (enabled ("Cancel") ? " +Cancel" : "")); };
+
+    ASSERT_TRUE (startKT4Backup (onePresetBank (0), folder));
+    ASSERT_TRUE (runMessageLoopUntil ([&] { return statuses.size() == 1 && enabled ("Device Label"); }, 60000));
+    ASSERT_EQ (syxFilesIn (folder).size(), 1);
+    EXPECT_EQ (statuses[0], syxFilesIn (folder)[0].getFileName() + " has been saved.");
+
+    // Canceled after the bank in hand.
+    auto hurry = std::make_shared<std::atomic<bool>> (false);
+    streamBankHeldBack (device, heldReplies, 30, hurry);
+    ASSERT_TRUE (startKT4Backup (firstBankSet(), folder));
+    ASSERT_TRUE (runMessageLoopUntil ([&] { return device.getSentCount() > 10 && enabled ("Cancel"); }));
+    dynamic_cast<juce::Button*> (child ("Cancel"))->onClick();
+    hurry->store (true);
+    ASSERT_TRUE (runMessageLoopUntil ([&] { return statuses.size() == 2 && enabled ("Device Label"); }, 60000));
+    EXPECT_EQ (statuses[1], "Backup canceled. 1 preset bank(s) written to disk.");
+    EXPECT_EQ (labelText ("Progress"), statuses[1]) << "the end line stays";
+    EXPECT_FALSE (enabled ("Cancel"));
+    dialogs.onBox = nullptr;
 }
 
 TEST_F (ConsoleDeviceTest, SteppedBackupJobsRetryThreeTimesOthersEndAtTheFirstTimeOut)
@@ -472,7 +581,8 @@ TEST_F (ConsoleDeviceTest, TheDevicePollSleepsWhileNoPortIsWatchedAndWakesWhenTh
     EXPECT_FALSE (visible ("Connected Label"));
 
     // A control that needs a device, turned on while none is connected, is turned off again.
-    for (const auto* name : { "Transmit", "Cancel" })
+    // ("Cancel" is the transfer's, enabled only while one runs.)
+    for (const auto* name : { "Transmit" })
     {
         child (name)->setEnabled (true);
         EXPECT_TRUE (console().isTimerRunning (ConsoleTimers::devicePollTimer)) << name;
@@ -521,6 +631,10 @@ TEST_F (ConsoleDeviceTest, AtRestTheConsoleHoldsNoTextEditorAndRunsNoTimerOfItsO
     };
 
     plugDevice (16, "Orvix III MIDI 1");
+
+    // A pointer that the window appears under is a hovering mouse the tips must follow: the
+    // pointer is put in the screen's corner, away from the centred window.
+    juce::Desktop::setMousePosition ({ 0, 0 });
     open();
 
     // Without a device: the logo's one tick and the poll that turns off what needs a device, then nothing.

@@ -2,11 +2,15 @@
 # Runs the real Morvane executable under the test display, with HOME and XDG_CONFIG_HOME in a
 # fresh temporary folder, and checks what a user would see.
 #   EndToEnd.sh window <exe> <artefact-dir>   one skinned window; screenshot; closing stores MAIN_WINDOW_STATE
+#                                             and no folder that the user did not choose
+#   EndToEnd.sh badsettings <exe> <artefact-dir>
+#                                             a settings file too deep to parse is kept whole under another
+#                                             name, and a box says so once
 #   EndToEnd.sh noskin <exe>                  without a skin the program says what is missing and where it
 #                                             looked (standard error and a box), and ends with an error
 #   EndToEnd.sh second <exe>                  three later starts end; the first shows one warning and comes
 #                                             back from being minimised
-#   EndToEnd.sh sigterm <exe>                 SIGTERM stores the window state and the folders as a close does
+#   EndToEnd.sh sigterm <exe>                 SIGTERM stores the window state as a close does
 #   EndToEnd.sh update-silent|update-drip <exe> <server>
 #                                             while the update feed is read from a server that answers not
 #                                             at all (or at a trickle), closing the window ends the program
@@ -31,8 +35,9 @@ if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
 fi
 
 scratch=$(mktemp -d)
-export HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config"
+export HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" XDG_RUNTIME_DIR="$scratch/run"
 mkdir -p "$HOME" "$XDG_CONFIG_HOME"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 # JUCE keeps application data in ~/.config on Linux, whatever XDG_CONFIG_HOME says.
 settings="$HOME/.config/Zandrel Audio/Morvane/Morvane.settings"
 pids=()
@@ -198,7 +203,31 @@ case "$mode" in
         wait "$pid"; rc=$?
         [ "$rc" -eq 0 ] || fail "exit code $rc"
         grep -q 'name="MAIN_WINDOW_STATE"' "$settings" || fail "MAIN_WINDOW_STATE was not written"
-        grep -q 'name="SEND_DIR"' "$settings" || fail "SEND_DIR was not written"
+        for key in SEND_DIR RCV_DIR AUTO_UPDATE_DIR FIRMWARE_UPDATE_DIR; do
+            ! grep -q "name=\"$key\"" "$settings" || fail "$key was written though no folder was chosen"
+        done
+        ;;
+
+    badsettings)
+        need_skin
+        artefacts=$3
+        mkdir -p "$artefacts" "$(dirname "$settings")"
+        { printf '<PROPERTIES>'; for i in $(seq 1 300); do printf '<a><a><a><a><a><a><a><a><a><a>%.0s' $(seq 1 10); done; } >"$settings"
+        cp "$settings" "$scratch/original"
+        "$exe" 2>"$errors" & pid=$!; pids+=("$pid")
+        wait_for_windows "$pid" 2 150 || fail "no box over the window said that the settings could not be read"
+        main="" box=""
+        for w in $(morvane_windows "$pid"); do
+            if geometry_is "$w" 800x580; then main=$w; else box=$w; fi
+        done
+        [ -n "$main" ] && [ -n "$box" ] || fail "expected the window and one box"
+        import -window root "$artefacts/settings-kept-box.png" 2>/dev/null || true
+        press_until "$box" Return window_gone "$box" || fail "the box did not close"
+        press_until "$main" alt+F4 has_exited "$pid" || fail "closing the window did not end the program"
+        wait "$pid"; rc=$?
+        [ "$rc" -eq 0 ] || fail "exit code $rc"
+        cmp "$scratch/original" "$settings.unreadable" || fail "the unreadable settings were not kept whole"
+        grep -q 'name="MAIN_WINDOW_STATE"' "$settings" || fail "no new settings file was written"
         ;;
 
     noskin)
@@ -233,6 +262,7 @@ case "$mode" in
         "$exe" & first=$!; pids+=("$first")
         wait_for_windows "$first" 1 150 || fail "the first instance showed no window"
         main=$(morvane_windows "$first" | head -n 1)
+        ls "$XDG_RUNTIME_DIR"/Morvane-*_in >/dev/null 2>&1 || fail "the instance's pipe is not in the runtime folder"
 
         # The running window is minimised; three more starts follow, one after the other.
         xdotool windowminimize --sync "$main" 2>/dev/null
@@ -267,6 +297,7 @@ case "$mode" in
         press_until "$main" alt+F4 has_exited "$first" || fail "closing the window did not end the first instance"
         wait "$first"; rc=$?
         [ "$rc" -eq 0 ] || fail "the first instance ended with exit code $rc"
+        [ -z "$(ls "$XDG_RUNTIME_DIR" "$(dirname "$settings")" | grep -E '_(in|out)$')" ] || fail "the instance's pipe was left behind"
         ;;
 
     sigterm)
@@ -291,7 +322,6 @@ case "$mode" in
         wait "$pid"; rc=$?
         [ "$rc" -eq 0 ] || fail "exit code $rc after SIGTERM"
         grep -q 'name="MAIN_WINDOW_STATE"' "$settings" || fail "MAIN_WINDOW_STATE was not written"
-        grep -q 'name="SEND_DIR"' "$settings" || fail "SEND_DIR was not written"
         grep 'name="MAIN_WINDOW_STATE"' "$settings"
         grep 'name="MAIN_WINDOW_STATE"' "$settings" | grep -q '137 91' || fail "the stored state is not where the window was"
 
@@ -374,7 +404,6 @@ case "$mode" in
             wait "$pid"; rc=$?
             [ "$rc" -eq 0 ] || fail "exit code $rc after SIGTERM"
             grep -q 'name="MAIN_WINDOW_STATE"' "$settings" || fail "MAIN_WINDOW_STATE was not written"
-            grep -q 'name="SEND_DIR"' "$settings" || fail "SEND_DIR was not written"
         fi
         ;;
 

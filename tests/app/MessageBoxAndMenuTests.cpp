@@ -13,6 +13,7 @@
 #include "SkinnedDialogWindow.h"
 #include "TPXAutoUpdate.h"
 #include "TPXLabelComponent.h"
+#include "TransferReport.h"
 #include "WindowsOnScreen.h"
 
 #include <gtest/gtest.h>
@@ -292,11 +293,18 @@ TEST_F (RealWindowTest, EveryKindOfBoxFitsItsPartsInsideItsBounds)
           "was written to the device's memory. Check the cable and the device, then send the file again." },
         { "box-address.png", juce::MessageBoxIconType::WarningIcon, false,
           JuceSystemServices::urlNotOpenedText (juce::URL ("https://www.zandrel-audio.com/support/downloads/morvane/manuals/Morvane-User-Manual-2.10.pdf")) },
+        { "box-send-lost.png", juce::MessageBoxIconType::WarningIcon, false, TransferReport::lostDuringSendText (0.934) },
     };
 
     for (const auto& kind : kinds)
     {
         SCOPED_TRACE (kind.file);
+
+        // The line under the bar as the send that lost its device leaves it.
+        if (auto* status = dynamic_cast<juce::Label*> (consoleChild ("Progress")))
+            status->setText (juce::String (kind.file) == "box-send-lost.png"
+                                 ? TransferReport::endLine (TransferReport::Ending::lost, 0.934) : juce::String(),
+                             juce::dontSendNotification);
 
         // The box is checked once it has taken its layout's size and place: the window system may
         // report an earlier size or place after them, a moment later on a busy machine.

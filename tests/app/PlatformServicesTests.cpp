@@ -47,7 +47,7 @@ TEST (HelpLinks, AnAddressThatCannotBeOpenedIsShownAndTheOpenerIsReaped)
         ScriptedUserDialogs dialogs;
         JuceSystemServices services;
         services.setDialogs (&dialogs);
-        services.setUrlOpener (row.opener);
+        services.setOpener (row.opener);
 
         services.openUrl (address);
         EXPECT_TRUE (morvane::test::runMessageLoopUntil ([&] { return services.getNumPendingOpeners() == 0; }));
@@ -66,6 +66,60 @@ TEST (HelpLinks, AnAddressThatCannotBeOpenedIsShownAndTheOpenerIsReaped)
 
         EXPECT_EQ (defunctChildren(), 0);
     }
+}
+
+TEST (FolderLinks, AFolderGoesToTheOpenerWholeWithoutAShellAndAFailureIsTold)
+{
+   #if ! JUCE_LINUX
+    GTEST_SKIP() << "the opener is watched on Linux only";
+   #endif
+
+    // A stand-in for the desktop's opener that writes down the one argument it was given.
+    const auto scratch = juce::File::createTempFile ("opener");
+    ASSERT_TRUE (scratch.createDirectory());
+    const auto record = scratch.getChildFile ("argument.txt");
+    const auto opener = scratch.getChildFile ("xdg-open");
+    ASSERT_TRUE (opener.replaceWithText ("#!/bin/sh\nprintf '%s|%s' \"$#\" \"$1\" > '" + record.getFullPathName() + "'\n", false, false, "\n"));
+    ASSERT_TRUE (opener.setExecutePermission (true));
+
+    // A name that a shell would take as commands.
+    const auto folder = scratch.getChildFile ("Backups $(touch pwned) `touch pwned2` \"quoted\"; touch pwned3");
+    ASSERT_TRUE (folder.createDirectory());
+    const auto file = folder.getChildFile ("bank.syx");
+    ASSERT_TRUE (file.replaceWithText ("F0 F7"));
+
+    for (const auto& shown : { folder, file })
+    {
+        ScriptedUserDialogs dialogs;
+        JuceSystemServices services;
+        services.setDialogs (&dialogs);
+        services.setOpener (opener.getFullPathName());
+        record.deleteFile();
+
+        services.revealFile (shown);
+        ASSERT_TRUE (morvane::test::runMessageLoopUntil ([&] { return services.getNumPendingOpeners() == 0; }));
+        EXPECT_EQ (record.loadFileAsString(), "1|" + folder.getFullPathName()) << "a file's own folder is opened";
+        EXPECT_TRUE (dialogs.boxes.empty());
+        EXPECT_EQ (defunctChildren(), 0);
+    }
+
+    for (const auto* name : { "pwned", "pwned2", "pwned3" })
+    {
+        EXPECT_FALSE (juce::File::getCurrentWorkingDirectory().getChildFile (name).exists()) << name;
+        EXPECT_FALSE (scratch.getChildFile (name).exists()) << name;
+    }
+
+    // No file manager: the user is told which folder to open.
+    ScriptedUserDialogs dialogs;
+    JuceSystemServices services;
+    services.setDialogs (&dialogs);
+    services.setOpener ("false");
+    services.revealFile (folder);
+    ASSERT_TRUE (morvane::test::runMessageLoopUntil ([&] { return ! dialogs.boxes.empty(); }));
+    EXPECT_EQ (dialogs.boxes[0].text, JuceSystemServices::folderNotOpenedText (folder));
+    EXPECT_TRUE (dialogs.boxes[0].text.contains (folder.getFullPathName()));
+
+    scratch.deleteRecursively();
 }
 
 TEST (AlsaErrors, TheMissingSequencerIsReportedOnceAndOtherErrorsOnceEach)

@@ -1,7 +1,10 @@
+#include "ConsolePage.h"
 #include "ConsoleRig.h"
 #include "DeviceQueryAnswers.h"
 
 using morvane::test::DeviceQueryAnswers;
+using morvane::test::runMessageLoopFor;
+using morvane::test::runMessageLoopUntil;
 
 namespace
 {
@@ -30,13 +33,30 @@ protected:
 
     void drop (const juce::StringArray& paths, int x, int y) { console().filesDropped (paths, x, y); }
 
+    /** Drops the paths at a point of the console through the window's peer, as the system does
+        (the target is found from the component under the point upwards); returns what it told.
+    */
+    juce::String dropOnWindow (const juce::StringArray& paths, juce::Point<int> point)
+    {
+        const auto boxesBefore = dialogs.boxes.size();
+        juce::ComponentPeer::DragInfo info;
+        info.files = paths;
+        info.position = window->getLocalPoint (&console(), point);
+
+        if (! window->getPeer()->handleDragDrop (info))
+            return "<no target>";
+
+        runMessageLoopUntil ([&] { return dialogs.boxes.size() > boxesBefore; }, 2000);   // delivered as a message
+        return dialogs.boxes.size() > boxesBefore ? dialogs.boxes.back().text : juce::String();
+    }
+
     const juce::File scratch { juce::File::createTempFile ("drops") };
     const juce::File first { scratch.getChildFile ("first") };
     const juce::File second { scratch.getChildFile ("second") };
     std::unique_ptr<DeviceQueryAnswers> answers;
 };
 
-TEST_F (ReceiveFolderDropTest, OnlyAnExistingFolderDroppedInsideTheAreaBecomesTheReceiveFolder)
+TEST_F (ReceiveFolderDropTest, OnlyAnExistingFolderDroppedAnywhereBecomesTheReceiveFolderAndAnythingElseIsTold)
 {
     openWithDevice();
     console().showReceivePage();
@@ -53,27 +73,32 @@ TEST_F (ReceiveFolderDropTest, OnlyAnExistingFolderDroppedInsideTheAreaBecomesTh
         juce::StringArray paths;
         int x, y;
         juce::String expected;   // empty: the receive folder stays as it was
+        juce::String told;       // the box's text, empty for none
     };
 
     const Row rows[] = {
-        { "a folder at the area's top left corner", { folderA }, 260, 273, folderA },
-        { "a file", { file }, 400, 300, {} },
-        { "a folder that does not exist", { missing }, 400, 300, {} },
-        { "a relative path", { "second" }, 400, 300, {} },
-        { "nothing", {}, 400, 300, {} },
-        { "a folder beyond the right edge", { folderB }, 770, 300, {} },
-        { "a folder below the lower edge", { folderB }, 300, 363, {} },
-        { "a folder left of the area", { folderB }, 259, 300, {} },
-        { "a file before a folder", { file, folderB }, 400, 300, {} },
-        { "a folder before a file, at the last point inside", { folderB, file }, 769, 362, folderB },
+        { "a folder in the file panel", { folderA }, 260, 273, folderA, {} },
+        { "a file", { file }, 400, 300, {}, "\"preset.syx\" is not a folder. Only a folder can be chosen for the backups." },
+        { "a folder that does not exist", { missing }, 400, 300, {}, "\"" + missing + "\" could not be found." },
+        { "a relative path", { "second" }, 400, 300, {}, "\"second\" could not be found." },
+        { "a file before a folder", { file, folderB }, 400, 300, {}, "\"preset.syx\" is not a folder. Only a folder can be chosen for the backups." },
+        { "a folder at the window's top left corner", { folderB }, 0, 0, folderB, {} },
+        { "a folder before a file, at the bottom right corner", { folderA, file }, 799, 552, folderA, {} },
     };
 
     for (const auto& row : rows)
     {
         const auto before = console().getReceiveFolder();
+        const auto boxesBefore = dialogs.boxes.size();
         drop (row.paths, row.x, row.y);
 
         EXPECT_EQ (console().getReceiveFolder(), row.expected.isNotEmpty() ? row.expected : before) << row.what;
+        ASSERT_EQ (dialogs.boxes.size(), boxesBefore + (row.told.isNotEmpty() ? 1 : 0)) << row.what;
+
+        if (row.told.isNotEmpty())
+        {
+            EXPECT_EQ (dialogs.boxes.back().text, row.told) << row.what;
+        }
 
         if (row.expected.isNotEmpty())
         {
@@ -82,7 +107,6 @@ TEST_F (ReceiveFolderDropTest, OnlyAnExistingFolderDroppedInsideTheAreaBecomesTh
         }
     }
 
-    EXPECT_TRUE (dialogs.boxes.empty()) << "a refused drop says nothing";
     EXPECT_FALSE (console().getTransfers().getSendFile().isLoaded()) << "nothing dropped on the receive page is loaded to send";
 }
 
@@ -105,11 +129,14 @@ TEST_F (ReceiveFolderDropTest, NoFolderIsTakenWithoutTheDevicesPortsWhileWorkRun
     console().setControlsEnabled (false);
     drop ({ first.getFullPathName() }, 400, 300);
     EXPECT_EQ (console().getReceiveFolder(), untouched) << "controls locked while work runs";
+    ASSERT_FALSE (dialogs.boxes.empty());
+    EXPECT_EQ (dialogs.boxes.back().text, ConsolePage::busyDropText);
     console().setControlsEnabled (true);
 
     console().showSendPage();
     drop ({ first.getFullPathName() }, 400, 300);
     EXPECT_EQ (console().getReceiveFolder(), untouched) << "the send page takes files, not folders";
+    EXPECT_EQ (dialogs.boxes.back().text, "\"first\" is not a .syx file. Only .syx files can be sent.");
     EXPECT_FALSE (console().getTransfers().getSendFile().isLoaded());
 
     console().showReceivePage();
@@ -124,10 +151,17 @@ TEST_F (ReceiveFolderDropTest, EachPageTakesOnlyItsOwnKindOfDragAndSaysWhyADropC
     const auto text = first.getChildFile ("notes.txt");
     ASSERT_TRUE (text.replaceWithText ("notes"));
 
-    EXPECT_TRUE (console().isInterestedInFileDrag ({ syx.getFullPathName() })) << "the send page takes files";
-    EXPECT_TRUE (console().isInterestedInFileDrag ({ text.getFullPathName() })) << "and says what is wrong with one";
-    EXPECT_FALSE (console().isInterestedInFileDrag ({ first.getFullPathName() })) << "but no folder";
-    EXPECT_FALSE (console().isInterestedInFileDrag ({ scratch.getChildFile ("gone.syx").getFullPathName() }));
+    // A drag of what the page cannot use is refused where the platform can show a refusal, and
+    // taken where it cannot (its drop is then told why).
+    const auto refused = ! MorvaneDialog::takesEveryDrag();
+    EXPECT_TRUE (console().isInterestedInFileDrag ({ syx.getFullPathName() })) << "the send page takes .syx files";
+
+    for (const auto& path : { text.getFullPathName(), first.getFullPathName(), scratch.getChildFile ("gone.syx").getFullPathName() })
+    {
+        EXPECT_FALSE (ConsoleSendPage::canTakeDrag ({ path })) << path;
+        EXPECT_NE (console().isInterestedInFileDrag ({ path }), refused) << path;
+    }
+
     EXPECT_FALSE (console().isInterestedInFileDrag ({}));
 
     drop ({ syx.getFullPathName() }, 400, 300);
@@ -140,15 +174,16 @@ TEST_F (ReceiveFolderDropTest, EachPageTakesOnlyItsOwnKindOfDragAndSaysWhyADropC
     EXPECT_EQ (dialogs.boxes.back().text, "\"notes.txt\" is not a .syx file. Only .syx files can be sent.");
 
     drop ({ syx.getFullPathName() }, 100, 100);
-    EXPECT_EQ (dialogs.boxes.size(), 2u) << "outside the drop area nothing is said";
+    EXPECT_EQ (dialogs.boxes.size(), 3u) << "outside the file panel the same is said";
 
     console().showReceivePage();
     EXPECT_TRUE (console().isInterestedInFileDrag ({ first.getFullPathName() })) << "the receive page takes folders";
-    EXPECT_FALSE (console().isInterestedInFileDrag ({ syx.getFullPathName() })) << "but no file";
+    EXPECT_FALSE (ConsolePage::canTakeDrag ({ syx.getFullPathName() })) << "but no file";
+    EXPECT_NE (console().isInterestedInFileDrag ({ syx.getFullPathName() }), refused);
 
     const auto before = console().getReceiveFolder();
     drop ({ first.getFullPathName() }, 400, 300);
-    ASSERT_EQ (dialogs.boxes.size(), 3u) << "a folder without a device";
+    ASSERT_EQ (dialogs.boxes.size(), 4u) << "a folder without a device";
     EXPECT_EQ (dialogs.boxes.back().text, "Choose the device and its MIDI ports before dropping a folder for the backups.");
     EXPECT_EQ (console().getReceiveFolder(), before);
 }
@@ -162,5 +197,58 @@ TEST_F (ReceiveFolderDropTest, ASyxFileDroppedWithTheDevicesPortsSetIsLoadedWith
     // The file's content decides whether it is loaded; the drop itself asks nothing.
     for (const auto& box : dialogs.boxes)
         EXPECT_FALSE (box.text.startsWith ("Choose the device")) << box.text;
+}
+TEST_F (ReceiveFolderDropTest, TheFolderButtonOnTheReceivePageOpensTheReceiveFolder)
+{
+    openWithDevice();
+    console().showReceivePage();
+    console().setReceiveFolder (first.getFullPathName());
+
+    auto* button = dynamic_cast<juce::Button*> (child ("showFolder"));
+    ASSERT_NE (button, nullptr);
+    ASSERT_TRUE (button->isEnabled());
+
+    button->triggerClick();
+    runMessageLoopFor (50);
+    EXPECT_EQ (services.revealed, juce::StringArray (first.getFullPathName())) << "the receive folder, not the send file";
+    EXPECT_TRUE (dialogs.boxes.empty());
+
+    // A folder deleted since it was chosen is told, not opened.
+    first.deleteRecursively();
+    button->triggerClick();
+    runMessageLoopFor (50);
+    EXPECT_EQ (services.revealed.size(), 1);
+    ASSERT_EQ (dialogs.boxes.size(), 1u);
+    EXPECT_EQ (dialogs.boxes[0].text, "The selected path is not valid.");
+}
+TEST_F (ReceiveFolderDropTest, ADropAnywhereOnTheWindowIsToldOnBothPagesAndDuringATransfer)
+{
+    openWithDevice();
+    ASSERT_NE (window->getPeer(), nullptr);
+    const auto text = first.getChildFile ("notes.txt");
+    ASSERT_TRUE (text.replaceWithText ("notes"));
+
+    // The corners and every control: none of them keeps a drop from the console.
+    std::vector<juce::Point<int>> points { { 2, 2 }, { 797, 2 }, { 2, 550 }, { 797, 550 } };
+
+    for (auto* c : console().getChildren())
+        if (c->isVisible() && console().getLocalBounds().contains (c->getBounds().getCentre()))
+            points.push_back (c->getBounds().getCentre());
+
+    for (const auto& point : points)
+    {
+        console().showReceivePage();
+        EXPECT_EQ (dropOnWindow ({ text.getFullPathName() }, point), "\"notes.txt\" is not a folder. Only a folder can be chosen for the backups.")
+            << point.toString();
+        console().showSendPage();
+        EXPECT_EQ (dropOnWindow ({ first.getFullPathName() }, point), "\"first\" is not a .syx file. Only .syx files can be sent.")
+            << point.toString();
+    }
+
+    // While work runs the page is locked: what it could use is told to wait.
+    console().setControlsEnabled (false);
+    EXPECT_EQ (dropOnWindow ({ first.getChildFile ("preset.syx").getFullPathName() }, { 100, 500 }), ConsolePage::busyDropText);
+    EXPECT_FALSE (console().getTransfers().getSendFile().isLoaded());
+    console().setControlsEnabled (true);
 }
 } // namespace

@@ -267,6 +267,8 @@ TEST_F (SendRoadTest, EachRouteReachesItsDeviceAsTheDeviceExpects)
     {
         SCOPED_TRACE (route.what);
         auto& device = connect (route.model, route.port, route.major, 0);
+        juce::String statusUnderBox;
+        dialogs.onBox = [&] (const ScriptedUserDialogs::Box&) { statusUnderBox = labelText ("Progress"); };
         ASSERT_TRUE (send (route.file, route.options));
 
         if (route.text.startsWith ("IMPORTANT"))
@@ -278,6 +280,8 @@ TEST_F (SendRoadTest, EachRouteReachesItsDeviceAsTheDeviceExpects)
 
         EXPECT_EQ (lastText(), route.text);
         EXPECT_EQ (dialogs.boxes.back().icon, juce::MessageBoxIconType::InfoIcon);
+        EXPECT_EQ (statusUnderBox, "Transfer complete!") << "no step of the send under its end";
+        dialogs.onBox = nullptr;
 
         // The link may still be sending a Program Change queued as the send ended.
         EXPECT_TRUE (runMessageLoopUntil ([&] { return PacedReplies::programChanges (device.getReceived()) >= route.programChanges; }, 20000));
@@ -422,17 +426,34 @@ TEST_F (SendRoadTest, CancelAndALostDeviceEndTheSendAndHandThePageBack)
 {
     ManualLinkClock clock;
 
-    for (const bool unplug : { false, true })
+    const struct
     {
-        SCOPED_TRACE (unplug ? "unplugged" : "cancelled");
+        const char* what;
+        juce::MemoryBlock file;
+        bool unplug;
+    } cases[] = {
+        { "bank cancelled", makeBankDump (8, 0, 8), false },
+        { "bank unplugged", makeBankDump (8, 0, 8), true },
+        { "cab bank unplugged", makeCabBankDump (8, 0, 3), true },
+        { "firmware unplugged", messages (8, { 0x7D, 0x7E, 0x7E, 0x7E, 0x7E, 0x7E, 0x7F }), true },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        const bool unplug = c.unplug;
         auto& device = connect (8, "KT4 MIDI", 2, 0);
         replies->setFault (3, PacedReplies::Fault::silent);   // the send waits at message 3: the clock stands still
-        console().sendOptionsRunner = pickBank (0);
-        ASSERT_TRUE (console().chooseFileToSend (write (makeBankDump (8, 0, 8))));
+        console().sendOptionsRunner = pickBank (1);
+        ASSERT_TRUE (console().chooseFileToSend (write (c.file)));
         console().transmit();
         ASSERT_TRUE (runMessageLoopUntil ([&] { return replies->getMessageCount() >= 3; }));
         EXPECT_FALSE (enabled ("Device Label")) << "the page is locked";
+        EXPECT_TRUE (enabled ("Cancel"));
+        const auto muteBytes = answers->getMuteBytes();
 
+        juce::String statusUnderBox;
+        dialogs.onBox = [&] (const ScriptedUserDialogs::Box&) { statusUnderBox = labelText ("Progress"); };
         std::unique_ptr<RunningLinkClock> running;
 
         if (unplug)
@@ -457,19 +478,43 @@ TEST_F (SendRoadTest, CancelAndALostDeviceEndTheSendAndHandThePageBack)
         {
             return ! console().getTransfers().getSendRoad().isPolling() && ! dialogs.boxes.empty();
         }, 30000));
+        dialogs.onBox = nullptr;
 
-        const auto texts = boxTexts();
-        EXPECT_TRUE (texts.contains (unplug ? juce::String ("Morvane has lost communication with the device.  "
-                                                         "Please make sure the device is powered on and connected to the computer.")
-                                            : juce::String ("File transmission has been canceled.\n"))) << texts.joinIntoString ("|");
         EXPECT_TRUE (enabled ("Device Label")) << "the page is usable again";
+        EXPECT_FALSE (enabled ("Cancel"));
         EXPECT_TRUE (console().isTimerRunning (ConsoleTimers::devicePollTimer));
-        EXPECT_EQ (answers->getMuteBytes().front(), 0);
+        EXPECT_EQ (muteBytes, std::vector<int> { 0 });
+        EXPECT_EQ (labelText ("Progress"), statusUnderBox) << "the end line is shown with the box and stays";
 
         if (! unplug)
         {
+            EXPECT_EQ (lastText(), "File transmission has been canceled.\n");
+            EXPECT_EQ (statusUnderBox, "File transmission has been canceled.");
             EXPECT_EQ (answers->getMuteBytes(), (std::vector<int> { 0, 1 })) << "unmuted once after the cancel";
+            closeAll();
+            continue;
         }
+
+        // One box: the lost connection, how far the send got and what that means; nothing is
+        // asked of the device that is gone.
+        ASSERT_EQ (dialogs.boxes.size(), 1u) << boxTexts().joinIntoString ("|");
+        EXPECT_TRUE (lastText().startsWith (TransferReport::lostCommunicationText)) << lastText();
+        EXPECT_TRUE (lastText().contains ("stopped at ") && lastText().contains (" %, so the data on the device may be incomplete")) << lastText();
+        EXPECT_TRUE (statusUnderBox.startsWith ("Transfer stopped at ")) << statusUnderBox;
+        EXPECT_EQ (answers->getMuteBytes(), muteBytes);
+
+        // The pickers keep the choice and show its ports gone; the page is ready once they are back.
+        ASSERT_TRUE (runMessageLoopUntil ([&] { return ! enabled ("Transmit"); })) << "the device poll";
+        EXPECT_FALSE (visible ("Input Check") || visible ("Output Check"));
+        EXPECT_EQ (labelText ("Output Port Label"), "KT4 MIDI");
+
+        device.replug();
+        link->timerCallback();
+        EXPECT_TRUE (runMessageLoopUntil ([&]
+        {
+            clock.advance (100);
+            return visible ("Input Check") && visible ("Output Check") && enabled ("Transmit");
+        }, 20000));
 
         closeAll();
     }
@@ -549,7 +594,8 @@ TEST_F (SendRoadTest, RefusedSendsSayWhyAndSendNothing)
     for (size_t i = 0; i < splitAt; ++i)
         offset += splitMessages (truncatedKT4Bank)[i].getSize();
 
-    truncatedKT4Bank.setSize (offset + 9);   // the last PATCH_START ends after 9 bytes
+    truncatedKT4Bank.setSize (offset + 9);   // the last PATCH_START ends, closed, after 9 bytes
+    truncatedKT4Bank[(int) offset + 8] = (char) 0xF7;
 
     // The first preset does not convert for an XL, the last does: the bank is still refused.
     auto partlyConvertible = makePresetDump (3, makePresetWords (3, "Raw", 1), 0);
@@ -612,6 +658,26 @@ TEST_F (SendRoadTest, RefusedSendsSayWhyAndSendNothing)
 
         closeAll();
     }
+}
+
+TEST_F (SendRoadTest, ABankCutInsideItsLastMessageIsRefusedAndNothingAtAllIsSent)
+{
+    auto& device = connect (16, "Orvix III MIDI 1", 20, 0);
+    auto bank = makeBankDump (16, 0, 128);
+    bank.setSize (bank.getSize() - 1);   // only the final F7 is missing
+    const auto receivedBefore = device.getReceived().size();
+
+    EXPECT_FALSE (console().chooseFileToSend (write (bank)));
+    ASSERT_EQ (dialogs.boxes.size(), 1u) << boxTexts().joinIntoString ("|");
+    EXPECT_EQ (lastText(), SysExFileCheck::cutShortText());
+    EXPECT_EQ (dialogs.boxes.back().icon, juce::MessageBoxIconType::WarningIcon);
+
+    console().sendOptionsRunner = pickBank (0);
+    console().transmit();
+    runMessageLoopFor (200);
+    EXPECT_FALSE (console().getTransfers().isSendRunning());
+    EXPECT_EQ (device.getReceived().size(), receivedBefore) << "nothing reached the device, not even a mute";
+    closeAll();
 }
 
 TEST_F (SendRoadTest, BeginWithThePortsAlreadyGoneSaysSoOnceAndSendsNothing)
@@ -726,18 +792,13 @@ TEST_F (SendRoadTest, AFileDroppedOnTheWindowIsSentWithBegin)
     const auto file = write (makePresetDump (16, makePresetWords (16, "Dropped", 2), 9), "dropped.syx");
     const auto consoleOrigin = console().getScreenPosition() - window->getScreenPosition();
 
-    juce::ComponentPeer::DragInfo outside;
-    outside.files.add (file.getFullPathName());
-    outside.position = consoleOrigin + juce::Point<int> (100, 100);
-    peer->handleDragMove (outside);
-    peer->handleDragDrop (outside);
-    runMessageLoopFor (200);   // the drop is delivered after the platform's drag has ended
-    EXPECT_FALSE (console().getTransfers().getSendFile().isLoaded()) << "a drop outside the drop area is ignored";
-
-    juce::ComponentPeer::DragInfo inside (outside);
-    inside.position = consoleOrigin + juce::Point<int> (400, 300);
-    peer->handleDragMove (inside);
-    EXPECT_TRUE (peer->handleDragDrop (inside));
+    // Anywhere on the console, not only on the file panel; the drop is delivered after the
+    // platform's drag has ended.
+    juce::ComponentPeer::DragInfo drop;
+    drop.files.add (file.getFullPathName());
+    drop.position = consoleOrigin + juce::Point<int> (100, 100);
+    peer->handleDragMove (drop);
+    EXPECT_TRUE (peer->handleDragDrop (drop));
     ASSERT_TRUE (runMessageLoopUntil ([this] { return console().getTransfers().getSendFile().isLoaded(); }));
     EXPECT_EQ (dynamic_cast<ReadOnlyTextField*> (child ("File"))->getText(), "dropped.syx");
 

@@ -1,4 +1,5 @@
 #include "ConsoleSettings.h"
+#include "UpdateCheckSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +31,7 @@ protected:
     juce::File root, appData;
 };
 
-TEST_F (SettingsTest, MissingFileDefaultsBothFoldersToHomeAndStoresOnlyTheSendFolder)
+TEST_F (SettingsTest, AFirstStartStoresNoFolderTheUserDidNotChoose)
 {
     {
         ConsoleSettings settings (appData);
@@ -39,6 +40,15 @@ TEST_F (SettingsTest, MissingFileDefaultsBothFoldersToHomeAndStoresOnlyTheSendFo
         EXPECT_EQ (settings.getStoredReceiveFolder(), home());
         EXPECT_TRUE (settings.isReceiveFolderDefaulted());
         EXPECT_TRUE (settings.getWindowState().isEmpty());
+        EXPECT_TRUE (settings.getStartNotice().isEmpty());
+
+        // The update checks read their folders from the same file at start.
+        UpdateCheckSettings program (settings.getFile(), "AUTO_UPDATE_DIR", "AUTO_UPDATE_SKIP_CHECK");
+        UpdateCheckSettings firmware (settings.getFile(), "FIRMWARE_UPDATE_DIR", "FIRMWARE_UPDATE_SKIP_CHECK");
+        program.load();
+        firmware.load();
+        EXPECT_EQ (program.getStartFolder().getFullPathName(), home());
+        settings.setWindowState ("1 2 3 4");
         EXPECT_TRUE (settings.save());
     }
 
@@ -48,12 +58,61 @@ TEST_F (SettingsTest, MissingFileDefaultsBothFoldersToHomeAndStoresOnlyTheSendFo
     EXPECT_EQ (xml->getTagName(), "PROPERTIES");
 
     juce::PropertiesFile reread (settingsFile(), ConsoleSettings (appData).getOptions());
-    EXPECT_EQ (reread.getValue ("SEND_DIR"), home());
-    EXPECT_FALSE (reread.containsKey ("RCV_DIR")) << "the home folder is not stored as a chosen receive folder";
+
+    for (auto* key : { "SEND_DIR", "RCV_DIR", "AUTO_UPDATE_DIR", "FIRMWARE_UPDATE_DIR" })
+        EXPECT_FALSE (reread.containsKey (key)) << key << ": the home folder is not stored as a chosen folder";
 
     ConsoleSettings again (appData);
     again.load();
     EXPECT_TRUE (again.isReceiveFolderDefaulted()) << "the next start still asks for a receive folder";
+}
+
+TEST_F (SettingsTest, AnUnreadableFileIsKeptWholeAndTheStartUsesDefaults)
+{
+    ASSERT_TRUE (settingsFile().getParentDirectory().createDirectory().wasOk());
+
+    // Deep enough to overrun the stack of the framework's recursive parser.
+    juce::String deep;
+    deep.preallocateBytes (8 * 100000);
+    for (int i = 0; i < 100000; ++i)
+        deep << "<a>";
+
+    const juce::StringArray contents { "<PROPERTIES>" + deep, "not XML at all", "<OTHER/>", "" };
+    juce::Array<juce::File> kept;
+
+    for (const auto& content : contents)
+    {
+        ASSERT_TRUE (settingsFile().replaceWithText (content));
+
+        ConsoleSettings settings (appData);
+        settings.load();
+        EXPECT_EQ (settings.getSendFolder(), home());
+        EXPECT_TRUE (settings.isReceiveFolderDefaulted());
+
+        const auto keptFile = settings.getKeptFile();
+        EXPECT_EQ (keptFile.getParentDirectory(), settingsFile().getParentDirectory());
+        EXPECT_FALSE (kept.contains (keptFile)) << "an earlier kept file was replaced";
+        EXPECT_EQ (keptFile.loadFileAsString(), content) << "the file was not kept whole";
+        EXPECT_TRUE (settings.getStartNotice().contains (keptFile.getFullPathName())) << settings.getStartNotice();
+        kept.add (keptFile);
+
+        settings.setWindowState ("5 6 7 8");
+        EXPECT_TRUE (settings.save());
+    }
+
+    EXPECT_EQ (kept.getFirst().loadFileAsString(), contents[0]);
+
+    // The file written in the unreadable one's place reads at the next start, without a word.
+    ConsoleSettings next (appData);
+    next.load();
+    EXPECT_TRUE (next.getStartNotice().isEmpty());
+    EXPECT_EQ (next.getWindowState(), "5 6 7 8");
+
+    // A folder where the file should be is set aside the same way.
+    ASSERT_TRUE (settingsFile().deleteFile() && settingsFile().getChildFile ("inside").createDirectory().wasOk());
+    ConsoleSettings blocked (appData);
+    blocked.load();
+    EXPECT_TRUE (blocked.getKeptFile().getChildFile ("inside").isDirectory() && blocked.save());
 }
 
 TEST_F (SettingsTest, FoldersAndWindowStateSurviveARoundTrip)
@@ -106,6 +165,7 @@ TEST_F (SettingsTest, StoredFolderCountsOnlyAsAnAbsolutePathToAnExistingDirector
         EXPECT_EQ (settings.getStoredReceiveFolder(), home()) << "stored: " << bad;
         EXPECT_TRUE (settings.isReceiveFolderDefaulted()) << "stored: " << bad;
         EXPECT_EQ (settings.getFile()->getValue ("RCV_DIR"), bad) << "home is not stored in its place";
+        EXPECT_EQ (settings.getFile()->getValue ("SEND_DIR"), bad) << "home is not stored in its place";
     }
 }
 

@@ -4,6 +4,8 @@
 
 #if JUCE_LINUX
  #include <csignal>
+ #include <sys/wait.h>
+ #include <unistd.h>
 
 namespace
 {
@@ -43,6 +45,51 @@ TEST (TerminationSignal, ProgramsStartedFromABlockingThreadGetTheSignalsBack)
     EXPECT_FALSE (includes (childMask, SIGINT)) << juce::String::toHexString ((juce::int64) childMask);
 
     ::pthread_sigmask (SIG_SETMASK, &before, nullptr);
+}
+
+// A program whose message thread does not act on the first request (held up, or asking
+// something) must still end when asked again: the second request ends it at once, by the signal.
+TEST (TerminationSignal, ASecondRequestEndsAProgramThatHasNotActedOnTheFirst)
+{
+    const auto folder = juce::File::createTempFile ("signals");
+    ASSERT_TRUE (folder.createDirectory().wasOk());
+    const auto waitFor = [] (const std::function<bool()>& condition)
+    {
+        for (int i = 0; i < 1000 && ! condition(); ++i)
+            juce::Thread::sleep (10);
+
+        return condition();
+    };
+
+    const auto child = ::fork();
+    ASSERT_GE (child, 0);
+
+    if (child == 0)
+    {
+        ::execl (MORVANE_TERMINATION_CHILD, MORVANE_TERMINATION_CHILD, folder.getFullPathName().toRawUTF8(), nullptr);
+        ::_exit (127);
+    }
+
+    int status = 0;
+    bool reaped = false;
+    const auto ended = [&] { return reaped = reaped || ::waitpid (child, &status, WNOHANG) == child; };
+
+    EXPECT_TRUE (waitFor ([&] { return folder.getChildFile ("ready").exists(); })) << "the program did not start listening";
+    ::kill (child, SIGTERM);
+    EXPECT_TRUE (waitFor ([&] { return folder.getChildFile ("taken").exists(); })) << "the first request was not taken";
+    EXPECT_FALSE (ended()) << "the first request ended the program by itself";
+
+    ::kill (child, SIGTERM);
+    EXPECT_TRUE (waitFor (ended) && WIFSIGNALED (status) && WTERMSIG (status) == SIGTERM)
+        << "the second request did not end the program by its signal (status " << status << ")";
+
+    if (! reaped)
+    {
+        ::kill (child, SIGKILL);
+        ::waitpid (child, &status, 0);
+    }
+
+    folder.deleteRecursively();
 }
 } // namespace
 #endif

@@ -191,3 +191,33 @@ TEST (WindowPlaceKeeper, StopsWatchingWhenNothingEverShows)
     // Without a window to centre them on, boxes are not watched at all.
     EXPECT_FALSE (WindowPlaceKeeper::forBoxesOver (nullptr)->isWatching());
 }
+
+TEST (WindowPlaceKeeper, APressOfTheUsersEndsTheWatch)
+{
+    using morvane::test::describeWindows;
+
+    // A mouse button or a modifier key pressed while the window is watched: whatever comes next
+    // is the user's doing (a drag of the window to the corner included) and is left alone.
+    for (const auto pressed : { juce::ModifierKeys::leftButtonModifier, juce::ModifierKeys::altModifier })
+    {
+        juce::DocumentWindow window ("Morvane", juce::Colours::grey, 0);
+        window.setUsingNativeTitleBar (false);
+        window.setBounds (300, 200, 320, 200);
+        window.setVisible (true);
+        ASSERT_TRUE (morvane::test::waitUntilPlaced (window, { 300, 200 })) << describeWindows();
+
+        const WindowPlaceKeeper keeper (window, { 300, 200 });
+        morvane::test::runMessageLoopFor (100);
+        ASSERT_TRUE (keeper.isWatching());
+
+        const auto before = juce::ModifierKeys::currentModifiers;
+        juce::ModifierKeys::currentModifiers = juce::ModifierKeys (pressed);
+        const auto stopped = morvane::test::runMessageLoopUntil ([&] { return ! keeper.isWatching(); }, 500);
+        juce::ModifierKeys::currentModifiers = before;
+        EXPECT_TRUE (stopped) << "the keeper went on watching through the press " << pressed;
+
+        window.setTopLeftPosition (0, 0);
+        morvane::test::runMessageLoopFor (300);
+        EXPECT_EQ (window.getScreenPosition(), juce::Point<int>()) << "the window was taken from where the user put it: " << describeWindows();
+    }
+}

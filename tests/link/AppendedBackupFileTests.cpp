@@ -127,6 +127,32 @@ TEST_F (AppendedBackupFileTest, WhatWentAwayIsNeverContinued)
     EXPECT_FALSE (folder.exists());
 }
 
+TEST_F (AppendedBackupFileTest, IsCheckedWholeJustBeforeItTakesItsNameAndReplacesOnlyAFile)
+{
+    const auto step = requestWith (40, 5);
+
+    // Cut short after the last append.
+    {
+        AppendedBackupFile file;
+        ASSERT_EQ (file.append (target, *step), Outcome::ok);
+
+        for (const auto& entry : juce::RangedDirectoryIterator (folder, false))
+            ASSERT_TRUE (entry.getFile().replaceWithText ("x"));
+
+        EXPECT_EQ (file.putInPlace(), Outcome::fileGone);
+        EXPECT_FALSE (target.exists());
+    }
+
+    EXPECT_EQ (filesInFolder(), 0);
+
+    // An empty folder under the bank's name is the user's: it stays, and the bank is not saved.
+    ASSERT_TRUE (target.createDirectory());
+    AppendedBackupFile file;
+    ASSERT_EQ (file.append (target, *step), Outcome::ok);
+    EXPECT_EQ (file.putInPlace(), Outcome::writeFailed);
+    EXPECT_TRUE (target.isDirectory());
+}
+
 TEST (AppendedBackupFileOnAFullDisk, FailsAndLeavesNothing)
 {
     morvane::test::SmallDisk disk (64);

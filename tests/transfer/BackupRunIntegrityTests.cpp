@@ -54,6 +54,8 @@ struct FolderCase
     int filesWhileHeld;
 };
 
+void PrintTo (const FolderCase& row, std::ostream* out) { *out << row.name; }
+
 const FolderCase folderCases[] = {
     { "OrvixIIIBankAtPreset40", 16, [] (BackupRunRig& r) { return startOrvixIIIBankA (r, r.folder); }, 40, 1 },
     { "LM6SystemThenBanks", 5, [] (BackupRunRig& r) { LM6BackupSelection s; s.system = s.allPresetBanks = 1;
@@ -98,6 +100,83 @@ TEST_P (BackupRunFolderGone, StopsSayingSoAndNeverMakesTheFolderAgain)
 
 INSTANTIATE_TEST_SUITE_P (Jobs, BackupRunFolderGone, ::testing::ValuesIn (folderCases),
                           [] (const ::testing::TestParamInfo<FolderCase>& row) { return std::string (row.param.name); });
+
+//==============================================================================
+namespace
+{
+/** While the run waits on a request, its folder is renamed and its path given to a new folder
+    or to a link to another one.
+*/
+enum class Swap { folderMadeAgain, linkToAnother };
+
+class BackupRunFolderSwapped : public ::testing::TestWithParam<std::tuple<FolderCase, Swap>> {};
+} // namespace
+
+TEST_P (BackupRunFolderSwapped, StopsAndNothingGoesIntoTheFolderNowAtItsPath)
+{
+    const auto& row = std::get<0> (GetParam());
+    BackupRunRig rig (row.model);
+    const auto moved = rig.folder.getSiblingFile (rig.folder.getFileName() + "-moved");
+    const auto other = rig.folder.getSiblingFile (rig.folder.getFileName() + "-other");
+
+    struct Cleanup
+    {
+        juce::File a, b;
+        ~Cleanup() { a.deleteRecursively(); b.deleteRecursively(); }
+    } cleanup { moved, other };
+
+    rig.run.setStepTimeoutMs (60000);
+    ASSERT_TRUE (rig.startHoldingRequest (row.requestInHand, row.start));
+    ASSERT_TRUE (runMessageLoopUntil ([&] { return allFiles (rig.folder).size() == row.filesWhileHeld; }, 60000))
+        << joined (allFiles (rig.folder));
+
+    ASSERT_TRUE (rig.folder.moveFileTo (moved));
+
+    if (std::get<1> (GetParam()) == Swap::folderMadeAgain)
+        ASSERT_TRUE (rig.folder.createDirectory());
+    else
+        ASSERT_TRUE (other.createDirectory() && other.createSymbolicLink (rig.folder, false));
+
+    rig.server.release();
+    ASSERT_TRUE (rig.waitForEnd());
+
+    EXPECT_TRUE (rig.host.infos.isEmpty()) << joined (rig.host.infos);
+    ASSERT_EQ (rig.host.warnings.size(), 1) << joined (rig.host.warnings);
+    EXPECT_TRUE (rig.host.warnings[0].startsWith ("The backup has stopped: its folder \"" + rig.folder.getFullPathName()))
+        << joined (rig.host.warnings);
+    EXPECT_EQ (rig.server.getRequestCount(), row.requestInHand);
+    EXPECT_TRUE (allFiles (rig.folder).isEmpty()) << joined (allFiles (rig.folder));
+    EXPECT_TRUE (allFiles (other).isEmpty()) << joined (allFiles (other));
+
+    // The files saved before stay where they went, and nothing half-written beside them.
+    const auto kept = allFiles (moved);
+    EXPECT_EQ (kept.size(), row.filesWhileHeld - 1) << joined (kept);
+    EXPECT_FALSE (kept.joinIntoString ("|").contains (".part-")) << joined (kept);
+}
+
+INSTANTIATE_TEST_SUITE_P (Jobs, BackupRunFolderSwapped,
+                          ::testing::Combine (::testing::Values (folderCases[0], folderCases[1], folderCases[2]),
+                                              ::testing::Values (Swap::folderMadeAgain, Swap::linkToAnother)),
+                          [] (const ::testing::TestParamInfo<std::tuple<FolderCase, Swap>>& row)
+                          {
+                              return std::string (std::get<0> (row.param).name)
+                                   + (std::get<1> (row.param) == Swap::folderMadeAgain ? "FolderMadeAgain" : "LinkToAnother");
+                          });
+
+TEST (BackupRunSteppedFile, AnEmptyFolderUnderTheBanksNameIsLeftAndTheRunSaysItCouldNotWrite)
+{
+    BackupRunRig rig (16);
+    ASSERT_TRUE (rig.startHoldingRequest (1, [] (BackupRunRig& r) { return startOrvixIIIBankA (r, r.folder); }));
+    const auto bank = rig.folder.getChildFile (rig.run.getBaseName() + "-bank-A.syx");
+    ASSERT_TRUE (bank.createDirectory());
+    rig.server.release();
+    ASSERT_TRUE (rig.waitForEnd());
+
+    EXPECT_EQ (joined (rig.host.warnings), "An error was encountered while writing the file to disk.");
+    EXPECT_TRUE (rig.host.infos.isEmpty()) << joined (rig.host.infos);
+    EXPECT_TRUE (bank.isDirectory());
+    EXPECT_TRUE (allFiles (rig.folder).isEmpty()) << joined (allFiles (rig.folder));
+}
 
 //==============================================================================
 TEST (BackupRunSteppedFile, ABankFileGoneBetweenStepsStopsTheRun)
@@ -183,12 +262,17 @@ TEST (BackupRunSteppedFile, AWholeBankHoldsEveryPresetInOrder)
 {
     BackupRunRig rig (16);
     ASSERT_TRUE (rig.connected);
+
+    // What a killed run left half-written goes; a file of the user's stays.
+    ASSERT_TRUE (rig.folder.getChildFile (".251207-180000-bank-A.syx.part-0badf00d").replaceWithText ("stale"));
+    ASSERT_TRUE (rig.folder.getChildFile ("user.syx").replaceWithText ("the user's"));
+
     ASSERT_TRUE (startOrvixIIIBankA (rig, rig.folder));
     ASSERT_TRUE (rig.waitForEnd());
 
     EXPECT_EQ (joined (rig.host.infos), "Backup complete.");
     const auto name = rig.run.getBaseName() + "-bank-A.syx";
-    ASSERT_EQ (joined (allFiles (rig.folder)), name.toStdString());
+    ASSERT_EQ (joined (allFiles (rig.folder)), (name + " | user.syx").toStdString());
 
     juce::MemoryBlock written;
     ASSERT_TRUE (rig.folder.getChildFile (name).loadFileAsData (written));

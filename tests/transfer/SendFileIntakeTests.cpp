@@ -3,10 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
 #include <set>
 
 #if JUCE_LINUX || JUCE_MAC
+ #include <fcntl.h>
  #include <sys/stat.h>
+ #include <unistd.h>
 #endif
 
 namespace
@@ -112,6 +115,41 @@ TEST_F (SendFileIntakeTest, PipesAndDevicesAreNeverOpened)
     // An endless stream of zeros, directly and through a link.
     EXPECT_EQ (SendFileIntake::read (juce::File ("/dev/zero"), SysExFileCheck::maxFileBytes).refusal, Refusal::notAFile);
     EXPECT_EQ (SendFileIntake::read (link ("zeros.syx", "/dev/zero"), SysExFileCheck::maxFileBytes).refusal, Refusal::notAFile);
+}
+#endif
+
+#if JUCE_LINUX || JUCE_MAC
+TEST_F (SendFileIntakeTest, WhatTakesTheFilesPlaceAfterItsCheckIsRefusedWithoutWaiting)
+{
+    // Another process puts something else at the path after its type was looked at.
+    const auto file = folder.getChildFile ("swapped.syx");
+    const auto path = file.getFullPathName();
+
+    auto readSwapped = [&] (const std::function<void()>& swap)
+    {
+        file.replaceWithData ("\xF0\xF7", 2);
+        auto pending = std::async (std::launch::async, [&] { return SendFileIntake::read (file, SysExFileCheck::maxFileBytes, swap); });
+
+        if (pending.wait_for (std::chrono::seconds (10)) != std::future_status::ready)
+        {
+            ADD_FAILURE() << "the read waits for a writer of the pipe";
+
+            // A writer that comes and goes lets the waiting read end, so that the test can.
+            while (pending.wait_for (std::chrono::milliseconds (100)) != std::future_status::ready)
+                if (const int writer = ::open (path.toRawUTF8(), O_WRONLY | O_NONBLOCK); writer >= 0)
+                    ::close (writer);
+        }
+
+        auto result = pending.get();
+        EXPECT_TRUE (result.data.isEmpty());
+        file.deleteRecursively();
+        return result.refusal;
+    };
+
+    EXPECT_EQ (readSwapped ([&] { file.deleteFile(); ::mkfifo (path.toRawUTF8(), 0600); }), Refusal::notAFile);
+    EXPECT_EQ (readSwapped ([&] { file.deleteFile(); juce::File::createSymbolicLink (file, "/dev/zero", true); }), Refusal::notAFile);
+    EXPECT_EQ (readSwapped ([&] { file.deleteFile(); file.createDirectory(); }), Refusal::folder);
+    EXPECT_EQ (readSwapped ([&] { file.deleteFile(); }), Refusal::missing);
 }
 #endif
 

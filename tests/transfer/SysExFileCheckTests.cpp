@@ -147,6 +147,33 @@ TEST (SysExFileCheck, RefusalTexts)
         EXPECT_EQ (SysExFileCheck::refusalText (c.file, c.device), c.text);
 }
 
+TEST (SysExFileCheck, AFileWithAMessageLeftOpenIsRefusedForEveryDeviceAndSaysItIsCutShort)
+{
+    const auto bank = repeatedHeaders (16, 0x77, 3);
+    ASSERT_TRUE (SysExFileCheck::checkSysExFile (bank, 16, 1));
+    ASSERT_TRUE (SysExFileCheck::accepts (bank, 255, 0));
+
+    // Without its last F7; and with an F7 inside the file lost, so that a message runs into the next.
+    auto lastCut = bank;
+    lastCut.setSize (bank.getSize() - 1);
+    auto middleOpen = bank;
+    middleOpen[(int) (bank.getSize() / 3) - 1] = 0x00;
+
+    for (const auto* file : { &lastCut, &middleOpen })
+    {
+        EXPECT_FALSE (SysExFileCheck::allMessagesClosed (*file));
+        EXPECT_FALSE (SysExFileCheck::checkSysExFile (*file, 16, 1));
+        EXPECT_FALSE (SysExFileCheck::accepts (*file, 255, 0)) << "the Utility sends nothing of it either";
+        EXPECT_EQ (SysExFileCheck::refusalText (*file, 16), SysExFileCheck::cutShortText());
+        EXPECT_EQ (SysExFileCheck::refusalText (*file, 255), SysExFileCheck::cutShortText());
+    }
+
+    // Bytes after a closed message are not a message of their own.
+    auto trailing = bank;
+    trailing.append ("\x00\x7F", 2);
+    EXPECT_TRUE (SysExFileCheck::checkSysExFile (trailing, 16, 1));
+}
+
 TEST (SysExFileCheck, TheDropAreaEndsBeforeItsRightAndLowerEdges)
 {
     EXPECT_TRUE (SysExFileCheck::isInDropArea (260, 273));

@@ -1,8 +1,11 @@
 #include "DownloadResult.h"
 #include "TPXAutoUpdateDownloadThread.h"
 #include "TPXFirmwareUpdateDownloadThread.h"
+#include "UpdateCurlConnection.h"
 #include "UpdateFeedReader.h"
 #include "UpdateTestSupport.h"
+
+#include <map>
 
 using namespace morvane::test;
 using Behaviour = TestHttpServer::Behaviour;
@@ -34,6 +37,92 @@ protected:
 };
 
 const auto body = patternBytes (5000);
+
+/** A server that writes its replies' heads by hand: every connection gets the same bytes. */
+class RawReplyServer : private juce::Thread
+{
+public:
+    explicit RawReplyServer (const juce::String& replyToSend) : juce::Thread ("Raw Replies"), reply (replyToSend)
+    {
+        listener.createListener (0, "127.0.0.1");
+        startThread();
+    }
+
+    ~RawReplyServer() override
+    {
+        signalThreadShouldExit();
+        listener.close();
+        stopThread (10000);
+    }
+
+    juce::String getAddress() const { return "http://127.0.0.1:" + juce::String (listener.getBoundPort()); }
+
+private:
+    void run() override
+    {
+        while (! threadShouldExit())
+        {
+            std::unique_ptr<juce::StreamingSocket> client (listener.waitForNextConnection());
+
+            if (client == nullptr)
+                return;
+
+            char request[4096];
+            client->read (request, (int) sizeof (request), false);
+            client->write (reply.toRawUTF8(), (int) reply.getNumBytesAsUTF8());
+        }
+    }
+
+    juce::StreamingSocket listener;
+    const juce::String reply;
+};
+
+/** Stands for https servers, which the tests have none of: the connections to the scripted
+    addresses answer from the script (status, header lines, body), every other goes out as usual.
+*/
+class ScriptedHttps
+{
+public:
+    struct Reply { int status; juce::StringArray lines; juce::MemoryBlock body; };
+
+    explicit ScriptedHttps (std::map<juce::String, Reply> script)
+    {
+        UpdateHttpConnection::setFactory ([script] (const juce::URL& address, int timeoutMs) -> std::unique_ptr<UpdateHttpConnection>
+        {
+            const auto found = script.find (address.toString (true));
+
+            if (found == script.end())
+                return UpdateCurlConnection::create (address, timeoutMs);
+
+            return std::make_unique<Scripted> (found->second);
+        });
+    }
+
+    ~ScriptedHttps() { UpdateHttpConnection::setFactory ({}); }
+
+private:
+    struct Scripted : UpdateHttpConnection
+    {
+        explicit Scripted (const Reply& r) : reply (r) {}
+
+        bool connect() override { return true; }
+        int getStatusCode() override { return reply.status; }
+        juce::StringArray getHeaderLines() override { return reply.lines; }
+        bool isError() override { return false; }
+        void cancel() override {}
+
+        int read (void* destination, int bytes) override
+        {
+            const auto count = juce::jmin ((size_t) bytes, reply.body.getSize() - position);
+            reply.body.copyTo (destination, (int) position, count);
+            position += count;
+            return (int) count;
+        }
+
+        Reply reply;
+        size_t position = 0;
+    };
+};
 } // namespace
 
 TEST_F (Downloads, FirmwareArrivesWholeOnlyWhenTheServerDeliversItWhole)
@@ -169,7 +258,7 @@ TEST_F (Downloads, CopyDownloadedDataGrowsASmallerBlockAndKeepsALargerOnesTail)
 TEST_F (Downloads, TheInstallerIsWrittenWholeOrNotAtAllAndNeverOverAFileOfTheUsers)
 {
     const auto installer = installerBytes (5000);
-    enum class Before { nothing, file, aFolder, twoFiles, noFolder };
+    enum class Before { nothing, file, aFolder, twoFiles, noFolder, danglingLink, linkLoop };
 
     struct Case { const char* name; Behaviour behaviour; int status; Before before; int result; const char* savedAs; };
     const Case cases[] = {
@@ -178,6 +267,8 @@ TEST_F (Downloads, TheInstallerIsWrittenWholeOrNotAtAllAndNeverOverAFileOfTheUse
         { "taken", Behaviour::normal, 200, Before::file, DownloadResult::complete, "taken (2).exe" },
         { "taken twice", Behaviour::normal, 200, Before::twoFiles, DownloadResult::complete, "taken twice (3).exe" },
         { "folder", Behaviour::normal, 200, Before::aFolder, DownloadResult::complete, "folder (2).exe" },
+        { "dangling", Behaviour::normal, 200, Before::danglingLink, DownloadResult::complete, "dangling (2).exe" },
+        { "loop", Behaviour::normal, 200, Before::linkLoop, DownloadResult::complete, "loop (2).exe" },
         { "cut", Behaviour::cutShort, 200, Before::file, DownloadResult::failed, nullptr },
         { "missing", Behaviour::normal, 404, Before::nothing, DownloadResult::failed, nullptr },
         { "no folder", Behaviour::normal, 200, Before::noFolder, DownloadResult::writeFailed, nullptr },
@@ -199,6 +290,11 @@ TEST_F (Downloads, TheInstallerIsWrittenWholeOrNotAtAllAndNeverOverAFileOfTheUse
         if (c.before == Before::file || c.before == Before::twoFiles)
         {
             ASSERT_TRUE (target.replaceWithText ("the user's own file"));
+        }
+
+        if (c.before == Before::danglingLink || c.before == Before::linkLoop)
+        {
+            ASSERT_TRUE (juce::File::createSymbolicLink (target, c.before == Before::linkLoop ? target.getFullPathName() : "nowhere", false));
         }
 
         if (c.before == Before::twoFiles)
@@ -229,6 +325,10 @@ TEST_F (Downloads, TheInstallerIsWrittenWholeOrNotAtAllAndNeverOverAFileOfTheUse
         else if (c.before == Before::aFolder)
         {
             EXPECT_TRUE (target.isDirectory()) << c.name;
+        }
+        else if (c.before == Before::danglingLink || c.before == Before::linkLoop)
+        {
+            EXPECT_TRUE (target.isSymbolicLink()) << c.name;
         }
         else if (c.savedAs == nullptr)
         {
@@ -364,4 +464,51 @@ TEST_F (Downloads, FeedAndNotesReadsAcceptOnlyWholeSuccessfulReplies)
         EXPECT_EQ (UpdateFeedReader::readNotes (url (c.path), "none"), c.text) << c.path;
 
     EXPECT_EQ (UpdateFeedReader::readNotes ({}, "none"), "none");
+}
+
+// What is asked for over https is never fetched over plain http, whatever host the redirect names;
+// a redirect to another host over https stays.
+TEST_F (Downloads, WhatWasAskedForOverHttpsIsNeverFetchedOverPlainHttp)
+{
+    server.serve ("/fw.syx", body);
+    server.serve ("/feed.xml", R"(<FEED><VERSION major="3"/></FEED>)");
+    const auto plain = server.getBaseAddress();
+    const juce::MemoryBlock feed (R"(<FEED><VERSION major="3"/></FEED>)", 32);
+
+    const ScriptedHttps https ({
+        { "https://updates.example.com/fw.syx", { 302, { "Location: " + plain + "/fw.syx" }, {} } },
+        { "https://updates.example.com/feed.xml", { 301, { "Location: " + plain + "/feed.xml" }, {} } },
+        { "https://updates.example.com/mirrored.syx", { 307, { "Location: https://mirror.example.net/fw.syx" }, {} } },
+        { "https://mirror.example.net/fw.syx", { 200, { "Content-Length: 5000" }, body } },
+        { "https://updates.example.com/mirrored.xml", { 302, { "Location: //mirror.example.net/feed.xml" }, {} } },
+        { "https://mirror.example.net/feed.xml", { 200, {}, feed } },
+    });
+
+    for (auto [address, result] : { std::pair { "https://updates.example.com/fw.syx", DownloadResult::failed },
+                                    std::pair { "https://updates.example.com/mirrored.syx", DownloadResult::complete } })
+    {
+        TPXFirmwareUpdateDownloadThread thread (juce::URL (address), &progress);
+        thread.startThread();
+        ASSERT_TRUE (waitForEnd (thread)) << address;
+        EXPECT_EQ (thread.getResult(), result) << address;
+    }
+
+    EXPECT_EQ (UpdateFeedReader::readFeed (juce::URL ("https://updates.example.com/feed.xml")), nullptr);
+    EXPECT_NE (UpdateFeedReader::readFeed (juce::URL ("https://updates.example.com/mirrored.xml")), nullptr);
+    EXPECT_EQ (server.getRequestCount ("/fw.syx") + server.getRequestCount ("/feed.xml"), 0);
+}
+
+// The Location header is read from the head as the server wrote it: as its first line, without a
+// blank after the colon, with a comma in the address.
+TEST_F (Downloads, ALocationIsReadAsTheServerWroteIt)
+{
+    server.serve ("/fw,1.syx", body);
+    RawReplyServer moved ("HTTP/1.1 302 Found\r\nLocation:" + server.getBaseAddress()
+                          + "/fw,1.syx\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+
+    TPXFirmwareUpdateDownloadThread thread (juce::URL (moved.getAddress() + "/fw.syx"), &progress);
+    thread.startThread();
+    ASSERT_TRUE (waitForEnd (thread));
+    EXPECT_EQ (thread.getResult(), DownloadResult::complete);
+    EXPECT_EQ (server.getRequestCount ("/fw,1.syx"), 1);
 }

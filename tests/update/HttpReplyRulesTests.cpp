@@ -4,21 +4,21 @@
 
 namespace
 {
-juce::StringPairArray headers (std::initializer_list<std::pair<const char*, const char*>> pairs)
+juce::StringArray headers (std::initializer_list<std::pair<const char*, const char*>> pairs)
 {
-    // As the framework gives them: a repeated header's values joined with ",".
-    juce::StringPairArray result;
+    // As the server sends them: one "Name: value" line each.
+    juce::StringArray lines;
 
     for (const auto& [key, value] : pairs)
-        result.set (key, result[key].isNotEmpty() ? result[key] + "," + value : juce::String (value));
+        lines.add (juce::String (key) + ": " + value);
 
-    return result;
+    return lines;
 }
 } // namespace
 
 TEST (HttpReplyRules, ALengthIsTakenOnlyWhenEveryAnnouncementAgrees)
 {
-    struct Case { juce::StringPairArray given; juce::int64 length; };
+    struct Case { juce::StringArray given; juce::int64 length; };
     const Case cases[] = {
         { headers ({}), -1 },
         { headers ({ { "Content-Length", "5000" } }), 5000 },
@@ -32,7 +32,7 @@ TEST (HttpReplyRules, ALengthIsTakenOnlyWhenEveryAnnouncementAgrees)
     };
 
     for (const auto& c : cases)
-        EXPECT_EQ (HttpReplyRules::parseContentLength (c.given), c.length) << c.given.getDescription();
+        EXPECT_EQ (HttpReplyRules::parseContentLength (c.given), c.length) << c.given.joinIntoString ("|");
 }
 
 TEST (HttpReplyRules, ARedirectLeadsOnlyToAWebAddressAndOnlyAFewTimes)
@@ -40,18 +40,29 @@ TEST (HttpReplyRules, ARedirectLeadsOnlyToAWebAddressAndOnlyAFewTimes)
     const juce::URL from ("https://updates.example.com/rss/feed/morvane.xml?x=1");
     using Kind = HttpReplyRules::Verdict::Kind;
 
-    struct Case { int status; juce::StringPairArray given; int hops; Kind kind; const char* next; };
+    struct Case { int status; juce::StringArray given; int hops; Kind kind; const char* next; };
     const Case cases[] = {
         { 302, headers ({ { "Location", "https://mirror.example.net/m.xml" } }), 0, Kind::redirect, "https://mirror.example.net/m.xml" },
         { 301, headers ({ { "Location", "/other/m.xml" } }), 0, Kind::redirect, "https://updates.example.com/other/m.xml" },
         { 307, headers ({ { "Location", "m2.xml#top" } }), 4, Kind::redirect, "https://updates.example.com/rss/feed/m2.xml" },
         { 308, headers ({ { "Location", "//cdn.example.org/m.xml" } }), 0, Kind::redirect, "https://cdn.example.org/m.xml" },
-        { 302, headers ({ { "Location", "http://a/x" } }), 5, Kind::refuse, "" },   // a sixth hop
+        { 302, headers ({ { "Location", "https://a/x" } }), 5, Kind::refuse, "" },   // a sixth hop
         { 302, headers ({ { "Location", "ftp://updates.example.com/m.xml" } }), 0, Kind::refuse, "" },
         { 302, headers ({ { "Location", "file:///etc/passwd" } }), 0, Kind::refuse, "" },
         { 302, headers ({ { "Location", "http:///no-host" } }), 0, Kind::refuse, "" },
         { 302, headers ({ { "Location", "https://a/x y" } }), 0, Kind::refuse, "" },
         { 302, headers ({ { "Location", "https://a/x" }, { "Location", "https://b/x" } }), 0, Kind::refuse, "" },
+        { 302, headers ({ { "Location", "https://a/x" }, { "Location", "https://a/x" } }), 0, Kind::redirect, "https://a/x" },
+        // Only the header lines as sent count: the first line, no blank after the colon, a comma.
+        { 302, { "location:https://a/x,y?b=1,2", "Server: s" }, 0, Kind::redirect, "https://a/x,y?b=1,2" },
+        { 302, { "Location:   ?v=2  " }, 0, Kind::redirect, "https://updates.example.com/rss/feed/morvane.xml?v=2" },
+        { 302, { "Location: #part" }, 0, Kind::redirect, "https://updates.example.com/rss/feed/morvane.xml?x=1" },
+        { 302, { "X-Location: https://a/x" }, 0, Kind::refuse, "" },
+        { 302, { "Location: " }, 0, Kind::refuse, "" },
+        // Never from https down to plain http, whichever host; up from http is fine.
+        { 302, headers ({ { "Location", "http://updates.example.com/rss/feed/morvane.xml" } }), 0, Kind::refuse, "" },
+        { 302, headers ({ { "Location", "HTTP://mirror.example.net/m.xml" } }), 0, Kind::refuse, "" },
+        { 302, headers ({ { "Location", "//mirror.example.net/m.xml" } }), 0, Kind::redirect, "https://mirror.example.net/m.xml" },
         { 302, headers ({}), 0, Kind::refuse, "" },
         { 200, headers ({ { "Content-Length", "3" } }), 0, Kind::accept, "" },
         { 204, headers ({}), 0, Kind::accept, "" },
@@ -64,16 +75,50 @@ TEST (HttpReplyRules, ARedirectLeadsOnlyToAWebAddressAndOnlyAFewTimes)
     for (const auto& c : cases)
     {
         const auto verdict = HttpReplyRules::judge (from, c.status, c.given, c.hops);
-        EXPECT_EQ (verdict.kind, c.kind) << c.status << " " << c.given.getDescription();
+        EXPECT_EQ (verdict.kind, c.kind) << c.status << " " << c.given.joinIntoString ("|");
 
         if (c.kind == Kind::redirect)
         {
-            EXPECT_EQ (verdict.next, c.next) << c.given.getDescription();
+            EXPECT_EQ (verdict.next, c.next) << c.given.joinIntoString ("|");
         }
 
         if (c.kind == Kind::refuse)
         {
-            EXPECT_TRUE (verdict.problem.isNotEmpty()) << c.status << " " << c.given.getDescription();
+            EXPECT_TRUE (verdict.problem.isNotEmpty()) << c.status << " " << c.given.joinIntoString ("|");
         }
     }
+}
+
+TEST (HttpReplyRules, ARedirectFromPlainHttpMayGoUpToHttps)
+{
+    const auto verdict = HttpReplyRules::judge (juce::URL ("http://updates.example.com/f.xml"), 301,
+                                                headers ({ { "Location", "https://mirror.example.net/f.xml" } }), 0);
+    EXPECT_EQ (verdict.kind, HttpReplyRules::Verdict::Kind::redirect);
+    EXPECT_EQ (verdict.next, "https://mirror.example.net/f.xml");
+}
+
+// The normal and abnormal examples of RFC 3986 (section 5.4) that an http address can meet.
+TEST (HttpReplyRules, ReferencesResolveAsTheStandardSays)
+{
+    const char* const base = "http://a/b/c/d;p?q";
+    const std::pair<const char*, const char*> cases[] = {
+        { "g", "http://a/b/c/g" }, { "./g", "http://a/b/c/g" }, { "g/", "http://a/b/c/g/" }, { "/g", "http://a/g" },
+        { "//g", "http://g" }, { "?y", "http://a/b/c/d;p?y" }, { "g?y", "http://a/b/c/g?y" }, { "#s", "http://a/b/c/d;p?q#s" },
+        { "g#s", "http://a/b/c/g#s" }, { "g?y#s", "http://a/b/c/g?y#s" }, { ";x", "http://a/b/c/;x" }, { "g;x", "http://a/b/c/g;x" },
+        { "g;x?y#s", "http://a/b/c/g;x?y#s" }, { "", "http://a/b/c/d;p?q" }, { ".", "http://a/b/c/" }, { "./", "http://a/b/c/" },
+        { "..", "http://a/b/" }, { "../", "http://a/b/" }, { "../g", "http://a/b/g" }, { "../..", "http://a/" },
+        { "../../", "http://a/" }, { "../../g", "http://a/g" },
+        { "../../../g", "http://a/g" }, { "../../../../g", "http://a/g" }, { "/./g", "http://a/g" }, { "/../g", "http://a/g" },
+        { "g.", "http://a/b/c/g." }, { ".g", "http://a/b/c/.g" }, { "g..", "http://a/b/c/g.." }, { "..g", "http://a/b/c/..g" },
+        { "./../g", "http://a/b/g" }, { "./g/.", "http://a/b/c/g/" }, { "g/./h", "http://a/b/c/g/h" }, { "g/../h", "http://a/b/c/h" },
+        { "g;x=1/./y", "http://a/b/c/g;x=1/y" }, { "g;x=1/../y", "http://a/b/c/y" }, { "g?y/./x", "http://a/b/c/g?y/./x" },
+        { "g#s/../x", "http://a/b/c/g#s/../x" }, { "https://b/./x/../y", "https://b/y" },
+    };
+
+    for (const auto& [reference, expected] : cases)
+        EXPECT_EQ (HttpReplyRules::resolveLocation (base, reference), expected) << reference;
+
+    EXPECT_EQ (HttpReplyRules::resolveLocation ("http://a", "g"), "http://a/g");
+    EXPECT_EQ (HttpReplyRules::resolveLocation ("/b/c", "g"), "");
+    EXPECT_EQ (HttpReplyRules::resolveLocation (base, "g h"), "");
 }

@@ -1,12 +1,14 @@
 #include "DownloadResult.h"
 #include "FirmwareCheckResult.h"
 #include "MessageLoop.h"
+#include "SilentNetwork.h"
 #include "SysExMessage.h"
 #include "TPXAutoUpdate.h"
 #include "TPXDrawableButton.h"
 #include "TPXFirmwareUpdate.h"
 #include "TPXFirmwareUpdateDownloadThread.h"
 #include "UpdateCheckResult.h"
+#include "UpdateFeedReader.h"
 #include "UpdateTestSkin.h"
 #include "UpdateTestSupport.h"
 
@@ -24,8 +26,8 @@ class ScriptedAutoUpdate : public TPXAutoUpdate
 public:
     using TPXAutoUpdate::TPXAutoUpdate;
 
-    int windowsShown = 0;
-    bool answer = true;
+    int windowsShown = 0, choosersShown = 0;
+    bool answer = true, realChooser = false, progressShownAtChooser = false;
     juce::File folder;
 
 protected:
@@ -33,12 +35,31 @@ protected:
 
     bool chooseSaveFolder (juce::File& chosen) override
     {
+        ++choosersShown;
+        progressShownAtChooser = progressWindowShown();
+
+        if (realChooser)
+            return TPXAutoUpdate::chooseSaveFolder (chosen);
+
         if (folder == juce::File())
             return false;
 
         chosen = folder;
         return true;
     }
+
+public:
+    static juce::DialogWindow* progressWindow()
+    {
+        for (int i = 0; i < juce::Desktop::getInstance().getNumComponents(); ++i)
+            if (auto* w = dynamic_cast<juce::DialogWindow*> (juce::Desktop::getInstance().getComponent (i));
+                w != nullptr && w->getName() == "Morvane Update" && w->isVisible())
+                return w;
+
+        return nullptr;
+    }
+
+    static bool progressWindowShown() { return progressWindow() != nullptr; }
 };
 
 class ScriptedFirmwareUpdate : public TPXFirmwareUpdate
@@ -48,6 +69,17 @@ public:
     int windowsShown = 0;
     bool showWindow() override { ++windowsShown; return true; }
 };
+
+/** Keeps a picture among the test artefacts. */
+void saveArtefact (const juce::Image& image, const juce::String& name)
+{
+    const juce::File artefacts (MORVANE_TEST_ARTEFACTS_DIR);
+    artefacts.createDirectory();
+    juce::FileOutputStream out (artefacts.getChildFile (name));
+    out.setPosition (0);
+    out.truncate();
+    EXPECT_TRUE (juce::PNGImageFormat().writeImageToStream (image, out)) << name;
+}
 
 /** Runs a check as the program does, its reads on their own thread, and waits for its result. */
 template <typename Update>
@@ -139,8 +171,15 @@ TEST_F (UpdateWindows, TheProgramCheckOffersOnlyNewerVersionsAndTellsOfTheEnd)
             EXPECT_EQ (update.getNotesText(), c.notes) << c.name;
             EXPECT_EQ (update.isInfoCancelShown(), c.cancelShown) << c.name;
 
-            // OK promises only what it can do here: the installer is a Windows program.
-            if (c.cancelShown)
+            // OK promises only what it will do: the installer is a Windows program, and an
+            // update this program cannot take is only told how to get.
+            if (c.result == UpdateCheckResult::manualInstall)
+            {
+                EXPECT_EQ (update.getButtonText(), "Click OK to learn how to install this update manually.")
+                    << c.name;
+                saveArtefact (update.getInfoView().createComponentSnapshot (update.getInfoView().getLocalBounds()), "update-offer-manual.png");
+            }
+            else if (c.cancelShown)
             {
                 EXPECT_EQ (update.getButtonText(), TPXAutoUpdate::canStartInstaller()
                                                        ? "Click OK to download and install the update."
@@ -177,14 +216,17 @@ TEST_F (UpdateWindows, AnUnreadableOrHostileFeedOrTheSkipSettingMeansNoCheck)
 
 TEST_F (UpdateWindows, TheInstallerFolderSettingFallsBackToHomeAndKeepsTheLastChoice)
 {
-    settings->setValue (TPXAutoUpdate::updateDirKey, scratch.getChildFile ("gone").getFullPathName());
+    const auto gone = scratch.getChildFile ("gone").getFullPathName();
+    settings->setValue (TPXAutoUpdate::updateDirKey, gone);
     const auto home = juce::File::getSpecialLocation (juce::File::userHomeDirectory);
 
     {
         ScriptedAutoUpdate update (skin.get(), 2, 10, 0, settings.get());
         EXPECT_EQ (update.getStartFolder(), home);
-        EXPECT_EQ (settings->getValue (TPXAutoUpdate::updateDirKey), home.getFullPathName());
+        EXPECT_EQ (settings->getValue (TPXAutoUpdate::updateDirKey), gone) << "home is not stored as a choice";
         EXPECT_FALSE (update.downloadAndInstall());   // the chooser was cancelled
+        EXPECT_EQ (update.choosersShown, 1);
+        EXPECT_FALSE (ScriptedAutoUpdate::progressWindowShown()) << "a progress window without a folder";
     }
 
     settings->setValue (TPXAutoUpdate::updateDirKey, scratch.getFullPathName());
@@ -202,11 +244,6 @@ TEST_F (UpdateWindows, AnAcceptedUpdateDownloadsTheInstallerIntoTheChosenFolder)
     ScriptedAutoUpdate update (skin.get(), 2, 10, 0, settings.get());
     ASSERT_EQ (checkAndWait (update), UpdateCheckResult::accepted);
 
-    // The progress page is on screen while the download runs, as in the program (in a window
-    // that takes no focus from other tests on the display).
-    update.addToDesktop (juce::ComponentPeer::windowIsTemporary);
-    update.setVisible (true);
-
     int changes = 0;
     struct Counter : juce::ChangeListener
     {
@@ -216,8 +253,11 @@ TEST_F (UpdateWindows, AnAcceptedUpdateDownloadsTheInstallerIntoTheChosenFolder)
     } counter (changes);
     update.addChangeListener (&counter);
 
+    // The folder is chosen first; only then does the progress window show.
     update.folder = scratch;
     ASSERT_TRUE (update.downloadAndInstall());
+    EXPECT_FALSE (update.progressShownAtChooser) << "the progress window stood over the chooser";
+    EXPECT_TRUE (ScriptedAutoUpdate::progressWindowShown());
     ASSERT_TRUE (runMessageLoopUntil ([&] { return changes > 0; }, 30000));
     update.removeChangeListener (&counter);
 
@@ -229,6 +269,57 @@ TEST_F (UpdateWindows, AnAcceptedUpdateDownloadsTheInstallerIntoTheChosenFolder)
     ASSERT_TRUE (written.loadFileAsData (bytes));
     EXPECT_EQ (bytes, installer);
     EXPECT_EQ (settings->getValue (TPXAutoUpdate::updateDirKey), scratch.getFullPathName());
+}
+
+TEST_F (UpdateWindows, TheRealChooserHasTheScreenToItselfUntilAFolderIsChosen)
+{
+    server.serve ("/dl/slow.exe", installerBytes (3000), Behaviour::stallBody);
+    server.serve (programFeedPath, R"(<MORVANE><VERSION major="2" minor="11" compatibility="true"><URL win=")"
+                                       + server.getBaseAddress() + R"(/dl/slow.exe"/></VERSION></MORVANE>)");
+    ScriptedAutoUpdate update (skin.get(), 2, 10, 0, settings.get());
+    ASSERT_EQ (checkAndWait (update), UpdateCheckResult::accepted);
+    update.realChooser = true;
+
+    // Once the chooser shows: its picture, then the scratch folder is chosen.
+    struct ChooserAnswer : juce::Timer
+    {
+        explicit ChooserAnswer (const juce::File& f) : folder (f) { startTimer (20); }
+
+        void timerCallback() override
+        {
+            auto* modal = juce::Component::getCurrentlyModalComponent();
+
+            if (auto* box = modal != nullptr ? dynamic_cast<juce::FileChooserDialogBox*> (modal->getTopLevelComponent()) : nullptr;
+                box != nullptr && box->isShowing())
+            {
+                stopTimer();
+                saveArtefact (box->createComponentSnapshot (box->getLocalBounds()), "update-choose-folder.png");
+                std::function<void (juce::Component&)> setRoot = [&] (juce::Component& c)
+                {
+                    if (auto* browser = dynamic_cast<juce::FileBrowserComponent*> (&c))
+                        browser->setRoot (folder);
+
+                    for (auto* child : c.getChildren())
+                        setRoot (*child);
+                };
+                setRoot (*box);
+                box->exitModalState (1);
+            }
+        }
+
+        juce::File folder;
+    } answer (scratch);
+
+    EXPECT_TRUE (update.downloadAndInstall());
+    EXPECT_EQ (update.choosersShown, 1);
+    EXPECT_FALSE (update.progressShownAtChooser) << "the progress window stood over the chooser";
+    EXPECT_TRUE (ScriptedAutoUpdate::progressWindowShown());
+    EXPECT_EQ (update.getInstallerPath().getParentDirectory(), scratch);
+
+    update.cancelDownload();
+    server.releaseStalls();
+    ASSERT_TRUE (runMessageLoopUntil ([&] { return update.getDownloadResult() != 0; }, 30000));
+    EXPECT_EQ (update.getDownloadResult(), DownloadResult::cancelled);
 }
 
 TEST_F (UpdateWindows, TheFirmwareCheckComparesTheDevicesVersionWithItsModelsProduct)
@@ -457,4 +548,74 @@ TEST_F (UpdateWindows, ARefusedConnectionEndsTheCheckWithNothingOfferedAndNothin
     // One report, and none later.
     runMessageLoopFor (200);
     EXPECT_EQ (reports, 1);
+}
+
+// A name server that never answers held quitting for as long as the resolver waited: the check
+// and download threads were cancelled and joined on the message thread, and cancelling waited for
+// the resolver. Now their owners let go at once, and the check answers by its deadline.
+TEST_F (UpdateWindows, ASilentNameServerHoldsNeitherQuittingNorTheCheckBeyondItsDeadline)
+{
+    SilentNetwork network;
+    UpdateServer::setCheckDeadlineMs (1000);
+
+    const auto timed = [] (auto&& step)
+    {
+        const auto start = juce::Time::getMillisecondCounterHiRes();
+        step();
+        return juce::Time::getMillisecondCounterHiRes() - start;
+    };
+
+    // The check answers "nothing" by its deadline, not when the look-up gives up.
+    {
+        ScriptedAutoUpdate update (skin.get(), 2, 10, 0, settings.get());
+        int result = -1;
+        const auto took = timed ([&]
+        {
+            update.checkForUpdate ([&result] (int found) { result = found; });
+            EXPECT_TRUE (runMessageLoopUntil ([&] { return result >= 0; }, 6000));
+        });
+        EXPECT_EQ (result, UpdateCheckResult::nothing);
+        EXPECT_LT (took, 3000.0);
+    }
+
+    // Quitting during a check, replacing a firmware check, ending a download: each at once.
+    auto program = std::make_unique<ScriptedAutoUpdate> (skin.get(), 2, 10, 0, settings.get());
+    program->checkForUpdate ([] (int) { ADD_FAILURE() << "no report after the owner has gone"; });
+    auto firmware = std::make_unique<ScriptedFirmwareUpdate> (skin.get(), 8, 15, 4, "15.04", settings.get());
+    firmware->checkForUpdate ([] (int) { ADD_FAILURE() << "no report after the owner has gone"; });
+    ASSERT_TRUE (waitFor ([&] { return network.getConnectsStarted() >= 3; }, 10000));
+
+    EXPECT_LT (timed ([&] { program.reset(); }), 500.0);
+    EXPECT_LT (timed ([&] { firmware.reset(); }), 500.0);
+
+    std::atomic<double> progress { 0.0 };
+    TPXFirmwareUpdateDownloadThread cancelled (juce::URL ("https://updates.example.com/fw.syx"), &progress);
+    auto deleted = std::make_unique<TPXFirmwareUpdateDownloadThread> (juce::URL ("https://updates.example.com/fw.syx"), &progress);
+    cancelled.startThread();
+    deleted->startThread();
+    ASSERT_TRUE (waitFor ([&] { return network.getConnectsStarted() >= 5; }, 10000));
+
+    EXPECT_LT (timed ([&] { deleted.reset(); }), 500.0);
+    EXPECT_LT (timed ([&]
+    {
+        cancelled.cancel();
+        EXPECT_TRUE (waitFor ([&] { return ! cancelled.isThreadRunning(); }, 4000));
+    }), 500.0);
+    EXPECT_EQ (cancelled.getResult(), DownloadResult::cancelled);
+    runMessageLoopFor (100);
+}
+
+// The process still ends cleanly, sanitizers content, with a network thread stuck for good.
+TEST_F (UpdateWindows, TheProgramEndsCleanlyWhileANetworkThreadIsStuck)
+{
+    GTEST_FLAG_SET (death_test_style, "threadsafe");
+
+    EXPECT_EXIT (
+        {
+            SilentNetwork::neverAnswer();
+            UpdateServer::setCheckDeadlineMs (1000);
+            const bool read = UpdateFeedReader::readFeed (juce::URL ("https://updates.example.com/feed.xml")) != nullptr;
+            std::exit (read ? 1 : 0);
+        },
+        ::testing::ExitedWithCode (0), "");
 }

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+#include <memory>
+
+/** The few file operations that the single-instance channel and the settings file need and the
+    framework does not offer: a folder that only this user may enter, a lock that says when it is
+    not held, a rename that never replaces what stands at the new name, and a look at what a path
+    is. POSIX calls where the platform has them; elsewhere the nearest framework call.
+*/
+class PlatformFiles
+{
+public:
+    /** The user's own folder for the files of a running program: $XDG_RUNTIME_DIR when it names a
+        folder of this user's that only this user may enter (mode 0700), else "morvane-<uid>" in
+        the temporary folder, made with mode 0700 when it does not exist. Returns an empty File
+        when that folder is not this user's own (a link, another user's, open to others) and
+        cannot be made so.
+    */
+    static juce::File findRuntimeFolder();
+
+    /** The same, for the given value of $XDG_RUNTIME_DIR (empty: not set) and temporary folder. */
+    static juce::File findRuntimeFolder (const juce::String& runtimeDirVariable, const juce::File& tempFolder);
+
+    /** Renames the file or folder, but only when nothing stands at the new name; false when
+        something does or the rename failed (the original is then where it was).
+    */
+    static bool renameWithoutReplacing (const juce::File& from, const juce::File& to);
+
+    /** True when the path names a regular file (not a folder, pipe or device), links followed. */
+    static bool isRegularFile (const juce::File& file);
+
+    /** An exclusive lock on a file, held while the object lives. */
+    class Lock
+    {
+    public:
+        /** Opens (making it when missing) and locks the file without waiting; null when the file
+            cannot be opened or another process holds the lock.
+        */
+        static std::unique_ptr<Lock> take (const juce::File& file);
+        ~Lock();
+
+    private:
+        Lock() = default;
+
+       #if JUCE_LINUX || JUCE_BSD || JUCE_MAC
+        int descriptor = -1;
+       #else
+        std::unique_ptr<juce::InterProcessLock> fallback;
+       #endif
+
+        JUCE_DECLARE_NON_COPYABLE (Lock)
+    };
+
+private:
+    PlatformFiles() = delete;
+};
