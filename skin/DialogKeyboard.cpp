@@ -7,11 +7,6 @@ namespace
 const juce::Identifier servedProperty ("morvaneDialogKeyboard");
 const juce::Identifier defaultButtonProperty ("morvaneDefaultButton");
 
-bool isTextField (juce::Component* component)
-{
-    return dynamic_cast<juce::TextEditor*> (component) != nullptr;
-}
-
 /** Presses a control as its own Return key does (a button clicks, a painted button too). */
 bool press (juce::Component& control)
 {
@@ -151,8 +146,10 @@ bool DialogKeyboard::keyPressed (const juce::KeyPress& key, juce::Component*)
         return true;
     }
 
-    // A text field keeps its keys: Return confirms a number, Space is typed.
-    if (isTextField (focused))
+    // A field that takes typing keeps its keys: Return confirms a number, Space is typed.
+    auto* field = dynamic_cast<juce::TextEditor*> (focused);
+
+    if (field != nullptr && ! field->isReadOnly())
         return false;
 
     if (key == juce::KeyPress (juce::KeyPress::returnKey))
@@ -163,7 +160,7 @@ bool DialogKeyboard::keyPressed (const juce::KeyPress& key, juce::Component*)
         return false;
     }
 
-    if (key == juce::KeyPress (juce::KeyPress::spaceKey) && focused != &window)
+    if (key == juce::KeyPress (juce::KeyPress::spaceKey) && focused != &window && field == nullptr)
         return press (*focused);
 
     return false;

@@ -10,8 +10,8 @@ class FocusRing;
     keyboard as it appears: as soon as the window has the focus, its default button (or, while
     that is disabled or there is none, its first control) holds it, with a ring around it that
     follows the focus. Tab and Shift+Tab move through the controls; Return presses the default
-    button (in a text field it stays the field's: a number field confirms its value); Space
-    presses the focused button; Escape is left to the window, which cancels.
+    button (in a field that takes typing it stays the field's: a number field confirms its
+    value); Space presses the focused button; Escape is left to the window, which cancels.
 
     Message thread only.
 */
