@@ -76,8 +76,9 @@ private:
 };
 
 /** Plays the user at the chooser's dialog with the keyboard only: once a control of the shown
-    window holds the keyboard (nothing clicked), it records the ticks, Tabs to a toggle, flips it
-    with Space and leaves with Escape, or with the Cancel button when cancelWithButton is set.
+    window holds the keyboard (nothing clicked), records the ticks, Tabs to a toggle that is off,
+    turns it on with Space and leaves with Escape (or the Cancel button). A dialog that never shows
+    or stays open fails and has its modal loop ended.
 */
 class KeysAtTheDialog : private juce::Timer
 {
@@ -97,37 +98,29 @@ private:
     void timerCallback() override
     {
         auto* dialog = chooser.getShownDialog();
-        auto* shown = dialog != nullptr ? dialog->getTopLevelComponent() : nullptr;
+        auto* peer = dialog != nullptr && dialog->isShowing() ? dialog->getPeer() : nullptr;
+        const auto focused = [] { return juce::Component::getCurrentlyFocusedComponent(); };
 
-        if (acted || shown == nullptr || ! dialog->isShowing() || shown->getPeer() == nullptr)
+        if (acted || peer == nullptr)
         {
             if (++ticks > 1000)   // 20 s
-                giveUp (acted ? "the dialog stayed open" : "the backup dialog never showed");
+            {
+                stopTimer();
+                ADD_FAILURE() << "the dialog did not show and close: " << describeWindows();
+                juce::Component::getCurrentlyModalComponent()->exitModalState (0);
+            }
 
             return;
         }
 
         acted = true;
-
-        const auto holdsKeyboard = [&]
-        {
-            auto* focused = juce::Component::getCurrentlyFocusedComponent();
-            return shown->getPeer() != nullptr && shown->getPeer()->isFocused() && focused != nullptr && dialog->isParentOf (focused);
-        };
-
-        focusedAtOnce = waitAskingEverySecond (holdsKeyboard, [&] { shown->toFront (true); });
-
-        if (! focusedAtOnce)
-            return giveUp ("no control of the dialog took the keyboard");
-
+        focusedAtOnce = waitAskingEverySecond ([&] { return peer->isFocused() && dialog->isParentOf (focused()); },
+                                               [&] { dialog->getTopLevelComponent()->toFront (true); });
         opened = ticksOf (*dialog);
-        auto* peer = shown->getPeer();
 
-        for (int i = 0; i < 80; ++i)
+        for (int i = 0; i < 80 && focusedAtOnce; ++i)
         {
-            auto* toggle = dynamic_cast<juce::ToggleButton*> (juce::Component::getCurrentlyFocusedComponent());
-
-            if (toggle != nullptr && ! toggle->getToggleState())
+            if (auto* toggle = dynamic_cast<juce::ToggleButton*> (focused()); toggle != nullptr && ! toggle->getToggleState())
             {
                 peer->handleKeyPress (juce::KeyPress (juce::KeyPress::spaceKey));
                 runMessageLoopUntil ([&] { return toggle->getToggleState(); }, 2000);
@@ -145,14 +138,12 @@ private:
             return;
         }
 
-        // A toggle may hand the focus to its number field, where Escape first confirms the number
-        // and moves on to OK.
-        const auto inField = [] { return dynamic_cast<juce::TextEditor*> (juce::Component::getCurrentlyFocusedComponent()) != nullptr; };
-
-        if (inField())
+        // A mode toggle may hand the focus to its number field, where Escape first confirms the
+        // number and moves on to OK.
+        if (dynamic_cast<juce::TextEditor*> (focused()) != nullptr)
         {
             peer->handleKeyPress (juce::KeyPress (juce::KeyPress::escapeKey));
-            runMessageLoopUntil ([&] { return ! inField(); }, 2000);
+            runMessageLoopUntil ([&] { return dynamic_cast<juce::TextEditor*> (focused()) == nullptr; }, 2000);
         }
 
         peer->handleKeyPress (juce::KeyPress (juce::KeyPress::escapeKey));
@@ -167,15 +158,6 @@ private:
                 ticks << (toggle->getToggleState() ? "1" : "0") << (toggle->isEnabled() ? "" : "-");
 
         return ticks;
-    }
-
-    void giveUp (const std::string& what)
-    {
-        stopTimer();
-        ADD_FAILURE() << what << ": " << describeWindows();
-
-        if (auto* modal = juce::Component::getCurrentlyModalComponent())
-            modal->exitModalState (0);
     }
 
     BackupChooser& chooser;
