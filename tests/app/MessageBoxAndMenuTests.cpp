@@ -774,6 +774,7 @@ TEST_F (RealWindowTest, EveryWindowTakesTheKeyboardAsItAppearsWithoutAClick)
         ASSERT_TRUE (waitForKeyboardIn (shown)) << describeWindows();
         EXPECT_EQ (focusedComponent(), update.getOkayButton());
         EXPECT_TRUE (ringedFocus (shown)) << "no ring around OK";
+        saveScreenshot (shown, "keys-update-offer.png");
         EXPECT_TRUE (press (shown, juce::KeyPress::tabKey));
         EXPECT_NE (focusedComponent(), update.getOkayButton());
         EXPECT_TRUE (ringedFocus (shown)) << "the ring did not follow the focus";
@@ -797,6 +798,8 @@ TEST_F (RealWindowTest, EveryWindowTakesTheKeyboardAsItAppearsWithoutAClick)
         EXPECT_TRUE (press (shown, juce::KeyPress::tabKey));
         ASSERT_NE (focusedComponent(), nullptr);
         EXPECT_EQ (focusedComponent()->getName(), "Cancel");
+        EXPECT_TRUE (ringedFocus (shown));
+        saveScreenshot (shown, "keys-box.png");
         EXPECT_TRUE (press (shown, juce::KeyPress::spaceKey));
     });
 
