@@ -1,49 +1,10 @@
 #include "ConsoleKeyboard.h"
 
-/** The focus ring: drawn over the console around the marked control, never in the mouse's way. */
-class ConsoleKeyboard::Ring : public juce::Component
-{
-public:
-    Ring()
-    {
-        setInterceptsMouseClicks (false, false);
-        setWantsKeyboardFocus (false);
-        setName ("Focus Ring");
-        setAlwaysOnTop (true);
-    }
-
-    void mark (juce::Component* control)
-    {
-        marked = control;
-
-        if (control == nullptr || getParentComponent() == nullptr)
-        {
-            setVisible (false);
-            return;
-        }
-
-        setBounds (getParentComponent()->getLocalArea (control, control->getLocalBounds()).expanded (3));
-        setVisible (true);
-        toFront (false);
-        repaint();
-    }
-
-    juce::Component* getMarked() const noexcept { return isVisible() ? marked.getComponent() : nullptr; }
-
-    void paint (juce::Graphics& g) override
-    {
-        // The colour that the skin's menus mark their chosen item with.
-        g.setColour (findColour (juce::PopupMenu::highlightedBackgroundColourId).withAlpha (1.0f));
-        g.drawRoundedRectangle (getLocalBounds().toFloat().reduced (1.0f), 3.0f, 2.0f);
-    }
-
-private:
-    juce::Component::SafePointer<juce::Component> marked;
-};
+#include "FocusRing.h"
 
 ConsoleKeyboard::ConsoleKeyboard (juce::Component& consoleToServe, const juce::Array<juce::Component*>& controls)
     : console (consoleToServe),
-      ring (std::make_unique<Ring>())
+      ring (std::make_unique<FocusRing>())
 {
     for (auto* child : console.getChildren())
         child->setWantsKeyboardFocus (false);

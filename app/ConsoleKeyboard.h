@@ -4,6 +4,8 @@
 
 #include <memory>
 
+class FocusRing;
+
 /** The console's keyboard: Tab and Shift+Tab move through the page's usable controls in reading
     order (the page's controls from top to bottom, then the help links), a ring in the skin's
     highlight colour marks the focused control once the keyboard is in use, and Return or Space
@@ -28,10 +30,8 @@ private:
     bool keyPressed (const juce::KeyPress& key, juce::Component* origin) override;
     void globalFocusChanged (juce::Component* focused) override;
 
-    class Ring;
-
     juce::Component& console;
-    std::unique_ptr<Ring> ring;
+    std::unique_ptr<FocusRing> ring;
     bool keyboardInUse = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ConsoleKeyboard)

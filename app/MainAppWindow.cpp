@@ -77,6 +77,14 @@ void MainAppWindow::paint (juce::Graphics& g)
         afterFirstPaint->painted();
 }
 
+void MainAppWindow::focusGained (FocusChangeType cause)
+{
+    juce::DocumentWindow::focusGained (cause);
+
+    if (console != nullptr && console->isShowing())
+        console->grabKeyboardFocus();
+}
+
 void MainAppWindow::bringToFront()
 {
     if (isMinimised())

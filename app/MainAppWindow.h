@@ -59,6 +59,11 @@ public:
 
     void paint (juce::Graphics& g) override;
 
+    /** The window itself took the keyboard (at start, or back from a dialog): the console takes
+        it over, so that Tab reaches the controls without a click first.
+    */
+    void focusGained (FocusChangeType cause) override;
+
 private:
     void handleAsyncUpdate() override;
 

@@ -1,5 +1,7 @@
 #include "SendOptionsDialog.h"
 
+#include "DialogKeyboard.h"
+#include "DialogLook.h"
 #include "OwnedWindows.h"
 #include "SkinManager.h"
 #include "SysExTables.h"
@@ -15,9 +17,8 @@ namespace
 {
 using namespace PayloadKinds;
 
-const juce::Colour backgroundColour (0xff2b2b2b);
-const juce::Colour textColour (0xffd0d0d0);
-const juce::Colour brightText (0xffffffff);
+// The size of the dialog's texts.
+constexpr float textSize = 13.0f;
 
 const char* const firmwareSentence = "\n\nPlease ensure the target system has the same firmware version as the system where the backup was created.";
 
@@ -329,45 +330,64 @@ std::unique_ptr<juce::ImageButton> SendOptionsDialog::makeButton (const juce::St
 
 void SendOptionsDialog::build()
 {
-    const int h = content.height;
+    // Drawn like the program's other dialogs.
+    const auto look = DialogLook::of (*this);
+    const int extra = warningOverflow();
+    const int h = content.height + extra;
+    setSize (dialogWidth, h);
 
     if (! content.readyButton)
     {
         checkImage = makeButton ("Check", "icon-check.png", { 15, 20, 15, 15 });
+        checkImage->setWantsKeyboardFocus (false);   // a mark, not a control
         fileNameLabel = std::make_unique<TPXLabelComponent> (skin, 30, 20, 330, 15, "Component File Name Label",
-                                                             "\t" + setup.fileText, juce::String(), 13.0f, brightText,
+                                                             "\t" + setup.fileText, juce::String(), textSize, look.text,
                                                              juce::Justification::centredLeft);
         addAndMakeVisible (*fileNameLabel);
     }
 
+    const int bankSelectY = (setup.kind == orvixIIBank || setup.kind == orvixIIIBank ? 180 : 155) + extra;
     int y = 50;
 
-    const auto addText = [this, &y] (std::unique_ptr<TPXMultiLineLabelComponent>& label, const juce::String& name,
-                                     const juce::String& text, int height)
+    // A text takes the height it needs, up to the room above what follows it; only a text longer
+    // than that scrolls.
+    const auto addText = [this, &y, &look] (std::unique_ptr<TPXMultiLineLabelComponent>& label, const juce::String& name,
+                                            const juce::String& text, int height, int roomEnd)
     {
         if (text.isEmpty())
             return;
 
         label = std::make_unique<TPXMultiLineLabelComponent> (skin, 17, y, dialogWidth - 34, height, name, text,
-                                                              backgroundColour, textColour, juce::String(), 13.0f);
+                                                              look.background, look.text, juce::String(), textSize);
+        label->setWantsKeyboardFocus (false);   // a text to read: Tab passes over it
+
+        if (roomEnd > y)
+        {
+            const auto needed = label->getTextHeight() + label->getBorder().getTopAndBottom() + 4;
+            label->setSize (label->getWidth(), juce::jlimit (height, roomEnd - y, needed));
+        }
+
         addAndMakeVisible (*label);
-        y += height + 5;
+        y += label->getHeight() + 5;
     };
 
-    addText (textLabel, "Component Text Label", content.text, 35);
-    addText (warningLabel, "Component Warning Label", content.warning, content.destination == Destination::bank ? 70 : 95);
+    const int textsEnd = content.destination == Destination::bank ? bankSelectY - 5 : h - 55;
+    addText (textLabel, "Component Text Label", content.text, 35, 0);
+    addText (warningLabel, "Component Warning Label", content.warning, content.destination == Destination::bank ? 70 : 95,
+             textsEnd);
     addText (instructionsLabel, "Component Instructions Label", content.instructions,
-             juce::jmax (60, h - 60 - (content.readyButton ? 10 : y)));
+             juce::jmax (60, h - 60 - (content.readyButton ? 10 : y)), 0);
 
     if (content.destination == Destination::bank)
     {
-        const int labelY = setup.kind == orvixIIBank || setup.kind == orvixIIIBank ? 180 : 155;
+        const int labelY = bankSelectY;
         bankSelect = std::make_unique<juce::DrawableButton> ("Component Bank Select", juce::DrawableButton::ImageStretched);
         bankSelect->setBounds (22, labelY, 232, 27);
         bankSelect->addListener (this);
         addAndMakeVisible (*bankSelect);
         bankLabel = std::make_unique<juce::Label> ("Component Bank Select Label", "Please select a destination.");
         bankLabel->setBounds (22, labelY, 232, 27);
+        bankLabel->setColour (juce::Label::textColourId, look.text);
         bankLabel->addMouseListener (this, false);
         addAndMakeVisible (*bankLabel);
     }
@@ -377,7 +397,7 @@ void SendOptionsDialog::build()
     }
 
     buttonStrip = std::make_unique<TPXLabelComponent> (skin, 0, h - 50, dialogWidth, 50, "Component Rectangle", juce::String(),
-                                                       juce::String(), 12.0f, textColour, juce::Justification::centred);
+                                                       juce::String(), 12.0f, look.text, juce::Justification::centred);
     addAndMakeVisible (*buttonStrip);
 
     if (content.readyButton)
@@ -393,7 +413,25 @@ void SendOptionsDialog::build()
     }
 
     if (sendButton != nullptr)
+    {
+        DialogKeyboard::setDefaultButton (*sendButton);
         sendButton->setEnabled (content.sendStartsEnabled);
+    }
+}
+
+int SendOptionsDialog::warningOverflow() const
+{
+    if (content.warning.isEmpty() || content.destination == Destination::cab)
+        return 0;
+
+    // The warning follows the one-line text (50 + 35 + 5) and ends above the bank choice, or
+    // above the buttons' strip.
+    TPXMultiLineLabelComponent probe (skin, 0, 0, dialogWidth - 34, 95, {}, content.warning, {}, {}, {}, textSize);
+    const int needed = probe.getTextHeight() + probe.getBorder().getTopAndBottom() + 4;
+    const int end = content.destination == Destination::bank
+                        ? (setup.kind == orvixIIBank || setup.kind == orvixIIIBank ? 180 : 155) - 5
+                        : content.height - 55;
+    return juce::jlimit (0, maximumGrowth, 90 + needed - end);
 }
 
 void SendOptionsDialog::buildCabRows()
@@ -401,10 +439,13 @@ void SendOptionsDialog::buildCabRows()
     const bool orvixIII = setup.deviceModel == 16;
     const int radioGroup = 4711;
 
-    const auto makeToggle = [this, radioGroup] (std::unique_ptr<juce::ToggleButton>& toggle, const juce::String& text,
-                                                juce::Rectangle<int> bounds)
+    const auto look = DialogLook::of (*this);
+
+    const auto makeToggle = [this, radioGroup, &look] (std::unique_ptr<juce::ToggleButton>& toggle, const juce::String& text,
+                                                       juce::Rectangle<int> bounds)
     {
         toggle = std::make_unique<juce::ToggleButton> (text);
+        toggle->setColour (juce::ToggleButton::textColourId, look.text);
         toggle->setRadioGroupId (radioGroup);
         toggle->setBounds (bounds);
         toggle->addListener (this);
@@ -441,13 +482,20 @@ void SendOptionsDialog::buildCabRows()
     makeToggle (userToggle, juce::String(), { 17, 95, 24, 24 });
     makeSpin (userSpin, setup.userCabCount, "1234567890", 4, { 45, 95, 80, 24 });
     overwriteLabel = std::make_unique<juce::Label> ("Component Warning Label", "Warning! Overwrites selected location.");
-    overwriteLabel->setBounds (130, 95, 235, 24);
+    overwriteLabel->setBounds (130, 95, dialogWidth - 130 - 5, 24);
     addAndMakeVisible (*overwriteLabel);
     makeToggle (currentToggle, "Send to currently selected slot", { 17, 125, 300, 24 });
     cabWarningLabel = std::make_unique<juce::Label> ("Send Cab Warning Label",
                                                      "Morvane can only address the CAB 1 block.  If it is set to STEREO, the CAB L slot is used.");
     cabWarningLabel->setBounds (17, 150, 340, 36);
     addAndMakeVisible (*cabWarningLabel);
+
+    for (auto* label : { overwriteLabel.get(), cabWarningLabel.get() })
+    {
+        label->setFont (juce::Font (textSize));
+        label->setColour (juce::Label::textColourId, look.text);
+        label->setMinimumHorizontalScale (1.0f);   // read whole, never squeezed
+    }
     makeToggle (scratchToggle, "Send to Scratchpad", { 17, 190, 170, 24 });
     makeSpin (scratchSpin, 4, "1234", 1, { 190, 190, 80, 24 });
     scratchSpin->setVisible (content.scratchpadNumber);
@@ -456,7 +504,7 @@ void SendOptionsDialog::buildCabRows()
 //==============================================================================
 void SendOptionsDialog::paint (juce::Graphics& g)
 {
-    g.fillAll (backgroundColour);
+    g.fillAll (DialogLook::of (*this).background);
 }
 
 TPXSpinControl* SendOptionsDialog::spinFor (int choice) const

@@ -21,7 +21,8 @@ class UserDialogs;
     The content is built for the file's PayloadKind from the skin's images and the texts of
     contentFor, which needs no window. The console runs it in a modal dialog window; the modal
     result is 1 when the user confirmed a valid choice with "Send", 0 otherwise. The choice is
-    then read with getChoices.
+    then read with getChoices. It has the colours of the program's other dialogs (DialogLook),
+    and its warning is read whole: the dialog grows by what a long warning needs.
 */
 class SendOptionsDialog : public juce::Component,
                           private juce::Button::Listener,
@@ -118,6 +119,12 @@ private:
     void changeListenerCallback (juce::ChangeBroadcaster* source) override;
     void build();
     void buildCabRows();
+
+    /** How much taller than its content's height the dialog is drawn so that the warning is read
+        whole (0 when it fits), at most maximumGrowth.
+    */
+    int warningOverflow() const;
+    static constexpr int maximumGrowth = 200;
     std::unique_ptr<juce::ImageButton> makeButton (const juce::String& name, const juce::String& image,
                                                    juce::Rectangle<int> bounds);
     void updateSendEnabled();

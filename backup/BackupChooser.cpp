@@ -1,5 +1,7 @@
 #include "BackupChooser.h"
 
+#include "BackupDialogFrame.h"
+#include "BackupDialogState.h"
 #include "BackupRun.h"
 #include "DeviceQueries.h"
 #include "KT4BackupDialog.h"
@@ -81,9 +83,15 @@ void BackupChooser::choose (int deviceModel, juce::Component* centreAround)
 
 void BackupChooser::launch (juce::Component& dialog, const juce::String& title, juce::Component* centreAround)
 {
+    // OK keeps the user's choice for the next show; Cancel, Escape and the close box put back
+    // what the dialog opened with.
+    const BackupDialogState opened (dialog);
     shownDialog = &dialog;
-    SkinnedDialogWindow::runModal (title, dialog, centreAround);
+    const auto result = SkinnedDialogWindow::runModal (title, dialog, centreAround);
     shownDialog = nullptr;
+
+    if (result != BackupDialogFrame::okResult)
+        opened.restore();
 }
 
 void BackupChooser::displayOffsetGate()

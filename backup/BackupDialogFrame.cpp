@@ -1,5 +1,6 @@
 #include "BackupDialogFrame.h"
 
+#include "DialogKeyboard.h"
 #include "MorvaneLookAndFeel.h"
 #include "OwnedWindows.h"
 #include "SkinManager.h"
@@ -107,6 +108,10 @@ juce::Component* BackupDialogFrame::makeOkayCancelOrRectangle (const SkinManager
     button = skin.createDrawableButton (&widget, name);
     button->setTopLeftPosition (button->getX(), button->getY() + shiftY);
     button->addListener (&listener);
+
+    if (name == "okayButton")
+        DialogKeyboard::setDefaultButton (*button);
+
     return button.get();
 }
 
@@ -149,6 +154,7 @@ std::unique_ptr<TPXMultiLineLabelComponent> BackupDialogFrame::makeTextLabel (co
                                                                readColour (widget, "fontColor"),
                                                                juce::String(), 0.0f);
     label->setName (widget.getStringAttribute ("name"));
+    label->setWantsKeyboardFocus (false);   // a text to read: Tab passes over it
     return label;
 }
 

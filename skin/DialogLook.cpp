@@ -1,5 +1,7 @@
 #include "DialogLook.h"
 
+#include "MorvaneLookAndFeel.h"
+
 namespace
 {
 void readColour (const juce::XmlElement& section, const char* attribute, juce::Colour& colour)
@@ -8,6 +10,14 @@ void readColour (const juce::XmlElement& section, const char* attribute, juce::C
         colour = juce::Colour ((juce::uint32) section.getStringAttribute (attribute).getHexValue32());
 }
 } // namespace
+
+DialogLook DialogLook::of (juce::Component& component)
+{
+    if (auto* skinned = dynamic_cast<MorvaneLookAndFeel*> (&component.getLookAndFeel()))
+        return skinned->getDialogLook();
+
+    return {};
+}
 
 void DialogLook::read (const juce::XmlElement& section)
 {

@@ -21,6 +21,11 @@ struct DialogLook
     juce::Colour progressBorder { 0xffbcc5ce };
     int titleBarHeight = 26;
 
+    /** The look that the component's look-and-feel gives the dialogs; the defaults when it is
+        not the program's skinned one.
+    */
+    static DialogLook of (juce::Component& component);
+
     /** Reads the section's attributes over the defaults; any other element leaves them. */
     void read (const juce::XmlElement& section);
 

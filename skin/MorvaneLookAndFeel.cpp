@@ -1,5 +1,6 @@
 #include "MorvaneLookAndFeel.h"
 
+#include "DialogKeyboard.h"
 #include "OwnedWindows.h"
 #include "SkinManager.h"
 
@@ -367,6 +368,12 @@ juce::AlertWindow* MorvaneLookAndFeel::createAlertWindow (const juce::String& ti
 
     for (int i = 0; i < buttons.size() && i < layout.buttons.size(); ++i)
         buttons.getUnchecked (i)->setBounds (layout.buttons.getReference (i));
+
+    // The first button is the one that Return presses; Space presses the focused one.
+    if (! buttons.isEmpty())
+        DialogKeyboard::setDefaultButton (*buttons.getFirst());
+
+    DialogKeyboard::serve (*box);
 
     // Before it shows, so that the window manager places it as the main window's dialog.
     OwnedWindows::markAsDialog (*box);

@@ -1,23 +1,13 @@
 #include "SkinnedDialogWindow.h"
 
-#include "MorvaneLookAndFeel.h"
+#include "DialogKeyboard.h"
+#include "DialogLook.h"
 #include "OwnedWindows.h"
 
-namespace
-{
-DialogLook lookOf (juce::Component& component)
-{
-    if (auto* skinned = dynamic_cast<MorvaneLookAndFeel*> (&component.getLookAndFeel()))
-        return skinned->getDialogLook();
-
-    return {};
-}
-} // namespace
-
 SkinnedDialogWindow::SkinnedDialogWindow (const juce::String& title, juce::Component& content, juce::Component* centreAround)
-    : juce::DialogWindow (title, lookOf (content).background, true, true)
+    : juce::DialogWindow (title, DialogLook::of (content).background, true, true)
 {
-    const auto look = lookOf (*this);
+    const auto look = DialogLook::of (*this);
     setBackgroundColour (look.background);
     setUsingNativeTitleBar (false);
     setTitleBarButtonsRequired (juce::DocumentWindow::closeButton, false);
@@ -26,6 +16,7 @@ SkinnedDialogWindow::SkinnedDialogWindow (const juce::String& title, juce::Compo
     setContentNonOwned (&content, true);
     setResizable (false, false);
     centreAroundComponent (centreAround, getWidth(), getHeight());
+    DialogKeyboard::serve (*this);
 }
 
 SkinnedDialogWindow::~SkinnedDialogWindow()

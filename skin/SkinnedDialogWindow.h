@@ -5,7 +5,8 @@
 /** A dialog window drawn from the skin, as the main window and the message boxes are: the skin's
     title bar with the window's name and a close button only, a fixed size, and the dialogs' body
     colour (DialogLook) behind its content. It is a dialog of the main window (OwnedWindows)
-    before it first shows. Escape and the close button close it with the result 0.
+    before it first shows. Escape and the close button close it with the result 0. It takes the
+    keyboard as it appears, as every dialog does (DialogKeyboard).
 
     The content is not owned. Message thread only.
 */

@@ -1,5 +1,6 @@
 #include "TPXUpdateComponent.h"
 
+#include "DialogKeyboard.h"
 #include "SkinManager.h"
 #include "OwnedWindows.h"
 #include "SkinnedDialogWindow.h"
@@ -122,6 +123,7 @@ bool TPXUpdateComponent::buildCommonWidget (const juce::XmlElement& widget, cons
     else if (name == "infoOkayButton")
     {
         infoOkayButton = button (infoView);
+        DialogKeyboard::setDefaultButton (*infoOkayButton);
         okayX = widget.getIntAttribute ("positionX");
         centredOkayX = widget.getIntAttribute ("centerPositionX");
     }

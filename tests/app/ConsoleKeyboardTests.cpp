@@ -100,4 +100,43 @@ TEST_F (ConsoleKeyboardTest, KeysTheWindowDoesNotUsePassOnAndReturnOrSpacePressT
     EXPECT_TRUE (press (juce::KeyPress::spaceKey));
     ASSERT_TRUE (runMessageLoopUntil ([this] { return services.urls.size() == 1; })) << "Space presses the focused link";
 }
+
+TEST_F (ConsoleKeyboardTest, WithADeviceAndItsPortsTabReachesEveryUsableControlInReadingOrder)
+{
+    plugDevice (8, "KT4 MIDI");
+    open();
+    startAtTheConsole();
+    chooseFromMenu (8);
+    ASSERT_TRUE (runMessageLoopUntil ([this] { return console().getDeviceInfo().isConnected(); }));
+
+    const auto folder = juce::File::createTempFile ("backups");
+    ASSERT_TRUE (folder.createDirectory());
+    console().showReceivePage();
+    console().setReceiveFolder (folder.getFullPathName());
+    ASSERT_TRUE (runMessageLoopUntil ([this] { return enabled ("Transmit"); }));
+
+    // The Receive page with its folder chosen: every control is usable but Cancel.
+    const juce::StringArray order { "Send Tab Button", "Device To Update", "Select an Input Port", "Select an Output Port",
+                                    "Browse", "File", "showFolder", "Transmit", "Document", "Video", "Support", "Forum" };
+    juce::StringArray reached;
+
+    for (int i = 0; i < order.size() + 1; ++i)
+    {
+        EXPECT_TRUE (press (juce::KeyPress::tabKey));
+        reached.add (focusedName());
+    }
+
+    EXPECT_EQ (reached.joinIntoString (" | "), (order.joinIntoString (" | ") + " | " + order[0]));
+
+    juce::StringArray back;
+
+    for (int i = 0; i < order.size(); ++i)
+    {
+        EXPECT_TRUE (press (juce::KeyPress::tabKey, juce::ModifierKeys::shiftModifier));
+        back.insert (0, focusedName());
+    }
+
+    EXPECT_EQ (back.joinIntoString (" | "), order.joinIntoString (" | ")) << "Shift+Tab goes the same way back";
+    folder.deleteRecursively();
+}
 } // namespace

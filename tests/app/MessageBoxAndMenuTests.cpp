@@ -7,6 +7,8 @@
 #include "MorvaneDialog.h"
 #include "MorvaneLookAndFeel.h"
 #include "OwnedWindows.h"
+#include "PayloadKind.h"
+#include "SendOptionsDialog.h"
 #include "SkinManager.h"
 #include "SkinnedDialogWindow.h"
 #include "TPXAutoUpdate.h"
@@ -224,6 +226,42 @@ protected:
                 return c;
 
         return nullptr;
+    }
+
+    /** Waits, asking the window manager every second to activate the window, until one of the
+        window's controls holds the keyboard: nothing is clicked and no control is given the focus.
+    */
+    static bool waitForKeyboardIn (juce::Component& shown)
+    {
+        return waitAskingEverySecond ([&]
+                                      {
+                                          auto* focused = juce::Component::getCurrentlyFocusedComponent();
+                                          return shown.getPeer() != nullptr && shown.getPeer()->isFocused() && focused != nullptr
+                                              && shown.isParentOf (focused);
+                                      },
+                                      [&] { shown.toFront (true); });
+    }
+
+    static bool press (juce::Component& shown, int key, juce::ModifierKeys modifiers = {})
+    {
+        return shown.getPeer() != nullptr && shown.getPeer()->handleKeyPress (juce::KeyPress (key, modifiers, 0));
+    }
+
+    /** True once the window's focus ring shows around the control that holds the keyboard. */
+    static bool ringedFocus (juce::Component& shown)
+    {
+        return morvane::test::runMessageLoopUntil ([&]
+        {
+            auto* focused = juce::Component::getCurrentlyFocusedComponent();
+            juce::Component* ring = nullptr;
+
+            for (auto* child : shown.getChildren())
+                if (child->getName() == "Focus Ring")
+                    ring = child;
+
+            return focused != nullptr && ring != nullptr && ring->isVisible() && shown.isParentOf (focused)
+                && ring->getBounds().contains (shown.getLocalArea (focused, focused->getLocalBounds()));
+        }, 5000);
     }
 
     const juce::Point<int> place { 60, 40 };
@@ -706,6 +744,124 @@ TEST_F (RealWindowTest, TheWindowTakesItsOwnSizeBack)
         window->setSize (size.getWidth(), size.getHeight());
         EXPECT_TRUE (morvane::test::runMessageLoopUntil ([&] { return window->getLocalBounds() == fixed; })) << size.toString();
         EXPECT_EQ (window->getConsole()->getLocalBounds(), juce::Rectangle<int> (0, 0, 800, 553));
+    }
+}
+} // namespace
+
+namespace
+{
+TEST_F (RealWindowTest, EveryWindowTakesTheKeyboardAsItAppearsWithoutAClick)
+{
+    const auto focusedComponent = [] { return juce::Component::getCurrentlyFocusedComponent(); };
+    auto& console = *window->getConsole();
+
+    // The main window at start: Tab reaches the first control.
+    ASSERT_TRUE (waitAskingEverySecond ([&] { return console.hasKeyboardFocus (true); }, [&] { window->toFront (true); }))
+        << "the console never took the keyboard: " << describeWindows();
+    EXPECT_TRUE (press (*window, juce::KeyPress::tabKey));
+    ASSERT_NE (focusedComponent(), nullptr);
+    EXPECT_EQ (focusedComponent()->getName(), "Receive Tab Button");
+
+    // The update offer: OK holds the keyboard in a ring, Tab moves on, Return presses OK wherever
+    // the focus is.
+    juce::PropertiesFile settings (userFolder.getChildFile ("update.settings"), juce::PropertiesFile::Options());
+    UpdateOnScreen update (skinManager.get(), 2, 10, 0, &settings);
+    update.setInfoPage ("Version 2.11.0 is available.", "Notes", "Click OK to download and install the update.", false);
+
+    WhenShown offer ([] { return dynamic_cast<SkinnedDialogWindow*> (juce::Component::getCurrentlyModalComponent()); },
+                     [&] (juce::Component& shown)
+    {
+        ASSERT_TRUE (waitForKeyboardIn (shown)) << describeWindows();
+        EXPECT_EQ (focusedComponent(), update.getOkayButton());
+        EXPECT_TRUE (ringedFocus (shown)) << "no ring around OK";
+        saveScreenshot (shown, "keys-update-offer.png");
+        EXPECT_TRUE (press (shown, juce::KeyPress::tabKey));
+        EXPECT_NE (focusedComponent(), update.getOkayButton());
+        EXPECT_TRUE (ringedFocus (shown)) << "the ring did not follow the focus";
+        EXPECT_TRUE (press (shown, juce::KeyPress::returnKey));
+    });
+
+    EXPECT_TRUE (update.showWindow()) << "Return did not press OK";
+    EXPECT_TRUE (offer.ran);
+
+    // Back in the main window the console has the keyboard again.
+    EXPECT_TRUE (waitAskingEverySecond ([&] { return console.hasKeyboardFocus (true); }, [&] { window->toFront (true); }))
+        << describeWindows();
+
+    // A message box: OK holds the keyboard; Tab and Space press Cancel.
+    WhenShown box ([this] { return settledBox(); }, [&] (juce::Component& shown)
+    {
+        ASSERT_TRUE (waitForKeyboardIn (shown)) << describeWindows();
+        ASSERT_NE (focusedComponent(), nullptr);
+        EXPECT_EQ (focusedComponent()->getName(), "OK");
+        EXPECT_TRUE (ringedFocus (shown));
+        EXPECT_TRUE (press (shown, juce::KeyPress::tabKey));
+        ASSERT_NE (focusedComponent(), nullptr);
+        EXPECT_EQ (focusedComponent()->getName(), "Cancel");
+        EXPECT_TRUE (ringedFocus (shown));
+        saveScreenshot (shown, "keys-box.png");
+        EXPECT_TRUE (press (shown, juce::KeyPress::spaceKey));
+    });
+
+    EXPECT_FALSE (dialogs.askOkCancel (juce::MessageBoxIconType::QuestionIcon, "Morvane", "Overwrite the file?"))
+        << "Space did not press Cancel";
+    EXPECT_TRUE (box.ran);
+}
+
+// The Transmit dialogs have the dialogs' colours, their warnings are read whole, and they take the
+// keyboard: the first control holds it, Escape cancels.
+TEST_F (RealWindowTest, TheTransmitDialogsAreLightAndTheirWarningsReadWhole)
+{
+    const auto look = lookAndFeel->getDialogLook();
+
+    for (const auto kind : { PayloadKinds::orvixIISystem, PayloadKinds::orvixIIBank, PayloadKinds::cabIR })
+    {
+        SendOptionsDialog::Setup setup;
+        setup.kind = kind;
+        setup.deviceModel = 3;
+        setup.version.major = 20;
+        setup.userCabCount = 128;
+        setup.presetCount = 384;
+        setup.fileText = "Orvix-II-backup.syx";
+        SendOptionsDialog dialog (skinManager.get(), dialogs, setup);
+        const auto title = dialog.getContent().title;
+        int result = -1;
+
+        WhenShown shown ([&] { auto* modal = juce::Component::getCurrentlyModalComponent();
+                               return modal != nullptr && modal->getName() == title ? modal : nullptr; },
+                         [&] (juce::Component& c)
+        {
+            const auto shot = dialog.createComponentSnapshot (dialog.getLocalBounds());
+            EXPECT_EQ (shot.getPixelAt (dialog.getWidth() - 3, dialog.getHeight() / 2), look.background) << title;
+
+            for (auto* child : dialog.getChildren())
+            {
+                if (auto* text = dynamic_cast<juce::TextEditor*> (child))
+                {
+                    EXPECT_LE (text->getTextHeight() + text->getBorder().getTopAndBottom(), text->getHeight())
+                        << "scrolls: " << text->getText();
+                    EXPECT_EQ (text->findColour (juce::TextEditor::textColourId), look.text);
+                }
+                else if (auto* label = dynamic_cast<juce::Label*> (child); label != nullptr && label->getText().isNotEmpty())
+                {
+                    const auto area = label->getBorderSize().subtractedFrom (label->getLocalBounds());
+                    const auto lines = juce::jmax (1, (int) (area.getHeight() / label->getFont().getHeight()));
+                    EXPECT_LE (label->getFont().getStringWidthFloat (label->getText()), (float) (area.getWidth() * lines))
+                        << "cut: " << label->getText();
+                    EXPECT_LE (label->getRight(), dialog.getWidth() - 4) << "at the edge: " << label->getText();
+                }
+            }
+
+            saveScreenshot (c, kind == PayloadKinds::cabIR ? "transmit-cab.png"
+                                                          : kind == PayloadKinds::orvixIIBank ? "transmit-bank.png" : "transmit-system.png");
+            ASSERT_TRUE (waitForKeyboardIn (c)) << describeWindows();
+            EXPECT_TRUE (ringedFocus (c));
+            EXPECT_TRUE (press (c, juce::KeyPress::escapeKey));
+        });
+
+        result = SkinnedDialogWindow::runModal (title, dialog, window.get());
+        EXPECT_TRUE (shown.ran) << title;
+        EXPECT_EQ (result, 0) << "Escape cancels " << title;
     }
 }
 } // namespace

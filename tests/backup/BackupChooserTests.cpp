@@ -75,6 +75,96 @@ private:
     int ticks = 0;
 };
 
+/** Plays the user at the chooser's dialog with the keyboard only: once a control of the shown
+    window holds the keyboard (nothing clicked), records the ticks, Tabs to a toggle that is off,
+    turns it on with Space and leaves with Escape (or the Cancel button). A dialog that never shows
+    or stays open fails and has its modal loop ended.
+*/
+class KeysAtTheDialog : private juce::Timer
+{
+public:
+    KeysAtTheDialog (BackupChooser& chooserToWatch, bool cancelWithButton)
+        : chooser (chooserToWatch), withButton (cancelWithButton)
+    {
+        startTimer (20);
+    }
+
+    ~KeysAtTheDialog() override { stopTimer(); }
+
+    juce::String opened, changed;
+    bool focusedAtOnce = false;
+
+private:
+    void timerCallback() override
+    {
+        auto* dialog = chooser.getShownDialog();
+        auto* peer = dialog != nullptr && dialog->isShowing() ? dialog->getPeer() : nullptr;
+        const auto focused = [] { return juce::Component::getCurrentlyFocusedComponent(); };
+
+        if (acted || peer == nullptr)
+        {
+            if (++ticks > 1000)   // 20 s
+            {
+                stopTimer();
+                ADD_FAILURE() << "the dialog did not show and close: " << describeWindows();
+                juce::Component::getCurrentlyModalComponent()->exitModalState (0);
+            }
+
+            return;
+        }
+
+        acted = true;
+        focusedAtOnce = waitAskingEverySecond ([&] { return peer->isFocused() && dialog->isParentOf (focused()); },
+                                               [&] { dialog->getTopLevelComponent()->toFront (true); });
+        opened = ticksOf (*dialog);
+
+        for (int i = 0; i < 80 && focusedAtOnce; ++i)
+        {
+            if (auto* toggle = dynamic_cast<juce::ToggleButton*> (focused()); toggle != nullptr && ! toggle->getToggleState())
+            {
+                peer->handleKeyPress (juce::KeyPress (juce::KeyPress::spaceKey));
+                runMessageLoopUntil ([&] { return toggle->getToggleState(); }, 2000);
+                break;
+            }
+
+            peer->handleKeyPress (juce::KeyPress (juce::KeyPress::tabKey));
+        }
+
+        changed = ticksOf (*dialog);
+
+        if (auto* cancel = findWidget<juce::Button> (*dialog, "cancelButton"); withButton && cancel != nullptr)
+        {
+            cancel->triggerClick();
+            return;
+        }
+
+        // A mode toggle may hand the focus to its number field, where Escape first confirms the
+        // number and moves on to OK.
+        if (dynamic_cast<juce::TextEditor*> (focused()) != nullptr)
+        {
+            peer->handleKeyPress (juce::KeyPress (juce::KeyPress::escapeKey));
+            runMessageLoopUntil ([&] { return dynamic_cast<juce::TextEditor*> (focused()) == nullptr; }, 2000);
+        }
+
+        peer->handleKeyPress (juce::KeyPress (juce::KeyPress::escapeKey));
+    }
+
+    static juce::String ticksOf (juce::Component& dialog)
+    {
+        juce::String ticks;
+
+        for (auto* child : dialog.getChildren())
+            if (auto* toggle = dynamic_cast<juce::ToggleButton*> (child))
+                ticks << (toggle->getToggleState() ? "1" : "0") << (toggle->isEnabled() ? "" : "-");
+
+        return ticks;
+    }
+
+    BackupChooser& chooser;
+    bool withButton = false, acted = false;
+    int ticks = 0;
+};
+
 /** A chooser on a device that never answers, recording the choices it hands on. */
 struct ChooserFixture
 {
@@ -141,4 +231,31 @@ TEST (BackupChooserTest, TheLM6DialogKeepsTheUsersChoiceFromOneShowToTheNext)
         EXPECT_EQ (choice.context.lm6.allPresetBanks + choice.context.lm6.system, 0);
     }
 }
+
+// Each family's dialog takes the keyboard as it shows, and a change that the user then cancels
+// (Escape, or the Cancel button) is gone at the next show.
+class BackupDialogKeysTest : public ::testing::TestWithParam<int>
+{
+};
+
+TEST_P (BackupDialogKeysTest, TakesTheKeyboardAtOnceAndACancelledChangeIsGoneAtTheNextShow)
+{
+    ChooserFixture fixture;
+
+    for (const bool withButton : { false, true })
+    {
+        KeysAtTheDialog user (fixture.chooser, withButton);
+        fixture.chooser.choose (GetParam(), nullptr);
+        ASSERT_TRUE (user.focusedAtOnce);
+        ASSERT_NE (user.changed, user.opened) << "Space changed no toggle";
+
+        KeysAtTheDialog again (fixture.chooser, withButton);
+        fixture.chooser.choose (GetParam(), nullptr);
+        EXPECT_EQ (again.opened, user.opened) << (withButton ? "Cancel" : "Escape") << " kept the change";
+    }
+
+    EXPECT_TRUE (fixture.choices.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P (EveryFamily, BackupDialogKeysTest, ::testing::Values (3, 6, 16, 8, 10));
 } // namespace morvane::test

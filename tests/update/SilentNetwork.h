@@ -17,7 +17,7 @@ namespace morvane::test
 class SilentNetwork
 {
 public:
-    explicit SilentNetwork (int giveUpMs = 5000) : gate (std::make_shared<Gate>())
+    explicit SilentNetwork (int giveUpMs = 8000) : gate (std::make_shared<Gate>())
     {
         gate->giveUpMs = giveUpMs;
         install (gate);

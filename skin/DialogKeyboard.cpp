@@ -1,0 +1,167 @@
+#include "DialogKeyboard.h"
+
+#include "FocusRing.h"
+
+namespace
+{
+const juce::Identifier servedProperty ("morvaneDialogKeyboard");
+const juce::Identifier defaultButtonProperty ("morvaneDefaultButton");
+
+/** Presses a control as its own Return key does (a button clicks, a painted button too). */
+bool press (juce::Component& control)
+{
+    return control.isEnabled() && control.keyPressed (juce::KeyPress (juce::KeyPress::returnKey));
+}
+
+juce::Component* findDefaultIn (juce::Component& parent)
+{
+    for (auto* child : parent.getChildren())
+    {
+        if (DialogKeyboard::isDefaultButton (*child))
+        {
+            if (child->isShowing() && child->isEnabled())
+                return child;
+        }
+        else if (auto* found = findDefaultIn (*child))
+        {
+            return found;
+        }
+    }
+
+    return nullptr;
+}
+} // namespace
+
+void DialogKeyboard::serve (juce::Component& window)
+{
+    if (window.getProperties().contains (servedProperty))
+        return;
+
+    window.getProperties().set (servedProperty, true);
+    new DialogKeyboard (window);   // deletes itself with the window
+}
+
+void DialogKeyboard::setDefaultButton (juce::Component& button)
+{
+    button.getProperties().set (defaultButtonProperty, true);
+}
+
+bool DialogKeyboard::isDefaultButton (const juce::Component& component)
+{
+    return component.getProperties().contains (defaultButtonProperty);
+}
+
+juce::Component* DialogKeyboard::findDefaultButton (juce::Component& window)
+{
+    return findDefaultIn (window);
+}
+
+DialogKeyboard::DialogKeyboard (juce::Component& windowToServe)
+    : window (windowToServe),
+      ring (std::make_unique<FocusRing>())
+{
+    window.addChildComponent (*ring);
+    window.addKeyListener (this);
+    window.addComponentListener (this);
+    juce::Desktop::getInstance().addFocusChangeListener (this);
+}
+
+DialogKeyboard::~DialogKeyboard()
+{
+    juce::Desktop::getInstance().removeFocusChangeListener (this);
+    listenTo (nullptr);
+    window.removeComponentListener (this);
+    window.removeKeyListener (this);
+    window.removeChildComponent (ring.get());
+}
+
+void DialogKeyboard::componentBeingDeleted (juce::Component&)
+{
+    delete this;
+}
+
+void DialogKeyboard::focusFirstControl (bool last)
+{
+    auto* target = last ? nullptr : findDefaultButton (window);
+
+    if (target == nullptr)
+    {
+        if (auto traverser = window.createKeyboardFocusTraverser())
+        {
+            const auto controls = traverser->getAllComponents (&window);
+
+            if (! controls.empty())
+                target = last ? controls.back() : controls.front();
+        }
+    }
+
+    if (target != nullptr)
+        target->grabKeyboardFocus();
+}
+
+void DialogKeyboard::listenTo (juce::Component* focused)
+{
+    if (listenedTo.getComponent() == focused)
+        return;
+
+    if (auto* previous = listenedTo.getComponent())
+        previous->removeKeyListener (this);
+
+    listenedTo = focused;
+
+    if (focused != nullptr)
+        focused->addKeyListener (this);
+}
+
+void DialogKeyboard::globalFocusChanged (juce::Component* focused)
+{
+    // The window itself took the focus (it appeared, or came back to the front): its controls
+    // take it over, which brings another call.
+    if (focused == &window)
+    {
+        listenTo (nullptr);
+        ring->mark (nullptr);
+        focusFirstControl (false);
+        return;
+    }
+
+    const bool inside = focused != nullptr && window.isParentOf (focused);
+    listenTo (inside ? focused : nullptr);
+    ring->mark (inside ? focused : nullptr);
+}
+
+bool DialogKeyboard::keyPressed (const juce::KeyPress& key, juce::Component*)
+{
+    auto* focused = juce::Component::getCurrentlyFocusedComponent();
+
+    if (focused == nullptr || (focused != &window && ! window.isParentOf (focused)))
+        return false;
+
+    const auto modifiers = key.getModifiers();
+
+    if (key.isKeyCode (juce::KeyPress::tabKey) && focused == &window
+        && (modifiers == juce::ModifierKeys() || modifiers == juce::ModifierKeys::shiftModifier))
+    {
+        focusFirstControl (modifiers.isShiftDown());
+        return true;
+    }
+
+    // A field that takes typing keeps its keys: Return confirms a number, Space is typed.
+    auto* field = dynamic_cast<juce::TextEditor*> (focused);
+
+    if (field != nullptr && ! field->isReadOnly())
+        return false;
+
+    if (key == juce::KeyPress (juce::KeyPress::returnKey))
+    {
+        if (auto* defaultButton = findDefaultButton (window))
+            return press (*defaultButton);
+
+        return false;
+    }
+
+    if (key == juce::KeyPress (juce::KeyPress::spaceKey) && focused != &window && field == nullptr)
+        return press (*focused);
+
+    return false;
+}
