@@ -1,5 +1,6 @@
 #include "ConsoleSettings.h"
 
+#include "HeldFolder.h"
 #include "PlatformFiles.h"
 #include "SkinXmlReader.h"
 
@@ -75,16 +76,20 @@ bool ConsoleSettings::isReadable (const juce::File& path)
 
 juce::File ConsoleSettings::keepAside (const juce::File& path)
 {
+    const auto folder = HeldFolder::open (path.getParentDirectory());
+
+    if (folder == nullptr)
+        return {};
+
     for (int number = 1; number < 1000; ++number)
     {
-        const auto candidate = path.getSiblingFile (path.getFileName() + ".unreadable"
-                                                    + (number > 1 ? "-" + juce::String (number) : juce::String()));
+        const auto name = path.getFileName() + ".unreadable" + (number > 1 ? "-" + juce::String (number) : juce::String());
 
-        if (PlatformFiles::renameWithoutReplacing (path, candidate))
-            return candidate;
+        if (folder->rename (path.getFileName(), name, false))
+            return path.getSiblingFile (name);
 
         // A file kept at an earlier start holds this name: the next one is tried.
-        if (! candidate.exists())
+        if (folder->lookUp (name) == HeldFolder::Entry::nothing)
             break;
     }
 

@@ -2,15 +2,13 @@
 
 #if JUCE_LINUX || JUCE_BSD || JUCE_MAC
  #include <cerrno>
- #include <cstdio>
  #include <fcntl.h>
  #include <sys/file.h>
  #include <sys/stat.h>
  #include <unistd.h>
 
-/*  The framework has no call for a file's owner and mode, for a lock that reports a file it could
-    not open (its InterProcessLock then says it holds the lock), or for a rename that refuses to
-    replace; these are POSIX calls.
+/*  The framework has no call for a file's owner and mode, or for a lock that reports a file it
+    could not open (its InterProcessLock then says it holds the lock); these are POSIX calls.
 */
 namespace
 {
@@ -45,33 +43,6 @@ juce::File PlatformFiles::findRuntimeFolder (const juce::String& runtimeDirVaria
         return {};
 
     return isOwnPrivateFolder (own) ? own : juce::File();
-}
-
-bool PlatformFiles::renameWithoutReplacing (const juce::File& from, const juce::File& to)
-{
-    const auto source = from.getFullPathName();
-    const auto target = to.getFullPathName();
-
-   #if JUCE_LINUX && defined (RENAME_NOREPLACE)
-    if (::renameat2 (AT_FDCWD, source.toRawUTF8(), AT_FDCWD, target.toRawUTF8(), RENAME_NOREPLACE) == 0)
-        return true;
-
-    if (errno != EINVAL && errno != ENOSYS)
-        return false;
-   #endif
-
-    // A file system without the refusing rename: a file is linked under its new name (which fails
-    // when the name is taken) and then loses the old one; a folder is renamed when the name is free.
-    struct stat info {};
-
-    if (::lstat (source.toRawUTF8(), &info) != 0)
-        return false;
-
-    if (! S_ISDIR (info.st_mode))
-        return ::link (source.toRawUTF8(), target.toRawUTF8()) == 0 && ::unlink (source.toRawUTF8()) == 0;
-
-    return ::lstat (target.toRawUTF8(), &info) != 0 && errno == ENOENT
-           && ::rename (source.toRawUTF8(), target.toRawUTF8()) == 0;
 }
 
 bool PlatformFiles::isRegularFile (const juce::File& file)
@@ -113,11 +84,6 @@ juce::File PlatformFiles::findRuntimeFolder (const juce::String&, const juce::Fi
 {
     // Where the framework keeps each user's temporary files apart already.
     return tempFolder;
-}
-
-bool PlatformFiles::renameWithoutReplacing (const juce::File& from, const juce::File& to)
-{
-    return ! to.exists() && from.moveFileTo (to);
 }
 
 bool PlatformFiles::isRegularFile (const juce::File& file)

@@ -6,8 +6,8 @@
 
 /** The few file operations that the single-instance channel and the settings file need and the
     framework does not offer: a folder that only this user may enter, a lock that says when it is
-    not held, a rename that never replaces what stands at the new name, and a look at what a path
-    is. POSIX calls where the platform has them; elsewhere the nearest framework call.
+    not held, and a look at what a path is. POSIX calls where the platform has them; elsewhere
+    the nearest framework call.
 */
 class PlatformFiles
 {
@@ -22,11 +22,6 @@ public:
 
     /** The same, for the given value of $XDG_RUNTIME_DIR (empty: not set) and temporary folder. */
     static juce::File findRuntimeFolder (const juce::String& runtimeDirVariable, const juce::File& tempFolder);
-
-    /** Renames the file or folder, but only when nothing stands at the new name; false when
-        something does or the rename failed (the original is then where it was).
-    */
-    static bool renameWithoutReplacing (const juce::File& from, const juce::File& to);
 
     /** True when the path names a regular file (not a folder, pipe or device), links followed. */
     static bool isRegularFile (const juce::File& file);
