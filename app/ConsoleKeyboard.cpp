@@ -2,9 +2,13 @@
 
 #include "FocusRing.h"
 
-ConsoleKeyboard::ConsoleKeyboard (juce::Component& consoleToServe, const juce::Array<juce::Component*>& controls)
+#include <algorithm>
+
+ConsoleKeyboard::ConsoleKeyboard (juce::Component& consoleToServe, const juce::Array<juce::Component*>& controls,
+                                  juce::Component* startingControlToUse)
     : console (consoleToServe),
-      ring (std::make_unique<FocusRing>())
+      ring (std::make_unique<FocusRing>()),
+      startingControl (startingControlToUse)
 {
     for (auto* child : console.getChildren())
         child->setWantsKeyboardFocus (false);
@@ -48,8 +52,6 @@ bool ConsoleKeyboard::keyPressed (const juce::KeyPress& key, juce::Component*)
 
     if (key.isKeyCode (juce::KeyPress::tabKey) && (modifiers == juce::ModifierKeys() || modifiers == juce::ModifierKeys::shiftModifier))
     {
-        keyboardInUse = true;
-
         // From a control the window moves the focus on; from the console itself it goes to the
         // first control (Shift: the last).
         if (inside)
@@ -72,7 +74,6 @@ bool ConsoleKeyboard::keyPressed (const juce::KeyPress& key, juce::Component*)
     {
         if (auto* button = dynamic_cast<juce::Button*> (focused); button != nullptr && button->isEnabled())
         {
-            keyboardInUse = true;
             ring->mark (button);
             button->triggerClick();
             return true;
@@ -84,6 +85,57 @@ bool ConsoleKeyboard::keyPressed (const juce::KeyPress& key, juce::Component*)
 
 void ConsoleKeyboard::globalFocusChanged (juce::Component* focused)
 {
-    const bool inside = focused != nullptr && console.isParentOf (focused);
-    ring->mark (keyboardInUse && inside ? focused : nullptr);
+    const bool inside = focused != nullptr && (focused == &console || console.isParentOf (focused));
+
+    if (! inside)
+    {
+        // A dialog, a box or another program holds the keyboard now.
+        keyboardAway = true;
+        ring->mark (nullptr);
+        return;
+    }
+
+    if (focused != &console)
+    {
+        keyboardAway = false;
+        lastFocused = focused;
+        ring->mark (focused);
+        return;
+    }
+
+    ring->mark (nullptr);
+
+    // The console itself holds the focus. When the window took the keyboard (at start, or back
+    // from a dialog), or handed it to the console while the control that had it is still there,
+    // a control takes it over, which brings another call. When that control went away (hidden
+    // or disabled), the console keeps it and Tab starts from the first control.
+    auto* previous = lastFocused.getComponent();
+    const bool previousStillThere = previous != nullptr && previous->isShowing() && previous->isEnabled();
+
+    if (keyboardAway || previous == nullptr || previousStillThere)
+        takeKeyboard();
+}
+
+void ConsoleKeyboard::takeKeyboard()
+{
+    auto traverser = console.createKeyboardFocusTraverser();
+
+    if (traverser == nullptr)
+        return;
+
+    const auto controls = traverser->getAllComponents (&console);
+
+    if (controls.empty())
+        return;
+
+    const auto usable = [&controls] (juce::Component* control)
+    {
+        return control != nullptr && std::find (controls.begin(), controls.end(), control) != controls.end();
+    };
+
+    auto* target = usable (lastFocused.getComponent()) ? lastFocused.getComponent()
+                 : usable (startingControl.getComponent()) ? startingControl.getComponent()
+                 : controls.front();
+
+    target->grabKeyboardFocus();
 }

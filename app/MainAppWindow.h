@@ -60,7 +60,7 @@ public:
     void paint (juce::Graphics& g) override;
 
     /** The window itself took the keyboard (at start, or back from a dialog): the console takes
-        it over, so that Tab reaches the controls without a click first.
+        it over and hands it to one of its controls, so that no click is needed first.
     */
     void focusGained (FocusChangeType cause) override;
 

@@ -130,7 +130,7 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
         ui.sendTabButton.get(), ui.receiveTabButton.get(), ui.deviceSelector.get(), ui.inputSelector.get(),
         ui.outputSelector.get(), ui.bufferDelaySlider.get(), ui.browseButton.get(), ui.fileField.get(), ui.showFolder.get(),
         ui.transmitButton.get(), ui.cancelButton.get(), ui.documentButton.get(), ui.videoButton.get(),
-        ui.supportButton.get(), ui.forumButton.get() });
+        ui.supportButton.get(), ui.forumButton.get() }, ui.deviceSelector.get());
 
     devicePollWaker = std::make_unique<DevicePollWaker> ([this] { restartDevicePoll(); });
 

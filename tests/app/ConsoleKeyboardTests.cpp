@@ -1,4 +1,5 @@
 #include "ConsoleRig.h"
+#include "WindowsOnScreen.h"
 
 using morvane::test::runMessageLoopUntil;
 
@@ -20,33 +21,42 @@ protected:
     }
 
     /** The window manager gives the window the focus in its own time: asks every second until
-        the console holds it.
+        a control of the console holds it.
+    */
+    void waitForTheWindowToTakeTheKeyboard()
+    {
+        ASSERT_NE (window->getPeer(), nullptr);
+        ASSERT_TRUE (morvane::test::waitAskingEverySecond ([&]
+        {
+            auto* focused = juce::Component::getCurrentlyFocusedComponent();
+            return window->getPeer()->isFocused() && focused != nullptr && console().isParentOf (focused);
+        }, [&] { window->toFront (true); }));
+    }
+
+    /** The window has the keyboard and the console itself holds the focus, as when the focused
+        control went away: Tab starts from the first control.
     */
     void startAtTheConsole()
     {
-        ASSERT_NE (window->getPeer(), nullptr);
-        auto lastAsked = 0.0;
-
-        ASSERT_TRUE (runMessageLoopUntil ([&]
-        {
-            if (window->getPeer()->isFocused() && console().hasKeyboardFocus (false))
-                return true;
-
-            if (const auto now = juce::Time::getMillisecondCounterHiRes(); now - lastAsked >= 1000.0)
-            {
-                lastAsked = now;
-                window->toFront (true);
-                console().grabKeyboardFocus();
-            }
-
-            return false;
-        }, 30000));
+        waitForTheWindowToTakeTheKeyboard();
+        console().grabKeyboardFocus();
+        ASSERT_TRUE (console().hasKeyboardFocus (false));
     }
 };
 
 TEST_F (ConsoleKeyboardTest, TabReachesTheUsableControlsInReadingOrderWithARingAroundTheFocusedOne)
 {
     open();
+
+    // The window takes the keyboard with the device picker focused and ringed, without a click.
+    waitForTheWindowToTakeTheKeyboard();
+    EXPECT_EQ (focusedName(), "Device To Update");
+    auto* picker = child ("Device To Update");
+    ASSERT_NE (picker, nullptr);
+    EXPECT_TRUE (runMessageLoopUntil ([&] { auto* ring = child ("Focus Ring");
+                                            return ring != nullptr && ring->isVisible() && ring->getBounds().contains (picker->getBounds()); }))
+        << "no ring at start";
+
     startAtTheConsole();
 
     // Without a device only the page tab, the device selector and the help links are usable.
@@ -119,6 +129,7 @@ TEST_F (ConsoleKeyboardTest, WithADeviceAndItsPortsTabReachesEveryUsableControlI
     const juce::StringArray order { "Send Tab Button", "Device To Update", "Select an Input Port", "Select an Output Port",
                                     "Browse", "File", "showFolder", "Transmit", "Document", "Video", "Support", "Forum" };
     juce::StringArray reached;
+    console().grabKeyboardFocus();
 
     for (int i = 0; i < order.size() + 1; ++i)
     {

@@ -754,13 +754,20 @@ TEST_F (RealWindowTest, EveryWindowTakesTheKeyboardAsItAppearsWithoutAClick)
 {
     const auto focusedComponent = [] { return juce::Component::getCurrentlyFocusedComponent(); };
     auto& console = *window->getConsole();
+    const auto focusedName = [&] { auto* focused = focusedComponent(); return focused == nullptr ? juce::String ("<nothing>") : focused->getName(); };
 
-    // The main window at start: Tab reaches the first control.
-    ASSERT_TRUE (waitAskingEverySecond ([&] { return console.hasKeyboardFocus (true); }, [&] { window->toFront (true); }))
-        << "the console never took the keyboard: " << describeWindows();
-    EXPECT_TRUE (press (*window, juce::KeyPress::tabKey));
-    ASSERT_NE (focusedComponent(), nullptr);
-    EXPECT_EQ (focusedComponent()->getName(), "Receive Tab Button");
+    // The main window takes the keyboard with a control of the console focused and ringed: at
+    // start its device picker, back from a dialog or a box the control that had it before.
+    const auto keyboardAt = [&] (const juce::String& expected, const char* when)
+    {
+        EXPECT_TRUE (waitAskingEverySecond ([&] { return console.hasKeyboardFocus (true); }, [&] { window->toFront (true); }))
+            << "the console never took the keyboard " << when << ": " << describeWindows();
+        EXPECT_TRUE (morvane::test::runMessageLoopUntil ([&] { return focusedName() == expected; }, 5000))
+            << focusedName() << " instead of " << expected << " " << when;
+        EXPECT_TRUE (ringedFocus (console)) << "no ring " << when;
+    };
+
+    keyboardAt ("Device To Update", "at start");
 
     // The update offer: OK holds the keyboard in a ring, Tab moves on, Return presses OK wherever
     // the focus is.
@@ -784,9 +791,14 @@ TEST_F (RealWindowTest, EveryWindowTakesTheKeyboardAsItAppearsWithoutAClick)
     EXPECT_TRUE (update.showWindow()) << "Return did not press OK";
     EXPECT_TRUE (offer.ran);
 
-    // Back in the main window the console has the keyboard again.
-    EXPECT_TRUE (waitAskingEverySecond ([&] { return console.hasKeyboardFocus (true); }, [&] { window->toFront (true); }))
-        << describeWindows();
+    keyboardAt ("Device To Update", "after the update offer");
+
+    // Tab moves on from there.
+    EXPECT_TRUE (press (*window, juce::KeyPress::tabKey));
+    const auto tabbedTo = focusedName();
+    EXPECT_NE (tabbedTo, "Device To Update");
+    ASSERT_TRUE (console.isParentOf (focusedComponent()));
+    EXPECT_TRUE (ringedFocus (console)) << "the ring did not follow the focus";
 
     // A message box: OK holds the keyboard; Tab and Space press Cancel.
     WhenShown box ([this] { return settledBox(); }, [&] (juce::Component& shown)
@@ -806,6 +818,7 @@ TEST_F (RealWindowTest, EveryWindowTakesTheKeyboardAsItAppearsWithoutAClick)
     EXPECT_FALSE (dialogs.askOkCancel (juce::MessageBoxIconType::QuestionIcon, "Morvane", "Overwrite the file?"))
         << "Space did not press Cancel";
     EXPECT_TRUE (box.ran);
+    keyboardAt (tabbedTo, "after a box");
 }
 
 // The Transmit dialogs have the dialogs' colours, their warnings are read whole, and they take the
