@@ -1,4 +1,5 @@
 #include "AppTestDoubles.h"
+#include "FocusRing.h"
 #include "JuceSystemServices.h"
 #include "JuceUserDialogs.h"
 #include "KT4BackupDialog.h"
@@ -253,13 +254,18 @@ protected:
         return morvane::test::runMessageLoopUntil ([&]
         {
             auto* focused = juce::Component::getCurrentlyFocusedComponent();
-            juce::Component* ring = nullptr;
+            FocusRing* ring = nullptr;
 
             for (auto* child : shown.getChildren())
-                if (child->getName() == "Focus Ring")
-                    ring = child;
+                if (auto* focusRing = dynamic_cast<FocusRing*> (child))
+                    ring = focusRing;
+
+            // The ring must have been put around this very control, not merely be standing where it
+            // happens to cover it: a control inside another's ring would pass on the old mark.
+            auto* marked = ring != nullptr ? ring->getMarked() : nullptr;
 
             return focused != nullptr && ring != nullptr && ring->isVisible() && shown.isParentOf (focused)
+                && marked != nullptr && (marked == focused || marked->isParentOf (focused))
                 && ring->getBounds().contains (shown.getLocalArea (focused, focused->getLocalBounds()));
         }, 5000);
     }
@@ -818,7 +824,14 @@ TEST_F (RealWindowTest, EveryWindowTakesTheKeyboardAsItAppearsWithoutAClick)
     EXPECT_FALSE (dialogs.askOkCancel (juce::MessageBoxIconType::QuestionIcon, "Morvane", "Overwrite the file?"))
         << "Space did not press Cancel";
     EXPECT_TRUE (box.ran);
-    keyboardAt (tabbedTo, "after a box");
+
+    // Back from the box a console control holds the keyboard in its ring: the one that had it
+    // when the box opened, or, where the window's own hand-over came first, the starting control.
+    EXPECT_TRUE (waitAskingEverySecond ([&] { return console.hasKeyboardFocus (true); }, [&] { window->toFront (true); }))
+        << "the console never took the keyboard after a box: " << describeWindows();
+    EXPECT_TRUE (morvane::test::runMessageLoopUntil ([&] { return focusedName() == tabbedTo || focusedName() == "Device To Update"; }, 5000))
+        << focusedName() << " after a box";
+    EXPECT_TRUE (ringedFocus (console)) << "no ring after a box";
 }
 
 // The Transmit dialogs have the dialogs' colours, their warnings are read whole, and they take the
