@@ -259,14 +259,31 @@ bool ConsolePage::canTakeDrag (const juce::StringArray& files)
     return refusalFor (files).isEmpty();
 }
 
-juce::String ConsolePage::refusalFor (const juce::StringArray& files)
+bool ConsolePage::takesEveryDrag() noexcept
+{
+   #if JUCE_LINUX || JUCE_BSD
+    return true;
+   #else
+    return false;
+   #endif
+}
+
+juce::String ConsolePage::refusalOfMissing (const juce::StringArray& files)
 {
     if (files.isEmpty())
         return "Nothing was dropped.";
 
-    // Only a full path names a folder.
+    // Only a full path names a file or a folder.
     if (! juce::File::isAbsolutePath (files[0]) || ! juce::File (files[0]).exists())
         return "\"" + files[0] + "\" could not be found.";
+
+    return {};
+}
+
+juce::String ConsolePage::refusalFor (const juce::StringArray& files)
+{
+    if (const auto missing = refusalOfMissing (files); missing.isNotEmpty())
+        return missing;
 
     const juce::File dropped (files[0]);
 

@@ -75,6 +75,17 @@ public:
     /** What a drop is told while work runs and the page is locked. */
     static constexpr const char* busyDropText = "A transfer is running. Please drop it again once the transfer has ended.";
 
+    /** True where the framework tells every drag's source that the drop is taken (X11), so that a
+        refused drop would vanish without a word: there the console takes every drag and tells
+        on the drop why it cannot be used.
+    */
+    static bool takesEveryDrag() noexcept;
+
+    /** The refusal either page gives a drop that names nothing, or nothing that exists; empty
+        when the first path is an existing file or folder.
+    */
+    static juce::String refusalOfMissing (const juce::StringArray& files);
+
     /** Whether the receive page can use a drag: the first path is an existing folder. */
     static bool canTakeDrag (const juce::StringArray& files);
 

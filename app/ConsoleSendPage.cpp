@@ -29,12 +29,8 @@ bool ConsoleSendPage::canTakeDrag (const juce::StringArray& files)
 
 juce::String ConsoleSendPage::refusalFor (const juce::StringArray& files)
 {
-    if (files.isEmpty())
-        return "Nothing was dropped.";
-
-    // Only a full path names a file.
-    if (! juce::File::isAbsolutePath (files[0]) || ! juce::File (files[0]).exists())
-        return "\"" + files[0] + "\" could not be found.";
+    if (const auto missing = ConsolePage::refusalOfMissing (files); missing.isNotEmpty())
+        return missing;
 
     const juce::File dropped (files[0]);
 

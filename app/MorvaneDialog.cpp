@@ -19,11 +19,8 @@
 #include "QMR303BackupComponent.h"
 #include "SkinManager.h"
 #include "SkinnedDialogWindow.h"
-#include "SysExDecoders.h"
-#include "SysExMessage.h"
 #include "SendFile.h"
 #include "SendRoad.h"
-#include "SysExRequest.h"
 #include "Transfers.h"
 #include "SystemServices.h"
 #include "TPXDrawableButton.h"
@@ -326,13 +323,8 @@ void MorvaneDialog::connectControls()
     };
 
     if (ui.showFolder != nullptr)
-        ui.showFolder->onClick = [this]
-        {
-            if (page->isReceivePage())
-                firmware->showReceiveFolder (page->getReceiveFolder());
-            else
-                firmware->showSendFileFolder();
-        };
+        ui.showFolder->onClick = [this] { page->isReceivePage() ? firmware->showReceiveFolder (page->getReceiveFolder())
+                                                                : firmware->showSendFileFolder(); };
 
     // The mouse reaches the labels over the selectors; the keyboard presses the selectors.
     ui.deviceSelector->onClick = [this] { labelClicked (ui.deviceLabel.get()); };
@@ -433,21 +425,12 @@ void MorvaneDialog::labelClicked (juce::Component* clicked)
     // The send dialog's fields arrive with the send road.
 }
 
-bool MorvaneDialog::takesEveryDrag() noexcept
-{
-   #if JUCE_LINUX || JUCE_BSD
-    return true;
-   #else
-    return false;
-   #endif
-}
-
 bool MorvaneDialog::isInterestedInFileDrag (const juce::StringArray& files)
 {
     if (files.isEmpty())
         return false;
 
-    if (takesEveryDrag())
+    if (ConsolePage::takesEveryDrag())
         return true;
 
     return page->isReceivePage() ? ConsolePage::canTakeDrag (files) : ConsoleSendPage::canTakeDrag (files);
@@ -471,7 +454,6 @@ void MorvaneDialog::transmit() { sendPagePart->transmit(); }
 void MorvaneDialog::showFirmwareNotice (int timerId)
 {
     stopTimer (timerId);
-
     // The send ended well: the status line says so under the notice.
     view->showFirmwareEnd();
     firmware->showNotice();

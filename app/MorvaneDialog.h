@@ -5,7 +5,6 @@
 #include "ConsoleWidgets.h"
 #include "ConsoleTimers.h"
 #include "PayloadKind.h"
-#include "SysExFileCheck.h"
 
 #include <juce_audio_basics/juce_audio_basics.h>
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -142,7 +141,6 @@ public:
     */
     bool chooseFileToSend (const juce::File& file);
 
-
     /** BEGIN on the send page: classify, check, confirm the options where needed, convert and
         rewrite, and start the send.
     */
@@ -169,18 +167,11 @@ public:
     void timerCallback (int timerId) override;
     void mouseDown (const juce::MouseEvent& event) override;
 
-    /** Drags over the whole console: a drag of what the page can use (a .syx file on the send
-        page, a folder on the receive page) is taken; any other is refused, except where the
-        platform cannot show a refusal (takesEveryDrag): there it is taken too and its drop is
-        told why it cannot be used. Every drop that arrives, whatever the point, is used or told.
+    /** Drags over the whole console: what the page can use is taken, anything else refused
+        (but see ConsolePage::takesEveryDrag); every drop, whatever its point, is used or told.
     */
     bool isInterestedInFileDrag (const juce::StringArray& files) override;
     void filesDropped (const juce::StringArray& files, int x, int y) override;
-
-    /** True where the framework tells every drag's source that the drop is taken (X11), so that a
-        refused drop would vanish without a word: there the console takes every drag.
-    */
-    static bool takesEveryDrag() noexcept;
 
     //==============================================================================
     // State, for the window and the tests
@@ -192,7 +183,6 @@ public:
     int getBufferDelay() const noexcept { return bufferDelay; }
     bool isReceiveFolderChosen() const noexcept;
     juce::String getReceiveFolder() const;
-
 
     /** BEGIN on the receive page for the QMR-303: runs the foot controller's dump window
         modally ("QMR-303 Create Backup") and returns when it closes.
@@ -217,7 +207,6 @@ private:
     UserDialogs& dialogs;
     SystemServices& services;
     ConsoleSettings settings;
-
 
     int bufferDelay = 0;
     bool receiveFolderDefaulted = false;

@@ -153,7 +153,7 @@ TEST_F (ReceiveFolderDropTest, EachPageTakesOnlyItsOwnKindOfDragAndSaysWhyADropC
 
     // A drag of what the page cannot use is refused where the platform can show a refusal, and
     // taken where it cannot (its drop is then told why).
-    const auto refused = ! MorvaneDialog::takesEveryDrag();
+    const auto refused = ! ConsolePage::takesEveryDrag();
     EXPECT_TRUE (console().isInterestedInFileDrag ({ syx.getFullPathName() })) << "the send page takes .syx files";
 
     for (const auto& path : { text.getFullPathName(), first.getFullPathName(), scratch.getChildFile ("gone.syx").getFullPathName() })
