@@ -1,7 +1,7 @@
 #include "ConsoleSettings.h"
 
 #include "HeldFolder.h"
-#include "PlatformFiles.h"
+#include "RegularFileReader.h"
 #include "SkinXmlReader.h"
 
 ConsoleSettings::ConsoleSettings (const juce::File& appDataFolder)
@@ -59,15 +59,14 @@ juce::String ConsoleSettings::takeFolder (const char* key, bool& defaulted)
 
 bool ConsoleSettings::isReadable (const juce::File& path)
 {
-    if (! PlatformFiles::isRegularFile (path) || path.getSize() > maxFileBytes)
-        return false;
-
-    // The framework's parser recurses once per level and expands entities without bound: the
-    // text is checked as the skin's and the feeds' are before the framework reads it.
+    // Only an ordinary file of a sensible size is read, through one handle that a pipe put at
+    // the path cannot block. The framework's parser recurses once per level and expands entities
+    // without bound: the text is checked as the skin's and the feeds' are before it reads it.
     juce::MemoryBlock data;
     juce::String text;
 
-    if (! path.loadFileAsData (data) || ! SkinXmlReader::decodeText (data.getData(), data.getSize(), text))
+    if (RegularFileReader::read (path, maxFileBytes, data) != RegularFileReader::Outcome::read
+        || ! SkinXmlReader::decodeText (data.getData(), data.getSize(), text))
         return false;
 
     const auto root = SkinXmlReader::parse (text);

@@ -45,12 +45,6 @@ juce::File PlatformFiles::findRuntimeFolder (const juce::String& runtimeDirVaria
     return isOwnPrivateFolder (own) ? own : juce::File();
 }
 
-bool PlatformFiles::isRegularFile (const juce::File& file)
-{
-    struct stat info {};
-    return ::stat (file.getFullPathName().toRawUTF8(), &info) == 0 && S_ISREG (info.st_mode);
-}
-
 std::unique_ptr<PlatformFiles::Lock> PlatformFiles::Lock::take (const juce::File& file)
 {
     // Never through a link: someone else's file is not opened in its place.
@@ -84,11 +78,6 @@ juce::File PlatformFiles::findRuntimeFolder (const juce::String&, const juce::Fi
 {
     // Where the framework keeps each user's temporary files apart already.
     return tempFolder;
-}
-
-bool PlatformFiles::isRegularFile (const juce::File& file)
-{
-    return file.existsAsFile();
 }
 
 std::unique_ptr<PlatformFiles::Lock> PlatformFiles::Lock::take (const juce::File& file)

@@ -23,9 +23,6 @@ public:
     /** The same, for the given value of $XDG_RUNTIME_DIR (empty: not set) and temporary folder. */
     static juce::File findRuntimeFolder (const juce::String& runtimeDirVariable, const juce::File& tempFolder);
 
-    /** True when the path names a regular file (not a folder, pipe or device), links followed. */
-    static bool isRegularFile (const juce::File& file);
-
     /** An exclusive lock on a file, held while the object lives. */
     class Lock
     {
