@@ -42,7 +42,7 @@ AppendedBackupFile::Outcome AppendedBackupFile::append (const juce::File& target
         if (folder == nullptr)
             folder = HeldFolder::open (target.getParentDirectory());
 
-        if (folder == nullptr || folder->getFile() != target.getParentDirectory() || ! folder->isStillAtItsPath())
+        if (folder == nullptr || ! folder->holds (target))
             return fail (DurableFile::Outcome::folderChanged);
 
         file = std::make_unique<DurableFile> (folder, target.getFileName());

@@ -34,6 +34,9 @@ public:
     */
     bool isStillAtItsPath() const;
 
+    /** True when the file's folder is this folder and its path still leads here. */
+    bool holds (const juce::File& file) const { return path == file.getParentDirectory() && isStillAtItsPath(); }
+
     /** What stands under a name in the folder; links are not followed. */
     enum class Entry { nothing, file, other };
     Entry lookUp (const juce::String& name) const;

@@ -230,8 +230,7 @@ std::unique_ptr<ReplyFileWriter> ReceiveThread::startWritingEarly (const Job& jo
     if (file == juce::File() || ! file.getParentDirectory().isDirectory() || file.isDirectory())
         return {};
 
-    if (job.heldFolder != nullptr
-        && (job.heldFolder->getFile() != file.getParentDirectory() || ! job.heldFolder->isStillAtItsPath()))
+    if (job.heldFolder != nullptr && ! job.heldFolder->holds (file))
         return {};
 
     auto writer = std::make_unique<ReplyFileWriter> (file, job.heldFolder);
@@ -268,7 +267,7 @@ ReceiveThread::WriteFailure ReceiveThread::writeFile (const Job& job, const juce
     // written to: the files already saved are in the folder the run began in.
     const auto held = job.heldFolder != nullptr ? job.heldFolder : HeldFolder::open (file.getParentDirectory());
 
-    if (held == nullptr || held->getFile() != file.getParentDirectory() || ! held->isStillAtItsPath())
+    if (held == nullptr || ! held->holds (file))
         return WriteFailure::folderMissing;
 
     if (held->lookUp (file.getFileName()) == HeldFolder::Entry::other)
