@@ -1,6 +1,7 @@
 #include "SendRoad.h"
 
 #include "DeviceQueries.h"
+#include "DeviceRules.h"
 #include "LinkClock.h"
 #include "MidiPortManager.h"
 #include "MidiProcessing.h"
@@ -76,20 +77,17 @@ bool SendRoad::start (const juce::MemoryBlock& data, int model, PayloadKind kind
 
 bool SendRoad::portsConnected() const
 {
-    if (link == nullptr)
-        return false;
+    return link != nullptr && portsServeDevice (link->isInputConnected() == 1, link->isOutputConnected() == 1);
+}
 
-    switch (deviceModel)
-    {
-        case 3: case 5: case 6: case 7: case 8: case 10: case 16:
-            return link->areConnected (true, true);
+bool SendRoad::portsServeDevice (bool inputOk, bool outputOk) const
+{
+    // The processors answer every message; the foot controllers and the Utility only listen.
+    if (DeviceRules::needsBothPorts (deviceModel))
+        return inputOk && outputOk;
 
-        case 2: case 4: case 255:
-            return link->isOutputConnected() == 1;
-
-        default:
-            return false;
-    }
+    const bool listensOnly = deviceModel == 2 || deviceModel == 4 || deviceModel == 255;
+    return listensOnly && outputOk;
 }
 
 bool SendRoad::startTransfer (const juce::MemoryBlock& data, bool preMessage)
@@ -149,17 +147,12 @@ bool SendRoad::stop()
         return true;
 
     // A transfer that ended on its own between the two looks has stopped as well.
-    return transferStopper (sender) || ! runs();
+    return (transferStopper != nullptr ? transferStopper (sender) : sender.stop()) || ! runs();
 }
 
 void SendRoad::setTransferStopper (std::function<bool (SysExMultiMsgTimer&)> stopper)
 {
-    transferStopper = stopper != nullptr ? std::move (stopper) : defaultStopper();
-}
-
-std::function<bool (SysExMultiMsgTimer&)> SendRoad::defaultStopper()
-{
-    return [] (SysExMultiMsgTimer& sender) { return sender.stop(); };
+    transferStopper = std::move (stopper);
 }
 
 void SendRoad::stopThread()
@@ -259,18 +252,7 @@ bool SendRoad::portsPresentNow() const
     // lists are read again now.
     auto& ports = link->getPortManager();
     ports.refreshDeviceLists();
-
-    switch (deviceModel)
-    {
-        case 3: case 5: case 6: case 7: case 8: case 10: case 16:
-            return ports.isInputPresent() && ports.isOutputPresent();
-
-        case 2: case 4: case 255:
-            return ports.isOutputPresent();
-
-        default:
-            return false;
-    }
+    return portsServeDevice (ports.isInputPresent(), ports.isOutputPresent());
 }
 
 void SendRoad::showLostCommunication()

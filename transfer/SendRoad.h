@@ -100,7 +100,7 @@ private:
     bool portsConnected() const;
     void endWithMessage (TransferReport::Ending ending, const juce::String& text, bool warning, bool unmute);
     bool portsPresentNow() const;
-    static std::function<bool (SysExMultiMsgTimer&)> defaultStopper();
+    bool portsServeDevice (bool inputOk, bool outputOk) const;
     void showMessage (const juce::String& text, bool warning);
 
     MidiProcessing* link = nullptr;
@@ -116,7 +116,7 @@ private:
     bool unmuted = false;                   // the KT4's mute was lifted for this send
     int lastState = 0;
     double lastProgress = 0.0;              // as the last poll read it
-    std::function<bool (SysExMultiMsgTimer&)> transferStopper = defaultStopper();
+    std::function<bool (SysExMultiMsgTimer&)> transferStopper;   // empty: the sender's own stop
     juce::uint32 usbFirmwareSendStart = 0;
     int usbFirmwareRetries = 0;
     bool usbFirmware = false;
