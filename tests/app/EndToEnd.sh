@@ -54,7 +54,7 @@ cleanup()
 }
 trap cleanup EXIT
 
-fail() { echo "FAIL: $*"; exit 1; }
+fail() { echo "FAIL: $*"; [ -s "${errors:-}" ] && { echo "--- the program said:"; cat "$errors"; }; exit 1; }
 
 # Windows of a process whose title is exactly "Morvane". Other tests open and close windows on the
 # same display; a search that meets a window as it goes comes back empty, so it is tried again.
