@@ -550,20 +550,29 @@ TEST_F (SendRoadTest, ASendAfterAUtilityOrQMR303SendExpectsRepliesAgain)
 
 TEST_F (SendRoadTest, AnOrvixIIIUSBFirmwareIsRetriedFourTimesThenGivenUp)
 {
-    ManualLinkClock clock;   // stands still: every transfer ends "too soon"
+    ManualLinkClock clock;   // moves only 10 ms a reply: every transfer ends "too soon"
     auto& device = connect (16, "Orvix III MIDI 1", 1, 3);
+    replies->setDelayMs (0, 10);
     ASSERT_TRUE (console().chooseFileToSend (write (messages (16, { 0x6D, 0x6E, 0x6F }))));
     console().transmit();
 
-    // The status line counts the retries. It is read after every single message: on a busy
-    // machine a retry can begin and end within one slice of the message loop.
+    // The status line counts the retries. It is read while a reply waits on the clock, that is
+    // inside each transfer: one pass of the message loop can hold a whole retry.
+    // The clock moves once for each waiting reply, however slowly the reply notices.
     juce::StringArray statuses;
+    int lastMoved = 0;
     const auto deadline = juce::Time::getMillisecondCounterHiRes() + 30000;
 
     while (dialogs.boxes.empty() && juce::Time::getMillisecondCounterHiRes() < deadline)
     {
-        statuses.addIfNotAlreadyThere (labelText ("Progress"));
-        juce::MessageManager::getInstance()->runDispatchLoopUntil (0);
+        if (replies->isWaitingOnClock() && replies->getMessageCount() != lastMoved)
+        {
+            statuses.addIfNotAlreadyThere (labelText ("Progress"));
+            lastMoved = replies->getMessageCount();
+            clock.advance (10);
+        }
+
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (1);
     }
 
     ASSERT_FALSE (dialogs.boxes.empty());
