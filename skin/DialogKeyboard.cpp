@@ -146,11 +146,13 @@ bool DialogKeyboard::keyPressed (const juce::KeyPress& key, juce::Component*)
         return true;
     }
 
-    // A field that takes typing keeps its keys: Return confirms a number, Space is typed.
+    // A field that takes typing keeps its keys: Return confirms a number, Space is typed. Escape
+    // goes to the window as from any other control, so one press cancels; a window that does not
+    // take it leaves it to the field.
     auto* field = dynamic_cast<juce::TextEditor*> (focused);
 
     if (field != nullptr && ! field->isReadOnly())
-        return false;
+        return key == juce::KeyPress (juce::KeyPress::escapeKey) && window.keyPressed (key);
 
     if (key == juce::KeyPress (juce::KeyPress::returnKey))
     {

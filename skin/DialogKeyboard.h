@@ -11,7 +11,8 @@ class FocusRing;
     that is disabled or there is none, its first control) holds it, with a ring around it that
     follows the focus. Tab and Shift+Tab move through the controls; Return presses the default
     button (in a field that takes typing it stays the field's: a number field confirms its
-    value); Space presses the focused button; Escape is left to the window, which cancels.
+    value); Space presses the focused button; Escape is left to the window, which cancels, from
+    a field as well.
 
     Message thread only.
 */

@@ -138,15 +138,26 @@ private:
             return;
         }
 
-        // A mode toggle may hand the focus to its number field, where Escape first confirms the
-        // number and moves on to OK.
-        if (dynamic_cast<juce::TextEditor*> (focused()) != nullptr)
-        {
-            peer->handleKeyPress (juce::KeyPress (juce::KeyPress::escapeKey));
-            runMessageLoopUntil ([&] { return dynamic_cast<juce::TextEditor*> (focused()) == nullptr; }, 2000);
-        }
+        // One Escape cancels, from a number field too where the dialog has one that takes typing.
+        if (auto* field = typingField (*dialog))
+            field->grabKeyboardFocus();
 
         peer->handleKeyPress (juce::KeyPress (juce::KeyPress::escapeKey));
+    }
+
+    static juce::TextEditor* typingField (juce::Component& parent)
+    {
+        for (auto* child : parent.getChildren())
+        {
+            if (auto* field = dynamic_cast<juce::TextEditor*> (child);
+                field != nullptr && field->isShowing() && field->isEnabled() && ! field->isReadOnly())
+                return field;
+
+            if (auto* found = typingField (*child))
+                return found;
+        }
+
+        return nullptr;
     }
 
     static juce::String ticksOf (juce::Component& dialog)
