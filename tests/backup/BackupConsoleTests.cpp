@@ -76,22 +76,6 @@ private:
     int ticks = 0;
 };
 
-/** Runs the message loop until done() holds, for as long as progress() keeps changing: false
-    once it has stood still for stillMs.
-*/
-bool runWhileMoving (const std::function<bool()>& done, const std::function<double()>& progress, int stillMs = 30000)
-{
-    while (! done())
-    {
-        const auto before = progress();
-
-        if (! runMessageLoopUntil ([&] { return done() || progress() != before; }, stillMs))
-            return false;
-    }
-
-    return true;
-}
-
 TEST (BackupConsoleTest, BeginOnTheReceivePageBacksUpAKT4IntoTheChosenFolder)
 {
     const auto previousModel = currentDeviceModel.load();

@@ -186,7 +186,8 @@ bool BackupDumpServer::waitForRequests (int count, int timeoutMs) const
 
 std::vector<BackupDumpServer::Exchange> BackupDumpServer::getExchanges() const
 {
-    const std::lock_guard<std::mutex> lock (mutex);
+    std::unique_lock<std::mutex> lock (mutex);
+    changed.wait_for (lock, std::chrono::seconds (5), [this] { return answersGoingOut == 0 || closing; });
     return exchanges;
 }
 
@@ -233,6 +234,7 @@ void BackupDumpServer::answer (const juce::MidiMessage& request, const Simulated
     {
         const std::lock_guard<std::mutex> lock (mutex);
         record = recordReplies;
+        ++answersGoingOut;
     }
 
     for (const auto& reply : replies)
@@ -247,6 +249,8 @@ void BackupDumpServer::answer (const juce::MidiMessage& request, const Simulated
     exchange.answeredMs = juce::Time::getMillisecondCounterHiRes();
     const std::lock_guard<std::mutex> lock (mutex);
     exchanges.push_back (std::move (exchange));
+    --answersGoingOut;
+    changed.notify_all();
 }
 
 std::vector<juce::MidiMessage> BackupDumpServer::smallPreset (int number) const

@@ -70,6 +70,9 @@ public:
         double answeredMs = 0.0;    ///< ... and when its last reply had been sent
     };
 
+    /** Waits (up to a few seconds) for an answer still going out, so that a run that has just
+        read its last reply finds that answer recorded too.
+    */
     std::vector<Exchange> getExchanges() const;
 
     /** Forgets the recorded exchanges (long runs keep only their timing). */
@@ -107,6 +110,7 @@ private:
     bool recordReplies = true;
     std::vector<Exchange> exchanges;
     int requestCount = 0;
+    int answersGoingOut = 0;
     std::shared_ptr<Presence> presence;
 };
 } // namespace morvane::test

@@ -22,6 +22,19 @@ bool runMessageLoopUntil (const std::function<bool()>& condition, int timeoutMs)
     }
 }
 
+bool runWhileMoving (const std::function<bool()>& done, const std::function<double()>& progress, int stillMs)
+{
+    while (! done())
+    {
+        const auto before = progress();
+
+        if (! runMessageLoopUntil ([&] { return done() || progress() != before; }, stillMs))
+            return false;
+    }
+
+    return true;
+}
+
 void runMessageLoopFor (int milliseconds)
 {
     runMessageLoopUntil ([] { return false; }, milliseconds);

@@ -9,6 +9,11 @@ namespace morvane::test
 */
 bool runMessageLoopUntil (const std::function<bool()>& condition, int timeoutMs = 20000);
 
+/** Runs the message loop until done() holds, for as long as progress() keeps changing: false
+    once it has stood still for stillMs. For long runs whose pace a busy machine sets.
+*/
+bool runWhileMoving (const std::function<bool()>& done, const std::function<double()>& progress, int stillMs = 30000);
+
 /** Runs the message loop for a fixed time, for checks that something does not happen. */
 void runMessageLoopFor (int milliseconds);
 } // namespace morvane::test

@@ -71,8 +71,10 @@ PacedReplies::PacedReplies (SimulatedDevice& device)
 
         if (delay > 0)
         {
-            shared->waiting = true;
+            // The clock is read before the wait is shown, so a test that moves the clock once
+            // it sees the wait cannot move it before the start is taken.
             const auto start = LinkClock::now();
+            shared->waiting = true;
 
             while (millisecondsBetween (LinkClock::now(), start) < delay && ! shared->stop)
                 std::this_thread::sleep_for (std::chrono::milliseconds (1));

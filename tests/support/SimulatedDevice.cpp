@@ -341,8 +341,8 @@ void SimulatedDevice::run()
         }
         else
         {
+            ++sentCount;   // counted first: whoever reads the reply finds it counted
             ports.sendToInput (portName, next.message);
-            ++sentCount;
         }
 
         lock.lock();
@@ -444,6 +444,8 @@ bool SimulatedDevice::emit (const juce::MidiMessage& reply)
             return false;
     }
 
+    ++sentCount;   // counted first: whoever reads the reply finds it counted
+
     if (corrupt && reply.getRawDataSize() >= 3)
     {
         juce::MemoryBlock bytes (reply.getRawData(), (size_t) reply.getRawDataSize());
@@ -455,8 +457,6 @@ bool SimulatedDevice::emit (const juce::MidiMessage& reply)
     {
         ports.sendToInput (portName, reply);
     }
-
-    ++sentCount;
 
     if (sendExtra)
         ports.sendToInput (portName, extra);
