@@ -180,11 +180,14 @@ void ReceiveThread::receive (const Job& job)
         {
             if (const auto outcome = job.steppedFile->putInPlace(); outcome != AppendedBackupFile::Outcome::ok)
             {
+                earlyWriter.reset();
                 fail (toWriteFailure (outcome));
                 return;
             }
         }
 
+        // Its temporary file goes before the end is told: whoever hears it finds nothing left.
+        earlyWriter.reset();
         report (ReceiveResults::requestFailed);
         return;
     }
@@ -210,6 +213,8 @@ void ReceiveThread::receive (const Job& job)
     const auto failure = job.steppedFile != nullptr && isAppendingBackupJob (job.jobType)
                              ? appendStep (job, file)
                              : writeFile (job, file, earlyWriter.get());
+
+    earlyWriter.reset();   // a temporary file not put in place goes before the end is told
 
     if (failure != WriteFailure::none)
         fail (failure);
