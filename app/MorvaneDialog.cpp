@@ -454,6 +454,7 @@ void MorvaneDialog::transmit() { sendPagePart->transmit(); }
 void MorvaneDialog::showFirmwareNotice (int timerId)
 {
     stopTimer (timerId);
+
     // The send ended well: the status line says so under the notice.
     view->showFirmwareEnd();
     firmware->showNotice();

@@ -174,20 +174,20 @@ void ReceiveThread::receive (const Job& job)
 
     if (state == SysExRequest::failed || isStatusReplyOnly (job, &statusCode))
     {
+        // Its temporary file goes before the end is told: whoever hears it finds nothing left.
+        earlyWriter.reset();
+
         // An empty last slot of a stepped job still completes its file.
         if (state != SysExRequest::failed && statusCode == 0 && job.lastStep && job.steppedFile != nullptr
             && isAppendingBackupJob (job.jobType))
         {
             if (const auto outcome = job.steppedFile->putInPlace(); outcome != AppendedBackupFile::Outcome::ok)
             {
-                earlyWriter.reset();
                 fail (toWriteFailure (outcome));
                 return;
             }
         }
 
-        // Its temporary file goes before the end is told: whoever hears it finds nothing left.
-        earlyWriter.reset();
         report (ReceiveResults::requestFailed);
         return;
     }

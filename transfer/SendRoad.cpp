@@ -77,17 +77,9 @@ bool SendRoad::start (const juce::MemoryBlock& data, int model, PayloadKind kind
 
 bool SendRoad::portsConnected() const
 {
-    return link != nullptr && portsServeDevice (link->isInputConnected() == 1, link->isOutputConnected() == 1);
-}
-
-bool SendRoad::portsServeDevice (bool inputOk, bool outputOk) const
-{
     // The processors answer every message; the foot controllers and the Utility only listen.
-    if (DeviceRules::needsBothPorts (deviceModel))
-        return inputOk && outputOk;
-
-    const bool listensOnly = deviceModel == 2 || deviceModel == 4 || deviceModel == 255;
-    return listensOnly && outputOk;
+    return link != nullptr
+        && DeviceRules::isLinkReady (deviceModel, link->isInputConnected() == 1, link->isOutputConnected() == 1, false);
 }
 
 bool SendRoad::startTransfer (const juce::MemoryBlock& data, bool preMessage)
@@ -252,7 +244,7 @@ bool SendRoad::portsPresentNow() const
     // lists are read again now.
     auto& ports = link->getPortManager();
     ports.refreshDeviceLists();
-    return portsServeDevice (ports.isInputPresent(), ports.isOutputPresent());
+    return DeviceRules::isLinkReady (deviceModel, ports.isInputPresent(), ports.isOutputPresent(), false);
 }
 
 void SendRoad::showLostCommunication()

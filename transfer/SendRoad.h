@@ -100,7 +100,6 @@ private:
     bool portsConnected() const;
     void endWithMessage (TransferReport::Ending ending, const juce::String& text, bool warning, bool unmute);
     bool portsPresentNow() const;
-    bool portsServeDevice (bool inputOk, bool outputOk) const;
     void showMessage (const juce::String& text, bool warning);
 
     MidiProcessing* link = nullptr;
