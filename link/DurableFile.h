@@ -25,13 +25,13 @@ public:
     {
     public:
         virtual ~Disk() = default;
-        virtual bool write (HeldFolder& folder, int file, const void* data, size_t size) { return folder.write (file, data, size); }
-        virtual bool sync (HeldFolder& folder, int file)                                  { return folder.sync (file); }
-        virtual bool rename (HeldFolder& folder, const juce::String& from, const juce::String& to, bool mayReplaceFile)
+        virtual bool write (HeldFolder& in, int fileNumber, const void* data, size_t size) { return in.write (fileNumber, data, size); }
+        virtual bool sync (HeldFolder& in, int fileNumber)                                  { return in.sync (fileNumber); }
+        virtual bool rename (HeldFolder& in, const juce::String& from, const juce::String& to, bool mayReplaceFile)
         {
-            return folder.rename (from, to, mayReplaceFile);
+            return in.rename (from, to, mayReplaceFile);
         }
-        virtual bool syncFolder (HeldFolder& folder)                                      { return folder.syncEntries(); }
+        virtual bool syncFolder (HeldFolder& held)                                          { return held.syncEntries(); }
 
         /** The real calls. */
         static Disk& system();

@@ -1,14 +1,11 @@
 #include "HeldFolder.h"
 
-#if JUCE_LINUX || JUCE_MAC || JUCE_BSD
- #define MORVANE_FOLDER_CALLS 1
+#if MORVANE_FOLDER_CALLS
  #include <cerrno>
  #include <cstdio>
  #include <fcntl.h>
  #include <sys/stat.h>
  #include <unistd.h>
-#else
- #define MORVANE_FOLDER_CALLS 0
 #endif
 
 std::shared_ptr<HeldFolder> HeldFolder::open (const juce::File& folder)

@@ -5,6 +5,13 @@
 #include <map>
 #include <memory>
 
+// Where the system offers calls relative to an open folder, the folder is held by them.
+#if JUCE_LINUX || JUCE_MAC || JUCE_BSD
+ #define MORVANE_FOLDER_CALLS 1
+#else
+ #define MORVANE_FOLDER_CALLS 0
+#endif
+
 /** A folder held by what it is rather than by its path.
 
     A backup writes its files into the folder it opened at its start, even when that folder is
@@ -70,13 +77,18 @@ private:
     explicit HeldFolder (const juce::File& folder);
 
     const juce::File path;
+
+   #if MORVANE_FOLDER_CALLS
     int descriptor = -1;
     juce::uint64 device = 0, inode = 0;
+   #else
+    juce::uint64 inode = 0;
 
-    // Where the system's calls are not used: the open files, by number.
+    // The open files, by number.
     juce::CriticalSection streamLock;
     std::map<int, std::unique_ptr<juce::FileOutputStream>> streams;
     int nextStream = 1;
+   #endif
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (HeldFolder)
 };
