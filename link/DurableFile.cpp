@@ -143,7 +143,7 @@ int DurableFile::removeStaleTemporaries (HeldFolder& folder, const juce::String&
     {
         const auto name = entry.getFile().getFileName();
 
-        if (isTemporaryName (name, extension) && folder.removeFile (name))
+        if (isTemporaryName (name, extension) && folder.removeFileNobodyWrites (name))
             ++removed;
     }
 

@@ -12,7 +12,8 @@
     never taken for the file itself (".<name>.part-<8 hex digits>"). putInPlace syncs it, checks
     that the folder is still at its path, renames it without replacing anything the caller did
     not mean to replace, and syncs the folder so that the new name survives a power cut. A file
-    that is never put in place removes its temporary file.
+    that is never put in place removes its temporary file. While it is written, the temporary
+    file is locked, so that removeStaleTemporaries leaves it alone.
 
     Every call that reaches the disk goes through a Disk, which a test may replace to see the
     order of the calls. Used by one thread at a time.
@@ -87,7 +88,8 @@ public:
     static bool isTemporaryName (const juce::String& name, const juce::String& extension);
 
     /** Removes the regular files in folder that are temporary files for names ending in extension,
-        left by a run that never ended. Returns how many were removed.
+        left by a run that never ended. One that a DurableFile is writing (in this process or in
+        another: the file is locked while it is open) is left alone. Returns how many were removed.
     */
     static int removeStaleTemporaries (HeldFolder& folder, const juce::String& extension);
 

@@ -4,6 +4,7 @@
  #include <cerrno>
  #include <cstdio>
  #include <fcntl.h>
+ #include <sys/file.h>
  #include <sys/stat.h>
  #include <unistd.h>
 #endif
@@ -86,7 +87,14 @@ juce::int64 HeldFolder::sizeOfFile (const juce::String& name) const
 
 int HeldFolder::createFile (const juce::String& name)
 {
-    return ::openat (descriptor, name.toRawUTF8(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    const auto file = ::openat (descriptor, name.toRawUTF8(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+
+    // Nobody else can know the new name yet, so the lock is free. Where the file system has no
+    // locks the file is still written: the sweep then removes nothing (removeFileNobodyWrites).
+    if (file >= 0)
+        ::flock (file, LOCK_EX | LOCK_NB);
+
+    return file;
 }
 
 bool HeldFolder::write (int file, const void* data, size_t size)
@@ -161,6 +169,27 @@ bool HeldFolder::syncEntries()
 bool HeldFolder::removeFile (const juce::String& name)
 {
     return lookUp (name) == Entry::file && ::unlinkat (descriptor, name.toRawUTF8(), 0) == 0;
+}
+
+bool HeldFolder::removeFileNobodyWrites (const juce::String& name)
+{
+    const auto* const rawName = name.toRawUTF8();
+    const auto file = ::openat (descriptor, rawName, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+
+    if (file < 0)
+        return false;
+
+    // The lock is taken on the file itself; the name is then checked to lead to it still, so
+    // that a file put under that name meanwhile is not the one removed.
+    struct stat opened {}, named {};
+    const bool removed = ::fstat (file, &opened) == 0 && S_ISREG (opened.st_mode)
+                      && ::flock (file, LOCK_EX | LOCK_NB) == 0
+                      && ::fstatat (descriptor, rawName, &named, AT_SYMLINK_NOFOLLOW) == 0
+                      && sameEntry (named, (juce::uint64) opened.st_dev, (juce::uint64) opened.st_ino)
+                      && ::unlinkat (descriptor, rawName, 0) == 0;
+
+    ::close (file);
+    return removed;
 }
 
 #else
@@ -250,6 +279,13 @@ bool HeldFolder::syncEntries()
 bool HeldFolder::removeFile (const juce::String& name)
 {
     return lookUp (name) == Entry::file && path.getChildFile (name).deleteFile();
+}
+
+bool HeldFolder::removeFileNobodyWrites (const juce::String& name)
+{
+    // The framework's streams open their files without letting others delete them: a file that
+    // is being written refuses to go.
+    return removeFile (name);
 }
 
 #endif

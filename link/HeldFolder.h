@@ -51,7 +51,10 @@ public:
     /** The size of the regular file of that name, -1 when there is none (a link is none). */
     juce::int64 sizeOfFile (const juce::String& name) const;
 
-    /** Makes a new, empty file; fails (-1) when anything stands under the name. */
+    /** Makes a new, empty file; fails (-1) when anything stands under the name. The file is
+        locked (an exclusive flock) for as long as it is open, so that removeFileNobodyWrites
+        passes it over, in this process and in any other.
+    */
     int createFile (const juce::String& name);
 
     bool write (int file, const void* data, size_t size);
@@ -72,6 +75,12 @@ public:
 
     /** Removes a regular file; anything else under the name is left alone. */
     bool removeFile (const juce::String& name);
+
+    /** Removes a regular file that no writer holds open: one made by createFile and not yet
+        closed, here or in another process, is left alone, and so is every file where the system
+        cannot tell (a file system without locks).
+    */
+    bool removeFileNobodyWrites (const juce::String& name);
 
 private:
     explicit HeldFolder (const juce::File& folder);

@@ -2,6 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#if JUCE_LINUX || JUCE_MAC || JUCE_BSD
+ #include <csignal>
+ #include <fcntl.h>
+ #include <sys/file.h>
+ #include <sys/wait.h>
+ #include <unistd.h>
+#endif
+
 namespace
 {
 using Outcome = DurableFile::Outcome;
@@ -125,9 +133,85 @@ TEST_F (DurableFileTest, StaleTemporariesOfItsOwnKindAreRemovedAndNothingElse)
         ASSERT_TRUE (folder.getChildFile (name).replaceWithText ("the user's"));
 
     ASSERT_TRUE (folder.getChildFile (".b.syx.part-1234abcd").createDirectory());
+    ASSERT_TRUE (folder.getChildFile ("outside").replaceWithText ("the user's"));
+    ASSERT_TRUE (juce::File::createSymbolicLink (folder.getChildFile (".c.syx.part-1234abcd"),
+                                                 folder.getChildFile ("outside").getFullPathName(), false));
     ASSERT_TRUE (folder.getChildFile (".260101-120000-bank-A.syx.part-5c1f2e3a").replaceWithText ("stale"));
     ASSERT_TRUE (folder.getChildFile (".Clean (2).SYX.part-00000001").replaceWithText ("stale"));
 
     EXPECT_EQ (DurableFile::removeStaleTemporaries (*HeldFolder::open (folder), ".syx"), 2);
-    EXPECT_EQ (names().size(), kept.size() + 1);
+    EXPECT_EQ (names().size(), kept.size() + 3);
+    EXPECT_EQ (folder.getChildFile ("outside").loadFileAsString(), "the user's") << "a link is not followed";
 }
+
+#if JUCE_LINUX || JUCE_MAC || JUCE_BSD
+TEST_F (DurableFileTest, TheSweepLeavesEveryTemporaryThatIsStillBeingWritten)
+{
+    // Another run in the same folder, whatever holds its temporary file open: it is never
+    // taken for the leftover of a run that died, and the sweep leaves it alone.
+    const auto held = HeldFolder::open (folder);
+    const juce::String stale (".250314-093005-bank-A.syx.part-0badf00d");
+    const juce::String otherDescriptor (".250314-093005-bank-B.syx.part-0000beef");
+    const juce::String otherProcess (".250314-093005-bank-C.syx.part-00c0ffee");
+
+    for (const auto& name : { stale, otherDescriptor, otherProcess })
+        ASSERT_TRUE (folder.getChildFile (name).replaceWithText ("half a bank"));
+
+    DurableFile writing (held, "250314-093005-bank-D.syx");
+    ASSERT_TRUE (writing.write ("half", 4));
+
+    // The same file opened again, as another program opens it: a lock of its own.
+    const auto path = [this] (const juce::String& name) { return folder.getChildFile (name).getFullPathName(); };
+    const auto descriptor = ::open (path (otherDescriptor).toRawUTF8(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE (descriptor, 0);
+    ASSERT_EQ (::flock (descriptor, LOCK_EX | LOCK_NB), 0);
+
+    // A process that holds its file locked until it is killed; it tells through the pipe when
+    // it holds it. The child makes only calls that are safe after a fork.
+    int ready[2] = { -1, -1 };
+    ASSERT_EQ (::pipe (ready), 0);
+    const auto otherPath = path (otherProcess);
+    const auto* const rawOtherPath = otherPath.toRawUTF8();
+    const auto child = ::fork();
+    ASSERT_GE (child, 0);
+
+    if (child == 0)
+    {
+        ::alarm (60);   // never outlives a test that died before it killed the child
+        const auto file = ::open (rawOtherPath, O_RDONLY);
+        const char told = (file >= 0 && ::flock (file, LOCK_EX) == 0) ? 'y' : 'n';
+        [[maybe_unused]] const auto wrote = ::write (ready[1], &told, 1);
+
+        for (;;)
+            ::pause();
+    }
+
+    char told = 0;
+    const auto heard = ::read (ready[0], &told, 1);
+    ::close (ready[0]);
+    ::close (ready[1]);
+
+    const auto sweptWhileHeld = DurableFile::removeStaleTemporaries (*held, ".syx");
+    const auto namesWhileHeld = names();
+
+    ::kill (child, SIGKILL);
+    ::waitpid (child, nullptr, 0);
+
+    ASSERT_EQ (heard, 1);
+    ASSERT_EQ (told, 'y');
+    EXPECT_EQ (sweptWhileHeld, 1) << "only the stale one";
+    EXPECT_FALSE (namesWhileHeld.contains (stale));
+    EXPECT_TRUE (namesWhileHeld.contains (otherDescriptor));
+    EXPECT_TRUE (namesWhileHeld.contains (otherProcess));
+    EXPECT_EQ (namesWhileHeld.size(), 3) << namesWhileHeld.joinIntoString (" ");
+
+    EXPECT_EQ (writing.putInPlace ("250314-093005-bank-D.syx", Replace::never), Outcome::ok)
+        << "the run that was writing ends whole";
+    EXPECT_EQ (folder.getChildFile ("250314-093005-bank-D.syx").loadFileAsString(), "half");
+
+    // Once their writers are gone, the sweep takes what they left.
+    ::close (descriptor);
+    EXPECT_EQ (DurableFile::removeStaleTemporaries (*held, ".syx"), 2);
+    EXPECT_EQ (names().joinIntoString (" "), "250314-093005-bank-D.syx");
+}
+#endif
