@@ -225,7 +225,7 @@ void ReceiveThread::receive (const Job& job)
 std::unique_ptr<ReplyFileWriter> ReceiveThread::startWritingEarly (const Job& job)
 {
     // Only where the file is known before the data, and writing it needs nothing that the write
-    // at the end would do otherwise (no folder to create, no older content to keep).
+    // at the end would do otherwise (no folder to make, no stepped file to add to).
     if (getBackupNameRule (job.jobType) != BackupNameRule::suffix
         || (isAppendingBackupJob (job.jobType) && (job.steppedFile != nullptr || ! job.firstStep)))
         return {};
@@ -254,23 +254,20 @@ ReceiveThread::WriteFailure ReceiveThread::writeFile (const Job& job, const juce
         && earlyWriter->finish (request))
         return WriteFailure::none;
 
-    const auto folderThere = [&file] { return file.getParentDirectory().isDirectory(); };
+    // A later step adds to the file its first step began, which only a stepped file keeps aside
+    // until it is whole (appendStep): a backup's file is never added to where it lies.
+    if (isAppendingBackupJob (job.jobType) && ! job.firstStep)
+        return WriteFailure::fileGone;
 
-    if (job.mayCreateFolder)
-    {
-        // Not written while it arrived, or that went wrong: the whole write, which makes a
-        // missing folder.
-        request.setAppendToFile (isAppendingBackupJob (job.jobType) && ! job.firstStep);
+    // A job of its own may make its missing folder. A run's folder that went away, or whose path
+    // now leads to another, is not made again or written to: the files already saved are in the
+    // folder the run began in.
+    const auto folder = file.getParentDirectory();
 
-        if (request.writeRepliesToFile (file.getFullPathName()))
-            return WriteFailure::none;
+    if (job.mayCreateFolder && job.heldFolder == nullptr && ! folder.isDirectory())
+        folder.createDirectory();   // a failure shows as a missing folder below
 
-        return folderThere() ? WriteFailure::diskError : WriteFailure::folderMissing;
-    }
-
-    // A run's folder that went away, or whose path now leads to another, is not made again or
-    // written to: the files already saved are in the folder the run began in.
-    const auto held = job.heldFolder != nullptr ? job.heldFolder : HeldFolder::open (file.getParentDirectory());
+    const auto held = job.heldFolder != nullptr ? job.heldFolder : HeldFolder::open (folder);
 
     if (held == nullptr || ! held->holds (file))
         return WriteFailure::folderMissing;

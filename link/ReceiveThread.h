@@ -67,20 +67,23 @@ public:
 
         /** For the Orvix III bank and user-cab-bank jobs, whose requests each add one preset or
             cab to a shared file: true for the job's first request, which starts the file afresh;
-            the later requests append to it. Ignored for every other job, whose file is always
-            replaced.
+            the later requests add to it through steppedFile. Ignored for every other job, whose
+            file is always replaced.
         */
         bool firstStep = false;
 
-        /** For a run: the file that the steps of such a job add to, kept beside the job's file
-            until lastStep puts it in place (see AppendedBackupFile). Without it the steps append
-            to the job's file itself.
+        /** The file that the steps of such a job add to, kept beside the job's file until
+            lastStep puts it in place (see AppendedBackupFile). Without it the first step's
+            replies are the whole file, and a later step fails (WriteFailure::fileGone): a
+            backup's file is never added to where it lies.
         */
         AppendedBackupFile* steppedFile = nullptr;
         bool lastStep = false;
 
-        /** False for a run, which makes its folders before it starts: a folder that has gone
-            away then fails the job (WriteFailure::folderMissing) instead of being made again.
+        /** Whether a job without a held folder may make its missing folder. False for a run,
+            which makes its folders before it starts: a folder that has gone away then fails the
+            job (WriteFailure::folderMissing) instead of being made again. Every file is written
+            beside its name and takes it only when whole (see ReplyFileWriter).
         */
         bool mayCreateFolder = true;
 

@@ -1,8 +1,10 @@
+#include "AppendedBackupFile.h"
 #include "DumpBuilders.h"
 #include "LinkTestRig.h"
 #include "ManualLinkClock.h"
 #include "MessageLoop.h"
 #include "ReceiveThread.h"
+#include "SmallDisk.h"
 #include "SysExBuilders.h"
 #include "SysExRequest.h"
 
@@ -77,10 +79,12 @@ namespace
             result once the listener has heard of it.
         */
         ReceiveResult receive (WorkerStandIn& worker, BackupJobType jobType, juce::uint16 number = 0,
-                               bool firstStep = false)
+                               bool firstStep = false, AppendedBackupFile* steppedFile = nullptr, bool lastStep = false)
         {
-            ReceiveThread thread (&worker.request, &progress, folder.getFullPathName(), jobType, number,
-                                  baseName, firstStep);
+            ReceiveThread::Job job { &worker.request, &progress, folder.getFullPathName(), jobType, number, baseName, firstStep };
+            job.steppedFile = steppedFile;
+            job.lastStep = lastStep;
+            ReceiveThread thread (job);
             ResultRecorder recorder;
             thread.addChangeListener (&recorder);
             thread.startThread();
@@ -93,6 +97,7 @@ namespace
             savedFile = juce::File();
             hasSavedFile = thread.getSavedFile (savedFile);
             warning = thread.getWarningText();
+            writeFailure = thread.getWriteFailure();
             thread.removeChangeListener (&recorder);
             return thread.getResult();
         }
@@ -126,20 +131,21 @@ namespace
         }
 
         ReceiveResult receiveDump (const juce::MemoryBlock& dump, BackupJobType jobType, juce::uint16 number = 0,
-                                   bool firstStep = false)
+                                   bool firstStep = false, AppendedBackupFile* steppedFile = nullptr, bool lastStep = false)
         {
             WorkerStandIn worker ((int) dumps::splitMessages (dump).size());
             worker.deliver (dump);
             worker.retire();
-            return receive (worker, jobType, number, firstStep);
+            return receive (worker, jobType, number, firstStep, steppedFile, lastStep);
         }
 
-        const juce::File folder = juce::File::createTempFile ("morvane-receive");
+        juce::File folder = juce::File::createTempFile ("morvane-receive");
         const juce::String baseName = "250314-093005";
         std::atomic<double> progress { 0.0 };
         juce::File savedFile;
         bool hasSavedFile = false;
         juce::String warning;
+        ReceiveThread::WriteFailure writeFailure = ReceiveThread::WriteFailure::none;
     };
 } // namespace
 
@@ -316,30 +322,47 @@ TEST_F (ReceiveThreadTest, AllUserCabsAreNumberedAndReplaceOlderFiles)
 }
 
 //==============================================================================
-TEST_F (ReceiveThreadTest, SteppedOrvixIIIJobsAppendAfterTheirFirstStep)
+TEST_F (ReceiveThreadTest, SteppedOrvixIIIJobsAddToTheirFileOnlyThroughTheSteppedFile)
 {
     const auto first = presetDump (16, "One");
     const auto second = presetDump (16, "Two");
+    juce::MemoryBlock both (first);
+    both.append (second.getData(), second.getSize());
 
     // An older file of the same name, such as another run's within the same second.
     folder.createDirectory();
-    folder.getChildFile ("250314-093005-bank-C.syx").replaceWithText ("older run");
+    const juce::String bankC ("250314-093005-bank-C.syx");
+    folder.getChildFile (bankC).replaceWithText ("older run");
 
-    EXPECT_EQ (receiveDump (first, 39, 0, true), ReceiveResults::written);
-    EXPECT_EQ (receiveDump (second, 39, 1, false), ReceiveResults::written);
+    {
+        AppendedBackupFile stepped;
+        EXPECT_EQ (receiveDump (first, 39, 0, true, &stepped, false), ReceiveResults::written);
+        EXPECT_EQ (folder.getChildFile (bankC).loadFileAsString(), "older run") << "until the last step";
+        EXPECT_EQ (receiveDump (second, 39, 1, false, &stepped, true), ReceiveResults::written);
+    }
 
-    juce::MemoryBlock both (first);
-    both.append (second.getData(), second.getSize());
-    EXPECT_EQ (fileContent ("250314-093005-bank-C.syx"), both);
+    EXPECT_EQ (fileContent (bankC), both);
 
-    // A new run starts the file afresh.
+    // Without the stepped file a later step has nothing to add to: the file where it lies is
+    // never added to.
+    EXPECT_EQ (receiveDump (second, 39, 2, false), ReceiveResults::writeFailed);
+    EXPECT_EQ (writeFailure, ReceiveThread::WriteFailure::fileGone);
+    EXPECT_EQ (fileContent (bankC), both);
+
+    // A first step without one is the whole file, and replaces the older.
     EXPECT_EQ (receiveDump (second, 39, 0, true), ReceiveResults::written);
-    EXPECT_EQ (fileContent ("250314-093005-bank-C.syx"), second);
+    EXPECT_EQ (fileContent (bankC), second);
 
     const auto cab = cabDump (16, "Slot");
-    EXPECT_EQ (receiveDump (cab, orvixIIIUserCabBank2, 1, true), ReceiveResults::written);
-    EXPECT_EQ (receiveDump (cab, orvixIIIUserCabBank2, 2, false), ReceiveResults::written);
+
+    {
+        AppendedBackupFile stepped;
+        EXPECT_EQ (receiveDump (cab, orvixIIIUserCabBank2, 1, true, &stepped, false), ReceiveResults::written);
+        EXPECT_EQ (receiveDump (cab, orvixIIIUserCabBank2, 2, false, &stepped, true), ReceiveResults::written);
+    }
+
     EXPECT_EQ (fileContent ("250314-093005-user-cab-bank-2.syx").getSize(), 2 * cab.getSize());
+    EXPECT_EQ (filesInFolder(), juce::StringArray (bankC, "250314-093005-user-cab-bank-2.syx")) << "no temporary file is left";
 }
 
 TEST_F (ReceiveThreadTest, OtherJobsReplaceAnOlderFileWhateverTheStep)
@@ -363,6 +386,71 @@ TEST_F (ReceiveThreadTest, AFileThatCannotBeWrittenOrNamedGivesWriteFailed)
     EXPECT_FALSE (hasSavedFile);
 
     EXPECT_EQ (filesInFolder(), juce::StringArray ("250314-093005-system.syx"));
+}
+
+TEST_F (ReceiveThreadTest, OnAFullDiskNoJobLeavesAnyPartOfItsFileUnderAName)
+{
+    morvane::test::SmallDisk disk (512);
+
+    if (! disk.isMounted())
+        GTEST_SKIP() << "no RAM disk could be mounted";
+
+    folder = disk.getFolder().getChildFile ("backups");
+    ASSERT_TRUE (folder.createDirectory().wasOk());
+
+    const juce::StringArray older { "250314-093005-bank-A.syx", "250314-093005-bank-C.syx", "007-Room.syx" };
+
+    for (const auto& name : older)
+        ASSERT_TRUE (folder.getChildFile (name).replaceWithText ("older run"));
+
+    struct Case
+    {
+        const char* what;
+        BackupJobType jobType;
+        juce::uint16 number;
+        juce::MemoryBlock dump;
+        bool stepped;
+    };
+
+    // Every way a job names and writes its file: by its suffix (written while it arrives), by the
+    // preset or cab it holds, by number over an older file, and the steps of a bank.
+    const std::vector<Case> cases {
+        { "a bank under its suffix", orvixIIBankA, 0, dumps::makeBankDump (3, 0, 2), false },
+        { "a preset under its name", orvixIIOnePreset, 0, presetDump (6, "Clean"), false },
+        { "a cab under its name", kt4OneUserCab, 0, cabDump (8, "Room"), false },
+        { "a numbered cab over an older file", orvixIIAllUserCabs, 7, cabDump (3, "Room"), false },
+        { "the first step of a bank, alone", 39, 0, presetDump (16, "One"), false },
+        { "the steps of a bank", 39, 0, presetDump (16, "One"), true },
+    };
+
+    // Less room than any of the dumps needs.
+    disk.fillLeaving (1024);
+
+    for (const auto& c : cases)
+    {
+        ASSERT_GT (c.dump.getSize(), 4096u) << c.what;
+
+        if (c.stepped)
+        {
+            // The stepped file keeps its temporary file until it goes, as a run's does.
+            AppendedBackupFile stepped;
+            const auto first = receiveDump (c.dump, c.jobType, 0, true, &stepped, false);
+            EXPECT_EQ (first == ReceiveResults::writeFailed ? first : receiveDump (c.dump, c.jobType, 1, false, &stepped, true),
+                       ReceiveResults::writeFailed) << c.what;
+        }
+        else
+        {
+            EXPECT_EQ (receiveDump (c.dump, c.jobType, c.number, true), ReceiveResults::writeFailed) << c.what;
+        }
+
+        EXPECT_EQ (filesInFolder(), juce::StringArray ("007-Room.syx", "250314-093005-bank-A.syx", "250314-093005-bank-C.syx"))
+            << c.what << ": " << filesInFolder().joinIntoString (" ");
+
+        for (const auto& name : older)
+            EXPECT_EQ (folder.getChildFile (name).loadFileAsString(), "older run") << c.what << ": " << name;
+    }
+
+    folder.deleteRecursively();
 }
 
 TEST (ReceiveThreadWithoutFolder, WritesNothing)
