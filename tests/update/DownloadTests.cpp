@@ -87,20 +87,50 @@ public:
 
     explicit ScriptedHttps (std::map<juce::String, Reply> script)
     {
-        UpdateHttpConnection::setFactory ([script] (const juce::URL& address, int timeoutMs) -> std::unique_ptr<UpdateHttpConnection>
+        UpdateHttpConnection::setFactory ([script, shared = asked] (const juce::URL& address, int timeoutMs) -> std::unique_ptr<UpdateHttpConnection>
         {
             const auto found = script.find (address.toString (true));
 
             if (found == script.end())
                 return UpdateCurlConnection::create (address, timeoutMs);
 
+            shared->add (address.toString (true));
             return std::make_unique<Scripted> (found->second);
         });
     }
 
     ~ScriptedHttps() { UpdateHttpConnection::setFactory ({}); }
 
+    /** How many connections to the scripted address (exactly as spelled) were made. */
+    int getAskCount (const juce::String& address) const { return asked->count (address); }
+
 private:
+    struct Asked
+    {
+        void add (const juce::String& address)
+        {
+            const juce::ScopedLock hold (lock);
+            addresses.add (address);
+        }
+
+        int count (const juce::String& address) const
+        {
+            const juce::ScopedLock hold (lock);
+            int found = 0;
+
+            for (const auto& a : addresses)
+                found += a == address ? 1 : 0;
+
+            return found;
+        }
+
+        juce::CriticalSection lock;
+        juce::StringArray addresses;
+    };
+
+    // Shared with the factory, which the update service may still hold on a thread of its own.
+    std::shared_ptr<Asked> asked = std::make_shared<Asked>();
+
     struct Scripted : UpdateHttpConnection
     {
         explicit Scripted (const Reply& r) : reply (r) {}
@@ -496,6 +526,50 @@ TEST_F (Downloads, WhatWasAskedForOverHttpsIsNeverFetchedOverPlainHttp)
     EXPECT_EQ (UpdateFeedReader::readFeed (juce::URL ("https://updates.example.com/feed.xml")), nullptr);
     EXPECT_NE (UpdateFeedReader::readFeed (juce::URL ("https://updates.example.com/mirrored.xml")), nullptr);
     EXPECT_EQ (server.getRequestCount ("/fw.syx") + server.getRequestCount ("/feed.xml"), 0);
+}
+
+// The scheme may be spelled in any case at any hop: https, then an "HTTPS://" mirror that sends
+// the request on to plain http, is refused at the second hop, after the first was followed; the
+// mirror's own body, and a relative hop that keeps its spelling, arrive.
+TEST_F (Downloads, AnHttpsHopSpelledInCapitalsStillNeverStepsDownToPlainHttp)
+{
+    server.serve ("/fw.syx", body);
+    server.serve ("/feed.xml", R"(<FEED><VERSION major="3"/></FEED>)");
+    const auto plain = server.getBaseAddress();
+    const auto shouted = "HTTP" + plain.fromFirstOccurrenceOf ("http", false, false);
+    const juce::MemoryBlock feed (R"(<FEED><VERSION major="3"/></FEED>)", 32);
+
+    const ScriptedHttps https ({
+        { "https://updates.example.com/fw.syx", { 302, { "Location: HTTPS://mirror.example.net/fw.syx" }, {} } },
+        { "HTTPS://mirror.example.net/fw.syx", { 302, { "Location: " + plain + "/fw.syx" }, {} } },
+        { "https://updates.example.com/fw-shouted.syx", { 302, { "Location: HTTPS://mirror.example.net/fw-shouted.syx" }, {} } },
+        { "HTTPS://mirror.example.net/fw-shouted.syx", { 307, { "Location: " + shouted + "/fw.syx" }, {} } },
+        { "https://updates.example.com/feed.xml", { 301, { "Location: HTTPS://mirror.example.net/feed.xml" }, {} } },
+        { "HTTPS://mirror.example.net/feed.xml", { 302, { "Location: " + plain + "/feed.xml" }, {} } },
+        { "https://updates.example.com/mirrored.syx", { 302, { "Location: HTTPS://mirror.example.net/moved.syx" }, {} } },
+        { "HTTPS://mirror.example.net/moved.syx", { 302, { "Location: /kept.syx" }, {} } },
+        { "HTTPS://mirror.example.net/kept.syx", { 200, { "Content-Length: 5000" }, body } },
+    });
+
+    struct Case { const char* address; const char* mirror; int result; };
+    const Case cases[] = {
+        { "https://updates.example.com/fw.syx", "HTTPS://mirror.example.net/fw.syx", DownloadResult::failed },
+        { "https://updates.example.com/fw-shouted.syx", "HTTPS://mirror.example.net/fw-shouted.syx", DownloadResult::failed },
+        { "https://updates.example.com/mirrored.syx", "HTTPS://mirror.example.net/kept.syx", DownloadResult::complete },
+    };
+
+    for (const auto& c : cases)
+    {
+        TPXFirmwareUpdateDownloadThread thread (juce::URL (c.address), &progress);
+        thread.startThread();
+        ASSERT_TRUE (waitForEnd (thread)) << c.address;
+        EXPECT_EQ (thread.getResult(), c.result) << c.address;
+        EXPECT_EQ (https.getAskCount (c.mirror), 1) << c.address << ": the capitalised https hop was not followed";
+    }
+
+    EXPECT_EQ (UpdateFeedReader::readFeed (juce::URL ("https://updates.example.com/feed.xml")), nullptr);
+    EXPECT_EQ (https.getAskCount ("HTTPS://mirror.example.net/feed.xml"), 1);
+    EXPECT_EQ (server.getRequestCount ("/fw.syx") + server.getRequestCount ("/feed.xml"), 0) << "fetched over plain http";
 }
 
 // The Location header is read from the head as the server wrote it: as its first line, without a

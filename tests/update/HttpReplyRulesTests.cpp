@@ -122,3 +122,49 @@ TEST (HttpReplyRules, ReferencesResolveAsTheStandardSays)
     EXPECT_EQ (HttpReplyRules::resolveLocation ("/b/c", "g"), "");
     EXPECT_EQ (HttpReplyRules::resolveLocation (base, "g h"), "");
 }
+
+// A scheme is named in any case ("HTTPS://", "Http://"): the rule that keeps https on https reads
+// both ends of every hop with the case folded, so no spelling of either lets a redirect step down
+// and none makes an https hop look like a plain one.
+TEST (HttpReplyRules, TheSchemesCaseNeverDecidesWhetherARedirectStepsDown)
+{
+    using Kind = HttpReplyRules::Verdict::Kind;
+    const char* const secure[] = { "https", "HTTPS", "Https", "hTTPs" };
+    const char* const plain[] = { "http", "HTTP", "Http", "hTtP" };
+
+    const auto judged = [] (const juce::String& fromScheme, const juce::String& location)
+    {
+        return HttpReplyRules::judge (juce::URL (fromScheme + "://updates.example.com/rss/feed/morvane.xml"), 302,
+                                      headers ({ { "Location", location.toRawUTF8() } }), 0);
+    };
+
+    for (const juce::String from : secure)
+    {
+        for (const juce::String to : plain)
+        {
+            const auto verdict = judged (from, to + "://mirror.example.net/m.xml");
+            EXPECT_EQ (verdict.kind, Kind::refuse) << from << " -> " << to;
+            EXPECT_EQ (verdict.problem, "a redirect from https to plain http") << from << " -> " << to;
+        }
+
+        for (const juce::String to : secure)
+        {
+            const auto verdict = judged (from, to + "://mirror.example.net/m.xml");
+            EXPECT_EQ (verdict.kind, Kind::redirect) << from << " -> " << to;
+            EXPECT_EQ (verdict.next, to + "://mirror.example.net/m.xml") << from << " -> " << to;
+        }
+
+        // A reference without a scheme takes the current address's, spelled as it was.
+        for (const juce::String reference : { "/other/m.xml", "//cdn.example.org/m.xml", "m2.xml" })
+        {
+            const auto verdict = judged (from, reference);
+            EXPECT_EQ (verdict.kind, Kind::redirect) << from << " -> " << reference;
+            EXPECT_TRUE (verdict.next.startsWith (from + "://")) << from << " -> " << reference << ": " << verdict.next;
+        }
+    }
+
+    // From plain http any spelling of either scheme is a step up or level.
+    for (const juce::String from : plain)
+        for (const juce::String to : { "http", "HTTP", "https", "HTTPS" })
+            EXPECT_EQ (judged (from, to + "://mirror.example.net/m.xml").kind, Kind::redirect) << from << " -> " << to;
+}
