@@ -4,8 +4,22 @@
 
 namespace
 {
-    constexpr int fileBufferBytes = 16384;
-}
+    // Numbered names tried when the time's own name is taken; more would be a folder gone wrong.
+    constexpr int namesTried = 1000;
+
+    juce::String explain (DurableFile::Outcome outcome)
+    {
+        switch (outcome)
+        {
+            case DurableFile::Outcome::ok:            return {};
+            case DurableFile::Outcome::folderChanged: return "The receive folder was moved or removed while the file was written.";
+            case DurableFile::Outcome::fileGone:      return "The file was removed or cut short while it was written.";
+            case DurableFile::Outcome::nameTaken:     return "Every name for the file is taken.";
+            case DurableFile::Outcome::writeFailed:
+            default:                                  return "The disk refused the file; it may be full.";
+        }
+    }
+} // namespace
 
 FootControllerDump::FootControllerDump (MidiProcessing* linkToUse)
     : link (linkToUse)
@@ -84,29 +98,28 @@ juce::MemoryBlock FootControllerDump::extractSysEx (const juce::MidiBuffer& buff
 }
 
 //==============================================================================
-juce::String FootControllerDump::makeFileName (juce::Time localTime)
+juce::String FootControllerDump::makeFileName (juce::Time localTime, int number)
 {
-    return localTime.formatted ("%y%m%d") + "-" + localTime.formatted ("%H%M%S") + "-qmr-303" + ".syx";
-}
-
-juce::File FootControllerDump::chooseExportFile (const juce::File& folder, juce::Time localTime)
-{
-    const auto name = makeFileName (localTime);
-    auto file = folder.getChildFile (name);
-
-    for (int number = 2; file.exists(); ++number)
-        file = folder.getChildFile (juce::File::createLegalFileName (name.upToLastOccurrenceOf (".syx", false, false)
-                                                                     + " (" + juce::String (number) + ").syx"));
-
-    return file;
+    const auto stem = localTime.formatted ("%y%m%d") + "-" + localTime.formatted ("%H%M%S") + "-qmr-303";
+    return number < 2 ? stem + ".syx" : stem + " (" + juce::String (number) + ").syx";
 }
 
 FootControllerDump::Export FootControllerDump::exportReceivedSysEx (const juce::String& folder, juce::Time localTime)
 {
-    Export result;
-    const auto bytes = getSysExBytes();
+    auto result = writeFile (getSysExBytes(), folder, localTime);
 
-    if (bytes.isEmpty())
+    if (result.result == ExportResult::written)
+        dumpBuffer.clear();
+
+    return result;
+}
+
+FootControllerDump::Export FootControllerDump::writeFile (const juce::MemoryBlock& sysEx, const juce::String& folder,
+                                                          juce::Time localTime, DurableFile::Disk& disk)
+{
+    Export result;
+
+    if (sysEx.isEmpty())
     {
         result.result = ExportResult::nothingReceived;
         return result;
@@ -120,39 +133,38 @@ FootControllerDump::Export FootControllerDump::exportReceivedSysEx (const juce::
         return result;
     }
 
-    result.file = chooseExportFile (juce::File (folder), localTime);
+    const juce::File receiveFolder (folder);
+    result.file = receiveFolder.getChildFile (makeFileName (localTime));
+    const auto held = HeldFolder::open (receiveFolder);
 
+    if (held == nullptr)
     {
-        juce::FileOutputStream stream (result.file, fileBufferBytes);
-
-        if (stream.failedToOpen() || ! stream.getStatus().wasOk())
-        {
-            result.error = stream.getStatus().getErrorMessage();
-            return result;
-        }
-
-        const bool wrote = stream.write (bytes.getData(), bytes.getSize());
-        stream.flush();
-
-        if (! wrote || ! stream.getStatus().wasOk())
-            result.error = stream.getStatus().getErrorMessage();
-    }
-
-    // A file that holds less than the dump is no backup: it goes, and the dump stays.
-    if (result.error.isEmpty() && result.file.getSize() != (juce::int64) bytes.getSize())
-        result.error = "The file holds " + juce::String (result.file.getSize()) + " of "
-                       + juce::String ((juce::int64) bytes.getSize()) + " bytes.";
-
-    if (result.error.isNotEmpty() || ! result.file.existsAsFile())
-    {
-        if (result.error.isEmpty())
-            result.error = "The file could not be written.";
-
-        result.file.deleteFile();
+        result.error = "The receive folder " + folder + " is not there.";
         return result;
     }
 
-    result.result = ExportResult::written;
-    dumpBuffer.clear();
+    // Removed with its temporary file on every way out, unless it took its name.
+    DurableFile file (held, result.file.getFileName(), disk);
+
+    if (! file.isOk())
+    {
+        result.error = "No file can be made in the receive folder " + folder + ".";
+        return result;
+    }
+
+    auto outcome = file.write (sysEx.getData(), sysEx.getSize()) ? DurableFile::Outcome::nameTaken
+                                                                   : DurableFile::Outcome::writeFailed;
+
+    for (int number = 1; number <= namesTried && outcome == DurableFile::Outcome::nameTaken; ++number)
+    {
+        result.file = receiveFolder.getChildFile (makeFileName (localTime, number));
+        outcome = file.putInPlace (result.file.getFileName(), DurableFile::Replace::never);
+    }
+
+    if (outcome == DurableFile::Outcome::ok)
+        result.result = ExportResult::written;
+    else
+        result.error = explain (outcome);
+
     return result;
 }

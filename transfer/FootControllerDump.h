@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DurableFile.h"
+
 #include <juce_audio_basics/juce_audio_basics.h>
 #include <juce_core/juce_core.h>
 
@@ -62,16 +64,22 @@ public:
         juce::String error;     ///< the reason of a failed write
     };
 
-    /** Writes the kept dump's SysEx into a new file of folder named by the local time. A file
-        that exists already is never appended to: the name then gets a number.
+    /** Writes the kept dump's SysEx into a new file of folder named by the local time (see
+        writeFile); once it is written the dump is no longer kept.
     */
     Export exportReceivedSysEx (const juce::String& folder, juce::Time localTime);
 
-    /** "%y%m%d-%H%M%S-qmr-303.syx" of that time. */
-    static juce::String makeFileName (juce::Time localTime);
+    /** Writes sysEx into a new file of folder named by the local time, kept like every backup:
+        the bytes go into a temporary file beside the name, which takes the name only when whole
+        and on the disk (see DurableFile), so that nothing partial ever stands under a backup's
+        name. A name under which anything stands (a file, a folder, a link, even one that leads
+        nowhere) is taken, and never written through: the file then gets the next free number.
+    */
+    static Export writeFile (const juce::MemoryBlock& sysEx, const juce::String& folder, juce::Time localTime,
+                             DurableFile::Disk& disk = DurableFile::Disk::system());
 
-    /** The file of that name in folder, or, when it exists, the first free "<name> (n).syx". */
-    static juce::File chooseExportFile (const juce::File& folder, juce::Time localTime);
+    /** "%y%m%d-%H%M%S-qmr-303.syx" of that time; from number 2 on, "<that name> (number).syx". */
+    static juce::String makeFileName (juce::Time localTime, int number = 1);
 
 private:
     MidiProcessing* link = nullptr;

@@ -9,6 +9,7 @@
 #include "QMR303BackupComponent.h"
 #include "SimulatedFootController.h"
 #include "SkinManager.h"
+#include "SmallDisk.h"
 #include "TestSkin.h"
 #include "Transfers.h"
 #include "VirtualMidiPorts.h"
@@ -337,19 +338,189 @@ TEST_F (FootControllerDumpTest, BeginOnTheReceivePageOpensTheWindowAndKeepsItsCo
 }
 
 //==============================================================================
-TEST (FootControllerDumpFile, NamesFollowTheLocalTimeAndNeverReuseAFile)
+namespace
 {
-    const juce::Time march14 (2025, 2, 14, 9, 30, 5, 0, true);
-    EXPECT_EQ (FootControllerDump::makeFileName (march14), "250314-093005-qmr-303.syx");
+    using Outcome = FootControllerDump::ExportResult;
 
-    const auto folder = juce::File::createTempFile ("qmr");
-    ASSERT_TRUE (folder.createDirectory().wasOk());
-    EXPECT_EQ (FootControllerDump::chooseExportFile (folder, march14).getFileName(), "250314-093005-qmr-303.syx");
-    folder.getChildFile ("250314-093005-qmr-303.syx").replaceWithText ("first");
-    folder.getChildFile ("250314-093005-qmr-303 (2).syx").replaceWithText ("second");
-    EXPECT_EQ (FootControllerDump::chooseExportFile (folder, march14).getFileName(), "250314-093005-qmr-303 (3).syx");
-    EXPECT_EQ (folder.getChildFile ("250314-093005-qmr-303.syx").loadFileAsString(), "first");
-    folder.deleteRecursively();
+    const juce::Time march14 (2025, 2, 14, 9, 30, 5, 0, true);
+    const juce::String march14Name ("250314-093005-qmr-303.syx");
+
+    juce::MemoryBlock someSysEx (size_t size)
+    {
+        juce::MemoryBlock bytes (size);
+
+        for (size_t i = 0; i < size; ++i)
+            bytes[i] = (char) (i == 0 ? 0xF0 : (i + 1 == size ? 0xF7 : (i * 7) & 0x7F));
+
+        return bytes;
+    }
+
+    /** A folder of its own, removed at the end with everything in it. */
+    struct ScratchFolder
+    {
+        ScratchFolder() { folder.createDirectory(); }
+        ~ScratchFolder() { folder.deleteRecursively(); }
+
+        juce::StringArray names() const
+        {
+            juce::StringArray found;
+
+            for (const auto& entry : juce::RangedDirectoryIterator (folder, false, "*", juce::File::findFilesAndDirectories))
+                found.add (entry.getFile().getFileName());
+
+            found.sort (false);
+            return found;
+        }
+
+        const juce::File folder { juce::File::createTempFile ("qmr") };
+    };
+} // namespace
+
+TEST (FootControllerDumpFile, NamesFollowTheLocalTimeAndPassOverANameThatHoldsAnything)
+{
+    EXPECT_EQ (FootControllerDump::makeFileName (march14), march14Name);
+    EXPECT_EQ (FootControllerDump::makeFileName (march14, 3), "250314-093005-qmr-303 (3).syx");
+
+    // Whatever stands under the time's name is the user's: never replaced, never written through.
+    struct Case
+    {
+        const char* what;
+        std::function<void (const juce::File& name, const juce::File& elsewhere)> plant;
+    };
+
+    const std::vector<Case> cases {
+        { "a file", [] (const juce::File& at, const juce::File&) { at.replaceWithText ("the user's"); } },
+        { "a folder", [] (const juce::File& at, const juce::File&) { at.createDirectory(); } },
+        { "a link that leads nowhere",
+          [] (const juce::File& at, const juce::File& elsewhere)
+          { juce::File::createSymbolicLink (at, elsewhere.getChildFile ("not-yet.syx").getFullPathName(), false); } },
+        { "a link to a file in another folder",
+          [] (const juce::File& at, const juce::File& elsewhere)
+          {
+              elsewhere.getChildFile ("theirs.syx").replaceWithText ("the user's");
+              juce::File::createSymbolicLink (at, elsewhere.getChildFile ("theirs.syx").getFullPathName(), false);
+          } },
+        { "a link to itself", [] (const juce::File& at, const juce::File&) { juce::File::createSymbolicLink (at, at.getFullPathName(), false); } },
+    };
+
+    const auto dump = someSysEx (300);
+
+    for (const auto& c : cases)
+    {
+        ScratchFolder receive, elsewhere;
+        const auto taken = receive.folder.getChildFile (march14Name);
+        c.plant (taken, elsewhere.folder);
+        ASSERT_TRUE (taken.exists() || taken.isSymbolicLink()) << c.what;
+        const auto elsewhereBefore = elsewhere.names();
+
+        // A second name taken as well: the next number is tried.
+        receive.folder.getChildFile (FootControllerDump::makeFileName (march14, 2)).replaceWithText ("second");
+
+        const auto result = FootControllerDump::writeFile (dump, receive.folder.getFullPathName(), march14);
+
+        EXPECT_EQ (result.result, Outcome::written) << c.what << ": " << result.error;
+        EXPECT_EQ (result.file, receive.folder.getChildFile ("250314-093005-qmr-303 (3).syx")) << c.what;
+        juce::MemoryBlock written;
+        EXPECT_TRUE (result.file.loadFileAsData (written) && written == dump) << c.what;
+        EXPECT_EQ (receive.names().size(), 3) << c.what << ": no temporary file is left";
+        EXPECT_EQ (elsewhere.names(), elsewhereBefore) << c.what << ": nothing is written through a link";
+        EXPECT_FALSE (elsewhere.folder.getChildFile ("not-yet.syx").exists()) << c.what;
+
+        if (elsewhere.folder.getChildFile ("theirs.syx").existsAsFile())
+        {
+            EXPECT_EQ (elsewhere.folder.getChildFile ("theirs.syx").loadFileAsString(), "the user's") << c.what;
+        }
+    }
+}
+
+TEST (FootControllerDumpFile, NothingPartialEverStandsUnderItsName)
+{
+    // Wherever the disk fails, or the program is killed (the state at each call is what it
+    // leaves), the name holds nothing or the whole dump.
+    struct WatchingDisk : DurableFile::Disk
+    {
+        bool write (HeldFolder& in, int file, const void* data, size_t size) override
+        {
+            look ("write");
+
+            if (failAt == "write half")
+            {
+                Disk::write (in, file, data, size / 2);
+                return false;
+            }
+
+            return failAt != "write" && Disk::write (in, file, data, size);
+        }
+
+        bool sync (HeldFolder& in, int file) override { look ("sync"); return failAt != "sync" && Disk::sync (in, file); }
+
+        bool rename (HeldFolder& in, const juce::String& from, const juce::String& to, bool mayReplace) override
+        {
+            look ("rename");
+            const auto renamed = failAt != "rename" && Disk::rename (in, from, to, mayReplace);
+            look ("after rename");
+            return renamed;
+        }
+
+        bool syncFolder (HeldFolder& in) override { look ("syncFolder"); return failAt != "syncFolder" && Disk::syncFolder (in); }
+
+        void look (const juce::String& when)
+        {
+            juce::MemoryBlock there;
+
+            if (target.exists() && ! (target.loadFileAsData (there) && there == expected))
+                partialAt.add (when);
+        }
+
+        juce::String failAt;
+        juce::File target;
+        juce::MemoryBlock expected;
+        juce::StringArray partialAt;
+    };
+
+    const auto dump = someSysEx (64 * 1024);
+
+    for (const juce::String failAt : { "", "write", "write half", "sync", "rename", "syncFolder" })
+    {
+        ScratchFolder receive;
+        WatchingDisk disk;
+        disk.failAt = failAt;
+        disk.target = receive.folder.getChildFile (march14Name);
+        disk.expected = dump;
+
+        const auto result = FootControllerDump::writeFile (dump, receive.folder.getFullPathName(), march14, disk);
+
+        EXPECT_TRUE (disk.partialAt.isEmpty()) << failAt << ": " << disk.partialAt.joinIntoString (", ");
+        EXPECT_EQ (result.result, failAt.isEmpty() ? Outcome::written : Outcome::writeFailed) << failAt;
+        EXPECT_EQ (result.error.isEmpty(), failAt.isEmpty()) << failAt << ": " << result.error;
+        EXPECT_EQ (receive.names().size(), failAt.isEmpty() || failAt == "syncFolder" ? 1 : 0)
+            << failAt << ": " << receive.names().joinIntoString (" ");
+    }
+}
+
+TEST (FootControllerDumpFile, AFullDiskLeavesNothingAndTellsWhy)
+{
+    morvane::test::SmallDisk disk (256);
+
+    if (! disk.isMounted())
+        GTEST_SKIP() << "no RAM disk could be mounted";
+
+    const auto receive = disk.getFolder().getChildFile ("receive");
+    ASSERT_TRUE (receive.createDirectory().wasOk());
+    disk.fillLeaving (16 * 1024);
+
+    const auto result = FootControllerDump::writeFile (someSysEx (64 * 1024), receive.getFullPathName(), march14);
+
+    EXPECT_EQ (result.result, Outcome::writeFailed);
+    EXPECT_FALSE (result.error.isEmpty());
+    EXPECT_EQ (receive.getNumberOfChildFiles (juce::File::findFilesAndDirectories | juce::File::ignoreHiddenFiles, "*"), 0);
+    EXPECT_EQ (receive.getNumberOfChildFiles (juce::File::findFilesAndDirectories, "*"), 0) << "nor a temporary file";
+
+    // Not a folder at all, or none chosen: the reason, and nothing made.
+    EXPECT_EQ (FootControllerDump::writeFile (someSysEx (10), receive.getChildFile ("gone").getFullPathName(), march14).result,
+               Outcome::writeFailed);
+    EXPECT_EQ (FootControllerDump::writeFile (someSysEx (10), "relative/path", march14).error, "No receive folder is chosen.");
+    EXPECT_FALSE (receive.getChildFile ("gone").exists());
 }
 
 TEST (FootControllerDumpFile, OnlySysExIsKeptEvenWhenAMessageSpansSeveralEvents)
