@@ -9,7 +9,6 @@
 #include "QMR303BackupComponent.h"
 #include "SimulatedFootController.h"
 #include "SkinManager.h"
-#include "SmallDisk.h"
 #include "TestSkin.h"
 #include "Transfers.h"
 #include "VirtualMidiPorts.h"
@@ -496,31 +495,6 @@ TEST (FootControllerDumpFile, NothingPartialEverStandsUnderItsName)
         EXPECT_EQ (receive.names().size(), failAt.isEmpty() || failAt == "syncFolder" ? 1 : 0)
             << failAt << ": " << receive.names().joinIntoString (" ");
     }
-}
-
-TEST (FootControllerDumpFile, AFullDiskLeavesNothingAndTellsWhy)
-{
-    morvane::test::SmallDisk disk (256);
-
-    if (! disk.isMounted())
-        GTEST_SKIP() << "no RAM disk could be mounted";
-
-    const auto receive = disk.getFolder().getChildFile ("receive");
-    ASSERT_TRUE (receive.createDirectory().wasOk());
-    disk.fillLeaving (16 * 1024);
-
-    const auto result = FootControllerDump::writeFile (someSysEx (64 * 1024), receive.getFullPathName(), march14);
-
-    EXPECT_EQ (result.result, Outcome::writeFailed);
-    EXPECT_FALSE (result.error.isEmpty());
-    EXPECT_EQ (receive.getNumberOfChildFiles (juce::File::findFilesAndDirectories | juce::File::ignoreHiddenFiles, "*"), 0);
-    EXPECT_EQ (receive.getNumberOfChildFiles (juce::File::findFilesAndDirectories, "*"), 0) << "nor a temporary file";
-
-    // Not a folder at all, or none chosen: the reason, and nothing made.
-    EXPECT_EQ (FootControllerDump::writeFile (someSysEx (10), receive.getChildFile ("gone").getFullPathName(), march14).result,
-               Outcome::writeFailed);
-    EXPECT_EQ (FootControllerDump::writeFile (someSysEx (10), "relative/path", march14).error, "No receive folder is chosen.");
-    EXPECT_FALSE (receive.getChildFile ("gone").exists());
 }
 
 TEST (FootControllerDumpFile, OnlySysExIsKeptEvenWhenAMessageSpansSeveralEvents)
