@@ -71,6 +71,23 @@ bool hasValidSysExChecksum (const juce::uint8* data, int size) noexcept
     return computeSysExChecksum (data, size - 2) == data[size - 2];
 }
 
+size_t wholeSysExMessageLength (const juce::uint8* data, size_t size) noexcept
+{
+    if (data == nullptr || size < 2 || data[0] != 0xF0)
+        return 0;
+
+    for (size_t i = 1; i < size; ++i)
+    {
+        if (data[i] == 0xF7)
+            return i + 1;
+
+        if (data[i] >= 0x80)
+            return 0;
+    }
+
+    return 0;
+}
+
 bool isZandrelSysEx (const juce::uint8* data, int size) noexcept
 {
     return data != nullptr && size >= 6

@@ -41,6 +41,13 @@ juce::uint8 computeSysExChecksum (const juce::uint8* data, int n) noexcept;
 */
 bool hasValidSysExChecksum (const juce::uint8* data, int size) noexcept;
 
+/** The length of the whole SysEx message at the start of the data, 0 when none starts there.
+    A whole message is F0, then only data bytes (below 0x80), then F7: a message cut short, or
+    one with any other status byte inside it (an F0, a note, a real-time byte), is not one. This
+    is the one definition of a message that the file check and the sender both cut a block by.
+*/
+size_t wholeSysExMessageLength (const juce::uint8* data, size_t size) noexcept;
+
 /** True when the data starts F0 00 01 74 and holds at least 6 bytes (a header of the maker's). */
 bool isZandrelSysEx (const juce::uint8* data, int size) noexcept;
 

@@ -1,5 +1,7 @@
 #include "SysExStream.h"
 
+#include "SysExMessage.h"
+
 bool SysExStream::load (const juce::uint8* newData, juce::uint32 size, juce::uint8 model)
 {
     if (newData == nullptr)
@@ -11,23 +13,11 @@ bool SysExStream::load (const juce::uint8* newData, juce::uint32 size, juce::uin
     data.replaceAll (newData, size);
     readPosition = 0;
 
-    // Count the headers, each followed by at least one byte, without overlap.
+    // Counted by the same walk that next makes, so that the count is what the sender will send.
     messageCount = 0;
-    const auto patternLength = pattern.getSize();
-    const auto dataLength = data.getSize();
 
-    for (size_t p = 0; p + patternLength < dataLength;)
-    {
-        if (patternMatchesAt (p))
-        {
-            ++messageCount;
-            p += patternLength;
-        }
-        else
-        {
-            ++p;
-        }
-    }
+    for (auto found = findMessage (0); found.length > 0; found = findMessage (found.start + found.length))
+        ++messageCount;
 
     return true;
 }
@@ -43,22 +33,31 @@ bool SysExStream::patternMatchesAt (size_t position) const noexcept
                         pattern.getData(), patternLength) == 0;
 }
 
-juce::int64 SysExStream::findMessageStart (size_t from) const noexcept
+SysExStream::Found SysExStream::findMessage (size_t from) const noexcept
 {
-    const auto patternLength = pattern.getSize();
     const auto dataLength = data.getSize();
     const auto* bytes = static_cast<const juce::uint8*> (data.getData());
 
-    for (auto p = from; p + patternLength < dataLength; ++p)
-        if (bytes[p] == 0xF0 && patternMatchesAt (p))
-            return (juce::int64) p;
+    // Each byte is looked at at most twice: a broken message ends at its first status byte,
+    // and the search goes on from there.
+    for (auto p = from; p < dataLength; ++p)
+    {
+        if (bytes[p] != 0xF0)
+            continue;
 
-    return -1;
+        const auto length = wholeSysExMessageLength (bytes + p, dataLength - p);
+
+        // A whole message has its F7 after the header, so the header lies wholly inside it.
+        if (length > pattern.getSize() && patternMatchesAt (p))
+            return { p, length };
+    }
+
+    return {};
 }
 
 bool SysExStream::hasNext() const
 {
-    return ! isAtEnd() && findMessageStart (readPosition) >= 0;
+    return ! isAtEnd() && findMessage (readPosition).length > 0;
 }
 
 bool SysExStream::next (juce::MemoryBlock& out)
@@ -66,22 +65,12 @@ bool SysExStream::next (juce::MemoryBlock& out)
     if (isAtEnd())
         return false;
 
-    const auto found = findMessageStart (readPosition);
+    const auto found = findMessage (readPosition);
 
-    if (found < 0)
+    if (found.length == 0)
         return false;
 
-    const auto start = (size_t) found;
-    const auto dataLength = data.getSize();
-    const auto* bytes = static_cast<const juce::uint8*> (data.getData());
-
-    // The message ends at an F7 that the next header follows, or at the block's last byte.
-    auto end = start + pattern.getSize();
-
-    while (end < dataLength - 1 && ! (bytes[end] == 0xF7 && patternMatchesAt (end + 1)))
-        ++end;
-
-    out.append (bytes + start, end - start + 1);
-    readPosition = (juce::uint32) (end + 1);
+    out.append (static_cast<const juce::uint8*> (data.getData()) + found.start, found.length);
+    readPosition = (juce::uint32) (found.start + found.length);
     return true;
 }

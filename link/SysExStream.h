@@ -5,11 +5,13 @@
 /** Cuts a block of concatenated SysEx messages into single messages by their header.
 
     The header is F0 00 01 74 and the model byte for a model below 254, F0 00 01 74 for 254 (any
-    of the maker's models) and a bare F0 for 255 (any SysEx message). A message runs from its
-    header to the F7 that the next header follows, or to the end of the block; bytes before a
-    header are skipped. The stream does not tell whether its last message was closed by an F7:
-    a block that is to be sent whole is checked for that before it is loaded (a file from disk
-    in SysExFileCheck). Not thread-safe: its owner guards it.
+    of the maker's models) and a bare F0 for 255 (any SysEx message). A message is a whole
+    message (wholeSysExMessageLength: F0, data bytes, F7) that begins with the header. Whatever
+    else the block holds (bytes between messages, a message cut short or broken by a status
+    byte, a message with another header) is skipped: it is never glued to a message before it
+    and never handed out. A block that is to be sent whole is checked before it is loaded (a file
+    from disk in SysExFileCheck), so that nothing of it is skipped. Not thread-safe: its owner
+    guards it.
 */
 class SysExStream
 {
@@ -23,9 +25,7 @@ public:
     /** Copies the block, counts its messages and rewinds. False for null data. */
     bool load (const juce::uint8* data, juce::uint32 size, juce::uint8 model);
 
-    /** The number of headers counted at load; a header on the block's last bytes, with nothing
-        after it, is not counted.
-    */
+    /** The number of messages that next hands out from the start of the block. */
     juce::uint32 count() const noexcept { return messageCount; }
 
     /** Appends the next message to out and moves past it; false when no further message starts
@@ -47,10 +47,14 @@ public:
 private:
     bool patternMatchesAt (size_t position) const noexcept;
 
-    /** The first position from 'from' on where a whole header lies in the block with at least
-        one byte after it; -1 when there is none.
-    */
-    juce::int64 findMessageStart (size_t from) const noexcept;
+    /** A message found: where it starts and how many bytes it has. */
+    struct Found
+    {
+        size_t start = 0, length = 0;
+    };
+
+    /** The first message from 'from' on; length 0 when there is none. */
+    Found findMessage (size_t from) const noexcept;
 
     juce::MemoryBlock pattern;
     juce::MemoryBlock data;

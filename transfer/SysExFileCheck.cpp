@@ -3,6 +3,7 @@
 #include "CabIR.h"
 #include "SysExHeaderSearch.h"
 #include "ModelRules.h"
+#include "SysExBlocks.h"
 #include "SysExMessage.h"
 #include "SysExTables.h"
 
@@ -39,6 +40,29 @@ int sizeOf (const juce::MemoryBlock& data)
     return (int) juce::jmin ((size_t) std::numeric_limits<int>::max(), data.getSize());
 }
 
+/** True when the data is whole messages and nothing else, and takes each of them. */
+template <typename Take>
+bool forEachWholeMessage (const juce::MemoryBlock& data, Take&& take)
+{
+    const auto* bytes = bytesOf (data);
+    const auto size = data.getSize();
+
+    if (size == 0)
+        return false;
+
+    for (size_t offset = 0; offset < size;)
+    {
+        const auto length = wholeSysExMessageLength (bytes + offset, size - offset);
+
+        if (length == 0 || ! take (bytes + offset, length))
+            return false;
+
+        offset += length;
+    }
+
+    return true;
+}
+
 /** True when the data starts with one message's worth of the maker's SysEx. */
 bool hasMakersHeader (const juce::MemoryBlock& data)
 {
@@ -55,6 +79,14 @@ juce::String SysExFileCheck::cutShortText()
 {
     return "The selected file is cut short or damaged: one of its messages is incomplete, so it cannot be sent."
            "\n\nPlease choose a different file.";
+}
+
+juce::String SysExFileCheck::damagedCabText (int deviceModel)
+{
+    bool known = false;
+    return "The selected cab file cannot be sent to the " + modelNameForReport (deviceModel, known)
+           + ": one of its cabs is damaged (its data does not match the size or checksum that the cab announces)."
+             "\n\nPlease choose a different file.";
 }
 
 //==============================================================================
@@ -202,6 +234,25 @@ PayloadKind SysExFileCheck::classifyCabDump (const juce::MemoryBlock& data, juce
     return notSendable;
 }
 
+bool SysExFileCheck::allCabsReadable (const juce::MemoryBlock& data, juce::uint8 model)
+{
+    juce::OwnedArray<juce::MemoryBlock> cabs;
+    splitSysExByHeader (data, cabIRStartFunction, model, cabs);
+
+    if (cabs.isEmpty())
+        return false;
+
+    for (const auto* cab : cabs)
+    {
+        CabIRWords words;
+
+        if (! parseCabIR (*cab, words))
+            return false;
+    }
+
+    return true;
+}
+
 bool SysExFileCheck::cabIRHasMarkerA0 (const juce::MemoryBlock& data)
 {
     CabIRWords words {};
@@ -209,34 +260,31 @@ bool SysExFileCheck::cabIRHasMarkerA0 (const juce::MemoryBlock& data)
 }
 
 //==============================================================================
-bool SysExFileCheck::allMessagesClosed (const juce::MemoryBlock& data)
+bool SysExFileCheck::isWholeMessages (const juce::MemoryBlock& data)
 {
-    const auto* bytes = bytesOf (data);
-    bool open = false;
+    return forEachWholeMessage (data, [] (const juce::uint8*, size_t) { return true; });
+}
 
-    for (size_t i = 0; i < data.getSize(); ++i)
+bool SysExFileCheck::isWholeMessagesOfOneModel (const juce::MemoryBlock& data)
+{
+    if (! hasMakersHeader (data))
+        return false;
+
+    const auto model = bytesOf (data)[4];
+
+    return forEachWholeMessage (data, [model] (const juce::uint8* message, size_t length)
     {
-        if (bytes[i] == 0xF0)
-        {
-            if (open)
-                return false;
-
-            open = true;
-        }
-        else if (bytes[i] == 0xF7)
-        {
-            open = false;
-        }
-    }
-
-    return ! open;
+        // Header, function id, checksum and F7 at least.
+        return length >= (size_t) sysExFrameOverhead && isZandrelSysEx (message, (int) length) && message[4] == model
+               && hasValidSysExChecksum (message, (int) length);
+    });
 }
 
 bool SysExFileCheck::checkSysExFile (const juce::MemoryBlock& data, int deviceModel, juce::uint32 firmwareMajor)
 {
     // Nothing of a file is read before it is known to hold one whole message of the maker's, and
-    // a file cut inside a message is never sent in part.
-    if (! hasMakersHeader (data) || ! allMessagesClosed (data))
+    // a file that is not whole messages of its model is never sent in part.
+    if (! hasMakersHeader (data) || ! isWholeMessagesOfOneModel (data))
         return false;
 
     const auto m = bytesOf (data)[4];
@@ -250,6 +298,10 @@ bool SysExFileCheck::checkSysExFile (const juce::MemoryBlock& data, int deviceMo
         return deviceModel >= 16 && m == deviceModel;
 
     if (f == fpgaStartFunction || f == patchPlusCabFunction)
+        return false;
+
+    // Every cab sent to a device is rebuilt from what it reads, its own model's too.
+    if (f == cabIRStartFunction && deviceModel != utilityModel && ! allCabsReadable (data, m))
         return false;
 
     if (m == deviceModel)
@@ -285,7 +337,7 @@ bool SysExFileCheck::checkSysExFile (const juce::MemoryBlock& data, int deviceMo
 
 bool SysExFileCheck::checkUtilityFile (const juce::MemoryBlock& data)
 {
-    if (! hasMakersHeader (data) || ! allMessagesClosed (data))
+    if (! hasMakersHeader (data) || ! isWholeMessages (data))
         return false;
 
     return bytesOf (data)[5] != patchPlusCabFunction && bytesOf (data)[4] >= 2;
@@ -332,11 +384,18 @@ juce::String SysExFileCheck::refusalText (const juce::MemoryBlock& data, int dev
     if (bytesOf (data)[5] == patchPlusCabFunction)
         return "The selected file is not supported by Morvane. Please use Orvix-Edit to transfer this file.";
 
-    if (! allMessagesClosed (data))
+    if (deviceModel == utilityModel ? ! isWholeMessages (data) : ! isWholeMessagesOfOneModel (data))
         return cutShortText();
 
+    const auto m = bytesOf (data)[4];
+    juce::uint8 conversion = 0;
+
+    if (deviceModel != utilityModel && bytesOf (data)[5] == cabIRStartFunction
+        && cabModelsCompatible ((juce::uint8) deviceModel, m, conversion) && ! allCabsReadable (data, m))
+        return damagedCabText (deviceModel);
+
     bool fileKnown = false;
-    const auto fileName = modelNameForReport (bytesOf (data)[4], fileKnown);
+    const auto fileName = modelNameForReport (m, fileKnown);
 
     if (fileKnown && deviceKnown)
         return "The selected file is for a " + fileName + " and is not valid for the " + deviceName

@@ -24,8 +24,11 @@ public:
     /** The text for a file above maxFileBytes. */
     static juce::String tooLargeText();
 
-    /** The text for a file of which a message is not closed (see allMessagesClosed). */
+    /** The text for a file that is not whole messages (see isWholeMessagesOfOneModel). */
     static juce::String cutShortText();
+
+    /** The text for a cab file of which a cab does not read (see allCabsReadable). */
+    static juce::String damagedCabText (int deviceModel);
 
     /** Counts the classifier found: headers of the first message's model and function. */
     struct Counts
@@ -50,24 +53,39 @@ public:
     /** True when the cab IR decodes and byte 31 of its words is 0xA0. */
     static bool cabIRHasMarkerA0 (const juce::MemoryBlock& data);
 
+    /** True when every cab of a cab file of this model reads whole (parseCabIR): its words
+        arrive, and add up to the count and checksum that the cab announces. Every cab sent to a
+        device is rebuilt from what it reads, so a cab that does not read cannot be sent.
+    */
+    static bool allCabsReadable (const juce::MemoryBlock& data, juce::uint8 model);
+
     /** The number of headers of this model and function anywhere in the data. */
     static juce::uint32 countHeaders (const juce::MemoryBlock& data, juce::uint8 model, juce::uint8 functionId);
 
     //==============================================================================
-    /** True when every message of the data is closed: each F0 is followed by an F7 before the
-        next F0 or the end of the data. A file cut short inside a message, or one whose message
-        runs into the next, is false: sending it would leave the device with part of its contents.
+    /** True when the data is whole messages and nothing else: each one F0, then only data bytes,
+        then F7 (wholeSysExMessageLength), one right after another. A file cut short, a message
+        broken by a status byte or running into the next, and any byte before, between or after
+        the messages (a stray F7, a line end) are false: the sender would leave such bytes out or
+        send part of the file. The Utility's rule.
     */
-    static bool allMessagesClosed (const juce::MemoryBlock& data);
+    static bool isWholeMessages (const juce::MemoryBlock& data);
+
+    /** A device's rule: whole messages and nothing else, each of them the maker's, of the first
+        message's model and with its checksum right. The sender cuts a device's file by that
+        model's header, so a message of another maker or model, or two messages run into one
+        across a hole, would go out glued to another or not at all.
+    */
+    static bool isWholeMessagesOfOneModel (const juce::MemoryBlock& data);
 
     /** True when the device may receive the file. Files shorter than one whole message, without
-        the maker's header, or with a message that is not closed are refused; a USB firmware file
+        the maker's header, or that fail isWholeMessagesOfOneModel are refused; a USB firmware file
         only goes to a device of its own model.
     */
     static bool checkSysExFile (const juce::MemoryBlock& data, int deviceModel, juce::uint32 firmwareMajor);
 
-    /** The Utility's check: any file of the maker's for a model of 2 or more whose messages are
-        all closed, but a preset-plus-cab dump.
+    /** The Utility's check: any file of the maker's for a model of 2 or more that is whole
+        messages (isWholeMessages), but a preset-plus-cab dump.
     */
     static bool checkUtilityFile (const juce::MemoryBlock& data);
 

@@ -59,29 +59,71 @@ TEST (SysExStream, CutsMessagesOfOneModelAndSkipsJunkInFront)
     EXPECT_EQ (nextOf (stream), bytesOf (first));
 }
 
-TEST (SysExStream, MessagesOfAnotherModelStayWithTheMessageBeforeThem)
+TEST (SysExStream, WhatIsNotAWholeMessageOfTheHeaderIsSkippedAndNeverGluedToAMessage)
 {
-    const auto own = SimulatedDevice::makeMessage (3, 0x77, { 1 });
-    const auto other = SimulatedDevice::makeMessage (6, 0x77, { 2 });
-    const auto ownAgain = SimulatedDevice::makeMessage (3, 0x79, { 3 });
+    const auto before = bytesOf (SimulatedDevice::makeMessage (3, 0x77, { 1, 2, 3 }));
+    const auto after = bytesOf (SimulatedDevice::makeMessage (3, 0x79, { 4, 5 }));
+    const auto otherModel = bytesOf (SimulatedDevice::makeMessage (6, 0x78, { 7 }));
 
-    juce::MemoryBlock block;
-    append (block, own);
-    append (block, other);
-    append (block, ownAgain);
+    auto brokenByStatus = bytesOf (SimulatedDevice::makeMessage (3, 0x78, { 1, 2, 3, 4 }));
+    brokenByStatus[7] = (char) 0x90;
+    auto withoutF0 = bytesOf (SimulatedDevice::makeMessage (3, 0x78, { 1, 2 }));
+    withoutF0.removeSection (0, 1);
+    auto withoutF7 = bytesOf (SimulatedDevice::makeMessage (3, 0x78, { 1, 2 }));
+    withoutF7.setSize (withoutF7.getSize() - 1);
 
+    struct Case
+    {
+        const char* what;
+        juce::MemoryBlock between;
+    };
+
+    const Case cases[] = {
+        { "three stray bytes", juce::MemoryBlock ("\x01\x02\x03", 3) },
+        { "a line end", juce::MemoryBlock ("\r\n", 2) },
+        { "a stray F7", juce::MemoryBlock ("\xF7", 1) },
+        { "data bytes and an F7", juce::MemoryBlock ("\x00\x11\xF7", 3) },
+        { "a message of another model", otherModel },
+        { "a message broken by a note status byte", brokenByStatus },
+        { "a message that lost its F0", withoutF0 },
+        { "a message that lost its F7", withoutF7 },
+        { "a real-time byte", juce::MemoryBlock ("\xF8", 1) },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        juce::MemoryBlock block (before);
+        block.append (c.between.getData(), c.between.getSize());
+        block.append (after.getData(), after.getSize());
+
+        SysExStream stream;
+        ASSERT_TRUE (load (stream, block, 3));
+        EXPECT_EQ (stream.count(), 2u) << "the count is what next hands out";
+        EXPECT_EQ (nextOf (stream), before) << "nothing is glued to the message before";
+        EXPECT_EQ (nextOf (stream), after);
+        EXPECT_TRUE (stream.isAtEnd());
+
+        // The same junk at the very end is never handed out either.
+        juce::MemoryBlock trailing (before);
+        trailing.append (c.between.getData(), c.between.getSize());
+        ASSERT_TRUE (load (stream, trailing, 3));
+        EXPECT_EQ (stream.count(), 1u);
+        EXPECT_EQ (nextOf (stream), before);
+        juce::MemoryBlock none;
+        EXPECT_FALSE (stream.next (none));
+        EXPECT_TRUE (none.isEmpty());
+    }
+
+    // Any of the maker's models: the message of another model is a message of its own.
+    juce::MemoryBlock mixed (before);
+    mixed.append (otherModel.getData(), otherModel.getSize());
+    mixed.append (after.getData(), after.getSize());
     SysExStream stream;
-    load (stream, block, 3);
-    EXPECT_EQ (stream.count(), 2u);
-
-    juce::MemoryBlock expectedFirst = bytesOf (own);
-    expectedFirst.append (other.getRawData(), (size_t) other.getRawDataSize());
-    EXPECT_EQ (nextOf (stream), expectedFirst);
-    EXPECT_EQ (nextOf (stream), bytesOf (ownAgain));
-
-    // Any of the maker's models: three messages.
-    load (stream, block, SysExStream::anyModel);
+    load (stream, mixed, SysExStream::anyModel);
     EXPECT_EQ (stream.count(), 3u);
+    EXPECT_EQ (nextOf (stream), before);
+    EXPECT_EQ (nextOf (stream), otherModel);
 }
 
 TEST (SysExStream, AnySysExPatternTakesOtherMakersMessagesTooAnyModelSkipsThem)

@@ -1,5 +1,8 @@
+#include "DamagedFiles.h"
 #include "DumpBuilders.h"
 #include "SysExFileCheck.h"
+#include "SysExMessage.h"
+#include "SysExStream.h"
 
 #include <gtest/gtest.h>
 
@@ -147,30 +150,103 @@ TEST (SysExFileCheck, RefusalTexts)
         EXPECT_EQ (SysExFileCheck::refusalText (c.file, c.device), c.text);
 }
 
-TEST (SysExFileCheck, AFileWithAMessageLeftOpenIsRefusedForEveryDeviceAndSaysItIsCutShort)
+/** Whether the sender's cut of the block, by the header of the model, hands out every byte of it
+    in whole messages and nothing else.
+*/
+bool senderTakesEveryByte (const juce::MemoryBlock& block, juce::uint8 model)
 {
-    const auto bank = repeatedHeaders (16, 0x77, 3);
-    ASSERT_TRUE (SysExFileCheck::checkSysExFile (bank, 16, 1));
-    ASSERT_TRUE (SysExFileCheck::accepts (bank, 255, 0));
+    SysExStream stream;
+    stream.load (static_cast<const juce::uint8*> (block.getData()), (juce::uint32) block.getSize(), model);
+    juce::MemoryBlock all;
+    juce::uint32 messages = 0;
 
-    // Without its last F7; and with an F7 inside the file lost, so that a message runs into the next.
-    auto lastCut = bank;
-    lastCut.setSize (bank.getSize() - 1);
-    auto middleOpen = bank;
-    middleOpen[(int) (bank.getSize() / 3) - 1] = 0x00;
-
-    for (const auto* file : { &lastCut, &middleOpen })
+    for (juce::MemoryBlock message; stream.next (message); message.reset(), ++messages)
     {
-        EXPECT_FALSE (SysExFileCheck::allMessagesClosed (*file));
-        EXPECT_FALSE (SysExFileCheck::checkSysExFile (*file, 16, 1));
-        EXPECT_FALSE (SysExFileCheck::accepts (*file, 255, 0)) << "the Utility sends nothing of it either";
-        EXPECT_EQ (SysExFileCheck::refusalText (*file, 16), SysExFileCheck::cutShortText());
-        EXPECT_EQ (SysExFileCheck::refusalText (*file, 255), SysExFileCheck::cutShortText());
+        if (wholeSysExMessageLength (static_cast<const juce::uint8*> (message.getData()), message.getSize()) != message.getSize())
+            return false;
+
+        all.append (message.getData(), message.getSize());
     }
 
-    // Bytes after a closed message are not a message of their own.
-    auto trailing = bank;
-    trailing.append ("\x00\x7F", 2);
-    EXPECT_TRUE (SysExFileCheck::checkSysExFile (trailing, 16, 1));
+    return all == block && messages == stream.count();
+}
+
+TEST (SysExFileCheck, ADamagedFileIsRefusedAsDamagedForADeviceAndTheUtilityGetsOnlyWholeMessages)
+{
+    const auto bank = makeBankDump (16, 0, 8);
+    ASSERT_EQ (splitMessages (bank).size(), 144u);
+    ASSERT_TRUE (SysExFileCheck::checkSysExFile (bank, 16, 1));
+    ASSERT_TRUE (SysExFileCheck::accepts (bank, 255, 0));
+    EXPECT_TRUE (senderTakesEveryByte (bank, 16));
+
+    for (const auto& damaged : damagedCopiesOf (bank, 8))
+    {
+        SCOPED_TRACE (damaged.what);
+        EXPECT_FALSE (SysExFileCheck::checkSysExFile (damaged.file, 16, 1));
+        EXPECT_FALSE (SysExFileCheck::accepts (damaged.file, 16, 1));
+        EXPECT_EQ (SysExFileCheck::refusalText (damaged.file, 16), SysExFileCheck::cutShortText());
+        EXPECT_EQ (SysExFileCheck::accepts (damaged.file, 255, 0), damaged.wholeMessagesForTheUtility);
+
+        if (damaged.wholeMessagesForTheUtility)
+            EXPECT_TRUE (senderTakesEveryByte (damaged.file, SysExStream::anySysEx)) << "the Utility sends all of it";
+        else
+            EXPECT_EQ (SysExFileCheck::refusalText (damaged.file, 255), SysExFileCheck::cutShortText());
+    }
+
+    // A message of another maker is the same fault for a device, and whole for the Utility.
+    auto withUniversal = bank;
+    withUniversal.append ("\xF0\x7E\x00\x06\x01\xF7", 6);
+    EXPECT_FALSE (SysExFileCheck::checkSysExFile (withUniversal, 16, 1));
+    EXPECT_EQ (SysExFileCheck::refusalText (withUniversal, 16), SysExFileCheck::cutShortText());
+    EXPECT_TRUE (SysExFileCheck::accepts (withUniversal, 255, 0));
+}
+
+TEST (SysExFileCheck, ACabFileIsTakenOnlyWhenEveryCabReadsForTheDevicesThatRebuildIt)
+{
+    const auto bank = makeCabBankDump (6, 0, 4);
+
+    // The third cab ends with a CABIR_END whose own checksum holds but whose words' XOR does not.
+    auto wrongEnd = bank;
+    {
+        juce::MemoryBlock rebuilt;
+        int cab = 0;
+
+        for (const auto& message : splitMessages (bank))
+        {
+            auto piece = message;
+
+            if (message[5] == (char) 0x7C && cab++ == 2)
+                piece = makeSysExMessage (6, 0x7C, { 1, 2, 3, 4, 5 });
+
+            rebuilt.append (piece.getData(), piece.getSize());
+        }
+
+        wrongEnd = rebuilt;
+    }
+
+    auto wordsMissing = makeCabBankDump (6, 0, 2);
+    const auto shortCab = makeCabDump (6, std::vector<juce::uint32> (100, 7u), 2, 2048);
+    wordsMissing.append (shortCab.getData(), shortCab.getSize());
+
+    for (const int device : { 3, 6, 7, 8, 16 })
+    {
+        SCOPED_TRACE (device);
+        EXPECT_EQ (SysExFileCheck::checkSysExFile (bank, device, 20), device != 3) << "an Orvix II takes no cab bank";
+
+        for (const auto* damaged : { &wrongEnd, &wordsMissing })
+        {
+            EXPECT_FALSE (SysExFileCheck::checkSysExFile (*damaged, device, 20));
+
+            if (device != 3)
+                EXPECT_EQ (SysExFileCheck::refusalText (*damaged, device), SysExFileCheck::damagedCabText (device));
+        }
+    }
+
+    EXPECT_EQ (SysExFileCheck::damagedCabText (8),
+               "The selected cab file cannot be sent to the KT4: one of its cabs is damaged (its data does not match "
+               "the size or checksum that the cab announces).\n\nPlease choose a different file.");
+
+    // The Utility sends the file unchanged and reads no cab.
+    EXPECT_TRUE (SysExFileCheck::accepts (wrongEnd, 255, 0));
 }
 } // namespace
