@@ -165,12 +165,13 @@ TEST (WindowPlaceKeeper, TakesTheWindowBackFromTheCornerButLeavesAChosenPlace)
     };
     EXPECT_TRUE (morvane::test::runMessageLoopUntil (backOnServer, 10000)) << "the window stayed in the corner: " << describeWindows();
 
-    // Anywhere else is a place someone chose: it is still there once the keeper's time is over.
+    // Anywhere else is a place someone chose: it is still there once the keeper's time is over
+    // and all it asked for has been done.
     ASSERT_TRUE (morvane::test::waitUntilPlaced (window, { 420, 260 })) << "the window never reached the chosen place: " << describeWindows();
-    morvane::test::runMessageLoopFor ((int) WindowPlaceKeeper::keepForMs + 300);
+    ASSERT_TRUE (morvane::test::runMessageLoopUntil ([&] { return ! keeper.isWatching(); })) << "the keeper's time is over";
+    ASSERT_TRUE (morvane::test::deliverPendingMessages());
     EXPECT_EQ (window.getScreenPosition(), juce::Point<int> (420, 260)) << describeWindows();
     EXPECT_EQ (morvane::test::serverPosition (window), juce::Point<int> (420, 260)) << describeWindows();
-    EXPECT_TRUE (morvane::test::runMessageLoopUntil ([&] { return ! keeper.isWatching(); })) << "the keeper's time is over";
 }
 
 TEST (WindowPlaceKeeper, StopsWatchingWhenNothingEverShows)
@@ -207,7 +208,6 @@ TEST (WindowPlaceKeeper, APressOfTheUsersEndsTheWatch)
         ASSERT_TRUE (morvane::test::waitUntilPlaced (window, { 300, 200 })) << describeWindows();
 
         const WindowPlaceKeeper keeper (window, { 300, 200 });
-        morvane::test::runMessageLoopFor (100);
         ASSERT_TRUE (keeper.isWatching());
 
         const auto before = juce::ModifierKeys::currentModifiers;
@@ -216,8 +216,12 @@ TEST (WindowPlaceKeeper, APressOfTheUsersEndsTheWatch)
         juce::ModifierKeys::currentModifiers = before;
         EXPECT_TRUE (stopped) << "the keeper went on watching through the press " << pressed;
 
+        // The move is seen through on the server, and whatever the keeper had asked for before
+        // it stopped has been done: the window stays.
         window.setTopLeftPosition (0, 0);
-        morvane::test::runMessageLoopFor (300);
+        ASSERT_TRUE (morvane::test::waitUntilPlaced (window, {})) << "the window never reached the corner: " << describeWindows();
+        ASSERT_TRUE (morvane::test::deliverPendingMessages());
         EXPECT_EQ (window.getScreenPosition(), juce::Point<int>()) << "the window was taken from where the user put it: " << describeWindows();
+        EXPECT_EQ (morvane::test::serverPosition (window), juce::Point<int>()) << describeWindows();
     }
 }

@@ -2,6 +2,9 @@
 
 #include <juce_events/juce_events.h>
 
+#include <atomic>
+#include <memory>
+
 namespace morvane::test
 {
 bool runMessageLoopUntil (const std::function<bool()>& condition, int timeoutMs)
@@ -33,6 +36,14 @@ bool runWhileMoving (const std::function<bool()>& done, const std::function<doub
     }
 
     return true;
+}
+
+bool deliverPendingMessages (int timeoutMs)
+{
+    // Shared with the message, which may still be queued when the deadline has passed.
+    auto delivered = std::make_shared<std::atomic<bool>> (false);
+    juce::MessageManager::callAsync ([delivered] { delivered->store (true); });
+    return runMessageLoopUntil ([&] { return delivered->load(); }, timeoutMs);
 }
 
 void runMessageLoopFor (int milliseconds)

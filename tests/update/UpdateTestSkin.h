@@ -49,6 +49,9 @@ public:
 
     SkinManager* get() const noexcept { return manager.get(); }
 
+    /** The temporary folder the skin lies in, which the destructor removes. */
+    const juce::File& getFolder() const noexcept { return folder; }
+
 private:
     static void addImage (juce::ZipFile::Builder& builder, const juce::String& name)
     {

@@ -68,6 +68,20 @@ public:
     using TPXFirmwareUpdate::TPXFirmwareUpdate;
     int windowsShown = 0;
     bool showWindow() override { ++windowsShown; return true; }
+
+    /** Ticks of the download's watch (the 1000 ms timer) taken while the body arrived without
+        a length and the download still ran.
+    */
+    int watchTicksWithoutLength = 0;
+
+    void timerCallback (int timerId) override
+    {
+        const bool unknownLength = progress.load() < 0.0 && isDownloadRunning();
+        TPXFirmwareUpdate::timerCallback (timerId);
+
+        if (timerId == 0 && unknownLength)
+            ++watchTicksWithoutLength;
+    }
 };
 
 /** Keeps a picture among the test artefacts. */
@@ -495,7 +509,8 @@ TEST_F (UpdateWindows, ACheckThatIsStillReadingEndsWithItsWindowAndReportsNothin
         ASSERT_TRUE (server.waitForRequest (firmwareFeedPath));
     }
 
-    runMessageLoopFor (200);
+    // Each check's thread has ended with its window: whatever it had sent on its way has come.
+    ASSERT_TRUE (deliverPendingMessages());
     EXPECT_EQ (reports, 0);
 }
 
@@ -515,7 +530,7 @@ TEST_F (UpdateWindows, WithoutALengthTheProgressIsIndeterminateAndCancelStaysOff
     ASSERT_TRUE (server.waitForRequest ("/fw/chunks.syx"));
 
     // Past a few ticks of the window's watch, while the body waits half-way.
-    runMessageLoopFor (2500);
+    ASSERT_TRUE (runMessageLoopUntil ([&] { return update.watchTicksWithoutLength >= 2; }, 30000));
     auto* cancel = update.getProgressCancelButton();
     ASSERT_NE (cancel, nullptr);
     EXPECT_TRUE (update.isDownloadRunning());
@@ -545,8 +560,9 @@ TEST_F (UpdateWindows, ARefusedConnectionEndsTheCheckWithNothingOfferedAndNothin
     EXPECT_FALSE (update.isChecking());
     EXPECT_FALSE (update.isDownloadRunning());
 
-    // One report, and none later.
-    runMessageLoopFor (200);
+    // One report, and none later: the check's thread had ended before it reported, so all it
+    // sent is delivered once the messages posted so far are.
+    ASSERT_TRUE (deliverPendingMessages());
     EXPECT_EQ (reports, 1);
 }
 
@@ -615,6 +631,12 @@ TEST_F (UpdateWindows, TheProgramEndsCleanlyWhileANetworkThreadIsStuck)
             SilentNetwork::neverAnswer();
             UpdateServer::setCheckDeadlineMs (1000);
             const bool read = UpdateFeedReader::readFeed (juce::URL ("https://updates.example.com/feed.xml")) != nullptr;
+
+            // This process ends here, without the fixture's tear-down: it removes what the
+            // fixture made for it first.
+            settings.reset();
+            scratch.deleteRecursively();
+            skin.getFolder().deleteRecursively();
             std::exit (read ? 1 : 0);
         },
         ::testing::ExitedWithCode (0), "");
