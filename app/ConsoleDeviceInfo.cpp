@@ -37,7 +37,7 @@ bool ConsoleDeviceInfo::queryFirmwareVersion()
         case DeviceQueries::Outcome::answered:
             answered = true;
             c.ui.connectedLabel->setText ("Connected (FW: " + c.queries.getFirmwareVersionText() + ")", juce::dontSendNotification);
-            c.ui.connectedLabel->setVisible (true);
+            c.pageChanged();
             return true;
 
         case DeviceQueries::Outcome::timedOutTooOften:
@@ -92,11 +92,6 @@ void ConsoleDeviceInfo::pollDeviceInfo()
 {
     const bool connected = c.isConnected();
 
-    // A chosen port that is no longer there loses its mark; the choice stays and its port is
-    // taken again when it comes back.
-    c.ui.inputCheck->setVisible (c.choice.isPresent (ConsolePorts::Direction::input));
-    c.ui.outputCheck->setVisible (c.choice.isPresent (ConsolePorts::Direction::output));
-
     if (connected)
     {
         if (bothPortsReady() && DeviceRules::needsBothPorts (c.choice.getDeviceModel())
@@ -111,18 +106,30 @@ void ConsoleDeviceInfo::pollDeviceInfo()
             if (answered)
                 c.deviceAnswered();
         }
-
-        if (c.canStart())
-            c.ui.transmitButton->setEnabled (true);
     }
     else
     {
-        answered = false;
-        c.ui.connectedLabel->setVisible (false);
-        c.ui.firmwareTextLabel->setVisible (false);
-        c.ui.firmwareLinkLabel->setVisible (false);
-        c.ui.transmitButton->setEnabled (false);
+        dropAnswer();
     }
 
     wasConnected = connected;
+
+    // A chosen port that is no longer there loses its mark, and the controls that need the
+    // device follow; the choice stays and its port is taken again when it comes back.
+    c.pageChanged();
+}
+
+void ConsoleDeviceInfo::deviceGone()
+{
+    wasConnected = false;
+    dropAnswer();
+    c.pageChanged();
+}
+
+void ConsoleDeviceInfo::dropAnswer()
+{
+    // Whatever answers when the ports are reached again is asked anew.
+    answered = false;
+    c.ui.firmwareTextLabel->setVisible (false);
+    c.ui.firmwareLinkLabel->setVisible (false);
 }

@@ -24,10 +24,10 @@ public:
         DeviceQueries& queries;
         /** The chosen device and its open ports. */
         const ConsolePortPickers& choice;
-        /** Whether the link reaches the ports the model needs on this page. */
+        /** Whether the link reaches the ports the model needs on this page, and they are listed. */
         std::function<bool()> isConnected;
-        /** Whether the page has what BEGIN needs (a file, or a receive folder). */
-        std::function<bool()> canStart;
+        /** The answer or the connection changed: the page's controls follow. */
+        std::function<void()> pageChanged;
         /** The device stopped answering. */
         std::function<void()> deviceLost;
         /** The device answered: the firmware offer may follow. */
@@ -55,8 +55,14 @@ public:
     /** What the last poll found. */
     bool isConnected() const noexcept { return wasConnected; }
 
+    /** A road found the device gone: it no longer counts as connected, at once, and is asked
+        again once its ports are reached again.
+    */
+    void deviceGone();
+
 private:
     bool bothPortsReady() const;
+    void dropAnswer();
 
     Console c;
     bool answered = false, wasConnected = false;

@@ -51,51 +51,62 @@ void ConsolePage::updatePageVisibility()
     else
         c.ports.setPortControlsEnabled (false, false);
 
-    if (s.deviceChosen && ! c.sendFile.isLoaded() && utility)
-    {
-        c.ui.firmwareTextLabel->setVisible (false);
-        c.ui.firmwareLinkLabel->setVisible (false);
-    }
-
     const bool ready = DeviceRules::isLinkReady (s.deviceModel, s.inputOk, s.outputOk, receivePage);
-    if (ready)
-    {
-        if (! controlsLocked)
-        {
-            c.ui.browseButton->setEnabled (true);
-            c.ui.fileField->setEnabled (true);
-            setEnabledIf (c.ui.showFolder.get(), true);
-        }
+    const bool firmwareOffered = ready && ! utility && ! receivePage && s.firmwareOfferShown;
 
-        if (! utility)
-        {
-            if (! receivePage)
-            {
-                c.ui.firmwareTextLabel->setVisible (s.firmwareOfferShown);
-                c.ui.firmwareLinkLabel->setVisible (s.firmwareOfferShown);
-            }
-            else
-            {
-                c.ui.receiveBrowseLabel->setVisible (! receiveFolderChosen);
-            }
-        }
-        else
-        {
-            c.ui.firmwareTextLabel->setVisible (false);
-            c.ui.firmwareLinkLabel->setVisible (false);
-        }
-    }
-    else
-    {
-        c.ui.browseButton->setEnabled (false);
-        c.ui.fileField->setEnabled (false);
-        setEnabledIf (c.ui.showFolder.get(), false);
-        c.ui.firmwareTextLabel->setVisible (false);
-        c.ui.firmwareLinkLabel->setVisible (false);
-    }
+    c.ui.firmwareTextLabel->setVisible (firmwareOffered);
+    c.ui.firmwareLinkLabel->setVisible (firmwareOffered);
+
+    if (ready && ! utility && receivePage)
+        c.ui.receiveBrowseLabel->setVisible (! receiveFolderChosen);
+
+    showControls();
 
     c.view.setInvitationWanted (DeviceRules::showsReceiveBegin (s.deviceModel, s.inputOk, s.outputOk,
                                                                 receiveFolderChosen, receivePage));
+}
+
+ConsoleState::Controls ConsolePage::currentControls() const
+{
+    const auto s = c.state();
+    const bool receivePage = receiveMode == 1;
+
+    ConsoleState::Link link;
+    link.model = s.deviceModel;
+    link.deviceChosen = s.deviceChosen;
+    link.inputOpen = s.inputOk;
+    link.outputOpen = s.outputOk;
+    link.reached = isConnectedForModel() && arePortsPresent();
+    link.answered = s.answered;
+
+    ConsoleState::Page page;
+    page.receivePage = receivePage;
+    page.hasWhatBeginNeeds = receivePage ? receiveFolderChosen : c.sendFile.isLoaded();
+    page.locked = controlsLocked;
+
+    return ConsoleState::controlsFor (link, page);
+}
+
+void ConsolePage::showControls()
+{
+    const auto shown = currentControls();
+
+    c.ui.browseButton->setEnabled (shown.browse);
+    c.ui.fileField->setEnabled (shown.browse);
+    setEnabledIf (c.ui.showFolder.get(), shown.browse);
+    c.ui.transmitButton->setEnabled (shown.begin);
+
+    // The connection's label and the ports' marks show only a device that counts as connected.
+    c.ui.connectedLabel->setVisible (shown.connected && ConsoleState::mustAnswer (c.state().deviceModel));
+    c.ui.inputCheck->setVisible (shown.connected && c.ports.isPresent (ConsolePorts::Direction::input));
+    c.ui.outputCheck->setVisible (shown.connected && c.ports.isPresent (ConsolePorts::Direction::output));
+}
+
+bool ConsolePage::arePortsPresent() const
+{
+    const auto s = c.state();
+    return DeviceRules::isLinkReady (s.deviceModel, c.ports.isPresent (ConsolePorts::Direction::input),
+                                     c.ports.isPresent (ConsolePorts::Direction::output), receiveMode == 1);
 }
 
 bool ConsolePage::isConnectedForModel() const
@@ -118,13 +129,10 @@ void ConsolePage::setControlsEnabled (bool enabled)
 {
     controlsLocked = ! enabled;
     const bool receivePage = receiveMode == 1;
-    c.ui.browseButton->setEnabled (enabled);
-    setEnabledIf (c.ui.showFolder.get(), enabled);
-    c.ui.transmitButton->setEnabled (enabled && (! receivePage || receiveFolderChosen));
+    showControls();
 
     c.ui.sendTabButton->setEnabled (enabled);
     c.ui.receiveTabButton->setEnabled (enabled);
-    c.ui.fileField->setEnabled (enabled);
     c.ui.deviceLabel->setEnabled (enabled);
     c.ui.deviceSelector->setEnabled (enabled);
 
@@ -246,6 +254,9 @@ void ConsolePage::setReceiveFolder (const juce::String& path)
 {
     if (path.isEmpty() || ! juce::File (path).isDirectory())
         return;
+
+    // Another folder: how the last backup ended no longer belongs on the page.
+    c.view.clearEnding();
 
     receiveFolder = path;
     c.settings.setReceiveDirectory (path);

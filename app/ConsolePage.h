@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ConsoleState.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <functional>
@@ -26,6 +28,8 @@ public:
     {
         int deviceModel = 0;
         bool deviceChosen = false, inputOk = false, outputOk = false, firmwareOfferShown = false;
+        /** The device has told its firmware version since it was chosen or last reached. */
+        bool answered = false;
     };
 
     /** What the page works on and tells. */
@@ -56,7 +60,15 @@ public:
     bool isLocked() const noexcept { return controlsLocked; }
 
     void updatePageVisibility();
+
+    /** Whether the link reaches the ports the model needs on this page. */
     bool isConnectedForModel() const;
+
+    /** Whether the ports the model needs on this page are open and still listed. */
+    bool arePortsPresent() const;
+
+    /** What ConsoleState's rule makes of the page as it is now. */
+    ConsoleState::Controls currentControls() const;
     void setControlsEnabled (bool enabled);
     void showReceivePage();
     void showSendPage();
@@ -100,6 +112,11 @@ public:
     void receiveFolderDropped (const juce::StringArray& files);
 
 private:
+    /** BEGIN, BROWSE (with the File field and the folder button), "Connected" and the ports'
+        marks, as the rule gives them: the one place that writes them.
+    */
+    void showControls();
+
     Console c;
     int receiveMode = 0;
     bool receiveFolderChosen = false, controlsLocked = false;

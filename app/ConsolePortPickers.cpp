@@ -123,6 +123,9 @@ void ConsolePortPickers::showPortMenu (Direction side)
     if (result == 0)
         return;
 
+    // Another port: what answered on the last one no longer holds.
+    c.deviceChanged();
+
     const auto text = ConsolePorts::nameFromMenu (result, menu);
     labelFor (side)->setText (text, juce::dontSendNotification);
     openPort (side, text, result - 1);

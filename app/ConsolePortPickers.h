@@ -30,8 +30,8 @@ public:
         std::function<void()> portsChanged;
         /** The page's controls follow the device and port choice. */
         std::function<void()> pageChanged;
-        /** The device choice changed (a model, or none): what the last device answered no
-            longer holds.
+        /** The device choice changed (a model, or none) or the user picked a port: what the last
+            device answered no longer holds.
         */
         std::function<void()> deviceChanged;
         /** A device that needs both ports has had them chosen by name. */

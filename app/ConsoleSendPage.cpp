@@ -10,7 +10,7 @@
 #include "SendPlan.h"
 #include "SendRoad.h"
 #include "SkinnedDialogWindow.h"
-#include "TransferView.h"
+#include "ConsoleTransferView.h"
 #include "Transfers.h"
 #include "UserDialogs.h"
 
@@ -34,7 +34,10 @@ juce::String ConsoleSendPage::refusalFor (const juce::StringArray& files)
 
     const juce::File dropped (files[0]);
 
-    if (dropped.isDirectory() || ! dropped.hasFileExtension ("syx"))
+    if (dropped.isDirectory())
+        return "\"" + dropped.getFileName() + "\" is a folder, and a folder cannot be sent. Only .syx files can be sent.";
+
+    if (! dropped.hasFileExtension ("syx"))
         return "\"" + dropped.getFileName() + "\" is not a .syx file. Only .syx files can be sent.";
 
     return {};
@@ -97,11 +100,9 @@ void ConsoleSendPage::showLoadedFile()
         c.ui.fileField->setTooltip (c.transfers.getSendFile().getLinkText());
     }
 
+    // Another file: how the last send ended no longer belongs on the page. BEGIN follows at once.
+    c.view.clearEnding();
     c.pageChanged();
-
-    // BEGIN is usable at once, not only from the next device poll.
-    if (const auto state = c.state(); state.sendPage && ! state.locked && state.connected)
-        c.ui.transmitButton->setEnabled (true);
 }
 
 bool ConsoleSendPage::sendFirmwareImage (const juce::MemoryBlock& image, const juce::String& description)
@@ -121,6 +122,9 @@ void ConsoleSendPage::transmit()
         return;
 
     const auto state = c.state();
+
+    // A new attempt: no earlier ending stays under what this one tells, even when it is refused.
+    c.view.clearEnding();
 
     const auto& version = c.transfers.getQueries().getFirmwareVersion();
     const auto kind = c.transfers.getSendFile().classify (state.deviceModel);
@@ -146,7 +150,10 @@ void ConsoleSendPage::transmit()
     const auto plan = SendPlan::prepare (c.transfers.getSendFile().getData(), kind, device, choices);
 
     if (plan.errorText.isNotEmpty())
+    {
+        c.view.showEnding ({ TransferEnding::Kind::refused, {}, 0.0, false });
         c.view.tell (Severity::warning, plan.errorText);
+    }
     else if (plan.send)
         c.transfers.getSendRoad().sendFile (plan, kind, state.deviceModel, state.bufferDelay);
 }

@@ -10,7 +10,7 @@
 class ConsoleSettings;
 class SendOptionsDialog;
 class SkinManager;
-class TransferView;
+class ConsoleTransferView;
 class Transfers;
 class UserDialogs;
 struct ConsoleWidgets;
@@ -29,7 +29,7 @@ public:
     struct State
     {
         int deviceModel = 0;
-        bool sendPage = true, locked = false, inputOk = false, outputOk = false, connected = false;
+        bool sendPage = true, locked = false, inputOk = false, outputOk = false;
         int bufferDelay = 0;
     };
 
@@ -40,7 +40,8 @@ public:
         UserDialogs& dialogs;
         ConsoleSettings& settings;
         Transfers& transfers;
-        TransferView& view;
+        /** The page's ending goes when a file is loaded or BEGIN is pressed. */
+        ConsoleTransferView& view;
         SkinManager* skin;
         /** The send options are centred on it. */
         juce::Component& centre;

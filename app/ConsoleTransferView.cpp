@@ -1,5 +1,6 @@
 #include "ConsoleTransferView.h"
 
+#include "ConsoleState.h"
 #include "ConsoleWidgets.h"
 #include "TPXDrawableButton.h"
 #include "TPXLabelComponent.h"
@@ -11,22 +12,24 @@ void ConsoleTransferView::lockPage (bool shouldLock)
 {
     locked = shouldLock;
 
-    // Nothing runs on a page that is handed back: nothing to cancel.
-    if (! locked)
+    // Work that starts leaves no earlier ending shown; nothing runs on a page that is handed
+    // back, so there is nothing to cancel.
+    if (locked)
+    {
+        ended = false;
+        c.ui.check3->setVisible (false);
+    }
+    else
+    {
         setCancelEnabled (false);
+    }
 
     c.setPageFree (! locked);
-
-    // The send's mark beside the bar.
-    if (! locked)
-        c.ui.check3->setVisible (false);
-    else if (! c.isReceivePage())
-        c.ui.check3->setVisible (true);
 }
 
 void ConsoleTransferView::showProgress (double value)
 {
-    c.ui.progressBar->setProgress (value);
+    c.ui.progressBar->setProgress (ConsoleState::barWhileRunning (value));
 }
 
 void ConsoleTransferView::showProgressText (const juce::String& text)
@@ -47,7 +50,20 @@ void ConsoleTransferView::showStatus (const juce::String& text)
 
 void ConsoleTransferView::setCancelEnabled (bool enabled)
 {
-    c.ui.cancelButton->setEnabled (enabled);
+    c.ui.cancelButton->setEnabled (ConsoleState::cancelOffered (locked, enabled));
+}
+
+void ConsoleTransferView::showEnding (const TransferEnding& ending)
+{
+    const auto shown = ConsoleState::showEnding (ending);
+    ended = true;
+    setCancelEnabled (false);
+    c.ui.progressBar->setProgress (shown.bar);
+    c.ui.check3->setVisible (shown.tick);
+    showStatus (shown.line);
+
+    if (ending.kind == TransferEnding::Kind::lost && c.deviceGone != nullptr)
+        c.deviceGone();
 }
 
 void ConsoleTransferView::tell (Severity severity, const juce::String& text)
@@ -90,24 +106,25 @@ void ConsoleTransferView::showInvitationIfFree()
     c.ui.receiveBeginLabel->setVisible (invitationWanted && c.isReceivePage() && c.ui.progressLabel->getText().isEmpty());
 }
 
-void ConsoleTransferView::clearForPage()
+void ConsoleTransferView::clearEnding()
 {
     if (locked)
         return;
 
+    ended = false;
+    c.ui.check3->setVisible (false);
     showStatus ({});
-    showProgress (0.0);
+    c.ui.progressBar->setProgress (0.0);
 }
 
 void ConsoleTransferView::showFirmwareEnd()
 {
-    showStatus (TransferReport::endLine (TransferReport::Ending::succeeded));
+    showEnding (TransferReport::endingOf (TransferReport::Ending::succeeded, 1.0));
 }
 
 void ConsoleTransferView::endAfterNotice()
 {
     showPercentage();
-    showProgress (0.0);
     showFirmwareEnd();
     lockPage (false);
 }

@@ -11,8 +11,9 @@ struct ConsoleWidgets;
     line (with the receive page's invitation to BEGIN in its place while no status shows), the
     Cancel button, the messages and questions, and the page's lock.
 
-    Cancel is enabled only while work runs: a page that is handed back has it disabled. The line
-    a transfer ends with stays until the next one starts or the page is changed.
+    What they show follows ConsoleState's rule: Cancel is enabled only while work runs; a road's
+    ending sets the line, the bar and the success mark together, and they stay until the next
+    work starts or the user changes the device, a port, the file or the page.
 
     It works on the console through the calls it is given. Message thread only.
 */
@@ -29,6 +30,8 @@ public:
         std::function<void (bool)> setPageFree;
         /** Starts the timer of the device's instructions after a firmware send. */
         std::function<void (int)> startNoticeTimer;
+        /** A road found the device gone: the page stops showing it connected at once. */
+        std::function<void()> deviceGone;
     };
 
     explicit ConsoleTransferView (Console console) : c (std::move (console)) {}
@@ -38,6 +41,7 @@ public:
     void showProgressText (const juce::String& text) override;
     void showPercentage() override;
     void showStatus (const juce::String& text) override;
+    void showEnding (const TransferEnding& ending) override;
     void setCancelEnabled (bool enabled) override;
     void tell (Severity severity, const juce::String& text) override;
     bool ask (Severity severity, const juce::String& text) override;
@@ -50,8 +54,16 @@ public:
     */
     void setInvitationWanted (bool wanted);
 
+    /** The user changed the device, a port, the file or the page, or pressed BEGIN: the last
+        ending's line, bar and mark go. Nothing changes while work runs.
+    */
+    void clearEnding();
+
     /** The other page is shown: the last transfer's line and bar go. */
-    void clearForPage();
+    void clearForPage() { clearEnding(); }
+
+    /** Whether the page shows how the last road ended (its line, bar and mark). */
+    bool showsEnding() const noexcept { return ended; }
 
     /** A firmware send's notice is due: the send ended well, the status line says so. */
     void showFirmwareEnd();
@@ -63,7 +75,7 @@ private:
     void showInvitationIfFree();
 
     Console c;
-    bool locked = false, invitationWanted = false;
+    bool locked = false, invitationWanted = false, ended = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ConsoleTransferView)
 };

@@ -61,7 +61,7 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
                                                            [this] { return page != nullptr && page->isReceivePage(); },
                                                            [this] { wakeDevicePoll(); },
                                                            [this] { updatePageVisibility(); },
-                                                           [this] { deviceInfo->forgetAnswer(); },
+                                                           [this] { forgetDeviceAnswer(); },
                                                            [this] (int model) { devicePortsChosen (model); } },
                                                        link);
     portChoice->setBufferDelayEnabled (false);
@@ -73,7 +73,8 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
             free ? restartDevicePoll() : stopDevicePoll();
             setControlsEnabled (free);
         },
-        [this] (int delayMs) { startTimer (ConsoleTimers::firmwareNotice4, delayMs); } });
+        [this] (int delayMs) { startTimer (ConsoleTimers::firmwareNotice4, delayMs); },
+        [this] { deviceInfo->deviceGone(); } });
 
     // A request the worker may still hold is let go of by giving up the ports, and the page says so.
     transfers = std::make_unique<Transfers> (link, *view, [this]
@@ -87,14 +88,15 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
     page = std::make_unique<ConsolePage> (ConsolePage::Console {
         ui, dialogs, settings, *portChoice, *sendFile, *view, *this, link,
         [this] { return ConsolePage::State { getDeviceModel(), isDeviceChosen(), isInputOk(), isOutputOk(),
-                                             firmware != nullptr && firmware->isShown() }; } });
+                                             firmware != nullptr && firmware->isShown(),
+                                             deviceInfo != nullptr && deviceInfo->hasAnswered() }; } });
 
     if (! receiveFolderDefaulted)
         page->takeStoredReceiveFolder (settings.getStoredReceiveFolder());
     deviceInfo = std::make_unique<ConsoleDeviceInfo> (ConsoleDeviceInfo::Console {
                                                           ui, *queries, *portChoice,
-                                                          [this] { return isConnectedForModel(); },
-                                                          [this] { return page->isReceivePage() ? page->isReceiveFolderChosen() : sendFile->isLoaded(); },
+                                                          [this] { return isConnectedForModel() && page->arePortsPresent(); },
+                                                          [this] { updatePageVisibility(); },
                                                           [this] { onDeviceLost(); },
                                                           [this] { firmware->refresh(); } });
     backupChooser = std::make_unique<BackupChooser> (skinManager, *queries);
@@ -107,7 +109,7 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
     sendPagePart = std::make_unique<ConsoleSendPage> (ConsoleSendPage::Console {
         ui, dialogs, settings, *transfers, *view, skinManager, *this,
         [this] { return ConsoleSendPage::State { getDeviceModel(), ! page->isReceivePage(), page->isLocked(), isInputOk(),
-                                                 isOutputOk(), isConnectedForModel(), bufferDelay }; },
+                                                 isOutputOk(), bufferDelay }; },
         [this] { updatePageVisibility(); },
         sendOptionsRunner });
 
@@ -231,6 +233,17 @@ bool MorvaneDialog::resetPorts() { return portChoice->resetPorts(); }
 void MorvaneDialog::updatePageVisibility() { page->updatePageVisibility(); }
 
 void MorvaneDialog::onDeviceLost() { portChoice->onDeviceLost(); }
+
+void MorvaneDialog::forgetDeviceAnswer()
+{
+    // Another device or port: what the last one answered no longer holds, and how the last
+    // transfer ended no longer belongs on the page.
+    if (deviceInfo != nullptr)
+        deviceInfo->forgetAnswer();
+
+    if (view != nullptr)
+        view->clearEnding();
+}
 
 int MorvaneDialog::getDeviceModel() const noexcept { return portChoice->getDeviceModel(); }
 

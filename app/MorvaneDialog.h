@@ -197,6 +197,7 @@ private:
     void stopDevicePoll();
     void wakeDevicePoll();
     void devicePortsChosen (int model);
+    void forgetDeviceAnswer();
     bool isConnectedForModel() const;
     void openHelpPage (const juce::String& address);
     void labelClicked (juce::Component* clicked);

@@ -238,7 +238,7 @@ void BackupRun::sendJob()
     {
         endRun ("Morvane could not make the request for \"" + BackupJobPlan::progressText (job, jobStep, context)
                     + "\", so the backup has stopped.",
-                Severity::warning);
+                Severity::warning, TransferEnding::Kind::deviceError);
         return;
     }
 
@@ -326,7 +326,7 @@ void BackupRun::handleFinalResult (int result)
                 view.tell (Severity::warning, warning);
 
             // Every step would fail alike (a missing or unwritable folder): the run stops here.
-            endRun (writeFailureText (receiveThread->getWriteFailure()), Severity::warning);
+            endRun (writeFailureText (receiveThread->getWriteFailure()), Severity::warning, TransferEnding::Kind::folderError);
             break;
         }
 
@@ -350,7 +350,7 @@ void BackupRun::handleFailedRequest()
             endRun ("The device did not send \"" + BackupJobPlan::progressText (currentJob, jobStep, context) + "\""
                         + (name.isNotEmpty() ? " (" + name + ")" : juce::String()) + ".\n"
                         + juce::String::formatted ("(Status code: %d)", (int) status.resultCode),
-                    Severity::warning);
+                    Severity::warning, TransferEnding::Kind::deviceError);
             return;
         }
 
@@ -367,7 +367,7 @@ void BackupRun::handleFailedRequest()
         return;
     }
 
-    endRun (timeoutText, Severity::warning);
+    endRun (timeoutText, Severity::warning, TransferEnding::Kind::timedOut);
 }
 
 //==============================================================================
@@ -459,12 +459,12 @@ bool BackupRun::stopAfterCancel()
             const auto failure = outcome == AppendedBackupFile::Outcome::folderMissing ? ReceiveThread::WriteFailure::folderMissing
                                : outcome == AppendedBackupFile::Outcome::fileGone      ? ReceiveThread::WriteFailure::fileGone
                                                                                        : ReceiveThread::WriteFailure::diskError;
-            endRun (writeFailureText (failure), Severity::warning);
+            endRun (writeFailureText (failure), Severity::warning, TransferEnding::Kind::folderError);
             return true;
         }
     }
 
-    endRun (text, Severity::info);
+    endRun (text, Severity::info, TransferEnding::Kind::canceled);
     return true;
 }
 
@@ -512,10 +512,12 @@ void BackupRun::completeRun()
     }
 
     multiJobRun = false;
-    endRun (text, severity);
+
+    // A run that found only an empty item saved nothing: it is not told as a success.
+    endRun (text, severity, severity == Severity::info ? TransferEnding::Kind::complete : TransferEnding::Kind::deviceError);
 }
 
-void BackupRun::endRun (const juce::String& message, Severity severity)
+void BackupRun::endRun (const juce::String& message, Severity severity, TransferEnding::Kind kind)
 {
     // A run that did not complete recalls nothing.
     recallPending = false;
@@ -531,20 +533,18 @@ void BackupRun::endRun (const juce::String& message, Severity severity)
 
     // The run's thread ends with it.
     retireThread();
-    view.setCancelEnabled (false);
+    stopTimer();
+    view.showProgressText ({});
+    view.showPercentage();
 
-    // The status line says how the run ended (its message's first line) before anything is told,
-    // and stays so: no step of the run is left shown under its end.
-    view.showStatus (message.upToFirstOccurrenceOf ("\n", false, false));
+    // The line says how the run ended (its message's first line), and the bar and the mark go
+    // with it, before anything is told; they stay until the user changes something. A step's
+    // share is not the run's, so only a complete run shows a full bar.
+    view.showEnding ({ kind, message.upToFirstOccurrenceOf ("\n", false, false), 0.0, false });
 
     if (message.isNotEmpty())
         view.tell (severity, message);
 
-    // The page as it was before the run.
-    stopTimer();
-    view.showProgressText ({});
-    view.showProgress (0.0);
-    view.showPercentage();
     view.lockPage (false);
 }
 

@@ -94,7 +94,7 @@ private:
     void finishStep (bool wroteFile);
     bool stopAfterCancel();
     void completeRun();
-    void endRun (const juce::String& message, Severity severity);
+    void endRun (const juce::String& message, Severity severity, TransferEnding::Kind kind);
     void retireThread();
     juce::String completionText() const;
     juce::String writeFailureText (ReceiveThread::WriteFailure failure) const;

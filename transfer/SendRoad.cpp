@@ -206,8 +206,8 @@ void SendRoad::showMessage (const juce::String& text, bool warning)
 
 void SendRoad::unlockPage()
 {
+    // The bar and the line keep the ending until the user changes something.
     view.lockPage (false);
-    view.showProgress (0.0);
 }
 
 void SendRoad::showProgressWithPercentage (double value)
@@ -224,10 +224,9 @@ void SendRoad::endWithMessage (TransferReport::Ending ending, const juce::String
     if (unmute)
         unmuteIfMuted();
 
-    // The line under the bar says how the send ended before anything is told: no step of the
-    // send stays shown under its end.
-    view.setCancelEnabled (false);
-    view.showStatus (TransferReport::endLine (ending, lastProgress));
+    // The line, the bar and the mark say how the send ended before anything is told: no step of
+    // the send stays shown under its end.
+    view.showEnding (TransferReport::endingOf (ending, lastProgress));
 
     if (text.isNotEmpty())
         showMessage (text, warning);
@@ -249,6 +248,9 @@ bool SendRoad::portsPresentNow() const
 
 void SendRoad::showLostCommunication()
 {
+    // Nothing was sent, and the device is not there: no earlier ending stays under the warning,
+    // and the page stops showing the device connected.
+    view.showEnding ({ TransferEnding::Kind::lost, {}, 0.0, false });
     showMessage (TransferReport::lostCommunicationText, true);
 }
 
@@ -316,13 +318,13 @@ void SendRoad::checkUsbFirmwareRetry()
         return;
     }
 
-    view.showStatus (TransferReport::endLine (TransferReport::Ending::usbFirmwareFailed));
+    view.showEnding (TransferReport::endingOf (TransferReport::Ending::usbFirmwareFailed, lastProgress));
     showMessage (TransferReport::usbFirmwareFailedText, true);
 }
 
 void SendRoad::onTransferCanceled()
 {
-    endWithMessage (TransferReport::Ending::canceled, TransferReport::canceledText (deviceModel, payloadKind), false, true);
+    endWithMessage (TransferReport::Ending::canceled, TransferReport::canceledText (deviceModel, payloadKind, lastProgress), false, true);
 }
 
 void SendRoad::onTransferError()
@@ -337,7 +339,7 @@ void SendRoad::onNoResponse()
     if (! portsConnected() || ! portsPresentNow())
         onOutputLost();
     else
-        endWithMessage (TransferReport::Ending::failed, TransferReport::noResponseText (deviceModel), true, true);
+        endWithMessage (TransferReport::Ending::noResponse, TransferReport::noResponseText (deviceModel), true, true);
 }
 
 void SendRoad::onOutputLost()

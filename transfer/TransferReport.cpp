@@ -107,7 +107,7 @@ juce::String TransferReport::successText (int model, PayloadKind kind)
     }
 }
 
-juce::String TransferReport::canceledText (int model, PayloadKind kind)
+juce::String TransferReport::canceledText (int model, PayloadKind kind, double progress)
 {
     using namespace PayloadKinds;
     juce::String addition;
@@ -134,7 +134,9 @@ juce::String TransferReport::canceledText (int model, PayloadKind kind)
         addition = "\n\nReboot the connected Zandrel Audio device before attempting another update.";
     }
 
-    return juce::String (cancelText) + addition;
+    // Whatever reached the device before the Cancel stays there, as after a lost connection.
+    return juce::String (cancelText) + "\nThe transfer stopped at " + juce::String (stoppedAtPercent (progress))
+           + " %, so the data on the device may be incomplete." + addition;
 }
 
 juce::String TransferReport::deviceErrorText (int model, PayloadKind kind, juce::uint32 code)
@@ -187,10 +189,17 @@ juce::String TransferReport::noResponseText (int model)
     return juce::String (errorText) + "No response received.\n" + addition;
 }
 
-int TransferReport::stoppedAtPercent (double progress) noexcept
+int TransferReport::shownPercent (double fraction, bool complete) noexcept
 {
-    // A send that did not finish never says 100 %.
-    return juce::jlimit (0, 99, (int) std::floor (progress * 100.0));
+    if (complete)
+        return 100;
+
+    if (! (fraction > 0.0))   // NaN included
+        return 0;
+
+    // A hair above the product keeps a share such as 0.29 (28.999... times 100) at its own
+    // percent; work that did not finish never says 100 %.
+    return juce::jlimit (0, 99, (int) std::floor (juce::jmin (fraction, 1.0) * 100.0 + 1.0e-9));
 }
 
 juce::String TransferReport::lostDuringSendText (double progress)
@@ -201,17 +210,42 @@ juce::String TransferReport::lostDuringSendText (double progress)
 
 juce::String TransferReport::endLine (Ending ending, double progress)
 {
+    const auto stopped = " The transfer stopped at " + juce::String (stoppedAtPercent (progress)) + " %.";
+
     switch (ending)
     {
         case Ending::succeeded:         return "Transfer complete!";
-        case Ending::canceled:          return "File transmission has been canceled.";
-        case Ending::failed:            return "An error has occurred during file transmission.";
+        case Ending::canceled:          return "File transmission has been canceled." + stopped;
+        case Ending::failed:
+        case Ending::noResponse:        return "An error has occurred during file transmission." + stopped;
         case Ending::usbFirmwareFailed: return "The Orvix III USB firmware failed to download.";
         case Ending::lost:
             return "Transfer stopped at " + juce::String (stoppedAtPercent (progress)) + " %: communication with the device was lost.";
     }
 
     return {};
+}
+
+TransferEnding TransferReport::endingOf (Ending ending, double progress)
+{
+    using Kind = TransferEnding::Kind;
+    TransferEnding e;
+    e.line = endLine (ending, progress);
+    e.progress = progress;
+
+    switch (ending)
+    {
+        case Ending::succeeded:         e.kind = Kind::complete; break;
+        case Ending::canceled:          e.kind = Kind::canceled; break;
+        case Ending::failed:            e.kind = Kind::deviceError; break;
+        case Ending::noResponse:        e.kind = Kind::timedOut; break;
+        case Ending::lost:              e.kind = Kind::lost; break;
+        case Ending::usbFirmwareFailed: e.kind = Kind::deviceError; break;
+    }
+
+    // The USB firmware went out whole: the device did not take it, so no share is told.
+    e.toldAsPercent = ending != Ending::succeeded && ending != Ending::usbFirmwareFailed;
+    return e;
 }
 
 bool TransferReport::unmutesAfterwards (int currentModel, PayloadKind kind) noexcept

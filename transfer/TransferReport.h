@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PayloadKind.h"
+#include "TransferView.h"
 
 #include <juce_core/juce_core.h>
 
@@ -38,7 +39,10 @@ struct TransferReport
     /** The text shown when a send ended well (for SuccessStep::message). */
     static juce::String successText (int model, PayloadKind kind);
 
-    static juce::String canceledText (int model, PayloadKind kind);
+    /** The box of a send the user cancelled: the cancel text, how far the send got and what that
+        means for the device's data, then the model's own advice.
+    */
+    static juce::String canceledText (int model, PayloadKind kind, double progress);
     static juce::String deviceErrorText (int model, PayloadKind kind, juce::uint32 code);
     static juce::String noResponseText (int model);
 
@@ -53,14 +57,25 @@ struct TransferReport
         succeeded,
         canceled,
         failed,
+        noResponse,
         lost,
         usbFirmwareFailed
     };
 
+    /** The line of an ending; a send that stopped part way says where, as the bar shows it. */
     static juce::String endLine (Ending ending, double progress = 0.0);
 
+    /** The ending the page shows for a send that ended so, having got as far as progress. */
+    static TransferEnding endingOf (Ending ending, double progress);
+
+    /** The whole percent the page shows for a share of work done: the floor of fraction * 100,
+        and 99 at most until the work is complete, when it is 100. A share outside 0..1 is held
+        to it.
+    */
+    static int shownPercent (double fraction, bool complete) noexcept;
+
     /** The whole percent of a send that did not finish, as the bar showed it (0 to 99). */
-    static int stoppedAtPercent (double progress) noexcept;
+    static int stoppedAtPercent (double progress) noexcept { return shownPercent (progress, false); }
 
     /** Whether a KT4 is to be unmuted after this send. */
     static bool unmutesAfterwards (int currentModel, PayloadKind kind) noexcept;

@@ -9,6 +9,29 @@ enum class Severity
     warning
 };
 
+/** How a road of work ended, as the page shows it once the road has stopped. */
+struct TransferEnding
+{
+    enum class Kind
+    {
+        complete,       ///< everything was sent or received
+        refused,        ///< nothing was started: the work was refused before its first message
+        deviceError,    ///< the device answered with an error, or the item it was asked for is empty
+        canceled,       ///< the user's Cancel
+        lost,           ///< the device went away while the work ran
+        timedOut,       ///< the device stopped answering
+        folderError     ///< the backup's folder or file could not be written
+    };
+
+    Kind kind = Kind::complete;
+    /** The status line under the bar; empty leaves none. */
+    juce::String line;
+    /** How far the work got, 0..1. */
+    double progress = 0.0;
+    /** The line says where the work stopped: the bar shows that same percentage. */
+    bool toldAsPercent = false;
+};
+
 /** What a road of work (a send, a backup run, the device queries, the foot controller's dump)
     asks of the page that shows it. The roads report only through this; the console implements it
     once, and tests record it.
@@ -53,6 +76,16 @@ public:
 
     /** The wait cursor, while the message thread waits for the device. */
     virtual void setBusy (bool busy) = 0;
+
+    /** The road has stopped: the status line, the bar and the success mark show how it ended
+        (see TransferEnding), and Cancel is disabled. A road calls this before it tells the user
+        how it ended and before it hands the page back. A view without a bar shows the line.
+    */
+    virtual void showEnding (const TransferEnding& ending)
+    {
+        setCancelEnabled (false);
+        showStatus (ending.line);
+    }
 
     /** The device is still busy with what it was sent: its further instructions are due after
         delayMs.

@@ -242,7 +242,11 @@ TEST_F (ConsoleDeviceTest, UnpluggingTheDeviceLeavesThePortChoiceAndReconnectsBy
 
     device.unplug();
     link->timerCallback();   // the port lists now, not at the next 2000 ms refresh
-    ASSERT_TRUE (runMessageLoopUntil ([this] { console().getDeviceInfo().pollDeviceInfo(); return ! console().getDeviceInfo().isConnected(); }, 20000));
+    ASSERT_TRUE (runMessageLoopUntil ([this]
+    {
+        console().getDeviceInfo().pollDeviceInfo();
+        return ! console().getDeviceInfo().isConnected() && link->isInputConnected() == 0;
+    }, 20000)) << "the page at once, the link at its presence check";
 
     // The choice stays, without the marks of ports that are there; what needs the device is off
     // until it is back.

@@ -136,7 +136,7 @@ TEST_F (ReceiveFolderDropTest, NoFolderIsTakenWithoutTheDevicesPortsWhileWorkRun
     console().showSendPage();
     drop ({ first.getFullPathName() }, 400, 300);
     EXPECT_EQ (console().getReceiveFolder(), untouched) << "the send page takes files, not folders";
-    EXPECT_EQ (dialogs.boxes.back().text, "\"first\" is not a .syx file. Only .syx files can be sent.");
+    EXPECT_EQ (dialogs.boxes.back().text, "\"first\" is a folder, and a folder cannot be sent. Only .syx files can be sent.");
     EXPECT_FALSE (console().getTransfers().getSendFile().isLoaded());
 
     console().showReceivePage();
@@ -241,7 +241,7 @@ TEST_F (ReceiveFolderDropTest, ADropAnywhereOnTheWindowIsToldOnBothPagesAndDurin
         EXPECT_EQ (dropOnWindow ({ text.getFullPathName() }, point), "\"notes.txt\" is not a folder. Only a folder can be chosen for the backups.")
             << point.toString();
         console().showSendPage();
-        EXPECT_EQ (dropOnWindow ({ first.getFullPathName() }, point), "\"first\" is not a .syx file. Only .syx files can be sent.")
+        EXPECT_EQ (dropOnWindow ({ first.getFullPathName() }, point), "\"first\" is a folder, and a folder cannot be sent. Only .syx files can be sent.")
             << point.toString();
     }
 

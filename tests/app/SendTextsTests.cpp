@@ -43,7 +43,7 @@ TEST (SendOptionsContent, TitlesHeightsAndWarningsByKindAndDevice)
         { 14, 5, 2, {}, "Transmit System File", 300, "", "same firmware version", true },
         { 28, 16, 1, {}, "Transmit Global Settings File", 300, "Global Setttings Backup file.", "Global Settings Backup file does NOT", true },
         { 17, 4, 1, "ORVIX II MIDI 1", "Transmit", 475, "with the Orvix II as your MIDI OUT port.", "", true },
-        { 17, 4, 1, "QMR-303 MK3 MIDI", "Transmit", 305, "You have selected an QMR-303 firmware file.", "", true },
+        { 17, 4, 1, "QMR-303 MK3 MIDI", "Transmit", 305, "You have selected a QMR-303 firmware file.", "", true },
         { 20, 4, 1, {}, "QMR-303 Restore Backup", 420, "", "", true },
     };
 
@@ -206,19 +206,19 @@ TEST (SendTexts, EveryTextOfTheSendRoadInItsOwnWords)
           "Please restart the unit and press OK to close this window." },
         { "Utility", TransferReport::successText (255, utility), "The transfer is complete." },
 
-        { "cancel", TransferReport::canceledText (10, lm6Bank), "File transmission has been canceled.\n" },
-        { "cancel Orvix II firmware", TransferReport::canceledText (3, orvixIIFirmware),
-          "File transmission has been canceled.\n\n\nReboot the Orvix II before attempting another update." },
-        { "cancel Orvix II bank", TransferReport::canceledText (6, orvixIIAllBanks),
-          "File transmission has been canceled.\n\n\nNote that some of the presets have been overwritten." },
-        { "cancel Orvix III firmware", TransferReport::canceledText (16, orvixIIIUsbFirmware),
-          "File transmission has been canceled.\n\n\nReboot the Orvix III before attempting another update." },
-        { "cancel QMR-303 firmware", TransferReport::canceledText (2, qmr303Firmware),
-          "File transmission has been canceled.\n\n\nReboot the QMR-303 before attempting another update." },
-        { "cancel QMR-303 backup", TransferReport::canceledText (4, qmr303Backup),
-          "File transmission has been canceled.\n\n\nPlease reboot the QMR-303." },
-        { "cancel Utility", TransferReport::canceledText (255, utility),
-          "File transmission has been canceled.\n\n\nReboot the connected Zandrel Audio device before attempting another update." },
+        { "cancel", TransferReport::canceledText (10, lm6Bank, 0.075), "File transmission has been canceled.\n\nThe transfer stopped at 7 %, so the data on the device may be incomplete." },
+        { "cancel Orvix II firmware", TransferReport::canceledText (3, orvixIIFirmware, 0.075),
+          "File transmission has been canceled.\n\nThe transfer stopped at 7 %, so the data on the device may be incomplete.\n\nReboot the Orvix II before attempting another update." },
+        { "cancel Orvix II bank", TransferReport::canceledText (6, orvixIIAllBanks, 0.075),
+          "File transmission has been canceled.\n\nThe transfer stopped at 7 %, so the data on the device may be incomplete.\n\nNote that some of the presets have been overwritten." },
+        { "cancel Orvix III firmware", TransferReport::canceledText (16, orvixIIIUsbFirmware, 0.075),
+          "File transmission has been canceled.\n\nThe transfer stopped at 7 %, so the data on the device may be incomplete.\n\nReboot the Orvix III before attempting another update." },
+        { "cancel QMR-303 firmware", TransferReport::canceledText (2, qmr303Firmware, 0.075),
+          "File transmission has been canceled.\n\nThe transfer stopped at 7 %, so the data on the device may be incomplete.\n\nReboot the QMR-303 before attempting another update." },
+        { "cancel QMR-303 backup", TransferReport::canceledText (4, qmr303Backup, 0.075),
+          "File transmission has been canceled.\n\nThe transfer stopped at 7 %, so the data on the device may be incomplete.\n\nPlease reboot the QMR-303." },
+        { "cancel Utility", TransferReport::canceledText (255, utility, 0.075),
+          "File transmission has been canceled.\n\nThe transfer stopped at 7 %, so the data on the device may be incomplete.\n\nReboot the connected Zandrel Audio device before attempting another update." },
 
         { "error Orvix II firmware", TransferReport::deviceErrorText (7, orvixIIFirmware, 9),
           "An error has occurred during file transmission.  This may have happened because you manually put the Orvix II into "
@@ -287,7 +287,7 @@ TEST (SendTexts, EveryTextOfTheSendRoadInItsOwnWords)
         { "all banks", contentOf (lm6AllBanks, 5).title, "Transmit All Banks File" },
         { "all banks", contentOf (lm6AllBanks, 5).text, "You have selected an LM6 'All Preset Banks' file." },
         { "all banks", contentOf (lm6AllBanks, 5).warning, "Warning! If you continue, you will permanently overwrite 8 presets in your LM6." },
-        { "factory set", contentOf (kt4FactorySet, 8).text, "You have selected an KT4 'Factory Preset Banks' file." },
+        { "factory set", contentOf (kt4FactorySet, 8).text, "You have selected a KT4 'Factory Preset Banks' file." },
         { "factory set", contentOf (kt4FactorySet, 8).warning,
           "Warning! If you continue, you will permanently overwrite banks 1 through 16 and bank 64 in your KT4." },
         { "one cab", contentOf (cabIR, 6).title, "Transmit One Cab" },
@@ -296,7 +296,7 @@ TEST (SendTexts, EveryTextOfTheSendRoadInItsOwnWords)
         { "cab bank", contentOf (cabBank, 16).text, "You have selected a cab bank file for the Orvix III." },
         { "cab bank", contentOf (cabBank, 16).warning, "Warning! If you continue, you will permanently overwrite 3 cabs in your Orvix III." },
         { "all cab banks", contentOf (kt4AllCabBanks, 8).title, "Transmit Cab Bank" },
-        { "all cab banks", contentOf (kt4AllCabBanks, 8).text, "You have selected an KT4 'All Cab Banks' file." },
+        { "all cab banks", contentOf (kt4AllCabBanks, 8).text, "You have selected a KT4 'All Cab Banks' file." },
         { "all cab banks", contentOf (kt4AllCabBanks, 8).warning, "Warning! If you continue, you will permanently overwrite 3 user cabs in your KT4." },
         { "Orvix II system", contentOf (orvixIISystem, 3).title, "Transmit System File" },
         { "Orvix II system", contentOf (orvixIISystem, 3).text, "You have selected an Orvix II Original/MK II System Backup file." },
@@ -330,7 +330,7 @@ TEST (SendTexts, EveryTextOfTheSendRoadInItsOwnWords)
           "1. Go to the 'Utility' menu on the Orvix II.\n\n2. Page right to the 'Firmware' tab.\n\n"
           "3. Press 'Enter' to arm the unit for a firmware update.\n\n4. Press 'SEND' below to start the update." },
         { "QMR-303 firmware through an Orvix II", contentOf (qmr303Firmware, 4, 1, "ORVIX II MIDI 1").text,
-          "You have selected an QMR-303 firmware file with the Orvix II as your MIDI OUT port." },
+          "You have selected a QMR-303 firmware file with the Orvix II as your MIDI OUT port." },
         { "QMR-303 firmware through an Orvix II", contentOf (qmr303Firmware, 4, 1, "ORVIX II MIDI 1").instructions,
           "1. Ensure that your Orvix II is in USB Adapter Mode.\n\t (I/O:MIDI:USB ADAPTER MODE to \"ON\")\n\n"
           "2. Disable Realtime SysEx in the Orvix II.\n\t (I/O: MIDI: SEND REALTIME SYSEX to \"NONE\")\n\n"
@@ -340,7 +340,7 @@ TEST (SendTexts, EveryTextOfTheSendRoadInItsOwnWords)
           "5. Press SEND below to begin the update.\n\n"
           "The QMR-303 will show a % COMPLETE indicator as the firmware is received and \"FW UPDATE COMPLETE\" when finished.\n\n"
           "Should you encounter any problems, please refer to the \"Read Me\" file included with the QMR-303 firmware." },
-        { "QMR-303 firmware", contentOf (qmr303Firmware, 4, 1, "QMR-303 MK3 MIDI").text, "You have selected an QMR-303 firmware file." },
+        { "QMR-303 firmware", contentOf (qmr303Firmware, 4, 1, "QMR-303 MK3 MIDI").text, "You have selected a QMR-303 firmware file." },
         { "QMR-303 firmware", contentOf (qmr303Firmware, 4, 1, "QMR-303 MK3 MIDI").instructions,
           "1. Please ensure that your chosen MIDI OUT port is\n\t connected to the MIDI IN port of the QMR-303.\n"
           "\t Note: Updating via ETHERNET/CAT5 is not possible.\n\n"
@@ -350,7 +350,7 @@ TEST (SendTexts, EveryTextOfTheSendRoadInItsOwnWords)
           "The QMR-303 should show a % COMPLETE indicator as the firmware is received and \"FW UPDATE COMPLETE\" when complete." },
         { "QMR-303 backup", contentOf (qmr303Backup, 4).title, "QMR-303 Restore Backup" },
         { "QMR-303 backup", contentOf (qmr303Backup, 4).instructions,
-          "To restore an QMR-303 backup:\n\n1. Press EDIT on the QMR-303.\n\n2. Press SETUP (#5) on the QMR-303.\n\n"
+          "To restore a QMR-303 backup:\n\n1. Press EDIT on the QMR-303.\n\n2. Press SETUP (#5) on the QMR-303.\n\n"
           "3. Press PAGE LEFT (#6) 4x to go to \"Sysex Data DUMP!\"\n\n4. Press UP to select \"Sysex Data LOAD!\"\n\n"
           "5. Press ENTER (#14) to display \"Waiting to Load...\"\n\n6. Press the SEND button below.\n"
           "\tAs Morvane transmits the file, the QMR-303 will\n\treceive and process different data sections by name\n"
@@ -372,7 +372,7 @@ TEST (SendTexts, EveryTextOfTheSendRoadInItsOwnWords)
 TEST (TransferReportTexts, EndingsByModelAndKind)
 {
     const juce::String error ("An error has occurred during file transmission.  ");
-    const juce::String cancel ("File transmission has been canceled.\n");
+    const juce::String cancel ("File transmission has been canceled.\n\nThe transfer stopped at 7 %, so the data on the device may be incomplete.");
 
     struct Case
     {
@@ -384,10 +384,10 @@ TEST (TransferReportTexts, EndingsByModelAndKind)
         { TransferReport::deviceErrorText (6, 1, 4), error + "Please try again.\n(Status code: 4)" },
         { TransferReport::deviceErrorText (5, 3, 2), error + "Please reboot the LM6 and try again.\n(Status code: 2)" },
         { TransferReport::deviceErrorText (255, 21, 1), "\n(Status code: 1)" },
-        { TransferReport::canceledText (5, 3), cancel },
-        { TransferReport::canceledText (8, 4), cancel },
-        { TransferReport::canceledText (7, 2), cancel + "\n\nNote that some of the presets have been overwritten." },
-        { TransferReport::canceledText (4, 20), cancel + "\n\nPlease reboot the QMR-303." },
+        { TransferReport::canceledText (5, 3, 0.075), cancel },
+        { TransferReport::canceledText (8, 4, 0.075), cancel },
+        { TransferReport::canceledText (7, 2, 0.075), cancel + "\n\nNote that some of the presets have been overwritten." },
+        { TransferReport::canceledText (4, 20, 0.075), cancel + "\n\nPlease reboot the QMR-303." },
         { TransferReport::noResponseText (10), error + "No response received.\n" },
         { TransferReport::successText (16, 26), "Transfer complete!  " },
         { TransferReport::successText (10, 14), juce::String ("Transfer complete!  ") + "Please reboot the LM6 MK II." },
