@@ -79,9 +79,14 @@ TEST_F (ConsoleQueriesTest, ADeviceThatNeverAnswersIsForgottenAtTheFourthPoll)
     chooseFromMenu (3);
     ASSERT_TRUE (console().isInputOk() && console().isOutputOk());
 
-    // The first poll of a new connection starts the count again; three polls pass silently.
+    // The first poll of a new connection starts the count again; three polls pass silently. Open
+    // ports where nothing answers are not a connection: no marks, nothing to browse or begin.
     for (int poll = 0; poll < 3; ++poll)
+    {
         console().getDeviceInfo().pollDeviceInfo();
+        EXPECT_FALSE (visible ("Input Check") || visible ("Output Check") || visible ("Connected Label")) << poll;
+        EXPECT_FALSE (enabled ("Browse") || enabled ("Transmit")) << poll;
+    }
 
     EXPECT_TRUE (dialogs.boxes.empty());
     EXPECT_EQ (labelText ("Device Label"), "Orvix II Original/MK II");
@@ -93,6 +98,7 @@ TEST_F (ConsoleQueriesTest, ADeviceThatNeverAnswersIsForgottenAtTheFourthPoll)
     EXPECT_EQ (console().getDeviceModel(), 254);
     EXPECT_FALSE (console().isInputOk() || console().isOutputOk());
     EXPECT_FALSE (visible ("Connected Label"));
+    EXPECT_FALSE (enabled ("Browse") || enabled ("Transmit")) << "the forgotten device offers nothing";
 
     // The link's worker reads the clock: it stops before the clock goes.
     window.reset();

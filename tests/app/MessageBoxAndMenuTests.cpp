@@ -6,6 +6,7 @@
 #include "MainAppWindow.h"
 #include "MessageLoop.h"
 #include "MorvaneDialog.h"
+#include "Transfers.h"
 #include "MorvaneLookAndFeel.h"
 #include "OwnedWindows.h"
 #include "PayloadKind.h"
@@ -14,6 +15,7 @@
 #include "SkinnedDialogWindow.h"
 #include "TPXAutoUpdate.h"
 #include "TPXLabelComponent.h"
+#include "TPXProgressBar.h"
 #include "TransferReport.h"
 #include "WindowsOnScreen.h"
 
@@ -282,35 +284,45 @@ protected:
 
 TEST_F (RealWindowTest, EveryKindOfBoxFitsItsPartsInsideItsBounds)
 {
+    const TransferEnding noSend { TransferEnding::Kind::refused, {}, 0.0, false };
+
     const struct
     {
         const char* file;
         juce::MessageBoxIconType icon;
         bool okCancel;
         juce::String text;
+        TransferEnding ending;     // what the page under the box shows
     } kinds[] = {
         { "box-warning-ok.png", juce::MessageBoxIconType::WarningIcon, false,
-          "Another instance of Morvane was trying to start.\nOnly one instance can execute at a time." },
-        { "box-information-ok.png", juce::MessageBoxIconType::InfoIcon, false, "Backup complete." },
+          "Another instance of Morvane was trying to start.\nOnly one instance can execute at a time.", noSend },
+        { "box-information-ok.png", juce::MessageBoxIconType::InfoIcon, false, "Backup complete.", noSend },
         { "box-warning-ok-cancel.png", juce::MessageBoxIconType::WarningIcon, true,
-          "Closing the application will cancel the current transfer." },
+          "Closing the application will cancel the current transfer.", noSend },
         { "box-information-ok-cancel.png", juce::MessageBoxIconType::InfoIcon, true,
           "The device reported error code 3 while it received the data. The transfer ended, and nothing "
-          "was written to the device's memory. Check the cable and the device, then send the file again." },
+          "was written to the device's memory. Check the cable and the device, then send the file again.", noSend },
         { "box-address.png", juce::MessageBoxIconType::WarningIcon, false,
-          JuceSystemServices::urlNotOpenedText (juce::URL ("https://www.zandrel-audio.com/support/downloads/morvane/manuals/Morvane-User-Manual-2.10.pdf")) },
-        { "box-send-lost.png", juce::MessageBoxIconType::WarningIcon, false, TransferReport::lostDuringSendText (0.934) },
+          JuceSystemServices::urlNotOpenedText (juce::URL ("https://www.zandrel-audio.com/support/downloads/morvane/manuals/Morvane-User-Manual-2.10.pdf")), noSend },
+        { "box-send-lost.png", juce::MessageBoxIconType::WarningIcon, false, TransferReport::lostDuringSendText (0.934),
+          TransferReport::endingOf (TransferReport::Ending::lost, 0.934) },
+        { "box-send-canceled.png", juce::MessageBoxIconType::InfoIcon, false,
+          TransferReport::canceledText (6, PayloadKinds::orvixIIAllBanks, 0.07),
+          TransferReport::endingOf (TransferReport::Ending::canceled, 0.07) },
     };
 
     for (const auto& kind : kinds)
     {
         SCOPED_TRACE (kind.file);
 
-        // The line under the bar as the send that lost its device leaves it.
-        if (auto* status = dynamic_cast<juce::Label*> (consoleChild ("Progress")))
-            status->setText (juce::String (kind.file) == "box-send-lost.png"
-                                 ? TransferReport::endLine (TransferReport::Ending::lost, 0.934) : juce::String(),
-                             juce::dontSendNotification);
+        // The line, the bar and the mark under the box as the send's ending leaves them (none for
+        // the boxes that end no send).
+        window->getConsole()->getTransfers().getView().showEnding (kind.ending);
+
+        // The bar has reached its value (it climbs in steps) before the box shows over it.
+        for (auto* c : window->getConsole()->getChildren())
+            if (auto* bar = dynamic_cast<TPXProgressBar*> (c))
+                EXPECT_TRUE (morvane::test::runMessageLoopUntil ([bar] { return ! bar->isAnimating(); }, 5000));
 
         // The box is checked once it has taken its layout's size and place: the window system may
         // report an earlier size or place after them, a moment later on a busy machine.
