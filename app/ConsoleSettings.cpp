@@ -70,7 +70,18 @@ bool ConsoleSettings::isReadable (const juce::File& path)
         return false;
 
     const auto root = SkinXmlReader::parse (text);
-    return root != nullptr && root->hasTagName ("PROPERTIES");
+
+    if (root == nullptr || ! root->hasTagName ("PROPERTIES"))
+        return false;
+
+    // Every value is written as an attribute. The framework reads a value held inside its
+    // element back as that element's text, with a writer that dereferences a null pointer on some
+    // nestings of text and elements (found by fuzzing): a file holding one is not ours.
+    for (auto* value : root->getChildWithTagNameIterator ("VALUE"))
+        if (value->getNumChildElements() > 0)
+            return false;
+
+    return true;
 }
 
 juce::File ConsoleSettings::keepAside (const juce::File& path)

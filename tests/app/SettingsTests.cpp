@@ -77,7 +77,11 @@ TEST_F (SettingsTest, AnUnreadableFileIsKeptWholeAndTheStartUsesDefaults)
     for (int i = 0; i < 100000; ++i)
         deep << "<a>";
 
-    const juce::StringArray contents { "<PROPERTIES>" + deep, "not XML at all", "<OTHER/>", "" };
+    // A value held inside its element, nested as the framework's reader cannot turn back into
+    // text without a crash.
+    const juce::String heldValue = R"(<PROPERTIES><VALUE name="SEND_DIR"><A>t<B><C/></B></A></VALUE></PROPERTIES>)";
+
+    const juce::StringArray contents { "<PROPERTIES>" + deep, "not XML at all", "<OTHER/>", "", heldValue };
     juce::Array<juce::File> kept;
 
     for (const auto& content : contents)
