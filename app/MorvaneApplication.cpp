@@ -1,6 +1,7 @@
 #include "MorvaneApplication.h"
 
 #include "AlsaErrorFilter.h"
+#include "ConsoleSettings.h"
 #include "MidiProcessing.h"
 #include "MorvaneDialog.h"
 #include "MorvaneLookAndFeel.h"
@@ -49,9 +50,30 @@ const juce::String MorvaneApplication::getApplicationVersion()
 
 juce::File MorvaneApplication::getUserFolder()
 {
-    return juce::File::getSpecialLocation (juce::File::userApplicationDataDirectory)
-        .getChildFile ("Zandrel Audio")
-        .getChildFile ("Morvane");
+    // The settings' own computation: every start of this user finds the same folder, whatever
+    // its environment.
+    return ConsoleSettings().getOptions().getDefaultFile().getParentDirectory();
+}
+
+juce::String MorvaneApplication::lockRefusalText (SingleInstanceChannel::Claim claim, const juce::File& lockFile,
+                                                  const juce::String& reason)
+{
+    juce::String text;
+
+    if (claim == SingleInstanceChannel::Claim::heldElsewhere)
+    {
+        text << "Morvane is already running, but the running instance could not be reached.\n"
+             << "Only one instance can execute at a time.\n\nIt holds the lock file:\n" << lockFile.getFullPathName();
+        return text;
+    }
+
+    text << "Morvane cannot start: its lock file could not be taken.\n\n";
+
+    if (reason.isNotEmpty())
+        text << reason << (juce::String (".!?").containsChar (reason.getLastCharacter()) ? "\n\n" : ".\n\n");
+
+    return text << "The lock file is:\n" << lockFile.getFullPathName()
+                << "\n\nRemove whatever stands at that place, then start Morvane again.";
 }
 
 juce::String MorvaneApplication::anotherInstanceText()
@@ -63,30 +85,28 @@ bool MorvaneApplication::initialiseApp()
 {
     if (! moreThanOneInstanceAllowed())
     {
-        instanceChannel = std::make_unique<SingleInstanceChannel> (getUserFolder(), PlatformFiles::findRuntimeFolder());
+        auto channel = std::make_unique<SingleInstanceChannel> (getUserFolder(), PlatformFiles::findRuntimeFolder());
+        const auto claim = channel->claim();
 
-        if (! instanceChannel->claim())
+        if (claim == SingleInstanceChannel::Claim::claimed)
         {
-            // A lock that could not be taken counts as another instance's, but one that nobody
-            // answers for is told: a start that ends without a word would look like a crash.
-            if (! instanceChannel->signalRunningInstance())
-            {
-                const auto lockFile = instanceChannel->getLockFile();
-                juce::Logger::outputDebugString ("Morvane did not start: another instance seems to run, but did not answer. "
-                                                 + (lockFile == juce::File() ? juce::String ("There is no private folder for its lock file.")
-                                                                             : "Its lock file is " + lockFile.getFullPathName() + "."));
-                setApplicationReturnValue (1);
-            }
-
-            instanceChannel.reset();
+            instanceChannel = std::move (channel);
+            instanceChannel->onAnotherInstance = [this] { anotherInstanceStarted ({}); };
+        }
+        else if (claim == SingleInstanceChannel::Claim::heldElsewhere && channel->signalRunningInstance())
+        {
+            // The running instance shows the warning.
             return false;
         }
-
-        instanceChannel->onAnotherInstance = [this] { anotherInstanceStarted ({}); };
+        else
+        {
+            // A start that ends without a word would look like a crash: it says why in a box.
+            startRefusal = lockRefusalText (claim, channel->getLockFile(), channel->getClaimError());
+        }
     }
 
-    // This is the one instance: the system's fonts are looked up while the framework and the
-    // skin start.
+    // This is the one instance (or a start that only says why it ends): the system's fonts are
+    // looked up while the framework and the skin start.
     fontWarmUp = std::make_unique<SystemFontWarmUp>();
 
     return juce::JUCEApplicationBase::initialiseApp();
@@ -103,6 +123,12 @@ void MorvaneApplication::initialise (const juce::String&)
     // the font list is read on its own thread, instead of after the skin, when the first window
     // would wait for it too.
     juce::Desktop::getInstance();
+
+    if (startRefusal.isNotEmpty())
+    {
+        refuseStart();
+        return;
+    }
 
     if (! loadSkin())
     {
@@ -183,6 +209,31 @@ void MorvaneApplication::reportMissingSkin()
     // A plain box in the framework's own look, as there is no skin to draw one with.
     if (juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() != nullptr)
         juce::AlertWindow::showMessageBox (juce::MessageBoxIconType::WarningIcon, "Morvane", text, "OK");
+}
+
+void MorvaneApplication::refuseStart()
+{
+    // Standard error first: a start from a terminal or a script sees it even without a display.
+    juce::Logger::outputDebugString (startRefusal);
+
+    // The box is drawn from the skin like every other box; the framework's own look without it.
+    if (juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() != nullptr)
+    {
+        if (loadSkin())
+        {
+            lookAndFeel = MorvaneLookAndFeel::installFromSkin (skinManager.get());
+            lookAndFeel->setSystemFontGate ([this] { waitForSystemFonts(); });
+        }
+        else
+        {
+            waitForSystemFonts();
+        }
+
+        dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", startRefusal);
+    }
+
+    setApplicationReturnValue (1);
+    systemRequestedQuit();
 }
 
 void MorvaneApplication::startUpdateCheck()

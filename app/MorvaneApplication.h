@@ -30,11 +30,11 @@ public:
 
     const juce::String getApplicationName() override { return "Morvane"; }
     const juce::String getApplicationVersion() override;
-    /** False until this process holds the single-instance channel. Once it does, JUCE's own
-        check (a machine-wide lock that cannot reach the running instance on every platform) is
-        not needed and is skipped.
+    /** False until this process has made its own check of the single-instance channel. Once it
+        has, JUCE's own check (a machine-wide lock that cannot reach the running instance on every
+        platform) is not needed and is skipped.
     */
-    bool moreThanOneInstanceAllowed() override { return instanceChannel != nullptr; }
+    bool moreThanOneInstanceAllowed() override { return instanceChannel != nullptr || startRefusal.isNotEmpty(); }
 
     void initialise (const juce::String& commandLine) override;
     void shutdown() override;
@@ -45,7 +45,9 @@ public:
     void unhandledException (const std::exception*, const juce::String&, int) override {}
 
     /** Claims the single-instance channel before JUCE's own start-up; a later start signals the
-        running instance and ends here (returns false, so the message loop never runs).
+        running instance and ends here (returns false, so the message loop never runs). A start
+        whose lock cannot be taken, or whose running instance does not answer, goes on only as far
+        as a box that says why it ends.
     */
     bool initialiseApp() override;
 
@@ -69,6 +71,12 @@ public:
     */
     void offerUpdate (int result);
 
+    /** What a start that ends because of the single-instance lock says: that another instance
+        holds it (which this start could not reach), or why it could not be taken, and where the
+        lock file is.
+    */
+    static juce::String lockRefusalText (SingleInstanceChannel::Claim claim, const juce::File& lockFile, const juce::String& reason);
+
     /** The warning that the running instance shows when a later start was refused. */
     static juce::String anotherInstanceText();
 
@@ -85,7 +93,9 @@ public:
     static bool handleDownloadResult (int result, const juce::File& installer, UserDialogs& dialogs, SystemServices& services,
                                       bool installerRunsHere = true);
 
-    /** The folder that holds the settings file; the single-instance channel is named after it. */
+    /** The folder that holds the settings file, as the settings compute it; the single-instance
+        lock lives there, and the channel's pipe is named after it.
+    */
     static juce::File getUserFolder();
 
 private:
@@ -103,6 +113,11 @@ private:
     /** Tells on standard error and, where there is a display, in a plain box that the skin did not load. */
     void reportMissingSkin();
 
+    /** Says on standard error and, where there is a display, in a box drawn from the skin (the
+        framework's own look without it) why this start ends; then ends it with an error.
+    */
+    void refuseStart();
+
     /** Returns once the system's font list has been read (at once when it has been). */
     void waitForSystemFonts();
 
@@ -113,6 +128,7 @@ private:
     std::unique_ptr<SystemFontWarmUp> fontWarmUp;
     std::unique_ptr<OwnedWindows::Watcher> ownedWindowsWatcher;
     bool showingInstanceWarning = false;
+    juce::String startRefusal;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MorvaneApplication)
 };

@@ -1,5 +1,7 @@
 #include "SingleInstanceChannel.h"
 
+#include "RegularFileReader.h"
+
 #include <juce_events/juce_events.h>
 
 #include <atomic>
@@ -8,6 +10,10 @@ namespace
 {
 constexpr juce::uint32 channelMagic = 0x4d6f7276; // "Morv"
 const char* const anotherInstanceMessage = "another instance";
+const char* const lockFileName = "Morvane.lock";
+
+// The lock file holds one path; anything longer is not ours.
+constexpr juce::int64 maximumLockFileBytes = 4096;
 } // namespace
 
 /** One end of the pipe: the sender of a later start (and, where pipes are not files, the
@@ -156,9 +162,10 @@ private:
 };
 #endif
 
-SingleInstanceChannel::SingleInstanceChannel (const juce::File& settingsFolder, const juce::File& runtimeFolderToUse)
-    : runtimeFolder (runtimeFolderToUse),
-      name ("Morvane-" + juce::String::toHexString (settingsFolder.getFullPathName().hashCode64()))
+SingleInstanceChannel::SingleInstanceChannel (const juce::File& settingsFolderToUse, const juce::File& runtimeFolderToUse)
+    : settingsFolder (settingsFolderToUse),
+      runtimeFolder (runtimeFolderToUse),
+      name ("Morvane-" + juce::String::toHexString (settingsFolderToUse.getFullPathName().hashCode64()))
 {
 }
 
@@ -170,7 +177,7 @@ SingleInstanceChannel::~SingleInstanceChannel()
 
 juce::File SingleInstanceChannel::getLockFile() const
 {
-    return runtimeFolder == juce::File() ? juce::File() : runtimeFolder.getChildFile (name + ".lock");
+    return settingsFolder.getChildFile (lockFileName);
 }
 
 juce::String SingleInstanceChannel::getPipePath() const
@@ -178,23 +185,36 @@ juce::String SingleInstanceChannel::getPipePath() const
     return runtimeFolder == juce::File() ? juce::String() : runtimeFolder.getChildFile (name).getFullPathName();
 }
 
-bool SingleInstanceChannel::claim()
+SingleInstanceChannel::Claim SingleInstanceChannel::claim()
 {
-    if (runtimeFolder == juce::File() || ! runtimeFolder.createDirectory().wasOk())
-        return false;
+    claimError.clear();
+    const auto made = settingsFolder.createDirectory();
 
-    lock = PlatformFiles::Lock::take (getLockFile());
+    if (made.failed())
+    {
+        claimError = "Its folder could not be made: " + made.getErrorMessage();
+        return Claim::failed;
+    }
+
+    lock = PlatformFiles::Lock::take (getLockFile(), &claimError);
 
     if (lock == nullptr)
-        return false;
+        return claimError.isEmpty() ? Claim::heldElsewhere : Claim::failed;
+
+    const auto pipe = getPipePath();
+
+    // Without a runtime folder of its own this instance runs alone; it only cannot hear later starts.
+    if (pipe.isEmpty() || ! runtimeFolder.createDirectory().wasOk())
+    {
+        lock->replaceContent ({});
+        return Claim::claimed;
+    }
 
     // Pipes left behind by an instance that crashed: nobody listens on them any more, as this
     // process holds the lock now, and whatever stands there is made again.
-    const auto pipe = getPipePath();
     juce::File (pipe + "_in").deleteFile();
     juce::File (pipe + "_out").deleteFile();
 
-    // Without its pipe this instance still runs alone; it only cannot hear later starts.
     listener = std::make_unique<Listener> (pipe, [this]
     {
         if (onAnotherInstance != nullptr)
@@ -204,22 +224,46 @@ bool SingleInstanceChannel::claim()
     if (! listener->isListening())
         listener.reset();
 
-    return true;
+    // A later start whose environment names another runtime folder finds the pipe here.
+    lock->replaceContent (listener != nullptr ? pipe : juce::String());
+    return Claim::claimed;
+}
+
+juce::String SingleInstanceChannel::findRunningInstancePipe() const
+{
+    juce::MemoryBlock data;
+
+    if (RegularFileReader::read (getLockFile(), maximumLockFileBytes, data) == RegularFileReader::Outcome::read)
+    {
+        const auto named = data.toString().trim();
+
+        // Only this channel's own pipe, in a folder that nobody else may enter, is written to.
+        if (juce::File::isAbsolutePath (named))
+        {
+            const juce::File pipe (named);
+
+            if (pipe.getFileName() == name && PlatformFiles::isPrivateFolder (pipe.getParentDirectory()))
+                return named;
+        }
+    }
+
+    return getPipePath();
 }
 
 bool SingleInstanceChannel::signalRunningInstance (int timeoutMs)
 {
     Connection sender (nullptr);
-    const auto pipe = getPipePath();
-
-    if (pipe.isEmpty())
-        return false;
-
     const auto deadline = juce::Time::getMillisecondCounter() + (juce::uint32) juce::jmax (0, timeoutMs);
 
-    // The running instance may have taken the lock a moment before it opened its pipe.
-    while (! sender.connectToPipe (pipe, timeoutMs))
+    // The running instance may have taken the lock a moment before it opened its pipe and named
+    // it in the lock file.
+    for (;;)
     {
+        const auto pipe = findRunningInstancePipe();
+
+        if (pipe.isNotEmpty() && sender.connectToPipe (pipe, timeoutMs))
+            break;
+
         if (juce::Time::getMillisecondCounter() >= deadline)
             return false;
 

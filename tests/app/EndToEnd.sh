@@ -11,6 +11,14 @@
 #   EndToEnd.sh second <exe>                  three later starts end; the first shows one warning and comes
 #                                             back from being minimised
 #   EndToEnd.sh sigterm <exe>                 SIGTERM stores the window state as a close does
+#   EndToEnd.sh environments <exe>           a start that sees $XDG_RUNTIME_DIR and one that does not (same
+#                                             HOME), either first: the later ends, the first shows the warning
+#   EndToEnd.sh planted <exe> <artefact-dir>  without $XDG_RUNTIME_DIR, another user's folder, a link or a file
+#                                             at the shared temporary folder's "morvane-<uid>" does not stop
+#                                             the program; a later start ends with a box that says it runs
+#   EndToEnd.sh lockplace <exe> <artefact-dir>
+#                                             a folder or a link at the lock file's place: a box says why the
+#                                             start ends, and it ends with an error
 #   EndToEnd.sh update-silent|update-drip <exe> <server>
 #                                             while the update feed is read from a server that answers not
 #                                             at all (or at a trickle), closing the window ends the program
@@ -345,6 +353,108 @@ case "$mode" in
         kill -TERM "$pid"
         wait_for_exit "$pid" 150 || fail "SIGTERM did not end the second start"
         wait "$pid"
+        ;;
+
+    environments)
+        need_skin
+        # The desktop's start sees its runtime folder; a terminal's (after su -, over ssh) does not
+        # and keeps its pipe in the temporary folder instead. Both share HOME and the settings.
+        desktop=(env XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR")
+        terminal=(env -u XDG_RUNTIME_DIR TMPDIR="$scratch/tmp")
+        mkdir -p "$scratch/tmp"
+        for order in desktop-first terminal-first; do
+            if [ "$order" = desktop-first ]; then earlier=("${desktop[@]}") later=("${terminal[@]}")
+            else earlier=("${terminal[@]}") later=("${desktop[@]}"); fi
+
+            "${earlier[@]}" "$exe" 2>"$errors" & first=$!; pids+=("$first")
+            wait_for_windows "$first" 1 150 || fail "$order: the first start showed no window"
+            main=$(morvane_windows "$first" | head -n 1)
+
+            "${later[@]}" "$exe" 2>"$scratch/later.err" & second=$!; pids+=("$second")
+            wait_for_exit "$second" 100 || fail "$order: the later start did not end (two instances run)"
+            wait "$second"; rc=$?
+            [ "$rc" -eq 0 ] || { cat "$scratch/later.err"; fail "$order: the later start ended with exit code $rc"; }
+            [ -z "$(morvane_windows "$second")" ] || fail "$order: the later start showed a window"
+            wait_for_windows "$first" 2 100 || fail "$order: the running instance showed no warning"
+
+            warning=$(morvane_windows "$first" | grep -vx "$main" | head -n 1)
+            press_until "$warning" Return window_gone "$warning" || fail "$order: the warning did not close"
+            press_until "$main" alt+F4 has_exited "$first" || fail "$order: closing the window did not end the program"
+            wait "$first"; rc=$?
+            [ "$rc" -eq 0 ] || fail "$order: the first start ended with exit code $rc"
+        done
+        ;;
+
+    planted)
+        need_skin
+        # No runtime folder in the environment: the pipe would go to "morvane-<uid>" in the shared
+        # temporary folder, where any other user may have put something first.
+        export TMPDIR="$scratch/tmp"
+        unset XDG_RUNTIME_DIR
+        mkdir -p "$TMPDIR" "$scratch/theirs" "$3"
+        old="$TMPDIR/morvane-$(id -u)"
+        for plant in folder link file; do
+            rm -rf "$old"
+            case $plant in
+                folder)
+                    mkdir -m 777 "$old"
+                    chown 12345:12345 "$old" 2>/dev/null || { echo "another user's folder needs root: skipped"; continue; } ;;
+                link) ln -s "$scratch/theirs" "$old" ;;
+                file) echo planted >"$old" ;;
+            esac
+
+            "$exe" 2>"$errors" & first=$!; pids+=("$first")
+            wait_for_windows "$first" 1 150 || fail "with a $plant at $old the program did not start"
+            main=$(morvane_windows "$first" | head -n 1)
+            geometry_is "$main" 800x580 || fail "with a $plant at $old the program showed no main window"
+
+            # A later start cannot hand over to it without a pipe: it does not run as well, but
+            # says in a box of its own that Morvane runs.
+            "$exe" 2>"$scratch/later.err" & second=$!; pids+=("$second")
+            wait_for_windows "$second" 1 150 || fail "with a $plant at $old the later start showed no box"
+            [ "$(morvane_windows "$second" | wc -l)" -eq 1 ] || fail "the later start showed more than its box"
+            box=$(morvane_windows "$second" | head -n 1)
+            geometry_is "$box" 800x580 && fail "the later start showed a main window"
+            [ "$plant" = file ] && import -window "$box" "$3/already-running-box.png" 2>/dev/null
+            press_until "$box" Return has_exited "$second" || fail "dismissing the box did not end the later start"
+            wait "$second"; rc=$?
+            [ "$rc" -ne 0 ] || fail "the later start that could not reach the running one ended with exit code 0"
+            grep -q "already running" "$scratch/later.err" || fail "standard error does not say that Morvane runs"
+
+            kill -0 "$first" 2>/dev/null || fail "the first start ended"
+            [ -z "$(ls "$scratch/theirs")" ] || fail "something was made in the folder the link points to"
+            press_until "$main" alt+F4 has_exited "$first" || fail "closing the window did not end the program"
+            wait "$first"; rc=$?
+            [ "$rc" -eq 0 ] || fail "with a $plant at $old the program ended with exit code $rc"
+        done
+        ;;
+
+    lockplace)
+        need_skin
+        lock="$(dirname "$settings")/Morvane.lock"
+        mkdir -p "$3"
+        echo "someone else's" >"$scratch/elsewhere"
+        for plant in folder link; do
+            rm -rf "$lock"
+            mkdir -p "$(dirname "$lock")"
+            case $plant in
+                folder) mkdir "$lock" ;;
+                link) ln -s "$scratch/elsewhere" "$lock" ;;
+            esac
+
+            "$exe" 2>"$errors" & pid=$!; pids+=("$pid")
+            wait_for_windows "$pid" 1 150 || fail "with a $plant at the lock's place no box said why the start ends"
+            [ "$(morvane_windows "$pid" | wc -l)" -eq 1 ] || fail "more than the one box was shown"
+            box=$(morvane_windows "$pid" | head -n 1)
+            geometry_is "$box" 800x580 && fail "the main window was shown"
+            [ "$plant" = folder ] && import -window "$box" "$3/lock-refused-box.png" 2>/dev/null
+            press_until "$box" Return has_exited "$pid" || fail "dismissing the box did not end the program"
+            wait "$pid"; rc=$?
+            [ "$rc" -ne 0 ] || fail "with a $plant at the lock's place the program ended with exit code 0"
+            grep -q "lock file could not be taken" "$errors" || fail "standard error does not say that the lock could not be taken"
+            grep -qF "$lock" "$errors" || fail "standard error does not say where the lock file is"
+            [ "$(cat "$scratch/elsewhere")" = "someone else's" ] || fail "the file the link points to was written"
+        done
         ;;
 
     update-silent|update-drip)
