@@ -3,10 +3,14 @@
 
 #include "BackupFileNaming.h"
 #include "FuzzInput.h"
+#include "FuzzScratchFolder.h"
 #include "SkinXmlReader.h"
+
+#include <memory>
 
 namespace
 {
+std::unique_ptr<FuzzScratchFolder> scratch;
 juce::File folder;
 
 void mustBeInFolder (const juce::File& file)
@@ -21,8 +25,8 @@ void mustBeInFolder (const juce::File& file)
 
 extern "C" int LLVMFuzzerInitialize (int*, char***)
 {
-    folder = juce::File::getSpecialLocation (juce::File::tempDirectory).getChildFile ("morvane-fuzz-naming");
-    folder.createDirectory();
+    scratch = std::make_unique<FuzzScratchFolder> ("morvane-fuzz-naming");
+    folder = scratch->get();
     return 0;
 }
 

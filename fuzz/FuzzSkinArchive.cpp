@@ -3,13 +3,16 @@
 // chooses).
 
 #include "FuzzInput.h"
+#include "FuzzScratchFolder.h"
 #include "SkinImageDecoder.h"
 #include "SkinManager.h"
 #include "SkinTypefaceReader.h"
 
+#include <memory>
+
 namespace
 {
-juce::File workFolder;
+std::unique_ptr<FuzzScratchFolder> workFolder;
 int runs = 0;
 
 void useTypeface (const juce::Typeface::Ptr& typeface)
@@ -31,11 +34,9 @@ extern "C" int LLVMFuzzerInitialize (int*, char***)
     juce::MessageManager::getInstance();
 
     // The font aid of a ".ttf" entry writes into the working directory: keep that in a folder of
-    // our own and empty it now and then.
-    workFolder = juce::File::getSpecialLocation (juce::File::tempDirectory)
-                     .getChildFile ("morvane-fuzz-archive-" + juce::String (juce::Time::currentTimeMillis()));
-    workFolder.createDirectory();
-    workFolder.setAsCurrentWorkingDirectory();
+    // our own, empty it now and then, and remove it at the end.
+    workFolder = std::make_unique<FuzzScratchFolder> ("morvane-fuzz-archive");
+    workFolder->get().setAsCurrentWorkingDirectory();
     return 0;
 }
 
@@ -47,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
 
     if (mode == 0)
     {
-        SkinManager skin (workFolder);
+        SkinManager skin (workFolder->get());
         juce::ZipFile archive (new juce::MemoryInputStream (bytes, false), true);
         skin.loadArchiveEntries (archive);
 
@@ -55,8 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
             useTypeface (skin.getTypeface (name));
 
         if (++runs % 1000 == 0)
-            for (const auto& file : workFolder.findChildFiles (juce::File::findFilesAndDirectories, false))
-                file.deleteRecursively();
+            workFolder->empty();
     }
     else if (mode == 1)
     {

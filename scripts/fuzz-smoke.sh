@@ -22,10 +22,15 @@ trap 'rm -rf "$scratch"' EXIT
 run_one()
 {
     local target=$1
-    mkdir -p "$scratch/$target"
-    # A fresh corpus folder first, so the run adds nothing to the seeds in the repository.
-    if MORVANE_FUZZ_CORPUS_OUT="$scratch/$target" bash scripts/fuzz.sh "$target" "$seconds" \
+    mkdir -p "$scratch/$target" "$scratch/$target.tmp"
+    # A fresh corpus folder first, so the run adds nothing to the seeds in the repository; a
+    # temporary folder of its own, which the target must leave as empty as it found it.
+    if TMPDIR="$scratch/$target.tmp" MORVANE_FUZZ_CORPUS_OUT="$scratch/$target" bash scripts/fuzz.sh "$target" "$seconds" \
             >"$scratch/$target.log" 2>&1; then
+        if [ -n "$(ls -A "$scratch/$target.tmp")" ]; then
+            echo "fuzz $target: FAILED, it left in the temporary folder: $(ls -A "$scratch/$target.tmp" | tr '\n' ' ')"
+            return 1
+        fi
         echo "fuzz $target: $(grep -o 'stat::number_of_executed_units: [0-9]*' "$scratch/$target.log" | awk '{print $2}') runs, nothing found"
     else
         echo "fuzz $target: FAILED"
