@@ -100,6 +100,7 @@ void ConsolePage::showControls()
     c.ui.connectedLabel->setVisible (shown.connected && ConsoleState::mustAnswer (c.state().deviceModel));
     c.ui.inputCheck->setVisible (shown.connected && c.ports.isPresent (ConsolePorts::Direction::input));
     c.ui.outputCheck->setVisible (shown.connected && c.ports.isPresent (ConsolePorts::Direction::output));
+    c.ports.showPortPresence();
 }
 
 bool ConsolePage::arePortsPresent() const

@@ -53,6 +53,18 @@ void ConsolePortPickers::setPortControlsEnabled (bool inputEnabled, bool outputE
     setEnabledIf (c.ui.outputPortLabel.get(), outputEnabled);
 }
 
+void ConsolePortPickers::showPortPresence()
+{
+    for (auto side : ConsolePorts::directions)
+    {
+        const auto& name = ports.getChosenName (side);
+
+        if (ports.isOpen (side) && name.isNotEmpty())
+            labelFor (side)->setText (ports.isPresent (side) ? name : juce::String (side == Direction::input ? selectInputText : selectOutputText),
+                                      juce::dontSendNotification);
+    }
+}
+
 void ConsolePortPickers::showDeviceMenu()
 {
     const auto modifiers = c.dialogs.currentModifiers();

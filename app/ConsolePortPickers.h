@@ -57,6 +57,12 @@ public:
     void reset() noexcept;
 
     void setPortControlsEnabled (bool inputEnabled, bool outputEnabled);
+
+    /** A chosen port that is no longer listed gives its picker back to the prompt; the choice
+        stays, so that the link takes the port again by its name when it comes back, and the
+        picker shows the name again then.
+    */
+    void showPortPresence();
     void setBufferDelayEnabled (bool shown);
 
     int getDeviceModel() const noexcept { return deviceModel; }

@@ -111,6 +111,7 @@ bool ConsolePorts::open (Direction side, const juce::String& name, int menuIndex
         input ? link->closeInputPort() : link->closeOutputPort();
 
     ok[index (side)] = opened;
+    chosen[index (side)] = opened ? name : juce::String();
     return opened;
 }
 
@@ -131,6 +132,7 @@ bool ConsolePorts::close (Direction side)
         closed = side == Direction::input ? link->closeInputPort() : link->closeOutputPort();
 
     ok[index (side)] = false;
+    chosen[index (side)].clear();
     return closed;
 }
 

@@ -62,6 +62,9 @@ public:
 
     bool isOpen (Direction side) const noexcept { return ok[index (side)]; }
 
+    /** The name of the side's open port as it was chosen; empty when the side is not open. */
+    const juce::String& getChosenName (Direction side) const noexcept { return chosen[index (side)]; }
+
     /** The side's port is open and still in the port list as last refreshed (every 2000 ms). */
     bool isPresent (Direction side) const;
 
@@ -76,7 +79,12 @@ public:
     bool handToLink (int model);
 
     /** Forgets which sides are open, without touching the link. */
-    void forget() noexcept { ok[0] = ok[1] = false; }
+    void forget() noexcept
+    {
+        ok[0] = ok[1] = false;
+        chosen[0].clear();
+        chosen[1].clear();
+    }
 
     /** The reason shown when no port is listed: the missing sequencer, or the device to check. */
     static juce::String noPortsReason (bool sequencerPresent);
@@ -90,6 +98,7 @@ private:
     juce::PopupMenu menus[2];
     juce::StringArray names[2];
     bool ok[2] = { false, false };
+    juce::String chosen[2];
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ConsolePorts)
 };

@@ -248,10 +248,11 @@ TEST_F (ConsoleDeviceTest, UnpluggingTheDeviceLeavesThePortChoiceAndReconnectsBy
         return ! console().getDeviceInfo().isConnected() && link->isInputConnected() == 0;
     }, 20000)) << "the page at once, the link at its presence check";
 
-    // The choice stays, without the marks of ports that are there; what needs the device is off
-    // until it is back.
+    // The choice stays, but the pickers and the marks show the ports gone; what needs the device
+    // is off until it is back.
     EXPECT_EQ (labelText ("Device Label"), "Orvix III");
-    EXPECT_EQ (labelText ("Input Port Label"), "Orvix III MIDI 1");
+    EXPECT_EQ (labelText ("Input Port Label"), "Select an Input Port");
+    EXPECT_EQ (labelText ("Output Port Label"), "Select an Output Port");
     EXPECT_TRUE (console().isInputOk() && console().isOutputOk());
     EXPECT_FALSE (visible ("Input Check") || visible ("Output Check"));
     EXPECT_FALSE (visible ("Connected Label"));
@@ -264,6 +265,8 @@ TEST_F (ConsoleDeviceTest, UnpluggingTheDeviceLeavesThePortChoiceAndReconnectsBy
     ASSERT_TRUE (runMessageLoopUntil ([this] { console().getDeviceInfo().pollDeviceInfo(); return console().getDeviceInfo().isConnected(); }, 20000));
     EXPECT_EQ (hub.getInputOpenCount ("Orvix III MIDI 1"), 2) << "the link reopened the port by its name";
     EXPECT_TRUE (visible ("Input Check") && visible ("Output Check"));
+    EXPECT_EQ (labelText ("Input Port Label"), "Orvix III MIDI 1");
+    EXPECT_EQ (labelText ("Output Port Label"), "Orvix III MIDI 1");
     EXPECT_TRUE (console().getTransfers().getQueries().sendEditorDisconnect());
 }
 
