@@ -48,9 +48,21 @@ juce::String overwrite (juce::uint32 count, const char* what, const juce::String
     return "Warning! If you continue, you will permanently overwrite " + juce::String (count) + " " + what + " in your " + name + ".";
 }
 
+/** The name with "a" or "an" before it, as the name is said: a name that begins with a run of
+    capitals (KT4, LM6, QMR-303) is spelt out letter by letter ("a KT4", "an LM6"), any other
+    is said as a word ("an Orvix II").
+*/
+juce::String withArticle (const juce::String& name)
+{
+    const auto first = juce::CharacterFunctions::toUpperCase (name[0]);
+    const bool spelt = juce::CharacterFunctions::isUpperCase (name[0]) && juce::CharacterFunctions::isUpperCase (name[1]);
+    const auto vowelSounds = spelt ? juce::String ("AEFHILMNORSX") : juce::String ("AEIOU");
+    return (first != 0 && vowelSounds.containsChar (first) ? "an " : "a ") + name;
+}
+
 juce::String selectedFile (const juce::String& name, const char* what)
 {
-    return "You have selected an " + name + " " + what + " file.";
+    return "You have selected " + withArticle (name) + " " + what + " file.";
 }
 
 const char* const qmr303ThroughOrvixIIInstructions =
@@ -196,12 +208,12 @@ const KindContent kindContents[] = {
           if (s.outputPortText.contains ("ORVIX II MIDI"))
           {
               c.height = 475;
-              c.text = "You have selected an QMR-303 firmware file with the Orvix II as your MIDI OUT port.";
+              c.text = "You have selected a QMR-303 firmware file with the Orvix II as your MIDI OUT port.";
               c.instructions = qmr303ThroughOrvixIIInstructions;
           }
           else
           {
-              c.text = "You have selected an QMR-303 firmware file.";
+              c.text = "You have selected a QMR-303 firmware file.";
               c.instructions = qmr303Instructions;
           }
       } },
@@ -210,7 +222,7 @@ const KindContent kindContents[] = {
       [] (Content& c, const Setup&, const juce::String&)
       {
           c.readyButton = true;
-          c.instructions = "To restore an QMR-303 backup:\n\n"
+          c.instructions = "To restore a QMR-303 backup:\n\n"
                            "1. Press EDIT on the QMR-303.\n\n"
                            "2. Press SETUP (#5) on the QMR-303.\n\n"
                            "3. Press PAGE LEFT (#6) 4x to go to \"Sysex Data DUMP!\"\n\n"
@@ -332,51 +344,44 @@ void SendOptionsDialog::build()
 {
     // Drawn like the program's other dialogs.
     const auto look = DialogLook::of (*this);
-    const int extra = warningOverflow();
+    const int extra = textOverflow();
     const int h = content.height + extra;
     setSize (dialogWidth, h);
 
     if (! content.readyButton)
     {
         checkImage = makeButton ("Check", "icon-check.png", { 15, 20, 15, 15 });
-        checkImage->setWantsKeyboardFocus (false);   // a mark, not a control
+        checkImage->setEnabled (false);   // a mark, not a control: neither the pointer nor the keyboard uses it
         fileNameLabel = std::make_unique<TPXLabelComponent> (skin, 30, 20, 330, 15, "Component File Name Label",
                                                              "\t" + setup.fileText, juce::String(), textSize, look.text,
                                                              juce::Justification::centredLeft);
         addAndMakeVisible (*fileNameLabel);
     }
 
-    const int bankSelectY = (setup.kind == orvixIIBank || setup.kind == orvixIIIBank ? 180 : 155) + extra;
+    const int bankSelectY = bankChoiceTop() + extra;
     int y = 50;
 
-    // A text takes the height it needs, up to the room above what follows it; only a text longer
-    // than that scrolls.
-    const auto addText = [this, &y, &look] (std::unique_ptr<TPXMultiLineLabelComponent>& label, const juce::String& name,
-                                            const juce::String& text, int height, int roomEnd)
+    // The texts follow one another, each at the height it needs (at least its own), and end
+    // above the bank choice or the buttons' strip; the dialog has grown to give them that room.
+    const int textsEnd = content.destination == Destination::bank ? bankSelectY - 5 : h - 55;
+
+    const auto addText = [this, &y, &look, textsEnd] (std::unique_ptr<TPXMultiLineLabelComponent>& label,
+                                                     const juce::String& name, const juce::String& text, int least)
     {
         if (text.isEmpty())
             return;
 
-        label = std::make_unique<TPXMultiLineLabelComponent> (skin, 17, y, dialogWidth - 34, height, name, text,
+        label = std::make_unique<TPXMultiLineLabelComponent> (skin, 17, y, dialogWidth - 34, 20, name, text,
                                                               look.background, look.text, juce::String(), textSize);
-        label->setWantsKeyboardFocus (false);   // a text to read: Tab passes over it
-
-        if (roomEnd > y)
-        {
-            const auto needed = label->getTextHeight() + label->getBorder().getTopAndBottom() + 4;
-            label->setSize (label->getWidth(), juce::jlimit (height, roomEnd - y, needed));
-        }
-
+        const int wanted = juce::jmax (least < 0 ? textsEnd - y : least, neededHeight (*label));
+        label->setSize (label->getWidth(), juce::jmax (20, juce::jmin (textsEnd - y, wanted)));
         addAndMakeVisible (*label);
         y += label->getHeight() + 5;
     };
 
-    const int textsEnd = content.destination == Destination::bank ? bankSelectY - 5 : h - 55;
-    addText (textLabel, "Component Text Label", content.text, 35, 0);
-    addText (warningLabel, "Component Warning Label", content.warning, content.destination == Destination::bank ? 70 : 95,
-             textsEnd);
-    addText (instructionsLabel, "Component Instructions Label", content.instructions,
-             juce::jmax (60, h - 60 - (content.readyButton ? 10 : y)), 0);
+    addText (textLabel, "Component Text Label", content.text, leastHeight (TextPart::text));
+    addText (warningLabel, "Component Warning Label", content.warning, leastHeight (TextPart::warning));
+    addText (instructionsLabel, "Component Instructions Label", content.instructions, -1);   // fills the room left
 
     if (content.destination == Destination::bank)
     {
@@ -402,9 +407,9 @@ void SendOptionsDialog::build()
 
     if (content.readyButton)
     {
-        sendButton = makeButton ("Send", "btn-sendsmall.png", { 99, 300, 78, 30 });
-        readyButton = makeButton ("Ready", "btn-ready.png", { 99, 300, 78, 30 });
-        cancelButton = makeButton ("Cancel 2", "btn-cancel.png", { 197, 300, 78, 30 });
+        sendButton = makeButton ("Send", "btn-sendsmall.png", { 99, h - 40, 78, 30 });
+        readyButton = makeButton ("Ready", "btn-ready.png", { 99, h - 40, 78, 30 });
+        cancelButton = makeButton ("Cancel 2", "btn-cancel.png", { 197, h - 40, 78, 30 });
     }
     else if (setup.kind != notSendable)
     {
@@ -419,19 +424,47 @@ void SendOptionsDialog::build()
     }
 }
 
-int SendOptionsDialog::warningOverflow() const
+int SendOptionsDialog::bankChoiceTop() const
 {
-    if (content.warning.isEmpty() || content.destination == Destination::cab)
+    return setup.kind == orvixIIBank || setup.kind == orvixIIIBank ? 180 : 155;
+}
+
+int SendOptionsDialog::leastHeight (TextPart part) const
+{
+    switch (part)
+    {
+        case TextPart::text:     return 35;
+        case TextPart::warning:  return content.destination == Destination::bank ? 70 : 95;
+        default:                 return 60;
+    }
+}
+
+int SendOptionsDialog::neededHeight (juce::TextEditor& text)
+{
+    return text.getTextHeight() + text.getBorder().getTopAndBottom() + 4;
+}
+
+int SendOptionsDialog::textOverflow() const
+{
+    if (content.destination == Destination::cab)
         return 0;
 
-    // The warning follows the one-line text (50 + 35 + 5) and ends above the bank choice, or
-    // above the buttons' strip.
-    TPXMultiLineLabelComponent probe (skin, 0, 0, dialogWidth - 34, 95, {}, content.warning, {}, {}, {}, textSize);
-    const int needed = probe.getTextHeight() + probe.getBorder().getTopAndBottom() + 4;
-    const int end = content.destination == Destination::bank
-                        ? (setup.kind == orvixIIBank || setup.kind == orvixIIIBank ? 180 : 155) - 5
-                        : content.height - 55;
-    return juce::jlimit (0, maximumGrowth, 90 + needed - end);
+    // The texts start at 50, 5 apart, and end above the bank choice or above the buttons' strip.
+    int bottom = 45;
+
+    for (const auto& [text, part] : { std::make_pair (content.text, TextPart::text),
+                                      std::make_pair (content.warning, TextPart::warning),
+                                      std::make_pair (content.instructions, TextPart::instructions) })
+    {
+        if (text.isEmpty())
+            continue;
+
+        TPXMultiLineLabelComponent probe (skin, 0, 0, dialogWidth - 34, 20, {}, text, {}, {}, {}, textSize);
+        bottom += 5 + juce::jmax (leastHeight (part), neededHeight (probe));
+    }
+
+    const int end = content.destination == Destination::bank ? bankChoiceTop() - 5 : content.height - 55;
+    return juce::jlimit (0, maximumGrowth, bottom - end);
 }
 
 void SendOptionsDialog::buildCabRows()
@@ -455,9 +488,11 @@ void SendOptionsDialog::buildCabRows()
     const auto makeSpin = [this] (std::unique_ptr<TPXSpinControl>& spin, int maximum, const juce::String& characters,
                                   int length, juce::Rectangle<int> bounds)
     {
-        spin = std::make_unique<TPXSpinControl> (skin, bounds.getWidth(), 1, juce::jmax (1, maximum), 1, 1, characters, length,
-                                                 TPXSpinControl::decimalMode);
-        spin->setBounds (bounds);
+        // The field and its step buttons together take the width given, at the field's own height.
+        const int stepWidth = skin != nullptr ? TPXSpinControl::stepButtonWidth : 0;
+        spin = std::make_unique<TPXSpinControl> (skin, bounds.getWidth() - stepWidth + 2, 1, juce::jmax (1, maximum), 1, 1,
+                                                 characters, length, TPXSpinControl::decimalMode);
+        spin->setBounds (bounds.withHeight (juce::jmax (TPXSpinControl::fieldHeight, 2 * TPXSpinControl::stepButtonHeight)));
         spin->setEnabledState (false);
         spin->addChangeListener (this);
         addAndMakeVisible (*spin);

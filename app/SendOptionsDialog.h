@@ -22,7 +22,7 @@ class UserDialogs;
     contentFor, which needs no window. The console runs it in a modal dialog window; the modal
     result is 1 when the user confirmed a valid choice with "Send", 0 otherwise. The choice is
     then read with getChoices. It has the colours of the program's other dialogs (DialogLook),
-    and its warning is read whole: the dialog grows by what a long warning needs.
+    and its texts are read whole: the dialog grows by what long texts need.
 */
 class SendOptionsDialog : public juce::Component,
                           private juce::Button::Listener,
@@ -120,10 +120,26 @@ private:
     void build();
     void buildCabRows();
 
-    /** How much taller than its content's height the dialog is drawn so that the warning is read
-        whole (0 when it fits), at most maximumGrowth.
+    /** How much taller than its content's height the dialog is drawn so that its texts are read
+        whole (0 when they fit), at most maximumGrowth.
     */
-    int warningOverflow() const;
+    int textOverflow() const;
+
+    enum class TextPart
+    {
+        text,
+        warning,
+        instructions
+    };
+
+    /** The least height of a text of the dialog, which it keeps when it needs less. */
+    int leastHeight (TextPart part) const;
+
+    /** The height that a text needs at its width. */
+    static int neededHeight (juce::TextEditor& text);
+
+    /** Where the bank choice lies before the dialog grows. */
+    int bankChoiceTop() const;
     static constexpr int maximumGrowth = 200;
     std::unique_ptr<juce::ImageButton> makeButton (const juce::String& name, const juce::String& image,
                                                    juce::Rectangle<int> bounds);

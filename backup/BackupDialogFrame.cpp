@@ -65,6 +65,7 @@ std::unique_ptr<TPXPaintedButton> BackupDialogFrame::makeGroupButton (const Skin
 {
     auto button = skin.createPaintedButton (&widget, name);
     button->setName (name);
+    button->setWantsKeyboardFocus (true);   // Tab reaches it; Return and Space press it
     button->addChangeListener (&listener);
     return button;
 }
@@ -154,7 +155,6 @@ std::unique_ptr<TPXMultiLineLabelComponent> BackupDialogFrame::makeTextLabel (co
                                                                readColour (widget, "fontColor"),
                                                                juce::String(), 0.0f);
     label->setName (widget.getStringAttribute ("name"));
-    label->setWantsKeyboardFocus (false);   // a text to read: Tab passes over it
     return label;
 }
 

@@ -23,6 +23,12 @@ void BackupDialogState::take (juce::Component& component)
     if (auto* editor = dynamic_cast<juce::TextEditor*> (&component))
         part.text = editor->getText();
 
+    if (auto* label = dynamic_cast<juce::Label*> (&component))
+        part.text = label->getText();
+
+    if (auto* list = dynamic_cast<juce::ComboBox*> (&component))
+        part.chosenId = list->getSelectedId();
+
     if (auto* spin = dynamic_cast<TPXSpinControl*> (&component))
     {
         part.spinEnabled = spin->isEnabledState();
@@ -61,5 +67,11 @@ void BackupDialogState::restore() const
 
         if (auto* editor = dynamic_cast<juce::TextEditor*> (component))
             editor->setText (part.text, false);
+
+        if (auto* label = dynamic_cast<juce::Label*> (component))
+            label->setText (part.text, juce::dontSendNotification);
+
+        if (auto* list = dynamic_cast<juce::ComboBox*> (component))
+            list->setSelectedId (part.chosenId, juce::dontSendNotification);
     }
 }

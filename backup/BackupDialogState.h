@@ -5,8 +5,8 @@
 #include <vector>
 
 /** What a backup dialog shows, taken as it opens so that a Cancel can put it back: every tick
-    and one-of choice, every number field's text, range and state, and which parts are enabled,
-    shown and dimmed. A dialog keeps what the user chose with OK from one show to the next, but
+    and one-of choice, every number field's text, range and state, every list's choice and
+    label's text, and which parts are enabled, shown and dimmed. A dialog keeps what the user chose with OK from one show to the next, but
     not what was changed and then cancelled. Message thread only.
 */
 class BackupDialogState
@@ -25,7 +25,7 @@ private:
         bool enabled = true, visible = true, ticked = false, spinEnabled = true;
         float alpha = 1.0f;
         juce::String text;
-        int minimum = 0, maximum = 0;
+        int minimum = 0, maximum = 0, chosenId = 0;
     };
 
     void take (juce::Component& component);

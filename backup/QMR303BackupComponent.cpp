@@ -1,5 +1,6 @@
 #include "QMR303BackupComponent.h"
 
+#include "DialogKeyboard.h"
 #include "OwnedWindows.h"
 #include "SkinManager.h"
 #include "TPXMultiLineLabelComponent.h"
@@ -54,7 +55,7 @@ std::unique_ptr<juce::ImageButton> QMR303BackupComponent::makeButton (const juce
                        skinImage (image), 1.0f, juce::Colours::transparentBlack,
                        skinImage (over), 1.0f, juce::Colours::transparentBlack,
                        skinImage (down), 1.0f, juce::Colours::transparentBlack);
-    button->setBounds (x, 310, 78, 30);
+    button->setBounds (x, 0, 78, 30);
     button->addListener (this);
     addAndMakeVisible (*button);
     return button;
@@ -62,25 +63,37 @@ std::unique_ptr<juce::ImageButton> QMR303BackupComponent::makeButton (const juce
 
 void QMR303BackupComponent::rebuild()
 {
-    setSize (windowWidth, windowHeight);
-
-    instructionsLabel = std::make_unique<TPXMultiLineLabelComponent> (nullptr, 17, 20, 350, 300, "QMR-303 Backup Instructions Label",
+    // The instructions take the height that their text needs in the font at hand; the buttons
+    // and the bar follow below them, and the window grows with them.
+    instructionsLabel = std::make_unique<TPXMultiLineLabelComponent> (nullptr, 17, instructionsTop, 350, 300,
+                                                                      "QMR-303 Backup Instructions Label",
                                                                       getInstructionText(), windowGrey,
                                                                       juce::Colour (0xff000000), juce::String(), 0.0f);
+    const int textHeight = instructionsLabel->getTextHeight() + instructionsLabel->getBorder().getTopAndBottom() + 4;
+    const int buttonsY = juce::jmax (instructionsTop + textHeight + 10, lowestButtonsY);
+    instructionsLabel->setSize (instructionsLabel->getWidth(), buttonsY - 10 - instructionsTop);
     addAndMakeVisible (*instructionsLabel);
 
     readyButton = makeButton ("QMR-303 Backup Ready", "btn-ready.png", "btn-ready-over.png", "btn-ready-down.png", 61);
     okButton = makeButton ("QMR-303 Backup Ok", "btn-ok.png", "btn-ok-over.png", "btn-ok-down.png", 148);
     cancelButton = makeButton ("QMR-303 Backup Cancel", "btn-cancel.png", "btn-cancel-over.png", "btn-cancel-down.png", 234);
+
+    for (auto* button : { readyButton.get(), okButton.get(), cancelButton.get() })
+        button->setTopLeftPosition (button->getX(), buttonsY);
+
+    // READY is the window's first step: Return presses it, and the keyboard starts on it.
+    DialogKeyboard::setDefaultButton (*readyButton);
     readyButton->setEnabled (! recording);
 
     dumpProgressBar = std::make_unique<juce::ProgressBar> (dumpProgress);
-    dumpProgressBar->setBounds (37, 360, 301, 25);
+    dumpProgressBar->setBounds (37, buttonsY + 50, 301, 25);
     dumpProgressBar->setColour (juce::ProgressBar::backgroundColourId, windowGrey.brighter (1.0f));
     dumpProgressBar->setColour (juce::ProgressBar::foregroundColourId, barGreen.darker (0.2f));
     dumpProgressBar->setPercentageDisplay (false);
     dumpProgressBar->setTextToDisplay (progressText);
     addAndMakeVisible (*dumpProgressBar);
+
+    setSize (windowWidth, juce::jmax (windowHeight, dumpProgressBar->getBottom() + 45));
 }
 
 //==============================================================================

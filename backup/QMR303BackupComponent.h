@@ -31,6 +31,7 @@ class QMR303BackupComponent : public juce::Component,
 {
 public:
     static constexpr int windowWidth = 375;
+    /** The least height; the window grows when its instructions need more room in the font at hand. */
     static constexpr int windowHeight = 430;
 
     /** Records on the link (which may be null) and counts through transfers; receiveFolder gives
@@ -44,7 +45,9 @@ public:
     /** The step-by-step instructions shown above the buttons. */
     static juce::String getInstructionText();
 
-    /** Replaces the label, the three buttons and the bar, and gives the component its size. */
+    /** Replaces the label, the three buttons and the bar, laid out below the instructions at the
+        height their text needs, and gives the component its size.
+    */
     void rebuild();
 
     /** READY: recording starts from nothing, the bar counts the bytes. */
@@ -79,6 +82,8 @@ private:
     std::unique_ptr<juce::ImageButton> makeButton (const juce::String& name, const juce::String& image,
                                                    const juce::String& over, const juce::String& down, int x);
     void endRecording();
+
+    static constexpr int instructionsTop = 20, lowestButtonsY = 310;
     void closeWindow (int result);
 
     Transfers& transfers;

@@ -2,6 +2,10 @@
 
 #include "FocusRing.h"
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 namespace
 {
 const juce::Identifier servedProperty ("morvaneDialogKeyboard");
@@ -11,6 +15,60 @@ const juce::Identifier defaultButtonProperty ("morvaneDefaultButton");
 bool press (juce::Component& control)
 {
     return control.isEnabled() && control.keyPressed (juce::KeyPress (juce::KeyPress::returnKey));
+}
+
+/** The enabled buttons on show of the radio group that the button belongs to, in reading order. */
+std::vector<juce::Button*> radioGroupOf (juce::Button& button)
+{
+    std::vector<juce::Button*> group;
+
+    if (auto* parent = button.getParentComponent())
+        for (auto* child : parent->getChildren())
+            if (auto* member = dynamic_cast<juce::Button*> (child))
+                if (member->getRadioGroupId() == button.getRadioGroupId() && member->isShowing() && member->isEnabled())
+                    group.push_back (member);
+
+    std::stable_sort (group.begin(), group.end(), [] (const juce::Button* a, const juce::Button* b)
+    {
+        return std::make_pair (a->getY(), a->getX()) < std::make_pair (b->getY(), b->getX());
+    });
+
+    return group;
+}
+
+/** An arrow key in a radio group chooses the group's next (Down, Right) or previous (Up, Left)
+    choice, as a click would, and takes the keyboard there; false for any other key or button.
+*/
+bool moveInRadioGroup (juce::Component& focused, const juce::KeyPress& key)
+{
+    auto* button = dynamic_cast<juce::Button*> (&focused);
+
+    if (button == nullptr || button->getRadioGroupId() == 0 || key.getModifiers() != juce::ModifierKeys())
+        return false;
+
+    int step = 0;
+
+    if (key.isKeyCode (juce::KeyPress::downKey) || key.isKeyCode (juce::KeyPress::rightKey))
+        step = 1;
+    else if (key.isKeyCode (juce::KeyPress::upKey) || key.isKeyCode (juce::KeyPress::leftKey))
+        step = -1;
+    else
+        return false;
+
+    const auto group = radioGroupOf (*button);
+    const auto at = std::find (group.begin(), group.end(), button);
+
+    if (group.size() < 2 || at == group.end())
+        return true;
+
+    const auto index = ((int) (at - group.begin()) + step + (int) group.size()) % (int) group.size();
+    auto* next = group[(size_t) index];
+    next->grabKeyboardFocus();
+
+    if (! next->getToggleState())
+        next->triggerClick();
+
+    return true;
 }
 
 juce::Component* findDefaultIn (juce::Component& parent)
@@ -153,6 +211,9 @@ bool DialogKeyboard::keyPressed (const juce::KeyPress& key, juce::Component*)
 
     if (field != nullptr && ! field->isReadOnly())
         return key == juce::KeyPress (juce::KeyPress::escapeKey) && window.keyPressed (key);
+
+    if (moveInRadioGroup (*focused, key))
+        return true;
 
     if (key == juce::KeyPress (juce::KeyPress::returnKey))
     {

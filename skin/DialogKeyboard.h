@@ -9,7 +9,8 @@ class FocusRing;
 /** The keyboard of the program's dialogs and message boxes. A window that it serves takes the
     keyboard as it appears: as soon as the window has the focus, its default button (or, while
     that is disabled or there is none, its first control) holds it, with a ring around it that
-    follows the focus. Tab and Shift+Tab move through the controls; Return presses the default
+    follows the focus. Tab and Shift+Tab move through the controls; the arrow keys move through
+    the choices of a radio group, choosing as a click does; Return presses the default
     button (in a field that takes typing it stays the field's: a number field confirms its
     value); Space presses the focused button; Escape is left to the window, which cancels, from
     a field as well.

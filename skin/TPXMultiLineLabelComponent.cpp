@@ -17,6 +17,7 @@ TPXMultiLineLabelComponent::TPXMultiLineLabelComponent (const SkinManager* skin,
     setBounds (x, y, width, height);
     setMultiLine (true);
     setReadOnly (true);
+    setWantsKeyboardFocus (false);   // a text to read: Tab passes over it
     setMouseCursor (juce::MouseCursor::NormalCursor);
 
     if (skin != nullptr && typefaceName.isNotEmpty())

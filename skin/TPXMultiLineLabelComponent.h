@@ -5,7 +5,8 @@
 class SkinManager;
 
 /** A read-only multi-line text in a skin typeface, for longer texts such as warnings and release
-    notes. A selection does not show: the highlight has the background colour.
+    notes. A selection does not show: the highlight has the background colour. It is read, not
+    used: the keyboard's Tab passes over it.
 */
 class TPXMultiLineLabelComponent : public juce::TextEditor
 {

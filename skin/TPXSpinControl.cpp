@@ -5,9 +5,9 @@
 
 namespace
 {
-constexpr int editorHeight = 27;
-constexpr int buttonWidth = 24;
-constexpr int buttonHeight = 14;
+constexpr int editorHeight = TPXSpinControl::fieldHeight;
+constexpr int buttonWidth = TPXSpinControl::stepButtonWidth;
+constexpr int buttonHeight = TPXSpinControl::stepButtonHeight;
 constexpr int firstRepeatMs = 300;
 constexpr int repeatMs = 100;
 
@@ -75,9 +75,9 @@ TPXSpinControl::TPXSpinControl (const SkinManager* skin, int width, int minimum,
     editorOverlay = makeOverlay ("Spin Control Text Editor Overlay");
     editorOverlay->setBounds (0, 0, fieldWidth, editorHeight);
     incrementOverlay = makeOverlay ("Spin Control Increment Button Overlay");
-    incrementOverlay->setBounds (fieldWidth, 0, buttonWidth, editorHeight);
+    incrementOverlay->setBounds (fieldWidth, 0, buttonWidth, buttonHeight);
     decrementOverlay = makeOverlay ("Spin Control Decrement Button Overlay");
-    decrementOverlay->setBounds (fieldWidth, buttonHeight, buttonWidth, editorHeight);
+    decrementOverlay->setBounds (fieldWidth, buttonHeight, buttonWidth, buttonHeight);
 
     for (auto* overlay : { editorOverlay.get(), incrementOverlay.get(), decrementOverlay.get() })
     {

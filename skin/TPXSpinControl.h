@@ -33,6 +33,11 @@ public:
         bankPresetMode = 5
     };
 
+    /** The height of the field, and the size of each step button; the buttons lie one above the
+        other beside the field, so the control is 2 * stepButtonHeight high with them.
+    */
+    static constexpr int fieldHeight = 27, stepButtonWidth = 24, stepButtonHeight = 14;
+
     /** The field is width - 2 wide; without a skin there are no step buttons. */
     TPXSpinControl (const SkinManager* skin, int width, int minimum, int maximum, int interval,
                     int initialValue, const juce::String& allowedCharacters, int maximumLength,

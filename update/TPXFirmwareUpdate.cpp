@@ -27,6 +27,9 @@ TPXFirmwareUpdate::TPXFirmwareUpdate (SkinManager* skin, juce::uint8 modelCode, 
 
 TPXFirmwareUpdate::~TPXFirmwareUpdate()
 {
+    if (additionalInfoLinkLabel != nullptr)
+        additionalInfoLinkLabel->removeKeyListener (&linkKeys);
+
     endDownload (downloadThread);
 }
 
@@ -57,6 +60,10 @@ void TPXFirmwareUpdate::buildWidget (const juce::XmlElement& widget, const juce:
         additionalInfoLinkLabel->setText (UpdateServer::getSupportPageAddress(), juce::dontSendNotification);
         additionalInfoLinkLabel->addMouseListener (this, false);
         additionalInfoLinkLabel->setMouseCursor (juce::MouseCursor::PointingHandCursor);
+
+        // A link is used as a button is: Tab reaches it, Space (or Return) opens it.
+        additionalInfoLinkLabel->setWantsKeyboardFocus (true);
+        additionalInfoLinkLabel->addKeyListener (&linkKeys);
         infoView.addAndMakeVisible (*additionalInfoLinkLabel);
     }
     else if (name == "releaseNotesToggle")
@@ -189,6 +196,21 @@ void TPXFirmwareUpdate::buttonClicked (juce::Button* button)
 
 void TPXFirmwareUpdate::mouseDown (const juce::MouseEvent& event)
 {
-    if (additionalInfoLinkLabel != nullptr && event.eventComponent == additionalInfoLinkLabel.get() && openSupportPage)
+    if (additionalInfoLinkLabel != nullptr && event.eventComponent == additionalInfoLinkLabel.get())
+        openLink();
+}
+
+void TPXFirmwareUpdate::openLink()
+{
+    if (openSupportPage)
         openSupportPage (juce::URL (UpdateServer::getSupportPageAddress()));
+}
+
+bool TPXFirmwareUpdate::LinkKeys::keyPressed (const juce::KeyPress& key, juce::Component*)
+{
+    if (! key.isKeyCode (juce::KeyPress::spaceKey) && ! key.isKeyCode (juce::KeyPress::returnKey))
+        return false;
+
+    owner.openLink();
+    return true;
 }

@@ -72,8 +72,17 @@ private:
         juce::String notes;
     };
 
+    /** Space or Return on the support link, which holds the keyboard: opens the page. */
+    struct LinkKeys : juce::KeyListener
+    {
+        explicit LinkKeys (TPXFirmwareUpdate& o) : owner (o) {}
+        bool keyPressed (const juce::KeyPress& key, juce::Component*) override;
+        TPXFirmwareUpdate& owner;
+    };
+
     int offerFirmware (const CheckReads& found);
     void setOkayUnlocked (bool unlocked);
+    void openLink();
 
     const juce::uint8 model;
     const int installedMajor, installedMinor;
@@ -86,6 +95,7 @@ private:
     std::unique_ptr<TPXLabelComponent> additionalInfoLinkLabel;
     std::unique_ptr<juce::ToggleButton> releaseNotesToggle;
     std::unique_ptr<TPXFirmwareUpdateDownloadThread> downloadThread;
+    LinkKeys linkKeys { *this };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (TPXFirmwareUpdate)
 };

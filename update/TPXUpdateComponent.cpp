@@ -235,6 +235,7 @@ void TPXUpdateComponent::showNotes()
     notesEditor->setScrollbarsShown (true);
     notesEditor->setBorder ({ 0, 0, 0, 0 });
     notesEditor->setReadOnly (true);
+    notesEditor->setWantsKeyboardFocus (false);   // notes to read: Tab passes over them
     notesEditor->setMultiLine (true, true);
     notesEditor->setText (notesText, false);
     infoNotes->addAndMakeVisible (*notesEditor);

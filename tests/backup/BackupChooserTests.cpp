@@ -76,9 +76,9 @@ private:
 };
 
 /** Plays the user at the chooser's dialog with the keyboard only: once a control of the shown
-    window holds the keyboard (nothing clicked), records the ticks, Tabs to a toggle that is off,
-    turns it on with Space and leaves with Escape (or the Cancel button). A dialog that never shows
-    or stays open fails and has its modal loop ended.
+    window holds the keyboard (nothing clicked), records what the dialog shows, Tabs to a toggle
+    that is off, turns it on with Space, types into a number field and leaves with Escape (or the
+    Cancel button). A dialog that never shows or stays open fails and has its modal loop ended.
 */
 class KeysAtTheDialog : private juce::Timer
 {
@@ -116,7 +116,7 @@ private:
         acted = true;
         focusedAtOnce = waitAskingEverySecond ([&] { return peer->isFocused() && dialog->isParentOf (focused()); },
                                                [&] { dialog->getTopLevelComponent()->toFront (true); });
-        opened = ticksOf (*dialog);
+        opened = stateOf (*dialog);
 
         for (int i = 0; i < 80 && focusedAtOnce; ++i)
         {
@@ -130,7 +130,8 @@ private:
             peer->handleKeyPress (juce::KeyPress (juce::KeyPress::tabKey));
         }
 
-        changed = ticksOf (*dialog);
+        typeIntoANumberField (*dialog, *peer);
+        changed = stateOf (*dialog);
 
         if (auto* cancel = findWidget<juce::Button> (*dialog, "cancelButton"); withButton && cancel != nullptr)
         {
@@ -140,7 +141,10 @@ private:
 
         // One Escape cancels, from a number field too where the dialog has one that takes typing.
         if (auto* field = typingField (*dialog))
+        {
             field->grabKeyboardFocus();
+            runMessageLoopFor (50);   // the window hears of the focus, as long before a user's next key
+        }
 
         peer->handleKeyPress (juce::KeyPress (juce::KeyPress::escapeKey));
     }
@@ -160,15 +164,81 @@ private:
         return nullptr;
     }
 
-    static juce::String ticksOf (juce::Component& dialog)
+    /** Chooses a number field's mode as a click on it does, then types over its number. */
+    static void typeIntoANumberField (juce::Component& dialog, juce::ComponentPeer& peer)
     {
-        juce::String ticks;
+        auto* spin = findSpin (dialog);
+        ASSERT_NE (spin, nullptr) << "the dialog has no number field";
 
-        for (auto* child : dialog.getChildren())
-            if (auto* toggle = dynamic_cast<juce::ToggleButton*> (child))
-                ticks << (toggle->getToggleState() ? "1" : "0") << (toggle->isEnabled() ? "" : "-");
+        if (! spin->getEditor().isEnabled())
+        {
+            // A click on the field's overlay, as on the disabled field.
+            auto* overlay = findWidget (*spin, "Spin Control Text Editor Overlay");
+            ASSERT_NE (overlay, nullptr);
+            const auto centre = overlay->getLocalBounds().getCentre().toFloat();
+            const auto now = juce::Time::getCurrentTime();
+            spin->mouseDown (juce::MouseEvent (juce::Desktop::getInstance().getMainMouseSource(), centre, {}, 1.0f, 0, 0, 0, 0,
+                                               overlay, overlay, now, centre, now, 1, false));
+            runMessageLoopUntil ([spin] { return spin->getEditor().isEnabled(); }, 2000);
+        }
 
-        return ticks;
+        auto& field = spin->getEditor();
+        field.grabKeyboardFocus();
+        runMessageLoopUntil ([&field] { return field.hasKeyboardFocus (false); }, 2000);
+        const auto before = field.getText();
+
+        for (const auto c : { '7', 'c' })
+            if (field.getText() == before)
+                peer.handleKeyPress (juce::KeyPress (c, {}, c));
+
+        EXPECT_NE (field.getText(), before) << "typing changed no number";
+    }
+
+    static TPXSpinControl* findSpin (juce::Component& parent)
+    {
+        for (auto* child : parent.getChildren())
+        {
+            if (auto* spin = dynamic_cast<TPXSpinControl*> (child); spin != nullptr && spin->isShowing())
+                return spin;
+
+            if (auto* found = findSpin (*child))
+                return found;
+        }
+
+        return nullptr;
+    }
+
+    /** Everything the user sees of the dialog's parts, at every depth: whether each is shown and
+        enabled, and its text, tick or choice.
+    */
+    static juce::String stateOf (juce::Component& parent)
+    {
+        juce::String state;
+
+        for (auto* child : parent.getChildren())
+        {
+            state << child->getName() << (child->isVisible() ? " shown" : " hidden") << (child->isEnabled() ? "" : " disabled");
+
+            if (auto* button = dynamic_cast<juce::Button*> (child))
+                state << " \"" << button->getButtonText() << "\"" << (button->getToggleState() ? " on" : "");
+            else if (auto* editor = dynamic_cast<juce::TextEditor*> (child))
+                state << " \"" << editor->getText() << "\"";
+            else if (auto* label = dynamic_cast<juce::Label*> (child))
+                state << " \"" << label->getText() << "\"";
+            else if (auto* list = dynamic_cast<juce::ComboBox*> (child))
+                state << " \"" << list->getText() << "\"";
+            else if (auto* spin = dynamic_cast<TPXSpinControl*> (child))
+                state << (spin->isEnabledState() ? " on " : " off ") << spin->getMinimum() << "-" << spin->getMaximum();
+
+            state << "\n";
+
+            // A part that the dialog lays out shows its own parts; a framework control's are its own.
+            if (dynamic_cast<juce::Button*> (child) == nullptr && dynamic_cast<juce::TextEditor*> (child) == nullptr
+                && dynamic_cast<juce::Label*> (child) == nullptr && dynamic_cast<juce::ComboBox*> (child) == nullptr)
+                state << stateOf (*child);
+        }
+
+        return state;
     }
 
     BackupChooser& chooser;
@@ -258,11 +328,11 @@ TEST_P (BackupDialogKeysTest, TakesTheKeyboardAtOnceAndACancelledChangeIsGoneAtT
         KeysAtTheDialog user (fixture.chooser, withButton);
         fixture.chooser.choose (GetParam(), nullptr);
         ASSERT_TRUE (user.focusedAtOnce);
-        ASSERT_NE (user.changed, user.opened) << "Space changed no toggle";
+        ASSERT_NE (user.changed, user.opened) << "Space and typing changed nothing";
 
         KeysAtTheDialog again (fixture.chooser, withButton);
         fixture.chooser.choose (GetParam(), nullptr);
-        EXPECT_EQ (again.opened, user.opened) << (withButton ? "Cancel" : "Escape") << " kept the change";
+        EXPECT_EQ (again.opened, user.opened) << (withButton ? "Cancel" : "Escape") << " kept a change";
     }
 
     EXPECT_TRUE (fixture.choices.empty());
