@@ -406,6 +406,7 @@ case "$mode" in
             "$exe" 2>"$errors" & first=$!; pids+=("$first")
             wait_for_windows "$first" 1 150 || fail "with a $plant at $old the program did not start"
             main=$(morvane_windows "$first" | head -n 1)
+            for i in $(seq 1 30); do geometry_is "$main" 800x580 && break; sleep 0.1; done
             geometry_is "$main" 800x580 || fail "with a $plant at $old the program showed no main window"
 
             # A later start cannot hand over to it without a pipe: it does not run as well, but
