@@ -233,7 +233,14 @@ TEST (SingleInstanceChannel, StartsThatFindDifferentRuntimeFoldersShareOneLockAn
         SCOPED_TRACE (decoyPipe.getFullPathName());
         Decoy decoy;
         ASSERT_TRUE (decoy.createPipe (decoyPipe.getFullPathName(), -1, false));
-        ASSERT_TRUE (running.getLockFile().replaceWithText (decoyPipe.getFullPathName()));
+
+        {
+            // Written in place, as the running instance writes it: its lock stays on the same file.
+            juce::FileOutputStream lockFile (running.getLockFile());
+            ASSERT_TRUE (lockFile.openedOk() && lockFile.setPosition (0) && lockFile.truncate().wasOk());
+            ASSERT_TRUE (lockFile.writeText (decoyPipe.getFullPathName(), false, false, nullptr));
+        }
+
 
         const auto before = starts;
         SingleInstanceChannel later (settings, desktop);
