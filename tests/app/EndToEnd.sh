@@ -456,6 +456,13 @@ case "$mode" in
             grep -qF "$lock" "$errors" || fail "standard error does not say where the lock file is"
             [ "$(cat "$scratch/elsewhere")" = "someone else's" ] || fail "the file the link points to was written"
         done
+
+        # Without a display it says the same on standard error alone, and ends at once.
+        DISPLAY= "$exe" 2>"$errors" & pid=$!; pids+=("$pid")
+        wait_for_exit "$pid" 100 || fail "without a display the refused start did not end"
+        wait "$pid"; rc=$?
+        [ "$rc" -ne 0 ] || fail "without a display the refused start ended with exit code 0"
+        grep -qF "$lock" "$errors" || fail "without a display standard error did not say where the lock file is"
         ;;
 
     update-silent|update-drip)
