@@ -52,7 +52,7 @@ void ConsolePage::updatePageVisibility()
         c.ports.setPortControlsEnabled (false, false);
 
     const bool ready = DeviceRules::isLinkReady (s.deviceModel, s.inputOk, s.outputOk, receivePage);
-    const bool firmwareOffered = ready && ! utility && ! receivePage && s.firmwareOfferShown;
+    const bool firmwareOffered = currentControls().connected && ! utility && ! receivePage && s.firmwareOfferShown;
 
     c.ui.firmwareTextLabel->setVisible (firmwareOffered);
     c.ui.firmwareLinkLabel->setVisible (firmwareOffered);
