@@ -176,7 +176,7 @@ void ConsolePage::showReceivePage()
     c.ports.setBufferDelayEnabled (false);
     c.ui.firmwareTextLabel->setVisible (false);
     c.ui.firmwareLinkLabel->setVisible (false);
-    c.view.clearForPage();
+    c.view.clearEnding();
     c.view.setInvitationWanted (receiveFolderChosen);
 
     if (receiveFolderChosen)
@@ -217,7 +217,7 @@ void ConsolePage::showSendPage()
     }
 
     c.ui.receiveBrowseLabel->setVisible (false);
-    c.view.clearForPage();
+    c.view.clearEnding();
     c.view.setInvitationWanted (false);
 
     if (c.sendFile.isLoaded())

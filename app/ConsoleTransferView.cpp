@@ -15,14 +15,9 @@ void ConsoleTransferView::lockPage (bool shouldLock)
     // Work that starts leaves no earlier ending shown; nothing runs on a page that is handed
     // back, so there is nothing to cancel.
     if (locked)
-    {
-        ended = false;
         c.ui.check3->setVisible (false);
-    }
     else
-    {
         setCancelEnabled (false);
-    }
 
     c.setPageFree (! locked);
 }
@@ -56,7 +51,6 @@ void ConsoleTransferView::setCancelEnabled (bool enabled)
 void ConsoleTransferView::showEnding (const TransferEnding& ending)
 {
     const auto shown = ConsoleState::showEnding (ending);
-    ended = true;
     setCancelEnabled (false);
     c.ui.progressBar->setProgress (shown.bar);
     c.ui.check3->setVisible (shown.tick);
@@ -111,7 +105,6 @@ void ConsoleTransferView::clearEnding()
     if (locked)
         return;
 
-    ended = false;
     c.ui.check3->setVisible (false);
     showStatus ({});
     c.ui.progressBar->setProgress (0.0);

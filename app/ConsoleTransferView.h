@@ -59,12 +59,6 @@ public:
     */
     void clearEnding();
 
-    /** The other page is shown: the last transfer's line and bar go. */
-    void clearForPage() { clearEnding(); }
-
-    /** Whether the page shows how the last road ended (its line, bar and mark). */
-    bool showsEnding() const noexcept { return ended; }
-
     /** A firmware send's notice is due: the send ended well, the status line says so. */
     void showFirmwareEnd();
 
@@ -75,7 +69,7 @@ private:
     void showInvitationIfFree();
 
     Console c;
-    bool locked = false, invitationWanted = false, ended = false;
+    bool locked = false, invitationWanted = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ConsoleTransferView)
 };
