@@ -85,6 +85,69 @@ unsigned long readProperty (::Display* d, ::Window window, Atom property, Atom t
 #endif
 } // namespace
 
+namespace
+{
+/** Paints again, at once, what a secondary window uncovers as it goes (hidden or deleted): the
+    part of every other window of the program that it lay over. The framework paints an uncovered
+    part only when it hears of it from the X server, and it may not hear until the next event
+    reaches the program: the window manager's, or the pointer moving over the window, seconds
+    later, while the part showed the closed box.
+*/
+class ClosingWatch : private juce::ComponentListener
+{
+public:
+    static void watch (juce::Component& window)
+    {
+        static const juce::Identifier watchedProperty ("morvaneClosingWatch");
+
+        if (window.getProperties().contains (watchedProperty))
+            return;
+
+        window.getProperties().set (watchedProperty, true);
+        new ClosingWatch (window);   // deletes itself with the window
+    }
+
+private:
+    explicit ClosingWatch (juce::Component& windowToWatch) : window (windowToWatch)
+    {
+        window.addComponentListener (this);
+    }
+
+    ~ClosingWatch() override { window.removeComponentListener (this); }
+
+    void componentVisibilityChanged (juce::Component& component) override
+    {
+        if (! component.isVisible())
+            paintBelowLater (component);
+    }
+
+    void componentBeingDeleted (juce::Component& component) override
+    {
+        paintBelowLater (component);
+        delete this;
+    }
+
+    static void paintBelowLater (juce::Component& closing)
+    {
+        if (! closing.isOnDesktop())
+            return;
+
+        // Posted: it runs once the native window is gone.
+        juce::MessageManager::callAsync ([area = closing.getScreenBounds(), gone = juce::Component::SafePointer<juce::Component> (&closing)]
+        {
+            auto& desktop = juce::Desktop::getInstance();
+
+            for (int i = 0; i < desktop.getNumComponents(); ++i)
+                if (auto* other = desktop.getComponent (i); other != gone.getComponent() && other->isShowing())
+                    other->repaint (other->getLocalArea (nullptr, area));
+
+        });
+    }
+
+    juce::Component& window;
+};
+} // namespace
+
 void OwnedWindows::setMainWindow (juce::Component* mainWindow)
 {
     mainWindowPointer() = mainWindow;
@@ -97,6 +160,9 @@ juce::Component* OwnedWindows::getMainWindow()
 
 bool OwnedWindows::markAsDialog (juce::Component& componentInWindow)
 {
+    if (auto* window = componentInWindow.getTopLevelComponent(); window != nullptr && window != getMainWindow())
+        ClosingWatch::watch (*window);
+
     auto* peer = secondaryPeer (componentInWindow);
     auto* owner = peer != nullptr ? ownerPeer (*componentInWindow.getTopLevelComponent()) : nullptr;
 

@@ -25,7 +25,9 @@ public:
     static juce::Component* getMainWindow();
 
     /** Marks the top-level window that holds the component as a dialog: of the modal window it
-        is opened from (a box over a backup dialog), else of the main window. Does nothing (and
+        is opened from (a box over a backup dialog), else of the main window. Whatever the
+        window, once it is hidden or deleted the part of the program's other windows that it
+        covered is painted again at once. Does nothing (and
         returns false) for the main window itself, a window that is not on the desktop, a pop-up
         (a menu or a tooltip) or where there is no main window or no X display.
     */

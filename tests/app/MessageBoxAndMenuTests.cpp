@@ -9,6 +9,7 @@
 #include "Transfers.h"
 #include "MorvaneLookAndFeel.h"
 #include "OwnedWindows.h"
+#include "SamePixels.h"
 #include "PayloadKind.h"
 #include "SendOptionsDialog.h"
 #include "SkinManager.h"
@@ -900,6 +901,91 @@ TEST_F (RealWindowTest, TheTransmitDialogsAreLightAndTheirWarningsReadWhole)
         result = SkinnedDialogWindow::runModal (title, dialog, window.get());
         EXPECT_TRUE (shown.ran) << title;
         EXPECT_EQ (result, 0) << "Escape cancels " << title;
+    }
+}
+
+/** The real pixels of an area of the screen, as the X server holds them; invalid when they could
+    not be read. The message thread waits meanwhile: nothing the program hears changes them.
+*/
+juce::Image screenPixels (juce::Rectangle<int> area)
+{
+    const auto file = juce::File::createTempFile (".png");
+    juce::ChildProcess grab;
+    const juce::StringArray command { "import", "-window", "root", "-crop",
+                                      juce::String::formatted ("%dx%d+%d+%d", area.getWidth(), area.getHeight(), area.getX(), area.getY()),
+                                      "+repage", file.getFullPathName() };
+    juce::Image image;
+
+    if (grab.start (command) && grab.waitForProcessToFinish (20000) && grab.getExitCode() == 0)
+        image = juce::ImageFileFormat::loadFrom (file);
+
+    file.deleteFile();
+    return image.isValid() ? image.convertedToFormat (juce::Image::RGB) : image;
+}
+
+// Under a window manager without a compositor, the part of the window that a closed box
+// uncovered shows the box until the program paints it again: that must happen at once, without
+// the pointer or a key waking the program.
+TEST_F (RealWindowTest, ThePartOfTheWindowABoxUncoversIsPaintedAgainAtOnce)
+{
+    if (juce::File ("/usr/bin/import").existsAsFile() == false && juce::File ("/usr/local/bin/import").existsAsFile() == false)
+        GTEST_SKIP() << "no ImageMagick import to read the screen";
+
+    const juce::String texts[] = {
+        TransferReport::lostCommunicationText,
+        "A time-out has occurred while attempting to query the firmware version. Please verify the following:\n\n"
+        "1) The connected device matches the selected device.\n2) The device is connected to the computer and powered on.\n"
+        "3) The device driver is properly installed.",
+    };
+
+    // A window the window manager leaves alone (nothing else then reaches the program when it
+    // closes), marked as the program marks its own, painted over the window and deleted.
+    {
+        struct Cover : juce::Component
+        {
+            void paint (juce::Graphics& g) override { g.fillAll (juce::Colours::magenta); }
+        };
+
+        auto cover = std::make_unique<Cover>();
+        cover->setBounds (window->getScreenBounds().withSizeKeepingCentre (300, 200));
+        cover->addToDesktop (juce::ComponentPeer::windowIsTemporary);
+        cover->setVisible (true);
+        OwnedWindows::markAsDialog (*cover);
+        morvane::test::runMessageLoopFor (500);
+        const auto covered = cover->getScreenBounds();
+        ASSERT_TRUE (screenPixels (covered).getPixelAt (150, 100) == juce::Colours::magenta) << "the cover never showed";
+        cover.reset();
+
+        morvane::test::runMessageLoopFor (500);
+        const auto onScreen = screenPixels (covered);
+        const auto drawn = window->createComponentSnapshot (window->getLocalArea (nullptr, covered)).convertedToFormat (juce::Image::RGB);
+        EXPECT_TRUE (morvane::test::samePixels (onScreen, drawn))
+            << "the uncovered part " << covered.toString() << " shows " << onScreen.getPixelAt (150, 100).toDisplayString (true)
+            << " at its centre, the window " << drawn.getPixelAt (150, 100).toDisplayString (true);
+    }
+
+    for (const auto& text : texts)
+    {
+        SCOPED_TRACE (text.toStdString());
+        juce::Rectangle<int> covered;
+
+        WhenShown box ([this] { return settledBox(); }, [&] (juce::Component& shown)
+        {
+            morvane::test::runMessageLoopFor (300);   // drawn on the screen
+            covered = shown.getScreenBounds().getIntersection (window->getScreenBounds());
+            shown.exitModalState (0);
+        });
+
+        dialogs.showMessage (juce::MessageBoxIconType::WarningIcon, "Morvane", text);
+        ASSERT_TRUE (box.ran);
+        ASSERT_FALSE (covered.isEmpty());
+
+        // A moment for the program to hear of the uncovered part; nothing moves the pointer.
+        morvane::test::runMessageLoopFor (500);
+        const auto onScreen = screenPixels (covered);
+        ASSERT_TRUE (onScreen.isValid()) << "the screen could not be read";
+        const auto drawn = window->createComponentSnapshot (window->getLocalArea (nullptr, covered)).convertedToFormat (juce::Image::RGB);
+        EXPECT_TRUE (morvane::test::samePixels (onScreen, drawn)) << "the uncovered part " << covered.toString() << " still shows the box";
     }
 }
 } // namespace

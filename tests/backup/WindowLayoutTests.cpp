@@ -360,6 +360,17 @@ TEST (EveryWindow, TheFootControllerDumpWindow)
     QMR303BackupComponent window (transfers, nullptr, [] { return juce::String(); });
     window.rebuild();
     checkWindow ("QMR-303 Create Backup", window);
+
+    // The picture of the window as it opens: the keyboard on READY, in its ring.
+    ShownWindow shown ("QMR-303 Create Backup", window);
+    ASSERT_EQ (ShownWindow::focused(), findWidget (window, "QMR-303 Backup Ready"));
+    runMessageLoopFor (100);
+    const juce::File artefacts (MORVANE_TEST_ARTEFACTS_DIR);
+    artefacts.createDirectory();
+    juce::FileOutputStream out (artefacts.getChildFile ("qmr303-backup.png"));
+    out.setPosition (0);
+    out.truncate();
+    EXPECT_TRUE (juce::PNGImageFormat().writeImageToStream (shown.window.createComponentSnapshot (shown.window.getLocalBounds()), out));
 }
 
 TEST (EveryWindow, TheTransmitDialogsOfEveryKindAndModel)
