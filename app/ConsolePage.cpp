@@ -322,9 +322,8 @@ void ConsolePage::receiveFolderDropped (const juce::StringArray& files)
         return;
     }
 
-    const auto s = c.state();
-
-    if (DeviceRules::isLinkReady (s.deviceModel, s.inputOk, s.outputOk, true))
+    // A drop chooses the folder as BROWSE does, and is taken when BROWSE would be offered.
+    if (currentControls().connected)
         setReceiveFolder (files[0]);
     else
         c.view.tell (Severity::info, "Choose the device and its MIDI ports before dropping a folder for the backups.");

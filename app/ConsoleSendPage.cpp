@@ -62,10 +62,8 @@ void ConsoleSendPage::filesDropped (const juce::StringArray& files)
         return;
     }
 
-    const bool bothPorts = state.inputOk && state.outputOk && DeviceRules::needsBothPorts (state.deviceModel);
-    const bool outputOnly = state.outputOk && DeviceRules::usesOnePort (state.deviceModel);
-
-    if (bothPorts || outputOnly)
+    // A drop chooses a file as BROWSE does, and is taken when BROWSE would be offered.
+    if (state.connected)
         chooseFileToSend (juce::File (files[0]));
     else
         c.view.tell (Severity::info, "Choose the device and its MIDI ports before dropping a file to send.");

@@ -29,7 +29,9 @@ public:
     struct State
     {
         int deviceModel = 0;
-        bool sendPage = true, locked = false, inputOk = false, outputOk = false;
+        bool sendPage = true, locked = false;
+        /** The device counts as connected (the console's one rule): a file may be chosen. */
+        bool connected = false;
         int bufferDelay = 0;
     };
 

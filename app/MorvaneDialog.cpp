@@ -108,8 +108,8 @@ MorvaneDialog::MorvaneDialog (SkinManager* skin, MidiProcessing* linkToUse, User
 
     sendPagePart = std::make_unique<ConsoleSendPage> (ConsoleSendPage::Console {
         ui, dialogs, settings, *transfers, *view, skinManager, *this,
-        [this] { return ConsoleSendPage::State { getDeviceModel(), ! page->isReceivePage(), page->isLocked(), isInputOk(),
-                                                 isOutputOk(), bufferDelay }; },
+        [this] { return ConsoleSendPage::State { getDeviceModel(), ! page->isReceivePage(), page->isLocked(),
+                                                 page->currentControls().connected, bufferDelay }; },
         [this] { updatePageVisibility(); },
         sendOptionsRunner });
 

@@ -228,7 +228,9 @@ TEST_F (ConsoleEndingsTest, EverySendEndingShowsOneStoryUntilTheUserChangesSomet
 
             if (row.act == Act::cancel)
             {
-                dynamic_cast<juce::Button*> (child ("Cancel"))->onClick();
+                auto* cancel = dynamic_cast<juce::Button*> (child ("Cancel"));
+                ASSERT_TRUE (cancel != nullptr && cancel->onClick != nullptr);
+                cancel->onClick();
                 running = std::make_unique<RunningLinkClock>();
             }
             else if (row.act == Act::unplug)
