@@ -1,7 +1,7 @@
 // The settings file as the program reads it at its start: any bytes at the settings file's path,
 // then the console's settings loaded. A file is either read by the framework's properties reader
 // whole and left as it was, or it is reported, kept aside byte for byte, and the settings start
-// from their defaults; never parsed when the check refuses it, never taken silently as empty.
+// from their defaults: never taken silently as empty, and nothing of it taken.
 
 #include "ConsoleSettings.h"
 #include "FuzzScratchFolder.h"
