@@ -322,8 +322,12 @@ TEST_F (RealWindowTest, EveryKindOfBoxFitsItsPartsInsideItsBounds)
 
         // The bar has reached its value (it climbs in steps) before the box shows over it.
         for (auto* c : window->getConsole()->getChildren())
+        {
             if (auto* bar = dynamic_cast<TPXProgressBar*> (c))
+            {
                 EXPECT_TRUE (morvane::test::runMessageLoopUntil ([bar] { return ! bar->isAnimating(); }, 5000));
+            }
+        }
 
         // The box is checked once it has taken its layout's size and place: the window system may
         // report an earlier size or place after them, a moment later on a busy machine.

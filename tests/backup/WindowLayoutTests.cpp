@@ -248,7 +248,7 @@ void checkKeyboard (const juce::String& title, juce::Component& content)
         if (choice == nullptr || choice->getRadioGroupId() == 0)
             continue;
 
-        for (const auto [key, step] : { std::make_pair (juce::KeyPress::downKey, 1), std::make_pair (juce::KeyPress::upKey, -1) })
+        for (const auto& [key, step] : { std::make_pair (juce::KeyPress::downKey, 1), std::make_pair (juce::KeyPress::upKey, -1) })
         {
             std::vector<juce::Button*> group;
 
