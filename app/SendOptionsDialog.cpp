@@ -407,8 +407,9 @@ void SendOptionsDialog::build()
 
     if (content.readyButton)
     {
+        // No "Ready" over "Send" here: it did nothing, and it took every click meant for "Send",
+        // which the instructions ask for.
         sendButton = makeButton ("Send", "btn-sendsmall.png", { 99, h - 40, 78, 30 });
-        readyButton = makeButton ("Ready", "btn-ready.png", { 99, h - 40, 78, 30 });
         cancelButton = makeButton ("Cancel 2", "btn-cancel.png", { 197, h - 40, 78, 30 });
     }
     else if (setup.kind != notSendable)

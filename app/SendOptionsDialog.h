@@ -59,7 +59,7 @@ public:
         juce::String text, warning, instructions;
         Destination destination = Destination::none;
         bool sendStartsEnabled = true;
-        bool readyButton = false;        ///< the QMR-303 backup's strip
+        bool readyButton = false;        ///< the QMR-303 backup's dialog: instructions, no file line
         bool scratchpadNumber = true;    ///< the scratchpad's number field (cabs below model 16)
     };
 
@@ -153,7 +153,7 @@ private:
     SendPlan::Choices choices;
     int cabChoice = 0;
 
-    std::unique_ptr<juce::ImageButton> checkImage, sendButton, cancelButton, readyButton;
+    std::unique_ptr<juce::ImageButton> checkImage, sendButton, cancelButton;
     std::unique_ptr<TPXLabelComponent> fileNameLabel, buttonStrip;
     std::unique_ptr<TPXMultiLineLabelComponent> textLabel, warningLabel, instructionsLabel;
     std::unique_ptr<juce::Label> bankLabel, cabWarningLabel, overwriteLabel;

@@ -36,6 +36,14 @@ juce::String describe (const juce::Component& c)
     return "'" + (c.getName().isNotEmpty() ? c.getName() : juce::String (typeid (c).name())) + "'";
 }
 
+/** A part that the user uses (not one that only shows something). */
+bool isControl (const juce::Component& c)
+{
+    return dynamic_cast<const juce::Button*> (&c) != nullptr || dynamic_cast<const juce::ComboBox*> (&c) != nullptr
+        || dynamic_cast<const juce::TextEditor*> (&c) != nullptr || dynamic_cast<const TPXSpinControl*> (&c) != nullptr
+        || dynamic_cast<const TPXPaintedButton*> (&c) != nullptr;
+}
+
 bool isText (const juce::Component& c)
 {
     if (dynamic_cast<const juce::TextEditor*> (&c) != nullptr)
@@ -74,7 +82,7 @@ bool labelCutsItsText (const juce::Label& label)
 /** Walks the parts that the program lays out (not the framework's insides of an editor, a list,
     a label or a button) and collects every part that is cut off by its parent, every text that
     needs more room than it has, and every two parts on show that overlap. One part may lie wholly
-    over another that is no text: a frame around its choices, a caption on its button.
+    over a backdrop (a frame around its choices, a strip), and a caption over its button.
 */
 void collectLayoutFaults (juce::Component& parent, const juce::String& window, juce::StringArray& faults)
 {
@@ -120,8 +128,16 @@ void collectLayoutFaults (juce::Component& parent, const juce::String& window, j
             if (! a.getBounds().intersects (b.getBounds()))
                 continue;
 
-            const bool nested = (a.getBounds().contains (b.getBounds()) && ! isText (a))
-                             || (b.getBounds().contains (a.getBounds()) && ! isText (b));
+            // Over a backdrop (a frame, a strip) anything may lie; over a button, only its caption.
+            const auto liesOver = [] (juce::Component& outer, juce::Component& inner)
+            {
+                if (! outer.getBounds().contains (inner.getBounds()) || isText (outer))
+                    return false;
+
+                return ! isControl (outer)
+                    || (dynamic_cast<juce::Button*> (&outer) != nullptr && dynamic_cast<juce::Label*> (&inner) != nullptr);
+            };
+            const bool nested = liesOver (a, b) || liesOver (b, a);
 
             if (! nested)
                 faults.add (window + ": " + describe (a) + " " + a.getBounds().toString() + " overlaps " + describe (b) + " "
