@@ -140,7 +140,6 @@ private:
             for (int i = 0; i < desktop.getNumComponents(); ++i)
                 if (auto* other = desktop.getComponent (i); other != gone.getComponent() && other->isShowing())
                     other->repaint (other->getLocalArea (nullptr, area));
-
         });
     }
 
