@@ -343,7 +343,7 @@ TEST_F (ConsoleDeviceTest, ASendThatCannotBeStoppedAtCloseOffersToQuitAnyway)
     }
 
     console().getTransfers().getSendRoad().setTransferStopper (nullptr);
-    dynamic_cast<juce::Button*> (child ("Cancel"))->onClick();
+    ASSERT_TRUE (press ("Cancel"));
     hold.quit.store (true);
     EXPECT_TRUE (runMessageLoopUntil ([this] { return enabled ("Device Label"); }));
 }
@@ -454,7 +454,7 @@ TEST_F (ConsoleDeviceTest, ABackupEndsWithOneStatusLineAndCancelIsOnlyForWorkTha
     streamBankHeldBack (device, heldReplies, 30, hurry);
     ASSERT_TRUE (startKT4Backup (firstBankSet(), folder));
     ASSERT_TRUE (runMessageLoopUntil ([&] { return device.getSentCount() > 10 && enabled ("Cancel"); }));
-    dynamic_cast<juce::Button*> (child ("Cancel"))->onClick();
+    ASSERT_TRUE (press ("Cancel"));
     hurry->store (true);
     ASSERT_TRUE (runMessageLoopUntil ([&] { return statuses.size() == 2 && enabled ("Device Label"); }, 60000));
     EXPECT_EQ (statuses[1], "Backup canceled. 1 preset bank(s) written to disk.");
@@ -498,7 +498,7 @@ TEST_F (ConsoleDeviceTest, CancelDuringAKT4BankSetAsksToStopAfterTheCurrentBank)
     ASSERT_TRUE (startKT4Backup (firstBankSet(), userFolder));
     ASSERT_TRUE (runMessageLoopUntil ([&] { return device.getSentCount() > 10; }));
 
-    dynamic_cast<juce::Button*> (child ("Cancel"))->onClick();
+    ASSERT_TRUE (press ("Cancel"));
     EXPECT_EQ (labelText ("Progress"), "The backup will cancel following the completion of the current bank.");
     EXPECT_TRUE (console().getTransfers().isBackupRunning()) << "the bank in progress goes on";
     EXPECT_TRUE (dialogs.boxes.empty());

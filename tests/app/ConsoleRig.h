@@ -82,6 +82,18 @@ protected:
         return c != nullptr && c->isEnabled();
     }
 
+    /** Presses one of the console's buttons as its click does; false when it has none by that name. */
+    bool press (const juce::String& name)
+    {
+        auto* button = dynamic_cast<juce::Button*> (child (name));
+
+        if (button == nullptr || button->onClick == nullptr)
+            return false;
+
+        button->onClick();
+        return true;
+    }
+
     /** Picks the device from the device menu as a user would. */
     void chooseFromMenu (int model)
     {

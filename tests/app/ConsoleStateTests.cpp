@@ -41,7 +41,9 @@ TEST (PercentRule, TheShownPercentIsTheFloorAndNeverAHundredBeforeTheEnd)
         EXPECT_EQ (TransferReport::shownPercent (c.fraction, c.complete), c.percent);
 
         if (! c.complete)
+        {
             EXPECT_EQ (TransferReport::stoppedAtPercent (c.fraction), c.percent);
+        }
     }
 }
 
@@ -97,7 +99,9 @@ TEST (ConsoleStateRule, EachEndingShowsItsLineBarAndMarkTogether)
 
         // A line that says where the send stopped names the bar's own percentage.
         if (c.ending.toldAsPercent)
+        {
             EXPECT_TRUE (shown.line.contains (juce::String (juce::roundToInt (shown.bar * 100.0)) + " %")) << shown.line;
+        }
     }
 
     EXPECT_EQ (TransferReport::endLine (TransferReport::Ending::canceled, 0.0731),
