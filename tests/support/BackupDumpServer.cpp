@@ -342,16 +342,7 @@ std::vector<juce::MidiMessage> BackupDumpServer::repliesTo (const juce::MidiMess
             const auto bank = byteAt (request, 6);
 
             for (int i = 0; i < cabsInBank (model, bank); ++i)
-            {
-                const auto slot = (bank % 64) * 128 + i;
-                Bytes start { (juce::uint8) ((slot >> 7) & 0x7F), (juce::uint8) (slot & 0x7F), 0, 0 };
-                replies.push_back (message (model, 0x7A, start));
-
-                for (int m = 0; m < 64; ++m)
-                    replies.push_back (message (model, 0x7B, pattern (dataBytes, slot + m)));
-
-                replies.push_back (message (model, 0x7C, pattern (5, slot)));
-            }
+                append (namedCab ((bank % 64) * 128 + i));
 
             break;
         }

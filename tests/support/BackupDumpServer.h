@@ -19,7 +19,8 @@ namespace morvane::test
       for that preset number), except the Orvix III bank steps (third field 0), which get small
       messages like the banks;
     - cab dumps (0x19): a real cab impulse response named "Cab <n>" (or a name set for that cab);
-    - bank (0x1C) and cab bank (0x44) dumps: presets of small messages, 34 / 66 / 18 per preset;
+    - cab bank (0x44) dumps: such cabs, one after the other, that read as a device's do;
+    - bank (0x1C) dumps: presets of small messages, 34 / 66 / 18 per preset;
     - system data (0x43): a start message that announces the data messages, which may announce
       too few or too many, or a status reply that refuses the dump;
     - the current patch (0x14) with the fields set, and the recall (0x3C), acknowledged.

@@ -37,11 +37,6 @@ namespace
 
         return head;
     }
-
-    int cabMessageCount (juce::uint8 model)
-    {
-        return model == 16 ? 10 : 66;
-    }
 } // namespace
 
 //==============================================================================
@@ -509,42 +504,15 @@ bool SimulatedDevice::emitPresetDump (const Emit& out, int presetNumber) const
 
 bool SimulatedDevice::emitCabDump (const Emit& out, int cabNumber) const
 {
-    const auto messages = cabMessageCount (model);
-    const bool high = model >= 16;
-    const int valuesPerMessage = high ? 256 : 32;
-    std::vector<juce::uint8> start;
+    // A cab that reads as a real device's does: CABIR_END carries the XOR of the cab's words.
+    const auto dump = makeCabDump (model, makeCabWords ("Cab " + juce::String (cabNumber), (juce::uint32) cabNumber + 1),
+                                   cabNumber);
 
-    if (model == 6 || model == 7 || model == 8)
-    {
-        start = { (juce::uint8) ((cabNumber >> 7) & 0x7F), (juce::uint8) (cabNumber & 0x7F) };
-        appendPacked (start, 2048, 2);
-    }
-    else if (high)
-    {
-        appendPacked (start, (juce::uint32) cabNumber, 2);
-        appendPacked (start, 2048, 2);
-    }
-    else
-    {
-        start = { (juce::uint8) (cabNumber & 0x7F) };
-        appendPacked (start, 2048, 2);
-    }
-
-    if (! out (makeMessage (0x7A, start)))
-        return false;
-
-    for (int i = 0; i < messages - 2; ++i)
-    {
-        std::vector<juce::uint8> head;
-        appendPacked (head, (juce::uint32) valuesPerMessage, 2);
-
-        if (! out (makeMessage (0x7B, filledPayload (head, 2 + valuesPerMessage * 5, cabNumber + i))))
+    for (const auto& part : splitMessages (dump))
+        if (! out (juce::MidiMessage (part.getData(), (int) part.getSize())))
             return false;
-    }
 
-    std::vector<juce::uint8> end;
-    appendPacked (end, (juce::uint32) cabNumber, 5);
-    return out (makeMessage (0x7C, end));
+    return true;
 }
 
 void SimulatedDevice::addBuiltInHandlers()

@@ -24,7 +24,8 @@ namespace morvane::test
     - the dump requests with the number of replies the link expects of this model: preset
       (0x03), cab (0x19), bank (0x1C), cab bank (0x44), and the dumps whose start message
       announces their length: get-all-params (0x1F), system data (0x43), patch plus cabs (0x46),
-      the multi-message dumps (0x01, 0x12, 0x2B) and, on model 16, the grid (0x20);
+      the multi-message dumps (0x01, 0x12, 0x2B) and, on model 16, the grid (0x20); its cabs
+      are named "Cab <n>" and read as a device's do (CABIR_END holds the XOR of the words);
     - every other message of the maker's with a status reply (0x64) that echoes its function,
       result code 0 unless set for that message (a bad checksum gets code 1). These are the
       "paced" messages, counted from 1.
