@@ -1,5 +1,6 @@
 #include "DamagedFiles.h"
 #include "DumpBuilders.h"
+#include "SendPlan.h"
 #include "SysExFileCheck.h"
 #include "SysExMessage.h"
 #include "SysExStream.h"
@@ -238,7 +239,9 @@ TEST (SysExFileCheck, ACabFileIsTakenOnlyWhenEveryCabReadsForTheDevicesThatRebui
             EXPECT_FALSE (SysExFileCheck::checkSysExFile (*damaged, device, 20));
 
             if (device != 3)
+            {
                 EXPECT_EQ (SysExFileCheck::refusalText (*damaged, device), SysExFileCheck::damagedCabText (device));
+            }
         }
     }
 
@@ -248,5 +251,68 @@ TEST (SysExFileCheck, ACabFileIsTakenOnlyWhenEveryCabReadsForTheDevicesThatRebui
 
     // The Utility sends the file unchanged and reads no cab.
     EXPECT_TRUE (SysExFileCheck::accepts (wrongEnd, 255, 0));
+}
+TEST (SysExFileCheck, AValidCabFileOfTheDevicesOwnModelGoesOutAsItIs)
+{
+    // Each file names the slot the destination gives, so the cabs rebuilt for the device must be
+    // the file's own bytes: a device, and a file later read back, rely on the dump as it was made.
+    struct Case
+    {
+        int model;
+        PayloadKind kind;
+        int cabs;
+    };
+
+    const Case cases[] = {
+        { 3, PayloadKinds::cabIR, 1 },    { 6, PayloadKinds::cabIR, 1 },    { 7, PayloadKinds::cabIR, 1 },
+        { 8, PayloadKinds::cabIR, 1 },    { 16, PayloadKinds::cabIR, 1 },
+        { 6, PayloadKinds::cabBank, 3 },  { 7, PayloadKinds::cabBank, 128 }, { 8, PayloadKinds::cabBank, 3 },
+        { 16, PayloadKinds::cabBank, 3 }, { 16, PayloadKinds::cabBank, 300 },
+        { 8, PayloadKinds::kt4AllCabBanks, 512 },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE ("model " + juce::String (c.model) + ", " + juce::String (c.cabs) + " cabs");
+        const auto model = (juce::uint8) c.model;
+
+        SendPlan::Device device;
+        device.model = c.model;
+        device.version.major = 20;
+        device.version.version = 20.0;
+        device.version.model = model;
+        device.systemInfo.fields[2] = 512;
+
+        // A user location: the fifth cab, or the second bank (an Orvix III user bank from slot 2048).
+        SendPlan::Choices choices;
+        choices.destinationMode = 2;
+        choices.destinationSlot = 5;
+        choices.userBankIndex = 0;
+        choices.userSlotValue = 5;
+        choices.destinationBank = 1;
+        choices.destinationChosen = true;
+
+        juce::MemoryBlock file;
+
+        if (c.kind == PayloadKinds::cabIR)
+            file = makeCabDump (model, makeCabWords ("Own " + juce::String (c.model), 40u + (juce::uint32) c.model),
+                                c.model == 16 ? 2048 + 4 : 4);
+        else if (c.kind == PayloadKinds::cabBank)
+            file = makeCabBankDump (model, c.model == 16 ? 2048 + 1024 : 128, c.cabs);
+        else
+            file = makeCabBankDump (model, 0, c.cabs);
+
+        SysExFileCheck::Counts counts;
+        ASSERT_EQ (SysExFileCheck::classify (file, c.model, counts), c.kind);
+        ASSERT_TRUE (SysExFileCheck::checkSysExFile (file, c.model, 20));
+
+        const auto gate = SendPlan::gateFor (c.model, c.kind, 20);
+        ASSERT_NE (gate, SendPlan::Gate::notSent);
+
+        const auto result = SendPlan::prepare (file, c.kind, device, choices);
+        ASSERT_TRUE (result.send) << result.errorText;
+        EXPECT_EQ (result.data.getSize(), file.getSize());
+        EXPECT_TRUE (result.data == file) << "every byte as the file holds it";
+    }
 }
 } // namespace
