@@ -11,29 +11,16 @@ bool FirmwareImageCheck::isWellFramed (const juce::MemoryBlock& image, int& mess
     if (size == 0 || size > maxImageBytes)
         return false;
 
-    juce::int64 start = 0;
-
-    while (start < size)
+    for (juce::int64 start = 0; start < size;)
     {
-        if (bytes[start] != 0xF0)
-            return false;
-
-        auto end = start + 1;
-
-        while (end < size && bytes[end] < 0x80)
-            ++end;
-
-        if (end >= size || bytes[end] != 0xF7)
-            return false;
-
-        const int length = (int) (end - start + 1);
+        const auto length = (int) wholeSysExMessageLength (bytes + start, (size_t) (size - start));
 
         if (length < sysExFrameOverhead || ! isZandrelSysEx (bytes + start, length)
             || ! hasValidSysExChecksum (bytes + start, length))
             return false;
 
         ++messageCount;
-        start = end + 1;
+        start += length;
     }
 
     return true;

@@ -19,8 +19,9 @@ struct FirmwareImageCheck
     */
     static PayloadKind classify (const juce::MemoryBlock& image, juce::uint8 deviceModel, juce::String& problem);
 
-    /** True when the data is a run of whole, checksummed messages of the maker's; the number
-        of messages is stored in messageCount.
+    /** True when the data is a run of whole, checksummed messages of the maker's, a whole
+        message being what wholeSysExMessageLength says it is; the number of messages is stored
+        in messageCount.
     */
     static bool isWellFramed (const juce::MemoryBlock& image, int& messageCount);
 };

@@ -58,3 +58,42 @@ TEST (FirmwareImageCheck, OnlyWholeMessagesOfFirmwareForTheDevicePass)
         EXPECT_EQ (problem.isEmpty(), c.kind != notSendable) << c.name;
     }
 }
+
+TEST (FirmwareImageCheck, AnImageIsWellFramedOnlyWhenEveryByteBelongsToAWholeMessage)
+{
+    const auto first = message (8, 0x7D);
+    const auto image = messages ({ first, message (8, 0x7E), message (8, 0x7F) });
+    const auto* bytes = static_cast<const juce::uint8*> (image.getData());
+    int count = -1;
+
+    ASSERT_TRUE (FirmwareImageCheck::isWellFramed (image, count));
+    EXPECT_EQ (count, 3);
+
+    // Cut at every length: only the ends of whole messages leave a well-framed image.
+    for (size_t length = 0; length < image.getSize(); ++length)
+    {
+        const juce::MemoryBlock cut (bytes, length);
+        const bool atAnEnd = length > 0 && bytes[length - 1] == 0xF7;
+        EXPECT_EQ (FirmwareImageCheck::isWellFramed (cut, count), atAnEnd) << "cut to " << length << " bytes";
+
+        if (atAnEnd)
+        {
+            EXPECT_EQ (count, (int) (length / first.getSize()));
+        }
+    }
+
+    // Any status byte in place of any byte of the image (a real-time byte, a note, another
+    // message's start or end, a reset) breaks its message.
+    for (size_t at = 0; at < image.getSize(); ++at)
+    {
+        for (const juce::uint8 status : { 0xF8, 0x90, 0xF0, 0xF7, 0xFF })
+        {
+            if (status == bytes[at])
+                continue;
+
+            auto changed = image;
+            static_cast<juce::uint8*> (changed.getData())[at] = status;
+            EXPECT_FALSE (FirmwareImageCheck::isWellFramed (changed, count)) << "byte " << at << " made " << (int) status;
+        }
+    }
+}
