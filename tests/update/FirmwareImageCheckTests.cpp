@@ -83,7 +83,10 @@ TEST (FirmwareImageCheck, AnImageIsWellFramedOnlyWhenEveryByteBelongsToAWholeMes
     }
 
     // Any status byte in place of any byte of the image (a real-time byte, a note, another
-    // message's start or end, a reset) breaks its message.
+    // message's start or end, a reset) breaks its message, even when the checksum is made to
+    // hold again.
+    const auto messageSize = first.getSize();
+
     for (size_t at = 0; at < image.getSize(); ++at)
     {
         for (const juce::uint8 status : { 0xF8, 0x90, 0xF0, 0xF7, 0xFF })
@@ -92,7 +95,14 @@ TEST (FirmwareImageCheck, AnImageIsWellFramedOnlyWhenEveryByteBelongsToAWholeMes
                 continue;
 
             auto changed = image;
-            static_cast<juce::uint8*> (changed.getData())[at] = status;
+            auto* changedBytes = static_cast<juce::uint8*> (changed.getData());
+            changedBytes[at] = status;
+
+            const auto start = at - at % messageSize, checksumAt = start + messageSize - 2;
+
+            if (at > start && at < checksumAt)
+                changedBytes[checksumAt] = morvane::test::sysExChecksum (changedBytes + start, messageSize - 2);
+
             EXPECT_FALSE (FirmwareImageCheck::isWellFramed (changed, count)) << "byte " << at << " made " << (int) status;
         }
     }
