@@ -53,20 +53,6 @@ protected:
         return device;
     }
 
-    void closeAll()
-    {
-        replies.reset();
-        answers.reset();
-        window.reset();
-        link.reset();
-
-        for (auto& device : devices)
-            device->unplug();
-
-        devices.clear();
-        dialogs.boxes.clear();
-    }
-
     juce::File write (const juce::MemoryBlock& data, const juce::String& name)
     {
         folder.createDirectory();
@@ -136,8 +122,6 @@ protected:
     }
 
     juce::File folder { juce::File::createTempFile ("endings") };
-    std::unique_ptr<DeviceQueryAnswers> answers;
-    std::unique_ptr<PacedReplies> replies;
 };
 
 int messageCount (const juce::MemoryBlock& data)

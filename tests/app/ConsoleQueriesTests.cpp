@@ -34,7 +34,7 @@ TEST_F (ConsoleQueriesTest, ChoosingADeviceAsksWhatItsModelAnswers)
     for (const auto& c : cases)
     {
         auto& device = plugDevice (c.model, c.port);
-        DeviceQueryAnswers answers (device, c.major, c.minor);
+        DeviceQueryAnswers answering (device, c.major, c.minor);
         open();
 
         chooseFromMenu (c.model);
@@ -126,14 +126,14 @@ TEST_F (ConsoleQueriesTest, AStatusReplyToTheVersionQueryIsAskedAgainAtTheNextPo
 TEST_F (ConsoleQueriesTest, TheConsoleMutesAKT4AndRecallsAPatchThroughItsQueries)
 {
     auto& kt4 = plugDevice (8, "KT4 MIDI");
-    DeviceQueryAnswers answers (kt4, 1, 20);
+    DeviceQueryAnswers answering (kt4, 1, 20);
     open();
     chooseFromMenu (8);
 
     EXPECT_TRUE (console().getTransfers().getQueries().setDeviceMute (true));
     EXPECT_TRUE (console().getTransfers().getQueries().setDeviceMute (false));
-    EXPECT_TRUE (answers.muteCallsArePaired());
-    EXPECT_EQ (answers.getMuteBytes().size(), 2u);
+    EXPECT_TRUE (answering.muteCallsArePaired());
+    EXPECT_EQ (answering.getMuteBytes().size(), 2u);
 
     // A KT4 does not know the current patch: nothing is recalled afterwards.
     console().getTransfers().getQueries().queryCurrentPatch();

@@ -5,10 +5,12 @@
 #include "ConsoleDeviceInfo.h"
 #include "ConsoleSendPage.h"
 #include "DeviceQueries.h"
+#include "DeviceQueryAnswers.h"
 #include "MainAppWindow.h"
 #include "MessageLoop.h"
 #include "MidiProcessing.h"
 #include "MorvaneDialog.h"
+#include "PacedReplies.h"
 #include "SendFile.h"
 #include "SendRoad.h"
 #include "SimulatedDevice.h"
@@ -29,6 +31,8 @@ class ConsoleRig : public ::testing::Test
 protected:
     ~ConsoleRig() override
     {
+        replies.reset();
+        answers.reset();
         window.reset();
         link.reset();
         devices.clear();
@@ -82,6 +86,24 @@ protected:
         return c != nullptr && c->isEnabled();
     }
 
+    /** Ends the window, the link and the devices (their ports too), for the next case. */
+    void closeAll()
+    {
+        replies.reset();
+        answers.reset();
+        window.reset();
+        link.reset();
+
+        for (auto& device : devices)
+            device->unplug();
+
+        devices.clear();
+        dialogs.boxes.clear();
+    }
+
+    /** The text of the last box the console showed, or nothing. */
+    juce::String lastText() const { return dialogs.boxes.empty() ? juce::String() : dialogs.boxes.back().text; }
+
     /** Presses one of the console's buttons as its click does; false when it has none by that name. */
     bool press (const juce::String& name)
     {
@@ -129,6 +151,11 @@ protected:
     RecordingSystemServices services;
     morvane::test::VirtualMidiPorts hub;
     std::vector<std::unique_ptr<morvane::test::SimulatedDevice>> devices;
+    /** A device's answers to the console's queries and its replies to a send, where a test
+        sets them; they go before the devices they answer for.
+    */
+    std::unique_ptr<morvane::test::DeviceQueryAnswers> answers;
+    std::unique_ptr<morvane::test::PacedReplies> replies;
     std::unique_ptr<MidiProcessing> link;
     std::unique_ptr<MainAppWindow> window;
 };

@@ -55,20 +55,6 @@ protected:
         return device;
     }
 
-    void closeAll()
-    {
-        replies.reset();
-        answers.reset();
-        window.reset();
-        link.reset();
-
-        for (auto& device : devices)
-            device->unplug();
-
-        devices.clear();
-        dialogs.boxes.clear();
-    }
-
     juce::File write (const juce::MemoryBlock& data)
     {
         folder.createDirectory();
@@ -95,11 +81,7 @@ protected:
         }, 60000);
     }
 
-    juce::String lastText() const { return dialogs.boxes.empty() ? juce::String() : dialogs.boxes.back().text; }
-
     juce::File folder { juce::File::createTempFile ("damaged") };
-    std::unique_ptr<DeviceQueryAnswers> answers;
-    std::unique_ptr<PacedReplies> replies;
     int transmitDialogs = 0;
     int bankToChoose = 0;
 };

@@ -53,7 +53,6 @@ protected:
     const juce::File scratch { juce::File::createTempFile ("drops") };
     const juce::File first { scratch.getChildFile ("first") };
     const juce::File second { scratch.getChildFile ("second") };
-    std::unique_ptr<DeviceQueryAnswers> answers;
 };
 
 TEST_F (ReceiveFolderDropTest, OnlyAnExistingFolderDroppedAnywhereBecomesTheReceiveFolderAndAnythingElseIsTold)

@@ -96,26 +96,7 @@ protected:
         }, 30000);
     }
 
-    /** Ends the window, the link and the devices (their ports too), for the next case. */
-    void closeAll()
-    {
-        replies.reset();
-        answers.reset();
-        window.reset();
-        link.reset();
-
-        for (auto& device : devices)
-            device->unplug();
-
-        devices.clear();
-        dialogs.boxes.clear();
-    }
-
-    juce::String lastText() const { return dialogs.boxes.empty() ? juce::String() : dialogs.boxes.back().text; }
-
     juce::File folder { juce::File::createTempFile ("send") };
-    std::unique_ptr<DeviceQueryAnswers> answers;
-    std::unique_ptr<PacedReplies> replies;
 };
 
 std::function<int (SendOptionsDialog&)> pickBank (int index)
