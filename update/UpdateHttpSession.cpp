@@ -16,6 +16,11 @@ constexpr size_t maxPendingBytes = 64 * 1024;
     finds nothing torn down under it, and stays reachable for the leak checker. (The framework's
     own self-deleting threads are not used: one that ends at once frees itself while its starter
     still holds its lock.)
+
+    A thread may be running when the program ends, but it must not be starting: the framework
+    sets a new thread up from data that the end of the program destroys, and a thread that gets
+    there only after that reads freed memory. So a start returns only once the new thread is
+    running its work, and once the program has begun to end no thread starts.
 */
 class NetworkThreads
 {
@@ -35,9 +40,13 @@ private:
 
         void run() override
         {
+            running.signal();
             work();
             work = nullptr;   // what the work held goes now, not when the thread object does
         }
+
+        /** Signalled once the framework has set the thread up and its work begins. */
+        juce::WaitableEvent running { true };
 
     private:
         std::function<void()> work;
@@ -45,8 +54,20 @@ private:
 
     bool launch (std::function<void()> work)
     {
-        juce::OwnedArray<juce::Thread> ended;   // deleted outside the lock
+        if (programEnding.load())
+            return false;
+
         auto worker = std::make_unique<Worker> (std::move (work));
+
+        if (! worker->startThread())
+            return false;
+
+        // The framework lets a started thread reach its work in any case, so this wait is short
+        // and always ends. Until the worker is in the list, no other start can delete it.
+        worker->running.wait (-1);
+        watchForTheEnd();
+
+        juce::OwnedArray<juce::Thread> ended;   // deleted outside the lock
 
         {
             const juce::ScopedLock sl (lock);
@@ -55,14 +76,27 @@ private:
                 if (! threads.getUnchecked (i)->isThreadRunning())
                     ended.add (threads.removeAndReturn (i));
 
-            if (! worker->startThread())
-                return false;
-
             threads.add (worker.release());
         }
 
         return true;
     }
+
+    /** Made after the framework's thread data (a thread of ours has run), so destroyed before
+        it when the program ends: from then on no thread starts.
+    */
+    static void watchForTheEnd()
+    {
+        struct Watch
+        {
+            ~Watch() { programEnding.store (true); }
+        };
+
+        static const Watch watch;
+    }
+
+    // Plain and never destroyed, so that it can still be read while the program ends.
+    static inline std::atomic<bool> programEnding { false };
 
     juce::CriticalSection lock;
     juce::Array<juce::Thread*> threads;

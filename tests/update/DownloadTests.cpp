@@ -5,7 +5,9 @@
 #include "UpdateFeedReader.h"
 #include "UpdateTestSupport.h"
 
+#include <algorithm>
 #include <map>
+#include <vector>
 
 using namespace morvane::test;
 using Behaviour = TestHttpServer::Behaviour;
@@ -585,4 +587,42 @@ TEST_F (Downloads, ALocationIsReadAsTheServerWroteIt)
     ASSERT_TRUE (waitForEnd (thread));
     EXPECT_EQ (thread.getResult(), DownloadResult::complete);
     EXPECT_EQ (server.getRequestCount ("/fw,1.syx"), 1);
+}
+
+// Letting go of a download lets go of its connection, on a short thread of its own as aborting
+// may wait for the network. The program may end straight after (a refused download dropped on
+// quitting), when no other thread of the framework runs: every such thread must be set up by
+// then, as one that the framework sets up while the program ends reads its freed thread data.
+TEST (DownloadsDroppedOnQuitting, TheProcessEndsCleanlyRightAfterItsDownloadsAreDropped)
+{
+    GTEST_FLAG_SET (death_test_style, "threadsafe");
+
+    // Each round is a process of its own, ended at the moment of the risk.
+    for (int round = 0; round < 10; ++round)
+    {
+        EXPECT_EXIT (
+            {
+                constexpr int count = 16;
+                const juce::String address ("https://updates.example.com/fw.syx");
+                const ScriptedHttps https ({ { address, ScriptedHttps::Reply { 404, {}, {} } } });
+                std::atomic<double> progress { 0.0 };
+                std::vector<std::unique_ptr<TPXFirmwareUpdateDownloadThread>> downloads;
+
+                for (int i = 0; i < count; ++i)
+                {
+                    downloads.push_back (std::make_unique<TPXFirmwareUpdateDownloadThread> (juce::URL (address), &progress));
+                    downloads.back()->startThread();
+                }
+
+                const bool ended = waitFor ([&]
+                {
+                    return std::none_of (downloads.begin(), downloads.end(), [] (auto& d) { return d->isThreadRunning(); });
+                });
+
+                downloads.clear();
+                std::exit (ended ? 0 : 1);
+            },
+            ::testing::ExitedWithCode (0), "")
+            << "round " << round;
+    }
 }
