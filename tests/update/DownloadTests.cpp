@@ -625,4 +625,16 @@ TEST (DownloadsDroppedOnQuitting, TheProcessEndsCleanlyRightAfterItsDownloadsAre
             ::testing::ExitedWithCode (0), "")
             << "round " << round;
     }
+
+    // A download that lives as long as the program is let go of while the program ends, after
+    // the framework's thread data has gone: no thread starts then.
+    EXPECT_EXIT (
+        {
+            const juce::String address ("https://updates.example.com/fw.syx");
+            const ScriptedHttps https ({ { address, ScriptedHttps::Reply { 404, {}, {} } } });
+            static const auto held = std::make_unique<TPXFirmwareUpdateDownloadThread> (juce::URL (address), nullptr);
+            held->startThread();
+            std::exit (waitFor ([] { return ! held->isThreadRunning(); }) ? 0 : 1);
+        },
+        ::testing::ExitedWithCode (0), "");
 }
