@@ -168,9 +168,9 @@ public:
         return (int) count;
     }
 
-    /** The session lets go (any thread, never waits): the network thread ends after its step,
-        and a connection still busy is aborted on a short thread of its own, as aborting it may
-        wait for the network too.
+    /** The session lets go (any thread, never waits for the network): the network thread ends
+        after its step, and a connection still busy is aborted on a short thread of its own, as
+        aborting it may wait for the network too.
     */
     void abandon()
     {

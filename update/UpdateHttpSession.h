@@ -18,7 +18,8 @@
 
     Every connection and read has the server's idle time-out. A deadline, when set, bounds the
     whole session however slowly the server answers. cancel() may be called from any thread at
-    any time and never waits; the other operations belong to the one thread that reads.
+    any time and never waits for the network (at most for a thread to start); the other
+    operations belong to the one thread that reads.
 */
 class UpdateHttpSession
 {
