@@ -610,13 +610,15 @@ TEST (DownloadsDroppedOnQuitting, TheProcessEndsCleanlyRightAfterItsDownloadsAre
 
                 for (int i = 0; i < count; ++i)
                 {
-                    downloads.push_back (std::make_unique<TPXFirmwareUpdateDownloadThread> (juce::URL (address), &progress));
+                    downloads.push_back (std::make_unique<TPXFirmwareUpdateDownloadThread> (juce::URL (address),
+                                                                                            &progress));
                     downloads.back()->startThread();
                 }
 
                 const bool ended = waitFor ([&]
                 {
-                    return std::none_of (downloads.begin(), downloads.end(), [] (auto& d) { return d->isThreadRunning(); });
+                    return std::none_of (downloads.begin(), downloads.end(),
+                                         [] (const auto& download) { return download->isThreadRunning(); });
                 });
 
                 downloads.clear();
